@@ -1,0 +1,35 @@
+# Tests run under Wine in a prefix inside the build folder (never the home folder), of the
+# architecture that the build targets.
+set(VELMO_WINEPREFIX ${CMAKE_BINARY_DIR}/wineprefix CACHE PATH "Wine prefix of the tests")
+if(VELMO_TARGET_ARCH STREQUAL "i686")
+    set(VELMO_WINEARCH win32)
+    set(VELMO_WINE_LOADER wine)
+else()
+    set(VELMO_WINEARCH win64)
+    set(VELMO_WINE_LOADER /usr/lib/wine/wine64)
+endif()
+
+# `wine-run` runs one Windows program in the test prefix with the test environment.
+configure_file(${CMAKE_CURRENT_LIST_DIR}/wine-run.in ${CMAKE_BINARY_DIR}/wine-run @ONLY
+               FILE_PERMISSIONS OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE
+                                WORLD_READ WORLD_EXECUTE)
+set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_BINARY_DIR}/wine-run)
+
+# One CTest entry per test executable, inside the Wine fixture, with a time-out
+# (a modal window that nobody closes would block forever).
+#   velmo_add_gtest(NAME name SOURCES ... [LIBS ...] [TIMEOUT s] [DEPENDS target...])
+function(velmo_add_gtest)
+    cmake_parse_arguments(T "" "NAME;TIMEOUT" "SOURCES;LIBS;DEPENDS" ${ARGN})
+    if(NOT T_TIMEOUT)
+        set(T_TIMEOUT 120)
+    endif()
+    add_executable(${T_NAME} ${T_SOURCES})
+    velmo_target_defaults(${T_NAME})
+    velmo_unicode(${T_NAME})
+    target_link_libraries(${T_NAME} PRIVATE ${T_LIBS} velmo_testsupport gmock gtest_main)
+    if(T_DEPENDS)
+        add_dependencies(${T_NAME} ${T_DEPENDS})
+    endif()
+    add_test(NAME ${T_NAME} COMMAND ${T_NAME} WORKING_DIRECTORY ${CMAKE_RUNTIME_OUTPUT_DIRECTORY})
+    set_tests_properties(${T_NAME} PROPERTIES TIMEOUT ${T_TIMEOUT} FIXTURES_REQUIRED wine)
+endfunction()

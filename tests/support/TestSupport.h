@@ -1,0 +1,49 @@
+// Helpers shared by the test programs.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+namespace testsupport {
+
+// Result of a program started by `RunProcess`.
+struct ProcessResult {
+    DWORD exitCode = 0;     // the full 32-bit exit code (a Unix shell sees only the low 8 bits)
+    bool timedOut = false;  // the program was still running at the time-out and was terminated
+};
+
+// Starts `commandLine` with CreateProcessW, waits for it and returns its exit code.
+// A program that is still running after `timeoutMs` is terminated and reported as timed out.
+ProcessResult RunProcess(const std::wstring& commandLine, DWORD timeoutMs = 60000);
+
+// Folder of the running test program, without a trailing backslash. Programs, modules and
+// test data of the build lie there (test data in its "data" subfolder).
+std::wstring ModuleDir();
+
+// Full path of a file or folder of the build's test data ("data\" beside the test programs).
+std::wstring TestDataPath(const std::wstring& relative);
+
+// A fresh empty folder under the prefix's temporary folder; removed with its content by the
+// destructor.
+class TempDir {
+public:
+    TempDir();
+    ~TempDir();
+    TempDir(const TempDir&) = delete;
+    TempDir& operator=(const TempDir&) = delete;
+
+    const std::wstring& Path() const { return m_path; }  // without a trailing backslash
+    std::wstring File(const std::wstring& name) const { return m_path + L"\\" + name; }
+
+private:
+    std::wstring m_path;
+};
+
+// Writes `content` to `path` as bytes (creating or truncating the file); false on failure.
+bool WriteFileBytes(const std::wstring& path, const std::string& content);
+// Reads a whole file as bytes; empty when it can not be read.
+std::string ReadFileBytes(const std::wstring& path);
+bool FileExists(const std::wstring& path);
+
+}  // namespace testsupport
