@@ -1,0 +1,18 @@
+# velmo_add_glob_library(name dir...): one static library of every .cpp under the given folders
+# (an interface library while they hold none), with the project's compile settings.
+function(velmo_add_glob_library name)
+    set(sources)
+    foreach(dir ${ARGN})
+        file(GLOB found CONFIGURE_DEPENDS ${dir}/*.cpp)
+        list(APPEND sources ${found})
+    endforeach()
+    if(sources)
+        add_library(${name} STATIC ${sources})
+        velmo_target_defaults(${name})
+        velmo_unicode(${name})
+        target_include_directories(${name} PUBLIC ${ARGN})
+    else()
+        add_library(${name} INTERFACE)
+        target_include_directories(${name} INTERFACE ${ARGN})
+    endif()
+endfunction()
