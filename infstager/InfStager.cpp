@@ -152,12 +152,12 @@ void RemoveStagedInf(const std::string& name)
     DWORD size = kValueBufferSize;
     DWORD type = 0;
     if (RegQueryValueExA(key.Get(), name.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(staged), &size) !=
-            ERROR_SUCCESS ||
-        type != REG_SZ)
+        ERROR_SUCCESS)
         return;
     staged[size < kValueBufferSize ? size : kValueBufferSize] = '\0';
 
-    if (staged[0] != '\0') {
+    // Only a text names a staged copy; the record goes whatever it holds.
+    if (type == REG_SZ && staged[0] != '\0') {
         if (IsWindowsXpOrLater())
             UninstallThroughSetupApi(staged);
         else
