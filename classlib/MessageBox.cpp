@@ -1,0 +1,3 @@
+#include "MessageBox.h"
+
+int(WINAPI* g_pfnMessageBoxW)(HWND, LPCWSTR, LPCWSTR, UINT) = ::MessageBoxW;
