@@ -1,0 +1,50 @@
+#include "IniErrorList.h"
+
+#include <ostream>
+
+const wchar_t* IniErrorText(int code)
+{
+    switch (code) {
+    case 0: return L"No Error";
+    case 1: return L"Bad Key";
+    case 2: return L"Missing Key";
+    case 3: return L"Missing Section";
+    case 4: return L"Specified file not found";
+    case 5: return L"Specified resource not found";
+    case 6: return L"Bad Value";
+    case 7: return L"Duplicate Key";
+    default: return L"<Unrecognized Error>";
+    }
+}
+
+IniErrorRecord::IniErrorRecord(int code, const wchar_t* section, const wchar_t* key,
+                               const wchar_t* value)
+    : m_code(code), m_section(section), m_key(key), m_value(value)
+{
+}
+
+void IniErrorList::Add(int code, const wchar_t* section, const wchar_t* key, const wchar_t* value)
+{
+    m_records.emplace_back(code, section, key, value);
+}
+
+std::wostream& operator<<(std::wostream& out, const IniErrorRecord& record)
+{
+    out << IniErrorText(record.GetCode()) << L": [" << record.GetSection().GetString() << L"]";
+    if (!record.GetKey().IsEmpty()) {
+        out << L" " << record.GetKey().GetString();
+    }
+    if (!record.GetValue().IsEmpty()) {
+        out << L" = " << record.GetValue().GetString();
+    }
+    return out;
+}
+
+std::wostream& operator<<(std::wostream& out, const IniErrorList& list)
+{
+    unsigned long number = 0;
+    for (const IniErrorRecord& record : list) {
+        out << ++number << L". " << record << L"\r\n";
+    }
+    return out;
+}

@@ -1,0 +1,21 @@
+#include "SEH_Exception.h"
+
+#include "MessageTableReader.h"
+
+SEH_Exception::SEH_Exception(unsigned int code, EXCEPTION_POINTERS* pointers)
+    : m_code(code), m_pointers(pointers)
+{
+}
+
+DWORD SEH_Exception::GetMessage(wchar_t* buffer, DWORD size) const
+{
+    HMODULE ntdll = ::LoadLibraryW(L"ntdll.dll");
+    {
+        CMessageTableReader reader(ntdll, 0);
+        reader.GetMessage(m_code, buffer, size);
+    }
+    if (ntdll) {
+        ::FreeLibrary(ntdll);
+    }
+    return size;
+}
