@@ -1,0 +1,3 @@
+#include "PlexaString.h"
+
+template class PlexaString<unsigned short*>;
