@@ -1,0 +1,63 @@
+// The language resource modules: see LanguageModules.h.
+#include "LanguageModules.h"
+
+#include "CString.h"
+#include "ErrorResourceModule.h"
+#include "Resources.h"
+#include "SystemErrorClasses.h"
+#include "WindowsError.h"
+
+CLanguageModules::CLanguageModules() : m_hCustom(nullptr), m_hStandard(nullptr) {}
+
+CLanguageModules::~CLanguageModules() {
+    Free();
+}
+
+HMODULE CLanguageModules::LoadResourceModule(const wchar_t* path) {
+    HMODULE module = LoadLibraryW(path);
+    if (module == nullptr) {
+        DWORD error = GetLastError();
+        CString context;
+        context.Format(L"while attempting to load  %s", path);
+        throw InvalidResourceModule(__FILE__, __LINE__, CString(path),
+                                    WindowsError(error, context.GetString()),
+                                    L"Unable to load %1 because %2");
+    }
+    return module;
+}
+
+void CLanguageModules::LoadCustomModule(const wchar_t* path) {
+    HMODULE module = LoadResourceModule(path);
+    if (m_hCustom != nullptr) FreeLibrary(m_hCustom);
+    m_hCustom = module;
+}
+
+void CLanguageModules::LoadStandardModule(const wchar_t* path) {
+    HMODULE module = LoadResourceModule(path);
+    AfxSetResourceHandle(module);
+    SetErrorResourceModule(module);
+    if (m_hStandard != nullptr && m_hStandard != GetModuleHandleW(nullptr)) {
+        FreeLibrary(m_hStandard);
+    }
+    m_hStandard = module;
+}
+
+HMODULE CLanguageModules::GetStandardModule() const {
+    return m_hStandard != nullptr ? m_hStandard : GetModuleHandleW(nullptr);
+}
+
+void CLanguageModules::Free() {
+    // Every later lookup goes to the program before a module disappears.
+    if (m_hStandard != nullptr) {
+        AfxSetResourceHandle(AfxGetInstanceHandle());
+        SetErrorResourceModule(nullptr);
+    }
+    if (m_hCustom != nullptr) {
+        FreeLibrary(m_hCustom);
+        m_hCustom = nullptr;
+    }
+    if (m_hStandard != nullptr) {
+        if (m_hStandard != GetModuleHandleW(nullptr)) FreeLibrary(m_hStandard);
+        m_hStandard = nullptr;
+    }
+}

@@ -1,0 +1,282 @@
+// The installer's log stream: see VelmoLogStream.h.
+#include "VelmoLogStream.h"
+
+#include <cwctype>
+
+#include "InstallerErrors.h"
+
+namespace {
+
+
+const DWORD kPrefixLength = 16;   // wcslen(VelmoLogOStream::Prefix)
+
+bool IsWindowsNtFamily() {
+    OSVERSIONINFOW info = {};
+    info.dwOSVersionInfoSize = sizeof(info);
+#if defined(__GNUC__)
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wdeprecated-declarations"
+#endif
+    if (!GetVersionExW(&info)) return true;
+#if defined(__GNUC__)
+#pragma GCC diagnostic pop
+#endif
+    return info.dwPlatformId == VER_PLATFORM_WIN32_NT;
+}
+
+}  // namespace
+
+const wchar_t VelmoLogOStream::Prefix[] = L"OrbelInstaller: ";
+
+bool (*VelmoLogStreamBuf::s_pfnIsWindowsNT)() = IsWindowsNtFamily;
+
+// ---------------------------------------------------------------------------------------------
+// VelmoLogStreamBuf
+
+VelmoLogStreamBuf::VelmoLogStreamBuf() : m_line(VelmoLogOStream::Prefix), m_columns(kPrefixLength) {
+    TakeUserLocale();
+}
+
+VelmoLogStreamBuf::~VelmoLogStreamBuf() {
+    try {
+        Close();
+    } catch (...) {
+        // A destructor reports nothing; a failed last write is dropped like any other.
+    }
+}
+
+void VelmoLogStreamBuf::TakeUserLocale() {
+    try {
+        m_locale = std::locale("");
+    } catch (...) {
+        m_locale = std::locale::classic();
+    }
+}
+
+void VelmoLogStreamBuf::imbue(const std::locale& loc) {
+    m_locale = loc;
+}
+
+bool VelmoLogStreamBuf::IsSpace(wchar_t c) const {
+    if (c == L' ' || c == L'\t' || c == L'\r' || c == L'\n' || c == L'\v' || c == L'\f') return true;
+    try {
+        return std::isspace(c, m_locale);
+    } catch (...) {
+        return std::iswspace(c) != 0;
+    }
+}
+
+void VelmoLogStreamBuf::Open(const wchar_t* fileName, bool append) {
+    Close();
+    HANDLE h = CreateFileW(fileName, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                           append ? OPEN_ALWAYS : CREATE_ALWAYS, 0, nullptr);
+    if (h == INVALID_HANDLE_VALUE) {
+        DWORD error = GetLastError();
+        wchar_t* systemText = nullptr;
+        CString text;
+        if (FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS |
+                               FORMAT_MESSAGE_ALLOCATE_BUFFER,
+                           nullptr, error, 0, reinterpret_cast<wchar_t*>(&systemText), 0,
+                           nullptr) != 0 &&
+            systemText != nullptr) {
+            text = systemText;
+        }
+        if (systemText != nullptr) LocalFree(systemText);
+        throw LogFileError(__FILE__, __LINE__, CString(fileName), error, text);
+    }
+    DWORD openError = GetLastError();
+    m_hFile = h;
+    if (append && openError == ERROR_ALREADY_EXISTS) {
+        LARGE_INTEGER zero = {};
+        SetFilePointerEx(m_hFile, zero, nullptr, FILE_END);
+    } else if (s_pfnIsWindowsNT()) {
+        const wchar_t bom = 0xFEFF;
+        WriteRaw(&bom, 1);
+    }
+    TakeUserLocale();
+}
+
+void VelmoLogStreamBuf::Close() {
+    if (!IsOpen()) return;
+    sync();
+    CloseHandle(m_hFile);
+    m_hFile = INVALID_HANDLE_VALUE;
+    m_line.assign(VelmoLogOStream::Prefix);
+    m_columns = kPrefixLength;
+}
+
+DWORD VelmoLogStreamBuf::SetLineWidth(DWORD width) {
+    DWORD previous = m_width;
+    m_width = width;
+    return previous;
+}
+
+DWORD VelmoLogStreamBuf::SetLevelMask(DWORD mask) {
+    DWORD previous = m_levelMask;
+    m_levelMask = mask;
+    return previous;
+}
+
+DWORD VelmoLogStreamBuf::SetMessageLevel(DWORD level) {
+    DWORD previous = m_level;
+    m_level = level;
+    return previous;
+}
+
+VelmoLogStreamBuf::int_type VelmoLogStreamBuf::overflow(int_type c) {
+    const int_type eof = traits_type::eof();
+    if (!IsOpen()) return traits_type::not_eof(c);
+    if ((m_level & m_levelMask) != m_level) return traits_type::not_eof(c);
+    if (traits_type::eq_int_type(c, eof)) return traits_type::not_eof(c);
+
+    wchar_t ch = traits_type::to_char_type(c);
+    if (ch == L'\n') {
+        if (m_line.size() > kPrefixLength && m_line.back() == L'\r') {
+            m_line.pop_back();
+            --m_columns;
+        }
+        return WriteLine(true) ? c : eof;
+    }
+    m_line.push_back(ch);
+    m_columns += (ch == L'\t') ? 8 : 1;
+    if (m_width != 0 && m_columns > m_width) {
+        if (!WriteLine(false)) return eof;
+    }
+    return c;
+}
+
+// A forced write ends the line: when the width makes it break, the carried text is written
+// as continuation lines too, so that a line end is never lost.
+bool VelmoLogStreamBuf::WriteLine(bool force) {
+    bool wrote = false;
+    if (!WriteLinePart(force, wrote)) return false;
+    while (force && wrote && m_line.size() > kPrefixLength) {
+        if (!WriteLinePart(force, wrote)) return false;
+    }
+    return true;
+}
+
+bool VelmoLogStreamBuf::WriteLinePart(bool force, bool& wrote) {
+    wrote = false;
+    size_t partLength = m_line.size();
+    size_t carryStart = m_line.size();
+    if (m_width != 0 && m_columns > m_width) {
+        // The last white space, never searching past the prefix's trailing blank.
+        size_t s = m_line.size() - 1;
+        while (s > kPrefixLength - 1 && !IsSpace(m_line[s])) --s;
+        if (s == kPrefixLength - 1) {
+            if (!force) return true;   // no break point yet: the line keeps growing
+        } else {
+            size_t end = s;
+            while (end > kPrefixLength && IsSpace(m_line[end - 1])) --end;
+            if (end < kPrefixLength + 1) end = kPrefixLength + 1;
+            partLength = end;
+            carryStart = s + 1;
+        }
+    }
+
+    seekoff(0, std::ios_base::end, std::ios_base::out);
+    const wchar_t crlf[2] = {L'\r', L'\n'};
+    if (!WriteRaw(m_line.data(), partLength) || !WriteRaw(crlf, 2)) return false;
+
+    std::wstring carry = m_line.substr(carryStart);
+    m_line.assign(VelmoLogOStream::Prefix);
+    m_line += carry;
+    m_columns = static_cast<DWORD>(m_line.size());
+    wrote = true;
+    return true;
+}
+
+bool VelmoLogStreamBuf::WriteRaw(const wchar_t* text, size_t count) {
+    DWORD bytes = static_cast<DWORD>(count * sizeof(wchar_t));
+    DWORD written = 0;
+    return WriteFile(m_hFile, text, bytes, &written, nullptr) && written == bytes;
+}
+
+VelmoLogStreamBuf::pos_type VelmoLogStreamBuf::seekoff(off_type, std::ios_base::seekdir,
+                                                       std::ios_base::openmode) {
+    if (!IsOpen()) return pos_type(off_type(-1));
+    LARGE_INTEGER zero = {};
+    LARGE_INTEGER position = {};
+    if (!SetFilePointerEx(m_hFile, zero, &position, FILE_END)) return pos_type(off_type(-1));
+    return pos_type(off_type(position.QuadPart));
+}
+
+VelmoLogStreamBuf::pos_type VelmoLogStreamBuf::seekpos(pos_type, std::ios_base::openmode which) {
+    return seekoff(0, std::ios_base::end, which);
+}
+
+int VelmoLogStreamBuf::sync() {
+    if (!IsOpen()) return 0;
+    if (m_line.size() > kPrefixLength) WriteLine(true);
+    FlushFileBuffers(m_hFile);
+    return 0;
+}
+
+// ---------------------------------------------------------------------------------------------
+// VelmoLogOStream
+
+VelmoLogOStream::VelmoLogOStream() : std::wostream(nullptr), m_pBuf(new VelmoLogStreamBuf) {
+    InitializeCriticalSection(&m_lock);
+    rdbuf(m_pBuf);
+    fill(L' ');
+}
+
+VelmoLogOStream::~VelmoLogOStream() {
+    rdbuf(nullptr);
+    delete m_pBuf;
+    DeleteCriticalSection(&m_lock);
+}
+
+void VelmoLogOStream::Open(const wchar_t* fileName, bool append) {
+    Lock();
+    try {
+        m_pBuf->Open(fileName, append);
+        clear();
+    } catch (...) {
+        Unlock();
+        throw;
+    }
+    Unlock();
+}
+
+bool VelmoLogOStream::IsOpen() const {
+    return m_pBuf->IsOpen();
+}
+
+void VelmoLogOStream::Close() {
+    Lock();
+    m_pBuf->Close();
+    Unlock();
+}
+
+DWORD VelmoLogOStream::SetLineWidth(DWORD width) {
+    return m_pBuf->SetLineWidth(width);
+}
+
+DWORD VelmoLogOStream::SetMessageLevel(DWORD level) {
+    return m_pBuf->SetMessageLevel(level);
+}
+
+DWORD VelmoLogOStream::SetLevelMask(DWORD mask) {
+    return m_pBuf->SetLevelMask(mask);
+}
+
+// ---------------------------------------------------------------------------------------------
+// VelmoLogGuard
+
+VelmoLogGuard::VelmoLogGuard(VelmoLogOStream& stream, DWORD level, DWORD width) : m_stream(stream) {
+    m_stream.Lock();
+    m_prevWidth = m_stream.SetLineWidth(width);
+    m_prevLevel = m_stream.SetMessageLevel(level);
+}
+
+VelmoLogGuard::~VelmoLogGuard() {
+    m_stream.SetMessageLevel(m_prevLevel);
+    m_stream.SetLineWidth(m_prevWidth);
+    m_stream.Unlock();
+}
+
+std::wostream& operator<<(std::wostream& os, const CString& text) {
+    return os << text.GetString();
+}
