@@ -1,0 +1,23 @@
+// Windows and dialog templates: dialog units, templates of a module, top-level windows and
+// flashing a window to draw attention.
+#pragma once
+
+#include <windows.h>
+
+// Converts a rectangle from pixels to the dialog's units (through the pixel size of a 1000 x
+// 1000 unit rectangle); false, leaving the rectangle unchanged, when MapDialogRect fails.
+bool PixelsToDialogUnits(HWND dialog, RECT& rect);
+
+// The loaded RT_DIALOG resource of a module, null when the module has none.
+HGLOBAL LoadDialogResourceFrom(HMODULE module, UINT templateId);
+HGLOBAL LoadDialogResourceFromByName(HMODULE module, const wchar_t* templateName);
+// The same in the current resource module.
+HGLOBAL LoadDialogResourceById(UINT templateId);
+HGLOBAL LoadDialogResourceByName(const wchar_t* templateName);
+
+// Follows GetParent until a window has no parent; returns that window.
+HWND GetTopLevelWindow(HWND window);
+
+// Flashes caption and task-bar button `count` times where user32 has FlashWindowEx, else
+// inverts the caption once.
+void FlashWindowTimes(HWND window, UINT count);
