@@ -1,7 +1,14 @@
 // Entry point of the installer front end.
 #include <windows.h>
 
-int WINAPI wWinMain(HINSTANCE, HINSTANCE, LPWSTR, int)
+#include "VelmoInstaller.h"
+#include "WinApp.h"
+
+int WINAPI wWinMain(HINSTANCE hInstance, HINSTANCE hPrevInstance, LPWSTR lpCmdLine, int nCmdShow)
 {
-    return 0;
+    // The application object `theApp` exists already (static initialisation); naming it here
+    // also keeps it in the program, which links it from a library.
+    if (!theApp.CheckPrerequisiteDlls())
+        return -1;
+    return AfxWinMain(hInstance, hPrevInstance, lpCmdLine, nCmdShow);
 }

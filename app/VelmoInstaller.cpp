@@ -1,0 +1,411 @@
+#include "VelmoInstaller.h"
+
+#include <commctrl.h>
+#include <objbase.h>
+
+#include <new>
+#include <ostream>
+
+#include "ByteSizeFormatter.h"
+#include "Distribution.h"
+#include "InstallerErrors.h"
+#include "MessageBox.h"
+#include "MsiApi.h"
+#include "MsiEngineInstall.h"
+#include "PathHelpers.h"
+#include "PlatformChecks.h"
+#include "TextHelpers.h"
+#include "StructuredExceptionTranslator.h"
+#include "TopDialog.h"
+
+// Errors thrown by the start-up carry this source name and the lines given with them.
+static const char kSource[] = "VelmoInstaller";
+
+// Private messages to the window that shows load progress.
+static const UINT WM_CHILD_WINDOW_READY = WM_USER + 10;
+static const UINT WM_LOAD_DONE = WM_USER + 15;
+
+CVelmoInstallerApp theApp;
+
+void ThrowBadAlloc()
+{
+    throw std::bad_alloc();
+}
+
+static OperationAborted NotAvailable(int line, const wchar_t* operation)
+{
+    return OperationAborted(kSource, line, operation, L"%1 is not available yet.");
+}
+
+CVelmoInstallerApp::CVelmoInstallerApp()
+    : m_pDistribution(new CDistribution), m_pConfigInfo(new CConfigInfo), m_pLoaderThread(nullptr),
+      m_hProgressWnd(nullptr), m_pTopDialog(nullptr),
+      m_hDialogFont(static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT))), m_lcid(GetThreadLocale()),
+      m_uiLangId(0), m_nLoadSteps(0), m_nTimerTicks(0), m_nProgressLow(0), m_nProgressRange(0),
+      m_hMutex(nullptr), m_hExitEvent(CreateEventW(nullptr, FALSE, FALSE, L"_ZKOrbelInstallerExitEvent")),
+      m_pSystemInfo(nullptr), m_hSysInfoModule(reinterpret_cast<HMODULE>(static_cast<INT_PTR>(-1))),
+      m_bCoInitialize(true)
+{
+    m_nExitCode = -1;
+    wchar_t tempPath[MAX_PATH + 1] = {};
+    DWORD length = GetTempPathW(MAX_PATH, tempPath);
+    if (length > 0 && length <= MAX_PATH)
+        m_strTempPath = tempPath;
+}
+
+CVelmoInstallerApp::~CVelmoInstallerApp()
+{
+    delete m_pConfigInfo;
+    delete m_pDistribution;
+    if (m_hMutex)
+        CloseHandle(m_hMutex);
+    if (m_hExitEvent)
+        CloseHandle(m_hExitEvent);
+}
+
+void CVelmoInstallerApp::WinHelp(DWORD_PTR, UINT) {}
+
+BOOL CVelmoInstallerApp::InitInstanceImpl()
+{
+    // 1. Hardware faults of the main thread arrive at the barrier as SEH_Exception.
+    StructuredExceptionTranslatorScope translator;
+
+    // 2. Keep running when the medium goes away (Windows 9x).
+    PageInImageIfRemovable();
+
+    // 3. COM; S_FALSE (already initialised on this thread) is success too.
+    HRESULT hr = CoInitializeExIfAvailable(nullptr, COINIT_APARTMENTTHREADED);
+    if (FAILED(hr))
+        return FALSE;
+
+    try {
+        // 4. Common controls and both rich-edit libraries.
+        InitCommonControls();
+        LoadLibraryW(L"riched32.dll");
+        LoadLibraryW(L"riched20.dll");
+
+        // 5. From here on a failed allocation throws std::bad_alloc.
+        std::set_new_handler(&ThrowBadAlloc);
+
+        // 6. The command line.
+        ParseCommandLine(m_cmdLine);
+
+        // 7. Quiet run that declines the licences: nothing is shown or logged.
+        if (m_cmdLine.m_nUiMode == 0 && m_cmdLine.m_nAcceptLicenses == 0) {
+            m_nExitCode = 1602;
+            return FALSE;
+        }
+
+        // 8. Help or a bad command line.
+        try {
+            if (m_cmdLine.m_bShowHelp || m_cmdLine.m_bParseError)
+                throw CmdLineError(kSource, 222, m_cmdLine.m_bShowHelp);
+        } catch (const CmdLineError& error) {
+            HandleCmdLineError(error);
+            FinishRun();
+            return FALSE;
+        }
+
+        // 9. The restart entry that restarted this run; its result does not matter.
+        if (!m_cmdLine.m_strRunKey.IsEmpty()) {
+            CMsiEngineInstall engine(L"", L"", L"");
+            engine.DeleteRunValue(m_cmdLine.m_strRunKey);
+        }
+
+        RunConfiguredSteps();
+    } catch (...) {
+        delete m_pTopDialog;
+        m_pTopDialog = nullptr;
+        CoUninitialize();
+        throw;
+    }
+    return FALSE;
+}
+
+void CVelmoInstallerApp::HandleCmdLineError(const CmdLineError& error)
+{
+    const bool help = error.Argument<1>();
+    CString usage;
+    usage.FormatMessage(30000, GetAppName().GetString());
+    CString text;
+    UINT icon;
+    if (help) {
+        text = usage;
+        icon = MB_ICONQUESTION;
+    } else {
+        text = error.GetUserMessage();
+        text += L"\r\n";
+        text += usage;
+        icon = MB_ICONWARNING;
+    }
+    g_pfnMessageBoxW(nullptr, text, GetTitle(), MB_OK | icon | MB_SETFOREGROUND);
+    m_nExitCode = 1639;
+}
+
+// Steps 10 to 21 of the start-up, then the wizard or the quiet run and the end of the run.
+void CVelmoInstallerApp::RunConfiguredSteps()
+{
+    // 10. The configuration and the language modules.
+    m_pConfigInfo->SetIniFile(m_cmdLine.m_strRootDir.IsEmpty() ? nullptr : m_cmdLine.m_strRootDir.GetString(),
+                              m_cmdLine.m_strIniFile.IsEmpty() ? nullptr : m_cmdLine.m_strIniFile.GetString());
+    m_pConfigInfo->PopulateMsiInfo();
+    m_pConfigInfo->LoadLanguageResource();
+
+    // 11. A child installer never takes the mutex.
+    if (!m_cmdLine.m_hMasterWnd)
+        GrabInstanceMutex();
+
+    // 12, 13. The log.
+    OpenLog();
+    GetLogStream(16, 0) << L"Started OrbelInstaller: " << GetCurrentTimeText() << std::endl;
+
+    // 14, 15. Operating system and rights.
+    CheckOsRequirements();
+    if (!IsAdministrator())
+        throw NoAdminPriv(kSource, 263);
+
+    // 16. The Windows Installer engine.
+    CVelmoMsiEngineInst engine(m_pConfigInfo->m_installEngineInfo.m_strInstallerNT,
+                               m_pConfigInfo->m_installEngineInfo.m_strInstaller9x,
+                               m_pConfigInfo->m_installEngineInfo.m_strCommandLine);
+    engine.SetRequiredVersion(m_pConfigInfo->m_installEngineInfo.m_dwRequiredMS,
+                              m_pConfigInfo->m_installEngineInfo.m_dwRequiredLS);
+    UINT engineResult = engine.Run();
+    if (engineResult == 3010 || engineResult == 1641) {
+        if (engineResult == 3010) {
+            CString text;
+            text.LoadString(40001);
+            g_pfnMessageBoxW(nullptr, text, GetTitle(), MB_OK);
+        }
+        m_nExitCode = 1604;
+        return;
+    }
+    if (engineResult != 0) {
+        CString text;
+        text.LoadString(40002);
+        g_pfnMessageBoxW(nullptr, text, GetTitle(), MB_OK);
+        m_nExitCode = static_cast<int>(engineResult);
+        return;
+    }
+
+    // 17, 18. The engine's registration; the page records.
+    CheckMsiEngineRegistration();
+    m_pConfigInfo->PopulateDialogInfo();
+
+    // 19. The spec file.
+    CString specPath;
+    if (!m_cmdLine.m_strSpecFile.IsEmpty()) {
+        wchar_t fullPath[MAX_PATH + 1] = {};
+        if (_wfullpath(fullPath, m_cmdLine.m_strSpecFile, MAX_PATH))
+            specPath = fullPath;
+        else
+            specPath = m_cmdLine.m_strSpecFile;
+        if (!FileExists(specPath)) {
+            CString text;
+            text.FormatMessage(4, specPath.GetString());
+            CString caption;
+            caption.LoadString(5002);
+            g_pfnMessageBoxW(nullptr, text, caption, MB_OK);
+            return;
+        }
+    }
+    m_specFile.SetSpecFile(specPath);
+
+    // 20. Unit names of the byte-size formatter.
+    for (int unit = 0; unit < 4; ++unit) {
+        CString name;
+        name.LoadString(142 + unit);
+        g_sizeUnits.SetAt(unit, name);
+    }
+    g_sizeUnits.SetSignificantDigits(3);
+
+    // 21.
+    if (m_cmdLine.m_nUiMode != 0)
+        RunWizard();
+    else
+        RunQuiet();
+    EndOfRun();
+}
+
+void CVelmoInstallerApp::RunWizard()
+{
+    // 1. The frame.
+    m_pTopDialog = new CTopDialog(nullptr);
+    if (!m_pTopDialog->Create(132, nullptr)) {
+        m_pMainWnd = nullptr;
+        throw DlgCreateError(kSource, 343, L"TopDialog", GetLastError(), L"Error creating %1.  Window Error: %2");
+    }
+    HWND frame = m_pTopDialog->GetSafeHwnd();
+
+    // 2. The start page.
+    if (m_cmdLine.m_bTreeStart)
+        m_pTopDialog->m_eStartState = 6;
+    else if (m_cmdLine.m_nUiMode == 16)
+        m_pTopDialog->m_eStartState = GetFirstEnabledDialog();
+    else if (m_cmdLine.m_nUiMode == 8 || m_cmdLine.m_nUiMode == 1 || m_cmdLine.m_nUiMode == 2)
+        m_pTopDialog->m_eStartState = 11;
+
+    // 3. Where load progress goes.
+    if (m_cmdLine.m_hMasterWnd) {
+        m_hProgressWnd = m_cmdLine.m_hMasterWnd;
+        PostMessageW(m_hProgressWnd, WM_CHILD_WINDOW_READY, 0, reinterpret_cast<LPARAM>(frame));
+    } else if (m_pTopDialog->GetWelcomeDialog()) {
+        m_hProgressWnd = m_pTopDialog->GetWelcomeDialogHwnd();
+        m_pTopDialog->ShowWindow(SW_SHOW);
+    }
+
+    // 4. Load on the loader thread while this thread dispatches the wizard's messages.
+    m_pLoaderThread = VelmoBeginThread(&LoaderThreadProc, this, THREAD_PRIORITY_NORMAL, 0, CREATE_SUSPENDED, nullptr);
+    if (!m_pLoaderThread) {
+        // The load could not start: as a failed load.
+        delete m_pTopDialog;
+        m_pTopDialog = nullptr;
+        m_nExitCode = 1602;
+        return;
+    }
+    m_pLoaderThread->m_bAutoDelete = FALSE;
+    m_pLoaderThread->ResumeThread();
+    PumpUntilSignalled(m_pLoaderThread->m_hThread);
+
+    // 5. Cancelled while loading.
+    if (m_nExitCode != -1)
+        return;
+
+    // 6. The loader's result.
+    DWORD loaderCode = 0;
+    GetExitCodeThread(m_pLoaderThread->m_hThread, &loaderCode);
+    delete m_pLoaderThread;
+    m_pLoaderThread = nullptr;
+    if (loaderCode != 0) {
+        delete m_pTopDialog;
+        m_pTopDialog = nullptr;
+        m_nExitCode = 1602;
+        return;
+    }
+
+    // 7 to 10.
+    m_pTopDialog->StartWizard();
+    if (m_cmdLine.m_hMasterWnd) {
+        // The master's placement for the frame (GetTopLevelWindow of the master's window).
+        throw NotAvailable(__LINE__, L"WindowPlacementState");
+    }
+    if (m_hProgressWnd)
+        PostMessageW(m_hProgressWnd, WM_LOAD_DONE, 0, reinterpret_cast<LPARAM>(frame));
+    m_nExitCode = m_pTopDialog->RunModalLoop(0);
+}
+
+void CVelmoInstallerApp::RunQuiet()
+{
+    m_bCoInitialize = false;
+    LoaderThreadProc(this);
+    if (m_pDistribution->GetExtraFeatureInfo(0, nullptr) > 0)
+        throw OperationAborted(kSource, 425, L"Installation",
+                               L"Installation failed due to fatal errors or unsatisfied 3rd Party Dependencies");
+    m_nExitCode = m_pDistribution->InstallSilently();
+}
+
+void CVelmoInstallerApp::EndOfRun()
+{
+    const int mode = m_cmdLine.m_nUiMode;
+    // 1, 2. The end page, and the master of a child installer, decide for themselves.
+    bool othersDecide = (mode != 0 && IsDialogEnabled(13)) || mode == 8 || mode == 16;
+    if (!othersDecide) {
+        // 3.
+        const bool success = m_nExitCode == 0 || m_nExitCode == 3010 || m_nExitCode == 1641;
+        if (success) {
+            m_pDistribution->LaunchExecutes(1, nullptr);
+            m_pDistribution->LaunchExecutes(2, nullptr);
+        }
+        if (IsRebootRequired(true)) {
+            if (success)
+                m_nExitCode = 1641;
+            ExitWindowsWithPrivilege(EWX_REBOOT);
+        }
+    }
+    FinishRun();
+}
+
+void CVelmoInstallerApp::FinishRun()
+{
+    // Windows Installer's log off; the frame goes.
+    MsiApi().MsiEnableLogW(0, nullptr, 0);
+    delete m_pTopDialog;
+    m_pTopDialog = nullptr;
+}
+
+int CVelmoInstallerApp::ExitInstanceImpl()
+{
+    return m_nExitCode;
+}
+
+void CVelmoInstallerApp::GrabInstanceMutex()
+{
+    m_hMutex = CreateMutexW(nullptr, FALSE, L"_ZKOrbelInstallerMutex");
+    if (m_hMutex && WaitForSingleObject(m_hMutex, 0) == WAIT_TIMEOUT) {
+        CloseHandle(m_hMutex);
+        m_hMutex = nullptr;
+        throw MutexNotGrabbed(kSource, 1392);
+    }
+}
+
+VelmoLogGuard CVelmoInstallerApp::GetLogStream(DWORD level, DWORD width)
+{
+    return VelmoLogGuard(m_log, level, width);
+}
+
+CString CVelmoInstallerApp::GetTitle()
+{
+    // The configured title comes with the configuration; until then the program's name.
+    return GetAppName();
+}
+
+CString CVelmoInstallerApp::GetAppName() const
+{
+    if (m_pszAppName)
+        return CString(m_pszAppName);
+    wchar_t path[MAX_PATH + 1] = {};
+    GetModuleFileNameW(nullptr, path, MAX_PATH);
+    CString name = path;
+    name = name.Mid(name.ReverseFind(L'\\') + 1);
+    int dot = name.ReverseFind(L'.');
+    return dot >= 0 ? name.Left(dot) : name;
+}
+
+void CVelmoInstallerApp::OpenLog()
+{
+    throw NotAvailable(__LINE__, L"CVelmoInstallerApp::OpenLog");
+}
+
+void CVelmoInstallerApp::CheckOsRequirements()
+{
+    throw NotAvailable(__LINE__, L"CVelmoInstallerApp::CheckOsRequirements");
+}
+
+eDialogState CVelmoInstallerApp::GetFirstEnabledDialog()
+{
+    throw NotAvailable(__LINE__, L"CVelmoInstallerApp::GetFirstEnabledDialog");
+}
+
+bool CVelmoInstallerApp::IsDialogEnabled(eDialogState state, bool anyMode, bool ignoreSpecFile)
+{
+    if (!ignoreSpecFile && m_specFile.IsDialogDisabled(state))
+        return false;
+    bool shown = m_pConfigInfo->IsDialogShown(state);
+    bool allowed = CNestedInstallerDialog::IsDialogInMode(state, anyMode ? 31u : static_cast<unsigned int>(m_cmdLine.m_nUiMode));
+    return shown && allowed;
+}
+
+bool CVelmoInstallerApp::IsRebootRequired(bool)
+{
+    throw NotAvailable(__LINE__, L"CVelmoInstallerApp::IsRebootRequired");
+}
+
+void CVelmoInstallerApp::PumpUntilSignalled(HANDLE)
+{
+    throw NotAvailable(__LINE__, L"CVelmoInstallerApp::PumpUntilSignalled");
+}
+
+UINT CVelmoInstallerApp::LoaderThreadProc(LPVOID)
+{
+    throw NotAvailable(__LINE__, L"CVelmoInstallerApp::LoaderThreadProc");
+}

@@ -1,0 +1,186 @@
+#include "VelmoThread.h"
+
+#include <new>
+#include <stdexcept>
+#include <string>
+
+#include "FatalErrorDialog.h"
+#include "InstallerErrors.h"
+#include "MfcPlexaString.h"
+#include "MsiInstallerError.h"
+#include "StructuredExceptionTranslator.h"
+#include "WindowsError.h"
+
+namespace {
+
+const wchar_t kUnknownError[] = L"Unknown Error";
+const wchar_t kNoDetails[] = L"No details available";
+
+// A string of the program's string table (through the resource chain).
+CString LoadAppString(UINT id)
+{
+    CString text;
+    text.LoadString(id);
+    return text;
+}
+
+// The system's message text for a Windows error (at most 256 characters; empty when none).
+CString SystemMessage(DWORD error)
+{
+    wchar_t buffer[257] = {};
+    DWORD length = FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
+                                  error, 0, buffer, 256, nullptr);
+    return CString(buffer, static_cast<int>(length));
+}
+
+// A narrow text widened as the system's code page reads it.
+CString Widen(const char* text)
+{
+    if (!text)
+        return CString();
+    int length = MultiByteToWideChar(CP_ACP, 0, text, -1, nullptr, 0);
+    if (length <= 1)
+        return CString();
+    CString wide;
+    MultiByteToWideChar(CP_ACP, 0, text, -1, wide.GetBuffer(length), length);
+    wide.ReleaseBuffer();
+    return wide;
+}
+
+// A library error's description.
+CString Describe(const InstallerError& error)
+{
+    MfcPlexaString text;
+    error.Describe(text);
+    return text.GetMfcString();
+}
+
+struct InnerCall {
+    BOOL (*body)(void*);
+    void* context;
+};
+
+// The inner level: the user's and the machine's errors are reported here, without the
+// Details button and without details in the log.
+BOOL InnerBarrier(const InnerCall& call, int& code)
+{
+    try {
+        return call.body(call.context);
+    } catch (const UserInstallerError& error) {
+        CString message = error.GetUserMessage();
+        CString details = error.GetFullText();
+        code = -error.GetCode();
+        ReportFatalError(message, details, FALSE, FALSE, nullptr);
+        return FALSE;
+    }
+}
+
+// Sets message, details and code for the exception being handled, by the first matching row
+// of the barrier's table.
+void ClassifyCurrentException(CString& message, CString& details, int& code)
+{
+    try {
+        throw;
+    } catch (const WindowsError& error) {
+        message = LoadAppString(5012);
+        details.Format(L"Windows Error %d: %s", static_cast<int>(error.GetCode()), Describe(error).GetString());
+        code = static_cast<int>(error.GetCode());
+    } catch (const MsiInstallerError& error) {
+        message = LoadAppString(5011);
+        details.Format(L"MsiError %d: %s", static_cast<int>(error.GetCode()), Describe(error).GetString());
+        code = static_cast<int>(error.GetCode());
+    } catch (const VelmoInstallerError& error) {
+        message = error.GetUserMessage();
+        details = error.GetFullText();
+        code = -error.GetCode();
+    } catch (const DelayLoadException& error) {
+        const unsigned int seCode = error.GetCode();
+        CString dll = Widen(error.GetDllName());
+        if (seCode == DelayLoadException::kProcedureNotFound)
+            message.Format(LoadAppString(5008), L"<Unknown>", dll.GetString());
+        else
+            message.Format(LoadAppString(5007), dll.GetString());
+        code = static_cast<int>(seCode & 0xFFFF);
+    } catch (const SEH_Exception& error) {
+        wchar_t buffer[257] = {};
+        error.GetMessage(buffer, 256);
+        buffer[256] = L'\0';
+        message = buffer;
+        details.Format(L"Structured Exception number 0x%X", error.GetCode());
+        code = static_cast<int>(error.GetCode());
+    } catch (const std::bad_alloc&) {
+        message = SystemMessage(ERROR_NOT_ENOUGH_MEMORY);
+        code = ERROR_NOT_ENOUGH_MEMORY;
+    } catch (const std::exception& error) {
+        message = Widen(error.what());
+        code = -1;
+    } catch (...) {
+        // Not a known type: the kept exit code stays.
+    }
+}
+
+}  // namespace
+
+BOOL VelmoThreadBarrier(BOOL (*body)(void* context), void* context, int& exitCode)
+{
+    CString message = kUnknownError;
+    CString details = kNoDetails;
+    int code = 0;
+    BOOL result = FALSE;
+    bool completed = false;
+    InnerCall call = {body, context};
+    try {
+        result = InnerBarrier(call, code);
+        completed = true;
+    } catch (...) {
+        try {
+            ClassifyCurrentException(message, details, code);
+        } catch (...) {
+            // Building the texts failed (memory): report what there is.
+        }
+    }
+    if (!completed) {
+        ReportFatalError(message, details, TRUE, details != kNoDetails, nullptr);
+        result = FALSE;
+    }
+    if (code != 0) {
+        exitCode = code;
+        return FALSE;
+    }
+    return result;
+}
+
+CVelmoWorkerThread::CVelmoWorkerThread(AFX_THREADPROC pfnThreadProc, LPVOID pParam)
+    : m_pfnThreadProc(pfnThreadProc), m_pParam(pParam), m_lcid(0)
+{
+    // Only an error of a type the barrier does not know leaves this value in place.
+    m_nExitCode = -1;
+}
+
+CVelmoWorkerThread::~CVelmoWorkerThread() {}
+
+BOOL CVelmoWorkerThread::InitInstanceImpl()
+{
+    StructuredExceptionTranslatorScope translator;
+    SetThreadLocale(m_lcid);
+    m_nExitCode = static_cast<int>(m_pfnThreadProc(m_pParam));
+    return FALSE;
+}
+
+CVelmoWorkerThread* VelmoBeginThread(AFX_THREADPROC pfnThreadProc, LPVOID pParam, int nPriority,
+                                     UINT nStackSize, DWORD dwCreateFlags,
+                                     LPSECURITY_ATTRIBUTES lpSecurityAttrs)
+{
+    CVelmoWorkerThread* thread = new CVelmoWorkerThread(pfnThreadProc, pParam);
+    thread->m_bAutoDelete = TRUE;
+    thread->m_lcid = GetThreadLocale();
+    if (!thread->CreateThread(dwCreateFlags | CREATE_SUSPENDED, nStackSize, lpSecurityAttrs)) {
+        // The thread never ran, so nothing deletes the object but us.
+        delete thread;
+        return nullptr;
+    }
+    thread->SetThreadPriority(nPriority);
+    if (!(dwCreateFlags & CREATE_SUSPENDED))
+        thread->ResumeThread();
+    return thread;
+}

@@ -1,0 +1,130 @@
+// The thread barriers' rows, provoked in barrier_host.exe on the main thread and on a worker:
+// the exit code, what the report shows and what the log receives.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "TestSupport.h"
+
+using namespace testsupport;
+
+namespace {
+
+struct HostRun {
+    DWORD exitCode = 0;
+    std::vector<std::string> boxes;  // "type|caption|text"
+    std::wstring log;
+};
+
+std::wstring FromUtf16Le(const std::string& bytes)
+{
+    std::wstring text;
+    size_t start = (bytes.size() >= 2 && static_cast<unsigned char>(bytes[0]) == 0xFF &&
+                    static_cast<unsigned char>(bytes[1]) == 0xFE) ? 2 : 0;
+    for (size_t i = start; i + 1 < bytes.size(); i += 2)
+        text += static_cast<wchar_t>(static_cast<unsigned char>(bytes[i]) | (static_cast<unsigned char>(bytes[i + 1]) << 8));
+    return text;
+}
+
+std::wstring Widen(const std::string& text)
+{
+    return std::wstring(text.begin(), text.end());
+}
+
+HostRun RunHost(const std::wstring& kind, const std::wstring& thread, bool quiet = false)
+{
+    TempDir dir;
+    std::wstring report = dir.File(L"report.txt");
+    std::wstring log = dir.File(L"host.log");
+    std::wstring command = L"\"" + ModuleDir() + L"\\barrier_host.exe\" " + kind + L" " + thread + L" \"" + report +
+                           L"\" \"" + log + L"\"" + (quiet ? L" quiet" : L"");
+    ProcessResult result = RunProcess(command, 30000);
+    EXPECT_FALSE(result.timedOut);
+    HostRun run;
+    run.exitCode = result.exitCode;
+    std::string bytes = ReadFileBytes(report);
+    size_t pos = 0;
+    while (pos < bytes.size()) {
+        size_t end = bytes.find('\n', pos);
+        if (end == std::string::npos)
+            end = bytes.size();
+        std::string line = bytes.substr(pos, end - pos);
+        if (line.compare(0, 4, "BOX|") == 0)
+            run.boxes.push_back(line.substr(4));
+        pos = end + 1;
+    }
+    run.log = FromUtf16Le(ReadFileBytes(log));
+    return run;
+}
+
+struct Row {
+    const wchar_t* kind;
+    DWORD exitCode;
+    const char* message;      // start of the message the report shows
+    const char* details;      // part of the details; null: no Details (none shown, none logged)
+    bool detailsLogged;
+};
+
+// Rows in the order the barrier tests them; the texts are the program's string table's.
+const Row kRows[] = {
+    {L"windows", 5, "Fatal Error. Unhandled Windows Error.", "Windows Error 5: ", true},
+    {L"msi", 1603, "Fatal Error. Unhandled MSI Error.", "MsiError 1603: ", true},
+    {L"installer", static_cast<DWORD>(-10004), "Fatal Error. Operation aborted.", "IInstallerError 10004", true},
+    {L"user", static_cast<DWORD>(-12004), "You must have administrative privileges to run this installation.", nullptr, false},
+    {L"delaydll", 126, "Unable to find required dll velmo_missing.dll.", "No details available", false},
+    {L"delayproc", 127, "Unable to load procedure <Unknown> from module kernel32.dll.", "No details available", false},
+    {L"av", 0xC0000005, "", "Structured Exception number 0xC0000005", true},
+    {L"div0", 0xC0000094, "", "Structured Exception number 0xC0000094", true},
+    {L"badalloc", 8, "", "No details available", false},
+    {L"std", static_cast<DWORD>(-1), "Provoked standard failure", "No details available", false},
+    // A type the barrier does not know keeps the exit code (-1 here, as the application's).
+    {L"unknown", static_cast<DWORD>(-1), "Unknown Error", "No details available", false},
+};
+
+TEST(ThreadBarrier, EveryRowOnTheMainThreadAndOnAWorker)
+{
+    for (const wchar_t* thread : {L"main", L"worker"}) {
+        for (const Row& row : kRows) {
+            SCOPED_TRACE(std::wstring(thread) + L" " + row.kind);
+            HostRun run = RunHost(row.kind, thread);
+            EXPECT_EQ(row.exitCode, run.exitCode);
+
+            // One report: caption = the program's name, warning icon, OK.
+            ASSERT_EQ(1u, run.boxes.size());
+            const std::string& box = run.boxes[0];
+            EXPECT_EQ(0u, box.find("30|barrier_host|")) << box;
+            std::string text = box.substr(box.find('|', box.find('|') + 1) + 1);
+            EXPECT_EQ(0u, text.find(row.message)) << text;
+            if (row.details)
+                EXPECT_NE(std::string::npos, text.find(row.details)) << text;
+            else
+                EXPECT_EQ(std::string::npos, text.find("\\n")) << "no details expected: " << text;
+
+            // The log: "ERROR! " + message, and the details only when they say something.
+            EXPECT_NE(std::wstring::npos, run.log.find(L"OrbelInstaller: ERROR! " + Widen(row.message))) << run.log.c_str();
+            if (row.detailsLogged)
+                EXPECT_NE(std::wstring::npos, run.log.find(Widen(row.details))) << run.log.c_str();
+            else
+                EXPECT_EQ(std::wstring::npos, run.log.find(L"No details available")) << run.log.c_str();
+        }
+    }
+}
+
+TEST(ThreadBarrier, QuietRunOnlyLogs)
+{
+    HostRun run = RunHost(L"installer", L"worker", true);
+    EXPECT_EQ(static_cast<DWORD>(-10004), run.exitCode);
+    EXPECT_TRUE(run.boxes.empty());
+    EXPECT_NE(std::wstring::npos, run.log.find(L"OrbelInstaller: ERROR! Fatal Error. Operation aborted.\r\n"));
+    EXPECT_NE(std::wstring::npos, run.log.find(L"IInstallerError 10004"));
+}
+
+TEST(ThreadBarrier, WorkerEndsWithItsFunctionsResult)
+{
+    HostRun run = RunHost(L"code", L"worker");
+    EXPECT_EQ(995u, run.exitCode);
+    EXPECT_TRUE(run.boxes.empty());
+}
+
+}  // namespace

@@ -1,0 +1,142 @@
+// The start-up sequence, run by startup_host.exe (setup's start-up with its message boxes
+// recorded), and in this process where a run needs the thread's own state.
+#include <gtest/gtest.h>
+
+#include <objbase.h>
+#include <stdlib.h>
+
+#include <string>
+#include <vector>
+
+#include "CString.h"
+#include "InstallerErrors.h"
+#include "MessageBox.h"
+#include "TestSupport.h"
+#include "VelmoInstaller.h"
+
+using namespace testsupport;
+
+namespace {
+
+struct HostRun {
+    DWORD exitCode = 0;
+    std::vector<std::string> boxes;  // "type|caption|text"
+};
+
+HostRun RunStartupHost(const std::wstring& arguments)
+{
+    TempDir dir;
+    std::wstring report = dir.File(L"report.txt");
+    SetEnvironmentVariableW(L"VELMO_TEST_REPORT", report.c_str());
+    ProcessResult result = RunProcess(L"\"" + ModuleDir() + L"\\startup_host.exe\" " + arguments, 30000);
+    SetEnvironmentVariableW(L"VELMO_TEST_REPORT", nullptr);
+    EXPECT_FALSE(result.timedOut);
+    HostRun run;
+    run.exitCode = result.exitCode;
+    std::string bytes = ReadFileBytes(report);
+    size_t pos = 0;
+    while (pos < bytes.size()) {
+        size_t end = bytes.find('\n', pos);
+        if (end == std::string::npos)
+            end = bytes.size();
+        if (bytes.compare(pos, 4, "BOX|") == 0)
+            run.boxes.push_back(bytes.substr(pos + 4, end - pos - 4));
+        pos = end + 1;
+    }
+    return run;
+}
+
+// The usage text as the box shows it: string 30000 through the string class's message
+// formatting for "startup_host", line breaks escaped as in the report.
+std::string Usage()
+{
+    CString usage;
+    usage.FormatMessage(30000, L"startup_host");
+    std::string flat;
+    for (const wchar_t* p = usage.GetString(); *p; ++p) {
+        if (*p == L'\n')
+            flat += "\\n";
+        else if (*p == L'\r')
+            flat += "\\r";
+        else
+            flat += static_cast<char>(*p);
+    }
+    return flat;
+}
+
+TEST(Startup, CommandLineOutcomes)
+{
+    const std::string usage = Usage();
+    ASSERT_FALSE(usage.empty());
+    struct Case {
+        const wchar_t* arguments;
+        DWORD exitCode;
+        std::string box;  // empty: none
+    };
+    // Types: MB_SETFOREGROUND (0x10000) with the question (0x20) or warning (0x30) icon.
+    const Case cases[] = {
+        {L"/?", 1639, "10020|startup_host|" + usage},
+        {L"-h", 1639, "10020|startup_host|" + usage},
+        {L"/nosuchswitch", 1639, "10030|startup_host|Invalid command line parameters.\\r\\n" + usage},
+        {L"/level abc", 1639, "10030|startup_host|Invalid command line parameters.\\r\\n" + usage},
+        {L"/qn /AcceptLicenses NO", 1602, ""},
+        {L"/q /acceptlicenses no", 1602, ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.arguments);
+        HostRun run = RunStartupHost(c.arguments);
+        EXPECT_EQ(c.exitCode, run.exitCode);
+        if (c.box.empty()) {
+            EXPECT_TRUE(run.boxes.empty());
+        } else {
+            ASSERT_EQ(1u, run.boxes.size());
+            EXPECT_EQ(c.box, run.boxes[0]);
+        }
+    }
+}
+
+TEST(Startup, RunKeyIsDeletedAndItsResultIgnored)
+{
+    HKEY key = nullptr;
+    ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExW(HKEY_LOCAL_MACHINE, L"Software\\Microsoft\\Windows\\CurrentVersion\\Run", 0,
+                                             nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr));
+    const wchar_t value[] = L"setup.exe";
+    RegSetValueExW(key, L"ZKInstallerVelmoTest1", 0, REG_SZ, reinterpret_cast<const BYTE*>(value), sizeof(value));
+
+    // The first stops at the first step not built yet, after the deletion.
+    HostRun deleted = RunStartupHost(L"/qn /acceptlicenses yes /runkey ZKInstallerVelmoTest1");
+    EXPECT_EQ(static_cast<DWORD>(-10004), deleted.exitCode);
+    EXPECT_EQ(ERROR_FILE_NOT_FOUND, RegQueryValueExW(key, L"ZKInstallerVelmoTest1", nullptr, nullptr, nullptr, nullptr));
+    // A value that is not there changes nothing.
+    HostRun missing = RunStartupHost(L"/qn /acceptlicenses yes /runkey ZKInstallerVelmoTest1");
+    EXPECT_EQ(static_cast<DWORD>(-10004), missing.exitCode);
+
+    RegDeleteValueW(key, L"ZKInstallerVelmoTest1");
+    RegCloseKey(key);
+}
+
+int WINAPI NoMessageBox(HWND, LPCWSTR, LPCWSTR, UINT)
+{
+    return IDOK;
+}
+
+// COM already initialised on the thread (S_FALSE) is no reason to stop: in this process, whose
+// own command line the start-up parses.
+TEST(Startup, ComAlreadyInitialisedGoesOn)
+{
+    if (__argc > 1)
+        GTEST_SKIP() << "the start-up parses this process's own arguments";
+    ASSERT_TRUE(SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)));
+    int (WINAPI* saved)(HWND, LPCWSTR, LPCWSTR, UINT) = g_pfnMessageBoxW;
+    g_pfnMessageBoxW = &NoMessageBox;
+    try {
+        theApp.InitInstanceImpl();
+        ADD_FAILURE() << "the start-up ended early with " << theApp.m_nExitCode;
+    } catch (const OperationAborted& error) {
+        EXPECT_NE(nullptr, wcsstr(error.GetFullText(), L"CConfigInfo::SetIniFile"));
+    }
+    g_pfnMessageBoxW = saved;
+    CoUninitialize();
+}
+
+}  // namespace

@@ -1,0 +1,152 @@
+// Test host of the thread barriers: provokes one kind of failure on the main thread or on a
+// worker and ends with the barrier's exit code.
+//
+//   barrier_host.exe <kind> <main|worker> <report file> <log file> [quiet]
+//
+// Message boxes are not shown: each is appended to the report file as one UTF-8 line
+// "BOX|<type in hex>|<caption>|<text>" (line breaks in the text written as "\n"). The log
+// goes to the log file.
+#include <windows.h>
+
+#include <cstdlib>
+#include <new>
+#include <stdexcept>
+#include <string>
+
+#include "InstallerErrors.h"
+#include "MessageBox.h"
+#include "MsiInstallerError.h"
+#include "SEH_Exception.h"
+#include "StructuredExceptionTranslator.h"
+#include "VelmoInstaller.h"
+#include "VelmoThread.h"
+#include "WindowsError.h"
+
+namespace {
+
+std::wstring g_reportFile;
+
+std::string ToUtf8(const std::wstring& text)
+{
+    if (text.empty())
+        return std::string();
+    int length = WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
+    std::string result(static_cast<size_t>(length), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), &result[0], length, nullptr, nullptr);
+    return result;
+}
+
+void AppendReport(const std::string& line)
+{
+    HANDLE file = CreateFileW(g_reportFile.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                              OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return;
+    DWORD written = 0;
+    WriteFile(file, line.data(), static_cast<DWORD>(line.size()), &written, nullptr);
+    CloseHandle(file);
+}
+
+int WINAPI RecordMessageBox(HWND, LPCWSTR text, LPCWSTR caption, UINT type)
+{
+    std::wstring flat;
+    for (const wchar_t* p = text ? text : L""; *p; ++p) {
+        if (*p == L'\n')
+            flat += L"\\n";
+        else if (*p != L'\r')
+            flat += *p;
+    }
+    wchar_t typeText[16];
+    wsprintfW(typeText, L"%X", type);
+    AppendReport("BOX|" + ToUtf8(typeText) + "|" + ToUtf8(caption ? caption : L"") + "|" + ToUtf8(flat) + "\n");
+    return IDOK;
+}
+
+int* volatile g_nullPointer = nullptr;
+volatile int g_zero = 0;
+
+// Raises the failure named by `kind`; returns 995 for "code" (a worker's own result).
+UINT Provoke(const std::wstring& kind)
+{
+    if (kind == L"installer")
+        throw OperationAborted("BarrierHost", 10, L"Provoked", L"Provoked on purpose: %1");
+    if (kind == L"user")
+        throw NoAdminPriv("BarrierHost", 20);
+    if (kind == L"windows")
+        throw WindowsError(ERROR_ACCESS_DENIED, L"while provoking");
+    if (kind == L"msi")
+        throw MsiInstallerError(1603, nullptr, L"while provoking");
+    if (kind == L"delaydll")
+        throw DelayLoadException(DelayLoadException::kModuleNotFound, "velmo_missing.dll", "Missing");
+    if (kind == L"delayproc")
+        throw DelayLoadException(DelayLoadException::kProcedureNotFound, "kernel32.dll", "VelmoMissing");
+    if (kind == L"badalloc") {
+        void* block = ::operator new(static_cast<size_t>(-1) / 2);
+        ::operator delete(block);
+    }
+    if (kind == L"std")
+        throw std::runtime_error("Provoked standard failure");
+    if (kind == L"unknown")
+        throw 42;
+    if (kind == L"av")
+        *g_nullPointer = 1;
+    if (kind == L"div0")
+        return static_cast<UINT>(1 / g_zero);
+    if (kind == L"code")
+        return 995;
+    return 0;
+}
+
+std::wstring g_kind;
+
+// The main thread's barrier: the same template the application derives from.
+class CHostThread : public TVelmoThread<CWinThread> {
+public:
+    BOOL InitInstanceImpl() override
+    {
+        StructuredExceptionTranslatorScope translator;
+        m_nExitCode = static_cast<int>(Provoke(g_kind));
+        return FALSE;
+    }
+};
+
+UINT WorkerProc(LPVOID)
+{
+    return Provoke(g_kind);
+}
+
+}  // namespace
+
+int WINAPI wWinMain(HINSTANCE, HINSTANCE, LPWSTR, int)
+{
+    if (__argc < 5)
+        return 2;
+    g_kind = __wargv[1];
+    std::wstring thread = __wargv[2];
+    g_reportFile = __wargv[3];
+    g_pfnMessageBoxW = &RecordMessageBox;
+    theApp.m_log.Open(__wargv[4], false);
+    theApp.m_cmdLine.m_nUiMode = (__argc > 5 && std::wstring(__wargv[5]) == L"quiet") ? 0 : 4;
+
+    int exitCode = 0;
+    if (thread == L"main") {
+        CHostThread host;
+        host.m_nExitCode = -1;
+        host.InitInstance();
+        exitCode = host.ExitInstance();
+    } else {
+        CVelmoWorkerThread* worker =
+            VelmoBeginThread(&WorkerProc, nullptr, THREAD_PRIORITY_NORMAL, 0, CREATE_SUSPENDED, nullptr);
+        if (!worker)
+            return 3;
+        worker->m_bAutoDelete = FALSE;
+        worker->ResumeThread();
+        WaitForSingleObject(worker->m_hThread, INFINITE);
+        DWORD code = 0;
+        GetExitCodeThread(worker->m_hThread, &code);
+        delete worker;
+        exitCode = static_cast<int>(code);
+    }
+    theApp.m_log.Close();
+    return exitCode;
+}

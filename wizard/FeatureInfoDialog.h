@@ -1,0 +1,10 @@
+// Wizard page CFeatureInfoDialog: for now only its place in the page registry; the page's window and
+// behaviour come with the wizard.
+#pragma once
+
+#include "NestedInstallerDialog.h"
+
+class CFeatureInfoDialog : public CNestedInstallerDialog {
+public:
+    CFeatureInfoDialog(eDialogState state, CTopDialog* frame) : CNestedInstallerDialog(0, state, frame) {}
+};

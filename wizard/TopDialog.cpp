@@ -1,0 +1,39 @@
+#include "TopDialog.h"
+
+#include "InstallerErrors.h"
+
+static const char kSource[] = "TopDialog";
+
+CTopDialog::CTopDialog(HWND) : m_eStartState(1), m_eCurrentState(1), m_hWnd(nullptr) {}
+
+CTopDialog::~CTopDialog() {}
+
+BOOL CTopDialog::Create(UINT, HWND)
+{
+    throw OperationAborted(kSource, __LINE__, L"CTopDialog::Create", L"%1 is not available yet.");
+}
+
+BOOL CTopDialog::ShowWindow(int)
+{
+    throw OperationAborted(kSource, __LINE__, L"CTopDialog::ShowWindow", L"%1 is not available yet.");
+}
+
+CNestedInstallerDialog* CTopDialog::GetWelcomeDialog()
+{
+    return nullptr;
+}
+
+HWND CTopDialog::GetWelcomeDialogHwnd()
+{
+    return nullptr;
+}
+
+void CTopDialog::StartWizard()
+{
+    throw OperationAborted(kSource, __LINE__, L"CTopDialog::StartWizard", L"%1 is not available yet.");
+}
+
+int CTopDialog::RunModalLoop(DWORD)
+{
+    throw OperationAborted(kSource, __LINE__, L"CTopDialog::RunModalLoop", L"%1 is not available yet.");
+}
