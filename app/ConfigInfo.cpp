@@ -1,6 +1,123 @@
 #include "ConfigInfo.h"
 
+#include "DistributionInfo.h"
+#include "IniErrorList.h"
 #include "InstallerErrors.h"
+#include "KolBaselinePartInfo.h"
+#include "LanguageHelpers.h"
+#include "LocaleNames.h"
+#include "PartInfo.h"
+#include "PathHelpers.h"
+#include "TextHelpers.h"
+
+#include <cwchar>
+#include <string>
+
+// The linked distributions come with the page records; until their header exists the record
+// is never created, and so never deleted here.
+#if __has_include("LinkedDistributionInfo.h")
+#include "LinkedDistributionInfo.h"
+#define VELMO_HAVE_LINKED_INFO 1
+#endif
+
+namespace {
+
+const char kSource[] = "ConfigInfo";
+
+// The fixed buffers of the INI location hold MAX_PATH characters with the terminator; a longer
+// path is refused instead of being cut.
+const wchar_t kPathTooLong[] = L"The path %1 is longer than the 259 characters the installer supports.";
+
+void RefuseLongPath(const CString& path)
+{
+    if (path.GetLength() >= MAX_PATH)
+        throw NoIniFile(kSource, __LINE__, path, kPathTooLong);
+}
+
+// The full path of `name` resolved against the current directory (refused when too long).
+CString FullPath(const wchar_t* name)
+{
+    std::vector<wchar_t> buffer(MAX_PATH);
+    DWORD length = ::GetFullPathNameW(name, static_cast<DWORD>(buffer.size()), buffer.data(), nullptr);
+    if (length >= buffer.size()) {
+        buffer.resize(length + 1);
+        length = ::GetFullPathNameW(name, static_cast<DWORD>(buffer.size()), buffer.data(), nullptr);
+    }
+    if (length == 0 || length >= buffer.size())
+        throw NoIniFile(kSource, __LINE__, name, L"The path %1 cannot be resolved.");
+    CString result(buffer.data(), static_cast<int>(length));
+    RefuseLongPath(result);
+    return result;
+}
+
+CString ProgramPath()
+{
+    std::vector<wchar_t> buffer(32768);
+    DWORD length = CConfigInfo::s_pfnGetModuleFileNameW(nullptr, buffer.data(),
+                                                        static_cast<DWORD>(buffer.size()));
+    if (length >= buffer.size())
+        length = static_cast<DWORD>(buffer.size() - 1);
+    CString path(buffer.data(), static_cast<int>(length));
+    RefuseLongPath(path);
+    return path;
+}
+
+CString LoadProgramString(UINT id)
+{
+    CString text;
+    if (id)
+        text.LoadString(id);
+    return text;
+}
+
+// Throws NoIniFile when the user's ANSI code page cannot represent the root folder; refuses a
+// root whose converted form does not fit in MAX_PATH bytes.
+void CheckRootCodePage(const CString& root)
+{
+    UINT codePage = OrbelToolbox::GetAnsiCodePage(static_cast<LCID>(LOCALE_USER_DEFAULT));
+    if (codePage == 0)
+        codePage = CP_ACP;
+    int bytes = ::WideCharToMultiByte(codePage, 0, root, -1, nullptr, 0, nullptr, nullptr);
+    if (bytes > MAX_PATH)
+        throw NoIniFile(kSource, __LINE__, root, kPathTooLong);
+    std::string converted(static_cast<size_t>(bytes > 0 ? bytes : 1), '\0');
+    if (bytes > 0)
+        ::WideCharToMultiByte(codePage, 0, root, -1, &converted[0], bytes, nullptr, nullptr);
+    if (converted.find('?') == std::string::npos)
+        return;
+
+    CString languageName = LoadProgramString(GetLocaleLanguageNameStringId(::GetUserDefaultLCID()));
+    CString debugText;
+    CString format = LoadProgramString(11013);
+    if (!format.IsEmpty())
+        debugText.FormatMessage(format.GetString(), root.GetString(), languageName.GetString());
+    debugText += L" ";
+    debugText += LoadProgramString(3);
+    throw NoIniFile(kSource, __LINE__, root, debugText);
+}
+
+bool HasLogLetters(const CString& letters)
+{
+    static const wchar_t kModeLetters[] = L"iIwWeEaArRuUcCmMoOpPvV*+!";
+    if (letters.IsEmpty() || (letters[0] != L'l' && letters[0] != L'L'))
+        return false;
+    for (int i = 1; i < letters.GetLength(); ++i) {
+        if (!std::wcschr(kModeLetters, letters[i]))
+            return false;
+    }
+    return true;
+}
+
+template <typename T>
+void DeleteRecord(T*& record)
+{
+    delete record;
+    record = nullptr;
+}
+
+}  // namespace
+
+DWORD(WINAPI* CConfigInfo::s_pfnGetModuleFileNameW)(HMODULE, LPWSTR, DWORD) = ::GetModuleFileNameW;
 
 CConfigInfo::DialogInfo::DialogInfo(const wchar_t* sectionName) : m_strSectionName(sectionName) {}
 
@@ -12,34 +129,192 @@ CConfigInfo::DialogInfo* CConfigInfo::DialogInfoFactory::CreateDialogInfo(CConfi
     return new DialogInfo(sectionName);
 }
 
-CConfigInfo::CConfigInfo() {}
-
-CConfigInfo::~CConfigInfo() {}
-
-// Not built yet: the configuration reader replaces these.
-void CConfigInfo::SetIniFile(const wchar_t*, const wchar_t*)
+CConfigInfo::CConfigInfo()
+    : m_bLanguageDone(false), m_bMsiInfoDone(false), m_bPartsDone(false), m_pMergedPartInfo(nullptr),
+      m_dialogInfo(), m_pDistributionInfo(nullptr), m_pLinkedDistributionInfo(nullptr),
+      m_pInstallEngineInfo(nullptr), m_pDebugInfo(nullptr)
 {
-    throw OperationAborted("ConfigInfo", __LINE__, L"CConfigInfo::SetIniFile", L"%1 is not available yet.");
 }
 
-void CConfigInfo::PopulateMsiInfo()
+CConfigInfo::~CConfigInfo()
 {
-    throw OperationAborted("ConfigInfo", __LINE__, L"CConfigInfo::PopulateMsiInfo", L"%1 is not available yet.");
+    DeleteRecord(m_pDistributionInfo);
+#ifdef VELMO_HAVE_LINKED_INFO
+    DeleteRecord(m_pLinkedDistributionInfo);
+#endif
+    DeleteRecord(m_pInstallEngineInfo);
+    DeleteRecord(m_pMergedPartInfo);
+    DeleteRecord(m_pDebugInfo);
+    for (PartInfo*& part : m_parts)
+        DeleteRecord(part);
+    for (KolBaselinePartInfo*& provider : m_baselineParts)
+        DeleteRecord(provider);
+    for (DialogInfo*& page : m_dialogInfo)
+        DeleteRecord(page);
 }
 
-void CConfigInfo::LoadLanguageResource()
+void CConfigInfo::SetIniFile(const wchar_t* rootDir, const wchar_t* iniFile)
 {
-    throw OperationAborted("ConfigInfo", __LINE__, L"CConfigInfo::LoadLanguageResource",
-                           L"%1 is not available yet.");
+    // 1. The program's folder and file name.
+    CString program = ProgramPath();
+    int slash = program.ReverseFind(L'\\');
+    CString programFolder;
+    CString programName;
+    if (slash >= 0) {
+        programFolder = program.Left(slash + 1);
+        programName = program.Mid(slash + 1);
+    } else {
+        CPath current;
+        current.SetToCurrentDirectory();
+        programFolder = current;
+        programName = program;
+    }
+
+    // 2, 3. The default INI name is the program's name with ".ini" for its extension.
+    int dot = programName.ReverseFind(L'.');
+    CString defaultName = dot >= 0 ? programName.Left(dot) : programName;
+    defaultName += L".ini";
+    CString root = (rootDir && *rootDir) ? CString(rootDir) : programFolder;
+    CString name = (iniFile && *iniFile) ? CString(iniFile) : defaultName;
+
+    // 4. The folder must be representable in the user's ANSI code page.
+    CheckRootCodePage(root);
+
+    // 5. The configuration folder, made the current directory on purpose: relative paths of
+    // the configuration and the /ini name are read against it.
+    CString folder = CPath::IsAbsolute(root) ? root : FullPath(root);
+    RefuseLongPath(folder);
+    RemoveTrailingBackslash(folder);
+    if (folder.GetLength() == 2 && folder[1] == L':')
+        folder += L'\\';
+    ::SetCurrentDirectoryW(folder);
+    AddTrailingBackslash(folder);
+    RefuseLongPath(folder);
+    m_configFolder = folder.GetString();
+
+    // 6. The INI path.
+    m_iniPath = FullPath(name).GetString();
 }
 
+void CConfigInfo::ApplyIniFile(const wchar_t* iniFile)
+{
+    m_iniPath = FullPath(iniFile).GetString();
+}
+
+void CConfigInfo::BeginStep(const wchar_t* iniFile)
+{
+    if (iniFile)
+        ApplyIniFile(iniFile);
+    if (!FileExists(m_iniPath))
+        throw NoIniFile(kSource, __LINE__, m_iniPath, L"File %1 not found.");
+}
+
+void CConfigInfo::ThrowIfErrors(const IniErrorList& errors, const char* sourceFile, int sourceLine)
+{
+    if (!errors.IsEmpty())
+        throw IniFileErrors(sourceFile, sourceLine, errors);
+}
+
+void CConfigInfo::PopulateMsiInfo(const wchar_t* iniFile)
+{
+    BeginStep(iniFile);
+    IniErrorList errors;
+    DeleteRecord(m_pInstallEngineInfo);
+    m_pInstallEngineInfo = new InstallEngineInfo(*this);
+    m_pInstallEngineInfo->Load(errors);
+    DeleteRecord(m_pDebugInfo);
+    m_pDebugInfo = new DebugInfo(*this);
+    m_pDebugInfo->Load(errors);
+
+    ThrowIfErrors(errors, kSource, __LINE__);
+    m_bMsiInfoDone = true;
+}
+
+// The page records come with the wizard's pages.
 void CConfigInfo::PopulateDialogInfo()
 {
-    throw OperationAborted("ConfigInfo", __LINE__, L"CConfigInfo::PopulateDialogInfo",
-                           L"%1 is not available yet.");
+    throw OperationAborted(kSource, __LINE__, L"CConfigInfo::PopulateDialogInfo", L"%1 is not available yet.");
 }
 
-bool CConfigInfo::IsDialogShown(int) const
+CConfigInfo::PartInfo* CConfigInfo::GetPartInfo(size_t index) const
 {
-    throw OperationAborted("ConfigInfo", __LINE__, L"CConfigInfo::IsDialogShown", L"%1 is not available yet.");
+    return index < m_parts.size() ? m_parts[index] : nullptr;
+}
+
+CConfigInfo::PartInfo* CConfigInfo::FindPartInfo(const wchar_t* name) const
+{
+    for (PartInfo* part : m_parts) {
+        if (part->GetName().Compare(name ? name : L"") == 0)
+            return part;
+    }
+    return nullptr;
+}
+
+CConfigInfo::KolBaselinePartInfo* CConfigInfo::GetBaselinePartInfo(size_t index) const
+{
+    return index < m_baselineParts.size() ? m_baselineParts[index] : nullptr;
+}
+
+bool CConfigInfo::GetDialogInfo(int state, DialogInfo*& info) const
+{
+    if (state < 1 || state > kDialogStateCount || !m_dialogInfo[state - 1])
+        return false;
+    info = m_dialogInfo[state - 1];
+    return true;
+}
+
+bool CConfigInfo::IsDialogShown(int state) const
+{
+    DialogInfo* info = nullptr;
+    if (!GetDialogInfo(state, info))
+        return false;
+    // The shown flag comes with the page records.
+    throw OperationAborted(kSource, __LINE__, L"CConfigInfo::IsDialogShown", L"%1 is not available yet.");
+}
+
+void CConfigInfo::InstallEngineInfo::Load(IniErrorList& errors)
+{
+    static const wchar_t kSection[] = L"MsiEngine";
+    CString value;
+    if (!m_config.ReadString(kSection, L"WinNTPath", value)) {
+        errors.Add(2, kSection, L"WinNTPath");
+    } else {
+        m_installerNT = m_config.ResolveConfigPath(value);
+        if (!FileExists(m_installerNT))
+            errors.Add(4, kSection, L"WinNTPath", value);
+    }
+    if (!m_config.ReadString(kSection, L"CommandLine", m_strCommandLine))
+        errors.Add(2, kSection, L"CommandLine");
+    m_config.ReadString(kSection, L"RequiredVersion", m_strRequiredVersion, L"1.0.0.0");
+}
+
+void CConfigInfo::DebugInfo::Load(IniErrorList& errors)
+{
+    static const wchar_t kSection[] = L"Debug";
+    CString value;
+    if (!m_config.ReadString(kSection, L"Logging", value))
+        return;
+
+    int blank = -1;
+    for (int i = 0; i < value.GetLength(); ++i) {
+        if (value[i] == L' ' || value[i] == L'\t') {
+            blank = i;
+            break;
+        }
+    }
+    if (blank < 0) {
+        errors.Add(6, kSection, L"Logging", value);
+    } else {
+        m_strLogMode = value.Left(blank);
+        m_strLogMode.TrimRight();
+        m_strLogFile = value.Mid(blank + 1);
+        m_strLogFile.Trim();
+        ExpandEnvironmentReferences(m_strLogFile);
+        if (!HasLogLetters(m_strLogMode))
+            errors.Add(6, kSection, L"Logging", value);
+    }
+
+    int costLog = 0;
+    m_config.ReadInt(kSection, L"CostLog", costLog, 0);
+    m_bCostLog = costLog != 0;
 }

@@ -8,6 +8,7 @@
 
 #include "ByteSizeFormatter.h"
 #include "Distribution.h"
+#include "FileVersion.h"
 #include "InstallerErrors.h"
 #include "MessageBox.h"
 #include "MsiApi.h"
@@ -17,6 +18,8 @@
 #include "TextHelpers.h"
 #include "StructuredExceptionTranslator.h"
 #include "TopDialog.h"
+#include "WindowHelpers.h"
+#include "WindowPlacementState.h"
 
 // Errors thrown by the start-up carry this source name and the lines given with them.
 static const char kSource[] = "VelmoInstaller";
@@ -165,11 +168,13 @@ void CVelmoInstallerApp::RunConfiguredSteps()
         throw NoAdminPriv(kSource, 263);
 
     // 16. The Windows Installer engine.
-    CVelmoMsiEngineInst engine(m_pConfigInfo->m_installEngineInfo.m_strInstallerNT,
-                               m_pConfigInfo->m_installEngineInfo.m_strInstaller9x,
-                               m_pConfigInfo->m_installEngineInfo.m_strCommandLine);
-    engine.SetRequiredVersion(m_pConfigInfo->m_installEngineInfo.m_dwRequiredMS,
-                              m_pConfigInfo->m_installEngineInfo.m_dwRequiredLS);
+    const CConfigInfo::InstallEngineInfo& engineInfo = *m_pConfigInfo->GetInstallEngineInfo();
+    CVelmoMsiEngineInst engine(engineInfo.GetInstallerNT(), engineInfo.GetInstaller9x(),
+                               engineInfo.GetCommandLine());
+    DWORD requiredMS = 0;
+    DWORD requiredLS = 0;
+    ParseVersionStringHalves(engineInfo.GetRequiredVersion(), requiredMS, requiredLS);
+    engine.SetRequiredVersion(requiredMS, requiredLS);
     UINT engineResult = engine.Run();
     if (engineResult == 3010 || engineResult == 1641) {
         if (engineResult == 3010) {
@@ -286,8 +291,10 @@ void CVelmoInstallerApp::RunWizard()
     // 7 to 10.
     m_pTopDialog->StartWizard();
     if (m_cmdLine.m_hMasterWnd) {
-        // The master's placement for the frame (GetTopLevelWindow of the master's window).
-        throw NotAvailable(__LINE__, L"WindowPlacementState");
+        // A child installer's frame takes its master's place.
+        WindowPlacementState placement;
+        placement.Save(GetTopLevelWindow(m_cmdLine.m_hMasterWnd), frame);
+        placement.ApplyTo(true);
     }
     if (m_hProgressWnd)
         PostMessageW(m_hProgressWnd, WM_LOAD_DONE, 0, reinterpret_cast<LPARAM>(frame));
@@ -335,6 +342,11 @@ void CVelmoInstallerApp::FinishRun()
 
 int CVelmoInstallerApp::ExitInstanceImpl()
 {
+    // The language modules go before the temporary copies they may have been loaded from.
+    if (m_pConfigInfo)
+        m_pConfigInfo->FreeResourceModules();
+    for (const CString& copy : m_tempFiles)
+        DeleteFileW(copy);
     return m_nExitCode;
 }
 
@@ -353,12 +365,6 @@ VelmoLogGuard CVelmoInstallerApp::GetLogStream(DWORD level, DWORD width)
     return VelmoLogGuard(m_log, level, width);
 }
 
-CString CVelmoInstallerApp::GetTitle()
-{
-    // The configured title comes with the configuration; until then the program's name.
-    return GetAppName();
-}
-
 CString CVelmoInstallerApp::GetAppName() const
 {
     if (m_pszAppName)
@@ -371,28 +377,9 @@ CString CVelmoInstallerApp::GetAppName() const
     return dot >= 0 ? name.Left(dot) : name;
 }
 
-void CVelmoInstallerApp::OpenLog()
-{
-    throw NotAvailable(__LINE__, L"CVelmoInstallerApp::OpenLog");
-}
-
 void CVelmoInstallerApp::CheckOsRequirements()
 {
     throw NotAvailable(__LINE__, L"CVelmoInstallerApp::CheckOsRequirements");
-}
-
-eDialogState CVelmoInstallerApp::GetFirstEnabledDialog()
-{
-    throw NotAvailable(__LINE__, L"CVelmoInstallerApp::GetFirstEnabledDialog");
-}
-
-bool CVelmoInstallerApp::IsDialogEnabled(eDialogState state, bool anyMode, bool ignoreSpecFile)
-{
-    if (!ignoreSpecFile && m_specFile.IsDialogDisabled(state))
-        return false;
-    bool shown = m_pConfigInfo->IsDialogShown(state);
-    bool allowed = CNestedInstallerDialog::IsDialogInMode(state, anyMode ? 31u : static_cast<unsigned int>(m_cmdLine.m_nUiMode));
-    return shown && allowed;
 }
 
 bool CVelmoInstallerApp::IsRebootRequired(bool)

@@ -48,14 +48,43 @@ public:
     // The program file's name without extension (the class library's application name).
     CString GetAppName() const;
 
-    // Steps of later parts of the run (not built yet: they stop the run with OperationAborted
-    // naming themselves).
+    // Log settings: the command line's, else those of the configuration's [Debug].
+    CString GetLogFile();
+    CString GetLogModes();
+    // Windows Installer's logging mask for the mode letters (after the switch letter).
+    DWORD GetLogModeFlags();
+    // 1: append to an existing log ("+"); 2: flush every line ("!").
+    DWORD GetLogFileOptions();
+    // Opens the log file when one is named; throws LogFileError when it cannot be opened.
     void OpenLog();
-    void CheckOsRequirements();
+    bool IsCostLogEnabled();
+
+    // The command line's install level, else the configuration's default.
+    int GetInstallLevel();
+    // The page at which a /linkedcustom run starts: the first registered page that the spec
+    // file leaves enabled and that is shown and allowed in the current mode.
     eDialogState GetFirstEnabledDialog();
     // Whether a page may be shown: not disabled by the spec file (unless ignored), shown in the
     // configuration's [Dialogs] and allowed in the current mode (any mode with `anyMode`).
     bool IsDialogEnabled(eDialogState state, bool anyMode = false, bool ignoreSpecFile = false);
+
+    // The user-interface language: thread locale and C run-time locale of this thread.
+    void SetUiLanguage(LANGID langId);
+    // The pages' font: the face and size of dialog template 233 in the current resource
+    // module (else "MS Sans Serif", 8 points) in the language's character set.
+    void CreateDialogFont(LANGID langId);
+
+    // A temporary copy of the file, deleted at exit; throws TempCopyCreationFailed.
+    void MakeTempCopy(const wchar_t* sourcePath, CString& copyPath);
+    // A file on a removable, network or CD-ROM volume is replaced by a temporary copy (true);
+    // any other path is given back unchanged (false).
+    bool CopyIfOnCdRom(const wchar_t* path, CString& pathToUse);
+    // Seam: the type of a volume root (GetDriveTypeW).
+    static UINT(WINAPI* s_pfnGetDriveTypeW)(LPCWSTR root);
+
+    // Steps of later parts of the run (not built yet: they stop the run with OperationAborted
+    // naming themselves).
+    void CheckOsRequirements();
     bool IsRebootRequired(bool onlyAfterSuccess);
     void PumpUntilSignalled(HANDLE handle);
     static UINT LoaderThreadProc(LPVOID param);
@@ -103,4 +132,8 @@ void ThrowBadAlloc();
 bool IsInitCommonControlsExAvailable();
 // Not built yet: stops the run with OperationAborted naming itself.
 bool CheckMsiEngineRegistration();
+
+// The font that a dialog template (DLGTEMPLATE or DLGTEMPLATEEX) names: its face name (at most
+// 31 characters) and point size; false when the template sets no font.
+bool ReadDialogTemplateFont(const void* dialogTemplate, CString& faceName, WORD& points);
 

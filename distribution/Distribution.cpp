@@ -27,6 +27,14 @@ void CDistribution::Initialize(ProgressCallback, void*)
     throw OperationAborted(kSource, __LINE__, L"CDistribution::Initialize", L"%1 is not available yet.");
 }
 
+const CString& CDistribution::GetCurrentRootPath() const
+{
+    if (m_currentRootPath.IsEmpty())
+        throw PriorOperationRequired(".\\Distribution.cpp", __LINE__, L"CDistribution::PopulateFromIniFile",
+                                     L"CDistribution::GetCurrentRootPath", L"%1 must be called before calling %2");
+    return m_currentRootPath;
+}
+
 void CDistribution::Abort()
 {
     if (m_hAbortEvent)

@@ -7,6 +7,8 @@
 
 #include <windows.h>
 
+#include "CString.h"
+
 class CConfigInfo;
 
 // A load-progress callback: context and event code (1 a step, 4 start of the initialisation
@@ -30,8 +32,14 @@ public:
     int InstallSilently();
     void LaunchExecutes(int kind, void* pageObject);
 
+    // The folder of the volume in use; throws PriorOperationRequired while the model has none
+    // (before it is loaded).
+    const CString& GetCurrentRootPath() const;
+
     // -1 after construction; above 0 once an installed part asked for a restart.
     int m_nRebootState;
+    // The folder of the volume in use, set when the model is loaded; empty before.
+    CString m_currentRootPath;
 
 private:
     HANDLE m_hAbortEvent;  // manual reset

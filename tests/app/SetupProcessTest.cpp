@@ -28,6 +28,41 @@ SetupRun RunSetup(const std::wstring& arguments)
     return run;
 }
 
+// The sample distribution laid out by the build beside the programs.
+std::wstring SampleRoot()
+{
+    return ModuleDir() + L"\\sample";
+}
+
+// A UTF-16LE file as text (its byte-order mark included).
+std::wstring ReadUtf16File(const std::wstring& path)
+{
+    std::string bytes = ReadFileBytes(path);
+    std::wstring text(bytes.size() / 2, L'\0');
+    for (size_t i = 0; i < text.size(); ++i)
+        text[i] = static_cast<wchar_t>(static_cast<unsigned char>(bytes[2 * i]) |
+                                       (static_cast<unsigned char>(bytes[2 * i + 1]) << 8));
+    return text;
+}
+
+std::string Narrow(const std::wstring& text)
+{
+    return std::string(text.begin(), text.end());
+}
+
+// A configuration that passes the first two steps, naming the sample's files by absolute path,
+// followed by `extra`.
+std::string SampleIniWithAbsolutePaths(const std::string& extra)
+{
+    const std::string root = Narrow(SampleRoot()) + "\\";
+    return "[MsiEngine]\r\nWinNTPath=" + root + "engine\\engine-installer.txt\r\nCommandLine=/q\r\n"
+           "RequiredVersion=2.0.0.0\r\n"
+           "[Localization]\r\nLanguages=1033\r\nCustomRes1033=" + root + "res\\custom1033.dll\r\n"
+           "[Distribution]\r\nTitle=1\r\nGUID={5A0C7E2E-8F3B-4D1A-9C6E-2B7D4E1F3A10}\r\nVersion=1.0.0.0\r\n"
+           "[Utilities]\r\nUpgradeManagerPostProcessor=" + root + "tools\\postprocessor.txt\r\n"
+           "ZKSysInfo=" + root + "tools\\sysinfo.txt\r\n" + extra;
+}
+
 const wchar_t kUsageStart[] = L"setup [Specfile] [/q]";
 const wchar_t kInvalid[] = L"Invalid command line parameters.";
 
@@ -65,23 +100,87 @@ TEST(SetupProcess, QuietRunDecliningTheLicencesShowsNothing)
     EXPECT_FALSE(FileExists(dir.File(L"setup.log")));
 }
 
-// Steps that are not built yet stop the run as an aborted operation, with the fatal-error
-// report naming the step.
-TEST(SetupProcess, PlainRunStopsAtTheFirstStepNotBuiltYet)
+// Without a configuration beside the program (build/bin has no setup.ini) or at /root.
+TEST(SetupProcess, MissingIniFileEndsTheRun)
 {
-    SetupRun run = RunSetup(L"");
-    EXPECT_EQ(static_cast<DWORD>(-10004), run.exitCode);
-    ASSERT_EQ(1u, run.boxes.size());
-    EXPECT_EQ(L"setup", run.boxes[0].caption);
-    EXPECT_EQ(0u, run.boxes[0].text.find(L"Fatal Error. Operation aborted.")) << run.boxes[0].text.c_str();
-    EXPECT_NE(std::wstring::npos, run.boxes[0].text.find(L"CConfigInfo::SetIniFile")) << run.boxes[0].text.c_str();
+    TempDir empty;
+    for (const std::wstring& arguments : {std::wstring(), L"/root \"" + empty.Path() + L"\"",
+                                          L"/root \"" + SampleRoot() + L"\" /ini other.ini"}) {
+        SCOPED_TRACE(std::string(arguments.begin(), arguments.end()));
+        SetupRun run = RunSetup(arguments);
+        EXPECT_EQ(static_cast<DWORD>(-11005), run.exitCode);
+        ASSERT_EQ(1u, run.boxes.size());
+        EXPECT_EQ(L"setup", run.boxes[0].caption);
+        EXPECT_EQ(0u, run.boxes[0].text.find(L"Fatal Error. Unable to find initialization file."))
+            << run.boxes[0].text.c_str();
+    }
+    SetupRun quiet = RunSetup(L"/qn /AcceptLicenses yes /root \"" + empty.Path() + L"\"");
+    EXPECT_EQ(static_cast<DWORD>(-11005), quiet.exitCode);
+    EXPECT_TRUE(quiet.boxes.empty());
 }
 
-TEST(SetupProcess, QuietPlainRunShowsNothing)
+// Every bad entry of a step is reported at once, one numbered line each.
+TEST(SetupProcess, BrokenIniFileIsReportedWhole)
 {
-    SetupRun run = RunSetup(L"/qn /AcceptLicenses yes");
+    TempDir dir;
+    ASSERT_TRUE(WriteFileBytes(dir.File(L"setup.ini"), "[MsiEngine]\r\nRequiredVersion=2.0.0.0\r\n"
+                                                      "[Debug]\r\nLogging=x*v log.txt\r\n"));
+    SetupRun run = RunSetup(L"/root \"" + dir.Path() + L"\"");
+    EXPECT_EQ(static_cast<DWORD>(-11006), run.exitCode);
+    ASSERT_EQ(1u, run.boxes.size());
+    const std::wstring& text = run.boxes[0].text;
+    EXPECT_EQ(0u, text.find(L"Developer Error. The following errors were found in your ini file:")) << text.c_str();
+    EXPECT_NE(std::wstring::npos, text.find(L"1. Missing Key: [MsiEngine] WinNTPath\r\n"
+                                            L"2. Missing Key: [MsiEngine] CommandLine\r\n"
+                                            L"3. Bad Value: [Debug] Logging = x*v log.txt\r\n"))
+        << text.c_str();
+    // Nothing is logged before the log is open.
+    EXPECT_FALSE(FileExists(dir.File(L"log.txt")));
+}
+
+// The sample distribution of the repository: the configuration is read, the mutex taken and
+// the log opened; the run then stops at the first step that is not built yet.
+TEST(SetupProcess, SampleDistributionStartsItsLog)
+{
+    TempDir dir;
+    const std::wstring logFile = dir.File(L"setup.log");
+    SetupRun run = RunSetup(L"/qn /AcceptLicenses yes /root \"" + SampleRoot() + L"\" /log \"" + logFile + L"\"");
     EXPECT_EQ(static_cast<DWORD>(-10004), run.exitCode);
     EXPECT_TRUE(run.boxes.empty());
+    const std::wstring log = ReadUtf16File(logFile);
+    const std::wstring start = L"\xFEFFOrbelInstaller: Started OrbelInstaller: ";
+    ASSERT_EQ(0u, log.find(start)) << std::string(log.begin(), log.end());
+    // The local time as asctime writes it, e.g. "Thu Dec 10 15:32:24 2026".
+    const size_t end = log.find(L"\r\n");
+    ASSERT_NE(std::wstring::npos, end);
+    EXPECT_EQ(24u, end - start.size()) << std::string(log.begin(), log.end());
+    EXPECT_NE(std::wstring::npos, log.find(L"OrbelInstaller: ERROR! Fatal Error. Operation aborted."));
+}
+
+// The configuration's [Debug] Logging names the log when the command line does not; a
+// relative name lies in the configuration folder.
+TEST(SetupProcess, ConfigurationNamesTheLog)
+{
+    TempDir dir;
+    ASSERT_TRUE(WriteFileBytes(dir.File(L"setup.ini"), SampleIniWithAbsolutePaths("[Debug]\r\nLogging=l*v+ run.log\r\n")));
+    SetupRun run = RunSetup(L"/qn /AcceptLicenses yes /root \"" + dir.Path() + L"\"");
+    EXPECT_EQ(static_cast<DWORD>(-10004), run.exitCode);
+    EXPECT_EQ(0u, ReadUtf16File(dir.File(L"run.log")).find(L"\xFEFFOrbelInstaller: Started OrbelInstaller: "));
+    // "+": appended by the next run.
+    RunSetup(L"/qn /AcceptLicenses yes /root \"" + dir.Path() + L"\"");
+    const std::wstring log = ReadUtf16File(dir.File(L"run.log"));
+    EXPECT_NE(std::wstring::npos, log.find(L"Started OrbelInstaller: ", log.find(L"ERROR!")));
+}
+
+// A second instance while another holds the mutex.
+TEST(SetupProcess, SecondInstanceIsRefused)
+{
+    HANDLE mutex = CreateMutexW(nullptr, TRUE, L"_ZKOrbelInstallerMutex");
+    ASSERT_NE(nullptr, mutex);
+    SetupRun run = RunSetup(L"/qn /AcceptLicenses yes /root \"" + SampleRoot() + L"\"");
+    ReleaseMutex(mutex);
+    CloseHandle(mutex);
+    EXPECT_EQ(static_cast<DWORD>(-12003), run.exitCode);
 }
 
 }  // namespace

@@ -1,0 +1,199 @@
+// Services of the application object: log settings, title, install level, page enabling, the
+// user-interface language and the pages' dialog font.
+#include "VelmoInstaller.h"
+
+#include <locale.h>
+
+#include "DistributionInfo.h"
+#include "InstallerErrors.h"
+#include "LocaleNames.h"
+#include "WindowHelpers.h"
+
+CString CVelmoInstallerApp::GetLogFile()
+{
+    if (!m_cmdLine.m_strLogFile.IsEmpty())
+        return m_cmdLine.m_strLogFile;
+    CConfigInfo::DebugInfo* debug = m_pConfigInfo ? m_pConfigInfo->GetDebugInfo() : nullptr;
+    return debug ? debug->GetLogFile() : CString();
+}
+
+CString CVelmoInstallerApp::GetLogModes()
+{
+    if (!m_cmdLine.m_strLogModes.IsEmpty())
+        return m_cmdLine.m_strLogModes;
+    CConfigInfo::DebugInfo* debug = m_pConfigInfo ? m_pConfigInfo->GetDebugInfo() : nullptr;
+    return debug ? debug->GetLogMode() : CString();
+}
+
+DWORD CVelmoInstallerApp::GetLogModeFlags()
+{
+    const CString modes = GetLogModes();
+    // The first character is the switch letter "l".
+    if (modes.GetLength() < 2)
+        return 0x1FDF;
+    DWORD flags = 0;
+    for (int i = 1; i < modes.GetLength(); ++i) {
+        switch (modes[i]) {
+        case L'm': case L'M': flags |= 0x1; break;
+        case L'e': case L'E': flags |= 0x2; break;
+        case L'w': case L'W': flags |= 0x4; break;
+        case L'u': case L'U': flags |= 0x8; break;
+        case L'i': case L'I': flags |= 0x10; break;
+        case L'o': case L'O': flags |= 0x80; break;
+        case L'a': case L'A': flags |= 0x100; break;
+        case L'r': case L'R': flags |= 0x200; break;
+        case L'p': case L'P': flags |= 0x400; break;
+        case L'c': case L'C': flags |= 0x800; break;
+        case L'v': case L'V': flags |= 0x1000; break;
+        case L'*': flags |= 0xFDF; break;
+        default: break;   // "+" and "!" are file options
+        }
+    }
+    return flags;
+}
+
+DWORD CVelmoInstallerApp::GetLogFileOptions()
+{
+    const CString modes = GetLogModes();
+    DWORD options = 0;
+    if (modes.Find(L'+') >= 0)
+        options |= 1;
+    if (modes.Find(L'!') >= 0)
+        options |= 2;
+    return options;
+}
+
+void CVelmoInstallerApp::OpenLog()
+{
+    const CString file = GetLogFile();
+    if (file.IsEmpty())
+        return;
+    m_log.Open(file, (GetLogFileOptions() & 1) != 0);
+}
+
+bool CVelmoInstallerApp::IsCostLogEnabled()
+{
+    if (m_cmdLine.m_bCostLog)
+        return true;
+    CConfigInfo::DebugInfo* debug = m_pConfigInfo ? m_pConfigInfo->GetDebugInfo() : nullptr;
+    return debug && debug->IsCostLog();
+}
+
+CString CVelmoInstallerApp::GetTitle()
+{
+    CConfigInfo::DistributionInfo* distribution = m_pConfigInfo ? m_pConfigInfo->GetDistributionInfo() : nullptr;
+    if (distribution && !distribution->GetTitle().IsEmpty())
+        return distribution->GetTitle();
+    return GetAppName();
+}
+
+int CVelmoInstallerApp::GetInstallLevel()
+{
+    if (m_cmdLine.m_nInstallLevel != 0)
+        return m_cmdLine.m_nInstallLevel;
+    CConfigInfo::DistributionInfo* distribution = m_pConfigInfo ? m_pConfigInfo->GetDistributionInfo() : nullptr;
+    return distribution ? distribution->GetDefaultInstallLevel() : 10;
+}
+
+bool CVelmoInstallerApp::IsDialogEnabled(eDialogState state, bool anyMode, bool ignoreSpecFile)
+{
+    if (!ignoreSpecFile && m_specFile.IsDialogDisabled(state))
+        return false;
+    // The mode test is made even for a page that is not shown: an unregistered state raises
+    // the registry's ValueOutOfRange.
+    const bool shown = m_pConfigInfo->IsDialogShown(state);
+    const bool allowed =
+        CNestedInstallerDialog::IsDialogInMode(state, anyMode ? 31u : static_cast<unsigned int>(m_cmdLine.m_nUiMode));
+    return shown && allowed;
+}
+
+eDialogState CVelmoInstallerApp::GetFirstEnabledDialog()
+{
+    const unsigned int mode = static_cast<unsigned int>(m_cmdLine.m_nUiMode);
+    eDialogState state = 0;
+    for (;;) {
+        // After the last registered page the registry gives 0, whose mode test raises
+        // ValueOutOfRange: a run with no page to show stops there.
+        state = CNestedInstallerDialog::GetNextDialogState(state);
+        if (state != 0 && m_specFile.IsDialogDisabled(state))
+            continue;
+        const bool shown = m_pConfigInfo->IsDialogShown(state);
+        const bool allowed = CNestedInstallerDialog::IsDialogInMode(state, mode);
+        if (shown && allowed)
+            return state;
+        if (state == 0)   // a registry that does not raise for state 0: no page either
+            throw ValueOutOfRange("VelmoInstaller", __LINE__, L"id", 0, L"%1=%2");
+    }
+}
+
+void CVelmoInstallerApp::SetUiLanguage(LANGID langId)
+{
+    m_lcid = MAKELCID(langId, SORT_DEFAULT);
+    SetThreadLocale(m_lcid);
+    _wsetlocale(LC_ALL, GetCrtLocaleName(m_lcid));
+    m_uiLangId = langId;
+}
+
+bool ReadDialogTemplateFont(const void* dialogTemplate, CString& faceName, WORD& points)
+{
+    const WORD* p = static_cast<const WORD*>(dialogTemplate);
+    if (!p)
+        return false;
+    DWORD style;
+    const bool extended = p[0] == 1 && p[1] == 0xFFFF;
+    if (extended) {
+        // dlgVer, signature, helpID, exStyle, style, cDlgItems, x, y, cx, cy
+        style = static_cast<DWORD>(p[6]) | (static_cast<DWORD>(p[7]) << 16);
+        p += 13;
+    } else {
+        // style, dwExtendedStyle, cdit, x, y, cx, cy
+        style = static_cast<DWORD>(p[0]) | (static_cast<DWORD>(p[1]) << 16);
+        p += 9;
+    }
+    // Menu and window class: none, an ordinal or a name; then the title.
+    for (int field = 0; field < 2; ++field) {
+        if (*p == 0xFFFF)
+            p += 2;
+        else
+            p += wcslen(reinterpret_cast<const wchar_t*>(p)) + 1;
+    }
+    p += wcslen(reinterpret_cast<const wchar_t*>(p)) + 1;
+    if (!(style & DS_SETFONT))
+        return false;
+    points = *p++;
+    if (extended)
+        p += 2;   // weight, italic and character set
+    faceName = CString(reinterpret_cast<const wchar_t*>(p)).Left(LF_FACESIZE - 1);
+    return true;
+}
+
+void CVelmoInstallerApp::CreateDialogFont(LANGID langId)
+{
+    CString faceName = L"MS Sans Serif";
+    WORD points = 8;
+    if (HGLOBAL resource = LoadDialogResourceById(233)) {
+        CString templateFace;
+        WORD templatePoints = 0;
+        if (ReadDialogTemplateFont(LockResource(resource), templateFace, templatePoints)) {
+            faceName = templateFace;
+            points = templatePoints;
+        }
+    }
+
+    LOGFONTW font = {};
+    wcsncpy(font.lfFaceName, faceName, LF_FACESIZE - 1);
+    HDC screen = GetDC(nullptr);
+    font.lfHeight = -MulDiv(points, GetDeviceCaps(screen, LOGPIXELSY), 72);
+    ReleaseDC(nullptr, screen);
+    font.lfWeight = FW_NORMAL;
+    font.lfCharSet = DEFAULT_CHARSET;   // when the code page has no character set
+    wchar_t codePage[11] = {};
+    if (GetLocaleInfoW(MAKELCID(langId, SORT_DEFAULT), LOCALE_IDEFAULTANSICODEPAGE, codePage, 11)) {
+        CHARSETINFO charset = {};
+        if (TranslateCharsetInfo(reinterpret_cast<DWORD*>(static_cast<UINT_PTR>(wcstoul(codePage, nullptr, 10))),
+                                 &charset, TCI_SRCCODEPAGE))
+            font.lfCharSet = static_cast<BYTE>(charset.ciCharset);
+    }
+    HFONT created = CreateFontIndirectW(&font);
+    m_hDialogFont = created ? created : static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
+}

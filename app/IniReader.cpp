@@ -1,0 +1,181 @@
+#include "IniReader.h"
+
+#include "ConfigInfo.h"
+#include "InstallerErrors.h"
+#include "PathHelpers.h"
+
+#include <cwchar>
+#include <cwctype>
+#include <new>
+
+namespace {
+
+const int kValueStep = 256;
+const int kSectionStep = 64;
+const int kStringStep = 64;
+
+bool IsBlank(wchar_t ch)
+{
+    return std::iswspace(ch) != 0;
+}
+
+CString Trimmed(const wchar_t* begin, const wchar_t* end)
+{
+    while (begin < end && IsBlank(*begin))
+        ++begin;
+    while (end > begin && IsBlank(end[-1]))
+        --end;
+    return CString(begin, static_cast<int>(end - begin));
+}
+
+}  // namespace
+
+int ParseLeadingNumber(const wchar_t* value, bool* digits)
+{
+    if (digits)
+        *digits = false;
+    if (!value)
+        return 0;
+    wchar_t* end = nullptr;
+    long number = std::wcstol(value, &end, 10);
+    if (end == value)
+        return 0;
+    if (digits)
+        *digits = true;
+    return static_cast<int>(number);
+}
+
+bool IsStringIdText(const wchar_t* value, UINT& id)
+{
+    int number = ParseLeadingNumber(value);
+    id = static_cast<UINT>(number);
+    return number != 0;
+}
+
+bool CConfigInfo::ReadString(const wchar_t* section, const wchar_t* key, CString& out,
+                             const wchar_t* defaultText, HMODULE module) const
+{
+    std::vector<wchar_t> buffer(kValueStep);
+    for (;;) {
+        DWORD length = ::GetPrivateProfileStringW(section, key, defaultText ? defaultText : L"",
+                                                  buffer.data(), static_cast<DWORD>(buffer.size()),
+                                                  m_iniPath);
+        // A value that filled the buffer may have been cut: read it again with more room.
+        if (length < buffer.size() - 1)
+            break;
+        buffer.resize(buffer.size() + kValueStep);
+    }
+    out = buffer.data();
+    if (out.IsEmpty())
+        return false;
+    if (module) {
+        UINT id = static_cast<UINT>(ParseLeadingNumber(out));
+        try {
+            LoadStringResource(module, id, out);
+        } catch (const ResourceNotFound& error) {
+            unsigned long lastError = error.Argument<4>();
+            CString debugText;
+            debugText.Format(L"Failed load %%2 resource %%3 from module %%1.\r\nWindowsError %%4. From [%s] %s",
+                             section, key);
+            throw ResourceNotFound(__FILE__, __LINE__, module, L"RT_STRING",
+                                   ResourceIdOrName(id & 0xFFFF), lastError, debugText);
+        }
+    }
+    return true;
+}
+
+bool CConfigInfo::ReadInt(const wchar_t* section, const wchar_t* key, int& out, int defaultValue,
+                          HMODULE module) const
+{
+    CString defaultText;
+    defaultText.Format(L"%d", defaultValue);
+    CString text;
+    ReadString(section, key, text, defaultText, module);
+    bool digits = false;
+    out = ParseLeadingNumber(text, &digits);
+    return digits;
+}
+
+int CConfigInfo::ReadSection(const wchar_t* section, IniSectionMap& out) const
+{
+    out.clear();
+    if (!FileExists(m_iniPath))
+        throw NoIniFile(__FILE__, __LINE__, m_iniPath, L"File %1 not found.");
+
+    std::vector<wchar_t> buffer(kSectionStep);
+    DWORD length = 0;
+    for (;;) {
+        length = ::GetPrivateProfileSectionW(section, buffer.data(),
+                                             static_cast<DWORD>(buffer.size() - 1), m_iniPath);
+        // A section that did not fit comes back cut at size - 2.
+        if (length < buffer.size() - 3)
+            break;
+        buffer.resize(buffer.size() + kSectionStep);
+    }
+    buffer[length] = L'\0';
+    buffer[length + 1] = L'\0';
+
+    int lines = 0;
+    for (const wchar_t* line = buffer.data(); *line; line += std::wcslen(line) + 1) {
+        ++lines;
+        const wchar_t* equals = std::wcschr(line, L'=');
+        CString key = equals ? CString(line, static_cast<int>(equals - line)) : CString(line);
+        CString value = equals ? CString(equals + 1) : CString();
+        out.insert(IniSectionMap::value_type(key, value));  // never replaces: the first line wins
+    }
+    return lines;
+}
+
+int CConfigInfo::SplitString(const wchar_t* text, wchar_t separator, IniStringList& pieces)
+{
+    if (!text)
+        return 0;
+    int count = 0;
+    const wchar_t* start = text;
+    for (const wchar_t* at = std::wcschr(start, separator); at; at = std::wcschr(start, separator)) {
+        pieces.push_back(Trimmed(start, at));
+        ++count;
+        start = at + 1;
+    }
+    if (*start) {
+        pieces.push_back(Trimmed(start, start + std::wcslen(start)));
+        ++count;
+    }
+    return count;
+}
+
+void CConfigInfo::LoadStringResource(HMODULE module, UINT id, CString& out) const
+{
+    std::vector<wchar_t> buffer(kStringStep);
+    int length = 0;
+    for (;;) {
+        length = ::LoadStringW(module, id, buffer.data(), static_cast<int>(buffer.size()));
+        if (length < static_cast<int>(buffer.size()) - 1)
+            break;
+        buffer.resize(buffer.size() + kStringStep);
+    }
+    if (length == 0) {
+        throw ResourceNotFound(__FILE__, __LINE__, module, L"RT_STRING", ResourceIdOrName(id & 0xFFFF),
+                               ::GetLastError(),
+                               L"Failed load %2 resource %3 from module %1.\r\nWindowsError %4");
+    }
+    out = CString(buffer.data(), length);
+}
+
+void CConfigInfo::ResolveTextValue(HMODULE module, const wchar_t* value, CString& out) const
+{
+    UINT id = 0;
+    if (IsStringIdText(value, id))
+        LoadStringResource(module, id, out);
+    else
+        out = value;
+}
+
+CPath CConfigInfo::ResolveConfigPath(const wchar_t* value) const
+{
+    if (CPath::IsAbsolute(value))
+        return CPath(value);
+    CPath path(m_configFolder);
+    path.Append(value);
+    return path;
+}
