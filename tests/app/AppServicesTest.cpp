@@ -120,7 +120,8 @@ TEST(AppServices, CostLogOfTheConfiguration)
 {
     AppState state;
     TempDir dir;
-    const std::string root(SampleRoot().begin(), SampleRoot().end());
+    const std::wstring sampleRoot = SampleRoot();
+    const std::string root(sampleRoot.begin(), sampleRoot.end());
     ASSERT_TRUE(WriteFileBytes(dir.File(L"setup.ini"),
                                "[MsiEngine]\r\nWinNTPath=" + root + "\\engine\\engine-installer.txt\r\nCommandLine=/q\r\n"
                                "[Debug]\r\nLogging=l " + "%TEMP%\\x.log\r\nCostLog=1\r\n"));
