@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "HostReport.h"
 #include "TestSupport.h"
 
 using namespace testsupport;
@@ -43,17 +44,7 @@ HostRun RunHost(const std::wstring& kind, const std::wstring& thread, bool quiet
     EXPECT_FALSE(result.timedOut);
     HostRun run;
     run.exitCode = result.exitCode;
-    std::string bytes = ReadFileBytes(report);
-    size_t pos = 0;
-    while (pos < bytes.size()) {
-        size_t end = bytes.find('\n', pos);
-        if (end == std::string::npos)
-            end = bytes.size();
-        std::string line = bytes.substr(pos, end - pos);
-        if (line.compare(0, 4, "BOX|") == 0)
-            run.boxes.push_back(line.substr(4));
-        pos = end + 1;
-    }
+    run.boxes = hostreport::ReadBoxes(report);
     run.log = FromUtf16Le(ReadFileBytes(log));
     return run;
 }

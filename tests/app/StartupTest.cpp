@@ -11,6 +11,7 @@
 #include "CString.h"
 #include "InstallerErrors.h"
 #include "MessageBox.h"
+#include "HostReport.h"
 #include "TestSupport.h"
 #include "VelmoInstaller.h"
 
@@ -33,16 +34,7 @@ HostRun RunStartupHost(const std::wstring& arguments)
     EXPECT_FALSE(result.timedOut);
     HostRun run;
     run.exitCode = result.exitCode;
-    std::string bytes = ReadFileBytes(report);
-    size_t pos = 0;
-    while (pos < bytes.size()) {
-        size_t end = bytes.find('\n', pos);
-        if (end == std::string::npos)
-            end = bytes.size();
-        if (bytes.compare(pos, 4, "BOX|") == 0)
-            run.boxes.push_back(bytes.substr(pos + 4, end - pos - 4));
-        pos = end + 1;
-    }
+    run.boxes = hostreport::ReadBoxes(report);
     return run;
 }
 

@@ -13,6 +13,7 @@
 #include <stdexcept>
 #include <string>
 
+#include "HostReport.h"
 #include "InstallerErrors.h"
 #include "MessageBox.h"
 #include "MsiInstallerError.h"
@@ -23,44 +24,6 @@
 #include "WindowsError.h"
 
 namespace {
-
-std::wstring g_reportFile;
-
-std::string ToUtf8(const std::wstring& text)
-{
-    if (text.empty())
-        return std::string();
-    int length = WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
-    std::string result(static_cast<size_t>(length), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), &result[0], length, nullptr, nullptr);
-    return result;
-}
-
-void AppendReport(const std::string& line)
-{
-    HANDLE file = CreateFileW(g_reportFile.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                              OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE)
-        return;
-    DWORD written = 0;
-    WriteFile(file, line.data(), static_cast<DWORD>(line.size()), &written, nullptr);
-    CloseHandle(file);
-}
-
-int WINAPI RecordMessageBox(HWND, LPCWSTR text, LPCWSTR caption, UINT type)
-{
-    std::wstring flat;
-    for (const wchar_t* p = text ? text : L""; *p; ++p) {
-        if (*p == L'\n')
-            flat += L"\\n";
-        else if (*p != L'\r')
-            flat += *p;
-    }
-    wchar_t typeText[16];
-    wsprintfW(typeText, L"%X", type);
-    AppendReport("BOX|" + ToUtf8(typeText) + "|" + ToUtf8(caption ? caption : L"") + "|" + ToUtf8(flat) + "\n");
-    return IDOK;
-}
 
 int* volatile g_nullPointer = nullptr;
 volatile int g_zero = 0;
@@ -123,8 +86,8 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, LPWSTR, int)
         return 2;
     g_kind = __wargv[1];
     std::wstring thread = __wargv[2];
-    g_reportFile = __wargv[3];
-    g_pfnMessageBoxW = &RecordMessageBox;
+    hostreport::SetReportFile(__wargv[3]);
+    g_pfnMessageBoxW = &hostreport::RecordMessageBox;
     theApp.m_log.Open(__wargv[4], false);
     theApp.m_cmdLine.m_nUiMode = (__argc > 5 && std::wstring(__wargv[5]) == L"quiet") ? 0 : 4;
 
