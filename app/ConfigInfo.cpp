@@ -80,10 +80,7 @@ void CheckRootCodePage(const CString& root)
     int bytes = ::WideCharToMultiByte(codePage, 0, root, -1, nullptr, 0, nullptr, nullptr);
     if (bytes > MAX_PATH)
         throw NoIniFile(kSource, __LINE__, root, kPathTooLong);
-    std::string converted(static_cast<size_t>(bytes > 0 ? bytes : 1), '\0');
-    if (bytes > 0)
-        ::WideCharToMultiByte(codePage, 0, root, -1, &converted[0], bytes, nullptr, nullptr);
-    if (converted.find('?') == std::string::npos)
+    if (!HasUnmappableCharacters(root, codePage))
         return;
 
     CString languageName = LoadProgramString(GetLocaleLanguageNameStringId(::GetUserDefaultLCID()));
