@@ -79,6 +79,16 @@ bool CVelmoInstallerApp::IsCostLogEnabled()
     return debug && debug->IsCostLog();
 }
 
+int CVelmoInstallerApp::GetUiMode() const
+{
+    return m_cmdLine.m_nUiMode;
+}
+
+LANGID CVelmoInstallerApp::GetRequestedLanguage() const
+{
+    return m_cmdLine.m_langId;
+}
+
 CString CVelmoInstallerApp::GetTitle()
 {
     CConfigInfo::DistributionInfo* distribution = m_pConfigInfo ? m_pConfigInfo->GetDistributionInfo() : nullptr;

@@ -18,6 +18,7 @@
 #include "TextHelpers.h"
 #include "StructuredExceptionTranslator.h"
 #include "TopDialog.h"
+#include "WizardServicesImpl.h"
 #include "WindowHelpers.h"
 #include "WindowPlacementState.h"
 
@@ -50,6 +51,11 @@ CVelmoInstallerApp::CVelmoInstallerApp()
       m_bCoInitialize(true)
 {
     m_nExitCode = -1;
+    // The layers below the shell reach the application, the model and the wizard through
+    // these.
+    InstallApplicationServices(this);
+    InstallDistributionServices(m_pDistribution);
+    InstallWizardServices(&GetWizardServicesImpl());
     wchar_t tempPath[MAX_PATH + 1] = {};
     DWORD length = GetTempPathW(MAX_PATH, tempPath);
     if (length > 0 && length <= MAX_PATH)
@@ -58,6 +64,9 @@ CVelmoInstallerApp::CVelmoInstallerApp()
 
 CVelmoInstallerApp::~CVelmoInstallerApp()
 {
+    InstallWizardServices(nullptr);
+    InstallDistributionServices(nullptr);
+    InstallApplicationServices(nullptr);
     delete m_pConfigInfo;
     delete m_pDistribution;
     if (m_hMutex)

@@ -6,6 +6,7 @@
 
 #include <list>
 
+#include "ApplicationServices.h"
 #include "CString.h"
 #include "ConfigInfo.h"
 #include "SpecFileProcessor.h"
@@ -18,7 +19,7 @@ class CDistribution;
 class CmdLineError;
 class CTopDialog;
 
-class CVelmoInstallerApp : public TVelmoThread<CWinApp> {
+class CVelmoInstallerApp : public TVelmoThread<CWinApp>, public IApplicationServices {
 public:
     CVelmoInstallerApp();
     ~CVelmoInstallerApp() override;
@@ -42,9 +43,12 @@ public:
 
     // The log for one statement at `level` with wrap width `width`: the guard holds the log's
     // lock until the end of the full expression.
-    VelmoLogGuard GetLogStream(DWORD level, DWORD width);
+    VelmoLogGuard GetLogStream(DWORD level, DWORD width) override;
     // The caption of the application's message boxes and of the fatal-error dialog.
-    CString GetTitle();
+    CString GetTitle() override;
+    // The command line's user-interface mode and language.
+    int GetUiMode() const override;
+    LANGID GetRequestedLanguage() const override;
     // The program file's name without extension (the class library's application name).
     CString GetAppName() const;
 
@@ -69,16 +73,16 @@ public:
     bool IsDialogEnabled(eDialogState state, bool anyMode = false, bool ignoreSpecFile = false);
 
     // The user-interface language: thread locale and C run-time locale of this thread.
-    void SetUiLanguage(LANGID langId);
+    void SetUiLanguage(LANGID langId) override;
     // The pages' font: the face and size of dialog template 233 in the current resource
     // module (else "MS Sans Serif", 8 points) in the language's character set.
-    void CreateDialogFont(LANGID langId);
+    void CreateDialogFont(LANGID langId) override;
 
     // A temporary copy of the file, deleted at exit; throws TempCopyCreationFailed.
-    void MakeTempCopy(const wchar_t* sourcePath, CString& copyPath);
+    void MakeTempCopy(const wchar_t* sourcePath, CString& copyPath) override;
     // A file on a removable, network or CD-ROM volume is replaced by a temporary copy (true);
     // any other path is given back unchanged (false).
-    bool CopyIfOnCdRom(const wchar_t* path, CString& pathToUse);
+    bool CopyIfOnCdRom(const wchar_t* path, CString& pathToUse) override;
     // Seam: the type of a volume root (GetDriveTypeW).
     static UINT(WINAPI* s_pfnGetDriveTypeW)(LPCWSTR root);
 

@@ -8,6 +8,7 @@
 #include <windows.h>
 
 #include "CString.h"
+#include "DistributionServices.h"
 
 class CConfigInfo;
 
@@ -15,10 +16,10 @@ class CConfigInfo;
 // animation, 3 its end).
 typedef void (*ProgressCallback)(void* context, int code);
 
-class CDistribution {
+class CDistribution : public IDistributionServices {
 public:
     CDistribution();
-    virtual ~CDistribution();
+    ~CDistribution() override;
     CDistribution(const CDistribution&) = delete;
     CDistribution& operator=(const CDistribution&) = delete;
 
@@ -34,7 +35,7 @@ public:
 
     // The folder of the volume in use; throws PriorOperationRequired while the model has none
     // (before it is loaded).
-    const CString& GetCurrentRootPath() const;
+    const CString& GetCurrentRootPath() const override;
 
     // -1 after construction; above 0 once an installed part asked for a restart.
     int m_nRebootState;

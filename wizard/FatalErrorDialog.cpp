@@ -3,7 +3,7 @@
 #include <ostream>
 
 #include "MessageBox.h"
-#include "VelmoInstaller.h"
+#include "ApplicationServices.h"
 
 void ReportFatalError(const wchar_t* message, const wchar_t* details, BOOL showDetailsButton,
                       BOOL logDetails, const CCrashReport* crashReport)
@@ -14,18 +14,18 @@ void ReportFatalError(const wchar_t* message, const wchar_t* details, BOOL showD
         if (crashReport)
             shown += crashReport->GetText();
 
-        if (theApp.m_cmdLine.m_nUiMode != 0) {
+        if (AppServices().GetUiMode() != 0) {
             // Parent: the main window, once the wizard frame is a window of the class library.
             CFatalErrorDialog dialog(nullptr, MB_ICONWARNING);
             dialog.ShowDetailsButton(showDetailsButton);
-            dialog.SetCaption(theApp.GetTitle());
+            dialog.SetCaption(AppServices().GetTitle());
             dialog.SetMessage(message);
             dialog.SetDetails(shown);
             dialog.DoModal();
         }
-        theApp.GetLogStream(2, 0) << L"ERROR! " << message << std::endl;
+        AppServices().GetLogStream(2, 0) << L"ERROR! " << message << std::endl;
         if (logDetails)
-            theApp.GetLogStream(0x1002, 0) << shown.GetString() << std::endl;
+            AppServices().GetLogStream(0x1002, 0) << shown.GetString() << std::endl;
     } catch (...) {
         try {
             g_pfnMessageBoxW(nullptr, message ? message : L"Unknown fatal error.", L"setup.exe",

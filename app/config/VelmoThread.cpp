@@ -4,7 +4,7 @@
 #include <stdexcept>
 #include <string>
 
-#include "FatalErrorDialog.h"
+#include "WizardServices.h"
 #include "InstallerErrors.h"
 #include "MfcPlexaString.h"
 #include "MsiInstallerError.h"
@@ -70,7 +70,7 @@ BOOL InnerBarrier(const InnerCall& call, int& code)
         CString message = error.GetUserMessage();
         CString details = error.GetFullText();
         code = -error.GetCode();
-        ReportFatalError(message, details, FALSE, FALSE, nullptr);
+        ReportFatalErrorThroughWizard(message, details, FALSE, FALSE, nullptr);
         return FALSE;
     }
 }
@@ -140,7 +140,7 @@ BOOL VelmoThreadBarrier(BOOL (*body)(void* context), void* context, int& exitCod
         }
     }
     if (!completed) {
-        ReportFatalError(message, details, TRUE, details != kNoDetails, nullptr);
+        ReportFatalErrorThroughWizard(message, details, TRUE, details != kNoDetails, nullptr);
         result = FALSE;
     }
     if (code != 0) {

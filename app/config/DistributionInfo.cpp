@@ -9,7 +9,7 @@
 #include "IniReader.h"
 #include "LanguageHelpers.h"
 #include "PathHelpers.h"
-#include "VelmoInstaller.h"
+#include "ApplicationServices.h"
 
 namespace {
 
@@ -117,7 +117,7 @@ void CConfigInfo::DistributionInfo::Load(IniErrorList& errors)
     ChooseLanguage(errors);
     LoadCustomModule(errors);
     LoadStandardModule(errors);
-    theApp.CreateDialogFont(m_uiLanguage);
+    AppServices().CreateDialogFont(m_uiLanguage);
     ReadSettings(errors);
     ReadDistribution(errors);
     ReadDiskLabels(errors);
@@ -159,8 +159,8 @@ void CConfigInfo::DistributionInfo::ReadLocalization(IniErrorList& errors)
 void CConfigInfo::DistributionInfo::ChooseLanguage(IniErrorList& errors)
 {
     if (m_wantedLanguage == 0) {
-        if (theApp.m_cmdLine.m_langId != 0) {
-            m_wantedLanguage = theApp.m_cmdLine.m_langId;
+        if (AppServices().GetRequestedLanguage() != 0) {
+            m_wantedLanguage = AppServices().GetRequestedLanguage();
             m_bLanguageForced = true;
         } else {
             m_wantedLanguage = OrbelToolbox::GetUserDefaultLanguage();
@@ -172,7 +172,7 @@ void CConfigInfo::DistributionInfo::ChooseLanguage(IniErrorList& errors)
         errors.Add(6, kLocalization, L"ForceLanguage");
     }
     // The application's locale follows the user's own language as Windows reports it.
-    theApp.SetUiLanguage(OrbelToolbox::g_getUserDefaultLangId());
+    AppServices().SetUiLanguage(OrbelToolbox::g_getUserDefaultLangId());
 }
 
 void CConfigInfo::DistributionInfo::LoadCustomModule(IniErrorList& errors)
@@ -218,7 +218,7 @@ CString CConfigInfo::DistributionInfo::ResolveModulePath(const CString& value) c
         path += value.GetString()[0] == L'\\' ? value.Mid(1) : value;
     }
     CString pathToUse;
-    theApp.CopyIfOnCdRom(path, pathToUse);
+    AppServices().CopyIfOnCdRom(path, pathToUse);
     return pathToUse;
 }
 
@@ -330,7 +330,7 @@ void CConfigInfo::DistributionInfo::ReadUtilities(IniErrorList& errors)
         if (!FileExists(full)) {
             errors.Add(4, kUtilities, L"UpgradeManagerPostProcessor", value);
         } else {
-            theApp.CopyIfOnCdRom(full, m_strPostProcessor);
+            AppServices().CopyIfOnCdRom(full, m_strPostProcessor);
         }
     }
     if (!config.ReadString(kUtilities, L"ZKSysInfo", value, L"", nullptr)) {

@@ -3,7 +3,6 @@
 #include <memory>
 #include <ostream>
 
-#include "Distribution.h"
 #include "DistributionInfo.h"
 #include "IniErrorList.h"
 #include "InstallerErrors.h"
@@ -14,7 +13,8 @@
 #include "MsiView.h"
 #include "PathHelpers.h"
 #include "SystemErrorClasses.h"
-#include "VelmoInstaller.h"
+#include "ApplicationServices.h"
+#include "DistributionServices.h"
 
 namespace {
 
@@ -68,7 +68,7 @@ private:
 
 void LogInfo(const CString& text)
 {
-    theApp.GetLogStream(kLogInfo, 0) << text << std::endl;
+    AppServices().GetLogStream(kLogInfo, 0) << text << std::endl;
 }
 
 }  // namespace
@@ -203,7 +203,7 @@ void CConfigInfo::PartInfo::GetPackagePath(CString& path) const
     CString package = GetLangDbPath();
     if (!CPath::IsAbsolute(package)) {
         RemoveLeadingBackslash(package);
-        CString root = theApp.m_pDistribution->GetCurrentRootPath();
+        CString root = DistributionServices().GetCurrentRootPath();
         AddTrailingBackslash(root);
         package = root + package;
     }
@@ -291,7 +291,7 @@ void CConfigInfo::PartInfo::MakeTempPackageCopy()
     CString package;
     GetPackagePath(package);
     CString copy;
-    theApp.MakeTempCopy(package, copy);
+    AppServices().MakeTempCopy(package, copy);
     m_strTempCopy = copy;
 }
 

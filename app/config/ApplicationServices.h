@@ -1,0 +1,41 @@
+// What the layers below the shell ask of the running application: its log, title and
+// user-interface mode, the language chosen on the command line, the user-interface language
+// and dialog font, and the temporary copies that are deleted at exit.
+//
+// The configuration, the distribution model and the wizard see only this interface; the
+// application object installs itself as the implementation when it is constructed, and tests
+// install their own.
+#pragma once
+
+#include <windows.h>
+
+#include "CString.h"
+#include "VelmoLogStream.h"
+
+class IApplicationServices {
+public:
+    virtual ~IApplicationServices() {}
+
+    // The log for one statement at `level` with wrap width `width`.
+    virtual VelmoLogGuard GetLogStream(DWORD level, DWORD width) = 0;
+    // The caption of message boxes and of the fatal-error dialog.
+    virtual CString GetTitle() = 0;
+    // The user-interface mode of the run (0: quiet).
+    virtual int GetUiMode() const = 0;
+    // The language named on the command line, 0 when none was.
+    virtual LANGID GetRequestedLanguage() const = 0;
+    // The user-interface language: thread locale and C run-time locale of this thread.
+    virtual void SetUiLanguage(LANGID langId) = 0;
+    // The pages' font in the language's character set.
+    virtual void CreateDialogFont(LANGID langId) = 0;
+    // A temporary copy of the file, deleted at exit; throws TempCopyCreationFailed.
+    virtual void MakeTempCopy(const wchar_t* sourcePath, CString& copyPath) = 0;
+    // A file on a removable, network or CD-ROM volume is replaced by a temporary copy (true);
+    // any other path is given back unchanged (false).
+    virtual bool CopyIfOnCdRom(const wchar_t* path, CString& pathToUse) = 0;
+};
+
+// Installs the implementation (null removes it) and returns the one it replaced.
+IApplicationServices* InstallApplicationServices(IApplicationServices* services);
+// The installed implementation; throws UninitializedObject when none is.
+IApplicationServices& AppServices();
