@@ -1,21 +1,149 @@
 #include "MsiEngineInstall.h"
 
-#include "InstallerErrors.h"
+#include <cstdio>
 
-CMsiEngineInstall::CMsiEngineInstall(const wchar_t* installerNT, const wchar_t* installer9x,
-                                     const wchar_t* commandLine)
-    : m_strInstallerNT(installerNT), m_strInstaller9x(installer9x), m_strCommandLine(commandLine),
-      m_dwRequiredMS(0), m_dwRequiredLS(0)
+#include "FileVersion.h"
+#include "InstallerErrors.h"
+#include "MessageBox.h"
+#include "PathHelpers.h"
+#include "PlatformChecks.h"
+#include "WinApp.h"
+
+namespace {
+
+const char kSource[] = "MsiEngineInstall";
+const wchar_t kRunKey[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Run";
+const wchar_t kRunValuePrefix[] = L"ZKInstaller";
+
+const UINT kRestartQuestion = 40000;
+const UINT kRestartQuestionRemovable = 40005;
+const UINT kRestartQuestionNetwork = 40006;
+const UINT kNeedsServicePack6 = 40004;
+const UINT kNeedsAdministrator = 12004;
+const UINT kInstallerCaption = 227;
+
+const DWORD kNt4ServicePack6 = 0x600;
+
+CString LoadText(UINT id)
 {
+    CString text;
+    text.LoadString(id);
+    return text;
+}
+
+}  // namespace
+
+CMsiEngineInstall::CMsiEngineInstall(const wchar_t* installer9x, const wchar_t* installerNT, const wchar_t* arguments)
+    : m_strInstaller9x(installer9x ? installer9x : L""), m_strInstallerNT(installerNT ? installerNT : L""),
+      m_strArguments(arguments ? arguments : L"")
+{
+    wchar_t path[MAX_PATH + 1] = {};
+    GetModuleFileNameW(nullptr, path, MAX_PATH);
+    m_strExePath = path;
+    CWinApp* app = AfxGetApp();
+    if (app && app->m_lpCmdLine)
+        m_strAppCmdLine = app->m_lpCmdLine;
+    wchar_t system[MAX_PATH + 1] = {};
+    GetSystemDirectoryW(system, MAX_PATH);
+    m_strMsiDllPath = system;
+    m_strMsiDllPath += L"\\msi.dll";
+    m_requiredVersion.QuadPart = 0;
 }
 
 CMsiEngineInstall::~CMsiEngineInstall() {}
 
+void CMsiEngineInstall::SetRequiredVersion(const wchar_t* version)
+{
+    unsigned a = 0;
+    unsigned b = 0;
+    unsigned c = 0;
+    unsigned d = 0;
+    if (version)
+        swscanf(version, L"%u.%u.%u.%u", &a, &b, &c, &d);
+    SetRequiredVersion((a << 16) | b, (c << 16) | d);
+}
+
+void CMsiEngineInstall::SetRequiredVersion(DWORD versionMS, DWORD versionLS)
+{
+    m_requiredVersion.HighPart = versionMS;
+    m_requiredVersion.LowPart = versionLS;
+}
+
+const CString& CMsiEngineInstall::GetEngineInstallerPath() const
+{
+    return IsWindowsNT() ? m_strInstallerNT : m_strInstaller9x;
+}
+
+bool CMsiEngineInstall::GetInstalledVersion(DWORD& versionMS, DWORD& versionLS) const
+{
+    return QueryFileVersion(m_strMsiDllPath, versionMS, versionLS);
+}
+
+bool CMsiEngineInstall::GetInstalledVersionString(CString& text) const
+{
+    return GetFileVersionString(m_strMsiDllPath, text);
+}
+
+bool CMsiEngineInstall::IsEngineCurrent() const
+{
+    uint64_t installed = 0;
+    GetFileVersion(m_strMsiDllPath, installed);
+    return installed != 0 && installed >= m_requiredVersion.QuadPart;
+}
+
+void CMsiEngineInstall::SetQuiet(bool quiet)
+{
+    if (quiet)
+        m_strExtraSwitches = L" /Q";
+}
+
+bool CMsiEngineInstall::NeedsInstall()
+{
+    if (IsEngineCurrent())
+        return false;
+    if (!IsAdministrator())
+        throw MsiEngineError(kSource, 292, LoadText(kNeedsAdministrator), ERROR_PRIVILEGE_NOT_HELD);
+    if (m_requiredVersion.HighPart >= 0x20000 && IsWindowsNT4()) {
+        DWORD servicePack = 0;
+        if (!GetNT4ServicePack(servicePack) || servicePack < kNt4ServicePack6)
+            throw MsiEngineError(kSource, 303, LoadText(kNeedsServicePack6), ERROR_OLD_WIN_VERSION);
+    }
+    return true;
+}
+
+LONG CMsiEngineInstall::AddRunValue()
+{
+    HKEY key = nullptr;
+    LONG result = RegCreateKeyExW(HKEY_LOCAL_MACHINE, kRunKey, 0, const_cast<wchar_t*>(L""), REG_OPTION_NON_VOLATILE,
+                                  KEY_QUERY_VALUE | KEY_SET_VALUE, nullptr, &key, nullptr);
+    if (result != ERROR_SUCCESS)
+        return result;
+    CString name;
+    for (int n = 1;; ++n) {
+        name.Format(L"%s%d", kRunValuePrefix, n);
+        if (RegQueryValueExW(key, name, nullptr, nullptr, nullptr, nullptr) == ERROR_FILE_NOT_FOUND)
+            break;
+    }
+    m_strRunValueName = name;
+    CString command = m_strAppCmdLine;
+    if (!command.IsEmpty())
+        command += L" ";
+    command += L"/runkey ";
+    command += name;
+    CString value;
+    value.Format(L"\"%s\" %s", m_strExePath.GetString(), command.GetString());
+    DWORD bytes = static_cast<DWORD>(value.GetLength() * sizeof(wchar_t));
+    if (IsWindowsNT())
+        bytes += sizeof(wchar_t);
+    result = RegSetValueExW(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.GetString()), bytes);
+    RegCloseKey(key);
+    return result;
+}
+
 LONG CMsiEngineInstall::DeleteRunValue(const wchar_t* name)
 {
     HKEY key = nullptr;
-    LONG result = RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"Software\\Microsoft\\Windows\\CurrentVersion\\Run", 0,
-                                KEY_SET_VALUE, &key);
+    LONG result = RegOpenKeyExW(HKEY_LOCAL_MACHINE, kRunKey, 0, KEY_SET_VALUE, &key);
     if (result != ERROR_SUCCESS)
         return result;
     result = RegDeleteValueW(key, name);
@@ -23,13 +151,89 @@ LONG CMsiEngineInstall::DeleteRunValue(const wchar_t* name)
     return result;
 }
 
-void CMsiEngineInstall::SetRequiredVersion(DWORD versionMS, DWORD versionLS)
+CString CMsiEngineInstall::BuildCommandLine() const
 {
-    m_dwRequiredMS = versionMS;
-    m_dwRequiredLS = versionLS;
+    // Formatted to its full length: installer paths and arguments may be long.
+    CString command;
+    if (IsWindowsNT()) {
+        command.Format(L"\"%s\"%s %s", m_strInstallerNT.GetString(), m_strExtraSwitches.GetString(),
+                       m_strArguments.GetString());
+    } else {
+        wchar_t shortPath[MAX_PATH + 1] = {};
+        GetShortPathNameW(m_strInstaller9x, shortPath, MAX_PATH);
+        command.Format(L"%s%s %s", shortPath, m_strExtraSwitches.GetString(), m_strArguments.GetString());
+    }
+    return command;
 }
 
 UINT CMsiEngineInstall::Run()
 {
-    throw OperationAborted("MsiEngineInstall", __LINE__, L"CMsiEngineInstall::Run", L"%1 is not available yet.");
+    if (!NeedsInstall())
+        return 0;
+    CString command = BuildCommandLine();
+
+    LONG written = AddRunValue();
+    if (written != ERROR_SUCCESS) {
+        ReportError(kRunValueNotWritten, static_cast<DWORD>(written));
+        return static_cast<UINT>(written);
+    }
+
+    UINT result = 0;
+    STARTUPINFOW startup = {};
+    startup.cb = sizeof(startup);
+    PROCESS_INFORMATION process = {};
+    if (!CreateProcessW(nullptr, command.GetBuffer(command.GetLength()), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                        &startup, &process)) {
+        result = GetLastError();
+        command.ReleaseBuffer();
+        ReportError(kStartFailed, result, command);
+    } else {
+        command.ReleaseBuffer();
+        WaitForSingleObject(process.hProcess, INFINITE);
+        DWORD exitCode = 0;
+        GetExitCodeProcess(process.hProcess, &exitCode);
+        CloseHandle(process.hThread);
+        CloseHandle(process.hProcess);
+        if (exitCode == 0 || exitCode == ERROR_SUCCESS_REBOOT_INITIATED) {
+            result = 0;
+        } else if (exitCode == ERROR_SUCCESS_REBOOT_REQUIRED) {
+            if (!AskReboot())
+                return ERROR_SUCCESS_REBOOT_REQUIRED;
+            if (RestartWindows())
+                return ERROR_SUCCESS_REBOOT_INITIATED;
+            result = GetLastError();
+            ReportError(kRestartFailed, result);
+        } else {
+            result = exitCode;
+            ReportError(kInstallerFailed, exitCode);
+        }
+    }
+
+    LONG deleted = DeleteRunValue(m_strRunValueName);
+    if (deleted != ERROR_SUCCESS)
+        ReportError(kRunValueNotDeleted, static_cast<DWORD>(deleted));
+    return result;
+}
+
+bool CVelmoMsiEngineInst::ReportError(int, DWORD, const wchar_t*)
+{
+    return true;
+}
+
+bool CVelmoMsiEngineInst::AskReboot()
+{
+    CString root;
+    UINT type = GetVolumeRoot(GetEngineInstallerPath(), root) ? GetDriveTypeW(root) : DRIVE_UNKNOWN;
+    UINT question = kRestartQuestion;
+    if (type == DRIVE_REMOVABLE || type == DRIVE_CDROM)
+        question = kRestartQuestionRemovable;
+    else if (type == DRIVE_REMOTE)
+        question = kRestartQuestionNetwork;
+    return g_pfnMessageBoxW(nullptr, LoadText(question), LoadText(kInstallerCaption), MB_YESNO | MB_ICONQUESTION) ==
+           IDYES;
+}
+
+BOOL RestartWindows()
+{
+    return ExitWindowsWithPrivilege(EWX_REBOOT);
 }

@@ -1,19 +1,284 @@
 #include "SpecFileProcessor.h"
 
-#include "InstallerErrors.h"
+#include <climits>
+#include <cwchar>
+#include <new>
+#include <vector>
 
-CSpecFileProcessor::CSpecFileProcessor() {}
+#include "ConfigInfo.h"
+#include "Distribution.h"
+#include "Feature.h"
+#include "InstallerErrors.h"
+#include "SingleDirectoryDialogInfo.h"
+#include "VelmoInstaller.h"
+#include "WelcomeDialogInfo.h"
+
+namespace {
+
+const char kSource[] = "SpecFileProcessor";
+
+// Codes of the error records.
+const int kBadKey = 1;
+const int kBadValue = 6;
+const int kDuplicateKey = 7;
+
+// Requested feature states.
+const int kStateNone = -1;
+const int kStateUnknown = -2;
+const int kStateAbsent = 2;
+const int kStateLocal = 3;
+
+// Pages by wizard state.
+const int kWelcomePage = 1;
+const int kDirectoryPage = 4;
+
+struct FeatureKeyword {
+    const wchar_t* keyword;
+    int state;
+};
+const FeatureKeyword kFeatureKeywords[] = {
+    {L"Absent", 2}, {L"Local", 3}, {L"Source", 4}, {L"Advertised", 1}, {L"Default", -1}, {L"NoChange", -7},
+};
+
+struct DialogName {
+    const wchar_t* name;
+    int state;
+};
+const DialogName kDialogNames[] = {
+    {L"UserInfo", 2},  {L"FeatureInfo1", 3}, {L"SingleDirectory", 4}, {L"InstallationType", 5},
+    {L"FeatureTree", 6}, {L"FeatureInfo", 7}, {L"License", 8}, {L"License2", 9},
+    {L"ConfirmStart", 10}, {L"End", 13},
+};
+
+const wchar_t kRootDirectoryPrefix[] = L"<RootDirectory";
+const size_t kRootDirectoryPrefixLength = 14;
+
+// Section buffers grow by this many characters until the section fits.
+const DWORD kSectionChunk = 64;
+
+}  // namespace
+
+CSpecFileProcessor::CSpecFileProcessor() : m_pApp(nullptr) {}
 
 CSpecFileProcessor::~CSpecFileProcessor() {}
 
-void CSpecFileProcessor::SetSpecFile(const wchar_t*)
+int CSpecFileProcessor::ParseFeatureState(const wchar_t* keyword)
 {
-    throw OperationAborted("SpecFileProcessor", __LINE__, L"CSpecFileProcessor::SetSpecFile",
-                           L"%1 is not available yet.");
+    for (const FeatureKeyword& entry : kFeatureKeywords) {
+        if (_wcsicmp(keyword, entry.keyword) == 0)
+            return entry.state;
+    }
+    return kStateUnknown;
 }
 
-bool CSpecFileProcessor::IsDialogDisabled(int) const
+int CSpecFileProcessor::ParseDialogName(const wchar_t* name)
 {
-    throw OperationAborted("SpecFileProcessor", __LINE__, L"CSpecFileProcessor::IsDialogDisabled",
-                           L"%1 is not available yet.");
+    for (const DialogName& entry : kDialogNames) {
+        if (wcscmp(name, entry.name) == 0)
+            return entry.state;
+    }
+    return 0;
+}
+
+bool CSpecFileProcessor::ReadSection(const wchar_t* section, SectionMap& out)
+{
+    std::vector<wchar_t> buffer(kSectionChunk);
+    DWORD passed = 0;
+    DWORD length = 0;
+    for (;;) {
+        passed = static_cast<DWORD>(buffer.size() - 1);
+        length = GetPrivateProfileSectionW(section, buffer.data(), passed, m_strPath);
+        if (length != passed - 2)
+            break;
+        buffer.resize(buffer.size() + kSectionChunk);  // std::bad_alloc when memory runs out
+    }
+    bool any = false;
+    for (const wchar_t* line = buffer.data(); line < buffer.data() + length && *line; line += wcslen(line) + 1) {
+        any = true;
+        if (*line == L';')
+            continue;
+        const wchar_t* equals = wcschr(line, L'=');
+        CString key = equals ? CString(line, static_cast<int>(equals - line)) : CString(line);
+        CString value = equals ? CString(equals + 1) : CString();
+        if (!out.emplace(key, value).second)
+            m_errors.Add(kDuplicateKey, section, key);
+    }
+    return any;
+}
+
+void CSpecFileProcessor::SetSpecFile(const wchar_t* fullPath)
+{
+    if (!fullPath || !*fullPath)
+        return;
+    m_strPath = fullPath;
+    ReadFeatures();
+    ReadDisableDialogs();
+    ReadFeatureDisallowAbsent();
+    ReadSettings();
+}
+
+void CSpecFileProcessor::ReadFeatures()
+{
+    SectionMap entries;
+    ReadSection(L"Features", entries);
+    for (const auto& entry : entries) {
+        const int state = ParseFeatureState(entry.second);
+        if (state == kStateUnknown)
+            m_errors.Add(kBadValue, L"Features", entry.first, entry.second);
+        else
+            m_featureStates[entry.first] = state;
+    }
+}
+
+void CSpecFileProcessor::ReadDisableDialogs()
+{
+    SectionMap entries;
+    ReadSection(L"DisableDialogs", entries);
+    for (const auto& entry : entries) {
+        const int state = ParseDialogName(entry.first);
+        if (state == 0)
+            m_errors.Add(kBadValue, L"DisableDialogs", entry.first);
+        else
+            m_disabledDialogs.push_back(state);
+    }
+}
+
+void CSpecFileProcessor::ReadFeatureDisallowAbsent()
+{
+    SectionMap entries;
+    ReadSection(L"FeatureDisallowAbsent", entries);
+    for (const auto& entry : entries)
+        m_disallowAbsent.push_back(entry.first);
+}
+
+void CSpecFileProcessor::ReadSettings()
+{
+    SectionMap entries;
+    ReadSection(L"Settings", entries);
+    for (const auto& entry : entries) {
+        if (_wcsicmp(entry.first, L"WelcomeAutoAdvance") != 0) {
+            m_errors.Add(kBadKey, L"Settings", entry.first);
+            continue;
+        }
+        const bool autoAdvance = wcstol(entry.second, nullptr, 10) > 0;
+        CConfigInfo::DialogInfo* record = nullptr;
+        if (theApp.m_pConfigInfo->GetDialogInfo(kWelcomePage, record)) {
+            if (auto* welcome = dynamic_cast<CConfigInfo::WelcomeDialogInfo*>(record))
+                welcome->SetAutoAdvance(autoAdvance);
+        }
+    }
+}
+
+void CSpecFileProcessor::Apply(CVelmoInstallerApp* app)
+{
+    if (m_strPath.IsEmpty() || !app)
+        return;
+    m_pApp = app;
+    CheckFeatures();
+    ApplyDirectories();
+    ApplyUserInfo();
+    if (!m_errors.IsEmpty())
+        throw SpecFileErrors(kSource, 213, m_errors);
+}
+
+void CSpecFileProcessor::CheckFeatures()
+{
+    CDistribution& distribution = *m_pApp->m_pDistribution;
+    for (const auto& entry : m_featureStates) {
+        try {
+            distribution.FindFeature(entry.first);
+        } catch (const ObjectNotFound&) {
+            m_errors.Add(kBadKey, L"Features", entry.first);
+        }
+    }
+    for (const CString& name : m_disallowAbsent) {
+        try {
+            distribution.FindFeature(name);
+        } catch (const ObjectNotFound&) {
+            m_errors.Add(kBadKey, L"FeatureDisallowAbsent", name);
+            continue;
+        }
+        // A feature that may not be absent cannot be requested absent.
+        auto requested = m_featureStates.find(name);
+        if (requested != m_featureStates.end() && requested->second == kStateAbsent)
+            m_errors.Add(kBadKey, L"Features", name);
+    }
+}
+
+void CSpecFileProcessor::ApplyDirectories()
+{
+    SectionMap entries;
+    ReadSection(L"Directories", entries);
+    CDistribution& distribution = *m_pApp->m_pDistribution;
+    for (const auto& entry : entries) {
+        const CString& key = entry.first;
+        try {
+            if (wcsncmp(key, kRootDirectoryPrefix, kRootDirectoryPrefixLength) != 0) {
+                CFeature* feature = distribution.FindFeature(key);
+                if (feature->GetDirectory().IsEmpty())
+                    m_errors.Add(kBadKey, L"Directories", key);
+                else
+                    feature->SetDirectoryValue(entry.second);
+                continue;
+            }
+            const wchar_t* digits = key.GetString() + kRootDirectoryPrefixLength;
+            wchar_t* end = nullptr;
+            const long number = wcstol(digits, &end, 10);
+            if (wcscmp(end, L">") != 0) {
+                m_errors.Add(kBadKey, L"Directories", key);
+                continue;
+            }
+            const long row = end == digits ? 0 : number - 1;
+            CString property;
+            CString label;
+            CConfigInfo::DialogInfo* record = nullptr;
+            if (row >= 0 && row <= INT_MAX && m_pApp->m_pConfigInfo->GetDialogInfo(kDirectoryPage, record)) {
+                if (auto* directories = dynamic_cast<CConfigInfo::SingleDirectoryDialogInfo*>(record))
+                    directories->GetDirectory(static_cast<int>(row), property, label);
+            }
+            if (property.IsEmpty())
+                m_errors.Add(kBadKey, L"Directories", key);
+            else
+                distribution.SetTargetPath(property, entry.second);
+        } catch (const ObjectNotFound&) {
+            m_errors.Add(kBadKey, L"Directories", key);
+        }
+    }
+}
+
+void CSpecFileProcessor::ApplyUserInfo()
+{
+    SectionMap entries;
+    ReadSection(L"UserInfo", entries);
+    for (const auto& entry : entries) {
+        if (_wcsicmp(entry.first, L"Name") == 0)
+            m_strUserName = entry.second;
+        else if (_wcsicmp(entry.first, L"Company") == 0)
+            m_strCompany = entry.second;
+        else
+            m_errors.Add(kBadKey, L"UserInfo", entry.first);
+    }
+}
+
+bool CSpecFileProcessor::IsDialogDisabled(int state) const
+{
+    for (int disabled : m_disabledDialogs) {
+        if (disabled == state)
+            return true;
+    }
+    return false;
+}
+
+void CSpecFileProcessor::GetFeatureRequest(const wchar_t* feature, int& state, bool& disallowAbsent) const
+{
+    auto found = m_featureStates.find(feature);
+    state = found != m_featureStates.end() ? found->second : kStateNone;
+    disallowAbsent = false;
+    for (const CString& name : m_disallowAbsent) {
+        if (wcscmp(name, feature) == 0) {
+            disallowAbsent = true;
+            state = kStateLocal;
+            break;
+        }
+    }
 }

@@ -40,3 +40,9 @@ bool CVelmoInstallerApp::CopyIfOnCdRom(const wchar_t* path, CString& pathToUse)
     pathToUse = unchanged;
     return false;
 }
+
+void DeleteTempCopy(const CString& path)
+{
+    if (!DeleteFileW(path) && GetLastError() != ERROR_FILE_NOT_FOUND)
+        MoveFileExW(path, nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
+}

@@ -8,6 +8,8 @@
 
 #include "ByteSizeFormatter.h"
 #include "Distribution.h"
+#include "DistributionInfo.h"
+#include "PartInfo.h"
 #include "FileVersion.h"
 #include "InstallerErrors.h"
 #include "MessageBox.h"
@@ -15,6 +17,7 @@
 #include "MsiEngineInstall.h"
 #include "PathHelpers.h"
 #include "PlatformChecks.h"
+#include "PrivateMessages.h"
 #include "TextHelpers.h"
 #include "StructuredExceptionTranslator.h"
 #include "TopDialog.h"
@@ -26,19 +29,12 @@
 static const char kSource[] = "VelmoInstaller";
 
 // Private messages to the window that shows load progress.
-static const UINT WM_CHILD_WINDOW_READY = WM_USER + 10;
-static const UINT WM_LOAD_DONE = WM_USER + 15;
 
 CVelmoInstallerApp theApp;
 
 void ThrowBadAlloc()
 {
     throw std::bad_alloc();
-}
-
-static OperationAborted NotAvailable(int line, const wchar_t* operation)
-{
-    return OperationAborted(kSource, line, operation, L"%1 is not available yet.");
 }
 
 CVelmoInstallerApp::CVelmoInstallerApp()
@@ -48,7 +44,7 @@ CVelmoInstallerApp::CVelmoInstallerApp()
       m_uiLangId(0), m_nLoadSteps(0), m_nTimerTicks(0), m_nProgressLow(0), m_nProgressRange(0),
       m_hMutex(nullptr), m_hExitEvent(CreateEventW(nullptr, FALSE, FALSE, L"_ZKOrbelInstallerExitEvent")),
       m_pSystemInfo(nullptr), m_hSysInfoModule(reinterpret_cast<HMODULE>(static_cast<INT_PTR>(-1))),
-      m_bCoInitialize(true)
+      m_bCoInitialize(true), m_bLoaderLeftRunning(false)
 {
     m_nExitCode = -1;
     // The layers below the shell reach the application, the model and the wizard through
@@ -64,15 +60,19 @@ CVelmoInstallerApp::CVelmoInstallerApp()
 
 CVelmoInstallerApp::~CVelmoInstallerApp()
 {
+    ReleaseInstanceObjects();
     InstallWizardServices(nullptr);
     InstallDistributionServices(nullptr);
     InstallApplicationServices(nullptr);
-    delete m_pConfigInfo;
-    delete m_pDistribution;
-    if (m_hMutex)
-        CloseHandle(m_hMutex);
-    if (m_hExitEvent)
-        CloseHandle(m_hExitEvent);
+    if (!m_bLoaderLeftRunning) {
+        delete m_pDistribution;
+        delete m_pConfigInfo;
+    }
+    if (m_pSystemInfo) {
+        m_pSystemInfo->Release();
+        m_pSystemInfo = nullptr;
+    }
+    CoUninitialize();
 }
 
 void CVelmoInstallerApp::WinHelp(DWORD_PTR, UINT) {}
@@ -120,7 +120,7 @@ BOOL CVelmoInstallerApp::InitInstanceImpl()
 
         // 9. The restart entry that restarted this run; its result does not matter.
         if (!m_cmdLine.m_strRunKey.IsEmpty()) {
-            CMsiEngineInstall engine(L"", L"", L"");
+            CVelmoMsiEngineInst engine(L"", L"", L"");
             engine.DeleteRunValue(m_cmdLine.m_strRunKey);
         }
 
@@ -178,12 +178,8 @@ void CVelmoInstallerApp::RunConfiguredSteps()
 
     // 16. The Windows Installer engine.
     const CConfigInfo::InstallEngineInfo& engineInfo = *m_pConfigInfo->GetInstallEngineInfo();
-    CVelmoMsiEngineInst engine(engineInfo.GetInstallerNT(), engineInfo.GetInstaller9x(),
-                               engineInfo.GetCommandLine());
-    DWORD requiredMS = 0;
-    DWORD requiredLS = 0;
-    ParseVersionStringHalves(engineInfo.GetRequiredVersion(), requiredMS, requiredLS);
-    engine.SetRequiredVersion(requiredMS, requiredLS);
+    CVelmoMsiEngineInst engine(engineInfo.GetInstaller9x(), engineInfo.GetInstallerNT(), engineInfo.GetCommandLine());
+    engine.SetRequiredVersion(engineInfo.GetRequiredVersion());
     UINT engineResult = engine.Run();
     if (engineResult == 3010 || engineResult == 1641) {
         if (engineResult == 3010) {
@@ -279,9 +275,10 @@ void CVelmoInstallerApp::RunWizard()
     }
     m_pLoaderThread->m_bAutoDelete = FALSE;
     m_pLoaderThread->ResumeThread();
-    PumpUntilSignalled(m_pLoaderThread->m_hThread);
+    int pumpCode = 0;
+    PumpUntilSignalled(&m_pLoaderThread->m_hThread, 1, pumpCode);
 
-    // 5. Cancelled while loading.
+    // 5. Cancelled while loading: the run ends at once.
     if (m_nExitCode != -1)
         return;
 
@@ -293,7 +290,7 @@ void CVelmoInstallerApp::RunWizard()
     if (loaderCode != 0) {
         delete m_pTopDialog;
         m_pTopDialog = nullptr;
-        m_nExitCode = 1602;
+        m_nExitCode = ERROR_INSTALL_USEREXIT;
         return;
     }
 
@@ -305,18 +302,23 @@ void CVelmoInstallerApp::RunWizard()
         placement.Save(GetTopLevelWindow(m_cmdLine.m_hMasterWnd), frame);
         placement.ApplyTo(true);
     }
-    if (m_hProgressWnd)
-        PostMessageW(m_hProgressWnd, WM_LOAD_DONE, 0, reinterpret_cast<LPARAM>(frame));
+    LoadProgressCallback(this, 5);
     m_nExitCode = m_pTopDialog->RunModalLoop(0);
 }
 
 void CVelmoInstallerApp::RunQuiet()
 {
     m_bCoInitialize = false;
-    LoaderThreadProc(this);
-    if (m_pDistribution->GetExtraFeatureInfo(0, nullptr) > 0)
+    // An aborted or failed load must not go on to install a half-built model.
+    if (LoaderThreadProc(this) != 0) {
+        m_nExitCode = ERROR_INSTALL_USEREXIT;
+        return;
+    }
+    if (m_pDistribution->GetExtraFeatureInfo(0, nullptr) > 0) {
+        m_pConfigInfo->GetMergedPartInfo()->ReleaseSession();
         throw OperationAborted(kSource, 425, L"Installation",
                                L"Installation failed due to fatal errors or unsatisfied 3rd Party Dependencies");
+    }
     m_nExitCode = m_pDistribution->InstallSilently();
 }
 
@@ -332,11 +334,9 @@ void CVelmoInstallerApp::EndOfRun()
             m_pDistribution->LaunchExecutes(1, nullptr);
             m_pDistribution->LaunchExecutes(2, nullptr);
         }
-        if (IsRebootRequired(true)) {
-            if (success)
-                m_nExitCode = 1641;
-            ExitWindowsWithPrivilege(EWX_REBOOT);
-        }
+        // A restart the system refuses leaves the result as it was: nothing restarts.
+        if (IsRebootRequired(true) && ExitWindowsWithPrivilege(EWX_REBOOT) && success)
+            m_nExitCode = ERROR_SUCCESS_REBOOT_INITIATED;
     }
     FinishRun();
 }
@@ -351,12 +351,88 @@ void CVelmoInstallerApp::FinishRun()
 
 int CVelmoInstallerApp::ExitInstanceImpl()
 {
+    EnableLoadTimer(false);
+    // A cancelled load may have left the loader running on the models: give it time to notice
+    // the abort before anything it uses goes away.
+    m_bLoaderLeftRunning = !WaitForLoaderToEnd();
     // The language modules go before the temporary copies they may have been loaded from.
-    if (m_pConfigInfo)
+    if (m_pConfigInfo && !m_bLoaderLeftRunning)
         m_pConfigInfo->FreeResourceModules();
     for (const CString& copy : m_tempFiles)
-        DeleteFileW(copy);
+        DeleteTempCopy(copy);
+    if (m_cmdLine.m_bDeleteExe) {
+        wchar_t program[MAX_PATH + 1] = {};
+        if (GetModuleFileNameW(m_hInstance, program, MAX_PATH))
+            MoveFileExW(program, nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
+    }
+    ReleaseInstanceObjects();
+    if (m_log.IsOpen()) {
+        GetLogStream(16, 0) << L"OrbelInstaller exiting " << GetCurrentTimeText() << L". Returning "
+                                  << m_nExitCode << std::endl;
+        m_log.Close();
+    }
     return m_nExitCode;
+}
+
+bool CVelmoInstallerApp::WaitForLoaderToEnd()
+{
+    if (!m_pLoaderThread)
+        return true;
+    const DWORD kMaxWaitMs = 30000;
+    const DWORD start = GetTickCount();
+    while (IsLoaderRunning()) {
+        const DWORD elapsed = GetTickCount() - start;
+        if (elapsed >= kMaxWaitMs)
+            return false;
+        MsgWaitForMultipleObjects(1, &m_pLoaderThread->m_hThread, FALSE, kMaxWaitMs - elapsed, QS_ALLINPUT);
+        MSG msg;
+        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            TranslateMessage(&msg);
+            DispatchMessageW(&msg);
+        }
+    }
+    delete m_pLoaderThread;
+    m_pLoaderThread = nullptr;
+    return true;
+}
+
+void CVelmoInstallerApp::ReleaseInstanceObjects()
+{
+    if (m_hMutex) {
+        ReleaseMutex(m_hMutex);
+        CloseHandle(m_hMutex);
+        m_hMutex = nullptr;
+    }
+    if (m_hExitEvent) {
+        SetEvent(m_hExitEvent);
+        CloseHandle(m_hExitEvent);
+        m_hExitEvent = nullptr;
+    }
+}
+
+bool CVelmoInstallerApp::IsRebootRequired(bool onlyAfterSuccess)
+{
+    switch (m_cmdLine.m_nRebootMode) {
+    case 1:
+        return false;
+    case 2:
+        return true;
+    default:
+        break;
+    }
+    switch (m_pConfigInfo->GetDistributionInfo() ? m_pConfigInfo->GetDistributionInfo()->GetRebootMode()
+                                                  : CConfigInfo::DistributionInfo::RebootNormal) {
+    case CConfigInfo::DistributionInfo::RebootSuppress:
+        return false;
+    case CConfigInfo::DistributionInfo::RebootForce:
+        return true;
+    default:
+        break;
+    }
+    if (onlyAfterSuccess && m_nExitCode != 0 && m_nExitCode != ERROR_SUCCESS_REBOOT_REQUIRED &&
+        m_nExitCode != ERROR_SUCCESS_REBOOT_INITIATED)
+        return false;
+    return m_pDistribution->m_nRebootState > 0;
 }
 
 void CVelmoInstallerApp::GrabInstanceMutex()
@@ -386,22 +462,5 @@ CString CVelmoInstallerApp::GetAppName() const
     return dot >= 0 ? name.Left(dot) : name;
 }
 
-void CVelmoInstallerApp::CheckOsRequirements()
-{
-    throw NotAvailable(__LINE__, L"CVelmoInstallerApp::CheckOsRequirements");
-}
 
-bool CVelmoInstallerApp::IsRebootRequired(bool)
-{
-    throw NotAvailable(__LINE__, L"CVelmoInstallerApp::IsRebootRequired");
-}
 
-void CVelmoInstallerApp::PumpUntilSignalled(HANDLE)
-{
-    throw NotAvailable(__LINE__, L"CVelmoInstallerApp::PumpUntilSignalled");
-}
-
-UINT CVelmoInstallerApp::LoaderThreadProc(LPVOID)
-{
-    throw NotAvailable(__LINE__, L"CVelmoInstallerApp::LoaderThreadProc");
-}

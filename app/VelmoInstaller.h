@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <list>
+#include <map>
 
 #include "ApplicationServices.h"
 #include "CString.h"
@@ -86,12 +87,41 @@ public:
     // Seam: the type of a volume root (GetDriveTypeW).
     static UINT(WINAPI* s_pfnGetDriveTypeW)(LPCWSTR root);
 
-    // Steps of later parts of the run (not built yet: they stop the run with OperationAborted
-    // naming themselves).
+    // The operating-system bounds of the configuration: MissingOSReq with the configured
+    // message when the running system is outside them. The 9x family always is.
     void CheckOsRequirements();
+    bool IsOsSupported();
+    bool IsOsVersionInBounds(bool isNt, const OSVERSIONINFOW& version);
+    // The version keys of installed products that the install run checks; false after showing
+    // the keys whose version names have a length that is a multiple of 8.
+    bool CheckInstalledVersionKeys();
+
+    // The restart decision: the command line's /r switches, else [Settings] Reboot, else (when
+    // `onlyAfterSuccess` and the run failed) false, else whether a part asked for a restart.
     bool IsRebootRequired(bool onlyAfterSuccess);
-    void PumpUntilSignalled(HANDLE handle);
+    // Releases and closes the single-instance mutex and signals and closes the exit event;
+    // again does nothing.
+    void ReleaseInstanceObjects();
+
+    // The loader: the body of the loader thread (or called inline in a quiet run); 0 when the
+    // model was built, 995 when the load was aborted; other errors escape to the barrier.
     static UINT LoaderThreadProc(LPVOID param);
+    // Reads the parts, builds and initialises the model and applies the spec file.
+    int LoadPackage();
+    // The load-progress events of the model (0 reset, 1 step, 2 counted step, 3 end and 4 start
+    // of a timed phase, 5 done) as messages to m_hProgressWnd.
+    static void LoadProgressCallback(void* context, int event);
+    static void CALLBACK LoadProgressTimerProc(HWND window, UINT message, UINT_PTR id, DWORD time);
+    // Starts (once) or stops the 500 ms thread timer of the load progress.
+    void EnableLoadTimer(bool start);
+    // Dispatches this thread's messages until one of the handles is signalled (its wait result)
+    // or a cancel arrives (WM_CANCEL_LOAD or WM_QUIT: returns `count`, `code` 1602 or WM_QUIT's
+    // wParam).
+    DWORD PumpUntilSignalled(const HANDLE* handles, DWORD count, int& code);
+    // Cancels a running load: aborts the model and releases the instance objects while the
+    // loader still runs; the exit code becomes 1602 in every case.
+    void CancelLoading();
+    bool IsLoaderRunning() const;
 
     CDistribution* m_pDistribution;
     CVelmoCmdLine m_cmdLine;
@@ -115,8 +145,16 @@ public:
     IUnknown* m_pSystemInfo;
     HMODULE m_hSysInfoModule;
     bool m_bCoInitialize;
+    // A cancelled load left the loader thread running at exit: the models it uses stay alive.
+    bool m_bLoaderLeftRunning;
 
 private:
+    void ResetLoadProgress();
+    void CountedLoadStep();
+    // Waits (dispatching messages, bounded) for a loader thread left running by a cancelled
+    // load; true when none runs any more.
+    bool WaitForLoaderToEnd();
+
     // The start-up sequence after the command line has been read.
     void RunConfiguredSteps();
     void RunWizard();
@@ -129,13 +167,29 @@ private:
 
 extern CVelmoInstallerApp theApp;
 
+// The load-progress timers by id, with the application whose progress each drives.
+extern std::map<UINT_PTR, CVelmoInstallerApp*> g_loadTimers;
+// The id of the timer registered for `app`, 0 when none is.
+UINT_PTR FindLoadTimer(const CVelmoInstallerApp* app);
+// Counted steps of the timer's tick number `tick` (1 on): fewer as a long phase goes on.
+int LoadTimerSteps(int tick);
+
 // The new-handler of the run: a failed allocation throws std::bad_alloc.
 void ThrowBadAlloc();
 
+// Deletes a temporary copy; one that cannot be deleted now (a module still loaded from it) is
+// deleted at the next restart of Windows.
+void DeleteTempCopy(const CString& path);
+
 // True when "comctl32.dll" loads and exports "InitCommonControlsEx".
 bool IsInitCommonControlsExAvailable();
-// Not built yet: stops the run with OperationAborted naming itself.
+// msi.dll as loaded must be the file that Windows Installer's automation class is registered
+// with; a mismatch is repaired by registering the loaded one. True, or MissingOSReq.
 bool CheckMsiEngineRegistration();
+
+// One bound of [OS] ("major,minor,build[,spMajor,spMinor]") against the running system; on the
+// NT family a system below 5.0 build 2195 never passes.
+bool CompareOsVersion(const wchar_t* bound, const OSVERSIONINFOW& version, bool isMinimum, bool isNt);
 
 // The font that a dialog template (DLGTEMPLATE or DLGTEMPLATEEX) names: its face name (at most
 // 31 characters) and point size; false when the template sets no font.

@@ -11,10 +11,15 @@
 #include "DistributionServices.h"
 
 class CConfigInfo;
+class CFeature;
+class MsiSession;
 
 // A load-progress callback: context and event code (1 a step, 4 start of the initialisation
 // animation, 3 its end).
 typedef void (*ProgressCallback)(void* context, int code);
+
+// Events of the load progress.
+enum ProgressEvent { kProgressStep = 1, kProgressPhaseEnd = 3, kProgressPhaseStart = 4 };
 
 class CDistribution : public IDistributionServices {
 public:
@@ -29,6 +34,13 @@ public:
     void Abort();
     // True when the abort event is set.
     bool IsAborted() const;
+    // The feature of that name (exact match); ObjectNotFound when there is none.
+    CFeature* FindFeature(const wchar_t* name) const;
+    // A property and a directory's target path on the merged package's session
+    // (MsiInstallerError on failure).
+    void SetProperty(const wchar_t* name, const wchar_t* value);
+    void SetTargetPath(const wchar_t* directory, const wchar_t* path);
+
     int GetExtraFeatureInfo(int page, void* pageObject);
     int InstallSilently();
     void LaunchExecutes(int kind, void* pageObject);
@@ -43,5 +55,12 @@ public:
     CString m_currentRootPath;
 
 private:
+    static void ReportProgress(ProgressCallback callback, void* context, int event);
+    // OperationAborted ("Initialization aborted.") once the abort event is set.
+    void ThrowIfAborted() const;
+    // The merged package's session; PriorOperationRequired before the model is loaded.
+    MsiSession& MergedSession() const;
+
     HANDLE m_hAbortEvent;  // manual reset
+    CConfigInfo* m_pConfig;  // the configuration the model was loaded from
 };

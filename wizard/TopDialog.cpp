@@ -37,3 +37,9 @@ int CTopDialog::RunModalLoop(DWORD)
 {
     throw OperationAborted(kSource, __LINE__, L"CTopDialog::RunModalLoop", L"%1 is not available yet.");
 }
+
+BOOL CTopDialog::PreTranslateMessage(MSG*)
+{
+    // The frame's pages and their keyboard handling come with the wizard: nothing is handled yet.
+    return FALSE;
+}

@@ -24,6 +24,8 @@ public:
     CNestedInstallerDialog* GetWelcomeDialog();
     HWND GetWelcomeDialogHwnd();
     void StartWizard();
+    // Offered every message of the loading pump before it is dispatched; TRUE when handled.
+    BOOL PreTranslateMessage(MSG* msg);
     // The frame's modal loop; ends with the installation's result.
     int RunModalLoop(DWORD flags = 0);
 

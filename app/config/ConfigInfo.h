@@ -26,6 +26,8 @@ public:
     class PartInfo;
     class KolBaselinePartInfo;
     class LinkedDistributionInfo;
+    class WelcomeDialogInfo;
+    class SingleDirectoryDialogInfo;
 
     // One page's configuration record (section of the INI file named after the page).
     class DialogInfo {
