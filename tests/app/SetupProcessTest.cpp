@@ -155,6 +155,27 @@ TEST(SetupProcess, SampleDistributionStartsItsLog)
     ASSERT_NE(std::wstring::npos, end);
     EXPECT_EQ(24u, end - start.size()) << std::string(log.begin(), log.end());
     EXPECT_NE(std::wstring::npos, log.find(L"OrbelInstaller: ERROR! Fatal Error. Operation aborted."));
+    // The exit line is the last line.
+    const size_t exitLine = log.rfind(L"OrbelInstaller: OrbelInstaller exiting ");
+    ASSERT_NE(std::wstring::npos, exitLine) << std::string(log.begin(), log.end());
+    EXPECT_EQ(log.size() - 2, log.find(L". Returning -10004\r\n", exitLine) + 18);
+}
+
+// [OS] bounds that exclude the running system end the run with the configured message.
+TEST(SetupProcess, OperatingSystemOutsideTheBounds)
+{
+    for (const char* bounds : {"VersionNTMin=-1\r\n", "VersionNTMax=5,0\r\n", "VersionNTMin=99,0\r\n"}) {
+        SCOPED_TRACE(bounds);
+        TempDir dir;
+        ASSERT_TRUE(WriteFileBytes(dir.File(L"setup.ini"), SampleIniWithAbsolutePaths(std::string("[OS]\r\n") + bounds)));
+        SetupRun run = RunSetup(L"/qn /AcceptLicenses yes /root \"" + dir.Path() + L"\" /log \"" + dir.File(L"x.log") + L"\"");
+        EXPECT_EQ(static_cast<DWORD>(-12009), run.exitCode);
+        EXPECT_TRUE(run.boxes.empty());
+        const std::wstring log = ReadUtf16File(dir.File(L"x.log"));
+        EXPECT_NE(std::wstring::npos,
+                  log.find(L"ERROR! This computer does not meet the minimum operating system requirements"))
+            << std::string(log.begin(), log.end());
+    }
 }
 
 // The configuration's [Debug] Logging names the log when the command line does not; a
