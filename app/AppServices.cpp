@@ -4,10 +4,17 @@
 
 #include <locale.h>
 
+#include <vector>
+
+#include "CPath.h"
 #include "DistributionInfo.h"
+#include "IniReader.h"
+#include "PathHelpers.h"
 #include "InstallerErrors.h"
 #include "LocaleNames.h"
 #include "WindowHelpers.h"
+
+static const char kSource[] = "VelmoInstaller";
 
 CString CVelmoInstallerApp::GetLogFile()
 {
@@ -63,11 +70,60 @@ DWORD CVelmoInstallerApp::GetLogFileOptions()
     return options;
 }
 
+namespace {
+
+CString FullPathOf(const wchar_t* path)
+{
+    wchar_t full[MAX_PATH + 1] = {};
+    DWORD length = GetFullPathNameW(path, MAX_PATH + 1, full, nullptr);
+    return length > 0 && length <= MAX_PATH ? CString(full) : CString(path);
+}
+
+}  // namespace
+
+bool CVelmoInstallerApp::IsDistributionFile(const wchar_t* path)
+{
+    if (!m_pConfigInfo)
+        return false;
+    const CString target = FullPathOf(path);
+    if (target.CompareNoCase(m_pConfigInfo->GetIniPath()) == 0)
+        return true;
+    // The merged package and the part packages, as the configuration names them; relative
+    // ones lie below the distribution's folder.
+    CString folder = m_pConfigInfo->GetConfigFolder();
+    AddTrailingBackslash(folder);
+    IniSectionMap parts;
+    try {
+        m_pConfigInfo->ReadSection(L"Parts", parts);
+    } catch (const NoIniFile&) {
+        return false;
+    }
+    std::vector<CString> sections(1, CString(L"Merged"));
+    for (const auto& part : parts)
+        sections.push_back(part.first);
+    for (const CString& section : sections) {
+        CString package;
+        if (!m_pConfigInfo->ReadString(section, L"Path", package))
+            continue;
+        if (!CPath::IsAbsolute(package)) {
+            RemoveLeadingBackslash(package);
+            package = folder + package;
+        }
+        if (target.CompareNoCase(FullPathOf(package)) == 0)
+            return true;
+    }
+    return false;
+}
+
 void CVelmoInstallerApp::OpenLog()
 {
     const CString file = GetLogFile();
     if (file.IsEmpty())
         return;
+    // A log named like the distribution's own files would replace them.
+    if (IsDistributionFile(file))
+        throw LogFileError(kSource, __LINE__, file, ERROR_FILE_EXISTS,
+                           L"The log file would replace a file of the distribution.");
     m_log.Open(file, (GetLogFileOptions() & 1) != 0);
 }
 

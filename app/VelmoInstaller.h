@@ -60,8 +60,11 @@ public:
     DWORD GetLogModeFlags();
     // 1: append to an existing log ("+"); 2: flush every line ("!").
     DWORD GetLogFileOptions();
-    // Opens the log file when one is named; throws LogFileError when it cannot be opened.
+    // Opens the log file when one is named; throws LogFileError when it cannot be opened or
+    // when it names the configuration or a package of the distribution.
     void OpenLog();
+    // True when `path` is the configuration INI, the merged package or a part package.
+    bool IsDistributionFile(const wchar_t* path);
     bool IsCostLogEnabled();
 
     // The command line's install level, else the configuration's default.

@@ -190,12 +190,21 @@ void CConfigInfo::SetIniFile(const wchar_t* rootDir, const wchar_t* iniFile)
     m_configFolder = folder.GetString();
 
     // 6. The INI path.
-    m_iniPath = FullPath(name).GetString();
+    ApplyIniFile(name);
 }
 
 void CConfigInfo::ApplyIniFile(const wchar_t* iniFile)
 {
-    m_iniPath = FullPath(iniFile).GetString();
+    // Against the configuration folder itself, never the current directory: when the folder
+    // could not be entered, the current directory is the caller's, which may hold another
+    // distribution.
+    CString path = iniFile;
+    if (!CPath::IsAbsolute(path)) {
+        CString folder = m_configFolder;
+        AddTrailingBackslash(folder);
+        path = folder + path;
+    }
+    m_iniPath = FullPath(path).GetString();
 }
 
 void CConfigInfo::BeginStep(const wchar_t* iniFile)

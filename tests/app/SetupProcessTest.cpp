@@ -193,6 +193,43 @@ TEST(SetupProcess, ConfigurationNamesTheLog)
     EXPECT_NE(std::wstring::npos, log.find(L"Started OrbelInstaller: ", log.find(L"ERROR!")));
 }
 
+// A /root folder that cannot be entered never makes the caller's folder the distribution's:
+// started from the sample's folder, the run looks for the INI in the missing root.
+TEST(SetupProcess, MissingRootIsNotTheCallersFolder)
+{
+    TempDir dir;
+    const std::wstring missing = dir.File(L"no such folder");
+    wchar_t saved[MAX_PATH] = {};
+    GetCurrentDirectoryW(MAX_PATH, saved);
+    SetCurrentDirectoryW(SampleRoot().c_str());
+    SetupRun run = RunSetup(L"/qn /AcceptLicenses yes /root \"" + missing + L"\" /log \"" + dir.File(L"x.log") + L"\"");
+    SetCurrentDirectoryW(saved);
+    EXPECT_EQ(static_cast<DWORD>(-11005), run.exitCode);
+    EXPECT_FALSE(FileExists(dir.File(L"x.log")));
+}
+
+// The log never replaces the configuration or a package of the distribution.
+TEST(SetupProcess, LogThatWouldReplaceADistributionFileIsRefused)
+{
+    TempDir dir;
+    const std::string ini = SampleIniWithAbsolutePaths("[Parts]\r\nCore=\r\n[Core]\r\nPath=parts\\core.msi\r\n"
+                                                       "[Merged]\r\nPath=merged.msi\r\n");
+    ASSERT_TRUE(WriteFileBytes(dir.File(L"setup.ini"), ini));
+    ASSERT_TRUE(WriteFileBytes(dir.File(L"merged.msi"), "merged"));
+    CreateDirectoryW(dir.File(L"parts").c_str(), nullptr);
+    ASSERT_TRUE(WriteFileBytes(dir.File(L"parts\\core.msi"), "core"));
+    for (const std::wstring& log : {dir.File(L"SETUP.INI"), std::wstring(L"merged.msi"), std::wstring(L"parts\\core.msi")}) {
+        SCOPED_TRACE(std::string(log.begin(), log.end()));
+        SetupRun run = RunSetup(L"/root \"" + dir.Path() + L"\" /log \"" + log + L"\"");
+        EXPECT_EQ(static_cast<DWORD>(-12007), run.exitCode);
+        ASSERT_EQ(1u, run.boxes.size());
+        EXPECT_EQ(0u, run.boxes[0].text.find(L"Unable to open log file")) << run.boxes[0].text.c_str();
+    }
+    EXPECT_EQ(ini, ReadFileBytes(dir.File(L"setup.ini")));
+    EXPECT_EQ("merged", ReadFileBytes(dir.File(L"merged.msi")));
+    EXPECT_EQ("core", ReadFileBytes(dir.File(L"parts\\core.msi")));
+}
+
 // A second instance while another holds the mutex.
 TEST(SetupProcess, SecondInstanceIsRefused)
 {
