@@ -95,6 +95,16 @@ void UninstallThroughSetupApi(const std::string& stagedName)
     FreeLibrary(setupapi);
 }
 
+// A staged name is a plain file name of the INF store: no folder, drive or parent reference may
+// lead the removal outside it.
+bool IsPlainFileName(const char* name)
+{
+    const std::string text = name;
+    if (text.empty() || text == "." || text == "..")
+        return false;
+    return text.find_first_of("\\/:") == std::string::npos;
+}
+
 // Before Windows 5.1 there is no uninstall function: delete the staged INF and its precompiled
 // .pnf from the INF store directly.
 void DeleteFromInfStore(const std::string& stagedName)
@@ -156,8 +166,8 @@ void RemoveStagedInf(const std::string& name)
         return;
     staged[size < kValueBufferSize ? size : kValueBufferSize] = '\0';
 
-    // Only a text names a staged copy; the record goes whatever it holds.
-    if (type == REG_SZ && staged[0] != '\0') {
+    // Only a plain file name names a staged copy; the record goes whatever it holds.
+    if (type == REG_SZ && IsPlainFileName(staged)) {
         if (IsWindowsXpOrLater())
             UninstallThroughSetupApi(staged);
         else

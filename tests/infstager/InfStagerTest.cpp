@@ -348,6 +348,36 @@ TEST_F(InfStagerTest, RemovalBeforeWindows51DeletesTheStagedInfAndItsPrecompiled
     }
 }
 
+// A record that names anything but a plain file of the INF store deletes nothing outside it; the
+// record goes all the same.
+TEST_F(InfStagerTest, RecordsThatLeaveTheInfStoreDeleteNothing)
+{
+    char windows[MAX_PATH] = {};
+    GetWindowsDirectoryA(windows, MAX_PATH);
+    const std::string victim = std::string(windows) + "\\velmo_inftest_victim.txt";
+    const std::string records[] = {"..\\velmo_inftest_victim.txt", "../velmo_inftest_victim.txt", victim,
+                                   "C:velmo_inftest_victim.txt", ".."};
+    for (const bool beforeXp : {false, true}) {
+        for (const std::string& record : records) {
+            SCOPED_TRACE(record + (beforeXp ? " (direct deletion)" : " (Setup API)"));
+            ASSERT_TRUE(testsupport::WriteFileBytes(Widen(victim), "keep"));
+            HKEY key = nullptr;
+            ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExA(HKEY_LOCAL_MACHINE, kKeyPath, 0, nullptr, 0, KEY_SET_VALUE,
+                                                     nullptr, &key, nullptr));
+            RegSetValueExA(key, "velmo_inftest_evil.inf", 0, REG_SZ, reinterpret_cast<const BYTE*>(record.c_str()),
+                           static_cast<DWORD>(record.size() + 1));
+            RegCloseKey(key);
+            {
+                VersionSeam version(beforeXp ? 5 : 6, 0);
+                RunInfStager(kProgram + " velmo_inftest_evil.inf");
+            }
+            EXPECT_EQ("keep", ReadFileA(victim));
+            EXPECT_TRUE(TestRecords().empty());
+        }
+    }
+    DeleteFileForced(victim);
+}
+
 TEST_F(InfStagerTest, OverLongFolderStagesNothing)
 {
     // The folder text is padded with ".\" (and a doubled backslash for odd lengths) to an exact
