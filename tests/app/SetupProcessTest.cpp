@@ -233,12 +233,17 @@ TEST(SetupProcess, LogThatWouldReplaceADistributionFileIsRefused)
 // A second instance while another holds the mutex.
 TEST(SetupProcess, SecondInstanceIsRefused)
 {
+    // The first instance's log stays as it is: the refused one never opens it.
+    TempDir dir;
+    const std::wstring log = dir.File(L"first.log");
+    ASSERT_TRUE(WriteFileBytes(log, "first instance's log"));
     HANDLE mutex = CreateMutexW(nullptr, TRUE, L"_ZKOrbelInstallerMutex");
     ASSERT_NE(nullptr, mutex);
-    SetupRun run = RunSetup(L"/qn /AcceptLicenses yes /root \"" + SampleRoot() + L"\"");
+    SetupRun run = RunSetup(L"/qn /AcceptLicenses yes /root \"" + SampleRoot() + L"\" /log \"" + log + L"\"");
     ReleaseMutex(mutex);
     CloseHandle(mutex);
     EXPECT_EQ(static_cast<DWORD>(-12003), run.exitCode);
+    EXPECT_EQ("first instance's log", ReadFileBytes(log));
 }
 
 }  // namespace
