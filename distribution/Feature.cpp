@@ -13,10 +13,9 @@ long CFeature::s_liveFeatures = 0;
 CFeature::CFeature()
     : m_display(0), m_level(0), m_attributes(0), m_validStates(0), m_part(nullptr), m_transitive(false),
       m_transitiveAttributes(0), m_fakeKind(kOrdinary), m_installedState(INSTALLSTATE_ABSENT),
-      m_actionState(INSTALLSTATE_ABSENT), m_requestedState(INSTALLSTATE_ABSENT),
-      m_lastUserRequest(INSTALLSTATE_ABSENT), m_specRequest(-1), m_requestPriority(0), m_changed(false),
-      m_parent(nullptr), m_firstChild(nullptr), m_nextSibling(nullptr), m_prevSibling(nullptr),
-      m_session(nullptr), m_browseDisabled(false), m_componentCount(-1)
+      m_actionState(INSTALLSTATE_ABSENT), m_requestedState(INSTALLSTATE_ABSENT), m_lastUserRequest(INSTALLSTATE_ABSENT),
+      m_specRequest(-1), m_requestPriority(0), m_changed(false), m_parent(nullptr), m_firstChild(nullptr),
+      m_nextSibling(nullptr), m_prevSibling(nullptr), m_session(nullptr), m_browseDisabled(false), m_componentCount(-1)
 {
     ++s_liveFeatures;
     if (!s_costingAbortEvent)
@@ -172,11 +171,16 @@ namespace {
 int CurrentStateRank(int state)
 {
     switch (state) {
-    case INSTALLSTATE_LOCAL: return 4;
-    case INSTALLSTATE_SOURCE: return 3;
-    case INSTALLSTATE_ADVERTISED: return 2;
-    case INSTALLSTATE_ABSENT: return 1;
-    default: return 0;
+    case INSTALLSTATE_LOCAL:
+        return 4;
+    case INSTALLSTATE_SOURCE:
+        return 3;
+    case INSTALLSTATE_ADVERTISED:
+        return 2;
+    case INSTALLSTATE_ABSENT:
+        return 1;
+    default:
+        return 0;
     }
 }
 
@@ -335,8 +339,7 @@ int CountDependentsOf(const CFeature& feature, const CFeature& reference, DWORD 
 
 // Calls `visit` for the feature and, transitively, every feature reached through the dependents,
 // each once; stops when `visit` returns false.
-template <typename Visit>
-bool WalkDependents(const CFeature* start, Visit visit)
+template <typename Visit> bool WalkDependents(const CFeature* start, Visit visit)
 {
     std::set<const CFeature*> seen;
     std::vector<const CFeature*> pending(1, start);

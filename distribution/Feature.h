@@ -30,11 +30,11 @@ class CFeature {
 public:
     // What the feature stands for.
     enum Kind {
-        kOrdinary = 0,      // supplied by a part
-        kNoPart = 1,        // no part supplies it
-        kLinkedDist = 2,    // a linked distribution
-        kPlaceholder = 3,   // the dependencies of an installed product
-        kThirdParty = 4,    // another vendor's installer
+        kOrdinary = 0,  // supplied by a part
+        kNoPart = 1,  // no part supplies it
+        kLinkedDist = 2,  // a linked distribution
+        kPlaceholder = 3,  // the dependencies of an installed product
+        kThirdParty = 4,  // another vendor's installer
     };
     // Feature.Attributes bits read here.
     static const DWORD kAttrFavorSource = 1;
@@ -43,13 +43,13 @@ public:
     static const DWORD kAttrDisallowAbsent = 16;
     // Filter bits of CountDependents.
     enum CountFlags {
-        kCountOnlyInstalling = 1,        // dependents whose action state is 3 or more
-        kCountSkipInsideSubtree = 2,     // skip dependents inside the feature's subtree
+        kCountOnlyInstalling = 1,  // dependents whose action state is 3 or more
+        kCountSkipInsideSubtree = 2,  // skip dependents inside the feature's subtree
         kCountSkipSelf = 4,
-        kCountSkipAlternativeStates = 8, // skip links requiring state 2 or 4 (flags 2, 4)
+        kCountSkipAlternativeStates = 8,  // skip links requiring state 2 or 4 (flags 2, 4)
         kCountChildren = 16,
         kCountOnlyPlaceholders = 32,
-        kCountSkipRequiredChildren = 64, // with 16: leave out children required by installed products
+        kCountSkipRequiredChildren = 64,  // with 16: leave out children required by installed products
     };
 
     CFeature();
@@ -61,9 +61,9 @@ public:
     // when none), the spec file's request and whether it is a placeholder. Fixes the kind and
     // the installed state (asked of Windows Installer for a feature with a part; 2 otherwise).
     void Initialize(const wchar_t* name, const wchar_t* partFeatureName, const wchar_t* title,
-                    const wchar_t* description, int display, int level, const wchar_t* directory,
-                    DWORD attributes, bool transitive, DWORD transitiveAttributes, CPart* part,
-                    MsiSession* session, int specRequest, bool placeholder);
+                    const wchar_t* description, int display, int level, const wchar_t* directory, DWORD attributes,
+                    bool transitive, DWORD transitiveAttributes, CPart* part, MsiSession* session, int specRequest,
+                    bool placeholder);
 
     // The process-wide costing-abort event (null while no feature exists).
     static HANDLE GetCostingAbortEvent() { return s_costingAbortEvent; }

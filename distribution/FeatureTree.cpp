@@ -32,7 +32,7 @@ bool FeatureRowFound(MsiDatabase& database, const wchar_t* sql, MsiRecord& row, 
 
 }  // namespace
 
-CFeatureTree::CFeatureTree(CDistribution& distribution) : m_distribution(distribution), m_root(nullptr) {}
+CFeatureTree::CFeatureTree(CDistribution& distribution) : m_distribution(distribution), m_root(nullptr) { }
 
 CFeatureTree::~CFeatureTree()
 {
@@ -162,9 +162,9 @@ void CFeatureTree::AddInstalledProductPlaceholders(MsiSession& session, MsiDatab
         } catch (const MsiInstallerError& error) {
             if (error.GetCode() != ERROR_UNKNOWN_PRODUCT)
                 throw;
-            AppServices().GetLogStream(16, 0) << L"INFO: Detected msi product in possible 1605 state detected: "
-                                              << std::endl
-                                              << L"Product: " << static_cast<const wchar_t*>(productCode) << std::endl;
+            AppServices().GetLogStream(16, 0)
+                << L"INFO: Detected msi product in possible 1605 state detected: " << std::endl
+                << L"Product: " << static_cast<const wchar_t*>(productCode) << std::endl;
         }
         if (!needed)
             continue;
@@ -208,10 +208,9 @@ void CFeatureTree::AddInstalledProductPlaceholders(MsiSession& session, MsiDatab
             CheckSysInfo(record->GetLanguages(languages.Out()));
             CheckSysInfo(record->GetAttributes(&attributes));
             CheckSysInfo(record->GetCondition(condition.Out()));
-            m_distribution.m_dependencyRows.push_back(
-                CZkDependencyRow(upgradeCode.ToString(), subset.ToString(), versionMin.ToString(),
-                                 versionMax.ToString(), languages.ToString(), static_cast<DWORD>(attributes), label,
-                                 nullptr, condition.ToString(), &database));
+            m_distribution.m_dependencyRows.push_back(CZkDependencyRow(
+                upgradeCode.ToString(), subset.ToString(), versionMin.ToString(), versionMax.ToString(),
+                languages.ToString(), static_cast<DWORD>(attributes), label, nullptr, condition.ToString(), &database));
             ++rowsAdded;
         }
         if (rowsAdded == 0)

@@ -93,11 +93,10 @@ bool CPart::UpgradeRow::MatchesLanguage(LANGID language) const
 CPart::UpgradeRowList::UpgradeRowList(const CPart& part, MsiDatabase& database) : m_part(part)
 {
     try {
-        MsiSmartPtr<MsiView> view =
-            database.OpenView(L"SELECT VersionMin_, VersionMax_, Language_, Attributes_, ActionProperty, Remove, "
-                              L"PreventsInstall FROM ZKUpgradeProduct WHERE UpgradeCode_='%s' AND ProductCode='%s'",
-                              static_cast<const wchar_t*>(part.GetUpgradeCode()),
-                              static_cast<const wchar_t*>(part.GetProductCode()));
+        MsiSmartPtr<MsiView> view = database.OpenView(
+            L"SELECT VersionMin_, VersionMax_, Language_, Attributes_, ActionProperty, Remove, "
+            L"PreventsInstall FROM ZKUpgradeProduct WHERE UpgradeCode_='%s' AND ProductCode='%s'",
+            static_cast<const wchar_t*>(part.GetUpgradeCode()), static_cast<const wchar_t*>(part.GetProductCode()));
         view->Execute();
         while (MsiSmartPtr<MsiRecord> row = view->Fetch()) {
             const CString remove = row->GetMfcString(6);
@@ -123,9 +122,9 @@ CPart::UpgradeRowList::UpgradeRowList(const CPart& part, MsiDatabase& database) 
 // ---------------------------------------------------------------------------------------------
 // Related products
 
-CPart::RelatedPart::RelatedPart() : m_exclusive(false), m_inDistribution(-1) {}
+CPart::RelatedPart::RelatedPart() : m_exclusive(false), m_inDistribution(-1) { }
 
-CPart::RelatedPart::~RelatedPart() {}
+CPart::RelatedPart::~RelatedPart() { }
 
 bool CPart::RelatedPart::IsInDistribution(const CDistribution& distribution)
 {
@@ -324,8 +323,7 @@ CPart::UpgradeTable::UpgradeTable(const CPart& part, RelatedPartList& related)
         else if (samePC)
             u = reinstall ? kReinstall : kMinorUpgrade;
         else
-            u = part.GetDistribution()->IsOdwBuiltDistribution() && v == kSameVersion ? kOdwDevUpgrade
-                                                                                      : kMajorUpgrade;
+            u = part.GetDistribution()->IsOdwBuiltDistribution() && v == kSameVersion ? kOdwDevUpgrade : kMajorUpgrade;
         if (u > m_upgradeMode)
             m_upgradeMode = u;
     }
@@ -364,9 +362,9 @@ const wchar_t* CPart::UpgradeTable::VersionModeName(int mode)
 
 const wchar_t* CPart::UpgradeTable::UpgradeModeName(int mode)
 {
-    static const wchar_t* const names[] = {L"Fresh Install",        L"Major Upgrade",
-                                           L"Reinstall",            L"Minor Upgrade",
-                                           L"ODW Dev Part Upgrade", L"Differing parts have identical package codes!"};
+    static const wchar_t* const names[] = {
+        L"Fresh Install", L"Major Upgrade",        L"Reinstall",
+        L"Minor Upgrade", L"ODW Dev Part Upgrade", L"Differing parts have identical package codes!"};
     return mode >= 0 && mode < 6 ? names[mode] : L"";
 }
 
@@ -376,10 +374,9 @@ const wchar_t* CPart::UpgradeTable::UpgradeModeName(int mode)
 CPart::CPart()
     : m_distribution(nullptr), m_partInfo(nullptr), m_packageSize(0), m_language(0), m_corePart(nullptr),
       m_thirdParty(false), m_arpVisible(false), m_osExclusion(0), m_productState(INSTALLSTATE_UNKNOWN), m_action(0)
-{
-}
+{ }
 
-CPart::~CPart() {}
+CPart::~CPart() { }
 
 int CPart::CountTemplateLanguages(const wchar_t* templateText)
 {
@@ -417,8 +414,8 @@ LANGID CPart::ChooseLanguage(const wchar_t* templateText, LANGID userLanguage)
         const LANGID entry = GetTemplateLanguage(i, templateText);
         if (i == 0)
             language = entry;
-        if (entry == userLanguage ||
-            (SUBLANGID(entry) == 0 && PRIMARYLANGID(entry) == PRIMARYLANGID(userLanguage)) || entry == 0) {
+        if (entry == userLanguage || (SUBLANGID(entry) == 0 && PRIMARYLANGID(entry) == PRIMARYLANGID(userLanguage)) ||
+            entry == 0) {
             language = entry;
             break;
         }
@@ -568,8 +565,8 @@ void CPart::ReadRelatedProducts(const UpgradeRowList& rows)
     m_upgradeTable.reset(new UpgradeTable(*this, *m_relatedParts));
 }
 
-bool CPart::ClassifyRelatedProduct(const UpgradeRowList& rows, const wchar_t* productCode,
-                                   const wchar_t* versionString, LANGID language) const
+bool CPart::ClassifyRelatedProduct(const UpgradeRowList& rows, const wchar_t* productCode, const wchar_t* versionString,
+                                   LANGID language) const
 {
     if (m_productCode != productCode) {
         for (const UpgradeRow& row : rows.m_rows) {

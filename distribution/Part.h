@@ -54,7 +54,7 @@ public:
         // Reads the part's rows; a failing query or fetch keeps the rows taken so far.
         UpgradeRowList(const CPart& part, MsiDatabase& database);
         // No rows (a baseline provider).
-        explicit UpgradeRowList(const CPart& part) : m_part(part) {}
+        explicit UpgradeRowList(const CPart& part) : m_part(part) { }
 
         const CPart& m_part;
         std::vector<UpgradeRow> m_rows;

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <windows.h>
+
 #include <oleauto.h>
 
 #include <exception>
@@ -13,7 +14,7 @@
 // A failing call of the component, with its HRESULT.
 class SysInfoComError : public std::exception {
 public:
-    explicit SysInfoComError(HRESULT result) : m_result(result) {}
+    explicit SysInfoComError(HRESULT result) : m_result(result) { }
     HRESULT GetResult() const { return m_result; }
     const char* what() const noexcept override { return "ZKSysInfo call failed"; }
 
@@ -29,11 +30,10 @@ inline void CheckSysInfo(HRESULT result)
 }
 
 // One counted reference to an interface; released with the holder.
-template <typename T>
-class SysInfoPtr {
+template <typename T> class SysInfoPtr {
 public:
-    SysInfoPtr() : m_p(nullptr) {}
-    explicit SysInfoPtr(T* p) : m_p(p) {}  // takes over the reference
+    SysInfoPtr() : m_p(nullptr) { }
+    explicit SysInfoPtr(T* p) : m_p(p) { }  // takes over the reference
     SysInfoPtr(const SysInfoPtr& other) : m_p(other.m_p)
     {
         if (m_p)
@@ -72,7 +72,7 @@ private:
 // A BSTR freed with the holder.
 class SysInfoText {
 public:
-    SysInfoText() : m_b(nullptr) {}
+    SysInfoText() : m_b(nullptr) { }
     // A new BSTR of the text; out of memory raises std::bad_alloc.
     explicit SysInfoText(const wchar_t* text);
     ~SysInfoText() { SysFreeString(m_b); }

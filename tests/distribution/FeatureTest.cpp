@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <windows.h>
+
 #include <msi.h>
 
 #include <memory>
@@ -66,7 +67,8 @@ TEST(Feature, ChildrenAreOrderedByDisplayThenName)
     parent->AddChildSorted(f.Make(L"z", 0));
     EXPECT_EQ(L"z c a b b ", ChildNames(parent));
     // The second "b" went after the first.
-    EXPECT_EQ(sameAgain, parent->GetFirstChild()->GetNextSibling()->GetNextSibling()->GetNextSibling()->GetNextSibling());
+    EXPECT_EQ(sameAgain,
+              parent->GetFirstChild()->GetNextSibling()->GetNextSibling()->GetNextSibling()->GetNextSibling());
     // A feature that is already linked is left alone.
     parent->AddChildSorted(parent->GetFirstChild());
     EXPECT_EQ(L"z c a b b ", ChildNames(parent));

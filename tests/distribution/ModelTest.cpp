@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <windows.h>
+
 #include <msi.h>
 
 #include <sstream>
@@ -77,9 +78,9 @@ std::wstring Describe(const CPart& part)
             << W(r.m_language) << L" excl " << r.m_exclusive << L"]";
     }
     const CPart::UpgradeTable* table = part.GetUpgradeTable();
-    out << L" modes " << table->GetLanguageMode() << L"/" << table->GetVersionMode() << L"/"
-        << table->GetUpgradeMode() << L" (" << CPart::UpgradeTable::UpgradeModeName(table->GetUpgradeMode())
-        << L") allows " << table->AllowsInstall() << L" exclusive";
+    out << L" modes " << table->GetLanguageMode() << L"/" << table->GetVersionMode() << L"/" << table->GetUpgradeMode()
+        << L" (" << CPart::UpgradeTable::UpgradeModeName(table->GetUpgradeMode()) << L") allows "
+        << table->AllowsInstall() << L" exclusive";
     for (size_t i = 0; i < table->GetExclusiveCount(); ++i)
         out << L" " << W(table->GetExclusiveAt(i)->m_productCode);
     out << L" core " << (part.GetCorePart() ? W(part.GetCorePart()->GetProductName()) : L"-") << L" claims";
@@ -214,22 +215,23 @@ TEST_F(ModelTest, BuildsPartsFeatureTreeAndDependencyRows)
               L"excl 0] modes 1/3/2 (Reinstall) allows 1 exclusive core Model Core claims",
               Describe(*m_model.GetPart(1)));
 
-    EXPECT_EQ(L"Orphan kind 1 part - pkgname '' display 0 level 1 attr 0 trans 0/0 spec -1 installed 2 dir '' 'Orphan'\n"
-              L"Core kind 0 part Model Core pkgname 'Core' display 1 level 1 attr 0 trans 0/0 spec -1 installed -1 "
-              L"dir 'INSTALLDIR' 'Core'\n"
-              L"  CoreDocs kind 0 part Model Core pkgname 'CoreDocs' display 2 level 3 attr 0 trans 0/0 spec 4 "
-              L"installed -1 dir '' 'Docs'\n"
-              L"  CoreHelp kind 0 part Model Core pkgname 'CoreHelp' display 4 level 3 attr 16 trans 0/0 spec 3 "
-              L"installed -1 dir '' 'Help'\n"
-              L"Extras kind 0 part Model Extras pkgname 'Extras' display 3 level 1 attr 0 trans 0/0 spec -1 "
-              L"installed 3 dir '' 'Extras'\n"
-              L"  ExtrasTools kind 0 part Model Extras pkgname 'ExtrasTools' display 5 level 1 attr 0 trans 1/1 "
-              L"spec -1 installed -1 dir '' 'Tools'\n"
-              L"  ExtrasMenu kind 1 part - pkgname '' display 6 level 1 attr 0 trans 0/0 spec -1 installed 2 dir '' "
-              L"'Menu'\n"
-              L"InstalledProd1 kind 3 part - pkgname 'InstalledProd1' display 0 level 1 attr 24 trans 0/0 spec 3 "
-              L"installed 2 dir '' 'Model Core Old'\n",
-              Describe(m_model.GetFeatureTree()));
+    EXPECT_EQ(
+        L"Orphan kind 1 part - pkgname '' display 0 level 1 attr 0 trans 0/0 spec -1 installed 2 dir '' 'Orphan'\n"
+        L"Core kind 0 part Model Core pkgname 'Core' display 1 level 1 attr 0 trans 0/0 spec -1 installed -1 "
+        L"dir 'INSTALLDIR' 'Core'\n"
+        L"  CoreDocs kind 0 part Model Core pkgname 'CoreDocs' display 2 level 3 attr 0 trans 0/0 spec 4 "
+        L"installed -1 dir '' 'Docs'\n"
+        L"  CoreHelp kind 0 part Model Core pkgname 'CoreHelp' display 4 level 3 attr 16 trans 0/0 spec 3 "
+        L"installed -1 dir '' 'Help'\n"
+        L"Extras kind 0 part Model Extras pkgname 'Extras' display 3 level 1 attr 0 trans 0/0 spec -1 "
+        L"installed 3 dir '' 'Extras'\n"
+        L"  ExtrasTools kind 0 part Model Extras pkgname 'ExtrasTools' display 5 level 1 attr 0 trans 1/1 "
+        L"spec -1 installed -1 dir '' 'Tools'\n"
+        L"  ExtrasMenu kind 1 part - pkgname '' display 6 level 1 attr 0 trans 0/0 spec -1 installed 2 dir '' "
+        L"'Menu'\n"
+        L"InstalledProd1 kind 3 part - pkgname 'InstalledProd1' display 0 level 1 attr 24 trans 0/0 spec 3 "
+        L"installed 2 dir '' 'Model Core Old'\n",
+        Describe(m_model.GetFeatureTree()));
     EXPECT_EQ(L"Placeholder for dependencies from installed product {6D1F3B20-7A4C-4E5D-8B9A-0C1D2E3F4A31}",
               W(m_model.FindFeature(L"InstalledProd1")->GetDescription()));
     // Creation order is the tree's pre-order.
@@ -254,8 +256,7 @@ TEST_F(ModelTest, LooksUpPartsAndFeaturesExactly)
     EXPECT_EQ(m_model.GetPart(0), m_model.FindPartByUpgradeCode(kCoreUpgrade, 0));
     EXPECT_EQ(nullptr, m_model.FindPartByUpgradeCode(kCoreUpgrade, 1));
     EXPECT_THROW(m_model.FindFeature(L"coredocs"), ObjectNotFound);
-    EXPECT_EQ(m_model.FindFeature(L"CoreHelp"),
-              m_model.GetFeatureTree().FindFeatureInPart(L"CoreHelp", kCoreCode));
+    EXPECT_EQ(m_model.FindFeature(L"CoreHelp"), m_model.GetFeatureTree().FindFeatureInPart(L"CoreHelp", kCoreCode));
     EXPECT_EQ(nullptr, m_model.GetFeatureTree().FindFeatureInPart(L"ExtrasMenu", kExtrasCode));
     EXPECT_FALSE(m_model.IsOdwBuiltDistribution());
     EXPECT_FALSE(m_model.GetFeatureTree().AnyFeatureMarked());

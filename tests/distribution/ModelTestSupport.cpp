@@ -18,11 +18,10 @@ BSTR Text(const std::wstring& text)
 
 // IUnknown and IDispatch of the fakes: one reference count, answering the interface's own id
 // (when given), IUnknown and IDispatch.
-template <class I>
-class Fake : public I {
+template <class I> class Fake : public I {
 public:
-    explicit Fake(const FakeSystemInfoData& data, const IID* iid = nullptr) : m_data(data), m_iid(iid) {}
-    virtual ~Fake() {}
+    explicit Fake(const FakeSystemInfoData& data, const IID* iid = nullptr) : m_data(data), m_iid(iid) { }
+    virtual ~Fake() { }
 
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** object) override
     {
@@ -60,7 +59,7 @@ private:
 
 class FakeStrings : public Fake<IZKStringCollection> {
 public:
-    FakeStrings(const FakeSystemInfoData& data, const std::vector<std::wstring>& texts) : Fake(data), m_texts(texts) {}
+    FakeStrings(const FakeSystemInfoData& data, const std::vector<std::wstring>& texts) : Fake(data), m_texts(texts) { }
     HRESULT STDMETHODCALLTYPE GetCount(long* count) override
     {
         *count = static_cast<long>(m_texts.size());
@@ -78,7 +77,7 @@ private:
 
 class FakeProductInfo : public Fake<IZKProductInfo> {
 public:
-    FakeProductInfo(const FakeSystemInfoData& data, const FakeProduct& product) : Fake(data), m_product(product) {}
+    FakeProductInfo(const FakeSystemInfoData& data, const FakeProduct& product) : Fake(data), m_product(product) { }
     HRESULT STDMETHODCALLTYPE GetNameDetail(BSTR* text) override
     {
         *text = Text(m_product.productCode);
@@ -132,7 +131,7 @@ public:
 
 class FakeRecord : public Fake<IZKDependencyRecord> {
 public:
-    FakeRecord(const FakeSystemInfoData& data, const FakeDependency& record) : Fake(data), m_record(record) {}
+    FakeRecord(const FakeSystemInfoData& data, const FakeDependency& record) : Fake(data), m_record(record) { }
     HRESULT STDMETHODCALLTYPE GetUpgradeCode(BSTR* text) override { return Give(m_record.upgradeCode, text); }
     HRESULT STDMETHODCALLTYPE GetSubsetName(BSTR* text) override { return Give(m_record.subset, text); }
     HRESULT STDMETHODCALLTYPE GetVersionMin(BSTR* text) override { return Give(m_record.versionMin, text); }
@@ -164,8 +163,7 @@ class FakeRecords : public Fake<IZKDependencyRecordCollection> {
 public:
     FakeRecords(const FakeSystemInfoData& data, const std::vector<FakeDependency>& records)
         : Fake(data), m_records(records)
-    {
-    }
+    { }
     HRESULT STDMETHODCALLTYPE GetCount(long* count) override
     {
         *count = static_cast<long>(m_records.size());
@@ -184,8 +182,7 @@ private:
 class FakeInstalled : public Fake<IZKInstalledProduct> {
 public:
     FakeInstalled(const FakeSystemInfoData& data, const FakeInstalledProduct& product) : Fake(data), m_product(product)
-    {
-    }
+    { }
     HRESULT STDMETHODCALLTYPE GetProductCode(BSTR* text) override
     {
         *text = Text(m_product.productCode);
@@ -218,7 +215,7 @@ public:
 
 class FakePart : public Fake<IZKPartInfo> {
 public:
-    FakePart(const FakeSystemInfoData& data, const FakePartInfo& part) : Fake(data), m_part(part) {}
+    FakePart(const FakeSystemInfoData& data, const FakePartInfo& part) : Fake(data), m_part(part) { }
     HRESULT STDMETHODCALLTYPE GetProductCode(BSTR* text) override
     {
         *text = Text(m_part.productCode);
@@ -267,7 +264,7 @@ public:
 
 class FakeSystemInfo : public Fake<IZKSystemInfo> {
 public:
-    explicit FakeSystemInfo(const FakeSystemInfoData& data) : Fake(data, &IID_IZKSystemInfo) {}
+    explicit FakeSystemInfo(const FakeSystemInfoData& data) : Fake(data, &IID_IZKSystemInfo) { }
     HRESULT STDMETHODCALLTYPE GetPartInfoList(IZKPartInfoList** list) override
     {
         if (FAILED(m_data.failWith))
@@ -318,7 +315,7 @@ IZKSystemInfo* CreateFakeSystemInfo(const FakeSystemInfoData& data)
     return new FakeSystemInfo(data);
 }
 
-TestAppServices::TestAppServices() : m_previous(InstallApplicationServices(this)) {}
+TestAppServices::TestAppServices() : m_previous(InstallApplicationServices(this)) { }
 
 TestAppServices::~TestAppServices()
 {

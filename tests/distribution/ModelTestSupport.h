@@ -53,8 +53,8 @@ public:
     CString GetTitle() override { return L"Model Test"; }
     int GetUiMode() const override { return 0; }
     LANGID GetRequestedLanguage() const override { return 0; }
-    void SetUiLanguage(LANGID) override {}
-    void CreateDialogFont(LANGID) override {}
+    void SetUiLanguage(LANGID) override { }
+    void CreateDialogFont(LANGID) override { }
     void MakeTempCopy(const wchar_t* sourcePath, CString& copyPath) override { copyPath = sourcePath; }
     bool CopyIfOnCdRom(const wchar_t* path, CString& pathToUse) override
     {
