@@ -90,6 +90,12 @@ public:
     // Seam: the type of a volume root (GetDriveTypeW).
     static UINT(WINAPI* s_pfnGetDriveTypeW)(LPCWSTR root);
 
+    // The system-information component: its object (a new reference) and objects it creates.
+    void GetSystemInfo(IUnknown** systemInfo) override;
+    HRESULT CreateSystemInfoObject(REFCLSID classId, REFIID interfaceId, void** object) override;
+    // The spec file's request for a feature.
+    void GetFeatureRequest(const wchar_t* feature, int& state, bool& disallowAbsent) override;
+
     // The operating-system bounds of the configuration: MissingOSReq with the configured
     // message when the running system is outside them. The 9x family always is.
     void CheckOsRequirements();
@@ -123,7 +129,7 @@ public:
     DWORD PumpUntilSignalled(const HANDLE* handles, DWORD count, int& code);
     // Cancels a running load: aborts the model and releases the instance objects while the
     // loader still runs; the exit code becomes 1602 in every case.
-    void CancelLoading();
+    void CancelLoading() override;
     bool IsLoaderRunning() const;
 
     CDistribution* m_pDistribution;

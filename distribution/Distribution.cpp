@@ -1,47 +1,85 @@
 #include "Distribution.h"
 
+#include <typeinfo>
+
 #include "ConfigInfo.h"
 #include "Feature.h"
 #include "InstallerErrors.h"
+#include "KolBaselinePartInfo.h"
+#include "MsiDatabase.h"
 #include "MsiSession.h"
+#include "Part.h"
 #include "PartInfo.h"
 #include "PathHelpers.h"
+#include "SystemInfoClient.h"
 
 // The operations that are not built yet stop the run here, naming themselves.
 static const char kSource[] = "Distribution";
+static const char kDistributionSource[] = ".\\Distribution.cpp";
 
-CDistribution::CDistribution() : m_nRebootState(-1), m_pConfig(nullptr)
+CDistribution::CDistribution()
+    : m_nRebootState(-1), m_featureTree(*this), m_currentPart(nullptr), m_partCount(-1), m_currentPartNumber(0),
+      m_installLevel(3), m_selectionApplied(false), m_currentVolume(1), m_distributionInfo(nullptr),
+      m_featureStatesDirty(true), m_odwBuiltState(-1), m_pConfig(nullptr)
 {
     m_hAbortEvent = CreateEventW(nullptr, TRUE, FALSE, nullptr);
 }
 
 CDistribution::~CDistribution()
 {
+    for (CPart* part : m_parts)
+        delete part;
     if (m_hAbortEvent)
         CloseHandle(m_hAbortEvent);
+    if (m_distributionInfo)
+        m_distributionInfo->Release();
 }
 
 void CDistribution::PopulateFromIniInfo(CConfigInfo& config, ProgressCallback callback, void* context)
 {
-    // The model's contract so far: the parts are counted off with their progress and the abort
-    // checks; the first volume's folder is the configuration's. The model itself is empty.
+    ReportProgress(callback, context, kProgressStep);
     m_pConfig = &config;
     m_currentRootPath = config.GetConfigFolder();
     AddTrailingBackslash(m_currentRootPath);
-    ReportProgress(callback, context, kProgressStep);
     const size_t parts = config.GetPartInfoCount();
-    for (size_t part = 1; part <= parts; ++part) {
-        ThrowIfAborted();
-        if (part % 10 == 1)
+    for (size_t index = 0; index < parts; ++index) {
+        ThrowIfAborted(L"CDistribution::PopulateFromIniInfo");
+        ReadPartFromMergedPackage(*config.GetPartInfo(index), false);
+        if (index % 10 == 0)
             ReportProgress(callback, context, kProgressStep);
     }
+}
+
+void CDistribution::ReadPartFromMergedPackage(CConfigInfo::PartInfo& record, bool baseline)
+{
+    MsiSmartPtr<MsiDatabase> database = GetSession()->GetActiveDatabase();
+    std::unique_ptr<CPart> part(new CPart);
+    if (baseline)
+        part->PopulateKolBaseProviderPart(*database, *this, static_cast<CConfigInfo::KolBaselinePartInfo&>(record));
+    else
+        part->Populate(*database, *this, record);
+    m_parts.push_back(part.release());
 }
 
 void CDistribution::Initialize(ProgressCallback callback, void* context)
 {
     ReportProgress(callback, context, kProgressPhaseStart);
-    ThrowIfAborted();
+    BuildFeatureTree();
+    ReportProgress(callback, context, kProgressStep);
+    ThrowIfAborted(L"CDistribution::Initialize");
     ReportProgress(callback, context, kProgressPhaseEnd);
+}
+
+void CDistribution::BuildFeatureTree()
+{
+    try {
+        m_featureTree.Load(*GetSession());
+    } catch (const SysInfoComError& error) {
+        CString details;
+        details.Format(L"Unexpected error while accessing the ZKSystemInfo object. Result=%08x",
+                       static_cast<unsigned int>(error.GetResult()));
+        throw ZKSystemInfoFailure(kDistributionSource, __LINE__, details);
+    }
 }
 
 void CDistribution::ReportProgress(ProgressCallback callback, void* context, int event)
@@ -50,41 +88,84 @@ void CDistribution::ReportProgress(ProgressCallback callback, void* context, int
         callback(context, event);
 }
 
-void CDistribution::ThrowIfAborted() const
+void CDistribution::ThrowIfAborted(const wchar_t* operation) const
 {
     if (IsAborted())
-        throw OperationAborted(kSource, __LINE__, L"CDistribution::Initialize", L"Initialization aborted.");
+        throw OperationAborted(kDistributionSource, __LINE__, operation, L"Initialization aborted.");
+}
+
+CPart& CDistribution::GetPartByProductCode(const wchar_t* productCode) const
+{
+    for (CPart* part : m_parts) {
+        if (part->GetProductCode() == productCode)
+            return *part;
+    }
+    throw ObjectNotFound(kDistributionSource, __LINE__, typeid(CPart), L"ProductCode", productCode,
+                         L"%1 object lookup by %2 failed to find object %3");
+}
+
+CPart* CDistribution::FindPartByUpgradeCode(const wchar_t* upgradeCode, size_t index) const
+{
+    for (CPart* part : m_parts) {
+        if (part->GetUpgradeCode() == upgradeCode && index-- == 0)
+            return part;
+    }
+    return nullptr;
 }
 
 CFeature* CDistribution::FindFeature(const wchar_t* name) const
 {
-    // No feature tree is built yet: every name is unknown.
-    throw ObjectNotFound(kSource, __LINE__, typeid(CFeature), L"name", name, L"In call to CFeatureTree::FindFeature");
+    return &m_featureTree.FindFeature(name);
+}
+
+void CDistribution::SetPartProperty(const wchar_t* productCode, const wchar_t* name, const wchar_t* value)
+{
+    GetPartByProductCode(productCode).AddProperty(name, value);
+}
+
+bool CDistribution::IsBaselineProviderUpgradeCode(const wchar_t* upgradeCode) const
+{
+    if (!m_pConfig)
+        return false;
+    for (size_t i = 0; i < m_pConfig->GetKolBaselinePartInfoCount(); ++i) {
+        if (m_pConfig->GetBaselinePartInfo(i)->GetUpgradeCode() == upgradeCode)
+            return true;
+    }
+    return false;
+}
+
+bool CDistribution::IsOdwBuiltDistribution()
+{
+    if (m_odwBuiltState < 0) {
+        const CString value = GetSession()->GetMfcProperty(L"ZKODWBUILTDIST");
+        m_odwBuiltState = value.IsEmpty() ? 0 : 1;
+    }
+    return m_odwBuiltState == 1;
 }
 
 void CDistribution::SetProperty(const wchar_t* name, const wchar_t* value)
 {
-    MergedSession().SetProperty(name, value);
+    GetSession()->SetProperty(name, value);
 }
 
 void CDistribution::SetTargetPath(const wchar_t* directory, const wchar_t* path)
 {
-    MergedSession().SetTargetPath(directory, path);
+    GetSession()->SetTargetPath(directory, path);
 }
 
-MsiSession& CDistribution::MergedSession() const
+MsiSmartPtr<MsiSession> CDistribution::GetSession() const
 {
     CConfigInfo::PartInfo* merged = m_pConfig ? m_pConfig->GetMergedPartInfo() : nullptr;
     if (!merged)
         throw PriorOperationRequired(kSource, __LINE__, L"CDistribution::PopulateFromIniInfo",
-                                     L"CDistribution::SetProperty", L"%1 must be called before calling %2");
-    return *merged->GetSession();
+                                     L"CDistribution::GetSession", L"%1 must be called before calling %2");
+    return merged->GetSession();
 }
 
 const CString& CDistribution::GetCurrentRootPath() const
 {
     if (m_currentRootPath.IsEmpty())
-        throw PriorOperationRequired(".\\Distribution.cpp", __LINE__, L"CDistribution::PopulateFromIniFile",
+        throw PriorOperationRequired(kDistributionSource, __LINE__, L"CDistribution::PopulateFromIniFile",
                                      L"CDistribution::GetCurrentRootPath", L"%1 must be called before calling %2");
     return m_currentRootPath;
 }
@@ -102,7 +183,7 @@ bool CDistribution::IsAborted() const
 
 int CDistribution::GetExtraFeatureInfo(int, void*)
 {
-    // No features, hence no extra information and no unsatisfied dependencies yet.
+    // No extra information and no dependencies on other vendors' products are read yet.
     return 0;
 }
 

@@ -1,20 +1,154 @@
 // One feature of the distribution: a row of the merged Feature table, or a fake feature that
-// stands for a linked distribution, another vendor's installer or an installed product.
+// stands for a linked distribution, another vendor's installer or the dependencies of an
+// installed product. The feature tree creates, links, owns and destroys every feature.
 //
-// For now the part of a feature that the unattended spec file uses: its name and directory
-// property, and setting the directory's path through the merged session.
+// States are Windows Installer INSTALLSTATE values in signed 32-bit integers (-7 and -2 only as
+// spec-file requests; 5 as a product's installed state means installed).
 #pragma once
+
+#include <windows.h>
+
+#include <list>
+#include <set>
+#include <vector>
 
 #include "CString.h"
 
+class CBrokenDependency;
+class CPart;
 class MsiSession;
+
+// One link between a feature and a feature of its dependency: the other feature, the required
+// states of the alternative and the feature's subset attribute value.
+struct FeatureDependentLink {
+    class CFeature* feature;
+    DWORD requiredStates;
+    DWORD subsetAttributes;
+};
 
 class CFeature {
 public:
+    // What the feature stands for.
+    enum Kind {
+        kOrdinary = 0,  // supplied by a part
+        kNoPart = 1,  // no part supplies it
+        kLinkedDist = 2,  // a linked distribution
+        kPlaceholder = 3,  // the dependencies of an installed product
+        kThirdParty = 4,  // another vendor's installer
+    };
+    // Feature.Attributes bits read here.
+    static const DWORD kAttrFavorSource = 1;
+    static const DWORD kAttrFollowParent = 2;
+    static const DWORD kAttrDisallowAdvertise = 8;
+    static const DWORD kAttrDisallowAbsent = 16;
+    // Filter bits of CountDependents.
+    enum CountFlags {
+        kCountOnlyInstalling = 1,  // dependents whose action state is 3 or more
+        kCountSkipInsideSubtree = 2,  // skip dependents inside the feature's subtree
+        kCountSkipSelf = 4,
+        kCountSkipAlternativeStates = 8,  // skip links requiring state 2 or 4 (flags 2, 4)
+        kCountChildren = 16,
+        kCountOnlyPlaceholders = 32,
+        kCountSkipRequiredChildren = 64,  // with 16: leave out children required by installed products
+    };
+
     CFeature();
     virtual ~CFeature();
     CFeature(const CFeature&) = delete;
     CFeature& operator=(const CFeature&) = delete;
+
+    // Fills the feature once, before it is linked: the Feature row's values, its part (null
+    // when none), the spec file's request and whether it is a placeholder. Fixes the kind and
+    // the installed state (asked of Windows Installer for a feature with a part; 2 otherwise).
+    void Initialize(const wchar_t* name, const wchar_t* partFeatureName, const wchar_t* title,
+                    const wchar_t* description, int display, int level, const wchar_t* directory, DWORD attributes,
+                    bool transitive, DWORD transitiveAttributes, CPart* part, MsiSession* session, int specRequest,
+                    bool placeholder);
+
+    // The process-wide costing-abort event (null while no feature exists).
+    static HANDLE GetCostingAbortEvent() { return s_costingAbortEvent; }
+    // Sets the costing-abort event.
+    static void SignalAbort();
+
+    // Tree links.
+    CFeature* GetParent() const { return m_parent; }
+    CFeature* GetNextSibling() const { return m_nextSibling; }
+    CFeature* GetPrevSibling() const { return m_prevSibling; }
+    CFeature* GetFirstChild() const { return m_firstChild; }
+    CFeature* GetFirstSibling() const;
+    CFeature* GetRoot() const;
+    // Null gives the first child, else the child's next sibling.
+    CFeature* GetNextChild(const CFeature* child) const;
+    // The pre-order successor in the whole tree; null at the end.
+    CFeature* GetNextInTree() const;
+    // The pre-order successor of `node` within this feature's subtree (null: the first child);
+    // null when the walk would leave the subtree.
+    CFeature* GetNextInSubtree(const CFeature* node) const;
+    // True when `feature` lies in this feature's subtree (the feature itself excluded).
+    bool HasDescendant(const CFeature* feature) const;
+    // Links `feature` as the next sibling under the same parent; returns it.
+    CFeature* InsertSiblingAfter(CFeature* feature);
+    // Links an unlinked `feature` among the children, ordered by display value, then by name;
+    // after existing children with the same display value and name.
+    void AddChildSorted(CFeature* feature);
+    // The first feature of the whole tree with that name (exact); ObjectNotFound when none.
+    CFeature& FindFeature(const wchar_t* name) const;
+
+    // States.
+    int GetActionState() const { return m_actionState; }
+    int GetInstalledState() const { return m_installedState; }
+    int GetEffectiveRequest() const { return m_requestPriority != 0 ? m_requestedState : m_actionState; }
+    // The state the user sees: the installed state, or for a fake feature the best of its
+    // children's (3, 4, 1, 2).
+    int GetCurrentState() const;
+    // The installed state of the product behind the feature.
+    int GetProductState() const;
+    bool IsFakeFeature(int kind) const { return kind == -1 ? m_fakeKind != kOrdinary : m_fakeKind == kind; }
+    int GetKind() const { return m_fakeKind; }
+
+    // Display.
+    bool IsHidden(bool displayOnly) const;
+    bool IsVisible() const;
+    CFeature* FindVisibleSelfOrAncestor() const;
+    bool HasVisibleChild() const;
+    bool IsDisplayExpanded() const { return m_display > 0 && (m_display & 1) != 0; }
+    bool IsShownExpanded() const;
+
+    // Transitivity.
+    bool IsTransitive() const;
+    bool HasInstalledTransitiveAncestor() const;
+    bool IsTransitiveChainSatisfied() const;
+
+    bool CanAdvertise() const { return (m_validStates & (1u << 1)) != 0; }
+    bool CanBeAbsent() const { return (m_attributes & kAttrDisallowAbsent) == 0; }
+    void DisallowAbsent() { m_attributes |= kAttrDisallowAbsent; }
+    // A source is always shown as a CD.
+    bool IsNetworkSource() const { return false; }
+
+    // Dependents: one entry per alternative of every feature whose dependency names this one.
+    void AddDependent(const FeatureDependentLink& link) { m_dependents.push_back(link); }
+    std::list<FeatureDependentLink>::const_iterator DependentsBegin() const { return m_dependents.begin(); }
+    std::list<FeatureDependentLink>::const_iterator DependentsEnd() const { return m_dependents.end(); }
+    std::vector<FeatureDependentLink>::const_iterator SelectedDependenciesBegin() const
+    {
+        return m_selectedDependencies.begin();
+    }
+    std::vector<FeatureDependentLink>::const_iterator SelectedDependenciesEnd() const
+    {
+        return m_selectedDependencies.end();
+    }
+    int CountDependents(DWORD flags) const;
+    int CountActiveDependents(bool recursive, const CFeature* excluded) const;
+    // Inserts the nearest visible self-or-ancestor of this feature and of every feature reached
+    // through the dependents (each once); returns the set's size.
+    size_t CountDependentsInto(std::set<CFeature*>& visible) const;
+    bool HasNoPlaceholderDependents() const;
+    bool IsRequiredByInstalledProduct() const;
+
+    // Broken dependencies of installed products that a planned change of this feature breaks.
+    size_t AddBrokenDependency(CBrokenDependency* dependency);
+    size_t GetBrokenDependencyCount() const { return m_brokenDependencies.size(); }
+    CBrokenDependency* GetBrokenDependencyAt(size_t index) const { return m_brokenDependencies[index]; }
 
     // The name of the feature's directory property (Feature.Directory_), empty when none.
     const CString& GetDirectory() const { return m_directory; }
@@ -23,8 +157,55 @@ public:
     // feature is left unchanged.
     void SetDirectoryValue(const wchar_t* path);
 
+    const CString& GetName() const { return m_name; }
+    const CString& GetPartFeatureName() const { return m_partFeatureName; }
+    const CString& GetTitle() const { return m_title; }
+    const CString& GetDescription() const { return m_description; }
+    int GetDisplay() const { return m_display; }
+    int GetLevel() const { return m_level; }
+    DWORD GetAttributes() const { return m_attributes; }
+    CPart* GetPart() const { return m_part; }
+    bool GetTransitiveFlag() const { return m_transitive; }
+    DWORD GetTransitiveAttributes() const { return m_transitiveAttributes; }
+    int GetSpecRequest() const { return m_specRequest; }
+    bool IsChanged() const { return m_changed; }
+
     CString m_name;
+    CString m_partFeatureName;
+    CString m_title;
+    CString m_description;
     CString m_directory;
+    int m_display;
+    int m_level;
+    DWORD m_attributes;
+    DWORD m_validStates;
     CString m_directoryPath;
+    CPart* m_part;
+    bool m_transitive;
+    DWORD m_transitiveAttributes;
+    int m_fakeKind;
+    int m_installedState;
+    int m_actionState;
+    int m_requestedState;
+    int m_lastUserRequest;
+    int m_specRequest;
+    int m_requestPriority;
+    bool m_changed;
+    CFeature* m_parent;
+    CFeature* m_firstChild;
+    CFeature* m_nextSibling;
+    CFeature* m_prevSibling;
+    std::vector<FeatureDependentLink> m_selectedDependencies;
+    std::list<FeatureDependentLink> m_dependents;
+    std::vector<CBrokenDependency*> m_brokenDependencies;
     MsiSession* m_session;
+    bool m_browseDisabled;
+    int m_componentCount;
+
+private:
+    // True when this feature and every ancestor have a non-zero display value and level.
+    bool IsChainVisible() const;
+
+    static HANDLE s_costingAbortEvent;
+    static long s_liveFeatures;
 };

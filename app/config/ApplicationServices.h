@@ -8,6 +8,7 @@
 #pragma once
 
 #include <windows.h>
+#include <unknwn.h>
 
 #include "CString.h"
 #include "VelmoLogStream.h"
@@ -33,6 +34,17 @@ public:
     // A file on a removable, network or CD-ROM volume is replaced by a temporary copy (true);
     // any other path is given back unchanged (false).
     virtual bool CopyIfOnCdRom(const wchar_t* path, CString& pathToUse) = 0;
+
+    // The system-information object of the run, with a new reference (loaded on first use);
+    // throws ZKSystemInfoFailure when the component cannot be loaded.
+    virtual void GetSystemInfo(IUnknown** systemInfo) = 0;
+    // Creates an object of the system-information component; the creation's result.
+    virtual HRESULT CreateSystemInfoObject(REFCLSID classId, REFIID interfaceId, void** object) = 0;
+    // The unattended spec file's request for a feature (-1 when it names none) and whether it
+    // forbids the feature's absence.
+    virtual void GetFeatureRequest(const wchar_t* feature, int& state, bool& disallowAbsent) = 0;
+    // Cancels the running load: the model is aborted and the run ends with 1602.
+    virtual void CancelLoading() = 0;
 };
 
 // Installs the implementation (null removes it) and returns the one it replaced.

@@ -1,0 +1,286 @@
+#include "FeatureTree.h"
+
+#include <typeinfo>
+
+#include "ApplicationServices.h"
+#include "DependencyRow.h"
+#include "Distribution.h"
+#include "Feature.h"
+#include "InstallerErrors.h"
+#include "MsiApi.h"
+#include "MsiDatabase.h"
+#include "MsiInstaller.h"
+#include "MsiInstallerError.h"
+#include "MsiRecord.h"
+#include "MsiSession.h"
+#include "MsiView.h"
+#include "Part.h"
+#include "SystemInfoClient.h"
+
+namespace {
+
+// A query with the row's Feature (field 1) as its parameter finds a row.
+bool FeatureRowFound(MsiDatabase& database, const wchar_t* sql, MsiRecord& row, CString* field1 = nullptr)
+{
+    MsiSmartPtr<MsiView> view = database.OpenView(L"%s", sql);
+    view->Execute(&row);
+    MsiSmartPtr<MsiRecord> found = view->Fetch();
+    if (found && field1)
+        *field1 = found->GetMfcString(1);
+    return static_cast<bool>(found.Get());
+}
+
+}  // namespace
+
+CFeatureTree::CFeatureTree(CDistribution& distribution) : m_distribution(distribution), m_root(nullptr) { }
+
+CFeatureTree::~CFeatureTree()
+{
+    for (CFeature* feature : m_features)
+        delete feature;
+}
+
+CFeature* CFeatureTree::CreateFeature()
+{
+    m_features.push_back(nullptr);
+    m_features.back() = new CFeature;
+    return m_features.back();
+}
+
+void CFeatureTree::Load(MsiSession& session)
+{
+    MsiSmartPtr<MsiDatabase> database = session.GetActiveDatabase();
+    LoadChildren(session, *database, nullptr);
+    AddInstalledProductPlaceholders(session, *database);
+}
+
+void CFeatureTree::LoadChildren(MsiSession& session, MsiDatabase& database, CFeature* parent)
+{
+    MsiSmartPtr<MsiRecord> key = MsiRecord::Create(1);
+    key->SetString(1, parent ? static_cast<const wchar_t*>(parent->GetName()) : L"");
+    MsiSmartPtr<MsiView> view = database.OpenView(
+        L"SELECT Feature, Feature_Parent, Title, Description, Display, Level, Directory_, Attributes FROM Feature "
+        L"WHERE Feature_Parent=? ORDER BY Feature.Display");
+    view->Execute(key.Get());
+
+    const bool hasFeatureProduct = database.TableExists(L"ZKFeatureProduct");
+    const bool hasFakeFeature = database.TableExists(L"ZKFakeFeature");
+    const bool hasTransitive = database.TableExists(L"ZKFeatureTransitive");
+    const bool hasTransitiveAttributes = database.TableExists(L"ZKFeatureTransitiveAttributes");
+
+    CFeature* previous = nullptr;
+    while (MsiSmartPtr<MsiRecord> row = view->Fetch()) {
+        CFeature* feature = CreateFeature();
+        const CString name = row->GetMfcString(1);
+        const CString title = row->GetMfcString(3);
+        const CString description = row->GetMfcString(4);
+        const int display = row->GetIntegerOrDefault(5, 0);
+        const int level = row->GetInteger(6);
+        DWORD attributes = static_cast<DWORD>(row->GetInteger(8));
+        const CString directory = row->GetMfcString(7);
+
+        CString partFeatureName;
+        CPart* part = nullptr;
+        CString productCode;
+        if (hasFeatureProduct &&
+            FeatureRowFound(database, L"SELECT `ProductCode` FROM ZKFeatureProduct WHERE `Feature_`=?", *row,
+                            &productCode)) {
+            part = &m_distribution.GetPartByProductCode(productCode);
+            partFeatureName = name;
+        }
+
+        if (part && hasFakeFeature &&
+            FeatureRowFound(database, L"SELECT `Feature_` FROM ZKFakeFeature WHERE `Feature_`=? AND `Type`=1", *row)) {
+            if (FeatureRowFound(database, L"SELECT `Feature_` FROM FeatureComponents WHERE `Feature_`=?", *row))
+                throw InvalidFakeFeature(".\\FeatureTree.cpp", __LINE__, name);
+            part = nullptr;
+            partFeatureName.Empty();
+        }
+
+        bool transitive = false;
+        DWORD transitiveAttributes = 0;
+        if (hasTransitive &&
+            FeatureRowFound(database, L"SELECT Feature_ FROM ZKFeatureTransitive WHERE Feature_=?", *row)) {
+            transitive = true;
+            if (hasTransitiveAttributes) {
+                MsiSmartPtr<MsiView> attributesView =
+                    database.OpenView(L"SELECT Attributes FROM ZKFeatureTransitiveAttributes WHERE Feature_=?");
+                attributesView->Execute(row.Get());
+                if (MsiSmartPtr<MsiRecord> found = attributesView->Fetch())
+                    transitiveAttributes = static_cast<DWORD>(found->GetInteger(1));
+            }
+        }
+
+        int request = -1;
+        bool disallowAbsent = false;
+        AppServices().GetFeatureRequest(name, request, disallowAbsent);
+        if (disallowAbsent)
+            attributes |= CFeature::kAttrDisallowAbsent;
+
+        feature->Initialize(name, partFeatureName, title, description, display, level, directory, attributes,
+                            transitive, transitiveAttributes, part, &session, request, false);
+
+        if (previous)
+            previous->InsertSiblingAfter(feature);
+        else if (parent)
+            parent->AddChildSorted(feature);
+        else
+            m_root = feature;
+        previous = feature;
+        LoadChildren(session, database, feature);
+    }
+}
+
+void CFeatureTree::AddInstalledProductPlaceholders(MsiSession& session, MsiDatabase& database)
+{
+    CFeature* last = m_root;
+    while (last && last->GetNextSibling())
+        last = last->GetNextSibling();
+
+    SysInfoPtr<IZKSystemInfo> systemInfo = GetSystemInfoObject();
+    SysInfoPtr<IZKInstalledProductCollection> products;
+    CheckSysInfo(systemInfo->GetInstalledProducts(products.Out()));
+    long count = 0;
+    CheckSysInfo(products->GetCount(&count));
+    for (long i = 1; i <= count; ++i) {
+        SysInfoPtr<IZKInstalledProduct> product;
+        CheckSysInfo(products->GetItem(i, product.Out()));
+        SysInfoText codeText;
+        CheckSysInfo(product->GetProductCode(codeText.Out()));
+        const CString productCode = codeText.ToString();
+
+        bool needed = false;
+        CString productName;
+        try {
+            productName = MsiInstaller::GetInstance()->GetMfcProductInfo(productCode, L"ProductName");
+            try {
+                const CPart& part = m_distribution.GetPartByProductCode(productCode);
+                needed = !part.GetUpgradeTable()->AllowsInstall();
+            } catch (const ObjectNotFound&) {
+                needed = true;
+            }
+        } catch (const MsiInstallerError& error) {
+            if (error.GetCode() != ERROR_UNKNOWN_PRODUCT)
+                throw;
+            AppServices().GetLogStream(16, 0)
+                << L"INFO: Detected msi product in possible 1605 state detected: " << std::endl
+                << L"Product: " << static_cast<const wchar_t*>(productCode) << std::endl;
+        }
+        if (!needed)
+            continue;
+
+        CString label;
+        label.Format(L"InstalledProd%d", static_cast<int>(i));
+        SysInfoPtr<IZKDependencyRecordCollection> dependencies;
+        CheckSysInfo(product->GetDependencies(dependencies.Out()));
+        long dependencyCount = 0;
+        CheckSysInfo(dependencies->GetCount(&dependencyCount));
+        int rowsAdded = 0;
+        for (long k = 1; k <= dependencyCount; ++k) {
+            SysInfoPtr<IZKDependencyRecord> record;
+            CheckSysInfo(dependencies->GetItem(k, record.Out()));
+            SysInfoText upgradeCode, subset, versionMin, versionMax, languages, feature, condition;
+            long attributes = 0;
+            CheckSysInfo(record->GetUpgradeCode(upgradeCode.Out()));
+            CheckSysInfo(record->GetFeature(feature.Out()));
+
+            bool inDistribution = false;
+            bool featureInstalled = false;
+            for (DWORD index = 0;; ++index) {
+                wchar_t related[39] = {};
+                if (MsiApi().MsiEnumRelatedProductsW(upgradeCode.ToString(), 0, index, related) != ERROR_SUCCESS)
+                    break;
+                try {
+                    m_distribution.GetPartByProductCode(related);
+                } catch (const ObjectNotFound&) {
+                    continue;
+                }
+                inDistribution = true;
+                if (MsiApi().MsiQueryFeatureStateW(productCode, feature.ToString()) >= INSTALLSTATE_LOCAL)
+                    featureInstalled = true;
+            }
+            if (!inDistribution || !featureInstalled)
+                continue;
+
+            CheckSysInfo(record->GetSubsetName(subset.Out()));
+            CheckSysInfo(record->GetVersionMin(versionMin.Out()));
+            CheckSysInfo(record->GetVersionMax(versionMax.Out()));
+            CheckSysInfo(record->GetLanguages(languages.Out()));
+            CheckSysInfo(record->GetAttributes(&attributes));
+            CheckSysInfo(record->GetCondition(condition.Out()));
+            m_distribution.m_dependencyRows.push_back(CZkDependencyRow(
+                upgradeCode.ToString(), subset.ToString(), versionMin.ToString(), versionMax.ToString(),
+                languages.ToString(), static_cast<DWORD>(attributes), label, nullptr, condition.ToString(), &database));
+            ++rowsAdded;
+        }
+        if (rowsAdded == 0)
+            continue;
+
+        CFeature* placeholder = CreateFeature();
+        CString description;
+        description.Format(L"Placeholder for dependencies from installed product %s",
+                           static_cast<const wchar_t*>(productCode));
+        placeholder->Initialize(label, label, productName, description, 0, 1, L"",
+                                CFeature::kAttrDisallowAdvertise | CFeature::kAttrDisallowAbsent, false, 0, nullptr,
+                                &session, INSTALLSTATE_LOCAL, true);
+        if (last)
+            last->InsertSiblingAfter(placeholder);
+        else
+            m_root = placeholder;
+        last = placeholder;
+    }
+}
+
+CFeature& CFeatureTree::FindFeature(const wchar_t* name) const
+{
+    for (CFeature* feature = m_root; feature; feature = feature->GetNextInTree()) {
+        if (feature->GetName() == name)
+            return *feature;
+    }
+    throw ObjectNotFound(".\\FeatureTree.cpp", __LINE__, typeid(CFeature), L"Key", name,
+                         L"In call to CFeatureTree::FindFeature");
+}
+
+CFeature* CFeatureTree::FindFeatureInPart(const wchar_t* partFeatureName, const wchar_t* productCode) const
+{
+    for (CFeature* feature = m_root; feature; feature = feature->GetNextInTree()) {
+        if (feature->GetPartFeatureName() == partFeatureName && feature->GetPart() &&
+            feature->GetPart()->GetProductCode() == productCode)
+            return feature;
+    }
+    return nullptr;
+}
+
+CFeature* CFeatureTree::GetNext(const CFeature* feature) const
+{
+    return feature ? feature->GetNextInTree() : m_root;
+}
+
+CFeature* CFeatureTree::GetNextSibling(const CFeature* feature)
+{
+    return feature ? feature->GetNextSibling() : nullptr;
+}
+
+CFeature* CFeatureTree::GetPrevSibling(const CFeature* feature)
+{
+    return feature ? feature->GetPrevSibling() : nullptr;
+}
+
+CFeature* CFeatureTree::GetParent(const CFeature* feature)
+{
+    return feature ? feature->GetParent() : nullptr;
+}
+
+CFeature* CFeatureTree::GetFirstChild(const CFeature* feature)
+{
+    return feature ? feature->GetFirstChild() : nullptr;
+}
+
+bool CFeatureTree::AnyFeatureMarked() const
+{
+    for (CFeature* feature = m_root; feature; feature = feature->GetNextInTree()) {
+        if (feature->IsChanged())
+            return true;
+    }
+    return false;
+}

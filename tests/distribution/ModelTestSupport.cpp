@@ -1,0 +1,358 @@
+#include "ModelTestSupport.h"
+
+#include <msi.h>
+#include <oleauto.h>
+
+#include <algorithm>
+
+#include "MessageBox.h"
+
+namespace modeltest {
+
+namespace {
+
+BSTR Text(const std::wstring& text)
+{
+    return SysAllocString(text.c_str());
+}
+
+// IUnknown and IDispatch of the fakes: one reference count, answering the interface's own id
+// (when given), IUnknown and IDispatch.
+template <class I> class Fake : public I {
+public:
+    explicit Fake(const FakeSystemInfoData& data, const IID* iid = nullptr) : m_data(data), m_iid(iid) { }
+    virtual ~Fake() { }
+
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** object) override
+    {
+        if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IDispatch) || (m_iid && IsEqualIID(riid, *m_iid))) {
+            *object = static_cast<I*>(this);
+            this->AddRef();
+            return S_OK;
+        }
+        *object = nullptr;
+        return E_NOINTERFACE;
+    }
+    ULONG STDMETHODCALLTYPE AddRef() override { return ++m_refs; }
+    ULONG STDMETHODCALLTYPE Release() override
+    {
+        const ULONG refs = --m_refs;
+        if (refs == 0)
+            delete this;
+        return refs;
+    }
+    HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT*) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE Invoke(DISPID, REFIID, LCID, WORD, DISPPARAMS*, VARIANT*, EXCEPINFO*, UINT*) override
+    {
+        return E_NOTIMPL;
+    }
+
+protected:
+    const FakeSystemInfoData& m_data;
+
+private:
+    const IID* m_iid;
+    ULONG m_refs = 1;
+};
+
+class FakeStrings : public Fake<IZKStringCollection> {
+public:
+    FakeStrings(const FakeSystemInfoData& data, const std::vector<std::wstring>& texts) : Fake(data), m_texts(texts) { }
+    HRESULT STDMETHODCALLTYPE GetCount(long* count) override
+    {
+        *count = static_cast<long>(m_texts.size());
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE GetItem(long index, BSTR* text) override
+    {
+        *text = Text(m_texts.at(index - 1));
+        return S_OK;
+    }
+
+private:
+    const std::vector<std::wstring>& m_texts;
+};
+
+class FakeProductInfo : public Fake<IZKProductInfo> {
+public:
+    FakeProductInfo(const FakeSystemInfoData& data, const FakeProduct& product) : Fake(data), m_product(product) { }
+    HRESULT STDMETHODCALLTYPE GetNameDetail(BSTR* text) override
+    {
+        *text = Text(m_product.productCode);
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE GetName(BSTR* text) override
+    {
+        *text = Text(m_product.productCode);
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE GetArpVisible(long* visible) override
+    {
+        *visible = m_product.arpVisible;
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE GetStringList(IZKStringCollection** list) override
+    {
+        *list = new FakeStrings(m_data, m_product.texts);
+        return S_OK;
+    }
+
+private:
+    const FakeProduct& m_product;
+};
+
+class FakeProducts : public Fake<IZKProductCollection> {
+public:
+    using Fake::Fake;
+    HRESULT STDMETHODCALLTYPE GetCount(long* count) override
+    {
+        *count = static_cast<long>(m_data.products.size());
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE GetItem(long index, IZKProductInfo** item) override
+    {
+        *item = new FakeProductInfo(m_data, m_data.products.at(index - 1));
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE FindItem(BSTR productCode, long* position) override
+    {
+        *position = 0;
+        for (size_t i = 0; i < m_data.products.size(); ++i) {
+            if (m_data.products[i].productCode == productCode) {
+                *position = static_cast<long>(i + 1);
+                break;
+            }
+        }
+        return S_OK;
+    }
+};
+
+class FakeRecord : public Fake<IZKDependencyRecord> {
+public:
+    FakeRecord(const FakeSystemInfoData& data, const FakeDependency& record) : Fake(data), m_record(record) { }
+    HRESULT STDMETHODCALLTYPE GetUpgradeCode(BSTR* text) override { return Give(m_record.upgradeCode, text); }
+    HRESULT STDMETHODCALLTYPE GetSubsetName(BSTR* text) override { return Give(m_record.subset, text); }
+    HRESULT STDMETHODCALLTYPE GetVersionMin(BSTR* text) override { return Give(m_record.versionMin, text); }
+    HRESULT STDMETHODCALLTYPE GetVersionMax(BSTR* text) override { return Give(m_record.versionMax, text); }
+    HRESULT STDMETHODCALLTYPE GetLanguages(BSTR* text) override { return Give(m_record.languages, text); }
+    HRESULT STDMETHODCALLTYPE GetFeature(BSTR* text) override { return Give(m_record.feature, text); }
+    HRESULT STDMETHODCALLTYPE GetCondition(BSTR* text) override { return Give(m_record.condition, text); }
+    HRESULT STDMETHODCALLTYPE GetAttributes(long* attributes) override
+    {
+        *attributes = m_record.attributes;
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE Accepts(BSTR, BSTR, long, long* accepts) override
+    {
+        *accepts = 0;
+        return E_NOTIMPL;
+    }
+
+private:
+    static HRESULT Give(const std::wstring& value, BSTR* text)
+    {
+        *text = Text(value);
+        return S_OK;
+    }
+    const FakeDependency& m_record;
+};
+
+class FakeRecords : public Fake<IZKDependencyRecordCollection> {
+public:
+    FakeRecords(const FakeSystemInfoData& data, const std::vector<FakeDependency>& records)
+        : Fake(data), m_records(records)
+    { }
+    HRESULT STDMETHODCALLTYPE GetCount(long* count) override
+    {
+        *count = static_cast<long>(m_records.size());
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE GetItem(long index, IZKDependencyRecord** item) override
+    {
+        *item = new FakeRecord(m_data, m_records.at(index - 1));
+        return S_OK;
+    }
+
+private:
+    const std::vector<FakeDependency>& m_records;
+};
+
+class FakeInstalled : public Fake<IZKInstalledProduct> {
+public:
+    FakeInstalled(const FakeSystemInfoData& data, const FakeInstalledProduct& product) : Fake(data), m_product(product)
+    { }
+    HRESULT STDMETHODCALLTYPE GetProductCode(BSTR* text) override
+    {
+        *text = Text(m_product.productCode);
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE GetDependencies(IZKDependencyRecordCollection** dependencies) override
+    {
+        *dependencies = new FakeRecords(m_data, m_product.dependencies);
+        return S_OK;
+    }
+
+private:
+    const FakeInstalledProduct& m_product;
+};
+
+class FakeInstalledProducts : public Fake<IZKInstalledProductCollection> {
+public:
+    using Fake::Fake;
+    HRESULT STDMETHODCALLTYPE GetCount(long* count) override
+    {
+        *count = static_cast<long>(m_data.installed.size());
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE GetItem(long index, IZKInstalledProduct** item) override
+    {
+        *item = new FakeInstalled(m_data, m_data.installed.at(index - 1));
+        return S_OK;
+    }
+};
+
+class FakePart : public Fake<IZKPartInfo> {
+public:
+    FakePart(const FakeSystemInfoData& data, const FakePartInfo& part) : Fake(data), m_part(part) { }
+    HRESULT STDMETHODCALLTYPE GetProductCode(BSTR* text) override
+    {
+        *text = Text(m_part.productCode);
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE GetUpgradeCode(BSTR* text) override
+    {
+        *text = Text(L"");
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE GetDependents(IZKDependentCollection**) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE QueryByText(BSTR subset, long* installed) override
+    {
+        *installed = std::find(m_part.subsets.begin(), m_part.subsets.end(), subset) != m_part.subsets.end();
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE GetProducts(IZKProductCollection**) override { return E_NOTIMPL; }
+
+private:
+    const FakePartInfo& m_part;
+};
+
+class FakePartList : public Fake<IZKPartInfoList> {
+public:
+    using Fake::Fake;
+    HRESULT STDMETHODCALLTYPE GetCount(long* count) override
+    {
+        *count = static_cast<long>(m_data.partInfos.size());
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE GetItem(long index, IZKPartInfo** item) override
+    {
+        *item = new FakePart(m_data, m_data.partInfos.at(index - 1));
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE FindItem(BSTR productCode, long* position) override
+    {
+        *position = 0;
+        for (size_t i = 0; i < m_data.partInfos.size(); ++i) {
+            if (m_data.partInfos[i].productCode == productCode)
+                *position = static_cast<long>(i + 1);
+        }
+        return S_OK;
+    }
+};
+
+class FakeSystemInfo : public Fake<IZKSystemInfo> {
+public:
+    explicit FakeSystemInfo(const FakeSystemInfoData& data) : Fake(data, &IID_IZKSystemInfo) { }
+    HRESULT STDMETHODCALLTYPE GetPartInfoList(IZKPartInfoList** list) override
+    {
+        if (FAILED(m_data.failWith))
+            return m_data.failWith;
+        *list = new FakePartList(m_data);
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE GetProducts(IZKProductCollection** products) override
+    {
+        if (FAILED(m_data.failWith))
+            return m_data.failWith;
+        *products = new FakeProducts(m_data);
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE GetInstalledProducts(IZKInstalledProductCollection** products) override
+    {
+        if (FAILED(m_data.failWith))
+            return m_data.failWith;
+        *products = new FakeInstalledProducts(m_data);
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE GetDistributions(IDispatch**) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE Refresh() override { return S_OK; }
+    HRESULT STDMETHODCALLTYPE GetVersionHigh(unsigned long* version) override
+    {
+        *version = 1;
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE GetVersionLow(unsigned long* version) override
+    {
+        *version = 0;
+        return S_OK;
+    }
+};
+
+int WINAPI RecordMessageBox(HWND, LPCWSTR text, LPCWSTR, UINT)
+{
+    MessageBoxRecorder::texts.push_back(text ? text : L"");
+    return IDOK;
+}
+
+int(WINAPI* g_savedMessageBox)(HWND, LPCWSTR, LPCWSTR, UINT) = nullptr;
+
+}  // namespace
+
+IZKSystemInfo* CreateFakeSystemInfo(const FakeSystemInfoData& data)
+{
+    return new FakeSystemInfo(data);
+}
+
+TestAppServices::TestAppServices() : m_previous(InstallApplicationServices(this)) { }
+
+TestAppServices::~TestAppServices()
+{
+    InstallApplicationServices(m_previous);
+}
+
+VelmoLogGuard TestAppServices::GetLogStream(DWORD level, DWORD width)
+{
+    return VelmoLogGuard(m_log, level, width);
+}
+
+void TestAppServices::GetSystemInfo(IUnknown** object)
+{
+    *object = CreateFakeSystemInfo(systemInfo);
+}
+
+void TestAppServices::GetFeatureRequest(const wchar_t* feature, int& state, bool& absentDisallowed)
+{
+    auto found = featureRequests.find(feature);
+    state = found != featureRequests.end() ? found->second : -1;
+    absentDisallowed = std::find(disallowAbsent.begin(), disallowAbsent.end(), feature) != disallowAbsent.end();
+    if (absentDisallowed)
+        state = INSTALLSTATE_LOCAL;
+}
+
+std::vector<std::wstring> MessageBoxRecorder::texts;
+
+MessageBoxRecorder::MessageBoxRecorder()
+{
+    texts.clear();
+    g_savedMessageBox = g_pfnMessageBoxW;
+    g_pfnMessageBoxW = RecordMessageBox;
+}
+
+MessageBoxRecorder::~MessageBoxRecorder()
+{
+    g_pfnMessageBoxW = g_savedMessageBox;
+}
+
+}  // namespace modeltest
