@@ -47,6 +47,7 @@ if [ -f "$sample/setup-sample.log" ]; then
 else
     echo "(no log written)"
 fi
-echo "== exit code: low byte $status (236 is -10004, OperationAborted)"
-echo "The start-up reads the configuration, takes the mutex and opens the log; the steps after"
-echo "it are not built yet, so the run stops at the first of them with -10004 (OperationAborted)."
+echo "== exit code: low byte $status (236 is -10004, OperationAborted: a step not built yet)"
+echo "The start-up reads the configuration, takes the mutex, opens the log, checks the operating"
+echo "system, the rights and the Windows Installer engine; the run stops at the first step that"
+echo "is not built yet with -10004 (OperationAborted), which the log names."
