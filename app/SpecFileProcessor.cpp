@@ -53,7 +53,7 @@ const DialogName kDialogNames[] = {
 const wchar_t kRootDirectoryPrefix[] = L"<RootDirectory";
 const size_t kRootDirectoryPrefixLength = 14;
 
-// Section buffers grow by this many characters until the section fits.
+// The first section buffer (characters); doubled until the section fits.
 const DWORD kSectionChunk = 64;
 
 }  // namespace
@@ -90,7 +90,7 @@ bool CSpecFileProcessor::ReadSection(const wchar_t* section, SectionMap& out)
         length = GetPrivateProfileSectionW(section, buffer.data(), passed, m_strPath);
         if (length != passed - 2)
             break;
-        buffer.resize(buffer.size() + kSectionChunk);  // std::bad_alloc when memory runs out
+        buffer.resize(buffer.size() * 2);  // doubled, so that long sections read in linear time
     }
     bool any = false;
     for (const wchar_t* line = buffer.data(); line < buffer.data() + length && *line; line += wcslen(line) + 1) {

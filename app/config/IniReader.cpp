@@ -1,5 +1,7 @@
 #include "IniReader.h"
 
+#include <climits>
+
 #include "ConfigInfo.h"
 #include "InstallerErrors.h"
 #include "PathHelpers.h"
@@ -10,9 +12,10 @@
 
 namespace {
 
-const int kValueStep = 256;
-const int kSectionStep = 64;
-const int kStringStep = 64;
+// First buffer sizes (characters); a buffer that proves too small is doubled.
+const int kValueInitial = 256;
+const int kSectionInitial = 64;
+const int kStringInitial = 64;
 
 bool IsBlank(wchar_t ch)
 {
@@ -31,6 +34,28 @@ CString Trimmed(const wchar_t* begin, const wchar_t* end)
 }  // namespace
 
 int ParseLeadingNumber(const wchar_t* value, bool* digits)
+{
+    // Digits only after optional blanks: a sign makes it no number.
+    if (digits)
+        *digits = false;
+    if (!value)
+        return 0;
+    while (*value == L' ' || *value == L'\t')
+        ++value;
+    if (*value < L'0' || *value > L'9')
+        return 0;
+    if (digits)
+        *digits = true;
+    long long number = 0;
+    for (const wchar_t* p = value; *p >= L'0' && *p <= L'9'; ++p) {
+        number = number * 10 + (*p - L'0');
+        if (number > INT_MAX)
+            return INT_MAX;
+    }
+    return static_cast<int>(number);
+}
+
+int ParseSignedNumber(const wchar_t* value, bool* digits)
 {
     if (digits)
         *digits = false;
@@ -55,7 +80,7 @@ bool IsStringIdText(const wchar_t* value, UINT& id)
 bool CConfigInfo::ReadString(const wchar_t* section, const wchar_t* key, CString& out,
                              const wchar_t* defaultText, HMODULE module) const
 {
-    std::vector<wchar_t> buffer(kValueStep);
+    std::vector<wchar_t> buffer(kValueInitial);
     for (;;) {
         DWORD length = ::GetPrivateProfileStringW(section, key, defaultText ? defaultText : L"",
                                                   buffer.data(), static_cast<DWORD>(buffer.size()),
@@ -63,7 +88,7 @@ bool CConfigInfo::ReadString(const wchar_t* section, const wchar_t* key, CString
         // A value that filled the buffer may have been cut: read it again with more room.
         if (length < buffer.size() - 1)
             break;
-        buffer.resize(buffer.size() + kValueStep);
+        buffer.resize(buffer.size() * 2);  // doubled: re-reading stays linear overall
     }
     out = buffer.data();
     if (out.IsEmpty())
@@ -92,7 +117,7 @@ bool CConfigInfo::ReadInt(const wchar_t* section, const wchar_t* key, int& out, 
     CString text;
     ReadString(section, key, text, defaultText, module);
     bool digits = false;
-    out = ParseLeadingNumber(text, &digits);
+    out = ParseSignedNumber(text, &digits);
     return digits;
 }
 
@@ -102,7 +127,7 @@ int CConfigInfo::ReadSection(const wchar_t* section, IniSectionMap& out) const
     if (!FileExists(m_iniPath))
         throw NoIniFile(__FILE__, __LINE__, m_iniPath, L"File %1 not found.");
 
-    std::vector<wchar_t> buffer(kSectionStep);
+    std::vector<wchar_t> buffer(kSectionInitial);
     DWORD length = 0;
     for (;;) {
         length = ::GetPrivateProfileSectionW(section, buffer.data(),
@@ -110,7 +135,7 @@ int CConfigInfo::ReadSection(const wchar_t* section, IniSectionMap& out) const
         // A section that did not fit comes back cut at size - 2.
         if (length < buffer.size() - 3)
             break;
-        buffer.resize(buffer.size() + kSectionStep);
+        buffer.resize(buffer.size() * 2);  // doubled: re-reading stays linear overall
     }
     buffer[length] = L'\0';
     buffer[length + 1] = L'\0';
@@ -146,13 +171,13 @@ int CConfigInfo::SplitString(const wchar_t* text, wchar_t separator, IniStringLi
 
 void CConfigInfo::LoadStringResource(HMODULE module, UINT id, CString& out) const
 {
-    std::vector<wchar_t> buffer(kStringStep);
+    std::vector<wchar_t> buffer(kStringInitial);
     int length = 0;
     for (;;) {
         length = ::LoadStringW(module, id, buffer.data(), static_cast<int>(buffer.size()));
         if (length < static_cast<int>(buffer.size()) - 1)
             break;
-        buffer.resize(buffer.size() + kStringStep);
+        buffer.resize(buffer.size() * 2);  // doubled: re-reading stays linear overall
     }
     if (length == 0) {
         throw ResourceNotFound(__FILE__, __LINE__, module, L"RT_STRING", ResourceIdOrName(id & 0xFFFF),

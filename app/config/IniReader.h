@@ -22,10 +22,12 @@ typedef std::map<CString, CString, IniKeyLess> IniSectionMap;
 // The pieces of a list value.
 typedef std::vector<CString> IniStringList;
 
-// The number formed by the value's leading decimal digits after optional blanks and sign (the C
-// library's conversion); 0 when it has none. `digits` (when given) tells whether a digit was
-// read.
+// The number formed by the value's leading decimal digits after optional blanks (a sign makes it no number;
+// a number past INT_MAX gives INT_MAX); 0 when it has none. `digits` (when given) tells whether
+// a digit was read.
 int ParseLeadingNumber(const wchar_t* value, bool* digits = nullptr);
+// A signed decimal number (leading blanks and a sign allowed); `digits` tells whether one was read.
+int ParseSignedNumber(const wchar_t* value, bool* digits = nullptr);
 
 // True when the configured text names a string of a resource module: its leading digits form a
 // number other than 0, given back in `id`.

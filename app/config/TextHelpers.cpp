@@ -79,39 +79,49 @@ bool HasUnmappableCharacters(const wchar_t* text, UINT codePage)
     return questionMarksOut > questionMarksIn;
 }
 
+namespace {
+// The longest path the system takes (characters).
+const size_t kMaxExpandedLength = 32767;
+}  // namespace
+
 void ExpandEnvironmentReferences(CString& text)
 {
-    int scan = 0;
-    for (;;) {
-        int open = text.Find(L'%', scan);
-        if (open < 0) {
-            return;
-        }
-        int close = text.Find(L'%', open + 1);
-        if (close < 0) {
-            return;
-        }
-        CString name = text.Mid(open + 1, close - open - 1);
+    // One pass over the text, appending to the result: the time stays linear in the size of
+    // the result, which is bounded by the longest path the system takes; past it the rest is
+    // kept as it stands (and the path is refused where it is used).
+    const std::wstring source = text.GetString();
+    std::wstring result;
+    result.reserve(source.size());
+    size_t pos = 0;
+    while (pos < source.size()) {
+        const size_t open = source.find(L'%', pos);
+        const size_t close = open == std::wstring::npos ? std::wstring::npos : source.find(L'%', open + 1);
+        if (close == std::wstring::npos || result.size() > kMaxExpandedLength)
+            break;
+        const std::wstring name = source.substr(open + 1, close - open - 1);
         std::vector<wchar_t> value(260);
         DWORD length = 0;
-        if (!name.IsEmpty()) {
-            length = GetEnvironmentVariableW(name, value.data(), static_cast<DWORD>(value.size()));
+        if (!name.empty()) {
+            length = GetEnvironmentVariableW(name.c_str(), value.data(), static_cast<DWORD>(value.size()));
             if (length >= value.size()) {
                 value.resize(length);
-                length = GetEnvironmentVariableW(name, value.data(), static_cast<DWORD>(value.size()));
-                if (length >= value.size()) {
+                length = GetEnvironmentVariableW(name.c_str(), value.data(), static_cast<DWORD>(value.size()));
+                if (length >= value.size())
                     length = 0;  // changed while being read
-                }
             }
         }
         if (length == 0) {
-            scan = close;  // the closing "%" may open the next reference
+            // Kept as it is; the closing "%" may open the next reference.
+            result.append(source, pos, close - pos);
+            pos = close;
             continue;
         }
-        CString inserted(value.data(), static_cast<int>(length));
-        text = text.Left(open) + inserted + text.Mid(close + 1);
-        scan = open + inserted.GetLength();
+        result.append(source, pos, open - pos);
+        result.append(value.data(), length);
+        pos = close + 1;
     }
+    result.append(source, pos, std::wstring::npos);
+    text = result.c_str();
 }
 
 CString GetCurrentTimeText()

@@ -230,6 +230,42 @@ TEST(SetupProcess, LogThatWouldReplaceADistributionFileIsRefused)
     EXPECT_EQ("core", ReadFileBytes(dir.File(L"parts\\core.msi")));
 }
 
+// Malformed configurations of a distribution author: each ends the run with a clear error and
+// the entry it names, in a bounded time. Later steps add their rows here.
+TEST(SetupProcess, BadInputTable)
+{
+    std::string manyDisks = "[Disk Labels]\r\n";
+    for (int disk = 1; disk <= 200000; ++disk)
+        manyDisks += std::to_string(disk) + "=Disk\r\n";
+    std::string manyReferences = "[Debug]\r\nLogging=l ";
+    for (int i = 0; i < 100000; ++i)
+        manyReferences += "%PATH%";
+    manyReferences += "\\x.log\r\n";
+    const struct {
+        const char* name;
+        std::string extra;        // appended to a configuration that passes the first steps
+        DWORD exitCode;
+        const wchar_t* logged;    // expected in the log (or in the message box without a log)
+    } rows[] = {
+        {"signed disk number", "[Disk Labels]\r\n-1=Minus\r\n+3=Plus\r\n", static_cast<DWORD>(-11006),
+         L"1. Bad Key: [Disk Labels] +3\r\n2. Bad Key: [Disk Labels] -1\r\n"},
+        {"signed volume number", "[Volume Labels]\r\n-2=Minus\r\n", static_cast<DWORD>(-11006),
+         L"1. Bad Key: [Volume Labels] -2\r\n"},
+        {"200,000 disk labels", manyDisks, static_cast<DWORD>(-10004), L"Fatal Error. Operation aborted."},
+        {"100,000 environment references in the log name", manyReferences, static_cast<DWORD>(-12007),
+         L"Unable to open log file"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        TempDir dir;
+        ASSERT_TRUE(WriteFileBytes(dir.File(L"setup.ini"), SampleIniWithAbsolutePaths(row.extra)));
+        SetupRun run = RunSetup(L"/root \"" + dir.Path() + L"\"");
+        EXPECT_EQ(row.exitCode, run.exitCode);
+        ASSERT_EQ(1u, run.boxes.size());
+        EXPECT_NE(std::wstring::npos, run.boxes[0].text.find(row.logged)) << Narrow(run.boxes[0].text);
+    }
+}
+
 // A second instance while another holds the mutex.
 TEST(SetupProcess, SecondInstanceIsRefused)
 {
