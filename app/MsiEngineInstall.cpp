@@ -1,6 +1,7 @@
 #include "MsiEngineInstall.h"
 
 #include "InstallerErrors.h"
+#include "UniqueHandle.h"
 
 CMsiEngineInstall::CMsiEngineInstall(const wchar_t* installerNT, const wchar_t* installer9x,
                                      const wchar_t* commandLine)
@@ -13,14 +14,12 @@ CMsiEngineInstall::~CMsiEngineInstall() {}
 
 LONG CMsiEngineInstall::DeleteRunValue(const wchar_t* name)
 {
-    HKEY key = nullptr;
+    OrbelToolbox::UniqueRegKey key;
     LONG result = RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"Software\\Microsoft\\Windows\\CurrentVersion\\Run", 0,
-                                KEY_SET_VALUE, &key);
+                                KEY_SET_VALUE, key.AddressOf());
     if (result != ERROR_SUCCESS)
         return result;
-    result = RegDeleteValueW(key, name);
-    RegCloseKey(key);
-    return result;
+    return RegDeleteValueW(key.Get(), name);
 }
 
 void CMsiEngineInstall::SetRequiredVersion(DWORD versionMS, DWORD versionLS)

@@ -8,18 +8,15 @@
 #include "MessageBox.h"
 #include "PathHelpers.h"
 #include "PlatformChecks.h"
+#include "UniqueHandle.h"
 
 namespace {
 
 // True when `dll` loads and exports `function`; the library is freed again.
 bool ExportsFunction(const wchar_t* dll, const char* function)
 {
-    HMODULE module = LoadLibraryW(dll);
-    if (!module)
-        return false;
-    bool found = GetProcAddress(module, function) != nullptr;
-    FreeLibrary(module);
-    return found;
+    OrbelToolbox::UniqueModule module(LoadLibraryW(dll));
+    return module && GetProcAddress(module.Get(), function) != nullptr;
 }
 
 const wchar_t kOsRequirements[] =

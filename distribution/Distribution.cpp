@@ -5,16 +5,9 @@
 // The operations that are not built yet stop the run here, naming themselves.
 static const char kSource[] = "Distribution";
 
-CDistribution::CDistribution() : m_nRebootState(-1)
-{
-    m_hAbortEvent = CreateEventW(nullptr, TRUE, FALSE, nullptr);
-}
+CDistribution::CDistribution() : m_nRebootState(-1), m_hAbortEvent(CreateEventW(nullptr, TRUE, FALSE, nullptr)) {}
 
-CDistribution::~CDistribution()
-{
-    if (m_hAbortEvent)
-        CloseHandle(m_hAbortEvent);
-}
+CDistribution::~CDistribution() = default;
 
 void CDistribution::PopulateFromIniInfo(CConfigInfo&, ProgressCallback, void*)
 {
@@ -38,12 +31,12 @@ const CString& CDistribution::GetCurrentRootPath() const
 void CDistribution::Abort()
 {
     if (m_hAbortEvent)
-        SetEvent(m_hAbortEvent);
+        SetEvent(m_hAbortEvent.Get());
 }
 
 bool CDistribution::IsAborted() const
 {
-    return m_hAbortEvent && WaitForSingleObject(m_hAbortEvent, 0) == WAIT_OBJECT_0;
+    return m_hAbortEvent && WaitForSingleObject(m_hAbortEvent.Get(), 0) == WAIT_OBJECT_0;
 }
 
 int CDistribution::GetExtraFeatureInfo(int, void*)

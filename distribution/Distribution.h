@@ -8,6 +8,7 @@
 #include <windows.h>
 
 #include "CString.h"
+#include "UniqueHandle.h"
 
 class CConfigInfo;
 
@@ -42,5 +43,5 @@ public:
     CString m_currentRootPath;
 
 private:
-    HANDLE m_hAbortEvent;  // manual reset
+    OrbelToolbox::UniqueKernelHandle m_hAbortEvent;  // manual reset
 };
