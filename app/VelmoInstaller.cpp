@@ -45,7 +45,7 @@ CVelmoInstallerApp::CVelmoInstallerApp()
       m_hProgressWnd(nullptr), m_pTopDialog(nullptr),
       m_hDialogFont(static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT))), m_lcid(GetThreadLocale()),
       m_uiLangId(0), m_nLoadSteps(0), m_nTimerTicks(0), m_nProgressLow(0), m_nProgressRange(0),
-      m_hMutex(nullptr), m_hExitEvent(CreateEventW(nullptr, FALSE, FALSE, L"_ZKOrbelInstallerExitEvent")),
+      m_hExitEvent(CreateEventW(nullptr, FALSE, FALSE, L"_ZKOrbelInstallerExitEvent")),
       m_pSystemInfo(nullptr), m_hSysInfoModule(reinterpret_cast<HMODULE>(static_cast<INT_PTR>(-1))),
       m_bCoInitialize(true)
 {
@@ -58,12 +58,9 @@ CVelmoInstallerApp::CVelmoInstallerApp()
 
 CVelmoInstallerApp::~CVelmoInstallerApp()
 {
-    delete m_pConfigInfo;
-    delete m_pDistribution;
-    if (m_hMutex)
-        CloseHandle(m_hMutex);
-    if (m_hExitEvent)
-        CloseHandle(m_hExitEvent);
+    // The configuration goes first, then the distribution; the handles close after both.
+    m_pConfigInfo.reset();
+    m_pDistribution.reset();
 }
 
 void CVelmoInstallerApp::WinHelp(DWORD_PTR, UINT) {}
@@ -117,8 +114,7 @@ BOOL CVelmoInstallerApp::InitInstanceImpl()
 
         RunConfiguredSteps();
     } catch (...) {
-        delete m_pTopDialog;
-        m_pTopDialog = nullptr;
+        m_pTopDialog.reset();
         CoUninitialize();
         throw;
     }
@@ -235,7 +231,7 @@ void CVelmoInstallerApp::RunConfiguredSteps()
 void CVelmoInstallerApp::RunWizard()
 {
     // 1. The frame.
-    m_pTopDialog = new CTopDialog(nullptr);
+    m_pTopDialog.reset(new CTopDialog(nullptr));
     if (!m_pTopDialog->Create(132, nullptr)) {
         m_pMainWnd = nullptr;
         throw DlgCreateError(kSource, 343, L"TopDialog", GetLastError(), L"Error creating %1.  Window Error: %2");
@@ -260,11 +256,11 @@ void CVelmoInstallerApp::RunWizard()
     }
 
     // 4. Load on the loader thread while this thread dispatches the wizard's messages.
-    m_pLoaderThread = VelmoBeginThread(&LoaderThreadProc, this, THREAD_PRIORITY_NORMAL, 0, CREATE_SUSPENDED, nullptr);
+    m_pLoaderThread.reset(
+        VelmoBeginThread(&LoaderThreadProc, this, THREAD_PRIORITY_NORMAL, 0, CREATE_SUSPENDED, nullptr));
     if (!m_pLoaderThread) {
         // The load could not start: as a failed load.
-        delete m_pTopDialog;
-        m_pTopDialog = nullptr;
+        m_pTopDialog.reset();
         m_nExitCode = 1602;
         return;
     }
@@ -279,11 +275,9 @@ void CVelmoInstallerApp::RunWizard()
     // 6. The loader's result.
     DWORD loaderCode = 0;
     GetExitCodeThread(m_pLoaderThread->m_hThread, &loaderCode);
-    delete m_pLoaderThread;
-    m_pLoaderThread = nullptr;
+    m_pLoaderThread.reset();
     if (loaderCode != 0) {
-        delete m_pTopDialog;
-        m_pTopDialog = nullptr;
+        m_pTopDialog.reset();
         m_nExitCode = 1602;
         return;
     }
@@ -336,8 +330,7 @@ void CVelmoInstallerApp::FinishRun()
 {
     // Windows Installer's log off; the frame goes.
     MsiApi().MsiEnableLogW(0, nullptr, 0);
-    delete m_pTopDialog;
-    m_pTopDialog = nullptr;
+    m_pTopDialog.reset();
 }
 
 int CVelmoInstallerApp::ExitInstanceImpl()
@@ -352,10 +345,9 @@ int CVelmoInstallerApp::ExitInstanceImpl()
 
 void CVelmoInstallerApp::GrabInstanceMutex()
 {
-    m_hMutex = CreateMutexW(nullptr, FALSE, L"_ZKOrbelInstallerMutex");
-    if (m_hMutex && WaitForSingleObject(m_hMutex, 0) == WAIT_TIMEOUT) {
-        CloseHandle(m_hMutex);
-        m_hMutex = nullptr;
+    m_hMutex.Reset(CreateMutexW(nullptr, FALSE, L"_ZKOrbelInstallerMutex"));
+    if (m_hMutex && WaitForSingleObject(m_hMutex.Get(), 0) == WAIT_TIMEOUT) {
+        m_hMutex.Reset();
         throw MutexNotGrabbed(kSource, 1392);
     }
 }

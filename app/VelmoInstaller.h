@@ -5,10 +5,12 @@
 #include <windows.h>
 
 #include <list>
+#include <memory>
 
 #include "CString.h"
 #include "ConfigInfo.h"
 #include "SpecFileProcessor.h"
+#include "UniqueHandle.h"
 #include "VelmoCmdLine.h"
 #include "VelmoLogStream.h"
 #include "VelmoThread.h"
@@ -89,15 +91,18 @@ public:
     void PumpUntilSignalled(HANDLE handle);
     static UINT LoaderThreadProc(LPVOID param);
 
-    CDistribution* m_pDistribution;
+    // The wizard's frame while it exists, else null.
+    CTopDialog* GetTopDialog() const { return m_pTopDialog.get(); }
+
+    std::unique_ptr<CDistribution> m_pDistribution;
     CVelmoCmdLine m_cmdLine;
     CSpecFileProcessor m_specFile;
-    CConfigInfo* m_pConfigInfo;
-    CVelmoWorkerThread* m_pLoaderThread;
+    std::unique_ptr<CConfigInfo> m_pConfigInfo;
+    std::unique_ptr<CVelmoWorkerThread> m_pLoaderThread;
     CString m_strTempPath;
     std::list<CString> m_tempFiles;
     HWND m_hProgressWnd;
-    CTopDialog* m_pTopDialog;
+    std::unique_ptr<CTopDialog> m_pTopDialog;
     HFONT m_hDialogFont;
     LCID m_lcid;
     LANGID m_uiLangId;
@@ -106,8 +111,8 @@ public:
     int m_nProgressLow;
     int m_nProgressRange;
     VelmoLogOStream m_log;
-    HANDLE m_hMutex;
-    HANDLE m_hExitEvent;
+    OrbelToolbox::UniqueKernelHandle m_hMutex;
+    OrbelToolbox::UniqueKernelHandle m_hExitEvent;
     IUnknown* m_pSystemInfo;
     HMODULE m_hSysInfoModule;
     bool m_bCoInitialize;

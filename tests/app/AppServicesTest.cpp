@@ -5,7 +5,9 @@
 
 #include <locale.h>
 
+#include <memory>
 #include <string>
+#include <utility>
 
 #include "ConfigInfo.h"
 #include "InstallerErrors.h"
@@ -23,32 +25,31 @@ namespace {
 // everything back (the current directory too, which the configuration changes).
 class AppState {
 public:
-    AppState() : m_savedConfig(theApp.m_pConfigInfo), m_savedCmdLine(theApp.m_cmdLine)
+    AppState() : m_savedConfig(std::move(theApp.m_pConfigInfo)), m_savedCmdLine(theApp.m_cmdLine)
     {
         GetCurrentDirectoryW(MAX_PATH, m_savedDir);
-        theApp.m_pConfigInfo = &m_config;
+        theApp.m_pConfigInfo.reset(new CConfigInfo);
         theApp.m_cmdLine = CVelmoCmdLine();
     }
     ~AppState()
     {
-        if (m_config.GetDistributionInfo())
-            m_config.FreeResourceModules();
-        theApp.m_pConfigInfo = m_savedConfig;
+        if (Config().GetDistributionInfo())
+            Config().FreeResourceModules();
+        theApp.m_pConfigInfo = std::move(m_savedConfig);
         theApp.m_cmdLine = m_savedCmdLine;
         SetCurrentDirectoryW(m_savedDir);
     }
-    CConfigInfo& Config() { return m_config; }
+    CConfigInfo& Config() { return *theApp.m_pConfigInfo; }
     // The first two configuration steps on `iniFile` in `root`.
     void Load(const std::wstring& root, const wchar_t* iniFile)
     {
-        m_config.SetIniFile(root.c_str(), iniFile);
-        m_config.PopulateMsiInfo();
-        m_config.LoadLanguageResource();
+        Config().SetIniFile(root.c_str(), iniFile);
+        Config().PopulateMsiInfo();
+        Config().LoadLanguageResource();
     }
 
 private:
-    CConfigInfo m_config;
-    CConfigInfo* m_savedConfig;
+    std::unique_ptr<CConfigInfo> m_savedConfig;
     CVelmoCmdLine m_savedCmdLine;
     wchar_t m_savedDir[MAX_PATH] = {};
 };
