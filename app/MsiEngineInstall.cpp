@@ -7,6 +7,7 @@
 #include "MessageBox.h"
 #include "PathHelpers.h"
 #include "PlatformChecks.h"
+#include "UniqueHandle.h"
 #include "WinApp.h"
 
 namespace {
@@ -113,15 +114,15 @@ bool CMsiEngineInstall::NeedsInstall()
 
 LONG CMsiEngineInstall::AddRunValue()
 {
-    HKEY key = nullptr;
+    OrbelToolbox::UniqueRegKey key;
     LONG result = RegCreateKeyExW(HKEY_LOCAL_MACHINE, kRunKey, 0, const_cast<wchar_t*>(L""), REG_OPTION_NON_VOLATILE,
-                                  KEY_QUERY_VALUE | KEY_SET_VALUE, nullptr, &key, nullptr);
+                                  KEY_QUERY_VALUE | KEY_SET_VALUE, nullptr, key.AddressOf(), nullptr);
     if (result != ERROR_SUCCESS)
         return result;
     CString name;
     for (int n = 1;; ++n) {
         name.Format(L"%s%d", kRunValuePrefix, n);
-        if (RegQueryValueExW(key, name, nullptr, nullptr, nullptr, nullptr) == ERROR_FILE_NOT_FOUND)
+        if (RegQueryValueExW(key.Get(), name, nullptr, nullptr, nullptr, nullptr) == ERROR_FILE_NOT_FOUND)
             break;
     }
     m_strRunValueName = name;
@@ -135,20 +136,16 @@ LONG CMsiEngineInstall::AddRunValue()
     DWORD bytes = static_cast<DWORD>(value.GetLength() * sizeof(wchar_t));
     if (IsWindowsNT())
         bytes += sizeof(wchar_t);
-    result = RegSetValueExW(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.GetString()), bytes);
-    RegCloseKey(key);
-    return result;
+    return RegSetValueExW(key.Get(), name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.GetString()), bytes);
 }
 
 LONG CMsiEngineInstall::DeleteRunValue(const wchar_t* name)
 {
-    HKEY key = nullptr;
-    LONG result = RegOpenKeyExW(HKEY_LOCAL_MACHINE, kRunKey, 0, KEY_SET_VALUE, &key);
+    OrbelToolbox::UniqueRegKey key;
+    LONG result = RegOpenKeyExW(HKEY_LOCAL_MACHINE, kRunKey, 0, KEY_SET_VALUE, key.AddressOf());
     if (result != ERROR_SUCCESS)
         return result;
-    result = RegDeleteValueW(key, name);
-    RegCloseKey(key);
-    return result;
+    return RegDeleteValueW(key.Get(), name);
 }
 
 CString CMsiEngineInstall::BuildCommandLine() const
@@ -189,11 +186,11 @@ UINT CMsiEngineInstall::Run()
         ReportError(kStartFailed, result, command);
     } else {
         command.ReleaseBuffer();
-        WaitForSingleObject(process.hProcess, INFINITE);
+        OrbelToolbox::UniqueKernelHandle thread(process.hThread);
+        OrbelToolbox::UniqueKernelHandle installer(process.hProcess);
+        WaitForSingleObject(installer.Get(), INFINITE);
         DWORD exitCode = 0;
-        GetExitCodeProcess(process.hProcess, &exitCode);
-        CloseHandle(process.hThread);
-        CloseHandle(process.hProcess);
+        GetExitCodeProcess(installer.Get(), &exitCode);
         if (exitCode == 0 || exitCode == ERROR_SUCCESS_REBOOT_INITIATED) {
             result = 0;
         } else if (exitCode == ERROR_SUCCESS_REBOOT_REQUIRED) {

@@ -15,6 +15,7 @@
 #include "MessageBox.h"
 #include "PathHelpers.h"
 #include "PlatformChecks.h"
+#include "UniqueHandle.h"
 
 namespace {
 
@@ -24,12 +25,8 @@ const UINT kEngineCorruptString = 281;
 // True when `dll` loads and exports `function`; the library is freed again.
 bool ExportsFunction(const wchar_t* dll, const char* function)
 {
-    HMODULE module = LoadLibraryW(dll);
-    if (!module)
-        return false;
-    bool found = GetProcAddress(module, function) != nullptr;
-    FreeLibrary(module);
-    return found;
+    OrbelToolbox::UniqueModule module(LoadLibraryW(dll));
+    return module && GetProcAddress(module.Get(), function) != nullptr;
 }
 
 const wchar_t kOsRequirements[] =
@@ -228,16 +225,16 @@ MissingOSReq EngineCorrupt(int line, const CString& details)
 // The registered path of Windows Installer's automation server; throws MissingOSReq.
 CString ReadRegisteredMsiPath()
 {
-    HKEY key = nullptr;
-    LONG result = g_platformApi.RegOpenKeyExW(HKEY_CLASSES_ROOT, kMsiAutomationServer, 0, KEY_QUERY_VALUE, &key);
+    OrbelToolbox::UniqueRegKey key;
+    LONG result =
+        g_platformApi.RegOpenKeyExW(HKEY_CLASSES_ROOT, kMsiAutomationServer, 0, KEY_QUERY_VALUE, key.AddressOf());
     if (result != ERROR_SUCCESS) {
         CString details;
         details.Format(L"Failed to open CLSID key for WindowsInstaller::Installer: error %d", result);
         throw EngineCorrupt(1043, details);
     }
     CString path;
-    result = OrbelToolbox::ReadRegistryString(key, nullptr, path);
-    RegCloseKey(key);
+    result = OrbelToolbox::ReadRegistryString(key.Get(), nullptr, path);
     if (result != ERROR_SUCCESS) {
         CString details;
         details.Format(L"Failed to read InprocServer32 default vaule for WindowsInstaller::Installer: error %d",
@@ -251,7 +248,8 @@ CString ReadRegisteredMsiPath()
 
 bool CheckMsiEngineRegistration()
 {
-    HMODULE msi = LoadLibraryW(L"msi.dll");
+    OrbelToolbox::UniqueModule library(LoadLibraryW(L"msi.dll"));
+    const HMODULE msi = library.Get();
     try {
         if (!msi) {
             CString details;
@@ -275,18 +273,15 @@ bool CheckMsiEngineRegistration()
         RegisterServer reg =
             reinterpret_cast<RegisterServer>(reinterpret_cast<void (*)()>(GetProcAddress(msi, "DllRegisterServer")));
         if (!reg) {
-            FreeLibrary(msi);
             throw EngineCorrupt(1084, L"Could not find entry point DllRegisterServer in msi.dll");
         }
         HRESULT hr = reg();
         if (FAILED(hr)) {
-            FreeLibrary(msi);
             CString details;
             details.Format(L"Failed to register msi.dll: error 0x%x", static_cast<unsigned>(hr));
             throw EngineCorrupt(1078, details);
         }
     }
-    FreeLibrary(msi);
     return true;
 }
 
@@ -316,13 +311,13 @@ const wchar_t* const kVersionKeyRoots[] = {
 // True when HKLM\SOFTWARE\Zekova Systems\Common\Installer turns the check off.
 bool IsVersionKeyCheckDisabled()
 {
-    HKEY key = nullptr;
-    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Zekova Systems\\Common\\Installer", 0, KEY_READ, &key) !=
-        ERROR_SUCCESS)
+    OrbelToolbox::UniqueRegKey key;
+    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Zekova Systems\\Common\\Installer", 0, KEY_READ,
+                      key.AddressOf()) != ERROR_SUCCESS)
         return false;
     CString value;
-    LONG result = OrbelToolbox::ReadRegistryString(key, L"DisableValidationForZKPathsHighestVersionReader", value);
-    RegCloseKey(key);
+    LONG result =
+        OrbelToolbox::ReadRegistryString(key.Get(), L"DisableValidationForZKPathsHighestVersionReader", value);
     return result == ERROR_SUCCESS && value == L"1";
 }
 
@@ -346,18 +341,17 @@ bool CVelmoInstallerApp::CheckInstalledVersionKeys()
         return true;
     CString list;
     for (const wchar_t* root : kVersionKeyRoots) {
-        HKEY key = nullptr;
-        if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, root, 0, KEY_ENUMERATE_SUB_KEYS, &key) != ERROR_SUCCESS)
+        OrbelToolbox::UniqueRegKey key;
+        if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, root, 0, KEY_ENUMERATE_SUB_KEYS, key.AddressOf()) != ERROR_SUCCESS)
             continue;
         for (DWORD index = 0;; ++index) {
             wchar_t name[257] = {};
             DWORD length = 257;
-            if (RegEnumKeyExW(key, index, name, &length, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
+            if (RegEnumKeyExW(key.Get(), index, name, &length, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
                 break;
             if (IsSuspectVersionName(name))
                 list.AppendFormat(L"\t%s\\%s\n", root, name);
         }
-        RegCloseKey(key);
     }
     if (list.IsEmpty())
         return true;

@@ -2,6 +2,7 @@
 
 #include "MsPrintf.h"
 #include "Resources.h"
+#include "UniqueHandle.h"
 
 #include <climits>
 #include <cstring>
@@ -566,21 +567,17 @@ void CString::FormatMessageV(const wchar_t* format, va_list* args)
     // of our own makes every successful result non-empty, and is dropped again.
     std::wstring marked = L"|";
     marked += format;
-    wchar_t* buffer = nullptr;
+    OrbelToolbox::UniqueLocalPtr<wchar_t> buffer;
     DWORD n = ::FormatMessageW(FORMAT_MESSAGE_FROM_STRING | FORMAT_MESSAGE_ALLOCATE_BUFFER,
-                               marked.c_str(), 0, 0, reinterpret_cast<LPWSTR>(&buffer), 0, args);
+                               marked.c_str(), 0, 0, reinterpret_cast<LPWSTR>(buffer.AddressOf()), 0, args);
     DWORD error = ::GetLastError();
-    struct Free {
-        wchar_t* p;
-        ~Free() { ::LocalFree(p); }
-    } free{buffer};
     if (n == 0 || !buffer) {
         if (error == ERROR_NOT_ENOUGH_MEMORY || error == ERROR_OUTOFMEMORY) {
             throw std::bad_alloc();
         }
         throw CInvalidArgException();  // a malformed format
     }
-    Assign(buffer + 1, CheckedLength(n - 1));
+    Assign(buffer.Get() + 1, CheckedLength(n - 1));
 }
 
 void CString::FormatMessage(const wchar_t* format, ...)

@@ -20,17 +20,15 @@ static const char kDistributionSource[] = ".\\Distribution.cpp";
 CDistribution::CDistribution()
     : m_nRebootState(-1), m_featureTree(*this), m_currentPart(nullptr), m_partCount(-1), m_currentPartNumber(0),
       m_installLevel(3), m_selectionApplied(false), m_currentVolume(1), m_distributionInfo(nullptr),
-      m_featureStatesDirty(true), m_odwBuiltState(-1), m_pConfig(nullptr)
+      m_hAbortEvent(CreateEventW(nullptr, TRUE, FALSE, nullptr)), m_featureStatesDirty(true), m_odwBuiltState(-1),
+      m_pConfig(nullptr)
 {
-    m_hAbortEvent = CreateEventW(nullptr, TRUE, FALSE, nullptr);
 }
 
 CDistribution::~CDistribution()
 {
     for (CPart* part : m_parts)
         delete part;
-    if (m_hAbortEvent)
-        CloseHandle(m_hAbortEvent);
     if (m_distributionInfo)
         m_distributionInfo->Release();
 }
@@ -173,12 +171,12 @@ const CString& CDistribution::GetCurrentRootPath() const
 void CDistribution::Abort()
 {
     if (m_hAbortEvent)
-        SetEvent(m_hAbortEvent);
+        SetEvent(m_hAbortEvent.Get());
 }
 
 bool CDistribution::IsAborted() const
 {
-    return m_hAbortEvent && WaitForSingleObject(m_hAbortEvent, 0) == WAIT_OBJECT_0;
+    return m_hAbortEvent && WaitForSingleObject(m_hAbortEvent.Get(), 0) == WAIT_OBJECT_0;
 }
 
 int CDistribution::GetExtraFeatureInfo(int, void*)

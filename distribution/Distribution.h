@@ -18,6 +18,7 @@
 #include "DistributionServices.h"
 #include "FeatureTree.h"
 #include "MsiSmartPtr.h"
+#include "UniqueHandle.h"
 
 class CConfigInfo;
 class CFeature;
@@ -111,7 +112,7 @@ private:
     bool m_selectionApplied;
     int m_currentVolume;
     IZKDistributionInfo* m_distributionInfo;
-    HANDLE m_hAbortEvent;  // manual reset, never reset
+    OrbelToolbox::UniqueKernelHandle m_hAbortEvent;  // manual reset, never reset
     bool m_featureStatesDirty;
     CString m_odwBuiltDistValue;
     int m_odwBuiltState;

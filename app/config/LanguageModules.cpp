@@ -7,7 +7,7 @@
 #include "SystemErrorClasses.h"
 #include "WindowsError.h"
 
-CLanguageModules::CLanguageModules() : m_hCustom(nullptr), m_hStandard(nullptr) {}
+CLanguageModules::CLanguageModules() = default;
 
 CLanguageModules::~CLanguageModules() {
     Free();
@@ -27,37 +27,26 @@ HMODULE CLanguageModules::LoadResourceModule(const wchar_t* path) {
 }
 
 void CLanguageModules::LoadCustomModule(const wchar_t* path) {
-    HMODULE module = LoadResourceModule(path);
-    if (m_hCustom != nullptr) FreeLibrary(m_hCustom);
-    m_hCustom = module;
+    m_hCustom.Reset(LoadResourceModule(path));
 }
 
 void CLanguageModules::LoadStandardModule(const wchar_t* path) {
     HMODULE module = LoadResourceModule(path);
     AfxSetResourceHandle(module);
     SetErrorResourceModule(module);
-    if (m_hStandard != nullptr && m_hStandard != GetModuleHandleW(nullptr)) {
-        FreeLibrary(m_hStandard);
-    }
-    m_hStandard = module;
+    m_hStandard.Reset(module);
 }
 
 HMODULE CLanguageModules::GetStandardModule() const {
-    return m_hStandard != nullptr ? m_hStandard : GetModuleHandleW(nullptr);
+    return m_hStandard ? m_hStandard.Get() : GetModuleHandleW(nullptr);
 }
 
 void CLanguageModules::Free() {
     // Every later lookup goes to the program before a module disappears.
-    if (m_hStandard != nullptr) {
+    if (m_hStandard) {
         AfxSetResourceHandle(AfxGetInstanceHandle());
         SetErrorResourceModule(nullptr);
     }
-    if (m_hCustom != nullptr) {
-        FreeLibrary(m_hCustom);
-        m_hCustom = nullptr;
-    }
-    if (m_hStandard != nullptr) {
-        if (m_hStandard != GetModuleHandleW(nullptr)) FreeLibrary(m_hStandard);
-        m_hStandard = nullptr;
-    }
+    m_hCustom.Reset();
+    m_hStandard.Reset();
 }

@@ -10,6 +10,8 @@
 
 #include <windows.h>
 
+#include "UniqueHandle.h"
+
 class CLanguageModules {
 public:
     CLanguageModules();
@@ -27,7 +29,7 @@ public:
     void LoadStandardModule(const wchar_t* path);
 
     // Null while none is loaded.
-    HMODULE GetCustomModule() const { return m_hCustom; }
+    HMODULE GetCustomModule() const { return m_hCustom.Get(); }
     // The loaded standard module, else the program's own module.
     HMODULE GetStandardModule() const;
 
@@ -36,6 +38,15 @@ public:
     void Free();
 
 private:
-    HMODULE m_hCustom;
-    HMODULE m_hStandard;
+    // The standard module may be the program itself, which is never freed.
+    struct StandardModuleTraits : OrbelToolbox::ModuleTraits {
+        static void Close(HMODULE module) noexcept
+        {
+            if (module != GetModuleHandleW(nullptr))
+                FreeLibrary(module);
+        }
+    };
+
+    OrbelToolbox::UniqueModule m_hCustom;
+    OrbelToolbox::UniqueHandle<StandardModuleTraits> m_hStandard;
 };

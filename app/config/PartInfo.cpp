@@ -9,6 +9,7 @@
 #include "KolBaselinePartInfo.h"
 #include "MsiApi.h"
 #include "MsiFailure.h"
+#include "MsiHandle.h"
 #include "MsiRecord.h"
 #include "MsiView.h"
 #include "PathHelpers.h"
@@ -44,27 +45,6 @@ LANGID LeadingDigits(const wchar_t* text)
         number = number * 10 + static_cast<unsigned long>(*text - L'0');
     return static_cast<LANGID>(number);
 }
-
-// Closes a Windows Installer handle of the 64-bit rewrite when it goes out of scope.
-class MsiHandleCloser {
-public:
-    MsiHandleCloser() : m_handle(0) {}
-    ~MsiHandleCloser() { Close(); }
-    MsiHandleCloser(const MsiHandleCloser&) = delete;
-    MsiHandleCloser& operator=(const MsiHandleCloser&) = delete;
-
-    MSIHANDLE* Out() { return &m_handle; }
-    MSIHANDLE Get() const { return m_handle; }
-    void Close()
-    {
-        if (m_handle)
-            MsiApi().MsiCloseHandle(m_handle);
-        m_handle = 0;
-    }
-
-private:
-    MSIHANDLE m_handle;
-};
 
 void LogInfo(const CString& text)
 {
@@ -326,10 +306,10 @@ bool CConfigInfo::PartInfo::RewriteSummaryForX64()
 
     // 2. The summary information, through a transacted database: a change made through the
     // path alone may be reported as saved and still be lost.
-    MsiHandleCloser database;
-    MsiHandleCloser info;
-    if (MsiApi().MsiOpenDatabaseW(path, MSIDBOPEN_TRANSACT, database.Out()) != ERROR_SUCCESS ||
-        MsiApi().MsiGetSummaryInformationW(database.Get(), nullptr, 2, info.Out()) != ERROR_SUCCESS) {
+    UniqueMsiHandle database;
+    UniqueMsiHandle info;
+    if (MsiApi().MsiOpenDatabaseW(path, MSIDBOPEN_TRANSACT, database.AddressOf()) != ERROR_SUCCESS ||
+        MsiApi().MsiGetSummaryInformationW(database.Get(), nullptr, 2, info.AddressOf()) != ERROR_SUCCESS) {
         LogInfo(L"Error : Cannot open database handle to " + path);
         return false;
     }
@@ -349,7 +329,7 @@ bool CConfigInfo::PartInfo::RewriteSummaryForX64()
         templateText.ReleaseBuffer(result == ERROR_SUCCESS ? -1 : 0);
     }
     if (result != ERROR_SUCCESS) {
-        info.Close();
+        info.Reset();
         LogInfo(L"Error : Cannot read summary info stream \"Platform\" value of " + path);
         return false;
     }
@@ -366,7 +346,7 @@ bool CConfigInfo::PartInfo::RewriteSummaryForX64()
     // 5.
     if (MsiApi().MsiSummaryInfoSetPropertyW(info.Get(), kPidTemplate, VT_LPSTR, 0, nullptr, newTemplate) !=
         ERROR_SUCCESS) {
-        info.Close();
+        info.Reset();
         LogInfo(L"Error : Cannot set summary info stream \"Platform\" value of " + path + L"\" to " + newTemplate);
         return false;
     }
@@ -376,14 +356,14 @@ bool CConfigInfo::PartInfo::RewriteSummaryForX64()
     INT schema = 0;
     if (MsiApi().MsiSummaryInfoGetPropertyW(info.Get(), kPidSchema, &type, &schema, &time, nullptr, nullptr) !=
         ERROR_SUCCESS) {
-        info.Close();
+        info.Reset();
         LogInfo(L"Error : Cannot read summary info stream \"Schema\" value of " + path);
         return false;
     }
     if (schema < 200) {
         if (MsiApi().MsiSummaryInfoSetPropertyW(info.Get(), kPidSchema, VT_I4, 200, nullptr, nullptr) !=
             ERROR_SUCCESS) {
-            info.Close();
+            info.Reset();
             LogInfo(L"Error : Cannot reset summary info stream \"Schema\" value of \"" + path + L"\" to 200");
             return false;
         }
@@ -392,11 +372,11 @@ bool CConfigInfo::PartInfo::RewriteSummaryForX64()
 
     // 8. Persist, and commit the database that carries the change.
     if (MsiApi().MsiSummaryInfoPersist(info.Get()) != ERROR_SUCCESS) {
-        info.Close();
+        info.Reset();
         LogInfo(L"Error : Cannot save summary info stream changes to " + path);
         return false;
     }
-    info.Close();
+    info.Reset();
     if (MsiApi().MsiDatabaseCommit(database.Get()) != ERROR_SUCCESS) {
         LogInfo(L"Error : Cannot save summary info stream changes to " + path);
         return false;

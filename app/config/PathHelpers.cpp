@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "PlatformChecks.h"
+#include "UniqueHandle.h"
 
 namespace {
 
@@ -59,12 +60,8 @@ bool IsExistingFolder(const wchar_t* path)
 bool FileExists(const wchar_t* path)
 {
     WIN32_FIND_DATAW data;
-    HANDLE find = FindFirstFileW(path, &data);
-    if (find == INVALID_HANDLE_VALUE) {
-        return false;
-    }
-    FindClose(find);
-    return true;
+    OrbelToolbox::UniqueFindHandle find(FindFirstFileW(path, &data));
+    return find.IsValid();
 }
 
 bool CanEnterDirectory(const wchar_t* folder)
@@ -72,17 +69,14 @@ bool CanEnterDirectory(const wchar_t* folder)
     if (folder == nullptr || folder[0] == L'\0') {
         return false;
     }
-    HANDLE handle = CreateFileW(folder, FILE_TRAVERSE | SYNCHRONIZE,
-                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
-                                FILE_FLAG_BACKUP_SEMANTICS, nullptr);
-    if (handle == INVALID_HANDLE_VALUE) {
+    OrbelToolbox::UniqueKernelHandle handle(CreateFileW(folder, FILE_TRAVERSE | SYNCHRONIZE,
+                                                        FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                                        nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    if (!handle) {
         return false;
     }
     BY_HANDLE_FILE_INFORMATION info;
-    bool folderOpened = GetFileInformationByHandle(handle, &info) &&
-                        (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
-    CloseHandle(handle);
-    return folderOpened;
+    return GetFileInformationByHandle(handle.Get(), &info) && (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
 }
 
 CString MakeAbsolutePath(const wchar_t* base, const wchar_t* path)

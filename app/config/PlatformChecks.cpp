@@ -4,31 +4,14 @@
 
 #include <vector>
 
+#include "UniqueHandle.h"
+
+using OrbelToolbox::UniqueKernelHandle;
+
 namespace {
 
-// Closes a kernel handle at scope end without disturbing GetLastError.
-class ScopedHandle {
-public:
-    ScopedHandle() = default;
-    ~ScopedHandle()
-    {
-        if (m_handle != nullptr && m_handle != INVALID_HANDLE_VALUE) {
-            DWORD error = GetLastError();
-            CloseHandle(m_handle);
-            SetLastError(error);
-        }
-    }
-    ScopedHandle(const ScopedHandle&) = delete;
-    ScopedHandle& operator=(const ScopedHandle&) = delete;
-    HANDLE Get() const { return m_handle; }
-    PHANDLE AddressOf() { return &m_handle; }
-
-private:
-    HANDLE m_handle = nullptr;
-};
-
 // The calling thread's token, or the process's when the thread has none.
-bool OpenCurrentToken(DWORD access, BOOL openAsSelf, ScopedHandle& token)
+bool OpenCurrentToken(DWORD access, BOOL openAsSelf, UniqueKernelHandle& token)
 {
     if (g_platformApi.OpenThreadToken(GetCurrentThread(), access, openAsSelf, token.AddressOf())) {
         return true;
@@ -97,16 +80,16 @@ bool IsWindows98()
 
 bool GetNT4ServicePack(DWORD& servicePack)
 {
-    HKEY key = nullptr;
+    OrbelToolbox::UniqueRegKey key;
     if (g_platformApi.RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"system\\CurrentControlSet\\control\\windows", 0,
-                                    KEY_READ, &key) != ERROR_SUCCESS) {
+                                    KEY_READ, key.AddressOf()) != ERROR_SUCCESS) {
         return false;
     }
     DWORD type = 0;
     DWORD value = 0;
     DWORD size = sizeof(value);
-    LSTATUS status = RegQueryValueExW(key, L"CSDVersion", nullptr, &type, reinterpret_cast<BYTE*>(&value), &size);
-    RegCloseKey(key);
+    LSTATUS status =
+        RegQueryValueExW(key.Get(), L"CSDVersion", nullptr, &type, reinterpret_cast<BYTE*>(&value), &size);
     if (status != ERROR_SUCCESS || type != REG_DWORD || size != sizeof(value)) {
         return false;
     }
@@ -130,7 +113,7 @@ bool IsAdministrator()
     if (!IsWindowsNT()) {
         return true;
     }
-    ScopedHandle token;
+    UniqueKernelHandle token;
     if (!OpenCurrentToken(TOKEN_QUERY, FALSE, token)) {
         return false;
     }
@@ -178,7 +161,7 @@ bool SetTokenPrivilege(HANDLE token, const wchar_t* privilege, bool enable)
 BOOL ExitWindowsWithPrivilege(UINT flags)
 {
     if (IsWindowsNT()) {
-        ScopedHandle token;
+        UniqueKernelHandle token;
         if (!OpenCurrentToken(TOKEN_ADJUST_PRIVILEGES, TRUE, token)) {
             return 0;
         }

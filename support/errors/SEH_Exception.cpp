@@ -1,6 +1,7 @@
 #include "SEH_Exception.h"
 
 #include "MessageTableReader.h"
+#include "UniqueHandle.h"
 
 SEH_Exception::SEH_Exception(unsigned int code, EXCEPTION_POINTERS* pointers)
     : m_code(code), m_pointers(pointers)
@@ -9,13 +10,10 @@ SEH_Exception::SEH_Exception(unsigned int code, EXCEPTION_POINTERS* pointers)
 
 DWORD SEH_Exception::GetMessage(wchar_t* buffer, DWORD size) const
 {
-    HMODULE ntdll = ::LoadLibraryW(L"ntdll.dll");
+    OrbelToolbox::UniqueModule ntdll(::LoadLibraryW(L"ntdll.dll"));
     {
-        CMessageTableReader reader(ntdll, 0);
+        CMessageTableReader reader(ntdll.Get(), 0);
         reader.GetMessage(m_code, buffer, size);
-    }
-    if (ntdll) {
-        ::FreeLibrary(ntdll);
     }
     return size;
 }

@@ -1,5 +1,7 @@
 #include "WindowsError.h"
 
+#include "UniqueHandle.h"
+
 InstallerError::~InstallerError() = default;
 
 const char* InstallerError::what() const noexcept
@@ -25,21 +27,14 @@ WindowsError& WindowsError::operator=(const WindowsError& other)
 
 IPlexaString& WindowsError::Describe(IPlexaString& text) const
 {
-    wchar_t* message = nullptr;
+    OrbelToolbox::UniqueLocalPtr<wchar_t> message;
     DWORD length = ::FormatMessageW(
         FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_IGNORE_INSERTS,
         nullptr, m_code, MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT),
-        reinterpret_cast<wchar_t*>(&message), 0, nullptr);
+        reinterpret_cast<wchar_t*>(message.AddressOf()), 0, nullptr);
     if (length != 0 && message) {
-        struct Free {
-            wchar_t* p;
-            ~Free() { ::LocalFree(p); }
-        } free{message};
-        text.Append(message, 0, -1);
+        text.Append(message.Get(), 0, -1);
     } else {
-        if (message) {
-            ::LocalFree(message);
-        }
         text.AppendFormat(L"Windows Error %u", static_cast<unsigned int>(m_code));
     }
     text.Append(L" ", 0, -1);

@@ -72,23 +72,22 @@ void VelmoLogStreamBuf::Open(const wchar_t* fileName, bool append) {
                            append ? OPEN_ALWAYS : CREATE_ALWAYS, 0, nullptr);
     if (h == INVALID_HANDLE_VALUE) {
         DWORD error = GetLastError();
-        wchar_t* systemText = nullptr;
+        OrbelToolbox::UniqueLocalPtr<wchar_t> systemText;
         CString text;
         if (FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS |
                                FORMAT_MESSAGE_ALLOCATE_BUFFER,
-                           nullptr, error, 0, reinterpret_cast<wchar_t*>(&systemText), 0,
+                           nullptr, error, 0, reinterpret_cast<wchar_t*>(systemText.AddressOf()), 0,
                            nullptr) != 0 &&
-            systemText != nullptr) {
-            text = systemText;
+            systemText) {
+            text = systemText.Get();
         }
-        if (systemText != nullptr) LocalFree(systemText);
         throw LogFileError(__FILE__, __LINE__, CString(fileName), error, text);
     }
     DWORD openError = GetLastError();
-    m_hFile = h;
+    m_hFile.Reset(h);
     if (append && openError == ERROR_ALREADY_EXISTS) {
         LARGE_INTEGER zero = {};
-        SetFilePointerEx(m_hFile, zero, nullptr, FILE_END);
+        SetFilePointerEx(m_hFile.Get(), zero, nullptr, FILE_END);
     } else if (s_pfnIsWindowsNT()) {
         const wchar_t bom = 0xFEFF;
         WriteRaw(&bom, 1);
@@ -99,8 +98,7 @@ void VelmoLogStreamBuf::Open(const wchar_t* fileName, bool append) {
 void VelmoLogStreamBuf::Close() {
     if (!IsOpen()) return;
     sync();
-    CloseHandle(m_hFile);
-    m_hFile = INVALID_HANDLE_VALUE;
+    m_hFile.Reset();
     m_line.assign(VelmoLogOStream::Prefix);
     m_columns = kPrefixLength;
 }
@@ -190,7 +188,7 @@ bool VelmoLogStreamBuf::WriteLinePart(bool force, bool& wrote) {
 bool VelmoLogStreamBuf::WriteRaw(const wchar_t* text, size_t count) {
     DWORD bytes = static_cast<DWORD>(count * sizeof(wchar_t));
     DWORD written = 0;
-    return WriteFile(m_hFile, text, bytes, &written, nullptr) && written == bytes;
+    return WriteFile(m_hFile.Get(), text, bytes, &written, nullptr) && written == bytes;
 }
 
 VelmoLogStreamBuf::pos_type VelmoLogStreamBuf::seekoff(off_type, std::ios_base::seekdir,
@@ -198,7 +196,7 @@ VelmoLogStreamBuf::pos_type VelmoLogStreamBuf::seekoff(off_type, std::ios_base::
     if (!IsOpen()) return pos_type(off_type(-1));
     LARGE_INTEGER zero = {};
     LARGE_INTEGER position = {};
-    if (!SetFilePointerEx(m_hFile, zero, &position, FILE_END)) return pos_type(off_type(-1));
+    if (!SetFilePointerEx(m_hFile.Get(), zero, &position, FILE_END)) return pos_type(off_type(-1));
     return pos_type(off_type(position.QuadPart));
 }
 
@@ -209,7 +207,7 @@ VelmoLogStreamBuf::pos_type VelmoLogStreamBuf::seekpos(pos_type, std::ios_base::
 int VelmoLogStreamBuf::sync() {
     if (!IsOpen()) return 0;
     if (m_line.size() > kPrefixLength) WriteLine(true);
-    FlushFileBuffers(m_hFile);
+    FlushFileBuffers(m_hFile.Get());
     return 0;
 }
 
@@ -218,13 +216,13 @@ int VelmoLogStreamBuf::sync() {
 
 VelmoLogOStream::VelmoLogOStream() : std::wostream(nullptr), m_pBuf(new VelmoLogStreamBuf) {
     InitializeCriticalSection(&m_lock);
-    rdbuf(m_pBuf);
+    rdbuf(m_pBuf.get());
     fill(L' ');
 }
 
 VelmoLogOStream::~VelmoLogOStream() {
     rdbuf(nullptr);
-    delete m_pBuf;
+    m_pBuf.reset();
     DeleteCriticalSection(&m_lock);
 }
 

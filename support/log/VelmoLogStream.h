@@ -14,11 +14,13 @@
 #include <windows.h>
 
 #include <locale>
+#include <memory>
 #include <ostream>
 #include <streambuf>
 #include <string>
 
 #include "CString.h"
+#include "UniqueHandle.h"
 
 // The stream buffer: collects one line at a time and writes whole lines to the file.
 class VelmoLogStreamBuf : public std::wstreambuf {
@@ -31,7 +33,7 @@ public:
     // Opens (append: OPEN_ALWAYS, else CREATE_ALWAYS) for shared reading and writing;
     // throws LogFileError when the file cannot be opened or created.
     void Open(const wchar_t* fileName, bool append);
-    bool IsOpen() const { return m_hFile != INVALID_HANDLE_VALUE; }
+    bool IsOpen() const { return m_hFile.IsValid(); }
     // Writes a pending partial line, then closes the file; later output is dropped.
     void Close();
 
@@ -60,7 +62,7 @@ private:
     bool IsSpace(wchar_t c) const;
     void TakeUserLocale();
 
-    HANDLE m_hFile = INVALID_HANDLE_VALUE;
+    OrbelToolbox::UniqueKernelHandle m_hFile;
     std::locale m_locale;
     std::wstring m_line;        // always begins with the prefix
     DWORD m_width = 0;
@@ -92,7 +94,7 @@ public:
     void Unlock() { LeaveCriticalSection(&m_lock); }
 
 private:
-    VelmoLogStreamBuf* m_pBuf;
+    std::unique_ptr<VelmoLogStreamBuf> m_pBuf;
     CRITICAL_SECTION m_lock;
 };
 

@@ -5,6 +5,8 @@
 #include <new>
 #include <string>
 
+#include "UniqueHandle.h"
+
 namespace {
 
 std::wstring Upper(const char* text)
@@ -81,10 +83,10 @@ void MakeShortFileName(MsiString& text)
     if (!CreateDirectoryW(folder.c_str(), nullptr))
         return;
     std::wstring file = folder + L"\\" + name;
-    HANDLE h = CreateFileW(file.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                           FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (h != INVALID_HANDLE_VALUE) {
-        CloseHandle(h);
+    OrbelToolbox::UniqueKernelHandle h(CreateFileW(file.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                                   FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (h) {
+        h.Reset();
         wchar_t shortPath[MAX_PATH];
         DWORD length = GetShortPathNameW(file.c_str(), shortPath, MAX_PATH);
         if (length != 0 && length < MAX_PATH) {

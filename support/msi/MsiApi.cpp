@@ -1,6 +1,7 @@
 #include "MsiApi.h"
 
 #include "DelayLoadException.h"
+#include "UniqueHandle.h"
 
 namespace {
 
@@ -28,17 +29,14 @@ HMODULE BindModule()
     HMODULE module = g_module;
     if (module)
         return module;
-    module = LoadLibraryW(g_moduleName);
-    if (!module)
+    OrbelToolbox::UniqueModule loaded(LoadLibraryW(g_moduleName));
+    if (!loaded)
         ThrowBindFailure(kModuleNotFound, nullptr);
     HMODULE previous = static_cast<HMODULE>(InterlockedCompareExchangePointer(
-        reinterpret_cast<PVOID volatile*>(const_cast<HMODULE*>(&g_module)), module, nullptr));
-    if (previous) {
-        // Another thread bound first: keep its reference only.
-        FreeLibrary(module);
-        return previous;
-    }
-    return module;
+        reinterpret_cast<PVOID volatile*>(const_cast<HMODULE*>(&g_module)), loaded.Get(), nullptr));
+    if (previous)
+        return previous;  // another thread bound first: only its reference stays
+    return loaded.Release();
 }
 
 FARPROC FindEntry(const char* name, bool required)

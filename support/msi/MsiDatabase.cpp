@@ -7,6 +7,7 @@
 
 #include "MsiApi.h"
 #include "MsiFailure.h"
+#include "MsiHandle.h"
 #include "MsiRecord.h"
 #include "MsiSession.h"
 #include "MsiSummaryInfo.h"
@@ -49,17 +50,11 @@ void CreateTempFileName(wchar_t* name)
 // Closes an open file and deletes a temporary file when a code-page operation ends, normally or
 // by an exception.
 struct TempFileGuard {
-    HANDLE file = INVALID_HANDLE_VALUE;
+    OrbelToolbox::UniqueKernelHandle file;
     const wchar_t* name = nullptr;
-    void Close()
-    {
-        if (file != INVALID_HANDLE_VALUE)
-            CloseHandle(file);
-        file = INVALID_HANDLE_VALUE;
-    }
     ~TempFileGuard()
     {
-        Close();
+        file.Reset();
         if (name)
             DeleteFileW(name);
     }
@@ -372,9 +367,10 @@ void MsiDatabase::CopyTableSchema(MsiDatabase& source, const wchar_t* sourceTabl
         MsiText::Append(sql, L"` ");
         MsiColumnTypeToSql(info.GetColumnType(i), sql);
     }
-    MSIHANDLE keyHandle = 0;
-    MsiApi().MsiDatabaseGetPrimaryKeysW(source.GetHandle(), sourceTable, &keyHandle);
-    MsiSmartPtr<MsiRecord> keys = MsiRecord::FromHandle(keyHandle);
+    UniqueMsiHandle keyHandle;
+    MsiApi().MsiDatabaseGetPrimaryKeysW(source.GetHandle(), sourceTable, keyHandle.AddressOf());
+    MsiSmartPtr<MsiRecord> keys = MsiRecord::FromHandle(keyHandle.Get());
+    keyHandle.Release();
     UINT keyCount = keys->GetFieldCount();
     for (UINT i = 1; i <= keyCount; ++i) {
         MsiHeapString name;
@@ -436,9 +432,9 @@ int MsiDatabase::GetCodepage()
     TempFileGuard guard;
     guard.name = name;
     Export(L"_ForceCodepage", name);
-    guard.file = CreateFileW(name, GENERIC_READ, 0, nullptr, OPEN_EXISTING,
-                             FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (guard.file == INVALID_HANDLE_VALUE)
+    guard.file.Reset(CreateFileW(name, GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+                                 FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!guard.file)
         ThrowWindowsError(WindowsError(GetLastError(), L"Unable to open temporary file"));
     // The export holds two empty lines, the code page, a tab and the table name. The buffer is
     // prefilled with the same text for -1 and always terminated after what was read.
@@ -446,14 +442,14 @@ int MsiDatabase::GetCodepage()
     std::snprintf(buffer, sizeof(buffer), kCodepageIdt, -1);
     const DWORD limit = 50;
     DWORD read = 0;
-    if (!ReadFile(guard.file, buffer, limit, &read, nullptr))
+    if (!ReadFile(guard.file.Get(), buffer, limit, &read, nullptr))
         ThrowWindowsError(WindowsError(GetLastError(), L"Failed to read temporary file"));
     size_t prefill = std::strlen(buffer);
     buffer[read > prefill ? read : prefill] = '\0';
     int codepage = -1;
     if (std::sscanf(buffer, "\r\n\r\n%d\t_ForceCodepage\r\n", &codepage) < 1)
         ThrowWindowsError(WindowsError(0, L"Unexpected idt file format while reading codepage"));
-    guard.Close();
+    guard.file.Reset();
     return codepage;
 }
 
@@ -463,17 +459,17 @@ void MsiDatabase::SetCodepage(int codepage)
     CreateTempFileName(name);
     TempFileGuard guard;
     guard.name = name;
-    guard.file = CreateFileW(name, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                             FILE_ATTRIBUTE_TEMPORARY, nullptr);
-    if (guard.file == INVALID_HANDLE_VALUE)
+    guard.file.Reset(CreateFileW(name, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                 FILE_ATTRIBUTE_TEMPORARY, nullptr));
+    if (!guard.file)
         ThrowWindowsError(WindowsError(GetLastError(), L"Unable to create temporary file"));
     char text[64];
     int length = std::snprintf(text, sizeof(text), kCodepageIdt, codepage);
     DWORD written = 0;
-    if (length < 0 || !WriteFile(guard.file, text, static_cast<DWORD>(length), &written, nullptr) ||
+    if (length < 0 || !WriteFile(guard.file.Get(), text, static_cast<DWORD>(length), &written, nullptr) ||
         written != static_cast<DWORD>(length))
         ThrowWindowsError(WindowsError(GetLastError(), L"Failed to write temporary file"));
-    guard.Close();
+    guard.file.Reset();
     Import(name);
 }
 

@@ -6,6 +6,7 @@
 
 #include "MsiApi.h"
 #include "MsiFailure.h"
+#include "MsiHandle.h"
 #include "MsiSession.h"
 #include "MsiTextGetter.h"
 
@@ -187,9 +188,9 @@ void MsiRecord::SetStream(UINT field, const wchar_t* path)
 
 void MsiRecord::SaveStreamToFile(UINT field, const wchar_t* path) const
 {
-    HANDLE file = CreateFileW(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE)
+    OrbelToolbox::UniqueKernelHandle file(CreateFileW(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                                      FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file)
         ThrowWindowsError(WindowsError(GetLastError(), nullptr));
     bool writeFailed = false;
     DWORD writeError = 0;
@@ -199,7 +200,7 @@ void MsiRecord::SaveStreamToFile(UINT field, const wchar_t* path) const
             DWORD count = sizeof(chunk);
             bool exhausted = ReadStream(field, chunk, count);
             DWORD written = 0;
-            if (count && (!WriteFile(file, chunk, count, &written, nullptr) || written != count)) {
+            if (count && (!WriteFile(file.Get(), chunk, count, &written, nullptr) || written != count)) {
                 writeFailed = true;
                 writeError = GetLastError();
                 break;
@@ -208,11 +209,11 @@ void MsiRecord::SaveStreamToFile(UINT field, const wchar_t* path) const
                 break;
         }
     } catch (...) {
-        CloseHandle(file);
+        file.Reset();
         DeleteFileW(path);
         throw;
     }
-    CloseHandle(file);
+    file.Reset();
     if (writeFailed) {
         DeleteFileW(path);
         ThrowWindowsError(WindowsError(writeError, nullptr));
@@ -275,10 +276,9 @@ size_t MsiRecord::ReadStreamToLocalBuffer(UINT field, void** buffer) const
 
 size_t MsiRecord::WriteStreamTo(UINT field, std::ostream& out) const
 {
-    void* buffer = nullptr;
-    size_t size = ReadStreamToLocalBuffer(field, &buffer);
-    out.write(static_cast<const char*>(buffer), static_cast<std::streamsize>(size));
-    LocalFree(buffer);
+    OrbelToolbox::UniqueLocalPtr<void> buffer;
+    size_t size = ReadStreamToLocalBuffer(field, buffer.AddressOf());
+    out.write(static_cast<const char*>(buffer.Get()), static_cast<std::streamsize>(size));
     return size;
 }
 

@@ -3,6 +3,7 @@
 #include "MsiApi.h"
 #include "MsiDatabase.h"
 #include "MsiFailure.h"
+#include "MsiHandle.h"
 #include "MsiRecord.h"
 
 MsiView::MsiView() : m_handle(0) {}
@@ -51,13 +52,13 @@ void MsiView::Execute(MsiRecord* parameters)
 
 MsiSmartPtr<MsiRecord> MsiView::Fetch()
 {
-    MSIHANDLE handle = 0;
-    UINT result = MsiApi().MsiViewFetch(m_handle, &handle);
+    UniqueMsiHandle handle;
+    UINT result = MsiApi().MsiViewFetch(m_handle, handle.AddressOf());
     if (result == ERROR_NO_MORE_ITEMS)
         return MsiSmartPtr<MsiRecord>();
     MsiCheck(result, this);
     MsiSmartPtr<MsiRecord> record(new MsiRecord);
-    record->InitFetched(handle, *this);
+    record->InitFetched(handle.Release(), *this);
     return record;
 }
 
@@ -77,10 +78,10 @@ void MsiView::Modify(MSIMODIFY mode, MsiRecord& record, bool tolerate)
 
 MsiSmartPtr<MsiRecord> MsiView::GetColumnInfo(MSICOLINFO kind)
 {
-    MSIHANDLE handle = 0;
-    MsiCheck(MsiApi().MsiViewGetColumnInfo(m_handle, kind, &handle), this);
+    UniqueMsiHandle handle;
+    MsiCheck(MsiApi().MsiViewGetColumnInfo(m_handle, kind, handle.AddressOf()), this);
     MsiSmartPtr<MsiRecord> record(new MsiRecord);
-    record->InitColumnInfo(handle, *this);
+    record->InitColumnInfo(handle.Release(), *this);
     return record;
 }
 

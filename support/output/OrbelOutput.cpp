@@ -5,6 +5,7 @@
 #include <string>
 
 #include "MsPrintf.h"
+#include "UniqueHandle.h"
 
 namespace OrbelToolbox {
 namespace OrbelOutput {
@@ -87,16 +88,13 @@ void ReportWindowsError(DWORD error, const wchar_t* functionName)
 {
     std::wstring text = MsFormat(L"Windows function %s returned an error. Error code: %u",
                                  functionName ? functionName : L"", error);
-    wchar_t* system = nullptr;
+    UniqueLocalPtr<wchar_t> system;
     DWORD length = FormatMessageW(
         FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_IGNORE_INSERTS,
-        nullptr, error, 0, reinterpret_cast<wchar_t*>(&system), 0, nullptr);
-    if (length != 0 && system != nullptr) {
+        nullptr, error, 0, reinterpret_cast<wchar_t*>(system.AddressOf()), 0, nullptr);
+    if (length != 0 && system) {
         text += L" ";
-        text.append(system, length);
-    }
-    if (system != nullptr) {
-        LocalFree(system);
+        text.append(system.Get(), length);
     }
     if (BeginReport(-12, text)) {
         SetLastError(error);
