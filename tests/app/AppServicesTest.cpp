@@ -25,7 +25,6 @@ class AppState {
 public:
     AppState() : m_savedConfig(theApp.m_pConfigInfo), m_savedCmdLine(theApp.m_cmdLine)
     {
-        GetCurrentDirectoryW(MAX_PATH, m_savedDir);
         theApp.m_pConfigInfo = &m_config;
         theApp.m_cmdLine = CVelmoCmdLine();
     }
@@ -35,7 +34,6 @@ public:
             m_config.FreeResourceModules();
         theApp.m_pConfigInfo = m_savedConfig;
         theApp.m_cmdLine = m_savedCmdLine;
-        SetCurrentDirectoryW(m_savedDir);
     }
     CConfigInfo& Config() { return m_config; }
     // The first two configuration steps on `iniFile` in `root`.
@@ -50,7 +48,7 @@ private:
     CConfigInfo m_config;
     CConfigInfo* m_savedConfig;
     CVelmoCmdLine m_savedCmdLine;
-    wchar_t m_savedDir[MAX_PATH] = {};
+    CurrentFolderGuard m_currentFolder;
 };
 
 std::wstring SampleRoot()

@@ -18,16 +18,6 @@ struct HostRun {
     std::wstring log;
 };
 
-std::wstring FromUtf16Le(const std::string& bytes)
-{
-    std::wstring text;
-    size_t start = (bytes.size() >= 2 && static_cast<unsigned char>(bytes[0]) == 0xFF &&
-                    static_cast<unsigned char>(bytes[1]) == 0xFE) ? 2 : 0;
-    for (size_t i = start; i + 1 < bytes.size(); i += 2)
-        text += static_cast<wchar_t>(static_cast<unsigned char>(bytes[i]) | (static_cast<unsigned char>(bytes[i + 1]) << 8));
-    return text;
-}
-
 std::wstring Widen(const std::string& text)
 {
     return std::wstring(text.begin(), text.end());
@@ -45,7 +35,7 @@ HostRun RunHost(const std::wstring& kind, const std::wstring& thread, bool quiet
     HostRun run;
     run.exitCode = result.exitCode;
     run.boxes = hostreport::ReadBoxes(report);
-    run.log = FromUtf16Le(ReadFileBytes(log));
+    run.log = ReadLogFile(log).text;
     return run;
 }
 

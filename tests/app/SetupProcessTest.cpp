@@ -37,12 +37,8 @@ std::wstring SampleRoot()
 // A UTF-16LE file as text (its byte-order mark included).
 std::wstring ReadUtf16File(const std::wstring& path)
 {
-    std::string bytes = ReadFileBytes(path);
-    std::wstring text(bytes.size() / 2, L'\0');
-    for (size_t i = 0; i < text.size(); ++i)
-        text[i] = static_cast<wchar_t>(static_cast<unsigned char>(bytes[2 * i]) |
-                                       (static_cast<unsigned char>(bytes[2 * i + 1]) << 8));
-    return text;
+    const LogFile log = ReadLogFile(path);
+    return (log.bom ? L"\xFEFF" : L"") + log.text;
 }
 
 std::string Narrow(const std::wstring& text)

@@ -6,26 +6,17 @@
 #include <cstring>
 #include <string>
 
+#include "CStringText.h"
 #include "PathHelpers.h"
 #include "PlatformChecks.h"
 #include "TestSupport.h"
 
+using testsupport::CurrentFolder;
 using testsupport::TempDir;
+using testsupport::Text;
 using testsupport::WriteFileBytes;
 
 namespace {
-
-std::wstring CurrentDirectory()
-{
-    wchar_t buffer[MAX_PATH];
-    DWORD length = GetCurrentDirectoryW(MAX_PATH, buffer);
-    return std::wstring(buffer, length);
-}
-
-std::wstring Str(const CString& text)
-{
-    return std::wstring(text.GetString(), static_cast<size_t>(text.GetLength()));
-}
 
 OSVERSIONINFOW g_version;
 
@@ -47,14 +38,14 @@ protected:
     void SetUp() override
     {
         m_saved = g_platformApi;
-        m_cwd = CurrentDirectory();
+        m_cwd = CurrentFolder();
         ASSERT_TRUE(WriteFileBytes(m_dir.File(L"file.txt"), "x"));
         ASSERT_TRUE(CreateDirectoryW(m_dir.File(L"sub").c_str(), nullptr));
     }
     void TearDown() override
     {
         g_platformApi = m_saved;
-        EXPECT_EQ(m_cwd, CurrentDirectory());
+        EXPECT_EQ(m_cwd, CurrentFolder());
     }
 
     PlatformApi m_saved;
@@ -102,11 +93,11 @@ TEST_F(PathHelpers, MakeAbsolutePathResolvesAgainstTheBase)
         {base + L"\\file.txt", L"rel", m_cwd + (m_cwd.back() == L'\\' ? L"" : L"\\") + L"rel"},
     };
     for (const auto& c : cases) {
-        EXPECT_EQ(c.expected, Str(MakeAbsolutePath(c.base.c_str(), c.path.c_str())))
+        EXPECT_EQ(c.expected, Text(MakeAbsolutePath(c.base.c_str(), c.path.c_str())))
             << c.base << " + " << c.path;
     }
     std::wstring tooLong(300, L'a');
-    EXPECT_EQ(L"", Str(MakeAbsolutePath(base.c_str(), tooLong.c_str())));
+    EXPECT_EQ(L"", Text(MakeAbsolutePath(base.c_str(), tooLong.c_str())));
 }
 
 namespace {
@@ -121,7 +112,7 @@ DWORD WINAPI ResolveManyTimes(LPVOID parameter)
 {
     ResolveJob* job = static_cast<ResolveJob*>(parameter);
     for (int i = 0; i < 200; ++i) {
-        if (Str(MakeAbsolutePath(job->base.c_str(), L"f")) != job->expected) {
+        if (Text(MakeAbsolutePath(job->base.c_str(), L"f")) != job->expected) {
             job->allMatched = false;
         }
     }
@@ -149,7 +140,7 @@ TEST_F(PathHelpers, VolumeRootFromTheSystem)
 {
     CString root;
     EXPECT_TRUE(GetVolumeRoot(L"C:\\windows\\system32", root));
-    EXPECT_EQ(L"C:\\", Str(root));
+    EXPECT_EQ(L"C:\\", Text(root));
 }
 
 TEST_F(PathHelpers, VolumeRootFromTheTextWithoutGetVolumePathName)
@@ -175,7 +166,7 @@ TEST_F(PathHelpers, VolumeRootFromTheTextWithoutGetVolumePathName)
         for (const auto& c : cases) {
             CString root;
             EXPECT_EQ(c.ok, GetVolumeRoot(c.path, root)) << c.path << " pass " << pass;
-            EXPECT_EQ(c.root, Str(root)) << c.path << " pass " << pass;
+            EXPECT_EQ(c.root, Text(root)) << c.path << " pass " << pass;
         }
     }
 }
@@ -214,6 +205,6 @@ TEST(PathStrings, Backslashes)
         CString text(c.input);
         CString& result = c.function(text);
         EXPECT_EQ(&text, &result);
-        EXPECT_EQ(std::wstring(c.expected), Str(text)) << c.input;
+        EXPECT_EQ(std::wstring(c.expected), Text(text)) << c.input;
     }
 }

@@ -6,17 +6,11 @@
 
 #include <string>
 
+#include "CStringText.h"
 #include "TestSupport.h"
 #include "TextHelpers.h"
 
-namespace {
-
-std::wstring Str(const CString& text)
-{
-    return std::wstring(text.GetString(), static_cast<size_t>(text.GetLength()));
-}
-
-}  // namespace
+using testsupport::Text;
 
 TEST(TextCase, LowercaseAndUppercaseTests)
 {
@@ -97,7 +91,7 @@ TEST(EnvironmentReferences, ExpandsSetVariablesOnce)
     for (const auto& c : cases) {
         CString text(c.text.c_str());
         ExpandEnvironmentReferences(text);
-        EXPECT_EQ(c.expected, Str(text)) << c.text;
+        EXPECT_EQ(c.expected, Text(text)) << c.text;
     }
     SetEnvironmentVariableW(L"CFGTEST_A", nullptr);
     SetEnvironmentVariableW(L"CFGTEST_SELF", nullptr);
@@ -107,7 +101,7 @@ TEST(EnvironmentReferences, ExpandsSetVariablesOnce)
 TEST(TimeText, IsTheAsctimeTextWithoutItsLineFeed)
 {
     CString text = GetCurrentTimeText();
-    EXPECT_EQ(24, text.GetLength()) << Str(text);
+    EXPECT_EQ(24, text.GetLength()) << Text(text);
     EXPECT_EQ(-1, text.Find(L'\n'));
     EXPECT_EQ(L':', text[13]);
     EXPECT_EQ(L':', text[16]);
@@ -133,6 +127,6 @@ TEST(ProfileString, ReadsValuesOfAnyLength)
     for (const auto& c : cases) {
         CString value = L"previous";
         EXPECT_EQ(c.ok, ReadProfileString(ini.c_str(), L"S", c.key, value, c.defaultText)) << c.key;
-        EXPECT_EQ(c.expected, Str(value)) << c.key;
+        EXPECT_EQ(c.expected, Text(value)) << c.key;
     }
 }

@@ -232,20 +232,6 @@ TEST_F(InfStagerTest, RemovingARecordedNameDeletesItsStagedCopyAndRecordOnly)
     EXPECT_EQ((std::map<std::string, std::string>{{"velmo_inftest_keep.inf", kept}}), TestRecords());
 }
 
-// Sets the current folder for the scope.
-class CurrentFolder {
-public:
-    explicit CurrentFolder(const std::string& folder)
-    {
-        GetCurrentDirectoryA(MAX_PATH, m_previous);
-        SetCurrentDirectoryA(folder.c_str());
-    }
-    ~CurrentFolder() { SetCurrentDirectoryA(m_previous); }
-
-private:
-    char m_previous[MAX_PATH] = {};
-};
-
 TEST_F(InfStagerTest, CommandLinesThatNameNoRecordOrNoFolderChangeNothing)
 {
     const std::string folder = DataDir("unchanged");
@@ -256,7 +242,7 @@ TEST_F(InfStagerTest, CommandLinesThatNameNoRecordOrNoFolderChangeNothing)
     // pattern "*" and the path "\" + name would stage C:\velmo_inftest_cwd.inf.
     const std::string rootInf = "C:\\velmo_inftest_cwd.inf";
     ASSERT_TRUE(CopyFileA((DataDir("cwd") + "\\velmo_inftest_cwd.inf").c_str(), rootInf.c_str(), FALSE));
-    CurrentFolder current("C:\\");
+    testsupport::CurrentFolderGuard current(L"C:\\");
 
     const std::string cases[] = {
         kProgram + " velmo_inftest_unknown.inf",

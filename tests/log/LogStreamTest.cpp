@@ -10,7 +10,8 @@
 #include "TestSupport.h"
 #include "VelmoLogStream.h"
 
-using testsupport::ReadFileBytes;
+using testsupport::LogFile;
+using testsupport::ReadLogFile;
 using testsupport::TempDir;
 using testsupport::WriteFileBytes;
 
@@ -18,33 +19,9 @@ namespace {
 
 const std::wstring kPrefix = L"OrbelInstaller: ";
 
-struct LogFile {
-    bool bom = false;
-    std::wstring text;                 // everything after the mark
-    std::vector<std::wstring> lines;   // split at CR LF
-};
-
 LogFile ReadLog(const std::wstring& path) {
-    std::string bytes = ReadFileBytes(path);
-    LogFile log;
-    size_t start = 0;
-    if (bytes.size() >= 2 && static_cast<unsigned char>(bytes[0]) == 0xFF &&
-        static_cast<unsigned char>(bytes[1]) == 0xFE) {
-        log.bom = true;
-        start = 2;
-    }
-    for (size_t i = start; i + 1 < bytes.size(); i += 2) {
-        log.text.push_back(static_cast<wchar_t>(static_cast<unsigned char>(bytes[i]) |
-                                                (static_cast<unsigned char>(bytes[i + 1]) << 8)));
-    }
-    size_t pos = 0;
-    for (;;) {
-        size_t end = log.text.find(L"\r\n", pos);
-        if (end == std::wstring::npos) break;
-        log.lines.push_back(log.text.substr(pos, end - pos));
-        pos = end + 2;
-    }
-    EXPECT_EQ(pos, log.text.size()) << "text after the last line end";
+    LogFile log = ReadLogFile(path);
+    EXPECT_EQ(L"", log.rest) << "text after the last line end";
     return log;
 }
 

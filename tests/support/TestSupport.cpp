@@ -101,4 +101,55 @@ bool FileExists(const std::wstring& path)
     return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
+std::string DistributionIni(const std::string& localization, const std::string& more)
+{
+    return "[Localization]\r\n" + localization +
+           "[Distribution]\r\nTitle=100\r\nGUID={6F1C1A52-1B47-4C8E-9D1E-2B0B5C7A4E10}\r\nVersion=1.2.3.4\r\n"
+           "[Utilities]\r\nUpgradeManagerPostProcessor=post.exe\r\nZKSysInfo=sysinfo.dll\r\n" +
+           more;
+}
+
+LogFile ReadLogFile(const std::wstring& path)
+{
+    const std::string bytes = ReadFileBytes(path);
+    LogFile log;
+    size_t start = 0;
+    if (bytes.size() >= 2 && static_cast<unsigned char>(bytes[0]) == 0xFF &&
+        static_cast<unsigned char>(bytes[1]) == 0xFE) {
+        log.bom = true;
+        start = 2;
+    }
+    for (size_t i = start; i + 1 < bytes.size(); i += 2)
+        log.text.push_back(static_cast<wchar_t>(static_cast<unsigned char>(bytes[i]) |
+                                                (static_cast<unsigned char>(bytes[i + 1]) << 8)));
+    size_t pos = 0;
+    for (size_t end; (end = log.text.find(L"\r\n", pos)) != std::wstring::npos; pos = end + 2)
+        log.lines.push_back(log.text.substr(pos, end - pos));
+    log.rest = log.text.substr(pos);
+    return log;
+}
+
+std::wstring CurrentFolder()
+{
+    std::vector<wchar_t> buffer(MAX_PATH + 1);
+    for (;;) {
+        DWORD length = GetCurrentDirectoryW(static_cast<DWORD>(buffer.size()), buffer.data());
+        if (length < buffer.size())
+            return std::wstring(buffer.data(), length);
+        buffer.resize(length + 1);
+    }
+}
+
+CurrentFolderGuard::CurrentFolderGuard() : m_saved(CurrentFolder()) {}
+
+CurrentFolderGuard::CurrentFolderGuard(const std::wstring& folder) : m_saved(CurrentFolder())
+{
+    SetCurrentDirectoryW(folder.c_str());
+}
+
+CurrentFolderGuard::~CurrentFolderGuard()
+{
+    SetCurrentDirectoryW(m_saved.c_str());
+}
+
 }  // namespace testsupport

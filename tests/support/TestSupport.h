@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include <string>
+#include <vector>
 
 namespace testsupport {
 
@@ -45,5 +46,36 @@ bool WriteFileBytes(const std::wstring& path, const std::string& content);
 // Reads a whole file as bytes; empty when it can not be read.
 std::string ReadFileBytes(const std::wstring& path);
 bool FileExists(const std::wstring& path);
+
+// The INI text of a sample distribution that passes the language step: [Localization] with
+// the lines `localization`, [Distribution] titled by string 100 of the custom module, and
+// [Utilities] naming post.exe and sysinfo.dll in the configuration folder; then `more`.
+std::string DistributionIni(const std::string& localization, const std::string& more = "");
+
+// A UTF-16LE text file (a log) read back.
+struct LogFile {
+    bool bom = false;                  // the file starts with the byte-order mark
+    std::wstring text;                 // everything after the mark
+    std::vector<std::wstring> lines;   // the text's lines, each ended by CR LF (not included)
+    std::wstring rest;                 // what follows the last CR LF
+};
+LogFile ReadLogFile(const std::wstring& path);
+
+// The process's current folder, as the system reports it.
+std::wstring CurrentFolder();
+
+// Puts the process's current folder back at the end of a scope (the configuration and some
+// tests change it); the second form also enters `folder`.
+class CurrentFolderGuard {
+public:
+    CurrentFolderGuard();
+    explicit CurrentFolderGuard(const std::wstring& folder);
+    ~CurrentFolderGuard();
+    CurrentFolderGuard(const CurrentFolderGuard&) = delete;
+    CurrentFolderGuard& operator=(const CurrentFolderGuard&) = delete;
+
+private:
+    std::wstring m_saved;
+};
 
 }  // namespace testsupport

@@ -9,13 +9,13 @@
 #include <string>
 #include <vector>
 
+#include "CStringText.h"
 #include "ConfigInfo.h"
 #include "IniErrorList.h"
 #include "PartInfo.h"
 #include "PartsTestSupport.h"
-#include "VelmoInstaller.h"
 
-using partstest::Str;
+using testsupport::Text;
 
 namespace {
 
@@ -63,18 +63,11 @@ bool WriteSummary(const std::wstring& path, const wchar_t* templateText, int sch
 // The log lines without their prefix.
 std::vector<std::wstring> LogLines(const std::wstring& path)
 {
-    std::string bytes = testsupport::ReadFileBytes(path);
-    std::wstring text(reinterpret_cast<const wchar_t*>(bytes.data()), bytes.size() / sizeof(wchar_t));
-    if (!text.empty() && text[0] == 0xFEFF)
-        text.erase(0, 1);
-    std::vector<std::wstring> lines;
+    std::vector<std::wstring> lines = testsupport::ReadLogFile(path).lines;
     const std::wstring prefix = L"OrbelInstaller: ";
-    size_t start = 0;
-    for (size_t end; (end = text.find(L"\r\n", start)) != std::wstring::npos; start = end + 2) {
-        std::wstring line = text.substr(start, end - start);
+    for (std::wstring& line : lines) {
         if (line.compare(0, prefix.size(), prefix) == 0)
             line.erase(0, prefix.size());
-        lines.push_back(line);
     }
     return lines;
 }
@@ -89,23 +82,21 @@ protected:
         m_config.ReadParts(errors);
         m_part = m_config.FindPartInfo(L"Pkg");
         m_logPath = m_sample.File(L"setup.log");
-        theApp.m_log.Open(m_logPath.c_str(), false);
+        m_services.app.Log().Open(m_logPath.c_str(), false);
     }
     ~RewriteSummaryTest() override
     {
-        theApp.m_log.Close();
-        for (const CString& copy : theApp.m_tempFiles)
-            DeleteFileW(copy);
-        theApp.m_tempFiles.clear();
+        m_services.app.Log().Close();
     }
 
     std::vector<std::wstring> TakeLog()
     {
-        theApp.m_log.Close();
+        m_services.app.Log().Close();
         return LogLines(m_logPath);
     }
 
-    partstest::CurrentDirectoryKeeper m_keeper;
+    testsupport::StandInServices m_services;
+    testsupport::CurrentFolderGuard m_keeper;
     partstest::SampleFolder m_sample;
     CConfigInfo m_config;
     CConfigInfo::PartInfo* m_part = nullptr;
@@ -122,10 +113,10 @@ TEST_F(RewriteSummaryTest, TheTemporaryCopyOfTheBuiltPackageBecomesX64)
     ASSERT_LT(before.schema, 200);
 
     {
-        partstest::RootPathSetter root(m_sample.Path());
+        partstest::RootPathSetter root(m_services, m_sample.Path());
         m_part->MakeTempPackageCopy();
     }
-    std::wstring copy = Str(m_part->GetTempCopyPath());
+    std::wstring copy = Text(m_part->GetTempCopyPath());
     SetFileAttributesW(copy.c_str(), FILE_ATTRIBUTE_READONLY);
     ASSERT_TRUE(m_part->RewriteSummaryForX64());
 
@@ -161,7 +152,7 @@ TEST_F(RewriteSummaryTest, TemplatesAndSchemas)
         {L"", 200, L"x64;", 200},
         {L"Intel;1031", 300, L"x64;1031", 300},
     };
-    partstest::RootPathSetter root(m_sample.Path());
+    partstest::RootPathSetter root(m_services, m_sample.Path());
     std::wstring path = m_sample.File(L"merged.msi");
     for (const Case& c : cases) {
         ASSERT_TRUE(CopyFileW(testsupport::TestDataPath(L"parts_merged.msi").c_str(), path.c_str(), FALSE));
@@ -179,7 +170,7 @@ TEST_F(RewriteSummaryTest, TemplatesAndSchemas)
 
 TEST_F(RewriteSummaryTest, FailuresAreLoggedAndReturnFalse)
 {
-    partstest::RootPathSetter root(m_sample.Path());
+    partstest::RootPathSetter root(m_services, m_sample.Path());
     std::wstring path = m_sample.File(L"merged.msi");
 
     DeleteFileW(path.c_str());

@@ -4,33 +4,24 @@
 #include <sstream>
 #include <string>
 
+#include "CStringText.h"
 #include "ConfigInfo.h"
 #include "IniErrorList.h"
 #include "InstallerErrors.h"
 #include "TestSupport.h"
 
+using testsupport::CurrentFolder;
 using testsupport::TempDir;
+using testsupport::Text;
 using testsupport::WriteFileBytes;
 
 namespace {
-
-std::wstring Text(const CString& text)
-{
-    return text.GetString();
-}
 
 std::wstring ListText(const IniFileErrors& error)
 {
     std::wostringstream out;
     out << error.Argument<1>();
     return out.str();
-}
-
-std::wstring CurrentDirectory()
-{
-    wchar_t current[MAX_PATH] = {};
-    ::GetCurrentDirectoryW(MAX_PATH, current);
-    return current;
 }
 
 // The program path that SetIniFile sees.
@@ -47,11 +38,10 @@ DWORD WINAPI FakeModuleFileName(HMODULE, LPWSTR buffer, DWORD size)
 
 class ConfigInfoTest : public ::testing::Test {
 protected:
-    void SetUp() override { m_savedDirectory = CurrentDirectory(); }
+    void SetUp() override { m_savedDirectory = CurrentFolder(); }
     void TearDown() override
     {
         CConfigInfo::s_pfnGetModuleFileNameW = ::GetModuleFileNameW;
-        ::SetCurrentDirectoryW(m_savedDirectory.c_str());
     }
 
     void FakeProgram(const std::wstring& path)
@@ -79,6 +69,7 @@ protected:
     TempDir m_dir;
     CConfigInfo m_config;
     std::wstring m_savedDirectory;
+    testsupport::CurrentFolderGuard m_currentFolder;
 };
 
 TEST_F(ConfigInfoTest, IniFileBesideTheProgramByDefault)
@@ -87,7 +78,7 @@ TEST_F(ConfigInfoTest, IniFileBesideTheProgramByDefault)
     m_config.SetIniFile(nullptr, nullptr);
     EXPECT_EQ(m_dir.Path() + L"\\", Text(m_config.GetConfigFolder()));
     EXPECT_EQ(m_dir.File(L"setup.ini"), Text(m_config.GetIniPath()));
-    EXPECT_EQ(0, _wcsicmp(m_dir.Path().c_str(), CurrentDirectory().c_str())) << CurrentDirectory();
+    EXPECT_EQ(0, _wcsicmp(m_dir.Path().c_str(), CurrentFolder().c_str())) << CurrentFolder();
 }
 
 TEST_F(ConfigInfoTest, RootAndIniFromTheCommandLine)
@@ -143,7 +134,7 @@ TEST_F(ConfigInfoTest, RootOutsideTheUsersCodePageIsRefused)
         EXPECT_NE(std::wstring::npos, debug.find(L"The folder path '" + root + L"' contains an invalid character(s) for the system language ("))
             << debug;
     }
-    EXPECT_EQ(m_savedDirectory, CurrentDirectory());
+    EXPECT_EQ(m_savedDirectory, CurrentFolder());
 }
 
 TEST_F(ConfigInfoTest, PathsLongerThanTheLimitAreRefusedNotCut)

@@ -7,9 +7,8 @@
 
 #include <string>
 
-#include "CString.h"
+#include "ServiceStandIns.h"
 #include "TestSupport.h"
-
 
 namespace partstest {
 
@@ -36,34 +35,20 @@ private:
 // The configuration sections every sample needs for the first two steps.
 std::string BaseIni();
 
-// Keeps the process's current directory across a block (SetIniFile changes it).
-class CurrentDirectoryKeeper {
-public:
-    CurrentDirectoryKeeper();
-    ~CurrentDirectoryKeeper();
-    CurrentDirectoryKeeper(const CurrentDirectoryKeeper&) = delete;
-    CurrentDirectoryKeeper& operator=(const CurrentDirectoryKeeper&) = delete;
-
-private:
-    std::wstring m_saved;
-};
-
 // Sets the distribution's current root folder for the block (the model is not loaded in
 // these tests).
 class RootPathSetter {
 public:
-    explicit RootPathSetter(const std::wstring& root);
+    RootPathSetter(testsupport::StandInServices& services, const std::wstring& root);
     ~RootPathSetter();
     RootPathSetter(const RootPathSetter&) = delete;
     RootPathSetter& operator=(const RootPathSetter&) = delete;
+
+private:
+    testsupport::StandInDistributionServices& m_distribution;
 };
 
 // The installer session's property (empty when not set).
 std::wstring SessionProperty(MSIHANDLE session, const wchar_t* name);
-
-inline std::wstring Str(const CString& s)
-{
-    return s.GetString();
-}
 
 }  // namespace partstest

@@ -5,33 +5,23 @@
 #include <sstream>
 #include <string>
 
+#include "CStringText.h"
 #include "ConfigInfo.h"
 #include "IniErrorList.h"
 #include "InstallerErrors.h"
 #include "TestSupport.h"
 
 using testsupport::TempDir;
+using testsupport::Text;
 using testsupport::WriteFileBytes;
 
 namespace {
 
-std::wstring Text(const CString& text)
-{
-    return text.GetString();
-}
-
 // A configuration over one INI file written by the test, in a folder of its own.
 class IniReaderTest : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        wchar_t current[MAX_PATH] = {};
-        ::GetCurrentDirectoryW(MAX_PATH, current);
-        m_savedDirectory = current;
-    }
     void TearDown() override
     {
-        ::SetCurrentDirectoryW(m_savedDirectory.c_str());
         if (m_module)
             ::FreeLibrary(m_module);
     }
@@ -45,7 +35,7 @@ protected:
     HMODULE Strings()
     {
         if (!m_module)
-            m_module = ::LoadLibraryW((testsupport::ModuleDir() + L"\\cfgcore_test_strings.dll").c_str());
+            m_module = ::LoadLibraryW((testsupport::ModuleDir() + L"\\config_test_strings.dll").c_str());
         EXPECT_NE(nullptr, m_module);
         return m_module;
     }
@@ -53,7 +43,7 @@ protected:
     TempDir m_dir;
     CConfigInfo m_config;
     HMODULE m_module = nullptr;
-    std::wstring m_savedDirectory;
+    testsupport::CurrentFolderGuard m_currentFolder;
 };
 
 TEST(IniErrorListText, WritesOneNumberedLinePerRecordWithTheTextOfItsCode)

@@ -10,13 +10,14 @@
 #include <string>
 #include <vector>
 
+#include "CStringText.h"
 #include "ConfigInfo.h"
 #include "IniErrorList.h"
 #include "KolBaselinePartInfo.h"
 #include "MsiApi.h"
 #include "PartsTestSupport.h"
 
-using partstest::Str;
+using testsupport::Text;
 
 namespace {
 
@@ -80,7 +81,8 @@ protected:
         return out.str();
     }
 
-    partstest::CurrentDirectoryKeeper m_keeper;
+    testsupport::StandInServices m_services;
+    testsupport::CurrentFolderGuard m_keeper;
     partstest::SampleFolder m_sample;
     MsiApiOverride<decltype(MsiApiTable::MsiEnumRelatedProductsW)> m_enum;
     MsiApiOverride<decltype(MsiApiTable::MsiGetProductInfoW)> m_info;
@@ -95,7 +97,7 @@ TEST_F(BaselinePartInfoTest, NoProvidersSectionGivesNoProviderAndNoError)
     EXPECT_EQ(0, Read("[UpgradeCodes]\r\nKOLCORE={CORE}\r\n"));
     EXPECT_EQ(0u, m_config.GetKolBaselinePartInfoCount());
     EXPECT_TRUE(m_errors.IsEmpty());
-    EXPECT_EQ(L"{CORE}", Str(m_config.GetKolCoreUpgradeCode()));
+    EXPECT_EQ(L"{CORE}", Text(m_config.GetKolCoreUpgradeCode()));
 }
 
 TEST_F(BaselinePartInfoTest, ProviderFieldsAndTheHighestInstalledVersion)
@@ -115,17 +117,17 @@ TEST_F(BaselinePartInfoTest, ProviderFieldsAndTheHighestInstalledVersion)
     // Key order: "Old" before "Runtime".
     CConfigInfo::KolBaselinePartInfo* old = m_config.GetBaselinePartInfo(0);
     CConfigInfo::KolBaselinePartInfo* runtime = m_config.GetBaselinePartInfo(1);
-    EXPECT_EQ(L"Old", Str(old->GetName()));
-    EXPECT_EQ(L"Runtime", Str(runtime->GetName()));
-    EXPECT_EQ(L"parta.msi", Str(runtime->GetPath()));
-    EXPECT_EQ(L"1.0,2.0", Str(runtime->GetVersions()));
-    EXPECT_EQ(L"RUNTIMEDIR", Str(runtime->GetDriverProperty()));
+    EXPECT_EQ(L"Old", Text(old->GetName()));
+    EXPECT_EQ(L"Runtime", Text(runtime->GetName()));
+    EXPECT_EQ(L"parta.msi", Text(runtime->GetPath()));
+    EXPECT_EQ(L"1.0,2.0", Text(runtime->GetVersions()));
+    EXPECT_EQ(L"RUNTIMEDIR", Text(runtime->GetDriverProperty()));
     EXPECT_EQ(0x0001000200030004ull, runtime->GetVersionMin());
     EXPECT_EQ(0u, runtime->GetVersionMax());
-    EXPECT_EQ(L"RUNTIME2", Str(runtime->GetSecondaryDriverProperty()));
+    EXPECT_EQ(L"RUNTIME2", Text(runtime->GetSecondaryDriverProperty()));
     EXPECT_EQ(0x0000000000010000ull, runtime->GetSecondaryVersionMin());
     EXPECT_EQ(0xFFFF000000000001ull, runtime->GetSecondaryVersionMax());
-    EXPECT_EQ(kUpgradeCode, Str(runtime->GetUpgradeCode()));
+    EXPECT_EQ(kUpgradeCode, Text(runtime->GetUpgradeCode()));
 
     // 10.0.0.0 beats 2.0.0.0 and 9.5.0.0 as a number; the unreadable version is skipped.
     EXPECT_EQ(0x000A000000000000ull, runtime->GetHighestInstalledVersion());

@@ -17,7 +17,7 @@
 namespace {
 
 std::wstring ModulePath() {
-    return testsupport::ModuleDir() + L"\\cmdline_test_standard_module.dll";
+    return testsupport::ModuleDir() + L"\\config_test_standard_module.dll";
 }
 
 std::wstring Load(UINT id) {

@@ -1,35 +1,27 @@
 #include "CPath.h"
 
+#include "CStringText.h"
 #include "TestSupport.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
 
-namespace {
+using testsupport::Text;
 
-std::wstring Text(const CString& s)
-{
-    return s.GetString();
-}
+namespace {
 
 // Runs a test with a known current directory and puts the old one back.
 class CPathTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        wchar_t old[MAX_PATH];
-        ::GetCurrentDirectoryW(MAX_PATH, old);
-        m_old = old;
         ASSERT_TRUE(::SetCurrentDirectoryW(m_dir.Path().c_str()));
-        wchar_t now[MAX_PATH];
-        ::GetCurrentDirectoryW(MAX_PATH, now);
-        m_cwd = now;
+        m_cwd = testsupport::CurrentFolder();
     }
-    void TearDown() override { ::SetCurrentDirectoryW(m_old.c_str()); }
 
     testsupport::TempDir m_dir;
-    std::wstring m_old;
+    testsupport::CurrentFolderGuard m_currentFolder;
     std::wstring m_cwd;  // the current directory, as the system reports it
 };
 

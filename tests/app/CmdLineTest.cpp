@@ -6,8 +6,11 @@
 #include <functional>
 #include <string>
 
+#include "CStringText.h"
 #include "CommandLineInfo.h"
 #include "VelmoCmdLine.h"
+
+using testsupport::Text;
 
 namespace {
 
@@ -24,10 +27,6 @@ struct Case {
     bool error;
     Check check;
 };
-
-std::wstring Str(const CString& s) {
-    return s.GetString();
-}
 
 const Check kNothing = [](const CVelmoCmdLine&) {};
 
@@ -75,8 +74,8 @@ TEST(CmdLine, Table) {
         {L"/root C:\\dist /runkey ZKInstaller1", false,
          [](auto& c) {
              EXPECT_EQ(0, c.m_nRebootMode);
-             EXPECT_EQ(L"C:\\dist", Str(c.m_strRootDir));
-             EXPECT_EQ(L"ZKInstaller1", Str(c.m_strRunKey));
+             EXPECT_EQ(L"C:\\dist", Text(c.m_strRootDir));
+             EXPECT_EQ(L"ZKInstaller1", Text(c.m_strRunKey));
          }},
         // Linking.
         {L"/k", false, [](auto& c) { EXPECT_TRUE(c.m_bNoLinking); }},
@@ -87,7 +86,7 @@ TEST(CmdLine, Table) {
          [](auto& c) {
              EXPECT_TRUE(c.m_bCacheFeatureInfo);
              EXPECT_TRUE(c.m_bCacheCustomExecutes);
-             EXPECT_EQ(L"c.xml", Str(c.m_strCacheFile));
+             EXPECT_EQ(L"c.xml", Text(c.m_strCacheFile));
          }},
         {L"/CACHE:FX c.xml", false,
          [](auto& c) { EXPECT_TRUE(c.m_bCacheFeatureInfo && c.m_bCacheCustomExecutes); }},
@@ -103,17 +102,17 @@ TEST(CmdLine, Table) {
          [](auto& c) {
              EXPECT_TRUE(c.m_bLog);
              EXPECT_TRUE(c.m_bCostLog);
-             EXPECT_EQ(L"l*v", Str(c.m_strLogModes));
-             EXPECT_EQ(L"my.log", Str(c.m_strLogFile));
+             EXPECT_EQ(L"l*v", Text(c.m_strLogModes));
+             EXPECT_EQ(L"my.log", Text(c.m_strLogFile));
          }},
-        {L"/lOG my.log", false, [](auto& c) { EXPECT_EQ(L"l*v", Str(c.m_strLogModes)); }},
+        {L"/lOG my.log", false, [](auto& c) { EXPECT_EQ(L"l*v", Text(c.m_strLogModes)); }},
         {L"/Log my.log", true, kNothing},
         {L"-l*v+! my.log", false,
          [](auto& c) {
-             EXPECT_EQ(L"l*v+!", Str(c.m_strLogModes));
+             EXPECT_EQ(L"l*v+!", Text(c.m_strLogModes));
              EXPECT_FALSE(c.m_bCostLog);
          }},
-        {L"/lvx my.log", true, [](auto& c) { EXPECT_EQ(L"lvx", Str(c.m_strLogModes)); }},
+        {L"/lvx my.log", true, [](auto& c) { EXPECT_EQ(L"lvx", Text(c.m_strLogModes)); }},
         {L"/lv", true, kNothing},
         {L"/costlog", false, [](auto& c) { EXPECT_TRUE(c.m_bCostLog); EXPECT_FALSE(c.m_bLog); }},
         // Help.
@@ -127,27 +126,27 @@ TEST(CmdLine, Table) {
         {L"/ini /reinstall b.ini", false,
          [](auto& c) {
              EXPECT_TRUE(c.m_bReinstall);
-             EXPECT_EQ(L"b.ini", Str(c.m_strIniFile));
+             EXPECT_EQ(L"b.ini", Text(c.m_strIniFile));
              EXPECT_TRUE(c.m_strSpecFile.IsEmpty());
          }},
         {L"/ini /tree a.ini", false,
          [](auto& c) {
              EXPECT_TRUE(c.m_bTreeStart);
              EXPECT_TRUE(c.m_strIniFile.IsEmpty());
-             EXPECT_EQ(L"a.ini", Str(c.m_strSpecFile));
+             EXPECT_EQ(L"a.ini", Text(c.m_strSpecFile));
          }},
         {L"/ini a.ini b.spec", false,
          [](auto& c) {
-             EXPECT_EQ(L"a.ini", Str(c.m_strIniFile));
-             EXPECT_EQ(L"b.spec", Str(c.m_strSpecFile));
+             EXPECT_EQ(L"a.ini", Text(c.m_strIniFile));
+             EXPECT_EQ(L"b.spec", Text(c.m_strSpecFile));
          }},
         {L"first.spec second.spec", false,
-         [](auto& c) { EXPECT_EQ(L"second.spec", Str(c.m_strSpecFile)); }},
+         [](auto& c) { EXPECT_EQ(L"second.spec", Text(c.m_strSpecFile)); }},
         {L"/ini", false, [](auto& c) { EXPECT_TRUE(c.m_strIniFile.IsEmpty()); }},
         {L"\"C:\\My Dist\\unattended spec.ini\" /root \"D:\\a b\"", false,
          [](auto& c) {
-             EXPECT_EQ(L"C:\\My Dist\\unattended spec.ini", Str(c.m_strSpecFile));
-             EXPECT_EQ(L"D:\\a b", Str(c.m_strRootDir));
+             EXPECT_EQ(L"C:\\My Dist\\unattended spec.ini", Text(c.m_strSpecFile));
+             EXPECT_EQ(L"D:\\a b", Text(c.m_strRootDir));
          }},
         {L"/delexe /gdb /siv", false,
          [](auto& c) { EXPECT_TRUE(c.m_bDeleteExe && c.m_bDebugLayout && c.m_bSiv); }},
@@ -176,9 +175,9 @@ TEST(CmdLine, Table) {
          [](auto& c) {
              CString path;
              EXPECT_TRUE(c.GetVolumePath(3, path));
-             EXPECT_EQ(L"E:\\", Str(path));
+             EXPECT_EQ(L"E:\\", Text(path));
              EXPECT_FALSE(c.GetVolumePath(2, path));
-             EXPECT_EQ(L"E:\\", Str(path));
+             EXPECT_EQ(L"E:\\", Text(path));
          }},
         {L"/VolumePath%d0 E:\\", true, kNothing},
         {L"/VolumePath2 E:\\", true, kNothing},
@@ -186,21 +185,21 @@ TEST(CmdLine, Table) {
         {L"/prop A=1,B=2\\,3", false,
          [](auto& c) {
              EXPECT_EQ(2u, c.m_properties.size());
-             EXPECT_EQ(L"1", Str(c.m_properties.at(L"A")));
-             EXPECT_EQ(L"2,3", Str(c.m_properties.at(L"B")));
+             EXPECT_EQ(L"1", Text(c.m_properties.at(L"A")));
+             EXPECT_EQ(L"2,3", Text(c.m_properties.at(L"B")));
          }},
         {L"/prop A=1,A=2,a=3", false,
          [](auto& c) {
-             EXPECT_EQ(L"1", Str(c.m_properties.at(L"A")));
-             EXPECT_EQ(L"3", Str(c.m_properties.at(L"a")));
+             EXPECT_EQ(L"1", Text(c.m_properties.at(L"A")));
+             EXPECT_EQ(L"3", Text(c.m_properties.at(L"a")));
          }},
         {L"/prop A=x\\\\,B=2", false,
          [](auto& c) {
              EXPECT_EQ(1u, c.m_properties.size());
-             EXPECT_EQ(L"x\\,B=2", Str(c.m_properties.at(L"A")));
+             EXPECT_EQ(L"x\\,B=2", Text(c.m_properties.at(L"A")));
          }},
         {L"/prop \"TITLE=a b=c\\d,\"", false,
-         [](auto& c) { EXPECT_EQ(L"a b=c\\d", Str(c.m_properties.at(L"TITLE"))); }},
+         [](auto& c) { EXPECT_EQ(L"a b=c\\d", Text(c.m_properties.at(L"TITLE"))); }},
         {L"/prop =1", true, kNothing},
         {L"/prop A", true, kNothing},
         {L"/prop ,A=1", true, [](auto& c) { EXPECT_TRUE(c.m_properties.empty()); }},
@@ -249,7 +248,7 @@ TEST(CmdLine, ASwitchOnlyCommandLineRunsTheEndChecksOnItsLastArgument) {
     EXPECT_FALSE(cmd.m_bParseError);
     cmd.ParseParam(L"spec.ini", FALSE, TRUE);
     EXPECT_TRUE(cmd.m_bParseError);
-    EXPECT_EQ(L"spec.ini", Str(cmd.m_strSpecFile));
+    EXPECT_EQ(L"spec.ini", Text(cmd.m_strSpecFile));
 }
 
 TEST(CmdLine, ANegativeLevelIsAccepted) {

@@ -9,18 +9,20 @@
 #include <string>
 #include <vector>
 
-#include "CString.h"
+#include "CStringText.h"
 #include "ConfigInfo.h"
 #include "DistributionInfo.h"
 #include "IniErrorList.h"
 #include "InstallerErrors.h"
 #include "LanguageHelpers.h"
 #include "Resources.h"
+#include "ServiceStandIns.h"
 #include "SystemErrorClasses.h"
 #include "TestSupport.h"
-#include "VelmoInstaller.h"
 
+using testsupport::DistributionIni;
 using testsupport::ModuleDir;
+using testsupport::Text;
 using testsupport::TempDir;
 using testsupport::WriteFileBytes;
 using DistributionInfo = CConfigInfo::DistributionInfo;
@@ -33,24 +35,13 @@ LANGID WINAPI FakeUserLanguage() { return g_userLanguage; }
 std::string Narrow(const std::wstring& text) { return std::string(text.begin(), text.end()); }
 
 std::wstring ModulePath(const wchar_t* name) { return ModuleDir() + L"\\" + name + L".dll"; }
-const std::string kEnu = Narrow(ModulePath(L"dist_test_custom_enu"));
-const std::string kDeu = Narrow(ModulePath(L"dist_test_custom_deu"));
-const std::string kStandardDeu = Narrow(ModulePath(L"dist_test_standard_deu"));
-
-// The sections every distribution needs, after `localization` (the [Localization] lines).
-std::string Ini(const std::string& localization, const std::string& more = "")
-{
-    return "[Localization]\r\n" + localization +
-           "[Distribution]\r\nTitle=100\r\nGUID={6F1C1A52-1B47-4C8E-9D1E-2B0B5C7A4E10}\r\nVersion=1.2.3.4\r\n"
-           "[Utilities]\r\nUpgradeManagerPostProcessor=post.exe\r\nZKSysInfo=sysinfo.dll\r\n" +
-           more;
-}
+const std::string kEnu = Narrow(ModulePath(L"config_test_custom_enu"));
+const std::string kDeu = Narrow(ModulePath(L"config_test_custom_deu"));
+const std::string kStandardDeu = Narrow(ModulePath(L"config_test_standard_deu"));
 
 // English and German, each with its custom module, and German's standard module.
 const std::string kTwoLanguages = "Languages=1033,1031\r\nCustomRes1033=" + kEnu + "\r\nCustomRes1031=" + kDeu +
                                   "\r\nStandardRes1031=" + kStandardDeu + "\r\n";
-
-std::wstring Text(const CString& text) { return text.GetString(); }
 
 std::wstring ProgramString(UINT id)
 {
@@ -63,11 +54,9 @@ class DistributionTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        GetCurrentDirectoryW(MAX_PATH, m_savedDirectory);
         m_savedUserLanguage = OrbelToolbox::g_getUserDefaultLangId;
         OrbelToolbox::g_getUserDefaultLangId = &FakeUserLanguage;
         g_userLanguage = 1033;
-        theApp.m_cmdLine.m_langId = 0;
         m_dir.reset(new TempDir);
         WriteFileBytes(m_dir->File(L"post.exe"), "post");
         WriteFileBytes(m_dir->File(L"sysinfo.dll"), "sysinfo");
@@ -77,10 +66,7 @@ protected:
     void TearDown() override
     {
         ResetConfig();
-        theApp.m_cmdLine.m_langId = 0;
         OrbelToolbox::g_getUserDefaultLangId = m_savedUserLanguage;
-        SetCurrentDirectoryW(m_savedDirectory);
-        m_dir.reset();
     }
 
     void ResetConfig()
@@ -111,12 +97,13 @@ protected:
 
     DistributionInfo& Info() { return *m_config->GetDistributionInfo(); }
 
+    testsupport::StandInServices m_services;
     std::unique_ptr<TempDir> m_dir;
     std::wstring m_folder;  // the configuration folder, ending in '\'
     std::unique_ptr<CConfigInfo> m_config;
 
 private:
-    wchar_t m_savedDirectory[MAX_PATH] = {};
+    testsupport::CurrentFolderGuard m_currentFolder;
     LANGID(WINAPI* m_savedUserLanguage)() = nullptr;
 };
 
@@ -164,7 +151,7 @@ TEST_F(DistributionTest, TheUsersLanguageChoosesTheModulesAndTheStandardModuleSe
     const std::wstring programError = ProgramString(5002);
     ASSERT_EQ(L"Error", programError);
     g_userLanguage = 1031;
-    ASSERT_EQ(L"", Load(Ini(kTwoLanguages)));
+    ASSERT_EQ(L"", Load(DistributionIni(kTwoLanguages)));
 
     EXPECT_TRUE(m_config->IsLanguageResourceLoaded());
     EXPECT_EQ(1031, Info().GetUiLanguage());
@@ -173,10 +160,10 @@ TEST_F(DistributionTest, TheUsersLanguageChoosesTheModulesAndTheStandardModuleSe
     EXPECT_EQ(1033, Info().GetLanguageId(0));
     EXPECT_EQ(1031, Info().GetLanguageId(1));
     // The custom module of the language names the title.
-    EXPECT_EQ(GetModuleHandleW(ModulePath(L"dist_test_custom_deu").c_str()), Info().GetCustomResourceModule());
+    EXPECT_EQ(GetModuleHandleW(ModulePath(L"config_test_custom_deu").c_str()), Info().GetCustomResourceModule());
     EXPECT_EQ(L"Beispielprodukt", Text(Info().GetTitle()));
     // The standard module is the program's resource module: its texts win.
-    HMODULE standard = GetModuleHandleW(ModulePath(L"dist_test_standard_deu").c_str());
+    HMODULE standard = GetModuleHandleW(ModulePath(L"config_test_standard_deu").c_str());
     ASSERT_NE(nullptr, standard);
     EXPECT_EQ(standard, Info().GetStandardResourceModule());
     EXPECT_EQ(standard, AfxGetResourceHandle());
@@ -201,8 +188,8 @@ TEST_F(DistributionTest, TheUsersLanguageChoosesTheModulesAndTheStandardModuleSe
     m_config->FreeResourceModules();
     EXPECT_EQ(AfxGetInstanceHandle(), AfxGetResourceHandle());
     EXPECT_EQ(programError, ProgramString(5002));
-    EXPECT_EQ(nullptr, GetModuleHandleW(ModulePath(L"dist_test_standard_deu").c_str()));
-    EXPECT_EQ(nullptr, GetModuleHandleW(ModulePath(L"dist_test_custom_deu").c_str()));
+    EXPECT_EQ(nullptr, GetModuleHandleW(ModulePath(L"config_test_standard_deu").c_str()));
+    EXPECT_EQ(nullptr, GetModuleHandleW(ModulePath(L"config_test_custom_deu").c_str()));
 }
 
 TEST_F(DistributionTest, AForcedLanguageMustBeListed)
@@ -224,10 +211,10 @@ TEST_F(DistributionTest, AForcedLanguageMustBeListed)
         {"ForceLanguage=1033\r\n", 1031, "1033,1031", 1033, L""},
     };
     for (const Case& c : cases) {
-        theApp.m_cmdLine.m_langId = c.commandLineLanguage;
+        m_services.app.SetRequestedLanguage(c.commandLineLanguage);
         const std::string localization = "Languages=" + c.languages + "\r\n" + c.forceLine + "CustomRes1033=" + kEnu +
                                          "\r\nCustomRes1031=" + kDeu + "\r\nStandardRes1031=" + kStandardDeu + "\r\n";
-        EXPECT_EQ(c.errors, Load(Ini(localization))) << c.forceLine << " /lang " << c.commandLineLanguage;
+        EXPECT_EQ(c.errors, Load(DistributionIni(localization))) << c.forceLine << " /lang " << c.commandLineLanguage;
         EXPECT_EQ(c.chosen, Info().GetUiLanguage()) << c.forceLine << " /lang " << c.commandLineLanguage;
         EXPECT_TRUE(Info().IsLanguageForced());
     }
@@ -271,7 +258,7 @@ TEST_F(DistributionTest, WithoutCustomResKeysNothingIsLoadedAndTheMissingKeysAre
     const std::string localization = "Languages=1033,1031\r\nStandardRes1031=" + kStandardDeu + "\r\n";
     EXPECT_EQ(L"1. Missing Key: [Localization] CustomRes1033\r\n"
               L"2. Missing Key: [Localization] CustomRes1031\r\n",
-              Load(Ini(localization, "[Disk Labels]\r\nPrompt=5\r\n")));
+              Load(DistributionIni(localization, "[Disk Labels]\r\nPrompt=5\r\n")));
     EXPECT_EQ(nullptr, Info().GetCustomResourceModule());
     EXPECT_EQ(L"", Text(Info().GetCustomResourcePath()));
     // Texts that would name strings of the module stay as written.
@@ -282,7 +269,7 @@ TEST_F(DistributionTest, WithoutCustomResKeysNothingIsLoadedAndTheMissingKeysAre
 TEST_F(DistributionTest, NoLanguagesListed)
 {
     const std::string localization = "CustomRes1033=" + kEnu + "\r\n";
-    EXPECT_EQ(L"1. Missing Key: [Localization] Languages\r\n", Load(Ini(localization)));
+    EXPECT_EQ(L"1. Missing Key: [Localization] Languages\r\n", Load(DistributionIni(localization)));
     EXPECT_EQ(0, Info().GetUiLanguage());
     EXPECT_EQ(0u, Info().GetLanguageCount());
 }
@@ -290,11 +277,11 @@ TEST_F(DistributionTest, NoLanguagesListed)
 TEST_F(DistributionTest, RelativeModulePathsLieBelowTheConfigurationFolder)
 {
     ASSERT_TRUE(CreateDirectoryW(m_dir->File(L"res").c_str(), nullptr));
-    ASSERT_TRUE(CopyFileW(ModulePath(L"dist_test_custom_deu").c_str(), m_dir->File(L"res\\custom.dll").c_str(), FALSE));
+    ASSERT_TRUE(CopyFileW(ModulePath(L"config_test_custom_deu").c_str(), m_dir->File(L"res\\custom.dll").c_str(), FALSE));
     const std::wstring expectedPath = m_folder + L"res\\custom.dll";
     const std::string values[] = {"res\\custom.dll", "\\res\\custom.dll", Narrow(expectedPath)};
     for (const std::string& value : values) {
-        EXPECT_EQ(L"", Load(Ini("Languages=1033\r\nCustomRes1033=" + value + "\r\n"))) << value;
+        EXPECT_EQ(L"", Load(DistributionIni("Languages=1033\r\nCustomRes1033=" + value + "\r\n"))) << value;
         EXPECT_EQ(expectedPath, Text(Info().GetCustomResourcePath())) << value;
         EXPECT_EQ(L"Beispielprodukt", Text(Info().GetTitle())) << value;
     }
@@ -308,11 +295,11 @@ TEST_F(DistributionTest, OfTwoKeysForOneLanguageTheFirstInKeyOrderWins)
     const std::string localization = "Languages=1033,1031,2057\r\nCustomRes1031=" + kEnu + "\r\nCustomRes01031=" + kDeu +
                                      "\r\nCustomRes1033=" + kEnu + "\r\nCustomRes2057=" + kEnu +
                                      "\r\nStandardRes1031=" + kStandardDeu + "\r\nStandardRes1033=" + kStandardDeu + "\r\n";
-    EXPECT_EQ(L"", Load(Ini(localization)));
+    EXPECT_EQ(L"", Load(DistributionIni(localization)));
     EXPECT_EQ(L"Beispielprodukt", Text(Info().GetTitle()));
 
     g_userLanguage = 1033;
-    EXPECT_EQ(L"", Load(Ini(localization)));
+    EXPECT_EQ(L"", Load(DistributionIni(localization)));
     EXPECT_EQ(1033, Info().GetUiLanguage());
     EXPECT_EQ(L"Sample Product", Text(Info().GetTitle()));
     EXPECT_EQ(GetModuleHandleW(nullptr), Info().GetStandardResourceModule());
@@ -323,7 +310,7 @@ TEST_F(DistributionTest, OfTwoKeysForOneLanguageTheFirstInKeyOrderWins)
 TEST_F(DistributionTest, AModuleThatCannotBeLoadedEndsTheStep)
 {
     try {
-        Load(Ini("Languages=1033\r\nCustomRes1033=nothere.dll\r\n"));
+        Load(DistributionIni("Languages=1033\r\nCustomRes1033=nothere.dll\r\n"));
         FAIL() << "no error";
     } catch (const InvalidResourceModule& e) {
         EXPECT_EQ(m_folder + L"nothere.dll", Text(e.Argument<1>()));
@@ -333,18 +320,15 @@ TEST_F(DistributionTest, AModuleThatCannotBeLoadedEndsTheStep)
     EXPECT_FALSE(m_config->IsLanguageResourceLoaded());
 }
 
-UINT WINAPI FakeCdRomDrive(LPCWSTR) { return DRIVE_CDROM; }
-
 TEST_F(DistributionTest, ModulesAndThePostProcessorOnACdRomAreUsedFromTemporaryCopies)
 {
-    UINT(WINAPI* savedDriveType)(LPCWSTR) = CVelmoInstallerApp::s_pfnGetDriveTypeW;
-    CVelmoInstallerApp::s_pfnGetDriveTypeW = &FakeCdRomDrive;
-    const size_t copiesBefore = theApp.m_tempFiles.size();
-    const std::wstring errors = Load(Ini("Languages=1033\r\nCustomRes1033=" + kEnu + "\r\n"));
-    CVelmoInstallerApp::s_pfnGetDriveTypeW = savedDriveType;
+    m_services.app.SetOnRemovableMedia(true);
+    const size_t copiesBefore = m_services.app.Copies().size();
+    const std::wstring errors = Load(DistributionIni("Languages=1033\r\nCustomRes1033=" + kEnu + "\r\n"));
+    m_services.app.SetOnRemovableMedia(false);
 
     EXPECT_EQ(L"", errors);
-    const std::wstring temp = Text(theApp.m_strTempPath);
+    const std::wstring temp = m_services.app.CopyFolder();
     const std::wstring custom = Text(Info().GetCustomResourcePath());
     EXPECT_EQ(0u, custom.find(temp)) << custom;
     EXPECT_NE(nullptr, GetModuleHandleW(custom.c_str()));
@@ -354,13 +338,7 @@ TEST_F(DistributionTest, ModulesAndThePostProcessorOnACdRomAreUsedFromTemporaryC
     EXPECT_EQ("post", testsupport::ReadFileBytes(postProcessor));
     // The system-information component is loaded from where it lies.
     EXPECT_EQ(m_folder + L"sysinfo.dll", Text(Info().GetSysInfoPath()));
-    EXPECT_EQ(copiesBefore + 2, theApp.m_tempFiles.size());
-
-    ResetConfig();
-    while (theApp.m_tempFiles.size() > copiesBefore) {
-        DeleteFileW(theApp.m_tempFiles.back());
-        theApp.m_tempFiles.pop_back();
-    }
+    EXPECT_EQ(copiesBefore + 2, m_services.app.Copies().size());
 }
 
 // --- The other sections ---------------------------------------------------------------------
@@ -381,7 +359,7 @@ TEST_F(DistributionTest, RebootModes)
         {"[Settings]\r\nReboot=\r\n", 0, L"1. Bad Key: [Settings] Reboot\r\n"},
     };
     for (const Case& c : cases) {
-        EXPECT_EQ(c.errors, Load(Ini("Languages=1033\r\nCustomRes1033=" + kEnu + "\r\n", c.settings))) << c.settings;
+        EXPECT_EQ(c.errors, Load(DistributionIni("Languages=1033\r\nCustomRes1033=" + kEnu + "\r\n", c.settings))) << c.settings;
         EXPECT_EQ(c.mode, Info().GetRebootMode()) << c.settings;
     }
 }
@@ -432,7 +410,7 @@ TEST_F(DistributionTest, DiskAndVolumeLabels)
     const std::string more =
         "[Disk Labels]\r\nPrompt=5\r\nDefault=Disk [DiskNumber] of [Title]\r\n01=101\r\n1=ignored\r\n3=Third\r\n"
         "[Volume Labels]\r\n02=102\r\n2=ignored\r\n7=Seven\r\n";
-    ASSERT_EQ(L"", Load(Ini("Languages=1033\r\nCustomRes1033=" + kEnu + "\r\n", more)));
+    ASSERT_EQ(L"", Load(DistributionIni("Languages=1033\r\nCustomRes1033=" + kEnu + "\r\n", more)));
     struct Case {
         int disk;
         const wchar_t* prompt;
@@ -460,7 +438,7 @@ TEST_F(DistributionTest, OperatingSystemBoundsAndMessage)
     const std::string localization = "Languages=1033\r\nCustomRes1033=" + kEnu + "\r\n";
     CString minimum, maximum, message;
 
-    ASSERT_EQ(L"", Load(Ini(localization)));
+    ASSERT_EQ(L"", Load(DistributionIni(localization)));
     Info().GetOSVersionBounds(false, minimum, maximum);
     EXPECT_EQ(L"0,0,0", Text(minimum));
     EXPECT_EQ(L"", Text(maximum));
@@ -468,7 +446,7 @@ TEST_F(DistributionTest, OperatingSystemBoundsAndMessage)
     EXPECT_EQ(L"0,0,0,0,0", Text(minimum));
     EXPECT_EQ(L"", Text(maximum));
 
-    ASSERT_EQ(L"", Load(Ini(localization, "[OS]\r\nOSErrorMessage=7\r\n")));
+    ASSERT_EQ(L"", Load(DistributionIni(localization, "[OS]\r\nOSErrorMessage=7\r\n")));
     Info().GetOSVersionBounds(true, minimum, maximum);
     EXPECT_EQ(L"", Text(minimum));
     Info().GetOSVersionBounds(false, minimum, maximum);
@@ -476,7 +454,7 @@ TEST_F(DistributionTest, OperatingSystemBoundsAndMessage)
     Info().GetOSErrorMessage(message);
     EXPECT_EQ(L"This product needs a newer system.", Text(message));
 
-    ASSERT_EQ(L"", Load(Ini(localization, "[OS]\r\nVersion9XMin=4,10\r\nVersionNTMin=5,1\r\nVersionNTMax=6,1\r\n")));
+    ASSERT_EQ(L"", Load(DistributionIni(localization, "[OS]\r\nVersion9XMin=4,10\r\nVersionNTMin=5,1\r\nVersionNTMax=6,1\r\n")));
     Info().GetOSVersionBounds(true, minimum, maximum);
     EXPECT_EQ(L"5,1", Text(minimum));
     EXPECT_EQ(L"6,1", Text(maximum));

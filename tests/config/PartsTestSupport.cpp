@@ -6,9 +6,6 @@
 #include <stdexcept>
 #include <vector>
 
-#include "Distribution.h"
-#include "VelmoInstaller.h"
-
 namespace partstest {
 
 namespace {
@@ -44,41 +41,22 @@ std::string BaseIni()
 {
     return "[MsiEngine]\r\n"
            "WinNTPath=engine.exe\r\n"
-           "CommandLine=/q\r\n"
-           "[Localization]\r\n"
-           "Languages=1033,1031\r\n"
-           "CustomRes1033=custom.dll\r\n"
-           "CustomRes1031=custom.dll\r\n"
-           "StandardRes1031=custom.dll\r\n"
-           "[Distribution]\r\n"
-           "Title=100\r\n"
-           "GUID={4C0E9A51-2B7D-4F3A-9E61-0A5B7C3D2EFF}\r\n"
-           "Version=1.0.0.0\r\n"
-           "[Utilities]\r\n"
-           "UpgradeManagerPostProcessor=post.exe\r\n"
-           "ZKSysInfo=sysinfo.dll\r\n";
+           "CommandLine=/q\r\n" +
+           testsupport::DistributionIni("Languages=1033,1031\r\n"
+                                        "CustomRes1033=custom.dll\r\n"
+                                        "CustomRes1031=custom.dll\r\n"
+                                        "StandardRes1031=custom.dll\r\n");
 }
 
-CurrentDirectoryKeeper::CurrentDirectoryKeeper()
+RootPathSetter::RootPathSetter(testsupport::StandInServices& services, const std::wstring& root)
+    : m_distribution(services.distribution)
 {
-    std::vector<wchar_t> buffer(MAX_PATH + 1);
-    GetCurrentDirectoryW(static_cast<DWORD>(buffer.size()), buffer.data());
-    m_saved = buffer.data();
-}
-
-CurrentDirectoryKeeper::~CurrentDirectoryKeeper()
-{
-    SetCurrentDirectoryW(m_saved.c_str());
-}
-
-RootPathSetter::RootPathSetter(const std::wstring& root)
-{
-    theApp.m_pDistribution->m_currentRootPath = root.c_str();
+    m_distribution.SetCurrentRootPath(root);
 }
 
 RootPathSetter::~RootPathSetter()
 {
-    theApp.m_pDistribution->m_currentRootPath.Empty();
+    m_distribution.SetCurrentRootPath(L"");
 }
 
 std::wstring SessionProperty(MSIHANDLE session, const wchar_t* name)

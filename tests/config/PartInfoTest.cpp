@@ -6,15 +6,15 @@
 #include <string>
 #include <vector>
 
+#include "CStringText.h"
 #include "ConfigInfo.h"
 #include "IniErrorList.h"
 #include "InstallerErrors.h"
 #include "PartInfo.h"
 #include "PartsTestSupport.h"
 #include "SystemErrorClasses.h"
-#include "VelmoInstaller.h"
 
-using partstest::Str;
+using testsupport::Text;
 
 namespace {
 
@@ -36,7 +36,8 @@ protected:
     }
     std::wstring Folder() const { return m_sample.Path() + L"\\"; }
 
-    partstest::CurrentDirectoryKeeper m_keeper;
+    testsupport::StandInServices m_services;
+    testsupport::CurrentFolderGuard m_keeper;
     partstest::SampleFolder m_sample;
     CConfigInfo m_config;
 };
@@ -45,7 +46,7 @@ std::vector<std::wstring> PartNames(const CConfigInfo& config)
 {
     std::vector<std::wstring> names;
     for (size_t i = 0; i < config.GetPartInfoCount(); ++i)
-        names.push_back(Str(config.GetPartInfo(i)->GetName()));
+        names.push_back(Text(config.GetPartInfo(i)->GetName()));
     return names;
 }
 
@@ -109,26 +110,26 @@ TEST_F(PartRecordTest, SectionFieldsAndLanguageMaps)
     EXPECT_TRUE(errors.IsEmpty()) << ListText(errors);
     CConfigInfo::PartInfo* part = m_config.GetPartInfo(0);
     ASSERT_NE(nullptr, part);
-    EXPECT_EQ(L"parta.msi", Str(part->GetPath()));
-    EXPECT_EQ(L"{P}", Str(part->GetConfiguredProductCode()));
+    EXPECT_EQ(L"parta.msi", Text(part->GetPath()));
+    EXPECT_EQ(L"{P}", Text(part->GetConfiguredProductCode()));
     EXPECT_EQ(1, part->GetVolume());
 
     std::vector<std::wstring> props;
     for (const auto& entry : part->GetProperties())
-        props.push_back(Str(entry.first) + L"=" + Str(entry.second));
+        props.push_back(Text(entry.first) + L"=" + Text(entry.second));
     EXPECT_EQ((std::vector<std::wstring>{L"ALPHA=a", L"ZETA=z", L"beta=b"}), props);
 
     const CConfigInfo::PartInfo::LanguageMap& codes = part->GetLangProductCodes();
     ASSERT_EQ(2u, codes.size());
-    EXPECT_EQ(L"{P0}", Str(codes.at(0)));
-    EXPECT_EQ(L"{P1031}", Str(codes.at(1031)));
+    EXPECT_EQ(L"{P0}", Text(codes.at(0)));
+    EXPECT_EQ(L"{P1031}", Text(codes.at(1031)));
     // LangDb01031 sorts first and keeps its LANGID.
     ASSERT_EQ(1u, part->GetLangPackages().size());
-    EXPECT_EQ(L"disk2\\partb.msi", Str(part->GetLangPackages().at(1031)));
-    EXPECT_EQ(L"parta.msi", Str(part->GetLangTransforms().at(3079)));
+    EXPECT_EQ(L"disk2\\partb.msi", Text(part->GetLangPackages().at(1031)));
+    EXPECT_EQ(L"parta.msi", Text(part->GetLangTransforms().at(3079)));
     // Without distribution settings there is no user-interface language.
-    EXPECT_EQ(L"parta.msi", Str(part->GetLangDbPath()));
-    EXPECT_EQ(L"{P}", Str(part->GetProductCode()));
+    EXPECT_EQ(L"parta.msi", Text(part->GetLangDbPath()));
+    EXPECT_EQ(L"{P}", Text(part->GetProductCode()));
 }
 
 TEST_F(PartRecordTest, TransformOfTheLanguageFamily)
@@ -157,7 +158,7 @@ TEST_F(PartRecordTest, TransformOfTheLanguageFamily)
         CString transform(L"unchanged");
         EXPECT_EQ(c.found, m_config.FindPartInfo(c.part)->GetLangXfm(c.language, transform))
             << c.part << L" " << c.language;
-        EXPECT_EQ(c.transform, Str(transform)) << c.part << L" " << c.language;
+        EXPECT_EQ(c.transform, Text(transform)) << c.part << L" " << c.language;
     }
 }
 
@@ -174,17 +175,17 @@ TEST_F(PartRecordTest, PackagePathAgainstTheCurrentRootFolder)
         m_config.FindPartInfo(L"Rel")->GetPackagePath(path);
         FAIL() << "no error";
     } catch (const PriorOperationRequired& e) {
-        EXPECT_EQ(L"CDistribution::PopulateFromIniFile", Str(e.Argument<1>()));
-        EXPECT_EQ(L"CDistribution::GetCurrentRootPath", Str(e.Argument<2>()));
+        EXPECT_EQ(L"CDistribution::PopulateFromIniFile", Text(e.Argument<1>()));
+        EXPECT_EQ(L"CDistribution::GetCurrentRootPath", Text(e.Argument<2>()));
     }
 
-    partstest::RootPathSetter root(L"D:\\media");
+    partstest::RootPathSetter root(m_services, L"D:\\media");
     m_config.FindPartInfo(L"Rel")->GetPackagePath(path);
-    EXPECT_EQ(L"D:\\media\\parta.msi", Str(path));
+    EXPECT_EQ(L"D:\\media\\parta.msi", Text(path));
     m_config.FindPartInfo(L"Lead")->GetPackagePath(path);
-    EXPECT_EQ(L"D:\\media\\parta.msi", Str(path));
+    EXPECT_EQ(L"D:\\media\\parta.msi", Text(path));
     m_config.FindPartInfo(L"Abs")->GetPackagePath(path);
-    EXPECT_EQ(L"C:\\elsewhere\\p.msi", Str(path));
+    EXPECT_EQ(L"C:\\elsewhere\\p.msi", Text(path));
 }
 
 TEST_F(PartRecordTest, TemporaryCopyReplacesThePackage)
@@ -194,17 +195,17 @@ TEST_F(PartRecordTest, TemporaryCopyReplacesThePackage)
     m_config.ReadParts(errors);
     CConfigInfo::PartInfo* part = m_config.FindPartInfo(L"Rel");
     {
-        partstest::RootPathSetter root(m_sample.Path());
+        partstest::RootPathSetter root(m_services, m_sample.Path());
         part->MakeTempPackageCopy();
     }
     ASSERT_FALSE(part->GetTempCopyPath().IsEmpty());
     // The copy is used even without a root folder, whatever the language.
     CString path;
     part->GetPackagePath(path);
-    EXPECT_EQ(Str(part->GetTempCopyPath()), Str(path));
-    EXPECT_NE(std::wstring::npos, Str(path).find(L"zki"));
-    EXPECT_EQ(testsupport::ReadFileBytes(m_sample.File(L"parta.msi")), testsupport::ReadFileBytes(Str(path)));
-    EXPECT_EQ(Str(path), Str(theApp.m_tempFiles.back()));
+    EXPECT_EQ(Text(part->GetTempCopyPath()), Text(path));
+    EXPECT_EQ(0u, Text(path).find(m_services.app.CopyFolder()));
+    EXPECT_EQ(testsupport::ReadFileBytes(m_sample.File(L"parta.msi")), testsupport::ReadFileBytes(Text(path)));
+    EXPECT_EQ(Text(path), m_services.app.Copies().back());
     DeleteFileW(path);
 }
 
@@ -213,7 +214,7 @@ TEST_F(PartRecordTest, DatabaseIsOpenedOnceAndFailuresNameThePackage)
     Locate("[Parts]\r\nGood=\r\nGone=\r\n[Good]\r\nPath=parta.msi\r\n[Gone]\r\nVolume=2\r\nPath=gone.msi\r\n");
     IniErrorList errors;
     m_config.ReadParts(errors);
-    partstest::RootPathSetter root(m_sample.Path());
+    partstest::RootPathSetter root(m_services, m_sample.Path());
 
     CConfigInfo::PartInfo* good = m_config.FindPartInfo(L"Good");
     MsiSmartPtr<MsiDatabase> first = good->GetDatabase();
@@ -227,14 +228,14 @@ TEST_F(PartRecordTest, DatabaseIsOpenedOnceAndFailuresNameThePackage)
         m_config.FindPartInfo(L"Gone")->GetDatabase();
         FAIL() << "no error";
     } catch (const InstallSessionOpenError& e) {
-        EXPECT_EQ(Str(m_sample.File(L"gone.msi").c_str()), Str(e.Argument<2>()));
+        EXPECT_EQ(Text(m_sample.File(L"gone.msi").c_str()), Text(e.Argument<2>()));
         EXPECT_NE(std::wstring::npos, std::wstring(e.GetDebugMessage()).find(L"Failed to open database handle for "));
     }
     try {
         m_config.FindPartInfo(L"Gone")->GetSession();
         FAIL() << "no error";
     } catch (const InstallSessionOpenError& e) {
-        EXPECT_EQ(Str(m_sample.File(L"gone.msi").c_str()), Str(e.Argument<2>()));
+        EXPECT_EQ(Text(m_sample.File(L"gone.msi").c_str()), Text(e.Argument<2>()));
         EXPECT_TRUE(m_config.FindPartInfo(L"Gone")->PeekSession().IsNull());
     }
 }

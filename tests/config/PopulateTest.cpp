@@ -16,6 +16,7 @@
 #include <string>
 #include <vector>
 
+#include "CStringText.h"
 #include "ConfigInfo.h"
 #include "DistributionInfo.h"
 #include "IniErrorList.h"
@@ -25,7 +26,7 @@
 #include "PartsTestSupport.h"
 
 using partstest::SessionProperty;
-using partstest::Str;
+using testsupport::Text;
 
 namespace {
 
@@ -132,7 +133,8 @@ protected:
         m_config.LoadLanguageResource();
     }
 
-    partstest::CurrentDirectoryKeeper m_keeper;
+    testsupport::StandInServices m_services;
+    testsupport::CurrentFolderGuard m_keeper;
     partstest::SampleFolder m_sample;
     MsiApiOverride<decltype(MsiApiTable::MsiDatabaseApplyTransformW)> m_transforms;
     CConfigInfo m_config;
@@ -157,8 +159,8 @@ TEST_F(PopulateTest, RequiresTheEarlierStepsInOrder)
             m_config.Populate();
             FAIL() << "no error";
         } catch (const PriorOperationRequired& e) {
-            EXPECT_EQ(required, Str(e.Argument<1>()));
-            EXPECT_EQ(L"CConfigInfo::Populate", Str(e.Argument<2>()));
+            EXPECT_EQ(required, Text(e.Argument<1>()));
+            EXPECT_EQ(L"CConfigInfo::Populate", Text(e.Argument<2>()));
         }
         m_config.PopulateMsiInfo();
     }
@@ -174,21 +176,21 @@ TEST_F(PopulateTest, GivesTheMergedPartThePartsAndNoProviders)
 
     CConfigInfo::PartInfo* merged = m_config.GetMergedPartInfo();
     ASSERT_NE(nullptr, merged);
-    EXPECT_EQ(L"Merged", Str(merged->GetName()));
-    EXPECT_EQ(L"merged.msi", Str(merged->GetPath()));
+    EXPECT_EQ(L"Merged", Text(merged->GetName()));
+    EXPECT_EQ(L"merged.msi", Text(merged->GetPath()));
     EXPECT_EQ(nullptr, m_config.FindPartInfo(L"Merged"));
 
     ASSERT_EQ(2u, m_config.GetPartInfoCount());
     CConfigInfo::PartInfo* partA = m_config.GetPartInfo(0);
     CConfigInfo::PartInfo* partB = m_config.GetPartInfo(1);
-    EXPECT_EQ(L"PartA", Str(partA->GetName()));
-    EXPECT_EQ(L"PartB", Str(partB->GetName()));
+    EXPECT_EQ(L"PartA", Text(partA->GetName()));
+    EXPECT_EQ(L"PartB", Text(partB->GetName()));
     // The user-interface language's entries win; a language without entries uses the plain ones.
-    EXPECT_EQ(L"{4C0E9A51-2B7D-4F3A-9E61-0A5B7C3D2E13}", Str(partA->GetProductCode()));
-    EXPECT_EQ(L"parta.msi", Str(partA->GetLangDbPath()));
-    EXPECT_EQ(L"extra", Str(partA->GetProperties().at(CString(L"VELMOEXTRA"))));
+    EXPECT_EQ(L"{4C0E9A51-2B7D-4F3A-9E61-0A5B7C3D2E13}", Text(partA->GetProductCode()));
+    EXPECT_EQ(L"parta.msi", Text(partA->GetLangDbPath()));
+    EXPECT_EQ(L"extra", Text(partA->GetProperties().at(CString(L"VELMOEXTRA"))));
     EXPECT_EQ(2, partB->GetVolume());
-    EXPECT_EQ(L"{4C0E9A51-2B7D-4F3A-9E61-0A5B7C3D2E21}", Str(partB->GetProductCode()));
+    EXPECT_EQ(L"{4C0E9A51-2B7D-4F3A-9E61-0A5B7C3D2E21}", Text(partB->GetProductCode()));
 
     EXPECT_EQ(0u, m_config.GetKolBaselinePartInfoCount());
     EXPECT_EQ(nullptr, m_config.GetBaselinePartInfo(0));
@@ -199,7 +201,7 @@ TEST_F(PopulateTest, MergedSessionHoldsTheTransformedPropertyRows)
 {
     Prepare(SampleIni());
     m_config.Populate();
-    partstest::RootPathSetter root(m_sample.Path());
+    partstest::RootPathSetter root(m_services, m_sample.Path());
     CConfigInfo::PartInfo* merged = m_config.GetMergedPartInfo();
 
     MsiSmartPtr<MsiSession> session = merged->GetSession();
@@ -237,7 +239,7 @@ TEST_F(PopulateTest, EachPartSessionReceivesItsOwnRows)
 {
     Prepare(SampleIni());
     m_config.Populate();
-    partstest::RootPathSetter root(m_sample.Path());
+    partstest::RootPathSetter root(m_services, m_sample.Path());
 
     MsiSmartPtr<MsiSession> merged = m_config.GetMergedPartInfo()->GetSession();
     MsiSmartPtr<MsiSession> partA = m_config.FindPartInfo(L"PartA")->GetSession();
@@ -252,7 +254,7 @@ TEST_F(PopulateTest, EachPartSessionReceivesItsOwnRows)
     // A part without a transform for the language keeps the package's values.
     MsiSmartPtr<MsiSession> partB;
     {
-        partstest::RootPathSetter disk2(m_sample.File(L"disk2"));
+        partstest::RootPathSetter disk2(m_services, m_sample.File(L"disk2"));
         partB = m_config.FindPartInfo(L"PartB")->GetSession();
     }
     EXPECT_EQ(2u, g_transformCalls.size());
