@@ -3,7 +3,11 @@
 # Warnings as errors, hardware faults as C++ exceptions, Windows 7 headers.
 function(velmo_target_defaults target)
     target_compile_options(${target} PRIVATE
-        $<$<COMPILE_LANGUAGE:C,CXX>:-Wall -Wextra -Werror -fnon-call-exceptions>)
+        $<$<COMPILE_LANGUAGE:C,CXX>:-Wall -Wextra -Werror -fnon-call-exceptions>
+        # No build path in the program: texts of the compiler (assertions) name sources relative
+        # to the project.
+        $<$<COMPILE_LANGUAGE:C,CXX>:-ffile-prefix-map=${CMAKE_SOURCE_DIR}/=>
+        $<$<COMPILE_LANGUAGE:C,CXX>:-ffile-prefix-map=${CMAKE_BINARY_DIR}/=>)
     target_compile_definitions(${target} PRIVATE _WIN32_WINNT=0x0601 WINVER=0x0601 NOMINMAX)
 endfunction()
 

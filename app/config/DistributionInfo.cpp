@@ -11,6 +11,9 @@
 #include "PathHelpers.h"
 #include "ApplicationServices.h"
 
+// Errors thrown here name this module and the line.
+static const char kSource[] = "ConfigInfo";
+
 namespace {
 
 const wchar_t kLocalization[] = L"Localization";
@@ -427,7 +430,7 @@ void CConfigInfo::LoadLanguageResource(const wchar_t* iniFile)
     m_pDistributionInfo->Load(errors);
     // The step counts as done even when it reports bad entries.
     m_bLanguageDone = true;
-    ThrowIfErrors(errors, __FILE__, __LINE__);
+    ThrowIfErrors(errors, kSource, __LINE__);
 }
 
 void CConfigInfo::FreeResourceModules()

@@ -10,6 +10,9 @@
 #include <cwctype>
 #include <new>
 
+// Errors thrown here name this module and the line.
+static const char kSource[] = "ConfigInfo";
+
 namespace {
 
 // First buffer sizes (characters); a buffer that proves too small is doubled.
@@ -102,7 +105,7 @@ bool CConfigInfo::ReadString(const wchar_t* section, const wchar_t* key, CString
             CString debugText;
             debugText.Format(L"Failed load %%2 resource %%3 from module %%1.\r\nWindowsError %%4. From [%s] %s",
                              section, key);
-            throw ResourceNotFound(__FILE__, __LINE__, module, L"RT_STRING",
+            throw ResourceNotFound(kSource, __LINE__, module, L"RT_STRING",
                                    ResourceIdOrName(id & 0xFFFF), lastError, debugText);
         }
     }
@@ -125,7 +128,7 @@ int CConfigInfo::ReadSection(const wchar_t* section, IniSectionMap& out) const
 {
     out.clear();
     if (!FileExists(m_iniPath))
-        throw NoIniFile(__FILE__, __LINE__, m_iniPath, L"File %1 not found.");
+        throw NoIniFile(kSource, __LINE__, m_iniPath, L"File %1 not found.");
 
     std::vector<wchar_t> buffer(kSectionInitial);
     DWORD length = 0;
@@ -180,7 +183,7 @@ void CConfigInfo::LoadStringResource(HMODULE module, UINT id, CString& out) cons
         buffer.resize(buffer.size() * 2);  // doubled: re-reading stays linear overall
     }
     if (length == 0) {
-        throw ResourceNotFound(__FILE__, __LINE__, module, L"RT_STRING", ResourceIdOrName(id & 0xFFFF),
+        throw ResourceNotFound(kSource, __LINE__, module, L"RT_STRING", ResourceIdOrName(id & 0xFFFF),
                                ::GetLastError(),
                                L"Failed load %2 resource %3 from module %1.\r\nWindowsError %4");
     }

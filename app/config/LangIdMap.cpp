@@ -4,6 +4,9 @@
 #include "InstallerErrors.h"
 #include "LanguageHelpers.h"
 
+// Errors thrown here name this module and the line.
+static const char kSource[] = "LangIdMap";
+
 namespace {
 
 const LANGID kPrimaryMask = 0x03FF;  // the low 10 bits; the top 6 are the sublanguage
@@ -62,6 +65,6 @@ void ThrowEmptyLangIdMap(const std::type_info& valueType, LANGID wanted)
 {
     CString keyValue;
     keyValue.Format(L"%d", static_cast<int>(wanted));
-    throw ObjectNotFound(__FILE__, __LINE__, valueType, L"LangId", keyValue,
+    throw ObjectNotFound(kSource, __LINE__, valueType, L"LangId", keyValue,
                          L"No items added to LANGID<->%1 map class while looking for %2=%3");
 }

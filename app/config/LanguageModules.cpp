@@ -7,6 +7,9 @@
 #include "SystemErrorClasses.h"
 #include "WindowsError.h"
 
+// Errors thrown here name this module and the line.
+static const char kSource[] = "LanguageModules";
+
 CLanguageModules::CLanguageModules() = default;
 
 CLanguageModules::~CLanguageModules() {
@@ -19,7 +22,7 @@ HMODULE CLanguageModules::LoadResourceModule(const wchar_t* path) {
         DWORD error = GetLastError();
         CString context;
         context.Format(L"while attempting to load  %s", path);
-        throw InvalidResourceModule(__FILE__, __LINE__, CString(path),
+        throw InvalidResourceModule(kSource, __LINE__, CString(path),
                                     WindowsError(error, context.GetString()),
                                     L"Unable to load %1 because %2");
     }

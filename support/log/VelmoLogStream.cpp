@@ -5,6 +5,9 @@
 
 #include "InstallerErrors.h"
 
+// Errors thrown here name this module and the line.
+static const char kSource[] = "VelmoLogStream";
+
 namespace {
 
 
@@ -81,7 +84,7 @@ void VelmoLogStreamBuf::Open(const wchar_t* fileName, bool append) {
             systemText) {
             text = systemText.Get();
         }
-        throw LogFileError(__FILE__, __LINE__, CString(fileName), error, text);
+        throw LogFileError(kSource, __LINE__, CString(fileName), error, text);
     }
     DWORD openError = GetLastError();
     m_hFile.Reset(h);

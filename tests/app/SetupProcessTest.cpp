@@ -259,6 +259,8 @@ TEST(SetupProcess, BadInputTable)
         EXPECT_EQ(row.exitCode, run.exitCode);
         ASSERT_EQ(1u, run.boxes.size());
         EXPECT_NE(std::wstring::npos, run.boxes[0].text.find(row.logged)) << Narrow(run.boxes[0].text);
+        // An error names its module and line, never a path of the build.
+        EXPECT_EQ(std::wstring::npos, run.boxes[0].text.find(L'/')) << Narrow(run.boxes[0].text);
     }
 }
 
