@@ -61,15 +61,8 @@ bool CVelmoInstallerApp::CheckPrerequisiteDlls()
     } else {
         OSVERSIONINFOA infoA = {};
         infoA.dwOSVersionInfoSize = sizeof(infoA);
-#if defined(__GNUC__)
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wdeprecated-declarations"
-#endif
-        if (GetVersionExA(&infoA))
+        if (g_platformApi.GetVersionExA(&infoA))
             platform = infoA.dwPlatformId;
-#if defined(__GNUC__)
-#pragma GCC diagnostic pop
-#endif
     }
     CString text;
     if (platform == VER_PLATFORM_WIN32s || platform == VER_PLATFORM_WIN32_WINDOWS) {

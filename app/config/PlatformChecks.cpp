@@ -26,33 +26,6 @@ DWORD g_pageSize = 0;
 
 }  // namespace
 
-FARPROC FindSystemFunctionReal(const wchar_t* module, const char* name)
-{
-    HMODULE handle = GetModuleHandleW(module);
-    if (handle == nullptr) {
-        handle = LoadLibraryW(module);
-    }
-    return handle == nullptr ? nullptr : GetProcAddress(handle, name);
-}
-
-PlatformApi g_platformApi = {
-    &::GetVersionExW,
-    &::OpenThreadToken,
-    &::OpenProcessToken,
-    &::GetTokenInformation,
-    &::AdjustTokenPrivileges,
-    &::ExitWindowsEx,
-    &::RegOpenKeyExW,
-    &FindSystemFunctionReal,
-};
-
-bool QueryOsVersion(OSVERSIONINFOW& info)
-{
-    ZeroMemory(&info, sizeof(info));
-    info.dwOSVersionInfoSize = sizeof(info);
-    return g_platformApi.GetVersionExW(&info) != FALSE;
-}
-
 bool IsWindowsNT()
 {
     OSVERSIONINFOW info;

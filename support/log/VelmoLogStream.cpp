@@ -1,6 +1,8 @@
 // The installer's log stream: see VelmoLogStream.h.
 #include "VelmoLogStream.h"
 
+#include "PlatformApi.h"
+
 #include <cwctype>
 
 #include "InstallerErrors.h"
@@ -15,15 +17,7 @@ const DWORD kPrefixLength = 16;   // wcslen(VelmoLogOStream::Prefix)
 
 bool IsWindowsNtFamily() {
     OSVERSIONINFOW info = {};
-    info.dwOSVersionInfoSize = sizeof(info);
-#if defined(__GNUC__)
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wdeprecated-declarations"
-#endif
-    if (!GetVersionExW(&info)) return true;
-#if defined(__GNUC__)
-#pragma GCC diagnostic pop
-#endif
+    if (!QueryOsVersion(info)) return true;
     return info.dwPlatformId == VER_PLATFORM_WIN32_NT;
 }
 

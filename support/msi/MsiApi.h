@@ -13,6 +13,8 @@
 #include <msi.h>
 #include <msiquery.h>
 
+#include "ScopedOverride.h"
+
 // X(return type, name, parameter list, argument list)
 #define VELMO_MSI_FUNCTIONS(X)                                                                    \
     X(UINT, MsiCloseHandle, (MSIHANDLE h), (h))                                                   \
@@ -164,19 +166,4 @@ void MsiApiSetModuleName(const wchar_t* name);
 // Seam for tests: replaces one entry of the table for the lifetime of the object.
 //   MsiApiOverride<decltype(MsiApiTable::MsiGetLastErrorRecord)> o(MsiApi().MsiGetLastErrorRecord, &Fake);
 template <typename F>
-class MsiApiOverride {
-public:
-    MsiApiOverride(F& entry, F replacement) : m_entry(entry), m_previous(entry)
-    {
-        m_entry = replacement;
-    }
-    ~MsiApiOverride() { m_entry = m_previous; }
-    MsiApiOverride(const MsiApiOverride&) = delete;
-    MsiApiOverride& operator=(const MsiApiOverride&) = delete;
-
-    F Previous() const { return m_previous; }
-
-private:
-    F& m_entry;
-    F m_previous;
-};
+using MsiApiOverride = ScopedOverride<F>;

@@ -7,7 +7,7 @@
 
 #include "MessageBox.h"
 #include "PlatformChecks.h"
-#include "ScopedGlobalOverride.h"
+#include "ScopedOverride.h"
 #include "VelmoInstaller.h"
 
 namespace {
@@ -61,7 +61,7 @@ TEST(OsBounds, BoundsAgainstTheRunningSystem)
         {"Windows 7 at a 6.1 maximum with build 0", 6, 1, 7601, 1, L"6,1", false, false},
         {"Windows 7 under a 6.1.7601 SP1 maximum", 6, 1, 7601, 1, L"6,1,7601,1,0", false, true},
     };
-    ScopedGlobalOverride override(g_platformApi.GetVersionExW, &ReportedVersion);
+    ScopedOverride override(g_platformApi.GetVersionExW, &ReportedVersion);
     for (const BoundCase& c : cases) {
         SCOPED_TRACE(c.name);
         OSVERSIONINFOW version = Version(c.major, c.minor, c.build, c.servicePack);
@@ -74,7 +74,7 @@ TEST(OsBounds, ServicePackFromTheTextWhenTheExtendedRecordFails)
     struct Fails {
         static BOOL WINAPI Call(LPOSVERSIONINFOW) { return FALSE; }
     };
-    ScopedGlobalOverride override(g_platformApi.GetVersionExW, &Fails::Call);
+    ScopedOverride override(g_platformApi.GetVersionExW, &Fails::Call);
     OSVERSIONINFOW version = {};
     version.dwMajorVersion = 5;
     version.dwBuildNumber = 2195;
@@ -159,7 +159,7 @@ TEST(VersionKeys, OnlyVersionNamesWhoseLengthIsAMultipleOfEight)
     keys.Add(L"00.0.0.0");  // reads as 0.0.0.0
     keys.Add(L"Settings");  // no number
     g_boxes.clear();
-    ScopedGlobalOverride box(g_pfnMessageBoxW, &RecordBox);
+    ScopedOverride box(g_pfnMessageBoxW, &RecordBox);
     EXPECT_FALSE(theApp.CheckInstalledVersionKeys());
     ASSERT_EQ(1u, g_boxes.size());
     EXPECT_NE(std::wstring::npos, g_boxes[0].find(L"Fatal Error!|The installation has detected"));
@@ -182,7 +182,7 @@ TEST(VersionKeys, OnlyVersionNamesWhoseLengthIsAMultipleOfEight)
 TEST(VersionKeys, NoKeysPass)
 {
     g_boxes.clear();
-    ScopedGlobalOverride box(g_pfnMessageBoxW, &RecordBox);
+    ScopedOverride box(g_pfnMessageBoxW, &RecordBox);
     EXPECT_TRUE(theApp.CheckInstalledVersionKeys());
     EXPECT_TRUE(g_boxes.empty());
 }
