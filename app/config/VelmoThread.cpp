@@ -9,6 +9,7 @@
 #include "MfcPlexaString.h"
 #include "MsiInstallerError.h"
 #include "StructuredExceptionTranslator.h"
+#include "SystemMessage.h"
 #include "WindowsError.h"
 
 namespace {
@@ -27,10 +28,7 @@ CString LoadAppString(UINT id)
 // The system's message text for a Windows error (at most 256 characters; empty when none).
 CString SystemMessage(DWORD error)
 {
-    wchar_t buffer[257] = {};
-    DWORD length = FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
-                                  error, 0, buffer, 256, nullptr);
-    return CString(buffer, static_cast<int>(length));
+    return SystemMessageText(error, 0, 256);
 }
 
 // A narrow text widened as the system's code page reads it.

@@ -1,4 +1,5 @@
 #include "MsiInstallerError.h"
+#include "SystemMessage.h"
 
 #include "MsiApi.h"
 #include "MsiRecord.h"
@@ -36,11 +37,7 @@ MsiInstallerError& MsiInstallerError::operator=(const MsiInstallerError& other)
 IPlexaString& MsiInstallerError::Describe(IPlexaString& text) const
 {
     if (m_systemError) {
-        wchar_t message[256] = L"";
-        ::FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, m_code,
-                         MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT), message, 256, nullptr);
-        message[255] = L'\0';
-        text.Assign(message, 0, -1);
+        text.Assign(SystemMessageText(m_code, MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT), 255).GetString(), 0, -1);
         text.Append(L"\noccured while ", 0, -1);
         text.Append(m_context);
         return text;

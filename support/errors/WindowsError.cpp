@@ -1,4 +1,5 @@
 #include "WindowsError.h"
+#include "SystemMessage.h"
 
 #include "UniqueHandle.h"
 
@@ -27,13 +28,9 @@ WindowsError& WindowsError::operator=(const WindowsError& other)
 
 IPlexaString& WindowsError::Describe(IPlexaString& text) const
 {
-    OrbelToolbox::UniqueLocalPtr<wchar_t> message;
-    DWORD length = ::FormatMessageW(
-        FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_IGNORE_INSERTS,
-        nullptr, m_code, MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT),
-        reinterpret_cast<wchar_t*>(message.AddressOf()), 0, nullptr);
-    if (length != 0 && message) {
-        text.Append(message.Get(), 0, -1);
+    const CString message = SystemMessageText(m_code, MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT));
+    if (!message.IsEmpty()) {
+        text.Append(message.GetString(), 0, -1);
     } else {
         text.AppendFormat(L"Windows Error %u", static_cast<unsigned int>(m_code));
     }

@@ -2,6 +2,7 @@
 #include "VelmoLogStream.h"
 
 #include "PlatformApi.h"
+#include "SystemMessage.h"
 
 #include <cwctype>
 
@@ -69,16 +70,7 @@ void VelmoLogStreamBuf::Open(const wchar_t* fileName, bool append) {
                            append ? OPEN_ALWAYS : CREATE_ALWAYS, 0, nullptr);
     if (h == INVALID_HANDLE_VALUE) {
         DWORD error = GetLastError();
-        OrbelToolbox::UniqueLocalPtr<wchar_t> systemText;
-        CString text;
-        if (FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS |
-                               FORMAT_MESSAGE_ALLOCATE_BUFFER,
-                           nullptr, error, 0, reinterpret_cast<wchar_t*>(systemText.AddressOf()), 0,
-                           nullptr) != 0 &&
-            systemText) {
-            text = systemText.Get();
-        }
-        throw LogFileError(kSource, __LINE__, CString(fileName), error, text);
+        throw LogFileError(kSource, __LINE__, CString(fileName), error, SystemMessageText(error));
     }
     DWORD openError = GetLastError();
     m_hFile.Reset(h);

@@ -1,4 +1,5 @@
 #include "OrbelOutput.h"
+#include "SystemMessage.h"
 
 #include <cstdarg>
 #include <exception>
@@ -88,13 +89,10 @@ void ReportWindowsError(DWORD error, const wchar_t* functionName)
 {
     std::wstring text = MsFormat(L"Windows function %s returned an error. Error code: %u",
                                  functionName ? functionName : L"", error);
-    UniqueLocalPtr<wchar_t> system;
-    DWORD length = FormatMessageW(
-        FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_IGNORE_INSERTS,
-        nullptr, error, 0, reinterpret_cast<wchar_t*>(system.AddressOf()), 0, nullptr);
-    if (length != 0 && system) {
+    const CString system = SystemMessageText(error);
+    if (!system.IsEmpty()) {
         text += L" ";
-        text.append(system.Get(), length);
+        text += system.GetString();
     }
     if (BeginReport(-12, text)) {
         SetLastError(error);
