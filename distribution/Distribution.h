@@ -16,15 +16,16 @@
 #include "CString.h"
 #include "DependencyRow.h"
 #include "DistributionServices.h"
+#include "DistributionVolume.h"
 #include "FeatureTree.h"
 #include "MsiSmartPtr.h"
+#include "SystemInfoClient.h"
 #include "UniqueHandle.h"
 
 class CConfigInfo;
 class CFeature;
 class CPart;
 class MsiSession;
-struct IZKDistributionInfo;
 
 // A load-progress callback: context and event code (1 a step, 4 start of the initialisation
 // animation, 3 its end).
@@ -40,12 +41,23 @@ public:
     CDistribution(const CDistribution&) = delete;
     CDistribution& operator=(const CDistribution&) = delete;
 
-    // Reads one part per part record of the configuration, in [Parts] order, with progress and
-    // an abort check before each.
+    // Loads the model: the root path, the description of the distribution in the
+    // system-information component, Windows Installer's silent mode (and its log when cost
+    // logging is on), one part per part record in [Parts] order with progress and an abort
+    // check before each, and one volume record per volume number.
     void PopulateFromIniInfo(CConfigInfo& config, ProgressCallback callback, void* context);
-    // Creates one part from the merged package (a baseline provider's with `baseline`) and
-    // appends it; a part that fails is not kept.
+    // Creates one part from the merged package (a baseline provider's with `baseline`), appends
+    // it and registers it with the distribution's description; a part that fails is not kept.
     void ReadPartFromMergedPackage(CConfigInfo::PartInfo& record, bool baseline);
+
+    // Runs the post-processing program before or after a part and waits for it; a program that
+    // cannot be started is logged and otherwise ignored.
+    void RunPartHelper(bool before, const CPart& part);
+    // The program's command line for that time and part.
+    CString GetPartHelperCommand(bool before, const CPart& part) const;
+    // The record of volume `number` (from 1; the caller keeps it in range).
+    DistributionVolume& GetVolume(unsigned int number) { return m_volumes[number - 1]; }
+    size_t GetVolumeCount() const { return m_volumes.size(); }
     // The initialisation steps: for now the feature tree.
     void Initialize(ProgressCallback callback, void* context);
     // Loads the feature tree from the merged session; failures of the system-information
@@ -99,6 +111,13 @@ public:
 
 private:
     static void ReportProgress(ProgressCallback callback, void* context, int event);
+    // The description of the distribution in the system-information component, items in order.
+    void DescribeDistribution(const CConfigInfo& config);
+    // The component's failure during the load: out of memory as such, else ZKSystemInfoFailure
+    // with the result.
+    [[noreturn]] static void ThrowComFailure(HRESULT result, int line);
+    // A rejected description item: ZKSystemInfoFailure naming a version mismatch.
+    static void CheckDescription(HRESULT result);
     // OperationAborted naming `operation` ("Initialization aborted.") once the abort event is set.
     void ThrowIfAborted(const wchar_t* operation) const;
 
@@ -111,11 +130,12 @@ private:
     int m_installLevel;
     bool m_selectionApplied;
     int m_currentVolume;
-    IZKDistributionInfo* m_distributionInfo;
+    SysInfoPtr<IZKDistributionInfo> m_distributionInfo;
     OrbelToolbox::UniqueKernelHandle m_hAbortEvent;  // manual reset, never reset
     bool m_featureStatesDirty;
     CString m_odwBuiltDistValue;
     int m_odwBuiltState;
     std::map<CString, CString> m_linkedProperties;
+    std::vector<DistributionVolume> m_volumes;
     CConfigInfo* m_pConfig;  // the configuration the model was loaded from
 };

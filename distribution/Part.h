@@ -197,6 +197,14 @@ public:
     bool IsThirdPartyInstaller() const { return m_thirdParty; }
     bool IsArpVisible() const { return m_arpVisible; }
     const std::vector<CString>& GetVolumeLabels() const { return m_volumeLabels; }
+    // The first media label of the part; false when it has none.
+    bool GetFirstVolumeLabel(CString& label) const
+    {
+        if (m_volumeLabels.empty())
+            return false;
+        label = m_volumeLabels.front();
+        return true;
+    }
     // The installed state of exactly this product at load (same code, language and version),
     // else -1.
     int GetProductState() const { return m_productState; }

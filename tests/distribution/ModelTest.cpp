@@ -308,3 +308,142 @@ TEST_F(ModelTest, FailingSystemInformationIsReported)
     m_app.systemInfo.failWith = E_FAIL;
     EXPECT_THROW(m_model.PopulateFromIniInfo(m_config, nullptr, nullptr), ZKSystemInfoFailure);
 }
+
+TEST_F(ModelTest, LoadDescribesTheDistributionAndItsParts)
+{
+    Configure(Ini("{6D1F3B20-7A4C-4E5D-8B9A-0C1D2E3F4A11}"));
+    m_model.PopulateFromIniInfo(m_config, nullptr, nullptr);
+
+    wchar_t program[MAX_PATH];
+    GetModuleFileNameW(nullptr, program, MAX_PATH);
+    const std::wstring root = m_dir.Path() + L"\\";
+    EXPECT_EQ((std::vector<std::wstring>{
+                  L"PutGuid {6D1F3B20-7A4C-4E5D-8B9A-0C1D2E3F4AEE}",
+                  L"PutPackageGuid ",
+                  L"PutLanguages 1033",
+                  L"PutVersion 1.0.0.0",
+                  L"PutRootPath 1 " + root,
+                  L"PutSetupPath " + std::wstring(program),  // not under the root: the full path
+                  L"PutTitle Model Sample",
+                  L"AddPart {6D1F3B20-7A4C-4E5D-8B9A-0C1D2E3F4A11} {6D1F3B20-7A4C-4E5D-8B9A-0C1D2E3F4A14} 0 "
+                  L"core.msi 1033 2.0.0 1",
+                  L"AddPart {6D1F3B20-7A4C-4E5D-8B9A-0C1D2E3F4A21} {6D1F3B20-7A4C-4E5D-8B9A-0C1D2E3F4A24} 0 "
+                  L"extras.msi 1033 1.5.0 1",
+              }),
+              m_app.systemInfo.described);
+    EXPECT_EQ(root, W(m_model.GetCurrentRootPath()));
+    // Both parts on volume 1: one record, labelled by the first part's first media label.
+    ASSERT_EQ(1u, m_model.GetVolumeCount());
+    EXPECT_EQ(L"DISK1", W(m_model.GetVolume(1).GetLabel()));
+}
+
+// Volume records run from 1 to the highest volume of any part; a volume between without a
+// configured label and without a part to name it ends the load.
+TEST_F(ModelTest, VolumeRecordsAndTheirFolders)
+{
+    std::string ini = Ini("{6D1F3B20-7A4C-4E5D-8B9A-0C1D2E3F4A11}");
+    ini.replace(ini.find("[Extras]\r\n"), 10, "[Extras]\r\nVolume=3\r\n");
+    Configure(ini + "[Volume Labels]\r\n2=SECOND\r\n");
+    m_app.volumePaths[3] = L"elsewhere";
+    m_model.PopulateFromIniInfo(m_config, nullptr, nullptr);
+
+    ASSERT_EQ(3u, m_model.GetVolumeCount());
+    EXPECT_EQ(L"DISK1", W(m_model.GetVolume(1).GetLabel()));
+    EXPECT_EQ(L"SECOND", W(m_model.GetVolume(2).GetLabel()));
+    EXPECT_EQ(L"DISK2", W(m_model.GetVolume(3).GetLabel()));
+    const std::wstring root = m_dir.Path() + L"\\";
+    const std::wstring parent = root.substr(0, root.rfind(L'\\', root.size() - 2) + 1);
+    CString first, second;
+    m_model.GetVolume(2).ResolvePaths(first, second);
+    EXPECT_EQ(parent + L"SECOND", W(first));
+    EXPECT_EQ(root, W(second));
+    m_model.GetVolume(3).ResolvePaths(first, second);  // the command line's folder alone
+    EXPECT_EQ(root + L"elsewhere", W(first));
+    EXPECT_EQ(L"", W(second));
+
+    CDistribution unlabelled;
+    IDistributionServices* previous = InstallDistributionServices(&unlabelled);
+    Configure(ini);
+    try {
+        unlabelled.PopulateFromIniInfo(m_config, nullptr, nullptr);
+        ADD_FAILURE() << "no error";
+    } catch (const ValueOutOfRange& e) {
+        EXPECT_EQ(L"Volume Number", W(e.Argument<1>()));
+        EXPECT_EQ(2, e.Argument<2>());
+    }
+    InstallDistributionServices(previous);
+}
+
+TEST_F(ModelTest, ComponentFailuresDuringTheLoad)
+{
+    struct Case {
+        HRESULT create;
+        const wchar_t* failingCall;
+        HRESULT failure;
+        const wchar_t* debugText;  // null: the standard out-of-memory exception
+    };
+    const Case cases[] = {
+        {E_FAIL, L"", E_FAIL, L"Failed to create a ZKDistributionInfo object. Result=80004005"},
+        {E_OUTOFMEMORY, L"", E_FAIL, nullptr},
+        {S_OK, L"PutLanguages", E_FAIL,
+         L"Unexpected error while accessing the ZKDistributionInfo object. Make sure the versions of ZKSysInfo.dll "
+         L"and of OrbelInstaller are compatible."},
+        {S_OK, L"PutTitle", E_OUTOFMEMORY, nullptr},
+        {S_OK, L"AddPart", E_INVALIDARG,
+         L"Unexpected error while accessing the ZKDistributionInfo object. Result=80070057"},
+        {S_OK, L"AddPart", E_OUTOFMEMORY, nullptr},
+    };
+    Configure(Ini("{6D1F3B20-7A4C-4E5D-8B9A-0C1D2E3F4A11}"));
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::wstring(c.failingCall) + L" " + std::to_wstring(c.create));
+        m_app.systemInfo.createResult = c.create;
+        m_app.systemInfo.failingCall = c.failingCall;
+        m_app.systemInfo.describeFailure = c.failure;
+        CDistribution model;
+        IDistributionServices* previous = InstallDistributionServices(&model);
+        try {
+            model.PopulateFromIniInfo(m_config, nullptr, nullptr);
+            ADD_FAILURE() << "no error";
+        } catch (const ZKSystemInfoFailure& e) {
+            EXPECT_NE(nullptr, c.debugText);
+            EXPECT_EQ(std::wstring(c.debugText ? c.debugText : L""), e.GetDebugMessage());
+        } catch (const std::bad_alloc& e) {
+            EXPECT_EQ(nullptr, c.debugText);
+            EXPECT_STREQ("bad allocation", e.what());
+        }
+        EXPECT_EQ(0u, model.GetPartCount());  // a part the component refused is not kept
+        InstallDistributionServices(previous);
+    }
+}
+
+// The post-processing program before and after a part: its command lines, the wait and the log.
+TEST_F(ModelTest, PostProcessingProgramRunsAroundAPart)
+{
+    Configure(Ini("{6D1F3B20-7A4C-4E5D-8B9A-0C1D2E3F4A11}"));
+    m_model.PopulateFromIniInfo(m_config, nullptr, nullptr);
+    const CPart& notInstalled = *m_model.GetPart(0);  // product state -1
+    const CPart& installed = *m_model.GetPart(1);     // product state 5
+    const std::wstring program = L"\"" + m_dir.File(L"post.exe") + L"\"";
+    EXPECT_EQ(program + L" /undo", W(m_model.GetPartHelperCommand(true, installed)));
+    EXPECT_EQ(program + L" /qnm", W(m_model.GetPartHelperCommand(false, notInstalled)));
+    EXPECT_EQ(program + L" /q", W(m_model.GetPartHelperCommand(false, installed)));
+
+    const std::wstring logPath = m_dir.File(L"post.log");
+    m_app.Log().Open(logPath.c_str(), false);
+    ASSERT_TRUE(CopyFileW((testsupport::ModuleDir() + L"\\exitwith.exe").c_str(), m_dir.File(L"post.exe").c_str(),
+                          FALSE));
+    m_model.RunPartHelper(true, installed);
+    DeleteFileW(m_dir.File(L"post.exe").c_str());
+    m_model.RunPartHelper(false, installed);  // cannot start: logged, nothing thrown
+    m_app.Log().Close();
+
+    const testsupport::LogFile log = testsupport::ReadLogFile(logPath);
+    ASSERT_EQ(6u, log.lines.size()) << log.text;
+    EXPECT_EQ(0u, log.lines[0].find(L"OrbelInstaller: --- Starting ZKPie pre-part: "));
+    EXPECT_EQ(L"OrbelInstaller: Command: " + program + L" /undo", log.lines[1]);
+    EXPECT_EQ(0u, log.lines[2].find(L"OrbelInstaller: --- Finished ZKPie pre-part: "));
+    EXPECT_EQ(0u, log.lines[3].find(L"OrbelInstaller: --- Starting ZKPie post-part: "));
+    EXPECT_EQ(L"OrbelInstaller: Command: " + program + L" /q", log.lines[4]);
+    // One line: the system's text without its line break.
+    EXPECT_EQ(0u, log.lines[5].find(L"OrbelInstaller: --- ZKPie post-part failed: File not found. : ")) << log.text;
+}

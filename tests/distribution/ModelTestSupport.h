@@ -38,6 +38,12 @@ struct FakeSystemInfoData {
     std::vector<FakePartInfo> partInfos;
     // Every call of the component fails with this result when it is set.
     HRESULT failWith = S_OK;
+    // The distribution's description: its calls in order ("PutGuid {..}", "AddPart ..."), the
+    // result of creating it and the call (by name) that fails with `describeFailure`.
+    std::vector<std::wstring> described;
+    HRESULT createResult = S_OK;
+    std::wstring failingCall;
+    HRESULT describeFailure = E_FAIL;
 };
 
 // A new object (one reference) over `data`, which must outlive it.
@@ -62,19 +68,25 @@ public:
         return false;
     }
     void GetSystemInfo(IUnknown** systemInfo) override;
-    HRESULT CreateSystemInfoObject(REFCLSID, REFIID, void** object) override
-    {
-        *object = nullptr;
-        return REGDB_E_CLASSNOTREG;
-    }
+    // The distribution's description object over `systemInfo`; other classes are not there.
+    HRESULT CreateSystemInfoObject(REFCLSID classId, REFIID, void** object) override;
     void GetFeatureRequest(const wchar_t* feature, int& state, bool& disallowAbsent) override;
     void CancelLoading() override { ++cancelledLoads; }
+    bool GetVolumePath(int volume, CString& path) const override;
+    CString GetLogFile() override { return CString(); }
+    DWORD GetLogModeFlags() override { return 0; }
+    DWORD GetLogFileOptions() override { return 0; }
+    bool IsCostLogEnabled() override { return false; }
 
     FakeSystemInfoData systemInfo;
     // The spec file: feature name to requested state; the disallow-absent list.
     std::map<std::wstring, int> featureRequests;
     std::vector<std::wstring> disallowAbsent;
     int cancelledLoads = 0;
+    // The command line's /VolumePath<n> folders.
+    std::map<int, std::wstring> volumePaths;
+
+    VelmoLogOStream& Log() { return m_log; }
 
 private:
     IApplicationServices* m_previous;

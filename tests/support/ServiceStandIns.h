@@ -44,6 +44,12 @@ public:
         disallowAbsent = false;
     }
     void CancelLoading() override { ++cancelLoadingCalls; }
+    // No command line and no log: no volume folders, no Windows Installer log.
+    bool GetVolumePath(int, CString&) const override { return false; }
+    CString GetLogFile() override { return CString(); }
+    DWORD GetLogModeFlags() override { return 0; }
+    DWORD GetLogFileOptions() override { return 0; }
+    bool IsCostLogEnabled() override { return false; }
     int cancelLoadingCalls = 0;
 
     // What the test sets.
