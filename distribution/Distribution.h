@@ -8,6 +8,8 @@
 
 #include <windows.h>
 
+#include <msiquery.h>
+
 #include <list>
 #include <map>
 #include <memory>
@@ -75,6 +77,21 @@ public:
     // (MsiInstallerError on failure).
     void SetProperty(const wchar_t* name, const wchar_t* value);
     void SetTargetPath(const wchar_t* directory, const wchar_t* path);
+
+    // True when `path` passes every applicable ZKDirectoryRestriction row of the directory;
+    // else false with the refusing row's text. A passing path is set as the directory's target
+    // path when asked; a refusal by Windows Installer gives false with its message (when it has
+    // an error record). An invalid row condition throws BadCondition.
+    bool ValidateDirectory(const wchar_t* directory, const wchar_t* path, CString& text, bool setTargetPath);
+    // A condition evaluated in the session: false, true or none (empty); one the engine cannot
+    // parse throws BadCondition naming it.
+    static MSICONDITION EvaluateSessionCondition(MsiSession& session, const CString& condition);
+    // Whether `path` passes one restriction on `folder` with those attributes.
+    static bool IsPathAllowedByRestriction(const CString& path, const CString& folder, int attributes);
+    // The directory's target path and a property's value in the merged session; true when not
+    // empty. Windows Installer errors propagate.
+    bool GetTargetPath(const wchar_t* directory, CString& path);
+    bool GetProperty(const wchar_t* name, CString& value);
 
     // The first part with that ProductCode (exact); ObjectNotFound when none.
     CPart& GetPartByProductCode(const wchar_t* productCode) const;

@@ -16,7 +16,9 @@
 #include "Distribution.h"
 #include "DistributionServices.h"
 #include "Feature.h"
+#include "IInstallerError.h"
 #include "InstallerErrors.h"
+#include "MsiInstallerError.h"
 #include "ModelTestSupport.h"
 #include "Part.h"
 #include "PartInfo.h"
@@ -446,4 +448,61 @@ TEST_F(ModelTest, PostProcessingProgramRunsAroundAPart)
     EXPECT_EQ(L"OrbelInstaller: Command: " + program + L" /q", log.lines[4]);
     // One line: the system's text without its line break.
     EXPECT_EQ(0u, log.lines[5].find(L"OrbelInstaller: --- ZKPie post-part failed: File not found. : ")) << log.text;
+}
+
+// One restriction on a folder: the path and the folder both get a trailing backslash and are
+// compared ignoring case; attribute 1 counts subfolders, 2 requires the folder, 4 swaps roles.
+TEST(DirectoryRestriction, PathAgainstOneFolder)
+{
+    struct Case {
+        const wchar_t* path;
+        const wchar_t* folder;
+        int attributes;
+        bool allowed;
+    };
+    const Case cases[] = {
+        {L"C:\\Program Files\\Vendor", L"C:\\Program Files\\Vendor\\", 2, true},
+        {L"C:\\Program Files\\Vendor\\Sub", L"C:\\Program Files\\Vendor", 2, false},
+        {L"C:\\Program Files\\Vendor\\Sub", L"C:\\Program Files\\Vendor", 3, true},
+        {L"C:\\Program Files\\Vendor", L"C:\\Program Files\\Vendor", 3, true},
+        {L"c:\\program files\\vendor", L"C:\\Program Files\\Vendor", 2, true},
+        {L"C:\\Windows", L"C:\\Windows\\", 0, false},
+        {L"C:\\Windows\\Sub", L"C:\\Windows", 0, true},
+        {L"C:\\Windows\\Sub", L"C:\\Windows", 1, false},
+        {L"C:\\Application", L"C:\\App", 0, true},  // not inside C:\App
+        {L"C:\\Application", L"C:\\App", 2, false},
+        {L"C:\\Program Files", L"C:\\Program Files", 6, true},
+        {L"C:\\Program Files", L"C:\\Program Files\\Vendor", 6, false},
+        {L"C:\\Program Files", L"C:\\Program Files\\Vendor", 7, true},  // the folder lies inside the path
+        {L"C:\\Program Files\\Vendor\\Sub", L"C:\\Program Files\\Vendor", 7, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::wstring(c.path) + L" / " + c.folder + L" / " + std::to_wstring(c.attributes));
+        EXPECT_EQ(c.allowed, CDistribution::IsPathAllowedByRestriction(c.path, c.folder, c.attributes));
+    }
+}
+
+TEST_F(ModelTest, DirectoryRestrictionsOfTheMergedPackage)
+{
+    Configure(Ini("{6D1F3B20-7A4C-4E5D-8B9A-0C1D2E3F4A11}"));
+    m_model.PopulateFromIniInfo(m_config, nullptr, nullptr);
+    CString programFiles;
+    ASSERT_TRUE(m_model.GetProperty(L"ProgramFilesFolder", programFiles));
+    const std::wstring velmo = W(programFiles) + L"Velmo";
+
+    CString text = L"untouched";
+    EXPECT_TRUE(m_model.ValidateDirectory(L"INSTALLDIR", (velmo + L"\\Sub").c_str(), text, false));
+    EXPECT_EQ(L"untouched", W(text));
+    EXPECT_FALSE(m_model.ValidateDirectory(L"INSTALLDIR", L"C:\\Elsewhere", text, false));
+    EXPECT_EQ(L"Choose a folder under Velmo.", W(text));
+    // A directory without rows takes any path; a key with a quote is only a key.
+    EXPECT_TRUE(m_model.ValidateDirectory(L"ProgramFilesFolder", L"C:\\Elsewhere", text, false));
+    EXPECT_TRUE(m_model.ValidateDirectory(L"INSTALLDIR' OR ''='", L"C:\\Elsewhere", text, false));
+    try {
+        m_model.ValidateDirectory(L"TARGETDIR", L"C:\\Elsewhere", text, false);
+        ADD_FAILURE() << "no error";
+    } catch (const BadCondition& e) {
+        EXPECT_EQ(L"((", W(e.Argument<1>()));
+    }
+    EXPECT_THROW(m_model.GetTargetPath(L"NoSuchDirectory", text), MsiInstallerError);
 }
