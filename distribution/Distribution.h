@@ -108,6 +108,12 @@ public:
     void SetPartProperty(const wchar_t* productCode, const wchar_t* name, const wchar_t* value);
     // True when a baseline provider of the configuration has exactly this UpgradeCode.
     bool IsBaselineProviderUpgradeCode(const wchar_t* upgradeCode) const;
+    // 2 when the part's owner lists a ZKPROD32BITOSEXC... property that has a value in the
+    // merged package, 3 for ZKPROD64BITOSEXC..., else 1 (also for a part without an owner);
+    // the first listed property of either kind decides.
+    int GetPartOSExclusion(const CPart& part);
+    // True when the ZKPathsDefinition row of the property marks it as 64-bit only.
+    bool IsPathDefinition64BitOnly(const wchar_t* property);
     // True when the merged session's ZKODWBUILTDIST property is set (asked once).
     bool IsOdwBuiltDistribution();
 

@@ -22,6 +22,7 @@
 
 class CDistribution;
 class CFeature;
+class FeatureSubsetEntry;
 class MsiDatabase;
 
 class CPart {
@@ -211,6 +212,38 @@ public:
     CPart* GetCorePart() const { return m_corePart; }
     const std::vector<CPart*>& GetClaimedParts() const { return m_claimedParts; }
     const std::vector<CFeature*>& GetFeatures() const { return m_features; }
+
+    // The part's action from its features' states and its upgrade relation.
+    enum PartAction {
+        kActionNotComputed = 0,
+        kActionRemoveOnly = 1,  // some feature is removed, none added or changed
+        kActionNone = 2,
+        kActionInstall = 3,  // install or change
+        kActionForced = 4,  // set from outside, never recomputed
+    };
+    void ComputeAction();
+    int GetAction() const { return m_action; }
+    // Each recomputes first.
+    bool IsInstallingOrReinstalling();
+    bool IsRemoving();
+    bool HasAction();
+    bool IsUpgrading();
+    void ForceInstall() { m_action = kActionForced; }
+
+    // Registers a feature of the part (in initialisation order). A part of another vendor's
+    // installer takes one: a second throws Mult3rdPartyFeatures (and stays registered).
+    void AddFeature(CFeature* feature);
+    size_t GetFeatureCount() const { return m_features.size(); }
+    CFeature* GetFeature(size_t index) const { return m_features[index]; }
+    bool HasVisibleFeature() const;
+    // The part's resolved feature subsets, in resolution order (not owned).
+    void AddFeatureSubset(FeatureSubsetEntry* subset) { m_featureSubsets.push_back(subset); }
+    // A subset of that name; a name with a suffix after a dot (not its first character) also
+    // matches the subset named by the text before the last dot. Case-sensitive.
+    bool HasFeatureSubsetNamed(const wchar_t* name) const;
+    // Whether the part is excluded on this Windows for that kind (2: asked only under WOW64,
+    // 3: only on 32-bit Windows), as the distribution answers it once.
+    bool IsOSExcluded(int kind);
     const std::map<CString, CString>& GetProperties() const { return m_properties; }
 
     // Seam: the user's default language (GetUserDefaultLangID).
@@ -240,6 +273,7 @@ private:
     std::unique_ptr<RelatedPartList> m_relatedParts;
     std::unique_ptr<UpgradeTable> m_upgradeTable;
     std::vector<CFeature*> m_features;
+    std::vector<FeatureSubsetEntry*> m_featureSubsets;
     std::unique_ptr<std::vector<CString>> m_partProductCodes;
     std::vector<CPart*> m_claimedParts;
     CPart* m_corePart;

@@ -20,6 +20,9 @@
 #include "InstallerErrors.h"
 #include "MsiInstallerError.h"
 #include "ModelTestSupport.h"
+#include "FeatureSubsets.h"
+#include "MsiDatabase.h"
+#include "MsiSession.h"
 #include "Part.h"
 #include "PartInfo.h"
 #include "TestSupport.h"
@@ -213,7 +216,7 @@ TEST_F(ModelTest, BuildsPartsFeatureTreeAndDependencyRows)
               Describe(*m_model.GetPart(0)));
     EXPECT_EQ(L"Model Extras {6D1F3B20-7A4C-4E5D-8B9A-0C1D2E3F4A21} up {6D1F3B20-7A4C-4E5D-8B9A-0C1D2E3F4A22} "
               L"pkg {6D1F3B20-7A4C-4E5D-8B9A-0C1D2E3F4A24} v1.5.0 size 2048 lang 1033 labels DISK2 "
-              L"arp 0 3rd 1 state 5 related [{6D1F3B20-7A4C-4E5D-8B9A-0C1D2E3F4A21} Model Extras v1.5.0 lang 1033 "
+              L"arp 0 3rd 0 state 5 related [{6D1F3B20-7A4C-4E5D-8B9A-0C1D2E3F4A21} Model Extras v1.5.0 lang 1033 "
               L"excl 0] modes 1/3/2 (Reinstall) allows 1 exclusive core Model Core claims",
               Describe(*m_model.GetPart(1)));
 
@@ -505,4 +508,44 @@ TEST_F(ModelTest, DirectoryRestrictionsOfTheMergedPackage)
         EXPECT_EQ(L"((", W(e.Argument<1>()));
     }
     EXPECT_THROW(m_model.GetTargetPath(L"NoSuchDirectory", text), MsiInstallerError);
+}
+
+// Subsets of the merged package resolved against the tree: named ones with their attribute
+// values (a null value reads 0), the implicit empty-named one with all the part's features.
+TEST_F(ModelTest, FeatureSubsetsOfTheParts)
+{
+    Configure(Ini("{6D1F3B20-7A4C-4E5D-8B9A-0C1D2E3F4A11}"));
+    m_model.PopulateFromIniInfo(m_config, nullptr, nullptr);
+    m_model.BuildFeatureTree();
+    CFeatureSubsetTable subsets;
+    subsets.Load(*m_model.GetSession()->GetActiveDatabase(), m_model);
+    CPart& core = *m_model.GetPart(0);
+    EXPECT_THROW(subsets.Find(core, L"Docs"), UninitializedObject);
+
+    std::vector<SubsetResolveError> errors;
+    ASSERT_TRUE(subsets.Resolve(m_model, errors));
+    EXPECT_TRUE(errors.empty());
+    auto names = [](const FeatureSubsetMap& subset) {
+        std::wstring text;
+        for (const auto& entry : subset)
+            text += std::wstring(entry.first->GetName()) + L"=" + std::to_wstring(entry.second) + L" ";
+        return text;
+    };
+    const FeatureSubsetMap& docs = subsets.Find(core, L"Docs");
+    EXPECT_EQ(2u, docs.size());
+    EXPECT_EQ(1u, docs.at(m_model.FindFeature(L"CoreDocs")));
+    EXPECT_EQ(0u, docs.at(m_model.FindFeature(L"CoreHelp")));
+    EXPECT_EQ(core.GetFeatureCount(), subsets.Find(core, L"").size()) << names(subsets.Find(core, L""));
+    EXPECT_EQ(3u, core.GetFeatureCount());
+    EXPECT_THROW(subsets.Find(core, L"docs"), ObjectNotFound);  // names are case-sensitive
+    EXPECT_THROW(subsets.Find(core, L"Tools"), ObjectNotFound);  // another part's subset
+    EXPECT_TRUE(core.HasFeatureSubsetNamed(L"Docs"));
+    EXPECT_TRUE(core.HasFeatureSubsetNamed(L"Docs.{6D1F3B20-7A4C-4E5D-8B9A-0C1D2E3F4A11}"));
+    EXPECT_FALSE(core.HasFeatureSubsetNamed(L".Docs"));
+    EXPECT_FALSE(core.HasFeatureSubsetNamed(L"Tools"));
+    EXPECT_TRUE(m_model.GetPart(1)->HasFeatureSubsetNamed(L"Tools"));
+    // The core part has no owner: no exclusion, whatever this Windows is.
+    EXPECT_EQ(1, m_model.GetPartOSExclusion(core));
+    EXPECT_FALSE(core.IsOSExcluded(2));
+    EXPECT_FALSE(core.IsOSExcluded(3));
 }

@@ -77,12 +77,14 @@ public:
     DWORD GetLogModeFlags() override { return 0; }
     DWORD GetLogFileOptions() override { return 0; }
     bool IsCostLogEnabled() override { return false; }
+    bool IsReinstallRequested() const override { return reinstall; }
 
     FakeSystemInfoData systemInfo;
     // The spec file: feature name to requested state; the disallow-absent list.
     std::map<std::wstring, int> featureRequests;
     std::vector<std::wstring> disallowAbsent;
     int cancelledLoads = 0;
+    bool reinstall = false;  // /reinstall
     // The command line's /VolumePath<n> folders.
     std::map<int, std::wstring> volumePaths;
 

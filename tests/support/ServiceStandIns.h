@@ -50,6 +50,7 @@ public:
     DWORD GetLogModeFlags() override { return 0; }
     DWORD GetLogFileOptions() override { return 0; }
     bool IsCostLogEnabled() override { return false; }
+    bool IsReinstallRequested() const override { return false; }
     int cancelLoadingCalls = 0;
 
     // What the test sets.
