@@ -68,6 +68,8 @@ public:
     bool IsCostLogEnabled() override;
     // The command line's /VolumePath<n> folder.
     bool GetVolumePath(int volume, CString& path) const override { return m_cmdLine.GetVolumePath(volume, path); }
+    bool IsReinstallRequested() const override { return m_cmdLine.m_bReinstall; }
+    std::map<CString, CString> GetCommandLineProperties() const override { return m_cmdLine.m_properties; }
 
     // The command line's install level, else the configuration's default.
     int GetInstallLevel();

@@ -52,6 +52,14 @@ public:
     // it and registers it with the distribution's description; a part that fails is not kept.
     void ReadPartFromMergedPackage(CConfigInfo::PartInfo& record, bool baseline);
 
+    // Gives each part the extra properties of its configuration section and sets the /prop
+    // properties on the merged session.
+    void ApplyConfiguredProperties();
+    // The parts the install run processes (those with an action, then the baseline providers
+    // the core part needs, forced to install), counted, each given what its installation passes.
+    void PopulateProductInstallInfo(std::vector<CPart*>& installList);
+    int GetPartCountToInstall() const { return m_partCount; }
+
     // Runs the post-processing program before or after a part and waits for it; a program that
     // cannot be started is logged and otherwise ignored.
     void RunPartHelper(bool before, const CPart& part);
@@ -134,6 +142,12 @@ public:
 
 private:
     static void ReportProgress(ProgressCallback callback, void* context, int event);
+    // Appends the baseline providers the core part's installation needs to the parts and to the
+    // install list; a merged package without their summary table stops the load.
+    void SelectBaselineProviders(std::vector<CPart*>& installList);
+    bool IsBaselineProviderNeeded(const CConfigInfo::KolBaselinePartInfo& provider, MsiSession& session);
+    // The properties that hold the company and the user name.
+    void GetUserInfoPropertyNames(CString& company, CString& user) const;
     // The description of the distribution in the system-information component, items in order.
     void DescribeDistribution(const CConfigInfo& config);
     // The component's failure during the load: out of memory as such, else ZKSystemInfoFailure

@@ -24,6 +24,7 @@ class CDistribution;
 class CFeature;
 class FeatureSubsetEntry;
 class MsiDatabase;
+class MsiSession;
 
 class CPart {
 public:
@@ -184,7 +185,16 @@ public:
     RelatedPartList& GetRelatedPartList() const;
     const UpgradeTable* GetUpgradeTable() const { return m_upgradeTable.get(); }
 
-    void AddProperty(const wchar_t* name, const wchar_t* value) { m_properties[name] = value; }
+    // A property for the part's installation; a name the part already has keeps its value.
+    void AddProperty(const wchar_t* name, const wchar_t* value) { m_properties.emplace(name, value); }
+    // Gathers what the installation passes: the distribution's directory and property maps,
+    // then the part's own rows of ZKDirectoryProduct and ZKPropertyProduct (upper-case names
+    // only; a name the session cannot resolve is left out). First writer of a name wins.
+    void PopulateInstallInfo(MsiSession& session, const std::map<CString, CString>& directories,
+                             const std::map<CString, CString>& properties);
+    const std::map<CString, CString>& GetDirectories() const { return m_directories; }
+    // The commands of another vendor's installer from the merged session.
+    void Populate3rdPartyCommands(MsiSession& session);
 
     CDistribution* GetDistribution() const { return m_distribution; }
     CConfigInfo::PartInfo* GetPartInfo() const { return m_partInfo; }
@@ -250,6 +260,9 @@ public:
     static LANGID(WINAPI* s_pfnGetUserDefaultLangID)();
 
 private:
+    // One pass of PopulateInstallInfo: kind "Directory" or "Property".
+    void PopulatePackageInstallInfo(MsiSession& session, const wchar_t* kind, const std::map<CString, CString>& given,
+                                    std::map<CString, CString>& target);
     // Shows the load failure, cancels the loading and throws OperationAborted.
     [[noreturn]] void AbortLoad(const wchar_t* operation, const CString& message) const;
     // Related products, product state and upgrade table from the upgrade rows.

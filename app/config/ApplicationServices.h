@@ -10,6 +10,8 @@
 #include <windows.h>
 #include <unknwn.h>
 
+#include <map>
+
 #include "CString.h"
 #include "VelmoLogStream.h"
 
@@ -56,6 +58,10 @@ public:
     virtual DWORD GetLogFileOptions() = 0;
     // True when Windows Installer's log covers the loading and the costing too.
     virtual bool IsCostLogEnabled() = 0;
+    // True when the command line asked to reinstall what is installed (/reinstall).
+    virtual bool IsReinstallRequested() const = 0;
+    // The properties given with /prop, by name.
+    virtual std::map<CString, CString> GetCommandLineProperties() const = 0;
 };
 
 // Installs the implementation (null removes it) and returns the one it replaced.

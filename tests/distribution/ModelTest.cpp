@@ -549,3 +549,44 @@ TEST_F(ModelTest, FeatureSubsetsOfTheParts)
     EXPECT_FALSE(core.IsOSExcluded(2));
     EXPECT_FALSE(core.IsOSExcluded(3));
 }
+
+TEST_F(ModelTest, ConfiguredPropertiesAndTheInstallList)
+{
+    std::string ini = Ini("{6D1F3B20-7A4C-4E5D-8B9A-0C1D2E3F4A11}");
+    ini.replace(ini.find("[Core]\r\n"), 8, "[Core]\r\nProperties=CoreProps\r\n");
+    Configure(ini + "[CoreProps]\r\nFEATUREINCLUDED=mine\r\nEXTRA=1\r\n");
+    m_app.commandLineProperties[L"FROMCOMMANDLINE"] = L"given";
+    m_model.PopulateFromIniInfo(m_config, nullptr, nullptr);
+    m_model.BuildFeatureTree();
+    m_model.ApplyConfiguredProperties();
+    CString value;
+    EXPECT_TRUE(m_model.GetProperty(L"FROMCOMMANDLINE", value));
+    EXPECT_EQ(L"given", W(value));
+    MsiSmartPtr<MsiSession> session = m_model.GetSession();
+    for (const wchar_t* action : {L"CostInitialize", L"FileCost", L"CostFinalize"})
+        session->DoAction(action);
+
+    // Nothing changes: no part to process.
+    for (CFeature* feature : m_model.GetFeatureTree().GetFeatures())
+        feature->m_actionState = feature->GetCurrentState();
+    std::vector<CPart*> list;
+    m_model.PopulateProductInstallInfo(list);
+    EXPECT_TRUE(list.empty());
+    EXPECT_EQ(0, m_model.GetPartCountToInstall());
+
+    m_model.FindFeature(L"CoreDocs")->m_actionState = INSTALLSTATE_LOCAL;
+    m_model.PopulateProductInstallInfo(list);
+    ASSERT_EQ((std::vector<CPart*>{m_model.GetPart(0)}), list);
+    EXPECT_EQ(1, m_model.GetPartCountToInstall());
+    const CPart& core = *m_model.GetPart(0);
+    std::wstring names;
+    for (const auto& entry : core.GetDirectories())
+        names += W(entry.first) + L" ";
+    EXPECT_EQ(L"INSTALLDIR TARGETDIR ", names);  // no lower-case names
+    names.clear();
+    for (const auto& entry : core.GetProperties())
+        names += W(entry.first) + L"=" + W(entry.second) + L" ";
+    // The part's own properties win; INCLUDED and DETECTED suffixes only; the user-information
+    // properties even when empty.
+    EXPECT_EQ(L"COMPANYNAME= DRIVERDETECTED=1.2 EXTRA=1 FEATUREINCLUDED=mine USERNAME= ", names);
+}

@@ -78,6 +78,7 @@ public:
     DWORD GetLogFileOptions() override { return 0; }
     bool IsCostLogEnabled() override { return false; }
     bool IsReinstallRequested() const override { return reinstall; }
+    std::map<CString, CString> GetCommandLineProperties() const override { return commandLineProperties; }
 
     FakeSystemInfoData systemInfo;
     // The spec file: feature name to requested state; the disallow-absent list.
@@ -85,6 +86,7 @@ public:
     std::vector<std::wstring> disallowAbsent;
     int cancelledLoads = 0;
     bool reinstall = false;  // /reinstall
+    std::map<CString, CString> commandLineProperties;  // /prop
     // The command line's /VolumePath<n> folders.
     std::map<int, std::wstring> volumePaths;
 

@@ -51,6 +51,7 @@ public:
     DWORD GetLogFileOptions() override { return 0; }
     bool IsCostLogEnabled() override { return false; }
     bool IsReinstallRequested() const override { return false; }
+    std::map<CString, CString> GetCommandLineProperties() const override { return {}; }
     int cancelLoadingCalls = 0;
 
     // What the test sets.
