@@ -23,6 +23,7 @@
 #include "MsiSmartPtr.h"
 #include "SystemInfoClient.h"
 #include "UniqueHandle.h"
+#include "VolumeCost.h"
 
 class CConfigInfo;
 class CFeature;
@@ -59,6 +60,17 @@ public:
     // the core part needs, forced to install), counted, each given what its installation passes.
     void PopulateProductInstallInfo(std::vector<CPart*>& installList);
     int GetPartCountToInstall() const { return m_partCount; }
+
+    // Finds or creates the record of a volume; a new record's free space is read (-1 with the
+    // Windows error returned when it cannot be).
+    static DWORD GetVolumeFreeSpace(VolumeCostSet& volumes, const CString& volume, VolumeCost*& record);
+    typedef UINT(WINAPI* EnumComponentCostsFunction)(MSIHANDLE, LPCWSTR, DWORD, INSTALLSTATE, LPWSTR, LPDWORD, INT*,
+                                                     INT*);
+    // Adds one component's cost for the action to the volumes: from the engine's costing when
+    // `enumCosts` is given, else from the Component table's cost columns. ERROR_DISK_FULL when a
+    // volume lacks space, an error of the engine's costing, else 0. No feature adds nothing.
+    UINT AddComponentCost(VolumeCostSet& volumes, const wchar_t* component, int action, CFeature* feature,
+                          bool countTemporary, EnumComponentCostsFunction enumCosts);
 
     // Runs the post-processing program before or after a part and waits for it; a program that
     // cannot be started is logged and otherwise ignored.

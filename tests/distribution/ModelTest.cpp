@@ -590,3 +590,72 @@ TEST_F(ModelTest, ConfiguredPropertiesAndTheInstallList)
     // properties even when empty.
     EXPECT_EQ(L"COMPANYNAME= DRIVERDETECTED=1.2 EXTRA=1 FEATUREINCLUDED=mine USERNAME= ", names);
 }
+
+// A component's states from the features that hold it, and the cost of a planned change.
+TEST_F(ModelTest, ComponentStatesAndFeatureCosts)
+{
+    Configure(Ini("{6D1F3B20-7A4C-4E5D-8B9A-0C1D2E3F4A11}"));
+    m_model.PopulateFromIniInfo(m_config, nullptr, nullptr);
+    m_model.BuildFeatureTree();
+    MsiSmartPtr<MsiSession> session = m_model.GetSession();
+    for (const wchar_t* action : {L"CostInitialize", L"FileCost", L"CostFinalize"})
+        session->DoAction(action);
+    for (CFeature* feature : m_model.GetFeatureTree().GetFeatures())
+        feature->m_actionState = feature->GetCurrentState();
+    MsiSmartPtr<MsiDatabase> database = session->GetActiveDatabase();
+    CFeature& core = *m_model.FindFeature(L"Core");
+
+    int installed = 0, action = 0;
+    CFeature* decider = &core;
+    core.ComputeComponentStates(*database, L"NoSuchComponent", installed, action, &decider, false);
+    EXPECT_EQ(INSTALLSTATE_ABSENT, installed);
+    EXPECT_EQ(INSTALLSTATE_ABSENT, action);
+    EXPECT_EQ(nullptr, decider);
+
+    core.ComputeComponentStates(*database, L"CoreComponent", installed, action, &decider, false);
+    EXPECT_EQ(INSTALLSTATE_ABSENT, installed);
+    EXPECT_EQ(INSTALLSTATE_UNKNOWN, action);  // nobody changes
+    EXPECT_EQ(0, core.ComputeSubtreeCost(false));
+    EXPECT_EQ(1, core.GetComponentCount());
+
+    core.m_actionState = INSTALLSTATE_LOCAL;
+    core.ComputeComponentStates(*database, L"CoreComponent", installed, action, &decider, false);
+    EXPECT_EQ(INSTALLSTATE_LOCAL, action);
+    EXPECT_EQ(&core, decider);
+    EXPECT_GE(core.ComputeSubtreeCost(false), 0);
+
+    // An abort requested while costing ends the call; a call that resets the event clears it.
+    CFeature::SignalAbort();
+    try {
+        core.ComputeSubtreeCost(true);
+        ADD_FAILURE() << "no abort";
+    } catch (const OperationAborted& e) {
+        EXPECT_EQ(L"Feature Costing", W(e.Argument<1>()));
+    }
+    EXPECT_NO_THROW(core.ComputeSubtreeCost(false));
+}
+
+TEST(VolumeCost, EnoughSpace)
+{
+    const struct {
+        int64_t required, available;
+        bool enough;
+    } cases[] = {{100, 100, true}, {101, 100, false}, {-5, 0, true}, {1LL << 40, -1, true}};
+    for (const auto& c : cases) {
+        VolumeCost volume;
+        volume.required = c.required;
+        volume.available = c.available;
+        EXPECT_EQ(c.enough, volume.HasEnoughSpace()) << c.required << " of " << c.available;
+    }
+    VolumeCostSet volumes;
+    VolumeCost* record = nullptr;
+    EXPECT_EQ(ERROR_SUCCESS, CDistribution::GetVolumeFreeSpace(volumes, L"C:", record));
+    EXPECT_GE(record->available, 0);
+    VolumeCost* again = nullptr;
+    CDistribution::GetVolumeFreeSpace(volumes, L"c:", again);  // the same volume, any case
+    EXPECT_EQ(record, again);
+    EXPECT_NE(ERROR_SUCCESS, CDistribution::GetVolumeFreeSpace(volumes, L"Q:", record));
+    EXPECT_EQ(-1, record->available);
+    EXPECT_TRUE(record->HasEnoughSpace());
+    EXPECT_EQ(2u, volumes.size());
+}
