@@ -69,12 +69,26 @@ public:
     }
     void GetFeatureRequest(const wchar_t* feature, int& state, bool& disallowAbsent) override;
     void CancelLoading() override { ++cancelledLoads; }
+    // The cache file: the flags the test sets; entries are kept, writes counted.
+    bool IsCachingCustomExecutes() const override { return cachingCustomExecutes; }
+    bool IsCachingFeatureInfo() const override { return cachingFeatureInfo; }
+    void AddCacheEntry(const wchar_t* element, const CacheAttributes& attributes, const wchar_t* text) override
+    {
+        CacheAttributes entry = attributes;
+        entry[CString()] = text ? text : L"";
+        cacheEntries.emplace(CString(element), entry);
+    }
+    void WriteCacheFile() override { ++cacheFileWrites; }
 
     FakeSystemInfoData systemInfo;
     // The spec file: feature name to requested state; the disallow-absent list.
     std::map<std::wstring, int> featureRequests;
     std::vector<std::wstring> disallowAbsent;
     int cancelledLoads = 0;
+    bool cachingCustomExecutes = false;
+    bool cachingFeatureInfo = false;
+    CacheEntries cacheEntries;
+    int cacheFileWrites = 0;
 
 private:
     IApplicationServices* m_previous;
