@@ -81,8 +81,10 @@ void CVelmoInstallerApp::LoadSystemInfo()
     if (m_hSysInfoModule != SysInfoNotLoaded())
         return;
 
+    // Without the distribution's settings there is no server to name: the load fails below.
     CString path;
-    CopyIfOnCdRom(m_pConfigInfo->GetDistributionInfo()->GetSysInfoPath(), path);
+    if (const CConfigInfo::DistributionInfo* settings = m_pConfigInfo->GetDistributionInfo())
+        CopyIfOnCdRom(settings->GetSysInfoPath(), path);
     std::wstring name(static_cast<const wchar_t*>(path));   // CoLoadLibrary takes a writable text
     HMODULE module = CoLoadLibrary(&name[0], TRUE);
     if (!module) {

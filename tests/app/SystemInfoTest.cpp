@@ -6,6 +6,8 @@
 #include <string>
 
 #include "ConfigInfo.h"
+#include "Distribution.h"
+#include "DistributionServices.h"
 #include "InstallerErrors.h"
 #include "ScopedOverride.h"
 #include "TestSupport.h"
@@ -296,6 +298,40 @@ TEST_F(SystemInfoTest, AServerOnACdRomIsLoadedFromATemporaryCopy)
     EXPECT_NE(nullptr, theApp.m_hSysInfoModule);
     EXPECT_EQ(std::wstring(L"zki"), copy.substr(copy.find_last_of(L'\\') + 1, 3));
     theApp.m_tempFiles.pop_back();
+}
+
+// The loader of the sample distribution asks the model for the installed products; the model
+// gets them from the server the sample ships.
+TEST(SystemInfoLoad, TheSampleDistributionLoadsWithTheServerItShips)
+{
+    CurrentFolderGuard folder(CurrentFolder());
+    CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    CConfigInfo config;
+    CDistribution distribution;
+    ScopedOverride<CConfigInfo*> configSlot(theApp.m_pConfigInfo, &config);
+    ScopedOverride<CDistribution*> distributionSlot(theApp.m_pDistribution, &distribution);
+    IDistributionServices* savedServices = InstallDistributionServices(&distribution);
+    ScopedOverride<IUnknown*> objectSlot(theApp.m_pSystemInfo, nullptr);
+    ScopedOverride<HMODULE> moduleSlot(theApp.m_hSysInfoModule, CVelmoInstallerApp::SysInfoNotLoaded());
+    const std::wstring sample = ModuleDir() + L"\\sample";
+    try {
+        config.SetIniFile(sample.c_str(), L"setup.ini");
+        config.PopulateMsiInfo();
+        config.LoadLanguageResource();
+        EXPECT_EQ(0, theApp.LoadPackage());
+    } catch (const ZKInstallerError::IInstallerError& error) {
+        ADD_FAILURE() << testing::PrintToString(std::wstring(error.GetFullText()));
+    }
+    EXPECT_EQ(2u, distribution.GetPartCount());
+    EXPECT_EQ(GetModuleHandleW((sample + L"\\tools\\ZKSysInfo.dll").c_str()), theApp.m_hSysInfoModule);
+    EXPECT_NE(nullptr, theApp.m_hSysInfoModule);
+
+    if (theApp.m_pSystemInfo)
+        theApp.m_pSystemInfo->Release();
+    if (config.GetDistributionInfo())
+        config.FreeResourceModules();
+    InstallDistributionServices(savedServices);
+    CoUninitialize();
 }
 
 }  // namespace
