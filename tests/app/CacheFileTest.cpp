@@ -34,7 +34,12 @@ protected:
         theApp.m_cmdLine.m_strCacheFile = file.c_str();
     }
 
-    static std::string Golden(const wchar_t* name) { return ReadFileBytes(TestDataPath(L"app\\cache\\") + name); }
+    static std::string Golden(const wchar_t* name)
+    {
+        const std::string golden = ReadFileBytes(TestDataPath(L"app\\cache\\") + name);
+        EXPECT_FALSE(golden.empty()) << "missing golden file";
+        return golden;
+    }
 
     TempDir m_dir;
 
