@@ -79,6 +79,16 @@ public:
     bool IsCostLogEnabled() override { return false; }
     bool IsReinstallRequested() const override { return reinstall; }
     std::map<CString, CString> GetCommandLineProperties() const override { return commandLineProperties; }
+    // The cache file: the flags the test sets; entries are kept, writes counted.
+    bool IsCachingCustomExecutes() const override { return cachingCustomExecutes; }
+    bool IsCachingFeatureInfo() const override { return cachingFeatureInfo; }
+    void AddCacheEntry(const wchar_t* element, const CacheAttributes& attributes, const wchar_t* text) override
+    {
+        CacheAttributes entry = attributes;
+        entry[CString()] = text ? text : L"";
+        cacheEntries.emplace(CString(element), entry);
+    }
+    void WriteCacheFile() override { ++cacheFileWrites; }
 
     FakeSystemInfoData systemInfo;
     // The spec file: feature name to requested state; the disallow-absent list.
@@ -91,6 +101,10 @@ public:
     std::map<int, std::wstring> volumePaths;
 
     VelmoLogOStream& Log() { return m_log; }
+    bool cachingCustomExecutes = false;
+    bool cachingFeatureInfo = false;
+    CacheEntries cacheEntries;
+    int cacheFileWrites = 0;
 
 private:
     IApplicationServices* m_previous;
