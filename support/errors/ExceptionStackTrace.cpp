@@ -250,6 +250,8 @@ bool ExceptionStackTrace::Register()
 
 LONG CALLBACK ExceptionStackTrace::Handler(EXCEPTION_POINTERS* pointers)
 {
+    // TlsGetValue clears the thread's last error, which the interrupted code may still need.
+    const DWORD lastError = GetLastError();
     if (g_headSlot == TLS_OUT_OF_INDEXES || !pointers || !pointers->ExceptionRecord)
         return EXCEPTION_CONTINUE_SEARCH;
     const DWORD code = pointers->ExceptionRecord->ExceptionCode;
@@ -259,10 +261,11 @@ LONG CALLBACK ExceptionStackTrace::Handler(EXCEPTION_POINTERS* pointers)
     }
     if ((pointers->ExceptionRecord->ExceptionFlags & (EXCEPTION_UNWINDING | EXCEPTION_EXIT_UNWIND)) != 0)
         return EXCEPTION_CONTINUE_SEARCH;
-    if (TlsGetValue(g_busySlot))
+    if (TlsGetValue(g_busySlot)) {
+        SetLastError(lastError);
         return EXCEPTION_CONTINUE_SEARCH;
+    }
     TlsSetValue(g_busySlot, reinterpret_cast<void*>(1));
-    const DWORD lastError = GetLastError();
     for (ExceptionStackTrace* item = static_cast<ExceptionStackTrace*>(TlsGetValue(g_headSlot)); item;
          item = item->m_next) {
         try {

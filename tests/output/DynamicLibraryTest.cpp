@@ -113,6 +113,21 @@ TEST(ModuleEnumeration, FindsEveryModuleOnceAlsoBeyondTheFirstBuffer)
     EXPECT_EQ(SnapshotModules(), modules);
 }
 
+TEST(ModuleEnumeration, WithoutTheProcessStatusLibraryWalksTheAddressSpaceFromTheProgramUp)
+{
+    PsapiLibrary().Unload(L"output_test_no_such_library.dll");
+    ModuleSet walked;
+    EnumerateModules(walked);
+    PsapiLibrary().Unload(L"psapi.dll");
+    const HMODULE program = GetModuleHandleW(nullptr);
+    ModuleSet expected;
+    for (HMODULE module : SnapshotModules()) {
+        if (module >= program)
+            expected.insert(module);
+    }
+    EXPECT_EQ(expected, walked);
+}
+
 TEST(ModuleList, FindsTheModulesThatExportAName)
 {
     UniqueModule module(LoadLibraryW((testsupport::ModuleDir() + L"\\output_test_module.dll").c_str()));

@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cerrno>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -190,13 +192,27 @@ TEST(OutputReport, ACancellationWritesOnlyItsTextAndClearsTheRequest)
     EXPECT_EQ(expected, log.ReadLines());
 }
 
-TEST(OutputReport, AFailedWindowsCallNamesTheFunctionAndTheCode)
+TEST(OutputReport, AFailedCallNamesTheFunctionAndItsErrorCode)
 {
-    DebugLog log;
-    EXPECT_EQ(-12, ReportedCode([] { OrbelOutput::ReportWindowsError(ERROR_FILE_NOT_FOUND, L"CreateFileW"); }));
-    const Lines lines = log.ReadLines();
-    ASSERT_GE(lines.size(), 6u);
-    EXPECT_EQ(L"> Windows function CreateFileW returned an error. Error code: 2", lines[lines.size() - 4]);
+    const struct {
+        void (*fail)();
+        int code;
+        const wchar_t* context;
+    } cases[] = {
+        {[] { OrbelOutput::ReportWindowsError(ERROR_FILE_NOT_FOUND, L"CreateFileW"); }, -12,
+         L"> Windows function CreateFileW returned an error. Error code: 2"},
+        {[] {
+             errno = ENOENT;
+             OrbelOutput::ReportCrtError(L"_wfopen");
+         },
+         -13, L"> C Runtime function _wfopen returned an error. Error code: 2"},
+    };
+    for (const auto& c : cases) {
+        DebugLog log;
+        EXPECT_EQ(c.code, ReportedCode(c.fail));
+        const Lines lines = log.ReadLines();
+        EXPECT_NE(lines.end(), std::find(lines.begin(), lines.end(), c.context)) << c.code;
+    }
 }
 
 TEST(OutputReport, ACatchPointDefersTheReportUntilItIsRaisedAgain)
