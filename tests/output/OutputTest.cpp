@@ -152,6 +152,21 @@ TEST(OutputReport, ReportLinesReachTheUserLogQueue)
     EXPECT_EQ(expected, UserLog());
 }
 
+TEST(OutputReport, PrintedReportsAreReadOnlyThroughTheReportCursor)
+{
+    while (OrbelOutput::GetNextLogMessage()) {
+    }
+    OrbelOutput::SetLoggingMode(OrbelOutput::OutputUserLogMessages);
+    EXPECT_EQ(-3, ReportedCode([] { OrbelOutput::ReportError(-3); }));
+    Lines reported;
+    while (const wchar_t* line = OrbelOutput::GetNextLogMessage())
+        reported.push_back(line);
+    EXPECT_EQ(-30, ReportedCode([] { OrbelOutput::GetNextUserLogMessage(); }));
+    OrbelOutput::SetLoggingMode(OrbelOutput::LoggingModeDefault);
+    ASSERT_EQ(6u, reported.size());
+    EXPECT_EQ(L"Error: Unknown error (code -3).", reported[2]);
+}
+
 TEST(OutputReport, CodeZeroWithoutAReportDoesNothing)
 {
     UserLog();
