@@ -9,6 +9,8 @@
 #include <new>
 #include <string>
 
+#include <delayimp.h>
+
 #include "ContextMessage.h"
 #include "DelayLoadException.h"
 #include "DynamicLibrary.h"
@@ -644,7 +646,34 @@ void ThrowIfDeferred()
     throw PrivateException();
 }
 
-void TranslateStructuredException(unsigned int code)
+namespace {
+
+// The delay-load support's record of a failed import: the exception's first parameter.
+void ReportDelayLoadFailure(unsigned int code, const EXCEPTION_POINTERS* pointers)
+{
+    const EXCEPTION_RECORD* record = pointers ? pointers->ExceptionRecord : nullptr;
+    const DelayLoadInfo* info = record && record->NumberParameters >= 1
+                                    ? reinterpret_cast<const DelayLoadInfo*>(record->ExceptionInformation[0])
+                                    : nullptr;
+    const DelayLoadInfo none = {};
+    if (!info)
+        info = &none;
+    const DWORD errorCode = info == &none ? 0 : info->dwLastError;
+    Print(L"Error %u occurred in delay-loaded module! Structured exception code %u", errorCode, code);
+    Print(L"Module name: %hs Module handle: %Iu", info->szDll ? info->szDll : "",
+          reinterpret_cast<ULONG_PTR>(info->hmodCur));
+    if (info->dlp.fImportByName)
+        Print(L"Proc name: %hs", info->dlp.szProcName ? info->dlp.szProcName : "");
+    else
+        Print(L"Proc name: %s", L"<not imported by name>");
+    Error(kCodeOutputFailure, L"Proc ordinal: %u Proc Address: %Iu Actual proc: %Iu",
+          info->dlp.fImportByName ? 0u : static_cast<unsigned int>(info->dlp.dwOrdinal),
+          reinterpret_cast<ULONG_PTR>(info->ppfn), reinterpret_cast<ULONG_PTR>(info->pfnCur));
+}
+
+}  // namespace
+
+void TranslateStructuredException(unsigned int code, const EXCEPTION_POINTERS* pointers)
 {
     const wchar_t* text;
     switch (code) {
@@ -674,9 +703,8 @@ void TranslateStructuredException(unsigned int code)
         break;
     case DelayLoadException::kModuleNotFound:
     case DelayLoadException::kProcedureNotFound:
-        Print(L"Error %u occurred in delay-loaded module! Structured exception code %u", code, code);
-        text = L"Delay-loaded import failed! Structured exception code %u";
-        break;
+        ReportDelayLoadFailure(code, pointers);
+        return;
     default:
         text = L"Runtime error! Structured exception code %u";
         break;

@@ -91,8 +91,9 @@ void CheckAbort();
 int CatchError();
 // Raises a deferred report again.
 void ThrowIfDeferred();
-// Reports a structured exception code (-10) with the text of its kind.
-void TranslateStructuredException(unsigned int code);
+// Reports a structured exception (-10) with the text of its kind; a failed delay-loaded import
+// also with the module and the function that `pointers` name.
+void TranslateStructuredException(unsigned int code, const EXCEPTION_POINTERS* pointers = nullptr);
 // True when the module that holds the library carries its strings; checked once per module.
 bool CheckResources();
 

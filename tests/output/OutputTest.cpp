@@ -1,5 +1,6 @@
 // The process's output object and the reports of the support library.
 #include <windows.h>
+#include <delayimp.h>
 
 #include <gtest/gtest.h>
 
@@ -227,6 +228,39 @@ TEST(OutputReport, AFailedCallNamesTheFunctionAndItsErrorCode)
         EXPECT_EQ(c.code, ReportedCode(c.fail));
         const Lines lines = log.ReadLines();
         EXPECT_NE(lines.end(), std::find(lines.begin(), lines.end(), c.context)) << c.code;
+    }
+}
+
+TEST(OutputReport, AStructuredExceptionIsReportedWithTheTextOfItsKind)
+{
+    DelayLoadInfo info = {};
+    info.szDll = "missing.dll";
+    info.dlp.fImportByName = TRUE;
+    info.dlp.szProcName = "MissingFunction";
+    EXCEPTION_RECORD record = {};
+    record.ExceptionCode = 0xC06D007Fu;
+    record.NumberParameters = 1;
+    record.ExceptionInformation[0] = reinterpret_cast<ULONG_PTR>(&info);
+    EXCEPTION_POINTERS pointers = {&record, nullptr};
+    const struct {
+        unsigned int code;
+        const EXCEPTION_POINTERS* pointers;
+        Lines context;
+    } cases[] = {
+        {0xC0000005u, nullptr, {L"> Access violation! Structured exception code 3221225477"}},
+        {0xC0000094u, nullptr, {L"> Divide by zero error! Structured exception code 3221225620"}},
+        {0xE0000001u, nullptr, {L"> Runtime error! Structured exception code 3758096385"}},
+        {0xC06D007Fu, &pointers,
+         {L"> Error 0 occurred in delay-loaded module! Structured exception code 3228369023",
+          L"> Module name: missing.dll Module handle: 0", L"> Proc name: MissingFunction",
+          L"> Proc ordinal: 0 Proc Address: 0 Actual proc: 0"}},
+    };
+    for (const auto& c : cases) {
+        DebugLog log;
+        EXPECT_EQ(-10, ReportedCode([&] { OrbelOutput::TranslateStructuredException(c.code, c.pointers); }));
+        const Lines lines = log.ReadLines();
+        ASSERT_EQ(c.context.size() + 7, lines.size()) << c.code;
+        EXPECT_EQ(c.context, Lines(lines.begin() + 4, lines.begin() + 4 + c.context.size())) << c.code;
     }
 }
 
