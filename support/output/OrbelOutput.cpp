@@ -63,7 +63,7 @@ bool LoadTableString(HMODULE module, UINT id, LANGID language, std::wstring& out
 {
     const LANGID candidates[] = {language, MAKELANGID(PRIMARYLANGID(language), SUBLANG_NEUTRAL)};
     for (LANGID candidate : candidates) {
-        HRSRC found = FindResourceExW(module, MAKEINTRESOURCEW(6), MAKEINTRESOURCEW(id / kStringsPerBlock + 1),
+        HRSRC found = FindResourceExW(module, RT_STRING, MAKEINTRESOURCEW(id / kStringsPerBlock + 1),
                                       candidate);
         if (!found)
             continue;
@@ -81,9 +81,6 @@ bool LoadTableString(HMODULE module, UINT id, LANGID language, std::wstring& out
     }
     return false;
 }
-
-// Writes one line to standard output, with the debug log's prefixes.
-void WriteConsoleLine(ISharedData& data, bool chain, const std::wstring& text);
 
 std::wstring Prefix(ISharedData& data, bool chain)
 {
@@ -111,6 +108,7 @@ std::wstring Prefix(ISharedData& data, bool chain)
     throw PrivateException();
 }
 
+// Writes one line to standard output, with the debug log's prefixes.
 void WriteConsoleLine(ISharedData& data, bool chain, const std::wstring& text)
 {
     std::wstring line = Prefix(data, chain) + text;

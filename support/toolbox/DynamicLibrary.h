@@ -22,7 +22,6 @@ public:
         for (size_t i = 0; name && name[i] != L'\0' && i + 1 < MAX_PATH; ++i)
             m_name[i] = name[i];
     }
-    virtual ~DynamicLibrary();
 
     DynamicLibrary(const DynamicLibrary&) = delete;
     DynamicLibrary& operator=(const DynamicLibrary&) = delete;
@@ -33,6 +32,8 @@ public:
     virtual HMODULE Load(const wchar_t* directory = nullptr);
     virtual HMODULE GetHandle() const;
     virtual void SetHandle(HMODULE handle);
+    // Frees the library when it is loaded.
+    virtual ~DynamicLibrary();
 
     const wchar_t* GetName() const { return m_name; }
 

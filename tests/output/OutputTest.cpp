@@ -314,6 +314,22 @@ TEST(DebugLogFile, EveryLineEndsInOneCarriageReturnLineFeed)
     EXPECT_EQ(L"lone cr\r\nlone lf\r\nboth\r\nnone here\r\n", file.text);
 }
 
+TEST(DebugLogFile, ATimestampOnlyOnTheNextLineWhenAskedOnce)
+{
+    DebugLog log;
+    OrbelOutput::TimestampNextMessage();
+    OrbelOutput::DebugPrint(L"stamped");
+    OrbelOutput::DebugPrint(L"plain");
+    const Lines lines = log.ReadLines();
+    ASSERT_EQ(2u, lines.size());
+    const size_t close = lines[0].find(L"] ");
+    ASSERT_NE(std::wstring::npos, close);
+    EXPECT_EQ(L'[', lines[0][0]);
+    EXPECT_GE(std::stod(lines[0].substr(1, close - 1)), 0.0);  // the seconds since the start
+    EXPECT_EQ(L"stamped", lines[0].substr(close + 2));
+    EXPECT_EQ(L"plain", lines[1]);
+}
+
 TEST(DebugLogFile, CannotBeRenamedWhileOpen)
 {
     DebugLog log;
