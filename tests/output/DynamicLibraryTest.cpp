@@ -144,4 +144,11 @@ TEST(ModuleList, FindsTheModulesThatExportAName)
 TEST(LibraryModule, IsTheModuleThatHoldsTheCode)
 {
     EXPECT_EQ(GetModuleHandleW(nullptr), GetLibraryModule());
+    UniqueModule module(LoadLibraryW((testsupport::ModuleDir() + L"\\output_test_module.dll").c_str()));
+    ASSERT_TRUE(module);
+    using LibraryModuleOf = HMODULE (*)();
+    auto libraryModuleOf = reinterpret_cast<LibraryModuleOf>(
+        reinterpret_cast<void (*)()>(GetProcAddress(module.Get(), "OutputTestModuleLibraryModule")));
+    ASSERT_NE(nullptr, libraryModuleOf);
+    EXPECT_EQ(module.Get(), libraryModuleOf());
 }
