@@ -70,15 +70,18 @@ public:
     bool GetVolumePath(int volume, CString& path) const override { return m_cmdLine.GetVolumePath(volume, path); }
     bool IsReinstallRequested() const override { return m_cmdLine.m_bReinstall; }
     std::map<CString, CString> GetCommandLineProperties() const override { return m_cmdLine.m_properties; }
+    bool IsTreeStart() const override { return m_cmdLine.m_bTreeStart; }
+    bool IsCostLogOnCommandLine() const override { return m_cmdLine.m_bCostLog; }
+    bool IsInstallValidateSkipped() const override { return m_cmdLine.m_bSiv; }
 
     // The command line's install level, else the configuration's default.
-    int GetInstallLevel();
+    int GetInstallLevel() override;
     // The page at which a /linkedcustom run starts: the first registered page that the spec
     // file leaves enabled and that is shown and allowed in the current mode.
     eDialogState GetFirstEnabledDialog();
     // Whether a page may be shown: not disabled by the spec file (unless ignored), shown in the
     // configuration's [Dialogs] and allowed in the current mode (any mode with `anyMode`).
-    bool IsDialogEnabled(eDialogState state, bool anyMode = false, bool ignoreSpecFile = false);
+    bool IsDialogEnabled(eDialogState state, bool anyMode = false, bool ignoreSpecFile = false) override;
 
     // The user-interface language: thread locale and C run-time locale of this thread.
     void SetUiLanguage(LANGID langId) override;

@@ -22,6 +22,8 @@
 // The operations that are not built yet stop the run here, naming themselves.
 static const char kSource[] = "Distribution";
 static const char kDistributionSource[] = ".\\Distribution.cpp";
+// The feature page's state, asked whether it is shown in some mode.
+static const int kFeaturePageState = 6;
 
 CDistribution::CDistribution()
     : m_nRebootState(-1), m_featureTree(*this), m_currentPart(nullptr), m_partCount(-1), m_currentPartNumber(0),
@@ -189,6 +191,36 @@ void CDistribution::BuildFeatureTree()
     } catch (const SysInfoComError& error) {
         CString details;
         details.Format(L"Unexpected error while accessing the ZKSystemInfo object. Result=%08x",
+                       static_cast<unsigned int>(error.GetResult()));
+        throw ZKSystemInfoFailure(kDistributionSource, __LINE__, details);
+    }
+    if (!m_distributionInfo)
+        return;
+    // The component learns which parts show features on the feature page.
+    try {
+        SysInfoPtr<IZKDistributionProductCollection> products;
+        CheckSysInfo(m_distributionInfo->GetProducts(products.Out()));
+        long count = 0;
+        CheckSysInfo(products->GetCount(&count));
+        const bool pageEnabled = AppServices().IsDialogEnabled(kFeaturePageState, true, true);
+        for (long i = 1; i <= count; ++i) {
+            SysInfoPtr<IZKDistributionProduct> product;
+            CheckSysInfo(products->GetItem(i, product.Out()));
+            SysInfoText productCode;
+            CheckSysInfo(product->GetProductCode(productCode.Out()));
+            CPart* part = nullptr;
+            try {
+                part = &GetPartByProductCode(productCode.ToString());
+            } catch (const ObjectNotFound&) {
+                continue;
+            }
+            CheckSysInfo(product->PutFeaturesVisible(pageEnabled && part->HasVisibleFeature() ? 1 : 0));
+        }
+    } catch (const SysInfoComError& error) {
+        if (error.GetResult() == E_OUTOFMEMORY)
+            throw PlexaBadAlloc(kPlexaBadAllocation);
+        CString details;
+        details.Format(L"Unexpected error while creating the feature tree. Result=%08x",
                        static_cast<unsigned int>(error.GetResult()));
         throw ZKSystemInfoFailure(kDistributionSource, __LINE__, details);
     }

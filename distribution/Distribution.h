@@ -53,6 +53,15 @@ public:
     // it and registers it with the distribution's description; a part that fails is not kept.
     void ReadPartFromMergedPackage(CConfigInfo::PartInfo& record, bool baseline);
 
+    // The costing: the installed copies of this distribution and the run-state properties, then
+    // the merged package's execute sequence up to InstallValidate, the launch conditions before
+    // LaunchConditions, the feature tree before CostInitialize, the valid states after CostFinalize.
+    void RunCostingActions();
+    // Every feature's valid states, read after the costing.
+    void ReadFeatureValidStates();
+    // LaunchConditionFailed for the first row of ZKDistributionLaunchCondition that is false.
+    void CheckLaunchConditions();
+
     // Gives each part the extra properties of its configuration section and sets the /prop
     // properties on the merged session.
     void ApplyConfiguredProperties();
@@ -154,6 +163,15 @@ public:
 
 private:
     static void ReportProgress(ProgressCallback callback, void* context, int event);
+    // Installed distributions with this GUID: whether any, the highest version with its title,
+    // and whether one has exactly this version.
+    struct InstalledCopy {
+        bool detected = false;
+        bool sameVersion = false;
+        CString installedVersion;
+        CString installedTitle;
+    };
+    void DetectInstalledCopies(InstalledCopy& found);
     // Appends the baseline providers the core part's installation needs to the parts and to the
     // install list; a merged package without their summary table stops the load.
     void SelectBaselineProviders(std::vector<CPart*>& installList);

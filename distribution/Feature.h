@@ -193,6 +193,10 @@ public:
     // part does not upgrade), -1 when undecided or the name has no '.'.
     int IsInstalledInRelatedProduct() const;
 
+    // The states the engine allows: only local for a placeholder, as set up for another vendor's
+    // installer, else the merged session's answer (all states before its selection manager exists).
+    void ReadValidStates();
+
     // The name of the feature's directory property (Feature.Directory_), empty when none.
     const CString& GetDirectory() const { return m_directory; }
     // With a directory property: keeps `path` as the directory's value and sets the directory's

@@ -64,6 +64,14 @@ public:
     virtual bool IsReinstallRequested() const = 0;
     // The properties given with /prop, by name.
     virtual std::map<CString, CString> GetCommandLineProperties() const = 0;
+    // Switches of the command line: /tree (a maintenance run), /costlog or /log, /siv.
+    virtual bool IsTreeStart() const = 0;
+    virtual bool IsCostLogOnCommandLine() const = 0;
+    virtual bool IsInstallValidateSkipped() const = 0;
+    // The run's install level: /level when given, else the configuration's default.
+    virtual int GetInstallLevel() = 0;
+    // Whether a page may be shown (see the application's own description).
+    virtual bool IsDialogEnabled(int state, bool anyMode, bool ignoreSpecFile) = 0;
     // The cache file: whether the end-page custom executables (/cache, /cache:x, /cache:fx) and
     // the extra feature information (/cache, /cache:f, /cache:fx) are recorded instead of run or
     // shown.

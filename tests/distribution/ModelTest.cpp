@@ -712,3 +712,70 @@ TEST_F(ModelTest, FeatureConditionsDisplayAndDirectory)
     // Not an upgrade: the question does not arise.
     EXPECT_EQ(0, m_model.FindFeature(L"Core")->IsInstalledInRelatedProduct());
 }
+
+// The costing prepares the merged session: installed copies, run-state properties, the execute
+// sequence with the model's hooks.
+TEST_F(ModelTest, CostingActionsPrepareTheMergedSession)
+{
+    Configure(Ini("{6D1F3B20-7A4C-4E5D-8B9A-0C1D2E3F4A11}"));
+    m_app.systemInfo.installedDistributions = {
+        {L"{6d1f3b20-7a4c-4e5d-8b9a-0c1d2e3f4aee}", L"1.0.0.0", L"Old"},  // this one, other letter case
+        {L"{6D1F3B20-7A4C-4E5D-8B9A-0C1D2E3F4AEE}", L"2.0.0.0", L"Newer"},
+        {L"{6D1F3B20-7A4C-4E5D-8B9A-0C1D2E3F4A00}", L"9.0.0.0", L"Another"},
+    };
+    m_app.installLevel = 100;
+    m_model.PopulateFromIniInfo(m_config, nullptr, nullptr);
+    m_app.systemInfo.described.clear();
+    m_model.RunCostingActions();
+
+    const struct {
+        const wchar_t* name;
+        const wchar_t* value;
+    } properties[] = {
+        {L"ZKTHISDISTRIBUTIONDETECTED", L"YES"},
+        {L"ZKTHISDISTRIBUTIONINSTALLEDVERSION", L"2.0.0.0"},
+        {L"ZKTHISDISTRIBUTIONINSTALLEDTITLE", L"Newer"},
+        {L"ZKTHISDISTRIBUTIONSAMEVERSIONDETECTED", L"YES"},
+        {L"ZKRUNNINGINMAINTENANCEMODE", L""},
+        {L"ZKORBELLANGID", L"1033"},
+        {L"ZKRUNNINGINMERGED", L"1"},
+        {L"ZKRUNNINGINSILENTMODE", L"1"},
+        {L"ZKORBELDISTTITLE", L"Model Sample"},
+        {L"INSTALLLEVEL", L"100"},
+    };
+    for (const auto& p : properties) {
+        CString value;
+        m_model.GetProperty(p.name, value);
+        EXPECT_EQ(p.value, W(value)) << p.name;
+    }
+    CString root;
+    m_model.GetProperty(L"ZKORBELDISTROOT", root);
+    EXPECT_EQ(m_dir.Path() + L"\\", W(root));
+    // The tree was built before CostInitialize, the valid states read after CostFinalize, and
+    // the component told which parts show features.
+    ASSERT_NE(nullptr, m_model.GetFeatureTree().GetRoot());
+    EXPECT_NE(0u, m_model.FindFeature(L"Core")->m_validStates);
+    EXPECT_EQ((std::vector<std::wstring>{L"PutFeaturesVisible {6D1F3B20-7A4C-4E5D-8B9A-0C1D2E3F4A11} 1",
+                                         L"PutFeaturesVisible {6D1F3B20-7A4C-4E5D-8B9A-0C1D2E3F4A21} 1"}),
+              m_app.systemInfo.described);
+    CString path;
+    EXPECT_TRUE(m_model.FindFeature(L"Core")->GetDirectoryValue(path));  // the directories are costed
+
+    // An abort stops the walk before the next action.
+    CDistribution aborted;
+    IDistributionServices* previous = InstallDistributionServices(&aborted);
+    m_app.systemInfo.installedDistributions.clear();
+    Configure(Ini("{6D1F3B20-7A4C-4E5D-8B9A-0C1D2E3F4A11}"));
+    aborted.PopulateFromIniInfo(m_config, nullptr, nullptr);
+    aborted.Abort();
+    try {
+        aborted.RunCostingActions();
+        ADD_FAILURE() << "no abort";
+    } catch (const OperationAborted& e) {
+        EXPECT_EQ(std::wstring(L"Costing aborted."), e.GetDebugMessage());
+    }
+    CString detected;
+    aborted.GetProperty(L"ZKTHISDISTRIBUTIONDETECTED", detected);
+    EXPECT_EQ(L"NO", W(detected));
+    InstallDistributionServices(previous);
+}

@@ -286,7 +286,7 @@ public:
         *products = new FakeInstalledProducts(m_data);
         return S_OK;
     }
-    HRESULT STDMETHODCALLTYPE GetDistributions(IZKDistributionInfoCollection**) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE GetDistributions(IZKDistributionInfoCollection** list) override;
     HRESULT STDMETHODCALLTYPE Refresh() override { return S_OK; }
     HRESULT STDMETHODCALLTYPE GetVersionHigh(unsigned long* version) override
     {
@@ -300,16 +300,122 @@ public:
     }
 };
 
+// The products of the description: those registered with AddPart.
+class FakeDistributionProduct : public Fake<IZKDistributionProduct> {
+public:
+    FakeDistributionProduct(FakeSystemInfoData& data, const std::wstring& code) : Fake(data), m_record(data), m_code(code)
+    {
+    }
+    HRESULT STDMETHODCALLTYPE GetProductCode(BSTR* text) override
+    {
+        *text = Text(m_code);
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE PutFeaturesVisible(long visible) override
+    {
+        m_record.described.push_back(L"PutFeaturesVisible " + m_code + L" " + std::to_wstring(visible));
+        return S_OK;
+    }
+
+private:
+    FakeSystemInfoData& m_record;
+    std::wstring m_code;
+};
+
+class FakeDistributionProducts : public Fake<IZKDistributionProductCollection> {
+public:
+    FakeDistributionProducts(FakeSystemInfoData& data, const std::vector<std::wstring>& codes)
+        : Fake(data), m_record(data), m_codes(codes)
+    {
+    }
+    HRESULT STDMETHODCALLTYPE GetCount(long* count) override
+    {
+        *count = static_cast<long>(m_codes.size());
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE GetItem(long index, IZKDistributionProduct** item) override
+    {
+        *item = new FakeDistributionProduct(m_record, m_codes.at(index - 1));
+        return S_OK;
+    }
+
+private:
+    FakeSystemInfoData& m_record;
+    std::vector<std::wstring> m_codes;
+};
+
+// An installed distribution as the component lists it.
+class FakeInstalledDistribution : public Fake<IZKDistributionInfo> {
+public:
+    FakeInstalledDistribution(const FakeSystemInfoData& data, const FakeSystemInfoData::InstalledDistribution& entry)
+        : Fake(data, &IID_IZKDistributionInfo), m_entry(entry)
+    {
+    }
+    HRESULT STDMETHODCALLTYPE GetGuid(BSTR* text) override { return Out(m_entry.guid, text); }
+    HRESULT STDMETHODCALLTYPE PutGuid(BSTR) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE PutPackageGuid(BSTR) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE PutLanguages(BSTR) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE GetVersion(BSTR* text) override { return Out(m_entry.version, text); }
+    HRESULT STDMETHODCALLTYPE PutVersion(BSTR) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE PutSetupPath(BSTR) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE PutRootPath(long, BSTR) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE GetTitle(BSTR* text) override { return Out(m_entry.title, text); }
+    HRESULT STDMETHODCALLTYPE PutTitle(BSTR) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE GetProducts(IZKDistributionProductCollection**) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE AddPart(BSTR, BSTR, long, BSTR, BSTR, BSTR, long) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE Update() override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE PutOdwBuilt(long) override { return E_NOTIMPL; }
+
+private:
+    static HRESULT Out(const std::wstring& value, BSTR* text)
+    {
+        *text = Text(value);
+        return S_OK;
+    }
+    FakeSystemInfoData::InstalledDistribution m_entry;
+};
+
+class FakeInstalledDistributions : public Fake<IZKDistributionInfoCollection> {
+public:
+    explicit FakeInstalledDistributions(const FakeSystemInfoData& data) : Fake(data) { }
+    HRESULT STDMETHODCALLTYPE GetCount(long* count) override
+    {
+        *count = static_cast<long>(m_data.installedDistributions.size());
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE GetItem(long index, IZKDistributionInfo** item) override
+    {
+        *item = new FakeInstalledDistribution(m_data, m_data.installedDistributions.at(index - 1));
+        return S_OK;
+    }
+};
+
 // Records each call of the description, failing the one named by the test.
 class FakeDistributionInfo : public Fake<IZKDistributionInfo> {
 public:
     explicit FakeDistributionInfo(FakeSystemInfoData& data) : Fake(data, &IID_IZKDistributionInfo), m_record(data) { }
-    HRESULT STDMETHODCALLTYPE GetGuid(BSTR*) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE PutGuid(BSTR text) override { return Record(L"PutGuid", text); }
+    HRESULT STDMETHODCALLTYPE GetGuid(BSTR* text) override
+    {
+        *text = Text(m_guid);
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE PutGuid(BSTR text) override
+    {
+        m_guid = text;
+        return Record(L"PutGuid", text);
+    }
     HRESULT STDMETHODCALLTYPE PutPackageGuid(BSTR text) override { return Record(L"PutPackageGuid", text); }
     HRESULT STDMETHODCALLTYPE PutLanguages(BSTR text) override { return Record(L"PutLanguages", text); }
-    HRESULT STDMETHODCALLTYPE GetVersion(BSTR*) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE PutVersion(BSTR text) override { return Record(L"PutVersion", text); }
+    HRESULT STDMETHODCALLTYPE GetVersion(BSTR* text) override
+    {
+        *text = Text(m_version);
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE PutVersion(BSTR text) override
+    {
+        m_version = text;
+        return Record(L"PutVersion", text);
+    }
     HRESULT STDMETHODCALLTYPE PutSetupPath(BSTR text) override { return Record(L"PutSetupPath", text); }
     HRESULT STDMETHODCALLTYPE PutRootPath(long volume, BSTR path) override
     {
@@ -317,10 +423,15 @@ public:
     }
     HRESULT STDMETHODCALLTYPE GetTitle(BSTR*) override { return E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE PutTitle(BSTR text) override { return Record(L"PutTitle", text); }
-    HRESULT STDMETHODCALLTYPE GetProducts(IZKDistributionProductCollection**) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE GetProducts(IZKDistributionProductCollection** products) override
+    {
+        *products = new FakeDistributionProducts(m_record, m_products);
+        return S_OK;
+    }
     HRESULT STDMETHODCALLTYPE AddPart(BSTR productCode, BSTR packageCode, long reserved, BSTR packagePath,
                                       BSTR language, BSTR productVersion, long volume) override
     {
+        m_products.push_back(productCode);
         return Record(L"AddPart", std::wstring(productCode) + L" " + packageCode + L" " + std::to_wstring(reserved) +
                                       L" " + packagePath + L" " + language + L" " + productVersion + L" " +
                                       std::to_wstring(volume));
@@ -336,6 +447,8 @@ private:
     }
 
     FakeSystemInfoData& m_record;
+    std::wstring m_guid, m_version;
+    std::vector<std::wstring> m_products;
 };
 
 int WINAPI RecordMessageBox(HWND, LPCWSTR text, LPCWSTR, UINT)
@@ -347,6 +460,14 @@ int WINAPI RecordMessageBox(HWND, LPCWSTR text, LPCWSTR, UINT)
 int(WINAPI* g_savedMessageBox)(HWND, LPCWSTR, LPCWSTR, UINT) = nullptr;
 
 }  // namespace
+
+HRESULT STDMETHODCALLTYPE FakeSystemInfo::GetDistributions(IZKDistributionInfoCollection** list)
+{
+    if (FAILED(m_data.failWith))
+        return m_data.failWith;
+    *list = new FakeInstalledDistributions(m_data);
+    return S_OK;
+}
 
 IZKSystemInfo* CreateFakeSystemInfo(const FakeSystemInfoData& data)
 {

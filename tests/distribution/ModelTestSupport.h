@@ -44,6 +44,11 @@ struct FakeSystemInfoData {
     HRESULT createResult = S_OK;
     std::wstring failingCall;
     HRESULT describeFailure = E_FAIL;
+    // Installed distributions the component lists.
+    struct InstalledDistribution {
+        std::wstring guid, version, title;
+    };
+    std::vector<InstalledDistribution> installedDistributions;
 };
 
 // A new object (one reference) over `data`, which must outlive it.
@@ -79,6 +84,11 @@ public:
     bool IsCostLogEnabled() override { return false; }
     bool IsReinstallRequested() const override { return reinstall; }
     std::map<CString, CString> GetCommandLineProperties() const override { return commandLineProperties; }
+    bool IsTreeStart() const override { return treeStart; }
+    bool IsCostLogOnCommandLine() const override { return costLog; }
+    bool IsInstallValidateSkipped() const override { return skipInstallValidate; }
+    int GetInstallLevel() override { return installLevel; }
+    bool IsDialogEnabled(int, bool, bool) override { return featurePageEnabled; }
     // The cache file: the flags the test sets; entries are kept, writes counted.
     bool IsCachingCustomExecutes() const override { return cachingCustomExecutes; }
     bool IsCachingFeatureInfo() const override { return cachingFeatureInfo; }
@@ -97,6 +107,8 @@ public:
     int cancelledLoads = 0;
     bool reinstall = false;  // /reinstall
     std::map<CString, CString> commandLineProperties;  // /prop
+    bool treeStart = false, costLog = false, skipInstallValidate = false, featurePageEnabled = true;
+    int installLevel = 3;
     // The command line's /VolumePath<n> folders.
     std::map<int, std::wstring> volumePaths;
 

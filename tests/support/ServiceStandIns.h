@@ -52,6 +52,11 @@ public:
     bool IsCostLogEnabled() override { return false; }
     bool IsReinstallRequested() const override { return false; }
     std::map<CString, CString> GetCommandLineProperties() const override { return {}; }
+    bool IsTreeStart() const override { return false; }
+    bool IsCostLogOnCommandLine() const override { return false; }
+    bool IsInstallValidateSkipped() const override { return false; }
+    int GetInstallLevel() override { return 3; }
+    bool IsDialogEnabled(int, bool, bool) override { return true; }
     int cancelLoadingCalls = 0;
     // The cache file: the flags the test sets; entries are kept, writes counted.
     bool IsCachingCustomExecutes() const override { return cachingCustomExecutes; }
