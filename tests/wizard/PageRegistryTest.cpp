@@ -5,6 +5,7 @@
 #include <string>
 
 #include "ConfigInfo.h"
+#include "DialogInfo.h"
 #include "FeatureInfoDialog.h"
 #include "InstallerErrors.h"
 #include "NestedInstallerDialog.h"
@@ -35,7 +36,8 @@ TEST(PageRegistry, HoldsThirteenPagesAfterStaticInitialisation)
         EXPECT_EQ(page.mask, row.nModeMask);
         EXPECT_STREQ(page.name, row.pszName);
         std::unique_ptr<CConfigInfo::DialogInfo> record(CNestedInstallerDialog::CreateDialogConfig(page.state, config));
-        EXPECT_STREQ(page.name, record->GetSectionName());
+        EXPECT_STREQ(page.name, record->GetPageName());
+        EXPECT_EQ(std::wstring(page.name) + L"Dialog", record->GetSectionName().GetString());
     }
 }
 
