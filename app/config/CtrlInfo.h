@@ -75,7 +75,7 @@ public:
 class RTFTextCtrlInfo : public TextCtrlInfo {
 public:
     // The styles a rich-text box always gets: a vertical scroll bar that follows the text.
-    static const DWORD kScrollStyles = WS_VSCROLL | ES_AUTOVSCROLL;
+    static constexpr DWORD kScrollStyles = WS_VSCROLL | ES_AUTOVSCROLL;
 
     // A "RICHEDIT" control (id 0) with `style` plus kScrollStyles and the default text limit,
     // streamed in from the file copy (left empty when that cannot be opened). Null when the

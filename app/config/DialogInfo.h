@@ -29,7 +29,7 @@ void ParseRectangle(const wchar_t* text, RECT& rect, const wchar_t** end = nullp
 class DialogTextInfo {
 public:
     // The drawing flags of a new item: word break, expanded tabs, no prefix, word ellipsis.
-    static const UINT kDefaultDrawFlags = DT_WORDBREAK | DT_EXPANDTABS | DT_NOPREFIX | DT_WORD_ELLIPSIS;
+    static constexpr UINT kDefaultDrawFlags = DT_WORDBREAK | DT_EXPANDTABS | DT_NOPREFIX | DT_WORD_ELLIPSIS;
 
     DialogTextInfo(const wchar_t* text, const RECT& rect);
 

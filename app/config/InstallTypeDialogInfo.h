@@ -14,9 +14,9 @@
 // One choice of the installation-type page.
 struct InstallationType {
     // The program's icon groups of the three kinds of type.
-    static const UINT kCompleteIcon = 236;
-    static const UINT kTypicalIcon = 237;
-    static const UINT kCustomIcon = 503;
+    static constexpr UINT kCompleteIcon = 236;
+    static constexpr UINT kTypicalIcon = 237;
+    static constexpr UINT kCustomIcon = 503;
 
     CString name;        // the section that describes the type
     CString label;

@@ -10,7 +10,7 @@
 class CLinkedDistribution {
 public:
     // The level passed to the child installer unless an installation type names another.
-    static const int kDefaultLevel = 10;
+    static constexpr int kDefaultLevel = 10;
 
     CLinkedDistribution();
     CLinkedDistribution(const CLinkedDistribution&) = default;

@@ -12,7 +12,7 @@
 class CConfigInfo::SingleDirectoryDialogInfo : public CConfigInfo::DialogInfo {
 public:
     // Rows beyond this many are reported as Bad Key (and kept).
-    static const int kMaxDirectories = 6;
+    static constexpr int kMaxDirectories = 6;
 
     SingleDirectoryDialogInfo(CConfigInfo& config, const wchar_t* pageName);
 
