@@ -200,7 +200,8 @@ void DialogGraphicInfo::ChooseBitmap(HWND page, HBITMAP* bitmap, RECT* target, R
     if (bitmapSize)
         *bitmapSize = m_bitmapSize;
 
-    if (target) {
+    // Without a bitmap there is no aspect ratio: edges anchored to it stay as placed.
+    if (target && m_bitmapSize.right > 0 && m_bitmapSize.bottom > 0) {
         const long width = std::labs(placed.right - placed.left);
         const long height = std::labs(placed.bottom - placed.top);
         const int bitmapWidth = m_bitmapSize.right;
@@ -213,8 +214,9 @@ void DialogGraphicInfo::ChooseBitmap(HWND page, HBITMAP* bitmap, RECT* target, R
             placed.top = placed.bottom - ::MulDiv(bitmapHeight, static_cast<int>(width), bitmapWidth);
         if (m_anchors.bottom == kAnchorAspect)
             placed.bottom = placed.top + ::MulDiv(bitmapHeight, static_cast<int>(width), bitmapWidth);
-        *target = placed;
     }
+    if (target)
+        *target = placed;
 }
 
 void DialogGraphicInfo::Choose(HWND page, const RECT& target)

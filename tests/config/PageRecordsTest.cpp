@@ -251,12 +251,16 @@ TEST_F(GraphicTest, ChosenOnceAndRetriedWhileNoneLoads)
     EXPECT_NE(nullptr, first);
     EXPECT_EQ(first, second);
 
+    // Nothing loads: no bitmap, no size, and an edge anchored to the aspect ratio stays placed.
     DialogGraphicInfo none({ResourceIdOrName(L"NOSUCH")}, m_module);
+    const DialogGraphicInfo::Anchors aspectAnchors = {5, 2, 3, 0};
+    none.SetPlacement(RECT{0, 0, 0, 18}, &aspectAnchors);
     RECT size = {1, 1, 1, 1};
     HBITMAP bitmap = reinterpret_cast<HBITMAP>(1);
     none.ChooseBitmap(m_window, &bitmap, &target, &size);
     EXPECT_EQ(nullptr, bitmap);
     EXPECT_TRUE(SameRect(RECT{0, 0, 0, 0}, size));
+    EXPECT_TRUE(SameRect(RECT{0, 0, 100, 18}, target)) << RectText(target);
 }
 
 // --- Texts ----------------------------------------------------------------------------------
