@@ -3,6 +3,7 @@
 #include <cwchar>
 #include <cwctype>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "ApplicationServices.h"
@@ -86,9 +87,7 @@ bool IsStringIdValue(const wchar_t* value, const wchar_t*& end, int& number)
         return false;
     // The number written back must be all there is before ';' or the end: " 120" and "0120"
     // name files.
-    wchar_t digits[16] = {};
-    std::swprintf(digits, sizeof(digits) / sizeof(digits[0]), L"%d", number);
-    const size_t length = std::wcslen(digits);
+    const size_t length = std::to_wstring(number).size();
     if (std::wcslen(value) < length)
         return false;
     end = value + length;
