@@ -248,9 +248,7 @@ void CVelmoInstallerApp::CreateDialogFont(LANGID langId)
 
     LOGFONTW font = {};
     wcsncpy(font.lfFaceName, faceName, LF_FACESIZE - 1);
-    HDC screen = GetDC(nullptr);
-    font.lfHeight = -MulDiv(points, GetDeviceCaps(screen, LOGPIXELSY), 72);
-    ReleaseDC(nullptr, screen);
+    font.lfHeight = -MulDiv(points, GetWindowDeviceCaps(nullptr, LOGPIXELSY), 72);
     font.lfWeight = FW_NORMAL;
     font.lfCharSet = DEFAULT_CHARSET;   // when the code page has no character set
     wchar_t codePage[11] = {};

@@ -10,6 +10,7 @@
 #include "IniErrorList.h"
 #include "InstallerErrors.h"
 #include "PathHelpers.h"
+#include "WindowHelpers.h"
 #include "WizardServices.h"
 
 namespace {
@@ -29,12 +30,7 @@ const DialogGraphicInfo::Anchors kFullScreenAnchors = {DialogGraphicInfo::kAncho
 
 int DisplayBitsPerPixel(HWND window)
 {
-    HDC dc = ::GetDC(window);
-    if (!dc)
-        return 0;
-    int bits = ::GetDeviceCaps(dc, BITSPIXEL);
-    ::ReleaseDC(window, dc);
-    return bits;
+    return GetWindowDeviceCaps(window, BITSPIXEL);
 }
 
 bool IsDigit(wchar_t ch)

@@ -2,6 +2,7 @@
 
 #include "IniErrorList.h"
 #include "InstallerErrors.h"
+#include "WindowHelpers.h"
 
 namespace {
 
@@ -15,12 +16,7 @@ const LONG kTitleWeight = 800;
 
 int ScreenPixelsPerInchY()
 {
-    HDC screen = ::GetDC(nullptr);
-    if (!screen)
-        return 96;
-    int pixels = ::GetDeviceCaps(screen, LOGPIXELSY);
-    ::ReleaseDC(nullptr, screen);
-    return pixels;
+    return GetWindowDeviceCaps(nullptr, LOGPIXELSY);
 }
 
 }  // namespace

@@ -20,6 +20,8 @@
 
 using pagestest::Narrow;
 using pagestest::PagesFixture;
+using pagestest::RectText;
+using pagestest::SameRect;
 using testsupport::Text;
 
 namespace {
@@ -28,11 +30,6 @@ using EndDialogInfo = CConfigInfo::EndDialogInfo;
 
 const char kNoLicences[] = "[Dialogs]\r\nLicense=0\r\nLicense2=0\r\n";
 const DWORD kBoxStyles = WS_BORDER | WS_VSCROLL | WS_TABSTOP | ES_AUTOVSCROLL;
-
-bool SameRect(const RECT& a, const RECT& b)
-{
-    return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom;
-}
 
 std::string Utf16(const std::wstring& text)
 {

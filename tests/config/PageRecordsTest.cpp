@@ -18,22 +18,13 @@
 
 using pagestest::Narrow;
 using pagestest::PagesFixture;
+using pagestest::RectText;
+using pagestest::SameRect;
 using testsupport::Text;
 
 namespace {
 
 using DialogInfo = CConfigInfo::DialogInfo;
-
-bool SameRect(const RECT& a, const RECT& b)
-{
-    return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom;
-}
-
-std::string RectText(const RECT& r)
-{
-    return std::to_string(r.left) + "," + std::to_string(r.top) + "," + std::to_string(r.right) + "," +
-           std::to_string(r.bottom);
-}
 
 TEST(ParseRectangle, ReadsUpToFourNumbersAndKeepsTheRest)
 {

@@ -13,6 +13,17 @@ std::string Narrow(const std::wstring& text)
     return std::string(text.begin(), text.end());
 }
 
+bool SameRect(const RECT& a, const RECT& b)
+{
+    return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom;
+}
+
+std::string RectText(const RECT& rect)
+{
+    return std::to_string(rect.left) + "," + std::to_string(rect.top) + "," + std::to_string(rect.right) + "," +
+           std::to_string(rect.bottom);
+}
+
 std::wstring ListText(const IniErrorList& errors)
 {
     std::wostringstream out;
@@ -58,9 +69,7 @@ std::wstring PagesFixture::Populate(const std::string& more)
     try {
         m_config->PopulateDialogInfo();
     } catch (const IniFileErrors& error) {
-        std::wostringstream out;
-        out << error.Argument<1>();
-        return out.str();
+        return ListText(error.Argument<1>());
     }
     return L"";
 }

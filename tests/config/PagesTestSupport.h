@@ -17,6 +17,10 @@ namespace pagestest {
 
 std::string Narrow(const std::wstring& text);
 
+bool SameRect(const RECT& a, const RECT& b);
+// "left,top,right,bottom", for failure messages.
+std::string RectText(const RECT& rect);
+
 // The text of an IniErrorList as IniFileErrors shows it.
 std::wstring ListText(const IniErrorList& errors);
 
