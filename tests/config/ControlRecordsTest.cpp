@@ -69,6 +69,8 @@ TEST(ControlValues, TextPartRectangleAndRest)
     CConfigInfo& config = pages.Configure("");
     ASSERT_TRUE(testsupport::WriteFileBytes(pages.Dir().File(L"readme.txt"),
                                             "\xFF\xFE" + Utf16(L"Hello \x263A") + std::string("\0\0tail", 6)));
+    // A name outside the user's ANSI code page is read all the same.
+    ASSERT_TRUE(testsupport::WriteFileBytes(pages.Dir().File(L"notes\x4E2D.txt"), Utf16(L"Wide name")));
     CConfigInfo::DialogInfo page(config, L"Test");
     struct Case {
         const wchar_t* value;
@@ -83,6 +85,7 @@ TEST(ControlValues, TextPartRectangleAndRest)
         {L"120;LaunchURL,x", L"Read me first.", true, {-1, -2, -3, -4}, L"LaunchURL,x"},
         {L"readme.txt", L"\xFEFFHello \x263A", true, {-1, -2, -3, -4}, L""},
         {L"readme.txt; 1,2,3,4 ;static", L"\xFEFFHello \x263A", false, {1, 2, 3, 4}, L";static"},
+        {L"notes\x4E2D.txt", L"Wide name", true, {-1, -2, -3, -4}, L""},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(Narrow(c.value));
@@ -96,7 +99,7 @@ TEST(ControlValues, TextPartRectangleAndRest)
         EXPECT_STREQ(c.rest, rest);
     }
     // A file value leaves a temporary copy of the file named relative to the configuration.
-    ASSERT_EQ(2u, pages.services.app.CopiedSources().size());
+    ASSERT_EQ(3u, pages.services.app.CopiedSources().size());
     EXPECT_EQ(pages.Dir().File(L"readme.txt"), pages.services.app.CopiedSources()[0]);
 
     CtrlInfo untouched;
