@@ -3,8 +3,9 @@
 //
 // Each step collects every bad entry into one IniErrorList and throws IniFileErrors once at
 // its end when the list is not empty. The records of the steps are defined in their own
-// headers (DistributionInfo.h, PartInfo.h, KolBaselinePartInfo.h...); the engine and debug
-// settings of the first step are defined below.
+// headers (DistributionInfo.h, PartInfo.h, KolBaselinePartInfo.h, LinkedDistributionInfo.h,
+// DialogInfo.h and the page records derived from it...); the engine and debug settings of the
+// first step are defined below.
 #pragma once
 
 #include <windows.h>
