@@ -168,15 +168,15 @@ bool CVelmoInstallerApp::IsDialogEnabled(eDialogState state, bool anyMode, bool 
     // The mode test is made even for a page that is not shown: an unregistered state raises
     // the registry's ValueOutOfRange.
     const bool shown = m_pConfigInfo->IsDialogShown(state);
-    const bool allowed =
-        CNestedInstallerDialog::IsDialogInMode(state, anyMode ? 31u : static_cast<unsigned int>(m_cmdLine.m_nUiMode));
+    const unsigned int modes = anyMode ? DialogMode::Any : static_cast<unsigned int>(m_cmdLine.m_nUiMode);
+    const bool allowed = CNestedInstallerDialog::IsDialogInMode(state, modes);
     return shown && allowed;
 }
 
 eDialogState CVelmoInstallerApp::GetFirstEnabledDialog()
 {
     const unsigned int mode = static_cast<unsigned int>(m_cmdLine.m_nUiMode);
-    eDialogState state = 0;
+    eDialogState state = DialogState::None;
     for (;;) {
         // After the last registered page the registry gives 0, whose mode test raises
         // ValueOutOfRange: a run with no page to show stops there.
@@ -248,9 +248,7 @@ void CVelmoInstallerApp::CreateDialogFont(LANGID langId)
 
     LOGFONTW font = {};
     wcsncpy(font.lfFaceName, faceName, LF_FACESIZE - 1);
-    HDC screen = GetDC(nullptr);
-    font.lfHeight = -MulDiv(points, GetDeviceCaps(screen, LOGPIXELSY), 72);
-    ReleaseDC(nullptr, screen);
+    font.lfHeight = -MulDiv(points, GetWindowDeviceCaps(nullptr, LOGPIXELSY), 72);
     font.lfWeight = FW_NORMAL;
     font.lfCharSet = DEFAULT_CHARSET;   // when the code page has no character set
     wchar_t codePage[11] = {};

@@ -28,10 +28,6 @@ const int kStateUnknown = -2;
 const int kStateAbsent = 2;
 const int kStateLocal = 3;
 
-// Pages by wizard state.
-const int kWelcomePage = 1;
-const int kDirectoryPage = 4;
-
 struct FeatureKeyword {
     const wchar_t* keyword;
     int state;
@@ -162,7 +158,7 @@ void CSpecFileProcessor::ReadSettings()
         }
         const bool autoAdvance = wcstol(entry.second, nullptr, 10) > 0;
         CConfigInfo::DialogInfo* record = nullptr;
-        if (theApp.m_pConfigInfo->GetDialogInfo(kWelcomePage, record)) {
+        if (theApp.m_pConfigInfo->GetDialogInfo(DialogState::Welcome, record)) {
             if (auto* welcome = dynamic_cast<CConfigInfo::WelcomeDialogInfo*>(record))
                 welcome->SetAutoAdvance(autoAdvance);
         }
@@ -232,7 +228,8 @@ void CSpecFileProcessor::ApplyDirectories()
             CString property;
             CString label;
             CConfigInfo::DialogInfo* record = nullptr;
-            if (row >= 0 && row <= INT_MAX && m_pApp->m_pConfigInfo->GetDialogInfo(kDirectoryPage, record)) {
+            if (row >= 0 && row <= INT_MAX &&
+                m_pApp->m_pConfigInfo->GetDialogInfo(DialogState::SingleDirectory, record)) {
                 if (auto* directories = dynamic_cast<CConfigInfo::SingleDirectoryDialogInfo*>(record))
                     directories->GetDirectory(static_cast<int>(row), property, label);
             }

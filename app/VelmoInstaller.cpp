@@ -326,7 +326,7 @@ void CVelmoInstallerApp::EndOfRun()
 {
     const int mode = m_cmdLine.m_nUiMode;
     // 1, 2. The end page, and the master of a child installer, decide for themselves.
-    bool othersDecide = (mode != 0 && IsDialogEnabled(13)) || mode == 8 || mode == 16;
+    bool othersDecide = (mode != 0 && IsDialogEnabled(DialogState::End)) || mode == 8 || mode == 16;
     if (!othersDecide) {
         // 3.
         const bool success = m_nExitCode == 0 || m_nExitCode == 3010 || m_nExitCode == 1641;

@@ -314,6 +314,12 @@ const CString& CDistribution::GetCurrentRootPath() const
     return m_currentRootPath;
 }
 
+// The path definitions come with the distribution's path tables.
+bool CDistribution::IsPathDefinition64BitOnly(const wchar_t*) const
+{
+    throw OperationAborted(kSource, __LINE__, L"CDistribution::IsPathDefinition64BitOnly", L"%1 is not available yet.");
+}
+
 void CDistribution::Abort()
 {
     if (m_hAbortEvent)

@@ -153,6 +153,8 @@ public:
     // The folder of the volume in use; throws PriorOperationRequired while the model has none
     // (before it is loaded).
     const CString& GetCurrentRootPath() const override;
+    // Whether the ZKPathsDefinition row of the directory property is marked 64-bit only.
+    bool IsPathDefinition64BitOnly(const wchar_t* directoryProperty) const override;
 
     // -1 no install run yet; 0 no restart needed; above 0 once an installed part asked for one.
     int m_nRebootState;

@@ -47,7 +47,7 @@ if [ -f "$sample/setup-sample.log" ]; then
 else
     echo "(no log written)"
 fi
-echo "== exit code: low byte $status (236 is -10004, OperationAborted: a step not built yet)"
-echo "The start-up reads the configuration, takes the mutex, opens the log, checks the operating"
-echo "system, the rights and the Windows Installer engine; the run stops at the first step that"
-echo "is not built yet with -10004 (OperationAborted), which the log names."
+echo "== exit code: low byte $status (minus the code of the error that ended the run)"
+echo "The start-up reads the configuration and its page records, takes the mutex, opens the log,"
+echo "checks the operating system, the rights and the Windows Installer engine; the run stops at"
+echo "the first step that is not built yet, whose error the log names."

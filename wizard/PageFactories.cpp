@@ -16,30 +16,29 @@
 // registry also gets every page.
 CNestedInstallerDialog::DialogInfoMap* CNestedInstallerDialog::M_DialogInfoMap = nullptr;
 
-// Mode masks: 1 /qs, 2 /qs-, 4 full wizard, 8 /linked, 16 /linkedcustom.
-CNestedInstallerDialogFactory<10, CConfirmStartDialog> g_confirmStartDialogFactory(
-    20, L"ConfirmStart", new CConfigInfo::DialogInfoFactory);
-CNestedInstallerDialogFactory<13, CEndDialog> g_endDialogFactory(
-    5, L"End", new CConfigInfo::EndDialogInfoFactory);
-CNestedInstallerDialogFactory<12, CEndExecuteDialog> g_endExecuteDialogFactory(
-    5, L"EndExecute", new CConfigInfo::DialogInfoFactory);
-CNestedInstallerDialogFactory<3, CFeatureInfoDialog> g_featureInfo1DialogFactory(
-    4, L"FeatureInfo1", new CConfigInfo::DialogInfoFactory);
-CNestedInstallerDialogFactory<7, CFeatureInfoDialog> g_featureInfoDialogFactory(
-    20, L"FeatureInfo", new CConfigInfo::DialogInfoFactory);
-CNestedInstallerDialogFactory<5, CInstallationTypeDialog> g_installationTypeDialogFactory(
-    4, L"InstallationType", new CConfigInfo::InstallTypeDialogInfoFactory);
-CNestedInstallerDialogFactory<8, CLicenseDialog> g_licenseDialogFactory(
-    4, L"License", new CConfigInfo::LicenseDialogInfoFactory);
-CNestedInstallerDialogFactory<9, CLicenseDialog> g_license2DialogFactory(
-    20, L"License2", new CConfigInfo::LicenseDialogInfoFactory);
-CNestedInstallerDialogFactory<11, CProgressDialog> g_progressDialogFactory(
-    31, L"Progress", new CConfigInfo::DialogInfoFactory);
-CNestedInstallerDialogFactory<4, CSingleDirectoryDialog> g_singleDirectoryDialogFactory(
-    4, L"SingleDirectory", new CConfigInfo::SingleDirectoryDialogInfoFactory);
-CNestedInstallerDialogFactory<6, CVelmoInstallerDlg> g_featureTreeDialogFactory(
-    20, L"FeatureTree", new CConfigInfo::DialogInfoFactory);
-CNestedInstallerDialogFactory<2, CUserInfoDialog> g_userInfoDialogFactory(
-    4, L"UserInfo", new CConfigInfo::UserInfoDialogInfoFactory);
-CNestedInstallerDialogFactory<1, CWelcomeDialog> g_welcomeDialogFactory(
-    7, L"Welcome", new CConfigInfo::WelcomeDialogInfoFactory);
+CNestedInstallerDialogFactory<DialogState::ConfirmStart, CConfirmStartDialog> g_confirmStartDialogFactory(
+    DialogMode::FullOrLinkedCustomPage, L"ConfirmStart", new CConfigInfo::DialogInfoFactory);
+CNestedInstallerDialogFactory<DialogState::End, CEndDialog> g_endDialogFactory(
+    DialogMode::EndPage, L"End", new CConfigInfo::EndDialogInfoFactory);
+CNestedInstallerDialogFactory<DialogState::EndExecute, CEndExecuteDialog> g_endExecuteDialogFactory(
+    DialogMode::EndPage, L"EndExecute", new CConfigInfo::DialogInfoFactory);
+CNestedInstallerDialogFactory<DialogState::FeatureInfo1, CFeatureInfoDialog> g_featureInfo1DialogFactory(
+    DialogMode::FullWizardPage, L"FeatureInfo1", new CConfigInfo::DialogInfoFactory);
+CNestedInstallerDialogFactory<DialogState::FeatureInfo, CFeatureInfoDialog> g_featureInfoDialogFactory(
+    DialogMode::FullOrLinkedCustomPage, L"FeatureInfo", new CConfigInfo::DialogInfoFactory);
+CNestedInstallerDialogFactory<DialogState::InstallationType, CInstallationTypeDialog> g_installationTypeDialogFactory(
+    DialogMode::FullWizardPage, L"InstallationType", new CConfigInfo::InstallTypeDialogInfoFactory);
+CNestedInstallerDialogFactory<DialogState::License, CLicenseDialog> g_licenseDialogFactory(
+    DialogMode::FullWizardPage, L"License", new CConfigInfo::LicenseDialogInfoFactory);
+CNestedInstallerDialogFactory<DialogState::License2, CLicenseDialog> g_license2DialogFactory(
+    DialogMode::FullOrLinkedCustomPage, L"License2", new CConfigInfo::LicenseDialogInfoFactory);
+CNestedInstallerDialogFactory<DialogState::Progress, CProgressDialog> g_progressDialogFactory(
+    DialogMode::ProgressPage, L"Progress", new CConfigInfo::DialogInfoFactory);
+CNestedInstallerDialogFactory<DialogState::SingleDirectory, CSingleDirectoryDialog> g_singleDirectoryDialogFactory(
+    DialogMode::FullWizardPage, L"SingleDirectory", new CConfigInfo::SingleDirectoryDialogInfoFactory);
+CNestedInstallerDialogFactory<DialogState::FeatureTree, CVelmoInstallerDlg> g_featureTreeDialogFactory(
+    DialogMode::FullOrLinkedCustomPage, L"FeatureTree", new CConfigInfo::DialogInfoFactory);
+CNestedInstallerDialogFactory<DialogState::UserInfo, CUserInfoDialog> g_userInfoDialogFactory(
+    DialogMode::FullWizardPage, L"UserInfo", new CConfigInfo::UserInfoDialogInfoFactory);
+CNestedInstallerDialogFactory<DialogState::Welcome, CWelcomeDialog> g_welcomeDialogFactory(
+    DialogMode::WelcomePage, L"Welcome", new CConfigInfo::WelcomeDialogInfoFactory);

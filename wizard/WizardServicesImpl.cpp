@@ -1,6 +1,7 @@
 #include "WizardServicesImpl.h"
 
 #include "FatalErrorDialog.h"
+#include "NestedInstallerDialog.h"
 
 namespace {
 
@@ -11,6 +12,20 @@ public:
     {
         ::ReportFatalError(message, details, showDetailsButton, logDetails, crashReport);
     }
+
+    eDialogState GetNextDialogState(eDialogState state) override
+    {
+        return CNestedInstallerDialog::GetNextDialogState(state);
+    }
+
+    CConfigInfo::DialogInfo* CreateDialogConfig(eDialogState state, CConfigInfo& config) override
+    {
+        return CNestedInstallerDialog::CreateDialogConfig(state, config);
+    }
+
+    // The pages' own scaling by their locale font comes with the page windows; until then a
+    // page's dialog units convert as the system converts them.
+    void MapScaledDialogRect(HWND page, RECT& rect) override { ::MapDialogRect(page, &rect); }
 };
 
 }  // namespace

@@ -4,5 +4,5 @@
 
 #include "WizardServices.h"
 
-// The one implementation: reports through ReportFatalError.
+// The one implementation: reports through ReportFatalError and answers from the page registry.
 IWizardServices& GetWizardServicesImpl();

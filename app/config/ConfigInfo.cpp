@@ -1,24 +1,22 @@
 #include "ConfigInfo.h"
 
+#include "DialogInfo.h"
 #include "DistributionInfo.h"
 #include "IniErrorList.h"
 #include "InstallerErrors.h"
 #include "KolBaselinePartInfo.h"
 #include "LanguageHelpers.h"
+#include "LinkedDistributionInfo.h"
 #include "LocaleNames.h"
 #include "PartInfo.h"
 #include "PathHelpers.h"
 #include "TextHelpers.h"
+#include "WizardServices.h"
 
 #include <cwchar>
+#include <memory>
 #include <string>
 
-// The linked distributions come with the page records; until their header exists the record
-// is never created, and so never deleted here.
-#if __has_include("LinkedDistributionInfo.h")
-#include "LinkedDistributionInfo.h"
-#define VELMO_HAVE_LINKED_INFO 1
-#endif
 
 namespace {
 
@@ -116,14 +114,10 @@ void DeleteRecord(T*& record)
 
 DWORD(WINAPI* CConfigInfo::s_pfnGetModuleFileNameW)(HMODULE, LPWSTR, DWORD) = ::GetModuleFileNameW;
 
-CConfigInfo::DialogInfo::DialogInfo(const wchar_t* sectionName) : m_strSectionName(sectionName) {}
-
-CConfigInfo::DialogInfo::~DialogInfo() {}
-
-CConfigInfo::DialogInfo* CConfigInfo::DialogInfoFactory::CreateDialogInfo(CConfigInfo&,
-                                                                         const wchar_t* sectionName)
+CConfigInfo::DialogInfo* CConfigInfo::DialogInfoFactory::CreateDialogInfo(CConfigInfo& config,
+                                                                         const wchar_t* pageName)
 {
-    return new DialogInfo(sectionName);
+    return new DialogInfo(config, pageName);
 }
 
 CConfigInfo::CConfigInfo()
@@ -136,9 +130,7 @@ CConfigInfo::CConfigInfo()
 CConfigInfo::~CConfigInfo()
 {
     DeleteRecord(m_pDistributionInfo);
-#ifdef VELMO_HAVE_LINKED_INFO
     DeleteRecord(m_pLinkedDistributionInfo);
-#endif
     DeleteRecord(m_pInstallEngineInfo);
     DeleteRecord(m_pMergedPartInfo);
     DeleteRecord(m_pDebugInfo);
@@ -236,10 +228,29 @@ void CConfigInfo::PopulateMsiInfo(const wchar_t* iniFile)
     m_bMsiInfoDone = true;
 }
 
-// The page records come with the wizard's pages.
 void CConfigInfo::PopulateDialogInfo()
 {
-    throw OperationAborted(kSource, __LINE__, L"CConfigInfo::PopulateDialogInfo", L"%1 is not available yet.");
+    IniErrorList errors;
+    DeleteRecord(m_pLinkedDistributionInfo);
+    m_pLinkedDistributionInfo = new LinkedDistributionInfo(*this);
+    m_pLinkedDistributionInfo->Load(errors);
+
+    for (DialogInfo*& page : m_dialogInfo)
+        DeleteRecord(page);
+    IWizardServices& wizard = WizardServices();
+    for (eDialogState state = wizard.GetNextDialogState(DialogState::None); state != DialogState::None;
+         state = wizard.GetNextDialogState(state)) {
+        std::unique_ptr<DialogInfo> page(wizard.CreateDialogConfig(state, *this));
+        if (state < 1 || state > kDialogStateCount)
+            throw ValueOutOfRange(kSource, __LINE__, L"state", state, L"%1=%2");
+        // Owned by its slot before it loads, so that a load that throws leaves nothing behind.
+        DialogInfo*& slot = m_dialogInfo[state - 1];
+        DeleteRecord(slot);
+        slot = page.release();
+        slot->Load(errors);
+    }
+
+    ThrowIfErrors(errors, kSource, 2652);
 }
 
 CConfigInfo::PartInfo* CConfigInfo::GetPartInfo(size_t index) const
@@ -272,10 +283,7 @@ bool CConfigInfo::GetDialogInfo(int state, DialogInfo*& info) const
 bool CConfigInfo::IsDialogShown(int state) const
 {
     DialogInfo* info = nullptr;
-    if (!GetDialogInfo(state, info))
-        return false;
-    // The shown flag comes with the page records.
-    throw OperationAborted(kSource, __LINE__, L"CConfigInfo::IsDialogShown", L"%1 is not available yet.");
+    return GetDialogInfo(state, info) && info->IsShown();
 }
 
 void CConfigInfo::InstallEngineInfo::Load(IniErrorList& errors)

@@ -3,8 +3,9 @@
 //
 // Each step collects every bad entry into one IniErrorList and throws IniFileErrors once at
 // its end when the list is not empty. The records of the steps are defined in their own
-// headers (DistributionInfo.h, PartInfo.h, KolBaselinePartInfo.h...); the engine and debug
-// settings of the first step are defined below.
+// headers (DistributionInfo.h, PartInfo.h, KolBaselinePartInfo.h, LinkedDistributionInfo.h,
+// DialogInfo.h and the page records derived from it...); the engine and debug settings of the
+// first step are defined below.
 #pragma once
 
 #include <windows.h>
@@ -13,6 +14,7 @@
 
 #include "CPath.h"
 #include "CString.h"
+#include "DialogStates.h"
 #include "IniReader.h"
 
 class IniErrorList;
@@ -29,40 +31,53 @@ public:
     class WelcomeDialogInfo;
     class SingleDirectoryDialogInfo;
 
-    // One page's configuration record (section of the INI file named after the page).
-    class DialogInfo {
-    public:
-        explicit DialogInfo(const wchar_t* sectionName);
-        virtual ~DialogInfo();
-        const CString& GetSectionName() const { return m_strSectionName; }
+    class UserInfoDialogInfo;
+    class InstallTypeDialogInfo;
+    class LicenseDialogInfo;
+    class EndDialogInfo;
+    // One page's configuration record (DialogInfo.h).
+    class DialogInfo;
 
-    private:
-        CString m_strSectionName;
-    };
-
-    // Creates a page's configuration record. Deleted through this interface by the page
-    // factory that owns it, hence the virtual destructor.
+    // Creates a page's configuration record for the page registered under `pageName`. Deleted
+    // through this interface by the page factory that owns it, hence the virtual destructor.
     class IDialogConfigFactory {
     public:
         virtual ~IDialogConfigFactory() {}
-        virtual DialogInfo* CreateDialogInfo(CConfigInfo& config, const wchar_t* sectionName) = 0;
+        virtual DialogInfo* CreateDialogInfo(CConfigInfo& config, const wchar_t* pageName) = 0;
     };
 
-    // The factories of the page-record kinds. All of them make plain records until each kind
-    // has its own record class.
+    // The factories of the page-record kinds, each making the record of its class.
     class DialogInfoFactory : public IDialogConfigFactory {
     public:
-        DialogInfo* CreateDialogInfo(CConfigInfo& config, const wchar_t* sectionName) override;
+        DialogInfo* CreateDialogInfo(CConfigInfo& config, const wchar_t* pageName) override;
     };
-    class WelcomeDialogInfoFactory : public DialogInfoFactory {};
-    class UserInfoDialogInfoFactory : public DialogInfoFactory {};
-    class SingleDirectoryDialogInfoFactory : public DialogInfoFactory {};
-    class InstallTypeDialogInfoFactory : public DialogInfoFactory {};
-    class LicenseDialogInfoFactory : public DialogInfoFactory {};
-    class EndDialogInfoFactory : public DialogInfoFactory {};
+    class WelcomeDialogInfoFactory : public IDialogConfigFactory {
+    public:
+        DialogInfo* CreateDialogInfo(CConfigInfo& config, const wchar_t* pageName) override;
+    };
+    class UserInfoDialogInfoFactory : public IDialogConfigFactory {
+    public:
+        DialogInfo* CreateDialogInfo(CConfigInfo& config, const wchar_t* pageName) override;
+    };
+    class SingleDirectoryDialogInfoFactory : public IDialogConfigFactory {
+    public:
+        DialogInfo* CreateDialogInfo(CConfigInfo& config, const wchar_t* pageName) override;
+    };
+    class InstallTypeDialogInfoFactory : public IDialogConfigFactory {
+    public:
+        DialogInfo* CreateDialogInfo(CConfigInfo& config, const wchar_t* pageName) override;
+    };
+    class LicenseDialogInfoFactory : public IDialogConfigFactory {
+    public:
+        DialogInfo* CreateDialogInfo(CConfigInfo& config, const wchar_t* pageName) override;
+    };
+    class EndDialogInfoFactory : public IDialogConfigFactory {
+    public:
+        DialogInfo* CreateDialogInfo(CConfigInfo& config, const wchar_t* pageName) override;
+    };
 
     // The page-record slots: wizard page states 1 to 13.
-    static const int kDialogStateCount = 13;
+    static const int kDialogStateCount = DialogState::Count;
 
     CConfigInfo();
     virtual ~CConfigInfo();
@@ -80,7 +95,9 @@ public:
     void PopulateMsiInfo(const wchar_t* iniFile = nullptr);
     // Step 2: the distribution settings, the language and the language resource modules.
     void LoadLanguageResource(const wchar_t* iniFile = nullptr);
-    // The linked distributions and one page record per registered wizard page.
+    // The linked distributions and one page record per registered wizard page (the wizard's
+    // registry names the pages and makes their records); bad entries of all of them go into one
+    // list, thrown as IniFileErrors after the last page. Requires step 2.
     void PopulateDialogInfo();
     // Step 3 (loader thread): the merged part, [Parts] and the baseline providers; requires
     // steps 1 and 2.

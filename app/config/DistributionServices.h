@@ -12,6 +12,9 @@ public:
     // The folder of the volume in use, ending in "\"; throws PriorOperationRequired before the
     // model is loaded.
     virtual const CString& GetCurrentRootPath() const = 0;
+    // True when the distribution's path definition of the directory property carries the
+    // 64-bit-only attribute.
+    virtual bool IsPathDefinition64BitOnly(const wchar_t* directoryProperty) const = 0;
 };
 
 // Installs the implementation (null removes it) and returns the one it replaced.

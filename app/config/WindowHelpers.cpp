@@ -37,6 +37,16 @@ HGLOBAL LoadDialogResourceByName(const wchar_t* templateName)
     return LoadDialogResourceFromByName(AfxGetResourceHandle(), templateName);
 }
 
+int GetWindowDeviceCaps(HWND window, int index)
+{
+    HDC dc = ::GetDC(window);
+    if (!dc)
+        return 0;
+    const int value = ::GetDeviceCaps(dc, index);
+    ::ReleaseDC(window, dc);
+    return value;
+}
+
 HWND GetTopLevelWindow(HWND window)
 {
     for (HWND parent = GetParent(window); parent != nullptr; parent = GetParent(window)) {

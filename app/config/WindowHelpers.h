@@ -1,5 +1,5 @@
-// Windows and dialog templates: dialog units, templates of a module, top-level windows and
-// flashing a window to draw attention.
+// Windows and dialog templates: dialog units, templates of a module, display capabilities,
+// top-level windows and flashing a window to draw attention.
 #pragma once
 
 #include <windows.h>
@@ -14,6 +14,10 @@ HGLOBAL LoadDialogResourceFromByName(HMODULE module, const wchar_t* templateName
 // The same in the current resource module.
 HGLOBAL LoadDialogResourceById(UINT templateId);
 HGLOBAL LoadDialogResourceByName(const wchar_t* templateName);
+
+// A device capability (GetDeviceCaps index) of the display a window is on (null: the screen);
+// 0 when the window has no device context.
+int GetWindowDeviceCaps(HWND window, int index);
 
 // Follows GetParent until a window has no parent; returns that window.
 HWND GetTopLevelWindow(HWND window);

@@ -4,12 +4,18 @@
 #include "ServiceSlot.h"
 
 namespace {
+const char kSource[] = "WizardServices";
 ServiceSlot<IWizardServices> s_services;
 }
 
 IWizardServices* InstallWizardServices(IWizardServices* services)
 {
     return s_services.Install(services);
+}
+
+IWizardServices& WizardServices()
+{
+    return s_services.Get(kSource, __LINE__, L"IWizardServices");
 }
 
 void ReportFatalErrorThroughWizard(const wchar_t* message, const wchar_t* details, BOOL showDetailsButton,

@@ -1,9 +1,13 @@
 // What the layers below the wizard ask of it: the report of an error that escaped a thread
-// body. The wizard implements it; the application installs the wizard's implementation when it
-// is constructed.
+// body, the page registry (which pages exist and the records they read) and the conversion of
+// a page's dialog units. The wizard implements it; the application installs the wizard's
+// implementation when it is constructed.
 #pragma once
 
 #include <windows.h>
+
+#include "ConfigInfo.h"
+#include "DialogStates.h"
 
 // The crash report a caller may attach to a fatal-error report (defined by the wizard).
 class CCrashReport;
@@ -15,10 +19,21 @@ public:
     // Shows the fatal-error dialog unless the run is quiet and logs the error; never throws.
     virtual void ReportFatalError(const wchar_t* message, const wchar_t* details, BOOL showDetailsButton,
                                   BOOL logDetails, const CCrashReport* crashReport) = 0;
+
+    // The next registered page state in ascending order: 0 gives the first, the last gives 0;
+    // an unregistered state throws ValueOutOfRange.
+    virtual eDialogState GetNextDialogState(eDialogState state) = 0;
+    // A new configuration record, owned by the caller, for the page registered for `state`.
+    virtual CConfigInfo::DialogInfo* CreateDialogConfig(eDialogState state, CConfigInfo& config) = 0;
+    // Converts `rect` from the dialog units of the page window to pixels, scaled as the page
+    // scales its controls.
+    virtual void MapScaledDialogRect(HWND page, RECT& rect) = 0;
 };
 
 // Installs the implementation (null removes it) and returns the one it replaced.
 IWizardServices* InstallWizardServices(IWizardServices* services);
+// The installed implementation; throws UninitializedObject when none is.
+IWizardServices& WizardServices();
 
 // Reports through the installed implementation; without one (a program that has no wizard)
 // shows the message in a plain message box. Never throws.

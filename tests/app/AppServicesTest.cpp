@@ -153,6 +153,34 @@ TEST(AppServices, PageEnablingWithoutPageRecords)
     EXPECT_THROW(theApp.IsDialogEnabled(0, true, true), ValueOutOfRange);
 }
 
+// With the sample's page records: a page is enabled when it is shown and registered for the
+// mode; a /linkedcustom run starts at the first such page.
+TEST(AppServices, PageEnablingFollowsThePageRecordsAndTheModes)
+{
+    AppState state;
+    state.Load(SampleRoot(), L"setup.ini");
+    state.Config().PopulateDialogInfo();
+    struct Case {
+        eDialogState page;
+        int mode;
+        bool anyMode;
+        bool enabled;
+    };
+    const Case cases[] = {
+        {DialogState::End, 4, false, true},       {DialogState::End, 2, false, false},
+        {DialogState::Welcome, 8, false, false},  {DialogState::Welcome, 8, true, true},
+        {DialogState::License, 4, false, true},   {DialogState::License2, 16, false, false},
+        {DialogState::License2, 16, true, false}, {DialogState::Progress, 8, false, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::to_string(c.page) + "/" + std::to_string(c.mode));
+        theApp.m_cmdLine.m_nUiMode = c.mode;
+        EXPECT_EQ(c.enabled, theApp.IsDialogEnabled(c.page, c.anyMode, true));
+    }
+    theApp.m_cmdLine.m_nUiMode = 16;
+    EXPECT_EQ(DialogState::FeatureTree, theApp.GetFirstEnabledDialog());
+}
+
 TEST(AppServices, UiLanguageSetsTheLocales)
 {
     const LCID savedThread = GetThreadLocale();

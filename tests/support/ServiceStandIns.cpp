@@ -65,6 +65,52 @@ const CString& StandInDistributionServices::GetCurrentRootPath() const
     return m_root;
 }
 
+StandInWizardServices::StandInWizardServices()
+{
+    using Factory = std::shared_ptr<CConfigInfo::IDialogConfigFactory>;
+    const Factory plain(new CConfigInfo::DialogInfoFactory);
+    const Factory license(new CConfigInfo::LicenseDialogInfoFactory);
+    pages = {
+        {DialogState::Welcome, {L"Welcome", Factory(new CConfigInfo::WelcomeDialogInfoFactory)}},
+        {DialogState::UserInfo, {L"UserInfo", Factory(new CConfigInfo::UserInfoDialogInfoFactory)}},
+        {DialogState::FeatureInfo1, {L"FeatureInfo1", plain}},
+        {DialogState::SingleDirectory,
+         {L"SingleDirectory", Factory(new CConfigInfo::SingleDirectoryDialogInfoFactory)}},
+        {DialogState::InstallationType,
+         {L"InstallationType", Factory(new CConfigInfo::InstallTypeDialogInfoFactory)}},
+        {DialogState::FeatureTree, {L"FeatureTree", plain}},
+        {DialogState::FeatureInfo, {L"FeatureInfo", plain}},
+        {DialogState::License, {L"License", license}},
+        {DialogState::License2, {L"License2", license}},
+        {DialogState::ConfirmStart, {L"ConfirmStart", plain}},
+        {DialogState::Progress, {L"Progress", plain}},
+        {DialogState::EndExecute, {L"EndExecute", plain}},
+        {DialogState::End, {L"End", Factory(new CConfigInfo::EndDialogInfoFactory)}},
+    };
+}
+
+eDialogState StandInWizardServices::GetNextDialogState(eDialogState state)
+{
+    auto next = pages.upper_bound(state);
+    return next == pages.end() ? DialogState::None : next->first;
+}
+
+CConfigInfo::DialogInfo* StandInWizardServices::CreateDialogConfig(eDialogState state, CConfigInfo& config)
+{
+    const Page& page = pages.at(state);
+    return page.factory->CreateDialogInfo(config, page.name.c_str());
+}
+
+ScopedWizardServices::ScopedWizardServices(IWizardServices* services)
+    : m_previous(InstallWizardServices(services))
+{
+}
+
+ScopedWizardServices::~ScopedWizardServices()
+{
+    InstallWizardServices(m_previous);
+}
+
 ScopedApplicationServices::ScopedApplicationServices(IApplicationServices* services)
     : m_previous(InstallApplicationServices(services))
 {

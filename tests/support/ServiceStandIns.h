@@ -5,6 +5,9 @@
 
 #include <windows.h>
 
+#include <map>
+#include <memory>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -13,6 +16,7 @@
 #include "DistributionServices.h"
 #include "TestSupport.h"
 #include "VelmoLogStream.h"
+#include "WizardServices.h"
 
 namespace testsupport {
 
@@ -106,9 +110,41 @@ public:
     // it is loaded.
     const CString& GetCurrentRootPath() const override;
     void SetCurrentRootPath(const std::wstring& root) { m_root = root.c_str(); }
+    // True for the directory properties the test marked.
+    bool IsPathDefinition64BitOnly(const wchar_t* directoryProperty) const override
+    {
+        return m_64BitOnly.count(directoryProperty ? directoryProperty : L"") != 0;
+    }
+    void Mark64BitOnly(const std::wstring& directoryProperty) { m_64BitOnly.insert(directoryProperty); }
 
 private:
     CString m_root;
+    std::set<std::wstring> m_64BitOnly;
+};
+
+// The wizard's page registry as the configuration sees it: the thirteen pages with their names
+// and record factories (or the pages the test registers instead); dialog units convert as the
+// system converts them. Fatal-error reports are only counted.
+class StandInWizardServices : public IWizardServices {
+public:
+    struct Page {
+        std::wstring name;
+        std::shared_ptr<CConfigInfo::IDialogConfigFactory> factory;
+    };
+
+    StandInWizardServices();
+
+    void ReportFatalError(const wchar_t*, const wchar_t*, BOOL, BOOL, const CCrashReport*) override
+    {
+        ++fatalErrorReports;
+    }
+    eDialogState GetNextDialogState(eDialogState state) override;
+    CConfigInfo::DialogInfo* CreateDialogConfig(eDialogState state, CConfigInfo& config) override;
+    void MapScaledDialogRect(HWND page, RECT& rect) override { ::MapDialogRect(page, &rect); }
+
+    int fatalErrorReports = 0;
+    // The registry: state to page; the test may change it.
+    std::map<eDialogState, Page> pages;
 };
 
 // Installs the stand-in (null: removes the installed one) for the scope and puts back the one
@@ -122,6 +158,17 @@ public:
 
 private:
     IApplicationServices* m_previous;
+};
+
+class ScopedWizardServices {
+public:
+    explicit ScopedWizardServices(IWizardServices* services);
+    ~ScopedWizardServices();
+    ScopedWizardServices(const ScopedWizardServices&) = delete;
+    ScopedWizardServices& operator=(const ScopedWizardServices&) = delete;
+
+private:
+    IWizardServices* m_previous;
 };
 
 class ScopedDistributionServices {

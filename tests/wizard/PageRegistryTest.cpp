@@ -3,8 +3,16 @@
 
 #include <memory>
 #include <string>
+#include <typeindex>
 
 #include "ConfigInfo.h"
+#include "DialogInfo.h"
+#include "EndDialogInfo.h"
+#include "InstallTypeDialogInfo.h"
+#include "LicenseDialogInfo.h"
+#include "SingleDirectoryDialogInfo.h"
+#include "UserInfoDialogInfo.h"
+#include "WelcomeDialogInfo.h"
 #include "FeatureInfoDialog.h"
 #include "InstallerErrors.h"
 #include "NestedInstallerDialog.h"
@@ -35,7 +43,28 @@ TEST(PageRegistry, HoldsThirteenPagesAfterStaticInitialisation)
         EXPECT_EQ(page.mask, row.nModeMask);
         EXPECT_STREQ(page.name, row.pszName);
         std::unique_ptr<CConfigInfo::DialogInfo> record(CNestedInstallerDialog::CreateDialogConfig(page.state, config));
-        EXPECT_STREQ(page.name, record->GetSectionName());
+        EXPECT_STREQ(page.name, record->GetPageName());
+        EXPECT_EQ(std::wstring(page.name) + L"Dialog", record->GetSectionName().GetString());
+    }
+}
+
+TEST(PageRegistry, EachPageGetsTheRecordClassOfItsSettings)
+{
+    using Config = CConfigInfo;
+    const std::type_index classes[] = {
+        typeid(Config::WelcomeDialogInfo),      typeid(Config::UserInfoDialogInfo),
+        typeid(Config::DialogInfo),             typeid(Config::SingleDirectoryDialogInfo),
+        typeid(Config::InstallTypeDialogInfo),  typeid(Config::DialogInfo),
+        typeid(Config::DialogInfo),             typeid(Config::LicenseDialogInfo),
+        typeid(Config::LicenseDialogInfo),      typeid(Config::DialogInfo),
+        typeid(Config::DialogInfo),             typeid(Config::DialogInfo),
+        typeid(Config::EndDialogInfo),
+    };
+    CConfigInfo config;
+    for (eDialogState state = DialogState::Welcome; state <= DialogState::End; ++state) {
+        SCOPED_TRACE(state);
+        std::unique_ptr<CConfigInfo::DialogInfo> record(CNestedInstallerDialog::CreateDialogConfig(state, config));
+        EXPECT_EQ(classes[state - 1], std::type_index(typeid(*record)));
     }
 }
 
