@@ -13,7 +13,8 @@
 #include "CString.h"
 #include "ErrorModeGuard.h"
 #include "FileSearch.h"
-#include "OutputBridge.h"
+#include "ContextMessage.h"
+#include "OrbelOutput.h"
 #include "PathStrings.h"
 #include "PlatformApi.h"
 #include "RegistryText.h"
@@ -54,7 +55,7 @@ DWORD CALLBACK CopyProgressRoutine(LARGE_INTEGER total, LARGE_INTEGER transferre
         if (all != 0) {
             percent = static_cast<int>(all < 0xFFFFFFFFull ? done * 100 / all : done / (all / 100));
         }
-        OrbelOutput::PostProgress(percent, 100, progress->target);
+        OrbelOutput::PostProgress(percent, 100, 0, progress->target);
         return OrbelOutput::IsAbortRequested() ? PROGRESS_CANCEL : PROGRESS_CONTINUE;
     } catch (...) {
         progress->error = std::current_exception();

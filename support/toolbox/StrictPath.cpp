@@ -5,7 +5,8 @@
 #include <cwctype>
 #include <exception>
 
-#include "OutputBridge.h"
+#include "ContextMessage.h"
+#include "OrbelOutput.h"
 #include "PathStrings.h"
 #include "PlatformApi.h"
 #include "ToolboxFailure.h"
@@ -591,7 +592,8 @@ void StrictPath::Normalize()
 
 void StrictPath::DoAppend(const wchar_t* text, DWORD attributes)
 {
-    ContextMessageHolder context(L"             Cannot append %s with %s", m_text, text);
+    const std::wstring before(m_text);
+    ContextMessageHolder context(L"             Cannot append %s with %s", before.c_str(), text ? text : L"");
     if (HasAttributes(P4Path) || (attributes & P4Path)) {
         Refuse(-40, L"             StrictPath does not support appending with/to P4 paths.");
     }

@@ -4,7 +4,8 @@
 #include <cwchar>
 #include <memory>
 
-#include "OutputBridge.h"
+#include "ContextMessage.h"
+#include "OrbelOutput.h"
 #include "ToolboxFailure.h"
 #include "UniqueHandle.h"
 

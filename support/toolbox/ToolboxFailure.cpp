@@ -5,7 +5,8 @@
 
 #include "MsPrintf.h"
 #include "OrbelOutput.h"
-#include "OutputBridge.h"
+#include "ContextMessage.h"
+#include "OrbelOutput.h"
 
 namespace OrbelToolbox {
 

@@ -11,7 +11,8 @@
 
 #include "FileOperations.h"
 #include "FileSearch.h"
-#include "OutputBridge.h"
+#include "ContextMessage.h"
+#include "OrbelOutput.h"
 #include "TestSupport.h"
 #include "TextFileReader.h"
 #include "ToolboxReports.h"

@@ -4,10 +4,14 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <set>
+#include <vector>
 #include <string>
 
+#include "OrbelOutput.h"
 #include "StrictPath.h"
+#include "TestSupport.h"
 #include "ToolboxReports.h"
 
 using namespace OrbelToolbox;
@@ -289,5 +293,28 @@ TEST(StrictPath, BuiltInCharacterTable)
     };
     for (const auto& c : cases) {
         EXPECT_EQ(c.type, GetPathCharTypeBuiltIn(c.c)) << static_cast<int>(c.c);
+    }
+}
+
+TEST(StrictPath, AFailedAppendReportsItsOperationsOutermostFirst)
+{
+    testsupport::TempDir dir;
+    const std::wstring log = dir.File(L"debug.log");
+    OrbelOutput::SetDebugLogFile(log.c_str());
+    OrbelOutput::EnableDebugLog(true);
+    StrictPath path(L"C:\\a", kDir);
+    EXPECT_EQ(-41, ReportedCode([&] { path.Append(L"x?y", 0); }));
+    OrbelOutput::EnableDebugLog(false);
+
+    const std::vector<std::wstring> expected = {
+        L"> OrbelToolbox: Error in OrbelToolbox::StrictPath::Append function",
+        L">              Cannot append C:\\a\\ with x?y",
+        L">              Invalid path - wild character at index 6 not allowed: C:\\a\\x?y",
+    };
+    const std::vector<std::wstring> lines = testsupport::ReadLogFile(log).lines;
+    auto at = lines.begin();
+    for (const std::wstring& line : expected) {
+        at = std::find(at, lines.end(), line);
+        ASSERT_NE(lines.end(), at) << line;
     }
 }
