@@ -26,6 +26,14 @@ namespace OrbelToolbox {
 namespace {
 
 constexpr wchar_t kFailed[] = L"OrbelToolbox: %s failed.";
+// Context lines of the library's string table.
+constexpr UINT kSharedDirectoryMessage = 9304;
+constexpr UINT kFileMessage = 9305;
+constexpr UINT kDirectoryMessage = 9306;
+constexpr UINT kCopyMessage = 9307;
+constexpr UINT kCreateDirectoryMessage = 9308;
+constexpr UINT kEraseDirectoryMessage = 9309;
+constexpr UINT kCopyFilesMessage = 9312;
 constexpr wchar_t kSharedDirectoryKey[] = L"SOFTWARE\\Zekova Systems\\Common\\Installer";
 constexpr wchar_t kSharedDirectoryValue[] = L"ZKSHAREDDIR";
 constexpr uint64_t kMegabyte = 0x100000;
@@ -86,6 +94,7 @@ UniqueKernelHandle OpenForTimes(const wchar_t* file, DWORD access)
 
 uint64_t GetFileSize(const wchar_t* file, uint64_t limit)
 {
+    auto fileContext = ContextMessageHolder::FromResource(kFileMessage, file ? file : L"");
     ContextMessageHolder context(L"OrbelToolbox: %s failed. File: %s Size limit: %I64u", L"OrbelToolbox::GetFileSize",
                                  file ? file : L"", limit);
     if (file == nullptr) {
@@ -146,6 +155,7 @@ uint64_t GetDirectorySizeRecursive(const wchar_t* directory, uint64_t limit)
 
 uint64_t GetDirectorySize(const wchar_t* directory, uint64_t limit)
 {
+    auto directoryContext = ContextMessageHolder::FromResource(kDirectoryMessage, directory ? directory : L"");
     ContextMessageHolder context(L"OrbelToolbox: %s failed. Directory: %s Size limit: %I64u",
                                  L"OrbelToolbox::GetDirectorySize", directory ? directory : L"", limit);
     if (directory == nullptr) {
@@ -173,6 +183,7 @@ bool IsFile(const wchar_t* path)
 
 void RemoveFileAttributes(const wchar_t* file, DWORD attributes)
 {
+    auto fileContext = ContextMessageHolder::FromResource(kFileMessage, file ? file : L"");
     ContextMessageHolder context(L"OrbelToolbox: %s failed. File: %s Attributes:%d",
                                  L"OrbelToolbox::RemoveFileAttributes", file ? file : L"", attributes);
     const DWORD current = ReadAttributes(file);
@@ -186,7 +197,7 @@ void RemoveFileAttributes(const wchar_t* file, DWORD attributes)
 
 void CopyFileIgnoreAttribs(const wchar_t* source, const wchar_t* target, bool failIfExists)
 {
-    ContextMessageHolder files(L"OrbelToolbox: copying '%s' to '%s'.", source ? source : L"", target ? target : L"");
+    auto files = ContextMessageHolder::FromResource(kCopyMessage, source ? source : L"", target ? target : L"");
     ContextMessageHolder context(kFailed, L"OrbelToolbox::CopyFileIgnoreAttribs");
     using CopyFileExFn = BOOL(WINAPI*)(LPCWSTR, LPCWSTR, LPPROGRESS_ROUTINE, LPVOID, LPBOOL, DWORD);
     auto copyFileEx = BindSystemFunction<CopyFileExFn>(L"kernel32.dll", "CopyFileExW");
@@ -211,8 +222,9 @@ void CopyFileIgnoreAttribs(const wchar_t* source, const wchar_t* target, bool fa
 
 void CopyFiles(const wchar_t* sourcePattern, const wchar_t* targetDirectory, const wchar_t* targetName, DWORD flags)
 {
-    ContextMessageHolder paths(L"OrbelToolbox: copying '%s' to '%s' as '%s'.", sourcePattern ? sourcePattern : L"",
-                               targetDirectory ? targetDirectory : L"", targetName ? targetName : L"");
+    auto paths = ContextMessageHolder::FromResource(kCopyFilesMessage, sourcePattern ? sourcePattern : L"",
+                                                    targetDirectory ? targetDirectory : L"",
+                                                    targetName ? targetName : L"");
     ContextMessageHolder context(kFailed, L"OrbelToolbox::CopyFiles");
     if (sourcePattern == nullptr || targetDirectory == nullptr) {
         Refuse(-40, L"OrbelToolbox: Passed NULL string to %s", L"OrbelToolbox::CopyFiles");
@@ -277,7 +289,7 @@ void CopyFiles(const wchar_t* sourcePattern, const wchar_t* targetDirectory, con
 
 void CreateDirectoryRecurse(const wchar_t* directory, SECURITY_ATTRIBUTES* security)
 {
-    ContextMessageHolder path(L"OrbelToolbox: creating directory '%s'.", directory ? directory : L"");
+    auto path = ContextMessageHolder::FromResource(kCreateDirectoryMessage, directory ? directory : L"");
     ContextMessageHolder context(kFailed, L"OrbelToolbox::CreateDirectoryRecurse");
     const StrictPath whole(directory, StrictPath::Directory);
     StrictPath root(whole);
@@ -308,6 +320,7 @@ void EraseDirectoryContents(const wchar_t* directory, bool deleteDirectory)
     if (directory == nullptr || !IsDirectory(directory)) {
         return;
     }
+    auto erasing = ContextMessageHolder::FromResource(kEraseDirectoryMessage, directory);
     ContextMessageHolder context(L"OrbelToolbox: %s failed. Path: %s DeleteDirectory: %d",
                                  L"OrbelToolbox::EraseDirectoryContents", directory, deleteDirectory ? 1 : 0);
     std::wstring source = WithoutTrailingBackslash(directory);
@@ -327,6 +340,7 @@ void EraseDirectoryContents(const wchar_t* directory, bool deleteDirectory)
 
 void GetSharedDirectory(StrictPath& out)
 {
+    auto shared = ContextMessageHolder::FromResource(kSharedDirectoryMessage);
     ContextMessageHolder context(L"OrbelToolbox: Unable to get ZK Shared dir.");
     HKEY opened = nullptr;
     const LSTATUS opening = g_platformApi.RegOpenKeyExW(HKEY_LOCAL_MACHINE, kSharedDirectoryKey, 0, KEY_READ, &opened);

@@ -15,6 +15,7 @@ namespace {
 
 constexpr wchar_t kOutOfMemory[] = L"     malloc returned null - out of memory!";
 constexpr wchar_t kNullBlock[] = L"     Error in %s: pStrBlock should not be NULL";
+constexpr UINT kModuleFileMessage = 9303;  // context line of the library's string table
 constexpr DWORD kDataModuleFlags = LOAD_LIBRARY_AS_DATAFILE | DONT_RESOLVE_DLL_REFERENCES;
 
 struct BlockDeleter {
@@ -221,8 +222,8 @@ void LoadStringFromResource(const wchar_t* moduleFile, UINT id, wchar_t* buffer,
 
 void UpdateResourceString(const wchar_t* moduleFile, UINT id, const wchar_t* newString, LANGID language)
 {
-    ContextMessageHolder file(L"Error in %s. Module Path: %s", L"OrbelToolbox::UpdateResourceString",
-                              moduleFile ? moduleFile : L"");
+    auto file = ContextMessageHolder::FromResource(kModuleFileMessage, moduleFile ? moduleFile : L"");
+    ContextMessageHolder function(L"Error in %s.", L"OrbelToolbox::UpdateResourceString");
     ContextMessageHolder details(L"         strId: %u; New String: %s; LangId: %u", id,
                                  newString ? newString : L"(null)", static_cast<unsigned>(language));
     if (newString == nullptr) {

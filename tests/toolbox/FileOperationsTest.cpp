@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <set>
 #include <stdexcept>
@@ -76,6 +77,24 @@ TEST(FileOperations, FileSizesAgainstALimit)
     CloseHandle(file);
     EXPECT_EQ(0xFFFFFFFFull, GetFileSize(big.c_str(), 0xFFFFFFFF));
     EXPECT_EQ(5ull << 30, GetFileSize(big.c_str(), ~0ull));
+}
+
+TEST(FileOperations, AFailureNamesTheFileInTheReport)
+{
+    TempDir dir;
+    const std::wstring log = dir.File(L"debug.log");
+    const std::wstring missing = dir.File(L"missing");
+    OrbelOutput::SetDebugLogFile(log.c_str());
+    OrbelOutput::EnableDebugLog(true);
+    EXPECT_EQ(-12, ReportedCode([&] { GetFileSize(missing.c_str(), 100); }));
+    OrbelOutput::EnableDebugLog(false);
+    const std::vector<std::wstring> lines = testsupport::ReadLogFile(log).lines;
+    for (const std::wstring& expected :
+         {L"> File: " + missing,
+          L"> OrbelToolbox: OrbelToolbox::GetFileSize failed. File: " + missing + L" Size limit: 100",
+          std::wstring(L"> Windows function GetFileAttributes returned an error. Error code: 2")}) {
+        EXPECT_NE(lines.end(), std::find(lines.begin(), lines.end(), expected)) << expected;
+    }
 }
 
 TEST(FileOperations, MegabyteConversions)
