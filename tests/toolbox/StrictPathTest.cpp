@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstring>
 #include <set>
 #include <vector>
 #include <string>
@@ -221,6 +222,36 @@ TEST(StrictPath, VolumeRoots)
     unc.GetVolume(false);
     EXPECT_STREQ(L"\\\\srv\\share\\", unc.GetText());
     EXPECT_EQ(-40, ReportedCode([] { StrictPath(L"\\\\srv", 0).GetVolume(false); }));
+}
+
+namespace {
+
+BOOL WINAPI FailingGetVolumePathName(LPCWSTR, LPWSTR, DWORD)
+{
+    SetLastError(ERROR_INVALID_PARAMETER);
+    return FALSE;
+}
+
+FARPROC FindFailingVolumeLookUp(const wchar_t* module, const char* name)
+{
+    if (strcmp(name, "GetVolumePathNameW") == 0) {
+        return reinterpret_cast<FARPROC>(reinterpret_cast<void (*)()>(&FailingGetVolumePathName));
+    }
+    return FindSystemFunctionReal(module, name);
+}
+
+}  // namespace
+
+TEST(StrictPath, AFailedSystemVolumeLookUpFallsBackToTheText)
+{
+    ScopedOverride<FARPROC (*)(const wchar_t*, const char*)> failing(g_platformApi.FindSystemFunction,
+                                                                    &FindFailingVolumeLookUp);
+    StrictPath drive(L"C:\\windows\\system32", kDir);
+    drive.GetVolume(true);
+    EXPECT_STREQ(L"C:\\", drive.GetText());
+    StrictPath unc(L"\\\\srv\\share\\d", 0);
+    unc.GetVolume(true);
+    EXPECT_STREQ(L"\\\\srv\\share\\", unc.GetText());
 }
 
 TEST(StrictPath, RelativePathsAndCommonRoots)
