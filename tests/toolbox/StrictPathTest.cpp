@@ -338,6 +338,7 @@ TEST(StrictPath, AFailedAppendReportsItsOperationsOutermostFirst)
     OrbelOutput::EnableDebugLog(false);
 
     const std::vector<std::wstring> expected = {
+        L"> Error: Invalid path (code -41).",
         L"> OrbelToolbox: Error in OrbelToolbox::StrictPath::Append function",
         L">              Cannot append C:\\a\\ with x?y",
         L">              Invalid path - wild character at index 6 not allowed: C:\\a\\x?y",
