@@ -5,8 +5,6 @@
 
 #include "MsPrintf.h"
 #include "OrbelOutput.h"
-#include "ContextMessage.h"
-#include "OrbelOutput.h"
 
 namespace OrbelToolbox {
 
