@@ -5,11 +5,13 @@
 
 #include <locale.h>
 
+#include <list>
 #include <string>
 
 #include "ConfigInfo.h"
 #include "InstallerErrors.h"
 #include "Resources.h"
+#include "ScopedOverride.h"
 #include "SystemErrorClasses.h"
 #include "TestSupport.h"
 #include "VelmoInstaller.h"
@@ -23,17 +25,10 @@ namespace {
 // everything back (the current directory too, which the configuration changes).
 class AppState {
 public:
-    AppState() : m_savedConfig(theApp.m_pConfigInfo), m_savedCmdLine(theApp.m_cmdLine)
-    {
-        theApp.m_pConfigInfo = &m_config;
-        theApp.m_cmdLine = CVelmoCmdLine();
-    }
     ~AppState()
     {
         if (m_config.GetDistributionInfo())
             m_config.FreeResourceModules();
-        theApp.m_pConfigInfo = m_savedConfig;
-        theApp.m_cmdLine = m_savedCmdLine;
     }
     CConfigInfo& Config() { return m_config; }
     // The first two configuration steps on `iniFile` in `root`.
@@ -46,8 +41,8 @@ public:
 
 private:
     CConfigInfo m_config;
-    CConfigInfo* m_savedConfig;
-    CVelmoCmdLine m_savedCmdLine;
+    ScopedOverride<CConfigInfo*> m_configInfo{theApp.m_pConfigInfo, &m_config};
+    ScopedOverride<CVelmoCmdLine> m_cmdLine{theApp.m_cmdLine, CVelmoCmdLine()};
     CurrentFolderGuard m_currentFolder;
 };
 
@@ -259,21 +254,6 @@ UINT WINAPI FakeDriveType(LPCWSTR)
 // Temporary copies go to the application's temporary folder; the test gives it one of its own.
 class TempCopies : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        m_savedTempPath = theApp.m_strTempPath;
-        m_savedFiles = theApp.m_tempFiles;
-        theApp.m_strTempPath = (m_temp.Path() + L"\\").c_str();
-        theApp.m_tempFiles.clear();
-        m_savedDriveType = CVelmoInstallerApp::s_pfnGetDriveTypeW;
-        CVelmoInstallerApp::s_pfnGetDriveTypeW = &FakeDriveType;
-    }
-    void TearDown() override
-    {
-        CVelmoInstallerApp::s_pfnGetDriveTypeW = m_savedDriveType;
-        theApp.m_strTempPath = m_savedTempPath;
-        theApp.m_tempFiles = m_savedFiles;
-    }
     int CopiesOnDisk()
     {
         WIN32_FIND_DATAW data;
@@ -290,9 +270,10 @@ protected:
 
     TempDir m_temp;
     TempDir m_source;
-    CString m_savedTempPath;
-    std::list<CString> m_savedFiles;
-    UINT(WINAPI* m_savedDriveType)(LPCWSTR) = nullptr;
+    ScopedOverride<CString> m_tempPath{theApp.m_strTempPath, (m_temp.Path() + L"\\").c_str()};
+    ScopedOverride<std::list<CString>> m_tempFiles{theApp.m_tempFiles, std::list<CString>()};
+    ScopedOverride<decltype(CVelmoInstallerApp::s_pfnGetDriveTypeW)> m_driveType{CVelmoInstallerApp::s_pfnGetDriveTypeW,
+                                                                                 &FakeDriveType};
 };
 
 TEST_F(TempCopies, CopiedFromRemovableNetworkAndCdRomDrivesOnly)

@@ -16,6 +16,7 @@
 #include "InstallerErrors.h"
 #include "LanguageHelpers.h"
 #include "Resources.h"
+#include "ScopedOverride.h"
 #include "ServiceStandIns.h"
 #include "SystemErrorClasses.h"
 #include "TestSupport.h"
@@ -54,8 +55,6 @@ class DistributionTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        m_savedUserLanguage = OrbelToolbox::g_getUserDefaultLangId;
-        OrbelToolbox::g_getUserDefaultLangId = &FakeUserLanguage;
         g_userLanguage = 1033;
         m_dir.reset(new TempDir);
         WriteFileBytes(m_dir->File(L"post.exe"), "post");
@@ -66,7 +65,6 @@ protected:
     void TearDown() override
     {
         ResetConfig();
-        OrbelToolbox::g_getUserDefaultLangId = m_savedUserLanguage;
     }
 
     void ResetConfig()
@@ -104,7 +102,8 @@ protected:
 
 private:
     testsupport::CurrentFolderGuard m_currentFolder;
-    LANGID(WINAPI* m_savedUserLanguage)() = nullptr;
+    ScopedOverride<decltype(OrbelToolbox::g_getUserDefaultLangId)> m_userLanguage{OrbelToolbox::g_getUserDefaultLangId,
+                                                                                  &FakeUserLanguage};
 };
 
 // --- The user-interface language ------------------------------------------------------------

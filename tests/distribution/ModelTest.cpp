@@ -141,9 +141,6 @@ protected:
 
     ModelTest()
     {
-        wchar_t cwd[MAX_PATH] = {};
-        GetCurrentDirectoryW(MAX_PATH, cwd);
-        m_savedDirectory = cwd;
         CopyFileW(testsupport::TestDataPath(L"model_merged.msi").c_str(), m_dir.File(L"merged.msi").c_str(), FALSE);
         CopyFileW(testsupport::TestDataPath(L"model_core.msi").c_str(), m_dir.File(L"core.msi").c_str(), FALSE);
         CopyFileW(testsupport::TestDataPath(L"model_extras.msi").c_str(), m_dir.File(L"extras.msi").c_str(), FALSE);
@@ -160,16 +157,10 @@ protected:
             {kUnknownCode, {{kExtrasUpgrade, L"", L"", L"", L"", L"Any", L"", 0}}},
             {kOldCoreCode, {{kCoreUpgrade, L"", L"", L"", L"", L"OldFeature", L"", 0}}},
         };
-        m_app.featureRequests[L"CoreDocs"] = INSTALLSTATE_SOURCE;
-        m_app.disallowAbsent.push_back(L"CoreHelp");
-        m_previousModel = InstallDistributionServices(&m_model);
+        m_app.RequestFeature(L"CoreDocs", INSTALLSTATE_SOURCE);
+        m_app.DisallowAbsent(L"CoreHelp");
     }
-    ~ModelTest() override
-    {
-        InstallDistributionServices(m_previousModel);
-        m_config.FreeResourceModules();
-        SetCurrentDirectoryW(m_savedDirectory.c_str());
-    }
+    ~ModelTest() override { m_config.FreeResourceModules(); }
 
     void Configure(const std::string& ini)
     {
@@ -180,12 +171,12 @@ protected:
         m_config.Populate();
     }
 
-    std::wstring m_savedDirectory;
+    testsupport::CurrentFolderGuard m_currentFolder;
     testsupport::TempDir m_dir;
     TestAppServices m_app;
     CConfigInfo m_config;
     CDistribution m_model;
-    IDistributionServices* m_previousModel = nullptr;
+    testsupport::ScopedDistributionServices m_modelServices{&m_model};
 };
 
 }  // namespace
@@ -289,7 +280,7 @@ TEST_F(ModelTest, PartMissingFromTheSummaryCancelsTheLoad)
     EXPECT_EQ((std::vector<std::wstring>{L"Initialization aborted. Part section [Core] in setup.ini file contains an "
                                          L"invalid ProductCode key value (={6D1F3B20-7A4C-4E5D-8B9A-0C1D2E3F4A77})."}),
               boxes.texts);
-    EXPECT_EQ(1, m_app.cancelledLoads);
+    EXPECT_EQ(1, m_app.cancelLoadingCalls);
     EXPECT_EQ(0u, m_model.GetPartCount());
 }
 

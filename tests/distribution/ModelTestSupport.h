@@ -1,15 +1,15 @@
-// Test doubles of the distribution model's surroundings: the application's services (with the
-// spec file's feature requests, the cancelled loads and a system-information object) and an
-// in-memory system-information component filled by the test.
+// Test doubles of the distribution model's surroundings: the application's services with a
+// system-information object, and an in-memory system-information component filled by the test.
 #pragma once
 
 #include <windows.h>
 
-#include <map>
 #include <string>
 #include <vector>
 
-#include "ApplicationServices.h"
+#include "MessageBox.h"
+#include "ScopedOverride.h"
+#include "ServiceStandIns.h"
 #include "ZKSysInfoInterfaces.h"
 
 namespace modeltest {
@@ -43,50 +43,26 @@ struct FakeSystemInfoData {
 // A new object (one reference) over `data`, which must outlive it.
 IZKSystemInfo* CreateFakeSystemInfo(const FakeSystemInfoData& data);
 
-// The application's services of a test, installed for the object's lifetime.
-class TestAppServices : public IApplicationServices {
+// The shared stand-in services that answer GetSystemInfo with the in-memory component over
+// `systemInfo`, installed for the object's lifetime.
+class TestAppServices : public testsupport::StandInApplicationServices {
 public:
-    TestAppServices();
-    ~TestAppServices() override;
-
-    VelmoLogGuard GetLogStream(DWORD level, DWORD width) override;
-    CString GetTitle() override { return L"Model Test"; }
-    int GetUiMode() const override { return 0; }
-    LANGID GetRequestedLanguage() const override { return 0; }
-    void SetUiLanguage(LANGID) override { }
-    void CreateDialogFont(LANGID) override { }
-    void MakeTempCopy(const wchar_t* sourcePath, CString& copyPath) override { copyPath = sourcePath; }
-    bool CopyIfOnCdRom(const wchar_t* path, CString& pathToUse) override
-    {
-        pathToUse = path;
-        return false;
-    }
     void GetSystemInfo(IUnknown** systemInfo) override;
-    HRESULT CreateSystemInfoObject(REFCLSID, REFIID, void** object) override
-    {
-        *object = nullptr;
-        return REGDB_E_CLASSNOTREG;
-    }
-    void GetFeatureRequest(const wchar_t* feature, int& state, bool& disallowAbsent) override;
-    void CancelLoading() override { ++cancelledLoads; }
 
     FakeSystemInfoData systemInfo;
-    // The spec file: feature name to requested state; the disallow-absent list.
-    std::map<std::wstring, int> featureRequests;
-    std::vector<std::wstring> disallowAbsent;
-    int cancelledLoads = 0;
 
 private:
-    IApplicationServices* m_previous;
-    VelmoLogOStream m_log;
+    testsupport::ScopedApplicationServices m_scope{this};
 };
 
 // Message boxes recorded instead of shown, for the object's lifetime.
 class MessageBoxRecorder {
 public:
     MessageBoxRecorder();
-    ~MessageBoxRecorder();
     static std::vector<std::wstring> texts;
+
+private:
+    ScopedOverride<decltype(g_pfnMessageBoxW)> m_box;
 };
 
 }  // namespace modeltest

@@ -1,5 +1,8 @@
 #include "ServiceStandIns.h"
 
+#include <msi.h>
+
+#include <algorithm>
 #include <stdexcept>
 
 #include "InstallerErrors.h"
@@ -55,6 +58,15 @@ bool StandInApplicationServices::CopyIfOnCdRom(const wchar_t* path, CString& pat
     CString unchanged(path);   // `path` may be pathToUse's own text
     pathToUse = unchanged;
     return false;
+}
+
+void StandInApplicationServices::GetFeatureRequest(const wchar_t* feature, int& state, bool& disallowAbsent)
+{
+    auto found = m_featureRequests.find(feature);
+    state = found != m_featureRequests.end() ? found->second : -1;
+    disallowAbsent = std::find(m_disallowAbsent.begin(), m_disallowAbsent.end(), feature) != m_disallowAbsent.end();
+    if (disallowAbsent)
+        state = INSTALLSTATE_LOCAL;
 }
 
 const CString& StandInDistributionServices::GetCurrentRootPath() const

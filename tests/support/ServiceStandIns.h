@@ -5,6 +5,7 @@
 
 #include <windows.h>
 
+#include <map>
 #include <string>
 #include <vector>
 
@@ -37,12 +38,9 @@ public:
         *object = nullptr;
         return REGDB_E_CLASSNOTREG;
     }
-    // No spec file: no request for any feature.
-    void GetFeatureRequest(const wchar_t*, int& state, bool& disallowAbsent) override
-    {
-        state = -1;
-        disallowAbsent = false;
-    }
+    // The spec file's requests set by the test (none by default: -1, absence allowed); a
+    // feature whose absence is disallowed is requested locally.
+    void GetFeatureRequest(const wchar_t* feature, int& state, bool& disallowAbsent) override;
     void CancelLoading() override { ++cancelLoadingCalls; }
     int cancelLoadingCalls = 0;
 
@@ -50,6 +48,8 @@ public:
     void SetUiMode(int mode) { m_uiMode = mode; }
     void SetRequestedLanguage(LANGID langId) { m_requestedLanguage = langId; }
     void SetOnRemovableMedia(bool removable) { m_removable = removable; }
+    void RequestFeature(const std::wstring& feature, int state) { m_featureRequests[feature] = state; }
+    void DisallowAbsent(const std::wstring& feature) { m_disallowAbsent.push_back(feature); }
     // The stream behind GetLogStream: closed until the test opens it.
     VelmoLogOStream& Log() { return m_log; }
 
@@ -67,6 +67,8 @@ private:
     int m_uiMode = 4;   // the full wizard, as without a command line
     LANGID m_requestedLanguage = 0;
     bool m_removable = false;
+    std::map<std::wstring, int> m_featureRequests;
+    std::vector<std::wstring> m_disallowAbsent;
     std::vector<LANGID> m_uiLanguages;
     std::vector<LANGID> m_dialogFonts;
     std::vector<std::wstring> m_sources;

@@ -8,6 +8,7 @@
 #include "FeatureInfoDialog.h"
 #include "InstallerErrors.h"
 #include "NestedInstallerDialog.h"
+#include "ScopedOverride.h"
 
 namespace {
 
@@ -94,8 +95,7 @@ TEST(PageRegistry, FeatureInformationPagesAreSeparateObjects)
 
 TEST(PageRegistry, BeforeTheFirstRegistrationTheRegistryIsUninitialised)
 {
-    CNestedInstallerDialog::DialogInfoMap* saved = CNestedInstallerDialog::M_DialogInfoMap;
-    CNestedInstallerDialog::M_DialogInfoMap = nullptr;
+    ScopedOverride registry(CNestedInstallerDialog::M_DialogInfoMap, nullptr);
     CConfigInfo config;
     EXPECT_THROW(CNestedInstallerDialog::CreateDialogConfig(1, config), UninitializedObject);
     EXPECT_THROW(CNestedInstallerDialog::IsDialogInMode(1, 4), UninitializedObject);
@@ -109,8 +109,6 @@ TEST(PageRegistry, BeforeTheFirstRegistrationTheRegistryIsUninitialised)
     EXPECT_EQ(factory, returned);
     EXPECT_EQ(nullptr, CNestedInstallerDialog::M_DialogInfoMap);
     delete returned;
-
-    CNestedInstallerDialog::M_DialogInfoMap = saved;
 }
 
 }  // namespace
