@@ -7,6 +7,7 @@
 
 #include "MsPrintf.h"
 #include "UniqueHandle.h"
+#include "VaListEnd.h"
 
 namespace OrbelToolbox {
 namespace OrbelOutput {
@@ -72,14 +73,16 @@ void ReportError(int code)
 void Error(int code, const wchar_t* format, ...)
 {
     std::wstring text;
-    va_list args;
-    va_start(args, format);
-    try {
-        text = MsFormatV(format, args);
-    } catch (...) {
-        text = format ? format : L"";
+    {
+        va_list args;
+        va_start(args, format);
+        VaListEnd end(args);
+        try {
+            text = MsFormatV(format, args);
+        } catch (...) {
+            text = format ? format : L"";
+        }
     }
-    va_end(args);
     if (code != 0 && BeginReport(code, MsFormat(L"Error %d: %s", code, text.c_str()))) {
         throw PrivateException();
     }
