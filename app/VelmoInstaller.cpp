@@ -103,7 +103,7 @@ BOOL CVelmoInstallerApp::InitInstanceImpl()
         ParseCommandLine(m_cmdLine);
 
         // 7. Quiet run that declines the licences: nothing is shown or logged.
-        if (m_cmdLine.m_nUiMode == 0 && m_cmdLine.m_nAcceptLicenses == 0) {
+        if (m_cmdLine.m_nUiMode == UiQuiet && m_cmdLine.m_nAcceptLicenses == 0) {
             m_nExitCode = 1602;
             return FALSE;
         }
@@ -169,7 +169,7 @@ void CVelmoInstallerApp::RunConfiguredSteps()
 
     // 12, 13. The log.
     OpenLog();
-    GetLogStream(16, 0) << L"Started OrbelInstaller: " << GetCurrentTimeText() << std::endl;
+    GetLogStream(kLogInfo, 0) << L"Started OrbelInstaller: " << GetCurrentTimeText() << std::endl;
 
     // 14, 15. Operating system and rights.
     CheckOsRequirements();
@@ -230,7 +230,7 @@ void CVelmoInstallerApp::RunConfiguredSteps()
     g_sizeUnits.SetSignificantDigits(3);
 
     // 21.
-    if (m_cmdLine.m_nUiMode != 0)
+    if (m_cmdLine.m_nUiMode != UiQuiet)
         RunWizard();
     else
         RunQuiet();
@@ -249,11 +249,12 @@ void CVelmoInstallerApp::RunWizard()
 
     // 2. The start page.
     if (m_cmdLine.m_bTreeStart)
-        m_pTopDialog->m_eStartState = 6;
-    else if (m_cmdLine.m_nUiMode == 16)
+        m_pTopDialog->m_eStartState = kFeatureTreeDialog;
+    else if (m_cmdLine.m_nUiMode == UiLinkedCustom)
         m_pTopDialog->m_eStartState = GetFirstEnabledDialog();
-    else if (m_cmdLine.m_nUiMode == 8 || m_cmdLine.m_nUiMode == 1 || m_cmdLine.m_nUiMode == 2)
-        m_pTopDialog->m_eStartState = 11;
+    else if (m_cmdLine.m_nUiMode == UiLinked || m_cmdLine.m_nUiMode == UiBasic ||
+             m_cmdLine.m_nUiMode == UiBasicNoCancel)
+        m_pTopDialog->m_eStartState = kProgressDialog;
 
     // 3. Where load progress goes.
     if (m_cmdLine.m_hMasterWnd) {
@@ -326,7 +327,7 @@ void CVelmoInstallerApp::EndOfRun()
 {
     const int mode = m_cmdLine.m_nUiMode;
     // 1, 2. The end page, and the master of a child installer, decide for themselves.
-    bool othersDecide = (mode != 0 && IsDialogEnabled(13)) || mode == 8 || mode == 16;
+    bool othersDecide = (mode != UiQuiet && IsDialogEnabled(kEndDialog)) || mode == UiLinked || mode == UiLinkedCustom;
     if (!othersDecide) {
         // 3.
         const bool success = m_nExitCode == 0 || m_nExitCode == 3010 || m_nExitCode == 1641;
@@ -367,7 +368,7 @@ int CVelmoInstallerApp::ExitInstanceImpl()
     }
     ReleaseInstanceObjects();
     if (m_log.IsOpen()) {
-        GetLogStream(16, 0) << L"OrbelInstaller exiting " << GetCurrentTimeText() << L". Returning "
+        GetLogStream(kLogInfo, 0) << L"OrbelInstaller exiting " << GetCurrentTimeText() << L". Returning "
                                   << m_nExitCode << std::endl;
         m_log.Close();
     }

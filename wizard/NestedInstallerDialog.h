@@ -15,15 +15,14 @@
 #include <map>
 
 #include "ConfigInfo.h"
+#include "DialogState.h"
+#include "UiMode.h"
 
 // The pages' CreateDialog members, not the API macro (which stands for CreateDialogParamW).
 #undef CreateDialog
 
 class CTopDialog;
 class CNestedInstallerDialog;
-
-// The page numbers in wizard order; 0 means "none".
-typedef int eDialogState;
 
 // Creates the page of one state.
 class INestedInstallerDialogFactory {

@@ -16,30 +16,29 @@
 // registry also gets every page.
 CNestedInstallerDialog::DialogInfoMap* CNestedInstallerDialog::M_DialogInfoMap = nullptr;
 
-// Mode masks: 1 /qs, 2 /qs-, 4 full wizard, 8 /linked, 16 /linkedcustom.
-CNestedInstallerDialogFactory<10, CConfirmStartDialog> g_confirmStartDialogFactory(
-    20, L"ConfirmStart", new CConfigInfo::DialogInfoFactory);
-CNestedInstallerDialogFactory<13, CEndDialog> g_endDialogFactory(
-    5, L"End", new CConfigInfo::EndDialogInfoFactory);
-CNestedInstallerDialogFactory<12, CEndExecuteDialog> g_endExecuteDialogFactory(
-    5, L"EndExecute", new CConfigInfo::DialogInfoFactory);
-CNestedInstallerDialogFactory<3, CFeatureInfoDialog> g_featureInfo1DialogFactory(
-    4, L"FeatureInfo1", new CConfigInfo::DialogInfoFactory);
-CNestedInstallerDialogFactory<7, CFeatureInfoDialog> g_featureInfoDialogFactory(
-    20, L"FeatureInfo", new CConfigInfo::DialogInfoFactory);
-CNestedInstallerDialogFactory<5, CInstallationTypeDialog> g_installationTypeDialogFactory(
-    4, L"InstallationType", new CConfigInfo::InstallTypeDialogInfoFactory);
-CNestedInstallerDialogFactory<8, CLicenseDialog> g_licenseDialogFactory(
-    4, L"License", new CConfigInfo::LicenseDialogInfoFactory);
-CNestedInstallerDialogFactory<9, CLicenseDialog> g_license2DialogFactory(
-    20, L"License2", new CConfigInfo::LicenseDialogInfoFactory);
-CNestedInstallerDialogFactory<11, CProgressDialog> g_progressDialogFactory(
-    31, L"Progress", new CConfigInfo::DialogInfoFactory);
-CNestedInstallerDialogFactory<4, CSingleDirectoryDialog> g_singleDirectoryDialogFactory(
-    4, L"SingleDirectory", new CConfigInfo::SingleDirectoryDialogInfoFactory);
-CNestedInstallerDialogFactory<6, CVelmoInstallerDlg> g_featureTreeDialogFactory(
-    20, L"FeatureTree", new CConfigInfo::DialogInfoFactory);
-CNestedInstallerDialogFactory<2, CUserInfoDialog> g_userInfoDialogFactory(
-    4, L"UserInfo", new CConfigInfo::UserInfoDialogInfoFactory);
-CNestedInstallerDialogFactory<1, CWelcomeDialog> g_welcomeDialogFactory(
-    7, L"Welcome", new CConfigInfo::WelcomeDialogInfoFactory);
+CNestedInstallerDialogFactory<kConfirmStartDialog, CConfirmStartDialog> g_confirmStartDialogFactory(
+    UiFull | UiLinkedCustom, L"ConfirmStart", new CConfigInfo::DialogInfoFactory);
+CNestedInstallerDialogFactory<kEndDialog, CEndDialog> g_endDialogFactory(
+    UiBasic | UiFull, L"End", new CConfigInfo::EndDialogInfoFactory);
+CNestedInstallerDialogFactory<kEndExecuteDialog, CEndExecuteDialog> g_endExecuteDialogFactory(
+    UiBasic | UiFull, L"EndExecute", new CConfigInfo::DialogInfoFactory);
+CNestedInstallerDialogFactory<kFeatureInfo1Dialog, CFeatureInfoDialog> g_featureInfo1DialogFactory(
+    UiFull, L"FeatureInfo1", new CConfigInfo::DialogInfoFactory);
+CNestedInstallerDialogFactory<kFeatureInfoDialog, CFeatureInfoDialog> g_featureInfoDialogFactory(
+    UiFull | UiLinkedCustom, L"FeatureInfo", new CConfigInfo::DialogInfoFactory);
+CNestedInstallerDialogFactory<kInstallationTypeDialog, CInstallationTypeDialog> g_installationTypeDialogFactory(
+    UiFull, L"InstallationType", new CConfigInfo::InstallTypeDialogInfoFactory);
+CNestedInstallerDialogFactory<kLicenseDialog, CLicenseDialog> g_licenseDialogFactory(
+    UiFull, L"License", new CConfigInfo::LicenseDialogInfoFactory);
+CNestedInstallerDialogFactory<kLicense2Dialog, CLicenseDialog> g_license2DialogFactory(
+    UiFull | UiLinkedCustom, L"License2", new CConfigInfo::LicenseDialogInfoFactory);
+CNestedInstallerDialogFactory<kProgressDialog, CProgressDialog> g_progressDialogFactory(
+    kEveryUiMode, L"Progress", new CConfigInfo::DialogInfoFactory);
+CNestedInstallerDialogFactory<kSingleDirectoryDialog, CSingleDirectoryDialog> g_singleDirectoryDialogFactory(
+    UiFull, L"SingleDirectory", new CConfigInfo::SingleDirectoryDialogInfoFactory);
+CNestedInstallerDialogFactory<kFeatureTreeDialog, CVelmoInstallerDlg> g_featureTreeDialogFactory(
+    UiFull | UiLinkedCustom, L"FeatureTree", new CConfigInfo::DialogInfoFactory);
+CNestedInstallerDialogFactory<kUserInfoDialog, CUserInfoDialog> g_userInfoDialogFactory(
+    UiFull, L"UserInfo", new CConfigInfo::UserInfoDialogInfoFactory);
+CNestedInstallerDialogFactory<kWelcomeDialog, CWelcomeDialog> g_welcomeDialogFactory(
+    UiBasic | UiBasicNoCancel | UiFull, L"Welcome", new CConfigInfo::WelcomeDialogInfoFactory);

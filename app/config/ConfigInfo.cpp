@@ -283,14 +283,14 @@ void CConfigInfo::InstallEngineInfo::Load(IniErrorList& errors)
     static const wchar_t kSection[] = L"MsiEngine";
     CString value;
     if (!m_config.ReadString(kSection, L"WinNTPath", value)) {
-        errors.Add(2, kSection, L"WinNTPath");
+        errors.Add(kIniMissingKey, kSection, L"WinNTPath");
     } else {
         m_installerNT = m_config.ResolveConfigPath(value);
         if (!FileExists(m_installerNT))
-            errors.Add(4, kSection, L"WinNTPath", value);
+            errors.Add(kIniFileNotFound, kSection, L"WinNTPath", value);
     }
     if (!m_config.ReadString(kSection, L"CommandLine", m_strCommandLine))
-        errors.Add(2, kSection, L"CommandLine");
+        errors.Add(kIniMissingKey, kSection, L"CommandLine");
     m_config.ReadString(kSection, L"RequiredVersion", m_strRequiredVersion, L"1.0.0.0");
 }
 
@@ -309,7 +309,7 @@ void CConfigInfo::DebugInfo::Load(IniErrorList& errors)
         }
     }
     if (blank < 0) {
-        errors.Add(6, kSection, L"Logging", value);
+        errors.Add(kIniBadValue, kSection, L"Logging", value);
     } else {
         m_strLogMode = value.Left(blank);
         m_strLogMode.TrimRight();
@@ -317,7 +317,7 @@ void CConfigInfo::DebugInfo::Load(IniErrorList& errors)
         m_strLogFile.Trim();
         ExpandEnvironmentReferences(m_strLogFile);
         if (!HasLogLetters(m_strLogMode))
-            errors.Add(6, kSection, L"Logging", value);
+            errors.Add(kIniBadValue, kSection, L"Logging", value);
     }
 
     int costLog = 0;

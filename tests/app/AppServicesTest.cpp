@@ -141,7 +141,7 @@ TEST(AppServices, OpenLogFailure)
 TEST(AppServices, PageEnablingWithoutPageRecords)
 {
     AppState state;
-    theApp.m_cmdLine.m_nUiMode = 4;
+    theApp.m_cmdLine.m_nUiMode = UiFull;
     EXPECT_FALSE(theApp.IsDialogEnabled(13, false, true));
     EXPECT_FALSE(theApp.IsDialogEnabled(1, true, true));
     EXPECT_THROW(theApp.IsDialogEnabled(99, false, true), ValueOutOfRange);

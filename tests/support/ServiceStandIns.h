@@ -13,6 +13,7 @@
 #include "CString.h"
 #include "DistributionServices.h"
 #include "TestSupport.h"
+#include "UiMode.h"
 #include "VelmoLogStream.h"
 
 namespace testsupport {
@@ -64,7 +65,7 @@ public:
 private:
     TempDir m_folder;
     VelmoLogOStream m_log;
-    int m_uiMode = 4;   // the full wizard, as without a command line
+    int m_uiMode = UiFull;   // as without a command line
     LANGID m_requestedLanguage = 0;
     bool m_removable = false;
     std::map<std::wstring, int> m_featureRequests;
