@@ -13,6 +13,7 @@
 #include "InstallerErrors.h"
 #include "LocaleNames.h"
 #include "WindowHelpers.h"
+#include "resource.h"
 
 static const char kSource[] = "VelmoInstaller";
 
@@ -237,7 +238,7 @@ void CVelmoInstallerApp::CreateDialogFont(LANGID langId)
 {
     CString faceName = L"MS Sans Serif";
     WORD points = 8;
-    if (HGLOBAL resource = LoadDialogResourceById(233)) {
+    if (HGLOBAL resource = LoadDialogResourceById(IDD_FONT_TEMPLATE)) {
         CString templateFace;
         WORD templatePoints = 0;
         if (ReadDialogTemplateFont(LockResource(resource), templateFace, templatePoints)) {

@@ -24,6 +24,7 @@
 #include "WizardServicesImpl.h"
 #include "WindowHelpers.h"
 #include "WindowPlacementState.h"
+#include "resource.h"
 
 // Errors thrown by the start-up carry this source name and the lines given with them.
 static const char kSource[] = "VelmoInstaller";
@@ -138,7 +139,7 @@ void CVelmoInstallerApp::HandleCmdLineError(const CmdLineError& error)
 {
     const bool help = error.Argument<1>();
     CString usage;
-    usage.FormatMessage(30000, GetAppName().GetString());
+    usage.FormatMessage(IDS_USAGE, GetAppName().GetString());
     CString text;
     UINT icon;
     if (help) {
@@ -183,17 +184,13 @@ void CVelmoInstallerApp::RunConfiguredSteps()
     UINT engineResult = engine.Run();
     if (engineResult == 3010 || engineResult == 1641) {
         if (engineResult == 3010) {
-            CString text;
-            text.LoadString(40001);
-            g_pfnMessageBoxW(nullptr, text, GetTitle(), MB_OK);
+            g_pfnMessageBoxW(nullptr, LoadResourceString(IDS_ENGINE_RESTART_NOTICE), GetTitle(), MB_OK);
         }
         m_nExitCode = 1604;
         return;
     }
     if (engineResult != 0) {
-        CString text;
-        text.LoadString(40002);
-        g_pfnMessageBoxW(nullptr, text, GetTitle(), MB_OK);
+        g_pfnMessageBoxW(nullptr, LoadResourceString(IDS_ENGINE_INSTALL_FAILED), GetTitle(), MB_OK);
         m_nExitCode = static_cast<int>(engineResult);
         return;
     }
@@ -212,10 +209,8 @@ void CVelmoInstallerApp::RunConfiguredSteps()
             specPath = m_cmdLine.m_strSpecFile;
         if (!FileExists(specPath)) {
             CString text;
-            text.FormatMessage(4, specPath.GetString());
-            CString caption;
-            caption.LoadString(5002);
-            g_pfnMessageBoxW(nullptr, text, caption, MB_OK);
+            text.FormatMessage(IDS_SPEC_FILE_MISSING, specPath.GetString());
+            g_pfnMessageBoxW(nullptr, text, LoadResourceString(IDS_ERROR_CAPTION), MB_OK);
             return;
         }
     }
@@ -223,9 +218,7 @@ void CVelmoInstallerApp::RunConfiguredSteps()
 
     // 20. Unit names of the byte-size formatter.
     for (int unit = 0; unit < 4; ++unit) {
-        CString name;
-        name.LoadString(142 + unit);
-        g_sizeUnits.SetAt(unit, name);
+        g_sizeUnits.SetAt(unit, LoadResourceString(IDS_SIZE_UNIT_BYTES + unit));
     }
     g_sizeUnits.SetSignificantDigits(3);
 
@@ -241,7 +234,7 @@ void CVelmoInstallerApp::RunWizard()
 {
     // 1. The frame.
     m_pTopDialog = new CTopDialog(nullptr);
-    if (!m_pTopDialog->Create(132, nullptr)) {
+    if (!m_pTopDialog->Create(IDD_TOP_DIALOG, nullptr)) {
         m_pMainWnd = nullptr;
         throw DlgCreateError(kSource, 343, L"TopDialog", GetLastError(), L"Error creating %1.  Window Error: %2");
     }

@@ -599,6 +599,15 @@ BOOL CString::LoadString(UINT id)
     return TRUE;
 }
 
+CString LoadResourceString(UINT id)
+{
+    CString text;
+    if (id != 0) {
+        text.LoadString(id);
+    }
+    return text;
+}
+
 bool operator==(const CString& a, const CString& b)
 {
     return a.GetLength() == b.GetLength() && a.Compare(b.GetString()) == 0;

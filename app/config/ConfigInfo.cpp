@@ -9,6 +9,7 @@
 #include "PartInfo.h"
 #include "PathHelpers.h"
 #include "TextHelpers.h"
+#include "resource.h"
 
 #include <cwchar>
 #include <string>
@@ -62,14 +63,6 @@ CString ProgramPath()
     return path;
 }
 
-CString LoadProgramString(UINT id)
-{
-    CString text;
-    if (id)
-        text.LoadString(id);
-    return text;
-}
-
 // Throws NoIniFile when the user's ANSI code page cannot represent the root folder; refuses a
 // root whose converted form does not fit in MAX_PATH bytes.
 void CheckRootCodePage(const CString& root)
@@ -83,13 +76,13 @@ void CheckRootCodePage(const CString& root)
     if (!HasUnmappableCharacters(root, codePage))
         return;
 
-    CString languageName = LoadProgramString(GetLocaleLanguageNameStringId(::GetUserDefaultLCID()));
+    CString languageName = LoadResourceString(GetLocaleLanguageNameStringId(::GetUserDefaultLCID()));
     CString debugText;
-    CString format = LoadProgramString(11013);
+    CString format = LoadResourceString(IDS_PATH_CHARACTERS_INVALID);
     if (!format.IsEmpty())
         debugText.FormatMessage(format.GetString(), root.GetString(), languageName.GetString());
     debugText += L" ";
-    debugText += LoadProgramString(3);
+    debugText += LoadResourceString(IDS_INSTALLER_PATH_INVALID);
     throw NoIniFile(kSource, __LINE__, root, debugText);
 }
 

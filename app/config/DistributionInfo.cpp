@@ -10,6 +10,7 @@
 #include "LanguageHelpers.h"
 #include "PathHelpers.h"
 #include "ApplicationServices.h"
+#include "resource.h"
 
 // Errors thrown here name this module and the line.
 static const char kSource[] = "ConfigInfo";
@@ -33,9 +34,6 @@ const LANGID kEnglish = 9;
 const LANGID kEnglishUs = 1033;
 
 // The program's own strings.
-const UINT kIdsOsRequirements = 234;
-const UINT kIdsDiskPrompt = 264;
-const UINT kIdsDefaultDiskLabel = 265;
 
 bool StartsWithNoCase(const CString& text, const wchar_t* prefix, const wchar_t*& rest)
 {
@@ -280,10 +278,10 @@ void CConfigInfo::DistributionInfo::ReadDistribution(IniErrorList& errors)
 void CConfigInfo::DistributionInfo::ReadDiskLabels(IniErrorList& errors)
 {
     // The program's texts: the standard module's copy when one is loaded.
-    if (!m_strDiskPrompt.LoadString(kIdsDiskPrompt)) {
+    if (!m_strDiskPrompt.LoadString(IDS_DISK_PROMPT)) {
         m_strDiskPrompt.Empty();
     }
-    if (!m_strDefaultDiskLabel.LoadString(kIdsDefaultDiskLabel)) {
+    if (!m_strDefaultDiskLabel.LoadString(IDS_DEFAULT_DISK_LABEL)) {
         m_strDefaultDiskLabel.Empty();
     }
     IniSectionMap section;
@@ -379,7 +377,7 @@ void CConfigInfo::DistributionInfo::GetOSErrorMessage(CString& text) const
     GetConfig().ReadInt(kOs, L"OSErrorMessage", id, 0, nullptr);
     if (id != 0) {
         GetConfig().LoadStringResource(GetCustomResourceModule(), static_cast<UINT>(id), text);
-    } else if (!text.LoadString(kIdsOsRequirements)) {
+    } else if (!text.LoadString(IDS_OS_REQUIREMENTS)) {
         text.Empty();
     }
 }

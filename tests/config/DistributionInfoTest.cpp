@@ -46,9 +46,7 @@ const std::string kTwoLanguages = "Languages=1033,1031\r\nCustomRes1033=" + kEnu
 
 std::wstring ProgramString(UINT id)
 {
-    CString text;
-    text.LoadString(id);
-    return text.GetString();
+    return LoadResourceString(id).GetString();
 }
 
 class DistributionTest : public ::testing::Test {
