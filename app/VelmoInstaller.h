@@ -54,18 +54,22 @@ public:
     CString GetAppName() const;
 
     // Log settings: the command line's, else those of the configuration's [Debug].
-    CString GetLogFile();
+    CString GetLogFile() override;
     CString GetLogModes();
     // Windows Installer's logging mask for the mode letters (after the switch letter).
-    DWORD GetLogModeFlags();
+    DWORD GetLogModeFlags() override;
     // 1: append to an existing log ("+"); 2: flush every line ("!").
-    DWORD GetLogFileOptions();
+    DWORD GetLogFileOptions() override;
     // Opens the log file when one is named; throws LogFileError when it cannot be opened or
     // when it names the configuration or a package of the distribution.
     void OpenLog();
     // True when `path` is the configuration INI, the merged package or a part package.
     bool IsDistributionFile(const wchar_t* path);
-    bool IsCostLogEnabled();
+    bool IsCostLogEnabled() override;
+    // The command line's /VolumePath<n> folder.
+    bool GetVolumePath(int volume, CString& path) const override { return m_cmdLine.GetVolumePath(volume, path); }
+    bool IsReinstallRequested() const override { return m_cmdLine.m_bReinstall; }
+    std::map<CString, CString> GetCommandLineProperties() const override { return m_cmdLine.m_properties; }
 
     // The command line's install level, else the configuration's default.
     int GetInstallLevel();

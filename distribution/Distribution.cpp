@@ -2,7 +2,13 @@
 
 #include <typeinfo>
 
+#include "ApplicationServices.h"
 #include "ConfigInfo.h"
+#include "DistributionInfo.h"
+#include "FileVersion.h"
+#include "MsiApi.h"
+#include "PlatformChecks.h"
+#include "PlexaExceptions.h"
 #include "Feature.h"
 #include "InstallerErrors.h"
 #include "KolBaselinePartInfo.h"
@@ -19,7 +25,7 @@ static const char kDistributionSource[] = ".\\Distribution.cpp";
 
 CDistribution::CDistribution()
     : m_nRebootState(-1), m_featureTree(*this), m_currentPart(nullptr), m_partCount(-1), m_currentPartNumber(0),
-      m_installLevel(3), m_selectionApplied(false), m_currentVolume(1), m_distributionInfo(nullptr),
+      m_installLevel(3), m_selectionApplied(false), m_currentVolume(1),
       m_hAbortEvent(CreateEventW(nullptr, TRUE, FALSE, nullptr)), m_featureStatesDirty(true), m_odwBuiltState(-1),
       m_pConfig(nullptr)
 {
@@ -29,8 +35,7 @@ CDistribution::~CDistribution()
 {
     for (CPart* part : m_parts)
         delete part;
-    if (m_distributionInfo)
-        m_distributionInfo->Release();
+    m_hAbortEvent.Reset();
 }
 
 void CDistribution::PopulateFromIniInfo(CConfigInfo& config, ProgressCallback callback, void* context)
@@ -39,13 +44,108 @@ void CDistribution::PopulateFromIniInfo(CConfigInfo& config, ProgressCallback ca
     m_pConfig = &config;
     m_currentRootPath = config.GetConfigFolder();
     AddTrailingBackslash(m_currentRootPath);
-    const size_t parts = config.GetPartInfoCount();
-    for (size_t index = 0; index < parts; ++index) {
-        ThrowIfAborted(L"CDistribution::PopulateFromIniInfo");
-        ReadPartFromMergedPackage(*config.GetPartInfo(index), false);
-        if (index % 10 == 0)
-            ReportProgress(callback, context, kProgressStep);
+
+    const CConfigInfo::DistributionInfo& settings = *config.GetDistributionInfo();
+    CConfigInfo::PartInfo* merged = config.GetMergedPartInfo();
+    // A 64-bit part under WOW64: the merged package's summary is rewritten on a copy before
+    // anything opens it.
+    if (settings.HasX64Part() && IsWow64() && merged) {
+        merged->MakeTempPackageCopy();
+        merged->RewriteSummaryForX64();
     }
+
+    const HRESULT created = AppServices().CreateSystemInfoObject(
+        CLSID_ZKDistributionInfo, IID_IZKDistributionInfo, reinterpret_cast<void**>(m_distributionInfo.Out()));
+    if (created == E_OUTOFMEMORY)
+        throw PlexaBadAlloc(kPlexaBadAllocation);
+    if (FAILED(created) || !m_distributionInfo) {
+        CString details;
+        details.Format(L"Failed to create a ZKDistributionInfo object. Result=%08x", static_cast<unsigned int>(created));
+        throw ZKSystemInfoFailure(kDistributionSource, __LINE__, details);
+    }
+
+    try {
+        DescribeDistribution(config);
+
+        if (AppServices().IsCostLogEnabled()) {
+            const CString logFile = AppServices().GetLogFile();
+            if (!logFile.IsEmpty())
+                MsiApi().MsiEnableLogW(AppServices().GetLogModeFlags(), logFile,
+                                       AppServices().GetLogFileOptions() | INSTALLLOGATTRIBUTES_APPEND);
+        }
+        MsiApi().MsiSetInternalUI(INSTALLUILEVEL_NONE, nullptr);
+
+        int highestVolume = 0;
+        const size_t parts = config.GetPartInfoCount();
+        for (size_t index = 0; index < parts; ++index) {
+            ThrowIfAborted(L"CDistribution::PopulateFromIniInfo");
+            CConfigInfo::PartInfo& record = *config.GetPartInfo(index);
+            ReadPartFromMergedPackage(record, false);
+            if (index % 10 == 0)
+                ReportProgress(callback, context, kProgressStep);
+            if (record.GetVolume() > highestVolume)
+                highestVolume = record.GetVolume();
+        }
+        for (int volume = 1; volume <= highestVolume; ++volume)
+            m_volumes.emplace_back(static_cast<unsigned int>(volume), *this, settings);
+    } catch (const SysInfoComError& error) {
+        ThrowComFailure(error.GetResult(), __LINE__);
+    }
+}
+
+void CDistribution::DescribeDistribution(const CConfigInfo& config)
+{
+    const CConfigInfo::DistributionInfo& settings = *config.GetDistributionInfo();
+    CString languages;
+    if (settings.IsLanguageForced()) {
+        languages.Format(L"%u", static_cast<unsigned int>(settings.GetUiLanguage()));
+    } else {
+        for (size_t i = 0; i < settings.GetLanguageCount(); ++i) {
+            CString one;
+            one.Format(i == 0 ? L"%u" : L",%u", static_cast<unsigned int>(settings.GetLanguageId(i)));
+            languages += one;
+        }
+    }
+    wchar_t version[kVersionTextSize];
+    const uint64_t configured = settings.GetVersion();
+    FormatVersion64(&configured, version, 4);
+    CString root;
+    settings.GetDistributionRoot(root, m_currentRootPath);
+    wchar_t program[MAX_PATH] = L"";
+    GetModuleFileNameW(nullptr, program, MAX_PATH);
+    CString setupPath(program);
+    if (!root.IsEmpty() && setupPath.GetLength() >= root.GetLength() &&
+        CompareStringOrdinal(program, root.GetLength(), root, root.GetLength(), TRUE) == CSTR_EQUAL)
+        setupPath = setupPath.Mid(root.GetLength());
+
+    IZKDistributionInfo& info = *m_distributionInfo.Get();
+    CheckDescription(info.PutGuid(SysInfoText(settings.GetDistributionGuid()).Get()));
+    CheckDescription(info.PutPackageGuid(SysInfoText(settings.GetPackageGuid()).Get()));
+    CheckDescription(info.PutLanguages(SysInfoText(languages).Get()));
+    CheckDescription(info.PutVersion(SysInfoText(version).Get()));
+    CheckDescription(info.PutRootPath(1, SysInfoText(root).Get()));
+    CheckDescription(info.PutSetupPath(SysInfoText(setupPath).Get()));
+    CheckDescription(info.PutTitle(SysInfoText(settings.GetTitle()).Get()));
+}
+
+void CDistribution::CheckDescription(HRESULT result)
+{
+    if (result == E_OUTOFMEMORY)
+        throw PlexaBadAlloc(kPlexaBadAllocation);
+    if (FAILED(result))
+        throw ZKSystemInfoFailure(kDistributionSource, __LINE__,
+                                  L"Unexpected error while accessing the ZKDistributionInfo object. Make sure the "
+                                  L"versions of ZKSysInfo.dll and of OrbelInstaller are compatible.");
+}
+
+void CDistribution::ThrowComFailure(HRESULT result, int line)
+{
+    if (result == E_OUTOFMEMORY)
+        throw PlexaBadAlloc(kPlexaBadAllocation);
+    CString details;
+    details.Format(L"Unexpected error while accessing the ZKDistributionInfo object. Result=%08x",
+                   static_cast<unsigned int>(result));
+    throw ZKSystemInfoFailure(kDistributionSource, line, details);
 }
 
 void CDistribution::ReadPartFromMergedPackage(CConfigInfo::PartInfo& record, bool baseline)
@@ -56,7 +156,21 @@ void CDistribution::ReadPartFromMergedPackage(CConfigInfo::PartInfo& record, boo
         part->PopulateKolBaseProviderPart(*database, *this, static_cast<CConfigInfo::KolBaselinePartInfo&>(record));
     else
         part->Populate(*database, *this, record);
-    m_parts.push_back(part.release());
+    m_parts.push_back(part.get());
+    try {
+        if (m_distributionInfo) {
+            CString language;
+            language.Format(L"%u", static_cast<unsigned int>(part->GetLanguage()));
+            CheckSysInfo(m_distributionInfo->AddPart(
+                SysInfoText(part->GetProductCode()).Get(), SysInfoText(part->GetPackageCode()).Get(), 0,
+                SysInfoText(record.GetLangDbPath()).Get(), SysInfoText(language).Get(),
+                SysInfoText(part->GetProductVersion()).Get(), record.GetVolume()));
+        }
+    } catch (...) {
+        m_parts.pop_back();
+        throw;
+    }
+    part.release();
 }
 
 void CDistribution::Initialize(ProgressCallback callback, void* context)

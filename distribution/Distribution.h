@@ -8,6 +8,8 @@
 
 #include <windows.h>
 
+#include <msiquery.h>
+
 #include <list>
 #include <map>
 #include <memory>
@@ -16,15 +18,17 @@
 #include "CString.h"
 #include "DependencyRow.h"
 #include "DistributionServices.h"
+#include "DistributionVolume.h"
 #include "FeatureTree.h"
 #include "MsiSmartPtr.h"
+#include "SystemInfoClient.h"
 #include "UniqueHandle.h"
+#include "VolumeCost.h"
 
 class CConfigInfo;
 class CFeature;
 class CPart;
 class MsiSession;
-struct IZKDistributionInfo;
 
 // A load-progress callback: context and event code (1 a step, 4 start of the initialisation
 // animation, 3 its end).
@@ -40,12 +44,42 @@ public:
     CDistribution(const CDistribution&) = delete;
     CDistribution& operator=(const CDistribution&) = delete;
 
-    // Reads one part per part record of the configuration, in [Parts] order, with progress and
-    // an abort check before each.
+    // Loads the model: the root path, the description of the distribution in the
+    // system-information component, Windows Installer's silent mode (and its log when cost
+    // logging is on), one part per part record in [Parts] order with progress and an abort
+    // check before each, and one volume record per volume number.
     void PopulateFromIniInfo(CConfigInfo& config, ProgressCallback callback, void* context);
-    // Creates one part from the merged package (a baseline provider's with `baseline`) and
-    // appends it; a part that fails is not kept.
+    // Creates one part from the merged package (a baseline provider's with `baseline`), appends
+    // it and registers it with the distribution's description; a part that fails is not kept.
     void ReadPartFromMergedPackage(CConfigInfo::PartInfo& record, bool baseline);
+
+    // Gives each part the extra properties of its configuration section and sets the /prop
+    // properties on the merged session.
+    void ApplyConfiguredProperties();
+    // The parts the install run processes (those with an action, then the baseline providers
+    // the core part needs, forced to install), counted, each given what its installation passes.
+    void PopulateProductInstallInfo(std::vector<CPart*>& installList);
+    int GetPartCountToInstall() const { return m_partCount; }
+
+    // Finds or creates the record of a volume; a new record's free space is read (-1 with the
+    // Windows error returned when it cannot be).
+    static DWORD GetVolumeFreeSpace(VolumeCostSet& volumes, const CString& volume, VolumeCost*& record);
+    typedef UINT(WINAPI* EnumComponentCostsFunction)(MSIHANDLE, LPCWSTR, DWORD, INSTALLSTATE, LPWSTR, LPDWORD, INT*,
+                                                     INT*);
+    // Adds one component's cost for the action to the volumes: from the engine's costing when
+    // `enumCosts` is given, else from the Component table's cost columns. ERROR_DISK_FULL when a
+    // volume lacks space, an error of the engine's costing, else 0. No feature adds nothing.
+    UINT AddComponentCost(VolumeCostSet& volumes, const wchar_t* component, int action, CFeature* feature,
+                          bool countTemporary, EnumComponentCostsFunction enumCosts);
+
+    // Runs the post-processing program before or after a part and waits for it; a program that
+    // cannot be started is logged and otherwise ignored.
+    void RunPartHelper(bool before, const CPart& part);
+    // The program's command line for that time and part.
+    CString GetPartHelperCommand(bool before, const CPart& part) const;
+    // The record of volume `number` (from 1; the caller keeps it in range).
+    DistributionVolume& GetVolume(unsigned int number) { return m_volumes[number - 1]; }
+    size_t GetVolumeCount() const { return m_volumes.size(); }
     // The initialisation steps: for now the feature tree.
     void Initialize(ProgressCallback callback, void* context);
     // Loads the feature tree from the merged session; failures of the system-information
@@ -64,6 +98,21 @@ public:
     void SetProperty(const wchar_t* name, const wchar_t* value);
     void SetTargetPath(const wchar_t* directory, const wchar_t* path);
 
+    // True when `path` passes every applicable ZKDirectoryRestriction row of the directory;
+    // else false with the refusing row's text. A passing path is set as the directory's target
+    // path when asked; a refusal by Windows Installer gives false with its message (when it has
+    // an error record). An invalid row condition throws BadCondition.
+    bool ValidateDirectory(const wchar_t* directory, const wchar_t* path, CString& text, bool setTargetPath);
+    // A condition evaluated in the session: false, true or none (empty); one the engine cannot
+    // parse throws BadCondition naming it.
+    static MSICONDITION EvaluateSessionCondition(MsiSession& session, const CString& condition);
+    // Whether `path` passes one restriction on `folder` with those attributes.
+    static bool IsPathAllowedByRestriction(const CString& path, const CString& folder, int attributes);
+    // The directory's target path and a property's value in the merged session; true when not
+    // empty. Windows Installer errors propagate.
+    bool GetTargetPath(const wchar_t* directory, CString& path);
+    bool GetProperty(const wchar_t* name, CString& value);
+
     // The first part with that ProductCode (exact); ObjectNotFound when none.
     CPart& GetPartByProductCode(const wchar_t* productCode) const;
     // The n-th part (from 0) with that UpgradeCode, in part order; null when there are fewer.
@@ -79,6 +128,12 @@ public:
     void SetPartProperty(const wchar_t* productCode, const wchar_t* name, const wchar_t* value);
     // True when a baseline provider of the configuration has exactly this UpgradeCode.
     bool IsBaselineProviderUpgradeCode(const wchar_t* upgradeCode) const;
+    // 2 when the part's owner lists a ZKPROD32BITOSEXC... property that has a value in the
+    // merged package, 3 for ZKPROD64BITOSEXC..., else 1 (also for a part without an owner);
+    // the first listed property of either kind decides.
+    int GetPartOSExclusion(const CPart& part);
+    // True when the ZKPathsDefinition row of the property marks it as 64-bit only.
+    bool IsPathDefinition64BitOnly(const wchar_t* property);
     // True when the merged session's ZKODWBUILTDIST property is set (asked once).
     bool IsOdwBuiltDistribution();
 
@@ -99,6 +154,19 @@ public:
 
 private:
     static void ReportProgress(ProgressCallback callback, void* context, int event);
+    // Appends the baseline providers the core part's installation needs to the parts and to the
+    // install list; a merged package without their summary table stops the load.
+    void SelectBaselineProviders(std::vector<CPart*>& installList);
+    bool IsBaselineProviderNeeded(const CConfigInfo::KolBaselinePartInfo& provider, MsiSession& session);
+    // The properties that hold the company and the user name.
+    void GetUserInfoPropertyNames(CString& company, CString& user) const;
+    // The description of the distribution in the system-information component, items in order.
+    void DescribeDistribution(const CConfigInfo& config);
+    // The component's failure during the load: out of memory as such, else ZKSystemInfoFailure
+    // with the result.
+    [[noreturn]] static void ThrowComFailure(HRESULT result, int line);
+    // A rejected description item: ZKSystemInfoFailure naming a version mismatch.
+    static void CheckDescription(HRESULT result);
     // OperationAborted naming `operation` ("Initialization aborted.") once the abort event is set.
     void ThrowIfAborted(const wchar_t* operation) const;
 
@@ -111,11 +179,12 @@ private:
     int m_installLevel;
     bool m_selectionApplied;
     int m_currentVolume;
-    IZKDistributionInfo* m_distributionInfo;
+    SysInfoPtr<IZKDistributionInfo> m_distributionInfo;
     OrbelToolbox::UniqueKernelHandle m_hAbortEvent;  // manual reset, never reset
     bool m_featureStatesDirty;
     CString m_odwBuiltDistValue;
     int m_odwBuiltState;
     std::map<CString, CString> m_linkedProperties;
+    std::vector<DistributionVolume> m_volumes;
     CConfigInfo* m_pConfig;  // the configuration the model was loaded from
 };

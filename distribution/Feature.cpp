@@ -58,6 +58,8 @@ void CFeature::Initialize(const wchar_t* name, const wchar_t* partFeatureName, c
     m_installedState = INSTALLSTATE_ABSENT;
     if (m_fakeKind == kOrdinary)
         m_installedState = MsiApi().MsiQueryFeatureStateW(part->GetProductCode(), m_partFeatureName);
+    if (part)
+        part->AddFeature(this);
 }
 
 void CFeature::SignalAbort()

@@ -8,7 +8,9 @@
 
 #include <windows.h>
 
+#include <cstdint>
 #include <list>
+#include <map>
 #include <set>
 #include <vector>
 
@@ -16,6 +18,7 @@
 
 class CBrokenDependency;
 class CPart;
+class MsiDatabase;
 class MsiSession;
 
 // One link between a feature and a feature of its dependency: the other feature, the required
@@ -149,6 +152,31 @@ public:
     size_t AddBrokenDependency(CBrokenDependency* dependency);
     size_t GetBrokenDependencyCount() const { return m_brokenDependencies.size(); }
     CBrokenDependency* GetBrokenDependencyAt(size_t index) const { return m_brokenDependencies[index]; }
+
+    // Costing. Components of the merged package by key, each with the walked features that hold it.
+    typedef std::map<CString, std::set<CFeature*>> ComponentCollection;
+    enum CostScope { kCostOwn = 0, kCostWithHiddenChildren = 1, kCostSubtree = 2 };
+    // A component's installed state (from the products that installed it in its target folder)
+    // and planned action (the votes of the changing features that hold it: local beats source
+    // beats removal; -1 when it equals the installed state); `decider` gets the last voter.
+    // Throws OperationAborted "Feature Costing" when the costing-abort event is set.
+    void ComputeComponentAction(MsiDatabase& database, const wchar_t* component, const wchar_t* condition,
+                                int attributes, int& installed, int& action, CFeature** decider, bool keepEvent) const;
+    // The same with the component's own condition and attributes; a component without a row is
+    // absent and to be absent.
+    void ComputeComponentStates(MsiDatabase& database, const wchar_t* component, int& installed, int& action,
+                                CFeature** decider, bool keepEvent) const;
+    // Adds the feature's components to the collection; the first call counts them.
+    void CollectFeatureComponents(MsiDatabase& database, ComponentCollection& collection);
+    int GetComponentCount();
+    // The cost of the planned change in units of 512 bytes: the feature alone, with its hidden
+    // children, or with its whole subtree.
+    int64_t ComputeCost(int scope, bool keepEvent);
+    int64_t ComputeOwnCost(bool keepEvent) { return ComputeCost(kCostOwn, keepEvent); }
+    int64_t ComputeCostWithHiddenChildren(bool keepEvent);
+    int64_t ComputeSubtreeCost(bool keepEvent) { return ComputeCost(kCostSubtree, keepEvent); }
+    // Sums the collected components' costs over the volumes they land on.
+    void ComputeComponentCosts(MsiDatabase& database, const ComponentCollection& collection, int64_t& total);
 
     // The name of the feature's directory property (Feature.Directory_), empty when none.
     const CString& GetDirectory() const { return m_directory; }

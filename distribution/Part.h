@@ -22,7 +22,9 @@
 
 class CDistribution;
 class CFeature;
+class FeatureSubsetEntry;
 class MsiDatabase;
+class MsiSession;
 
 class CPart {
 public:
@@ -183,7 +185,16 @@ public:
     RelatedPartList& GetRelatedPartList() const;
     const UpgradeTable* GetUpgradeTable() const { return m_upgradeTable.get(); }
 
-    void AddProperty(const wchar_t* name, const wchar_t* value) { m_properties[name] = value; }
+    // A property for the part's installation; a name the part already has keeps its value.
+    void AddProperty(const wchar_t* name, const wchar_t* value) { m_properties.emplace(name, value); }
+    // Gathers what the installation passes: the distribution's directory and property maps,
+    // then the part's own rows of ZKDirectoryProduct and ZKPropertyProduct (upper-case names
+    // only; a name the session cannot resolve is left out). First writer of a name wins.
+    void PopulateInstallInfo(MsiSession& session, const std::map<CString, CString>& directories,
+                             const std::map<CString, CString>& properties);
+    const std::map<CString, CString>& GetDirectories() const { return m_directories; }
+    // The commands of another vendor's installer from the merged session.
+    void Populate3rdPartyCommands(MsiSession& session);
 
     CDistribution* GetDistribution() const { return m_distribution; }
     CConfigInfo::PartInfo* GetPartInfo() const { return m_partInfo; }
@@ -197,18 +208,61 @@ public:
     bool IsThirdPartyInstaller() const { return m_thirdParty; }
     bool IsArpVisible() const { return m_arpVisible; }
     const std::vector<CString>& GetVolumeLabels() const { return m_volumeLabels; }
+    // The first media label of the part; false when it has none.
+    bool GetFirstVolumeLabel(CString& label) const
+    {
+        if (m_volumeLabels.empty())
+            return false;
+        label = m_volumeLabels.front();
+        return true;
+    }
     // The installed state of exactly this product at load (same code, language and version),
     // else -1.
     int GetProductState() const { return m_productState; }
     CPart* GetCorePart() const { return m_corePart; }
     const std::vector<CPart*>& GetClaimedParts() const { return m_claimedParts; }
     const std::vector<CFeature*>& GetFeatures() const { return m_features; }
+
+    // The part's action from its features' states and its upgrade relation.
+    enum PartAction {
+        kActionNotComputed = 0,
+        kActionRemoveOnly = 1,  // some feature is removed, none added or changed
+        kActionNone = 2,
+        kActionInstall = 3,  // install or change
+        kActionForced = 4,  // set from outside, never recomputed
+    };
+    void ComputeAction();
+    int GetAction() const { return m_action; }
+    // Each recomputes first.
+    bool IsInstallingOrReinstalling();
+    bool IsRemoving();
+    bool HasAction();
+    bool IsUpgrading();
+    void ForceInstall() { m_action = kActionForced; }
+
+    // Registers a feature of the part (in initialisation order). A part of another vendor's
+    // installer takes one: a second throws Mult3rdPartyFeatures (and stays registered).
+    void AddFeature(CFeature* feature);
+    size_t GetFeatureCount() const { return m_features.size(); }
+    CFeature* GetFeature(size_t index) const { return m_features[index]; }
+    bool HasVisibleFeature() const;
+    // The part's resolved feature subsets, in resolution order (not owned).
+    void AddFeatureSubset(FeatureSubsetEntry* subset) { m_featureSubsets.push_back(subset); }
+    // A subset of that name; a name with a suffix after a dot (not its first character) also
+    // matches the subset named by the text before the last dot. Case-sensitive.
+    bool HasFeatureSubsetNamed(const wchar_t* name) const;
+    // Whether the part is excluded on this Windows for that kind (2: asked only under WOW64,
+    // 3: only on 32-bit Windows), as the distribution answers it once.
+    bool IsOSExcluded(int kind);
     const std::map<CString, CString>& GetProperties() const { return m_properties; }
 
     // Seam: the user's default language (GetUserDefaultLangID).
     static LANGID(WINAPI* s_pfnGetUserDefaultLangID)();
 
 private:
+    // One pass of PopulateInstallInfo: kind "Directory" or "Property".
+    void PopulatePackageInstallInfo(MsiSession& session, const wchar_t* kind, const std::map<CString, CString>& given,
+                                    std::map<CString, CString>& target);
     // Shows the load failure, cancels the loading and throws OperationAborted.
     [[noreturn]] void AbortLoad(const wchar_t* operation, const CString& message) const;
     // Related products, product state and upgrade table from the upgrade rows.
@@ -232,6 +286,7 @@ private:
     std::unique_ptr<RelatedPartList> m_relatedParts;
     std::unique_ptr<UpgradeTable> m_upgradeTable;
     std::vector<CFeature*> m_features;
+    std::vector<FeatureSubsetEntry*> m_featureSubsets;
     std::unique_ptr<std::vector<CString>> m_partProductCodes;
     std::vector<CPart*> m_claimedParts;
     CPart* m_corePart;

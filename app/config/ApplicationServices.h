@@ -10,6 +10,8 @@
 #include <windows.h>
 #include <unknwn.h>
 
+#include <map>
+
 #include "CString.h"
 #include "VelmoLogStream.h"
 
@@ -45,6 +47,21 @@ public:
     virtual void GetFeatureRequest(const wchar_t* feature, int& state, bool& disallowAbsent) = 0;
     // Cancels the running load: the model is aborted and the run ends with 1602.
     virtual void CancelLoading() = 0;
+
+    // The folder the command line gives for a volume (/VolumePath<n>); false when none.
+    virtual bool GetVolumePath(int volume, CString& path) const = 0;
+    // The log file named by the command line or the configuration; empty when none.
+    virtual CString GetLogFile() = 0;
+    // Windows Installer's log mode mask for the run's log letters.
+    virtual DWORD GetLogModeFlags() = 0;
+    // Bit 0: append ('+'), bit 1: flush every line ('!').
+    virtual DWORD GetLogFileOptions() = 0;
+    // True when Windows Installer's log covers the loading and the costing too.
+    virtual bool IsCostLogEnabled() = 0;
+    // True when the command line asked to reinstall what is installed (/reinstall).
+    virtual bool IsReinstallRequested() const = 0;
+    // The properties given with /prop, by name.
+    virtual std::map<CString, CString> GetCommandLineProperties() const = 0;
 };
 
 // Installs the implementation (null removes it) and returns the one it replaced.

@@ -16,8 +16,13 @@
 #include "Distribution.h"
 #include "DistributionServices.h"
 #include "Feature.h"
+#include "IInstallerError.h"
 #include "InstallerErrors.h"
+#include "MsiInstallerError.h"
 #include "ModelTestSupport.h"
+#include "FeatureSubsets.h"
+#include "MsiDatabase.h"
+#include "MsiSession.h"
 #include "Part.h"
 #include "PartInfo.h"
 #include "TestSupport.h"
@@ -202,7 +207,7 @@ TEST_F(ModelTest, BuildsPartsFeatureTreeAndDependencyRows)
               Describe(*m_model.GetPart(0)));
     EXPECT_EQ(L"Model Extras {6D1F3B20-7A4C-4E5D-8B9A-0C1D2E3F4A21} up {6D1F3B20-7A4C-4E5D-8B9A-0C1D2E3F4A22} "
               L"pkg {6D1F3B20-7A4C-4E5D-8B9A-0C1D2E3F4A24} v1.5.0 size 2048 lang 1033 labels DISK2 "
-              L"arp 0 3rd 1 state 5 related [{6D1F3B20-7A4C-4E5D-8B9A-0C1D2E3F4A21} Model Extras v1.5.0 lang 1033 "
+              L"arp 0 3rd 0 state 5 related [{6D1F3B20-7A4C-4E5D-8B9A-0C1D2E3F4A21} Model Extras v1.5.0 lang 1033 "
               L"excl 0] modes 1/3/2 (Reinstall) allows 1 exclusive core Model Core claims",
               Describe(*m_model.GetPart(1)));
 
@@ -298,4 +303,348 @@ TEST_F(ModelTest, FailingSystemInformationIsReported)
     Configure(Ini("{6D1F3B20-7A4C-4E5D-8B9A-0C1D2E3F4A11}"));
     m_app.systemInfo.failWith = E_FAIL;
     EXPECT_THROW(m_model.PopulateFromIniInfo(m_config, nullptr, nullptr), ZKSystemInfoFailure);
+}
+
+TEST_F(ModelTest, LoadDescribesTheDistributionAndItsParts)
+{
+    Configure(Ini("{6D1F3B20-7A4C-4E5D-8B9A-0C1D2E3F4A11}"));
+    m_model.PopulateFromIniInfo(m_config, nullptr, nullptr);
+
+    wchar_t program[MAX_PATH];
+    GetModuleFileNameW(nullptr, program, MAX_PATH);
+    const std::wstring root = m_dir.Path() + L"\\";
+    EXPECT_EQ((std::vector<std::wstring>{
+                  L"PutGuid {6D1F3B20-7A4C-4E5D-8B9A-0C1D2E3F4AEE}",
+                  L"PutPackageGuid ",
+                  L"PutLanguages 1033",
+                  L"PutVersion 1.0.0.0",
+                  L"PutRootPath 1 " + root,
+                  L"PutSetupPath " + std::wstring(program),  // not under the root: the full path
+                  L"PutTitle Model Sample",
+                  L"AddPart {6D1F3B20-7A4C-4E5D-8B9A-0C1D2E3F4A11} {6D1F3B20-7A4C-4E5D-8B9A-0C1D2E3F4A14} 0 "
+                  L"core.msi 1033 2.0.0 1",
+                  L"AddPart {6D1F3B20-7A4C-4E5D-8B9A-0C1D2E3F4A21} {6D1F3B20-7A4C-4E5D-8B9A-0C1D2E3F4A24} 0 "
+                  L"extras.msi 1033 1.5.0 1",
+              }),
+              m_app.systemInfo.described);
+    EXPECT_EQ(root, W(m_model.GetCurrentRootPath()));
+    // Both parts on volume 1: one record, labelled by the first part's first media label.
+    ASSERT_EQ(1u, m_model.GetVolumeCount());
+    EXPECT_EQ(L"DISK1", W(m_model.GetVolume(1).GetLabel()));
+}
+
+// Volume records run from 1 to the highest volume of any part; a volume between without a
+// configured label and without a part to name it ends the load.
+TEST_F(ModelTest, VolumeRecordsAndTheirFolders)
+{
+    std::string ini = Ini("{6D1F3B20-7A4C-4E5D-8B9A-0C1D2E3F4A11}");
+    ini.replace(ini.find("[Extras]\r\n"), 10, "[Extras]\r\nVolume=3\r\n");
+    Configure(ini + "[Volume Labels]\r\n2=SECOND\r\n");
+    m_app.SetVolumePath(3, L"elsewhere");
+    m_model.PopulateFromIniInfo(m_config, nullptr, nullptr);
+
+    ASSERT_EQ(3u, m_model.GetVolumeCount());
+    EXPECT_EQ(L"DISK1", W(m_model.GetVolume(1).GetLabel()));
+    EXPECT_EQ(L"SECOND", W(m_model.GetVolume(2).GetLabel()));
+    EXPECT_EQ(L"DISK2", W(m_model.GetVolume(3).GetLabel()));
+    const std::wstring root = m_dir.Path() + L"\\";
+    const std::wstring parent = root.substr(0, root.rfind(L'\\', root.size() - 2) + 1);
+    CString first, second;
+    m_model.GetVolume(2).ResolvePaths(first, second);
+    EXPECT_EQ(parent + L"SECOND", W(first));
+    EXPECT_EQ(root, W(second));
+    m_model.GetVolume(3).ResolvePaths(first, second);  // the command line's folder alone
+    EXPECT_EQ(root + L"elsewhere", W(first));
+    EXPECT_EQ(L"", W(second));
+
+    CDistribution unlabelled;
+    testsupport::ScopedDistributionServices unlabelledServices(&unlabelled);
+    Configure(ini);
+    try {
+        unlabelled.PopulateFromIniInfo(m_config, nullptr, nullptr);
+        ADD_FAILURE() << "no error";
+    } catch (const ValueOutOfRange& e) {
+        EXPECT_EQ(L"Volume Number", W(e.Argument<1>()));
+        EXPECT_EQ(2, e.Argument<2>());
+    }
+}
+
+TEST_F(ModelTest, ComponentFailuresDuringTheLoad)
+{
+    struct Case {
+        HRESULT create;
+        const wchar_t* failingCall;
+        HRESULT failure;
+        const wchar_t* debugText;  // null: the standard out-of-memory exception
+    };
+    const Case cases[] = {
+        {E_FAIL, L"", E_FAIL, L"Failed to create a ZKDistributionInfo object. Result=80004005"},
+        {E_OUTOFMEMORY, L"", E_FAIL, nullptr},
+        {S_OK, L"PutLanguages", E_FAIL,
+         L"Unexpected error while accessing the ZKDistributionInfo object. Make sure the versions of ZKSysInfo.dll "
+         L"and of OrbelInstaller are compatible."},
+        {S_OK, L"PutTitle", E_OUTOFMEMORY, nullptr},
+        {S_OK, L"AddPart", E_INVALIDARG,
+         L"Unexpected error while accessing the ZKDistributionInfo object. Result=80070057"},
+        {S_OK, L"AddPart", E_OUTOFMEMORY, nullptr},
+    };
+    Configure(Ini("{6D1F3B20-7A4C-4E5D-8B9A-0C1D2E3F4A11}"));
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::wstring(c.failingCall) + L" " + std::to_wstring(c.create));
+        m_app.systemInfo.createResult = c.create;
+        m_app.systemInfo.failingCall = c.failingCall;
+        m_app.systemInfo.describeFailure = c.failure;
+        CDistribution model;
+        testsupport::ScopedDistributionServices modelServices(&model);
+        try {
+            model.PopulateFromIniInfo(m_config, nullptr, nullptr);
+            ADD_FAILURE() << "no error";
+        } catch (const ZKSystemInfoFailure& e) {
+            EXPECT_NE(nullptr, c.debugText);
+            EXPECT_EQ(std::wstring(c.debugText ? c.debugText : L""), e.GetDebugMessage());
+        } catch (const std::bad_alloc& e) {
+            EXPECT_EQ(nullptr, c.debugText);
+            EXPECT_STREQ("bad allocation", e.what());
+        }
+        EXPECT_EQ(0u, model.GetPartCount());  // a part the component refused is not kept
+    }
+}
+
+// The post-processing program before and after a part: its command lines, the wait and the log.
+TEST_F(ModelTest, PostProcessingProgramRunsAroundAPart)
+{
+    Configure(Ini("{6D1F3B20-7A4C-4E5D-8B9A-0C1D2E3F4A11}"));
+    m_model.PopulateFromIniInfo(m_config, nullptr, nullptr);
+    const CPart& notInstalled = *m_model.GetPart(0);  // product state -1
+    const CPart& installed = *m_model.GetPart(1);     // product state 5
+    const std::wstring program = L"\"" + m_dir.File(L"post.exe") + L"\"";
+    EXPECT_EQ(program + L" /undo", W(m_model.GetPartHelperCommand(true, installed)));
+    EXPECT_EQ(program + L" /qnm", W(m_model.GetPartHelperCommand(false, notInstalled)));
+    EXPECT_EQ(program + L" /q", W(m_model.GetPartHelperCommand(false, installed)));
+
+    const std::wstring logPath = m_dir.File(L"post.log");
+    m_app.Log().Open(logPath.c_str(), false);
+    ASSERT_TRUE(CopyFileW((testsupport::ModuleDir() + L"\\exitwith.exe").c_str(), m_dir.File(L"post.exe").c_str(),
+                          FALSE));
+    m_model.RunPartHelper(true, installed);
+    DeleteFileW(m_dir.File(L"post.exe").c_str());
+    m_model.RunPartHelper(false, installed);  // cannot start: logged, nothing thrown
+    m_app.Log().Close();
+
+    const testsupport::LogFile log = testsupport::ReadLogFile(logPath);
+    ASSERT_EQ(6u, log.lines.size()) << log.text;
+    EXPECT_EQ(0u, log.lines[0].find(L"OrbelInstaller: --- Starting ZKPie pre-part: "));
+    EXPECT_EQ(L"OrbelInstaller: Command: " + program + L" /undo", log.lines[1]);
+    EXPECT_EQ(0u, log.lines[2].find(L"OrbelInstaller: --- Finished ZKPie pre-part: "));
+    EXPECT_EQ(0u, log.lines[3].find(L"OrbelInstaller: --- Starting ZKPie post-part: "));
+    EXPECT_EQ(L"OrbelInstaller: Command: " + program + L" /q", log.lines[4]);
+    // One line: the system's text without its line break.
+    EXPECT_EQ(0u, log.lines[5].find(L"OrbelInstaller: --- ZKPie post-part failed: File not found. : ")) << log.text;
+}
+
+// One restriction on a folder: the path and the folder both get a trailing backslash and are
+// compared ignoring case; attribute 1 counts subfolders, 2 requires the folder, 4 swaps roles.
+TEST(DirectoryRestriction, PathAgainstOneFolder)
+{
+    struct Case {
+        const wchar_t* path;
+        const wchar_t* folder;
+        int attributes;
+        bool allowed;
+    };
+    const Case cases[] = {
+        {L"C:\\Program Files\\Vendor", L"C:\\Program Files\\Vendor\\", 2, true},
+        {L"C:\\Program Files\\Vendor\\Sub", L"C:\\Program Files\\Vendor", 2, false},
+        {L"C:\\Program Files\\Vendor\\Sub", L"C:\\Program Files\\Vendor", 3, true},
+        {L"C:\\Program Files\\Vendor", L"C:\\Program Files\\Vendor", 3, true},
+        {L"c:\\program files\\vendor", L"C:\\Program Files\\Vendor", 2, true},
+        {L"C:\\Windows", L"C:\\Windows\\", 0, false},
+        {L"C:\\Windows\\Sub", L"C:\\Windows", 0, true},
+        {L"C:\\Windows\\Sub", L"C:\\Windows", 1, false},
+        {L"C:\\Application", L"C:\\App", 0, true},  // not inside C:\App
+        {L"C:\\Application", L"C:\\App", 2, false},
+        {L"C:\\Program Files", L"C:\\Program Files", 6, true},
+        {L"C:\\Program Files", L"C:\\Program Files\\Vendor", 6, false},
+        {L"C:\\Program Files", L"C:\\Program Files\\Vendor", 7, true},  // the folder lies inside the path
+        {L"C:\\Program Files\\Vendor\\Sub", L"C:\\Program Files\\Vendor", 7, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::wstring(c.path) + L" / " + c.folder + L" / " + std::to_wstring(c.attributes));
+        EXPECT_EQ(c.allowed, CDistribution::IsPathAllowedByRestriction(c.path, c.folder, c.attributes));
+    }
+}
+
+TEST_F(ModelTest, DirectoryRestrictionsOfTheMergedPackage)
+{
+    Configure(Ini("{6D1F3B20-7A4C-4E5D-8B9A-0C1D2E3F4A11}"));
+    m_model.PopulateFromIniInfo(m_config, nullptr, nullptr);
+    CString programFiles;
+    ASSERT_TRUE(m_model.GetProperty(L"ProgramFilesFolder", programFiles));
+    const std::wstring velmo = W(programFiles) + L"Velmo";
+
+    CString text = L"untouched";
+    EXPECT_TRUE(m_model.ValidateDirectory(L"INSTALLDIR", (velmo + L"\\Sub").c_str(), text, false));
+    EXPECT_EQ(L"untouched", W(text));
+    EXPECT_FALSE(m_model.ValidateDirectory(L"INSTALLDIR", L"C:\\Elsewhere", text, false));
+    EXPECT_EQ(L"Choose a folder under Velmo.", W(text));
+    // A directory without rows takes any path; a key with a quote is only a key.
+    EXPECT_TRUE(m_model.ValidateDirectory(L"ProgramFilesFolder", L"C:\\Elsewhere", text, false));
+    EXPECT_TRUE(m_model.ValidateDirectory(L"INSTALLDIR' OR ''='", L"C:\\Elsewhere", text, false));
+    try {
+        m_model.ValidateDirectory(L"TARGETDIR", L"C:\\Elsewhere", text, false);
+        ADD_FAILURE() << "no error";
+    } catch (const BadCondition& e) {
+        EXPECT_EQ(L"((", W(e.Argument<1>()));
+    }
+    EXPECT_THROW(m_model.GetTargetPath(L"NoSuchDirectory", text), MsiInstallerError);
+}
+
+// Subsets of the merged package resolved against the tree: named ones with their attribute
+// values (a null value reads 0), the implicit empty-named one with all the part's features.
+TEST_F(ModelTest, FeatureSubsetsOfTheParts)
+{
+    Configure(Ini("{6D1F3B20-7A4C-4E5D-8B9A-0C1D2E3F4A11}"));
+    m_model.PopulateFromIniInfo(m_config, nullptr, nullptr);
+    m_model.BuildFeatureTree();
+    CFeatureSubsetTable subsets;
+    subsets.Load(*m_model.GetSession()->GetActiveDatabase(), m_model);
+    CPart& core = *m_model.GetPart(0);
+    EXPECT_THROW(subsets.Find(core, L"Docs"), UninitializedObject);
+
+    std::vector<SubsetResolveError> errors;
+    ASSERT_TRUE(subsets.Resolve(m_model, errors));
+    EXPECT_TRUE(errors.empty());
+    auto names = [](const FeatureSubsetMap& subset) {
+        std::wstring text;
+        for (const auto& entry : subset)
+            text += std::wstring(entry.first->GetName()) + L"=" + std::to_wstring(entry.second) + L" ";
+        return text;
+    };
+    const FeatureSubsetMap& docs = subsets.Find(core, L"Docs");
+    EXPECT_EQ(2u, docs.size());
+    EXPECT_EQ(1u, docs.at(m_model.FindFeature(L"CoreDocs")));
+    EXPECT_EQ(0u, docs.at(m_model.FindFeature(L"CoreHelp")));
+    EXPECT_EQ(core.GetFeatureCount(), subsets.Find(core, L"").size()) << names(subsets.Find(core, L""));
+    EXPECT_EQ(3u, core.GetFeatureCount());
+    EXPECT_THROW(subsets.Find(core, L"docs"), ObjectNotFound);  // names are case-sensitive
+    EXPECT_THROW(subsets.Find(core, L"Tools"), ObjectNotFound);  // another part's subset
+    EXPECT_TRUE(core.HasFeatureSubsetNamed(L"Docs"));
+    EXPECT_TRUE(core.HasFeatureSubsetNamed(L"Docs.{6D1F3B20-7A4C-4E5D-8B9A-0C1D2E3F4A11}"));
+    EXPECT_FALSE(core.HasFeatureSubsetNamed(L".Docs"));
+    EXPECT_FALSE(core.HasFeatureSubsetNamed(L"Tools"));
+    EXPECT_TRUE(m_model.GetPart(1)->HasFeatureSubsetNamed(L"Tools"));
+    // The core part has no owner: no exclusion, whatever this Windows is.
+    EXPECT_EQ(1, m_model.GetPartOSExclusion(core));
+    EXPECT_FALSE(core.IsOSExcluded(2));
+    EXPECT_FALSE(core.IsOSExcluded(3));
+}
+
+TEST_F(ModelTest, ConfiguredPropertiesAndTheInstallList)
+{
+    std::string ini = Ini("{6D1F3B20-7A4C-4E5D-8B9A-0C1D2E3F4A11}");
+    ini.replace(ini.find("[Core]\r\n"), 8, "[Core]\r\nProperties=CoreProps\r\n");
+    Configure(ini + "[CoreProps]\r\nFEATUREINCLUDED=mine\r\nEXTRA=1\r\n");
+    m_app.SetCommandLineProperty(L"FROMCOMMANDLINE", L"given");
+    m_model.PopulateFromIniInfo(m_config, nullptr, nullptr);
+    m_model.BuildFeatureTree();
+    m_model.ApplyConfiguredProperties();
+    CString value;
+    EXPECT_TRUE(m_model.GetProperty(L"FROMCOMMANDLINE", value));
+    EXPECT_EQ(L"given", W(value));
+    MsiSmartPtr<MsiSession> session = m_model.GetSession();
+    for (const wchar_t* action : {L"CostInitialize", L"FileCost", L"CostFinalize"})
+        session->DoAction(action);
+
+    // Nothing changes: no part to process.
+    for (CFeature* feature : m_model.GetFeatureTree().GetFeatures())
+        feature->m_actionState = feature->GetCurrentState();
+    std::vector<CPart*> list;
+    m_model.PopulateProductInstallInfo(list);
+    EXPECT_TRUE(list.empty());
+    EXPECT_EQ(0, m_model.GetPartCountToInstall());
+
+    m_model.FindFeature(L"CoreDocs")->m_actionState = INSTALLSTATE_LOCAL;
+    m_model.PopulateProductInstallInfo(list);
+    ASSERT_EQ((std::vector<CPart*>{m_model.GetPart(0)}), list);
+    EXPECT_EQ(1, m_model.GetPartCountToInstall());
+    const CPart& core = *m_model.GetPart(0);
+    std::wstring names;
+    for (const auto& entry : core.GetDirectories())
+        names += W(entry.first) + L" ";
+    EXPECT_EQ(L"INSTALLDIR TARGETDIR ", names);  // no lower-case names
+    names.clear();
+    for (const auto& entry : core.GetProperties())
+        names += W(entry.first) + L"=" + W(entry.second) + L" ";
+    // The part's own properties win; INCLUDED and DETECTED suffixes only; the user-information
+    // properties even when empty.
+    EXPECT_EQ(L"COMPANYNAME= DRIVERDETECTED=1.2 EXTRA=1 FEATUREINCLUDED=mine USERNAME= ", names);
+}
+
+// A component's states from the features that hold it, and the cost of a planned change.
+TEST_F(ModelTest, ComponentStatesAndFeatureCosts)
+{
+    Configure(Ini("{6D1F3B20-7A4C-4E5D-8B9A-0C1D2E3F4A11}"));
+    m_model.PopulateFromIniInfo(m_config, nullptr, nullptr);
+    m_model.BuildFeatureTree();
+    MsiSmartPtr<MsiSession> session = m_model.GetSession();
+    for (const wchar_t* action : {L"CostInitialize", L"FileCost", L"CostFinalize"})
+        session->DoAction(action);
+    for (CFeature* feature : m_model.GetFeatureTree().GetFeatures())
+        feature->m_actionState = feature->GetCurrentState();
+    MsiSmartPtr<MsiDatabase> database = session->GetActiveDatabase();
+    CFeature& core = *m_model.FindFeature(L"Core");
+
+    int installed = 0, action = 0;
+    CFeature* decider = &core;
+    core.ComputeComponentStates(*database, L"NoSuchComponent", installed, action, &decider, false);
+    EXPECT_EQ(INSTALLSTATE_ABSENT, installed);
+    EXPECT_EQ(INSTALLSTATE_ABSENT, action);
+    EXPECT_EQ(nullptr, decider);
+
+    core.ComputeComponentStates(*database, L"CoreComponent", installed, action, &decider, false);
+    EXPECT_EQ(INSTALLSTATE_ABSENT, installed);
+    EXPECT_EQ(INSTALLSTATE_UNKNOWN, action);  // nobody changes
+    EXPECT_EQ(0, core.ComputeSubtreeCost(false));
+    EXPECT_EQ(1, core.GetComponentCount());
+
+    core.m_actionState = INSTALLSTATE_LOCAL;
+    core.ComputeComponentStates(*database, L"CoreComponent", installed, action, &decider, false);
+    EXPECT_EQ(INSTALLSTATE_LOCAL, action);
+    EXPECT_EQ(&core, decider);
+    EXPECT_GE(core.ComputeSubtreeCost(false), 0);
+
+    // An abort requested while costing ends the call; a call that resets the event clears it.
+    CFeature::SignalAbort();
+    try {
+        core.ComputeSubtreeCost(true);
+        ADD_FAILURE() << "no abort";
+    } catch (const OperationAborted& e) {
+        EXPECT_EQ(L"Feature Costing", W(e.Argument<1>()));
+    }
+    EXPECT_NO_THROW(core.ComputeSubtreeCost(false));
+}
+
+TEST(VolumeCost, EnoughSpace)
+{
+    const struct {
+        int64_t required, available;
+        bool enough;
+    } cases[] = {{100, 100, true}, {101, 100, false}, {-5, 0, true}, {1LL << 40, -1, true}};
+    for (const auto& c : cases) {
+        VolumeCost volume;
+        volume.required = c.required;
+        volume.available = c.available;
+        EXPECT_EQ(c.enough, volume.HasEnoughSpace()) << c.required << " of " << c.available;
+    }
+    VolumeCostSet volumes;
+    VolumeCost* record = nullptr;
+    EXPECT_EQ(ERROR_SUCCESS, CDistribution::GetVolumeFreeSpace(volumes, L"C:", record));
+    EXPECT_GE(record->available, 0);
+    VolumeCost* again = nullptr;
+    CDistribution::GetVolumeFreeSpace(volumes, L"c:", again);  // the same volume, any case
+    EXPECT_EQ(record, again);
+    EXPECT_NE(ERROR_SUCCESS, CDistribution::GetVolumeFreeSpace(volumes, L"Q:", record));
+    EXPECT_EQ(-1, record->available);
+    EXPECT_TRUE(record->HasEnoughSpace());
+    EXPECT_EQ(2u, volumes.size());
 }

@@ -299,6 +299,44 @@ public:
     }
 };
 
+// Records each call of the description, failing the one named by the test.
+class FakeDistributionInfo : public Fake<IZKDistributionInfo> {
+public:
+    explicit FakeDistributionInfo(FakeSystemInfoData& data) : Fake(data, &IID_IZKDistributionInfo), m_record(data) { }
+    HRESULT STDMETHODCALLTYPE GetGuid(BSTR*) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE PutGuid(BSTR text) override { return Record(L"PutGuid", text); }
+    HRESULT STDMETHODCALLTYPE PutPackageGuid(BSTR text) override { return Record(L"PutPackageGuid", text); }
+    HRESULT STDMETHODCALLTYPE PutLanguages(BSTR text) override { return Record(L"PutLanguages", text); }
+    HRESULT STDMETHODCALLTYPE GetVersion(BSTR*) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE PutVersion(BSTR text) override { return Record(L"PutVersion", text); }
+    HRESULT STDMETHODCALLTYPE PutSetupPath(BSTR text) override { return Record(L"PutSetupPath", text); }
+    HRESULT STDMETHODCALLTYPE PutRootPath(long volume, BSTR path) override
+    {
+        return Record(L"PutRootPath", std::to_wstring(volume) + L" " + path);
+    }
+    HRESULT STDMETHODCALLTYPE GetTitle(BSTR*) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE PutTitle(BSTR text) override { return Record(L"PutTitle", text); }
+    HRESULT STDMETHODCALLTYPE GetProducts(IZKDistributionProductCollection**) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE AddPart(BSTR productCode, BSTR packageCode, long reserved, BSTR packagePath,
+                                      BSTR language, BSTR productVersion, long volume) override
+    {
+        return Record(L"AddPart", std::wstring(productCode) + L" " + packageCode + L" " + std::to_wstring(reserved) +
+                                      L" " + packagePath + L" " + language + L" " + productVersion + L" " +
+                                      std::to_wstring(volume));
+    }
+    HRESULT STDMETHODCALLTYPE Update() override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE PutOdwBuilt(long) override { return E_NOTIMPL; }
+
+private:
+    HRESULT Record(const wchar_t* call, const std::wstring& text)
+    {
+        m_record.described.push_back(std::wstring(call) + L" " + text);
+        return m_record.failingCall == call ? m_record.describeFailure : S_OK;
+    }
+
+    FakeSystemInfoData& m_record;
+};
+
 int WINAPI RecordMessageBox(HWND, LPCWSTR text, LPCWSTR, UINT)
 {
     MessageBoxRecorder::texts.push_back(text ? text : L"");
@@ -315,6 +353,17 @@ IZKSystemInfo* CreateFakeSystemInfo(const FakeSystemInfoData& data)
 void TestAppServices::GetSystemInfo(IUnknown** object)
 {
     *object = CreateFakeSystemInfo(systemInfo);
+}
+
+HRESULT TestAppServices::CreateSystemInfoObject(REFCLSID classId, REFIID, void** object)
+{
+    *object = nullptr;
+    if (FAILED(systemInfo.createResult))
+        return systemInfo.createResult;
+    if (!IsEqualCLSID(classId, CLSID_ZKDistributionInfo))
+        return REGDB_E_CLASSNOTREG;
+    *object = static_cast<IZKDistributionInfo*>(new FakeDistributionInfo(systemInfo));
+    return S_OK;
 }
 
 std::vector<std::wstring> MessageBoxRecorder::texts;

@@ -38,6 +38,12 @@ struct FakeSystemInfoData {
     std::vector<FakePartInfo> partInfos;
     // Every call of the component fails with this result when it is set.
     HRESULT failWith = S_OK;
+    // The distribution's description: its calls in order ("PutGuid {..}", "AddPart ..."), the
+    // result of creating it and the call (by name) that fails with `describeFailure`.
+    std::vector<std::wstring> described;
+    HRESULT createResult = S_OK;
+    std::wstring failingCall;
+    HRESULT describeFailure = E_FAIL;
 };
 
 // A new object (one reference) over `data`, which must outlive it.
@@ -48,6 +54,8 @@ IZKSystemInfo* CreateFakeSystemInfo(const FakeSystemInfoData& data);
 class TestAppServices : public testsupport::StandInApplicationServices {
 public:
     void GetSystemInfo(IUnknown** systemInfo) override;
+    // The distribution's description object over `systemInfo`; other classes are not there.
+    HRESULT CreateSystemInfoObject(REFCLSID classId, REFIID, void** object) override;
 
     FakeSystemInfoData systemInfo;
 

@@ -69,6 +69,15 @@ void StandInApplicationServices::GetFeatureRequest(const wchar_t* feature, int& 
         state = INSTALLSTATE_LOCAL;
 }
 
+bool StandInApplicationServices::GetVolumePath(int volume, CString& path) const
+{
+    auto found = m_volumePaths.find(volume);
+    if (found == m_volumePaths.end())
+        return false;
+    path = found->second.c_str();
+    return true;
+}
+
 const CString& StandInDistributionServices::GetCurrentRootPath() const
 {
     if (m_root.IsEmpty())

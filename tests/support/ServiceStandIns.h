@@ -43,6 +43,15 @@ public:
     // feature whose absence is disallowed is requested locally.
     void GetFeatureRequest(const wchar_t* feature, int& state, bool& disallowAbsent) override;
     void CancelLoading() override { ++cancelLoadingCalls; }
+    // The command line's volume folders, /reinstall and /prop as the test set them (none by
+    // default); no Windows Installer log.
+    bool GetVolumePath(int volume, CString& path) const override;
+    CString GetLogFile() override { return CString(); }
+    DWORD GetLogModeFlags() override { return 0; }
+    DWORD GetLogFileOptions() override { return 0; }
+    bool IsCostLogEnabled() override { return false; }
+    bool IsReinstallRequested() const override { return m_reinstall; }
+    std::map<CString, CString> GetCommandLineProperties() const override { return m_properties; }
     int cancelLoadingCalls = 0;
 
     // What the test sets.
@@ -51,6 +60,9 @@ public:
     void SetOnRemovableMedia(bool removable) { m_removable = removable; }
     void RequestFeature(const std::wstring& feature, int state) { m_featureRequests[feature] = state; }
     void DisallowAbsent(const std::wstring& feature) { m_disallowAbsent.push_back(feature); }
+    void SetVolumePath(int volume, const std::wstring& path) { m_volumePaths[volume] = path; }
+    void SetReinstall(bool reinstall) { m_reinstall = reinstall; }
+    void SetCommandLineProperty(const CString& name, const CString& value) { m_properties[name] = value; }
     // The stream behind GetLogStream: closed until the test opens it.
     VelmoLogOStream& Log() { return m_log; }
 
@@ -70,6 +82,9 @@ private:
     bool m_removable = false;
     std::map<std::wstring, int> m_featureRequests;
     std::vector<std::wstring> m_disallowAbsent;
+    std::map<int, std::wstring> m_volumePaths;
+    bool m_reinstall = false;
+    std::map<CString, CString> m_properties;
     std::vector<LANGID> m_uiLanguages;
     std::vector<LANGID> m_dialogFonts;
     std::vector<std::wstring> m_sources;
