@@ -44,7 +44,7 @@ CVelmoInstallerApp::CVelmoInstallerApp()
       m_hDialogFont(static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT))), m_lcid(GetThreadLocale()),
       m_uiLangId(0), m_nLoadSteps(0), m_nTimerTicks(0), m_nProgressLow(0), m_nProgressRange(0),
       m_hMutex(nullptr), m_hExitEvent(CreateEventW(nullptr, FALSE, FALSE, L"_ZKOrbelInstallerExitEvent")),
-      m_pSystemInfo(nullptr), m_hSysInfoModule(reinterpret_cast<HMODULE>(static_cast<INT_PTR>(-1))),
+      m_pSystemInfo(nullptr), m_hSysInfoModule(SysInfoNotLoaded()),
       m_bCoInitialize(true), m_bLoaderLeftRunning(false)
 {
     m_nExitCode = -1;

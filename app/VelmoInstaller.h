@@ -94,11 +94,26 @@ public:
     // Seam: the type of a volume root (GetDriveTypeW).
     static UINT(WINAPI* s_pfnGetDriveTypeW)(LPCWSTR root);
 
-    // The system-information component: its object (a new reference) and objects it creates.
+    // The system-information component: its object (a new reference) and objects it creates;
+    // both load the component first.
     void GetSystemInfo(IUnknown** systemInfo) override;
     HRESULT CreateSystemInfoObject(REFCLSID classId, REFIID interfaceId, void** object) override;
+    // Loads the component once ([Utilities] ZKSysInfo, copied first when on a medium that may go
+    // away) and chooses between that server and the registered one: the newer serves the run,
+    // the registered one when both are equal. Throws ZKSystemInfoFailure; a failed load is tried
+    // again on the next request.
+    void LoadSystemInfo();
+    // m_hSysInfoModule before the component is loaded.
+    static HMODULE SysInfoNotLoaded() { return reinterpret_cast<HMODULE>(static_cast<INT_PTR>(-1)); }
     // The spec file's request for a feature.
     void GetFeatureRequest(const wchar_t* feature, int& state, bool& disallowAbsent) override;
+
+    // The cache file: the command line's cache flags; records kept in m_cacheEntries and written
+    // whole (nothing is written unless a cache flag is set; failures are not reported).
+    bool IsCachingCustomExecutes() const override;
+    bool IsCachingFeatureInfo() const override;
+    void AddCacheEntry(const wchar_t* element, const CacheAttributes& attributes, const wchar_t* text) override;
+    void WriteCacheFile() override;
 
     // The operating-system bounds of the configuration: MissingOSReq with the configured
     // message when the running system is outside them. The 9x family always is.
@@ -155,9 +170,12 @@ public:
     VelmoLogOStream m_log;
     HANDLE m_hMutex;
     HANDLE m_hExitEvent;
+    // The chosen system-information object, and the module of the distribution's own server when
+    // that one was chosen (null: the registered server; SysInfoNotLoaded() before the load).
     IUnknown* m_pSystemInfo;
     HMODULE m_hSysInfoModule;
     bool m_bCoInitialize;
+    CacheEntries m_cacheEntries;
     // A cancelled load left the loader thread running at exit: the models it uses stay alive.
     bool m_bLoaderLeftRunning;
 

@@ -1,6 +1,7 @@
 // What the layers below the shell ask of the running application: its log, title and
 // user-interface mode, the language chosen on the command line, the user-interface language
-// and dialog font, and the temporary copies that are deleted at exit.
+// and dialog font, the temporary copies that are deleted at exit, the system-information
+// component and the cache file.
 //
 // The configuration, the distribution model and the wizard see only this interface; the
 // application object installs itself as the implementation when it is constructed, and tests
@@ -13,6 +14,7 @@
 #include <map>
 
 #include "CString.h"
+#include "CacheEntries.h"
 #include "VelmoLogStream.h"
 
 class IApplicationServices {
@@ -62,6 +64,16 @@ public:
     virtual bool IsReinstallRequested() const = 0;
     // The properties given with /prop, by name.
     virtual std::map<CString, CString> GetCommandLineProperties() const = 0;
+    // The cache file: whether the end-page custom executables (/cache, /cache:x, /cache:fx) and
+    // the extra feature information (/cache, /cache:f, /cache:fx) are recorded instead of run or
+    // shown.
+    virtual bool IsCachingCustomExecutes() const = 0;
+    virtual bool IsCachingFeatureInfo() const = 0;
+    // Records one element: its attributes and its text (null: empty).
+    virtual void AddCacheEntry(const wchar_t* element, const CacheAttributes& attributes, const wchar_t* text) = 0;
+    // Writes every record made so far to the cache file, replacing its content; failures are
+    // not reported.
+    virtual void WriteCacheFile() = 0;
 };
 
 // Installs the implementation (null removes it) and returns the one it replaced.

@@ -1,17 +1,15 @@
 #include "MsiApi.h"
 
 #include "DelayLoadException.h"
-#include "UniqueHandle.h"
+#include "DynamicLibrary.h"
 
 namespace {
 
 const wchar_t kDefaultModule[] = L"msi.dll";
 const char kDefaultModuleAnsi[] = "msi.dll";
 
-// The module the table is bound to; null while nothing is bound.
-HMODULE volatile g_module = nullptr;
-// The file name to bind (a seam for tests); kept in a fixed buffer, never freed.
-wchar_t g_moduleName[MAX_PATH] = L"msi.dll";
+// The library the table is bound to (its file name is a seam for tests).
+OrbelToolbox::DynamicLibrary g_library(kDefaultModule);
 char g_moduleNameAnsi[MAX_PATH] = "msi.dll";
 
 // Throws the delay-load exception object for a module (0xC06D007E) or an entry point
@@ -24,25 +22,11 @@ char g_moduleNameAnsi[MAX_PATH] = "msi.dll";
 const DWORD kModuleNotFound = DelayLoadException::kModuleNotFound;
 const DWORD kProcNotFound = DelayLoadException::kProcedureNotFound;
 
-HMODULE BindModule()
-{
-    HMODULE module = g_module;
-    if (module)
-        return module;
-    OrbelToolbox::UniqueModule loaded(LoadLibraryW(g_moduleName));
-    if (!loaded)
-        ThrowBindFailure(kModuleNotFound, nullptr);
-    HMODULE previous = static_cast<HMODULE>(InterlockedCompareExchangePointer(
-        reinterpret_cast<PVOID volatile*>(const_cast<HMODULE*>(&g_module)), loaded.Get(), nullptr));
-    if (previous)
-        return previous;  // another thread bound first: only its reference stays
-    return loaded.Release();
-}
-
 FARPROC FindEntry(const char* name, bool required)
 {
-    HMODULE module = BindModule();
-    FARPROC proc = GetProcAddress(module, name);
+    if (!g_library.TryLoad())
+        ThrowBindFailure(kModuleNotFound, nullptr);
+    FARPROC proc = g_library.TryGetProc(name);
     if (!proc && required)
         ThrowBindFailure(kProcNotFound, name);
     return proc;
@@ -90,7 +74,7 @@ MsiApiTable& MsiApi()
 
 HMODULE MsiApiModule()
 {
-    return g_module;
+    return g_library.GetHandle();
 }
 
 bool MsiApiUnload()
@@ -98,11 +82,7 @@ bool MsiApiUnload()
 #define VELMO_MSI_RESET(ret, name, params, args) g_table.name = &Bind_##name;
     VELMO_MSI_FUNCTIONS(VELMO_MSI_RESET)
 #undef VELMO_MSI_RESET
-    HMODULE module = static_cast<HMODULE>(InterlockedExchangePointer(
-        reinterpret_cast<PVOID volatile*>(const_cast<HMODULE*>(&g_module)), nullptr));
-    if (!module)
-        return true;
-    return FreeLibrary(module) != FALSE;
+    return g_library.Unload();
 }
 
 decltype(MsiApiTable::MsiEnumComponentCostsW) MsiApiEnumComponentCosts()
@@ -121,8 +101,13 @@ void MsiApiSetModuleName(const wchar_t* name)
 {
     if (!name)
         name = kDefaultModule;
-    lstrcpynW(g_moduleName, name, MAX_PATH);
-    if (WideCharToMultiByte(CP_ACP, 0, g_moduleName, -1, g_moduleNameAnsi, MAX_PATH, nullptr,
+    // Takes effect at the next binding: entries bound to the previous library go back to their
+    // binders before it is freed.
+#define VELMO_MSI_RESET(ret, name, params, args) g_table.name = &Bind_##name;
+    VELMO_MSI_FUNCTIONS(VELMO_MSI_RESET)
+#undef VELMO_MSI_RESET
+    g_library.Unload(name);
+    if (WideCharToMultiByte(CP_ACP, 0, g_library.GetName(), -1, g_moduleNameAnsi, MAX_PATH, nullptr,
                             nullptr) == 0)
         lstrcpynA(g_moduleNameAnsi, kDefaultModuleAnsi, MAX_PATH);
 }

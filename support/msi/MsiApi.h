@@ -1,6 +1,7 @@
 // The one table of Windows Installer functions. Every call of the program into msi.dll goes
 // through it: the program does not link msi.dll, the table binds each function by name on its
-// first call, and an unload lets the next call bind again.
+// first call (through an OrbelToolbox::DynamicLibrary), and an unload lets the next call bind
+// again.
 //
 // A module that cannot be loaded throws DelayLoadException with 0xC06D007E, a missing entry
 // point DelayLoadException with 0xC06D007F, exactly as a failed delay-loaded import would.
@@ -159,8 +160,8 @@ bool MsiApiUnload();
 // entry is returned as it is.
 decltype(MsiApiTable::MsiEnumComponentCostsW) MsiApiEnumComponentCosts();
 
-// Seam: the file name of the library the table binds ("msi.dll" by default). Takes effect at the
-// next binding; the caller unloads first. Null restores the default.
+// Seam: the file name of the library the table binds ("msi.dll" by default). Unbinds the table;
+// the new name takes effect at the next binding. Null restores the default.
 void MsiApiSetModuleName(const wchar_t* name);
 
 // Seam for tests: replaces one entry of the table for the lifetime of the object.

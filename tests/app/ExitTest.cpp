@@ -28,7 +28,7 @@ public:
                        "[Localization]\r\nLanguages=1033\r\nCustomRes1033=" + root + "res\\custom1033.dll\r\n"
                        "[Distribution]\r\nTitle=1\r\nGUID={5A0C7E2E-8F3B-4D1A-9C6E-2B7D4E1F3A10}\r\nVersion=1.0.0.0\r\n"
                        "[Utilities]\r\nUpgradeManagerPostProcessor=" + root + "tools\\postprocessor.txt\r\n"
-                       "ZKSysInfo=" + root + "tools\\sysinfo.txt\r\n"
+                       "ZKSysInfo=" + root + "tools\\ZKSysInfo.dll\r\n"
                        "[Settings]\r\nReboot=" + rebootSetting + "\r\n");
         try {
             m_config.SetIniFile(m_dir.Path().c_str(), L"setup.ini");

@@ -285,7 +285,7 @@ public:
         *products = new FakeInstalledProducts(m_data);
         return S_OK;
     }
-    HRESULT STDMETHODCALLTYPE GetDistributions(IDispatch**) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE GetDistributions(IZKDistributionInfoCollection**) override { return E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE Refresh() override { return S_OK; }
     HRESULT STDMETHODCALLTYPE GetVersionHigh(unsigned long* version) override
     {

@@ -53,6 +53,20 @@ public:
     bool IsReinstallRequested() const override { return m_reinstall; }
     std::map<CString, CString> GetCommandLineProperties() const override { return m_properties; }
     int cancelLoadingCalls = 0;
+    // The cache file: the flags the test sets; entries are kept, writes counted.
+    bool IsCachingCustomExecutes() const override { return cachingCustomExecutes; }
+    bool IsCachingFeatureInfo() const override { return cachingFeatureInfo; }
+    void AddCacheEntry(const wchar_t* element, const CacheAttributes& attributes, const wchar_t* text) override
+    {
+        CacheAttributes entry = attributes;
+        entry[CString()] = text ? text : L"";
+        cacheEntries.emplace(CString(element), entry);
+    }
+    void WriteCacheFile() override { ++cacheFileWrites; }
+    bool cachingCustomExecutes = false;
+    bool cachingFeatureInfo = false;
+    CacheEntries cacheEntries;
+    int cacheFileWrites = 0;
 
     // What the test sets.
     void SetUiMode(int mode) { m_uiMode = mode; }

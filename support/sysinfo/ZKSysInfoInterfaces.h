@@ -1,5 +1,6 @@
 // The interfaces of the system-information component ZKSysInfo: installed products, installed
 // distributions and the dependencies between them, and the description of this distribution.
+// Shared by setup (the client) and the component's stand-in server (tools/sysinfo).
 //
 // Every interface derives from IDispatch, so the first own method of each is method 7 of its
 // table. Texts are BSTRs that the caller frees; collections count from 1.
@@ -128,13 +129,18 @@ struct IZKDistributionInfo : public IDispatch {
     virtual HRESULT STDMETHODCALLTYPE PutOdwBuilt(long built) = 0;
 };
 
+struct IZKDistributionInfoCollection : public IDispatch {
+    virtual HRESULT STDMETHODCALLTYPE GetCount(long* count) = 0;
+    virtual HRESULT STDMETHODCALLTYPE GetItem(long index, IZKDistributionInfo** item) = 0;
+};
+
 // The installed products, distributions and dependencies of the machine. Its version is the
 // pair (high, low) compared as one unsigned 64-bit number.
 struct IZKSystemInfo : public IDispatch {
     virtual HRESULT STDMETHODCALLTYPE GetPartInfoList(IZKPartInfoList** list) = 0;  // method 7
     virtual HRESULT STDMETHODCALLTYPE GetProducts(IZKProductCollection** products) = 0;  // method 8
     virtual HRESULT STDMETHODCALLTYPE GetInstalledProducts(IZKInstalledProductCollection** products) = 0;
-    virtual HRESULT STDMETHODCALLTYPE GetDistributions(IDispatch** distributions) = 0;
+    virtual HRESULT STDMETHODCALLTYPE GetDistributions(IZKDistributionInfoCollection** distributions) = 0;
     // Reads the machine's products again.
     virtual HRESULT STDMETHODCALLTYPE Refresh() = 0;  // method 11
     virtual HRESULT STDMETHODCALLTYPE GetVersionHigh(unsigned long* version) = 0;  // method 12
