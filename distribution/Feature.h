@@ -178,6 +178,21 @@ public:
     // Sums the collected components' costs over the volumes they land on.
     void ComputeComponentCosts(MsiDatabase& database, const ComponentCollection& collection, int64_t& total);
 
+    // The level and display value chosen by the Condition and ZKFeatureDisplay rows whose
+    // condition holds (the last one decides; a level of 0 ends the Condition rows). A row whose
+    // condition the engine cannot read is logged and passed over.
+    void EvaluateConditionTable();
+    void EvaluateFeatureDisplayTable();
+    // Sets `disabled` when the feature's first ZKDisableDirectoryBrowse row holds.
+    void ReadDisableDirectoryBrowse(MsiSession& session, bool& disabled) const;
+    // The directory's current target path (empty for a directory the session finds invalid);
+    // false when there is none.
+    bool GetDirectoryValue(CString& path);
+    // For a part being installed as an upgrade: 1 when a related product has a feature of the
+    // same stem (the name before its last '.') installed locally, 0 when absent (or when the
+    // part does not upgrade), -1 when undecided or the name has no '.'.
+    int IsInstalledInRelatedProduct() const;
+
     // The name of the feature's directory property (Feature.Directory_), empty when none.
     const CString& GetDirectory() const { return m_directory; }
     // With a directory property: keeps `path` as the directory's value and sets the directory's
@@ -231,6 +246,8 @@ public:
     int m_componentCount;
 
 private:
+    // Applies the rows of a condition table to `value`.
+    void ApplyConditionRows(const wchar_t* table, const wchar_t* query, int& value, bool stopAtZero);
     // True when this feature and every ancestor have a non-zero display value and level.
     bool IsChainVisible() const;
 

@@ -8,6 +8,7 @@
 
 #include <msi.h>
 
+#include <algorithm>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -647,4 +648,56 @@ TEST(VolumeCost, EnoughSpace)
     EXPECT_EQ(-1, record->available);
     EXPECT_TRUE(record->HasEnoughSpace());
     EXPECT_EQ(2u, volumes.size());
+}
+
+// Levels and display values chosen by condition, the browse restriction and the directory value.
+TEST_F(ModelTest, FeatureConditionsDisplayAndDirectory)
+{
+    Configure(Ini("{6D1F3B20-7A4C-4E5D-8B9A-0C1D2E3F4A11}"));
+    const std::wstring logPath = m_dir.File(L"conditions.log");
+    m_app.Log().Open(logPath.c_str(), false);
+    m_model.PopulateFromIniInfo(m_config, nullptr, nullptr);
+    m_model.BuildFeatureTree();
+    const struct {
+        const wchar_t* feature;
+        int level, display;
+    } cases[] = {
+        {L"CoreHelp", 7, 4},   // the last true row decides
+        {L"CoreDocs", 5, 2},   // a row with a syntax error changes nothing
+        {L"Extras", 0, 3},     // a true level 0 ends the rows
+        {L"Core", 1, 7},       // the false display row changes nothing
+        {L"ExtrasMenu", 1, 0}, // a display of 0 counts
+    };
+    for (const auto& c : cases) {
+        CFeature& feature = *m_model.FindFeature(c.feature);
+        feature.EvaluateConditionTable();
+        feature.EvaluateFeatureDisplayTable();
+        EXPECT_EQ(c.level, feature.GetLevel()) << W(feature.GetName());
+        EXPECT_EQ(c.display, feature.GetDisplay()) << W(feature.GetName());
+    }
+    m_app.Log().Close();
+    const testsupport::LogFile log = testsupport::ReadLogFile(logPath);
+    ASSERT_FALSE(log.lines.empty());
+    EXPECT_EQ(0u, log.lines.back().find(L"OrbelInstaller: ERROR! Feature: CoreDocs Condition: (( The conditional "
+                                        L"expression has a syntax error in the Condition table"))
+        << log.text;
+    EXPECT_EQ(1u, std::count_if(log.lines.begin(), log.lines.end(),
+                                [](const std::wstring& line) { return line.find(L"ERROR!") != std::wstring::npos; }));
+
+    bool disabled = false;
+    MsiSmartPtr<MsiSession> session = m_model.GetSession();
+    m_model.FindFeature(L"CoreDocs")->ReadDisableDirectoryBrowse(*session, disabled);
+    EXPECT_FALSE(disabled);
+    m_model.FindFeature(L"Core")->ReadDisableDirectoryBrowse(*session, disabled);
+    EXPECT_TRUE(disabled);
+
+    for (const wchar_t* action : {L"CostInitialize", L"FileCost", L"CostFinalize"})
+        session->DoAction(action);
+    CString path;
+    EXPECT_TRUE(m_model.FindFeature(L"Core")->GetDirectoryValue(path));
+    EXPECT_NE(-1, path.Find(L"VelmoModel"));
+    EXPECT_FALSE(m_model.FindFeature(L"CoreDocs")->GetDirectoryValue(path));  // no directory
+    EXPECT_TRUE(path.IsEmpty());
+    // Not an upgrade: the question does not arise.
+    EXPECT_EQ(0, m_model.FindFeature(L"Core")->IsInstalledInRelatedProduct());
 }
