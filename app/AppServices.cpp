@@ -13,6 +13,7 @@
 #include "InstallerErrors.h"
 #include "LocaleNames.h"
 #include "WindowHelpers.h"
+#include "resource.h"
 
 static const char kSource[] = "VelmoInstaller";
 
@@ -168,7 +169,7 @@ bool CVelmoInstallerApp::IsDialogEnabled(eDialogState state, bool anyMode, bool 
     // The mode test is made even for a page that is not shown: an unregistered state raises
     // the registry's ValueOutOfRange.
     const bool shown = m_pConfigInfo->IsDialogShown(state);
-    const unsigned int modes = anyMode ? DialogMode::Any : static_cast<unsigned int>(m_cmdLine.m_nUiMode);
+    const unsigned int modes = anyMode ? kEveryUiMode : static_cast<unsigned int>(m_cmdLine.m_nUiMode);
     const bool allowed = CNestedInstallerDialog::IsDialogInMode(state, modes);
     return shown && allowed;
 }
@@ -176,18 +177,18 @@ bool CVelmoInstallerApp::IsDialogEnabled(eDialogState state, bool anyMode, bool 
 eDialogState CVelmoInstallerApp::GetFirstEnabledDialog()
 {
     const unsigned int mode = static_cast<unsigned int>(m_cmdLine.m_nUiMode);
-    eDialogState state = DialogState::None;
+    eDialogState state = kNoDialog;
     for (;;) {
         // After the last registered page the registry gives 0, whose mode test raises
         // ValueOutOfRange: a run with no page to show stops there.
         state = CNestedInstallerDialog::GetNextDialogState(state);
-        if (state != 0 && m_specFile.IsDialogDisabled(state))
+        if (state != kNoDialog && m_specFile.IsDialogDisabled(state))
             continue;
         const bool shown = m_pConfigInfo->IsDialogShown(state);
         const bool allowed = CNestedInstallerDialog::IsDialogInMode(state, mode);
         if (shown && allowed)
             return state;
-        if (state == 0)   // a registry that does not raise for state 0: no page either
+        if (state == kNoDialog)   // a registry that does not raise for state 0: no page either
             throw ValueOutOfRange("VelmoInstaller", __LINE__, L"id", 0, L"%1=%2");
     }
 }
@@ -237,7 +238,7 @@ void CVelmoInstallerApp::CreateDialogFont(LANGID langId)
 {
     CString faceName = L"MS Sans Serif";
     WORD points = 8;
-    if (HGLOBAL resource = LoadDialogResourceById(233)) {
+    if (HGLOBAL resource = LoadDialogResourceById(IDD_FONT_TEMPLATE)) {
         CString templateFace;
         WORD templatePoints = 0;
         if (ReadDialogTemplateFont(LockResource(resource), templateFace, templatePoints)) {

@@ -9,6 +9,7 @@
 #include "PlatformChecks.h"
 #include "UniqueHandle.h"
 #include "WinApp.h"
+#include "resource.h"
 
 namespace {
 
@@ -16,21 +17,8 @@ const char kSource[] = "MsiEngineInstall";
 const wchar_t kRunKey[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Run";
 const wchar_t kRunValuePrefix[] = L"ZKInstaller";
 
-const UINT kRestartQuestion = 40000;
-const UINT kRestartQuestionRemovable = 40005;
-const UINT kRestartQuestionNetwork = 40006;
-const UINT kNeedsServicePack6 = 40004;
-const UINT kNeedsAdministrator = 12004;
-const UINT kInstallerCaption = 227;
 
 const DWORD kNt4ServicePack6 = 0x600;
-
-CString LoadText(UINT id)
-{
-    CString text;
-    text.LoadString(id);
-    return text;
-}
 
 }  // namespace
 
@@ -103,11 +91,12 @@ bool CMsiEngineInstall::NeedsInstall()
     if (IsEngineCurrent())
         return false;
     if (!IsAdministrator())
-        throw MsiEngineError(kSource, 292, LoadText(kNeedsAdministrator), ERROR_PRIVILEGE_NOT_HELD);
+        throw MsiEngineError(kSource, 292, LoadResourceString(IDS_NO_ADMIN_PRIVILEGES), ERROR_PRIVILEGE_NOT_HELD);
     if (m_requiredVersion.HighPart >= 0x20000 && IsWindowsNT4()) {
         DWORD servicePack = 0;
         if (!GetNT4ServicePack(servicePack) || servicePack < kNt4ServicePack6)
-            throw MsiEngineError(kSource, 303, LoadText(kNeedsServicePack6), ERROR_OLD_WIN_VERSION);
+            throw MsiEngineError(kSource, 303, LoadResourceString(IDS_ENGINE_NEEDS_SERVICE_PACK_6),
+                                 ERROR_OLD_WIN_VERSION);
     }
     return true;
 }
@@ -221,13 +210,13 @@ bool CVelmoMsiEngineInst::AskReboot()
 {
     CString root;
     UINT type = GetVolumeRoot(GetEngineInstallerPath(), root) ? GetDriveTypeW(root) : DRIVE_UNKNOWN;
-    UINT question = kRestartQuestion;
+    UINT question = IDS_ENGINE_RESTART_QUESTION;
     if (type == DRIVE_REMOVABLE || type == DRIVE_CDROM)
-        question = kRestartQuestionRemovable;
+        question = IDS_ENGINE_RESTART_QUESTION_REMOVABLE;
     else if (type == DRIVE_REMOTE)
-        question = kRestartQuestionNetwork;
-    return g_pfnMessageBoxW(nullptr, LoadText(question), LoadText(kInstallerCaption), MB_YESNO | MB_ICONQUESTION) ==
-           IDYES;
+        question = IDS_ENGINE_RESTART_QUESTION_NETWORK;
+    return g_pfnMessageBoxW(nullptr, LoadResourceString(question), LoadResourceString(IDS_INSTALLER_CAPTION),
+                            MB_YESNO | MB_ICONQUESTION) == IDYES;
 }
 
 BOOL RestartWindows()

@@ -17,11 +17,6 @@ namespace {
 
 const char kSource[] = "SpecFileProcessor";
 
-// Codes of the error records.
-const int kBadKey = 1;
-const int kBadValue = 6;
-const int kDuplicateKey = 7;
-
 // Requested feature states.
 const int kStateNone = -1;
 const int kStateUnknown = -2;
@@ -38,12 +33,19 @@ const FeatureKeyword kFeatureKeywords[] = {
 
 struct DialogName {
     const wchar_t* name;
-    int state;
+    eDialogState state;
 };
 const DialogName kDialogNames[] = {
-    {L"UserInfo", 2},  {L"FeatureInfo1", 3}, {L"SingleDirectory", 4}, {L"InstallationType", 5},
-    {L"FeatureTree", 6}, {L"FeatureInfo", 7}, {L"License", 8}, {L"License2", 9},
-    {L"ConfirmStart", 10}, {L"End", 13},
+    {L"UserInfo", kUserInfoDialog},
+    {L"FeatureInfo1", kFeatureInfo1Dialog},
+    {L"SingleDirectory", kSingleDirectoryDialog},
+    {L"InstallationType", kInstallationTypeDialog},
+    {L"FeatureTree", kFeatureTreeDialog},
+    {L"FeatureInfo", kFeatureInfoDialog},
+    {L"License", kLicenseDialog},
+    {L"License2", kLicense2Dialog},
+    {L"ConfirmStart", kConfirmStartDialog},
+    {L"End", kEndDialog},
 };
 
 const wchar_t kRootDirectoryPrefix[] = L"<RootDirectory";
@@ -97,7 +99,7 @@ bool CSpecFileProcessor::ReadSection(const wchar_t* section, SectionMap& out)
         CString key = equals ? CString(line, static_cast<int>(equals - line)) : CString(line);
         CString value = equals ? CString(equals + 1) : CString();
         if (!out.emplace(key, value).second)
-            m_errors.Add(kDuplicateKey, section, key);
+            m_errors.Add(kIniDuplicateKey, section, key);
     }
     return any;
 }
@@ -120,7 +122,7 @@ void CSpecFileProcessor::ReadFeatures()
     for (const auto& entry : entries) {
         const int state = ParseFeatureState(entry.second);
         if (state == kStateUnknown)
-            m_errors.Add(kBadValue, L"Features", entry.first, entry.second);
+            m_errors.Add(kIniBadValue, L"Features", entry.first, entry.second);
         else
             m_featureStates[entry.first] = state;
     }
@@ -133,7 +135,7 @@ void CSpecFileProcessor::ReadDisableDialogs()
     for (const auto& entry : entries) {
         const int state = ParseDialogName(entry.first);
         if (state == 0)
-            m_errors.Add(kBadValue, L"DisableDialogs", entry.first);
+            m_errors.Add(kIniBadValue, L"DisableDialogs", entry.first);
         else
             m_disabledDialogs.push_back(state);
     }
@@ -153,12 +155,12 @@ void CSpecFileProcessor::ReadSettings()
     ReadSection(L"Settings", entries);
     for (const auto& entry : entries) {
         if (_wcsicmp(entry.first, L"WelcomeAutoAdvance") != 0) {
-            m_errors.Add(kBadKey, L"Settings", entry.first);
+            m_errors.Add(kIniBadKey, L"Settings", entry.first);
             continue;
         }
         const bool autoAdvance = wcstol(entry.second, nullptr, 10) > 0;
         CConfigInfo::DialogInfo* record = nullptr;
-        if (theApp.m_pConfigInfo->GetDialogInfo(DialogState::Welcome, record)) {
+        if (theApp.m_pConfigInfo->GetDialogInfo(kWelcomeDialog, record)) {
             if (auto* welcome = dynamic_cast<CConfigInfo::WelcomeDialogInfo*>(record))
                 welcome->SetAutoAdvance(autoAdvance);
         }
@@ -184,20 +186,20 @@ void CSpecFileProcessor::CheckFeatures()
         try {
             distribution.FindFeature(entry.first);
         } catch (const ObjectNotFound&) {
-            m_errors.Add(kBadKey, L"Features", entry.first);
+            m_errors.Add(kIniBadKey, L"Features", entry.first);
         }
     }
     for (const CString& name : m_disallowAbsent) {
         try {
             distribution.FindFeature(name);
         } catch (const ObjectNotFound&) {
-            m_errors.Add(kBadKey, L"FeatureDisallowAbsent", name);
+            m_errors.Add(kIniBadKey, L"FeatureDisallowAbsent", name);
             continue;
         }
         // A feature that may not be absent cannot be requested absent.
         auto requested = m_featureStates.find(name);
         if (requested != m_featureStates.end() && requested->second == kStateAbsent)
-            m_errors.Add(kBadKey, L"Features", name);
+            m_errors.Add(kIniBadKey, L"Features", name);
     }
 }
 
@@ -212,7 +214,7 @@ void CSpecFileProcessor::ApplyDirectories()
             if (wcsncmp(key, kRootDirectoryPrefix, kRootDirectoryPrefixLength) != 0) {
                 CFeature* feature = distribution.FindFeature(key);
                 if (feature->GetDirectory().IsEmpty())
-                    m_errors.Add(kBadKey, L"Directories", key);
+                    m_errors.Add(kIniBadKey, L"Directories", key);
                 else
                     feature->SetDirectoryValue(entry.second);
                 continue;
@@ -221,24 +223,23 @@ void CSpecFileProcessor::ApplyDirectories()
             wchar_t* end = nullptr;
             const long number = wcstol(digits, &end, 10);
             if (wcscmp(end, L">") != 0) {
-                m_errors.Add(kBadKey, L"Directories", key);
+                m_errors.Add(kIniBadKey, L"Directories", key);
                 continue;
             }
             const long row = end == digits ? 0 : number - 1;
             CString property;
             CString label;
             CConfigInfo::DialogInfo* record = nullptr;
-            if (row >= 0 && row <= INT_MAX &&
-                m_pApp->m_pConfigInfo->GetDialogInfo(DialogState::SingleDirectory, record)) {
+            if (row >= 0 && row <= INT_MAX && m_pApp->m_pConfigInfo->GetDialogInfo(kSingleDirectoryDialog, record)) {
                 if (auto* directories = dynamic_cast<CConfigInfo::SingleDirectoryDialogInfo*>(record))
                     directories->GetDirectory(static_cast<int>(row), property, label);
             }
             if (property.IsEmpty())
-                m_errors.Add(kBadKey, L"Directories", key);
+                m_errors.Add(kIniBadKey, L"Directories", key);
             else
                 distribution.SetTargetPath(property, entry.second);
         } catch (const ObjectNotFound&) {
-            m_errors.Add(kBadKey, L"Directories", key);
+            m_errors.Add(kIniBadKey, L"Directories", key);
         }
     }
 }
@@ -253,7 +254,7 @@ void CSpecFileProcessor::ApplyUserInfo()
         else if (_wcsicmp(entry.first, L"Company") == 0)
             m_strCompany = entry.second;
         else
-            m_errors.Add(kBadKey, L"UserInfo", entry.first);
+            m_errors.Add(kIniBadKey, L"UserInfo", entry.first);
     }
 }
 

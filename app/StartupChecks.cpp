@@ -16,11 +16,11 @@
 #include "PathHelpers.h"
 #include "PlatformChecks.h"
 #include "UniqueHandle.h"
+#include "resource.h"
 
 namespace {
 
 const char kStartupSource[] = "VelmoInstaller";
-const UINT kEngineCorruptString = 281;
 
 // True when `dll` loads and exports `function`; the library is freed again.
 bool ExportsFunction(const wchar_t* dll, const char* function)
@@ -211,7 +211,7 @@ const wchar_t kMsiAutomationServer[] = L"CLSID\\{000C1090-0000-0000-C000-0000000
 MissingOSReq EngineCorrupt(int line, const CString& details)
 {
     CString message;
-    message.LoadString(kEngineCorruptString);
+    message.LoadString(IDS_ENGINE_CORRUPT);
     return MissingOSReq(kStartupSource, line, message, details, L"%2");
 }
 

@@ -12,19 +12,10 @@
 
 #include "CString.h"
 #include "CommandLineInfo.h"
+#include "UiMode.h"
 
 class CVelmoCmdLine : public CCommandLineInfo {
 public:
-    // User-interface modes (m_nUiMode).
-    enum {
-        UiQuiet = 0,          // /q, /qn
-        UiBasic = 1,          // /qs
-        UiBasicNoCancel = 2,  // /qs-
-        UiFull = 4,           // the full wizard
-        UiLinked = 8,         // /linked
-        UiLinkedCustom = 16,  // /linkedcustom
-    };
-
     // Which field the next plain argument fills (m_nPendingArg).
     enum {
         PendingSpecFile = 0,
@@ -54,7 +45,7 @@ public:
     void ParsePropertyList(CString text);
 
     bool m_bReinstall;
-    int m_nUiMode;
+    int m_nUiMode;              // a UiMode
     bool m_bShowHelp;
     bool m_bParseError;
     bool m_bLog;

@@ -24,6 +24,7 @@
 #include "WizardServicesImpl.h"
 #include "WindowHelpers.h"
 #include "WindowPlacementState.h"
+#include "resource.h"
 
 // Errors thrown by the start-up carry this source name and the lines given with them.
 static const char kSource[] = "VelmoInstaller";
@@ -103,7 +104,7 @@ BOOL CVelmoInstallerApp::InitInstanceImpl()
         ParseCommandLine(m_cmdLine);
 
         // 7. Quiet run that declines the licences: nothing is shown or logged.
-        if (m_cmdLine.m_nUiMode == 0 && m_cmdLine.m_nAcceptLicenses == 0) {
+        if (m_cmdLine.m_nUiMode == UiQuiet && m_cmdLine.m_nAcceptLicenses == 0) {
             m_nExitCode = 1602;
             return FALSE;
         }
@@ -138,7 +139,7 @@ void CVelmoInstallerApp::HandleCmdLineError(const CmdLineError& error)
 {
     const bool help = error.Argument<1>();
     CString usage;
-    usage.FormatMessage(30000, GetAppName().GetString());
+    usage.FormatMessage(IDS_USAGE, GetAppName().GetString());
     CString text;
     UINT icon;
     if (help) {
@@ -169,7 +170,7 @@ void CVelmoInstallerApp::RunConfiguredSteps()
 
     // 12, 13. The log.
     OpenLog();
-    GetLogStream(16, 0) << L"Started OrbelInstaller: " << GetCurrentTimeText() << std::endl;
+    GetLogStream(kLogInfo, 0) << L"Started OrbelInstaller: " << GetCurrentTimeText() << std::endl;
 
     // 14, 15. Operating system and rights.
     CheckOsRequirements();
@@ -183,17 +184,13 @@ void CVelmoInstallerApp::RunConfiguredSteps()
     UINT engineResult = engine.Run();
     if (engineResult == 3010 || engineResult == 1641) {
         if (engineResult == 3010) {
-            CString text;
-            text.LoadString(40001);
-            g_pfnMessageBoxW(nullptr, text, GetTitle(), MB_OK);
+            g_pfnMessageBoxW(nullptr, LoadResourceString(IDS_ENGINE_RESTART_NOTICE), GetTitle(), MB_OK);
         }
         m_nExitCode = 1604;
         return;
     }
     if (engineResult != 0) {
-        CString text;
-        text.LoadString(40002);
-        g_pfnMessageBoxW(nullptr, text, GetTitle(), MB_OK);
+        g_pfnMessageBoxW(nullptr, LoadResourceString(IDS_ENGINE_INSTALL_FAILED), GetTitle(), MB_OK);
         m_nExitCode = static_cast<int>(engineResult);
         return;
     }
@@ -212,10 +209,8 @@ void CVelmoInstallerApp::RunConfiguredSteps()
             specPath = m_cmdLine.m_strSpecFile;
         if (!FileExists(specPath)) {
             CString text;
-            text.FormatMessage(4, specPath.GetString());
-            CString caption;
-            caption.LoadString(5002);
-            g_pfnMessageBoxW(nullptr, text, caption, MB_OK);
+            text.FormatMessage(IDS_SPEC_FILE_MISSING, specPath.GetString());
+            g_pfnMessageBoxW(nullptr, text, LoadResourceString(IDS_ERROR_CAPTION), MB_OK);
             return;
         }
     }
@@ -223,14 +218,12 @@ void CVelmoInstallerApp::RunConfiguredSteps()
 
     // 20. Unit names of the byte-size formatter.
     for (int unit = 0; unit < 4; ++unit) {
-        CString name;
-        name.LoadString(142 + unit);
-        g_sizeUnits.SetAt(unit, name);
+        g_sizeUnits.SetAt(unit, LoadResourceString(IDS_SIZE_UNIT_BYTES + unit));
     }
     g_sizeUnits.SetSignificantDigits(3);
 
     // 21.
-    if (m_cmdLine.m_nUiMode != 0)
+    if (m_cmdLine.m_nUiMode != UiQuiet)
         RunWizard();
     else
         RunQuiet();
@@ -241,7 +234,7 @@ void CVelmoInstallerApp::RunWizard()
 {
     // 1. The frame.
     m_pTopDialog = new CTopDialog(nullptr);
-    if (!m_pTopDialog->Create(132, nullptr)) {
+    if (!m_pTopDialog->Create(IDD_TOP_DIALOG, nullptr)) {
         m_pMainWnd = nullptr;
         throw DlgCreateError(kSource, 343, L"TopDialog", GetLastError(), L"Error creating %1.  Window Error: %2");
     }
@@ -249,11 +242,12 @@ void CVelmoInstallerApp::RunWizard()
 
     // 2. The start page.
     if (m_cmdLine.m_bTreeStart)
-        m_pTopDialog->m_eStartState = 6;
-    else if (m_cmdLine.m_nUiMode == 16)
+        m_pTopDialog->m_eStartState = kFeatureTreeDialog;
+    else if (m_cmdLine.m_nUiMode == UiLinkedCustom)
         m_pTopDialog->m_eStartState = GetFirstEnabledDialog();
-    else if (m_cmdLine.m_nUiMode == 8 || m_cmdLine.m_nUiMode == 1 || m_cmdLine.m_nUiMode == 2)
-        m_pTopDialog->m_eStartState = 11;
+    else if (m_cmdLine.m_nUiMode == UiLinked || m_cmdLine.m_nUiMode == UiBasic ||
+             m_cmdLine.m_nUiMode == UiBasicNoCancel)
+        m_pTopDialog->m_eStartState = kProgressDialog;
 
     // 3. Where load progress goes.
     if (m_cmdLine.m_hMasterWnd) {
@@ -326,7 +320,7 @@ void CVelmoInstallerApp::EndOfRun()
 {
     const int mode = m_cmdLine.m_nUiMode;
     // 1, 2. The end page, and the master of a child installer, decide for themselves.
-    bool othersDecide = (mode != 0 && IsDialogEnabled(DialogState::End)) || mode == 8 || mode == 16;
+    bool othersDecide = (mode != UiQuiet && IsDialogEnabled(kEndDialog)) || mode == UiLinked || mode == UiLinkedCustom;
     if (!othersDecide) {
         // 3.
         const bool success = m_nExitCode == 0 || m_nExitCode == 3010 || m_nExitCode == 1641;
@@ -367,7 +361,7 @@ int CVelmoInstallerApp::ExitInstanceImpl()
     }
     ReleaseInstanceObjects();
     if (m_log.IsOpen()) {
-        GetLogStream(16, 0) << L"OrbelInstaller exiting " << GetCurrentTimeText() << L". Returning "
+        GetLogStream(kLogInfo, 0) << L"OrbelInstaller exiting " << GetCurrentTimeText() << L". Returning "
                                   << m_nExitCode << std::endl;
         m_log.Close();
     }

@@ -3,6 +3,7 @@
 #include "MsPrintf.h"
 #include "Resources.h"
 #include "UniqueHandle.h"
+#include "VaListEnd.h"
 
 #include <climits>
 #include <cstring>
@@ -528,13 +529,8 @@ void CString::Format(const wchar_t* format, ...)
 {
     va_list args;
     va_start(args, format);
-    try {
-        FormatV(format, args);
-    } catch (...) {
-        va_end(args);
-        throw;
-    }
-    va_end(args);
+    VaListEnd end(args);
+    FormatV(format, args);
 }
 
 void CString::FormatV(const wchar_t* format, va_list args)
@@ -547,14 +543,8 @@ void CString::AppendFormat(const wchar_t* format, ...)
 {
     va_list args;
     va_start(args, format);
-    std::wstring text;
-    try {
-        text = MsFormatV(format, args);
-    } catch (...) {
-        va_end(args);
-        throw;
-    }
-    va_end(args);
+    VaListEnd end(args);
+    std::wstring text = MsFormatV(format, args);
     Append(text.c_str(), CheckedLength(text.size()));
 }
 
@@ -584,13 +574,8 @@ void CString::FormatMessage(const wchar_t* format, ...)
 {
     va_list args;
     va_start(args, format);
-    try {
-        FormatMessageV(format, &args);
-    } catch (...) {
-        va_end(args);
-        throw;
-    }
-    va_end(args);
+    VaListEnd end(args);
+    FormatMessageV(format, &args);
 }
 
 void CString::FormatMessage(UINT formatId, ...)
@@ -599,13 +584,8 @@ void CString::FormatMessage(UINT formatId, ...)
     format.LoadString(formatId);
     va_list args;
     va_start(args, formatId);
-    try {
-        FormatMessageV(format.GetString(), &args);
-    } catch (...) {
-        va_end(args);
-        throw;
-    }
-    va_end(args);
+    VaListEnd end(args);
+    FormatMessageV(format.GetString(), &args);
 }
 
 BOOL CString::LoadString(UINT id)
@@ -617,6 +597,15 @@ BOOL CString::LoadString(UINT id)
     }
     Assign(text, length);
     return TRUE;
+}
+
+CString LoadResourceString(UINT id)
+{
+    CString text;
+    if (id != 0) {
+        text.LoadString(id);
+    }
+    return text;
 }
 
 bool operator==(const CString& a, const CString& b)

@@ -123,3 +123,7 @@ bool operator!=(const wchar_t* a, const CString& b);
 bool operator<(const CString& a, const CString& b);
 bool operator<(const CString& a, const wchar_t* b);
 bool operator<(const wchar_t* a, const CString& b);
+
+// String resource `id` loaded through the resource chain; empty when there is none (id 0
+// included).
+CString LoadResourceString(UINT id);

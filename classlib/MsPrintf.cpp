@@ -1,6 +1,7 @@
 #include "MsPrintf.h"
 
 #include "InvalidArgException.h"
+#include "VaListEnd.h"
 
 #include <windows.h>
 
@@ -42,6 +43,16 @@ const MsvcrtFormatters& Formatters()
     return formatters;
 }
 
+// Each pass of the formatter consumes its own copy of the arguments.
+template <typename Pass>
+int WithCopy(va_list args, Pass pass)
+{
+    va_list copy;
+    va_copy(copy, args);
+    VaListEnd end(copy);
+    return pass(copy);
+}
+
 }  // namespace
 
 std::wstring MsFormatV(const wchar_t* format, va_list args)
@@ -53,26 +64,21 @@ std::wstring MsFormatV(const wchar_t* format, va_list args)
 
     // Most texts are short: try a stack buffer first.
     wchar_t small[256];
-    va_list copy;
-    va_copy(copy, args);
-    int n = f.vsnwprintf(small, 255, format, copy);
-    va_end(copy);
+    int n = WithCopy(args, [&](va_list copy) { return f.vsnwprintf(small, 255, format, copy); });
     if (n >= 0) {
         return std::wstring(small, static_cast<size_t>(n));
     }
 
     // Too long (or not formattable): ask for the exact length, then format into a buffer of
     // that size. _vsnwprintf alone cannot tell "too long" from "bad argument".
-    va_copy(copy, args);
-    int needed = f.vscwprintf(format, copy);
-    va_end(copy);
+    int needed = WithCopy(args, [&](va_list copy) { return f.vscwprintf(format, copy); });
     if (needed < 0) {
         throw CInvalidArgException();
     }
     std::vector<wchar_t> buffer(static_cast<size_t>(needed) + 1);
-    va_copy(copy, args);
-    n = f.vsnwprintf(buffer.data(), static_cast<size_t>(needed), format, copy);
-    va_end(copy);
+    n = WithCopy(args, [&](va_list copy) {
+        return f.vsnwprintf(buffer.data(), static_cast<size_t>(needed), format, copy);
+    });
     if (n < 0) {
         throw CInvalidArgException();
     }
@@ -83,9 +89,6 @@ std::wstring MsFormat(const wchar_t* format, ...)
 {
     va_list args;
     va_start(args, format);
-    struct End {
-        va_list& a;
-        ~End() { va_end(a); }
-    } end{args};
+    VaListEnd end(args);
     return MsFormatV(format, args);
 }

@@ -17,7 +17,6 @@
 
 namespace {
 
-const DWORD kLogInfo = 0x10;
 const DWORD kFeatureNameLength = 39;
 
 // The name before its last '.', or the whole name without one.

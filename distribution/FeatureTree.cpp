@@ -162,7 +162,7 @@ void CFeatureTree::AddInstalledProductPlaceholders(MsiSession& session, MsiDatab
         } catch (const MsiInstallerError& error) {
             if (error.GetCode() != ERROR_UNKNOWN_PRODUCT)
                 throw;
-            AppServices().GetLogStream(16, 0)
+            AppServices().GetLogStream(kLogInfo, 0)
                 << L"INFO: Detected msi product in possible 1605 state detected: " << std::endl
                 << L"Product: " << static_cast<const wchar_t*>(productCode) << std::endl;
         }

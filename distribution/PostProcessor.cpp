@@ -13,9 +13,6 @@
 
 namespace {
 
-const DWORD kLogInfo = 0x10;
-const DWORD kLogDetail = 0x1010;
-
 // Product states of a part after which the program is told the part was not installed before.
 const int kStateUnknown = -1;
 const int kStateBadConfig = -6;
@@ -36,7 +33,7 @@ void CDistribution::RunPartHelper(bool before, const CPart& part)
     const CString command = GetPartHelperCommand(before, part);
     AppServices().GetLogStream(kLogInfo, 0) << L"--- Starting ZKPie " << when << L": " << GetCurrentTimeText() << L" ---"
                                             << std::endl;
-    AppServices().GetLogStream(kLogDetail, 0) << L"Command: " << command << std::endl;
+    AppServices().GetLogStream(kLogInfo | kLogDetail, 0) << L"Command: " << command << std::endl;
 
     STARTUPINFOW startup = {};
     startup.cb = sizeof(startup);

@@ -4,6 +4,7 @@
 
 #include "MessageBox.h"
 #include "ApplicationServices.h"
+#include "UiMode.h"
 
 void ReportFatalError(const wchar_t* message, const wchar_t* details, BOOL showDetailsButton,
                       BOOL logDetails, const CCrashReport* crashReport)
@@ -14,7 +15,7 @@ void ReportFatalError(const wchar_t* message, const wchar_t* details, BOOL showD
         if (crashReport)
             shown += crashReport->GetText();
 
-        if (AppServices().GetUiMode() != 0) {
+        if (AppServices().GetUiMode() != UiQuiet) {
             // Parent: the main window, once the wizard frame is a window of the class library.
             CFatalErrorDialog dialog(nullptr, MB_ICONWARNING);
             dialog.ShowDetailsButton(showDetailsButton);
@@ -23,9 +24,9 @@ void ReportFatalError(const wchar_t* message, const wchar_t* details, BOOL showD
             dialog.SetDetails(shown);
             dialog.DoModal();
         }
-        AppServices().GetLogStream(2, 0) << L"ERROR! " << message << std::endl;
+        AppServices().GetLogStream(kLogError, 0) << L"ERROR! " << message << std::endl;
         if (logDetails)
-            AppServices().GetLogStream(0x1002, 0) << shown.GetString() << std::endl;
+            AppServices().GetLogStream(kLogError | kLogDetail, 0) << shown.GetString() << std::endl;
     } catch (...) {
         try {
             g_pfnMessageBoxW(nullptr, message ? message : L"Unknown fatal error.", L"setup.exe",

@@ -15,7 +15,8 @@
 #include <map>
 
 #include "ConfigInfo.h"
-#include "DialogStates.h"
+#include "DialogState.h"
+#include "UiMode.h"
 
 // The pages' CreateDialog members, not the API macro (which stands for CreateDialogParamW).
 #undef CreateDialog

@@ -16,29 +16,29 @@
 // registry also gets every page.
 CNestedInstallerDialog::DialogInfoMap* CNestedInstallerDialog::M_DialogInfoMap = nullptr;
 
-CNestedInstallerDialogFactory<DialogState::ConfirmStart, CConfirmStartDialog> g_confirmStartDialogFactory(
-    DialogMode::FullOrLinkedCustomPage, L"ConfirmStart", new CConfigInfo::DialogInfoFactory);
-CNestedInstallerDialogFactory<DialogState::End, CEndDialog> g_endDialogFactory(
-    DialogMode::EndPage, L"End", new CConfigInfo::EndDialogInfoFactory);
-CNestedInstallerDialogFactory<DialogState::EndExecute, CEndExecuteDialog> g_endExecuteDialogFactory(
-    DialogMode::EndPage, L"EndExecute", new CConfigInfo::DialogInfoFactory);
-CNestedInstallerDialogFactory<DialogState::FeatureInfo1, CFeatureInfoDialog> g_featureInfo1DialogFactory(
-    DialogMode::FullWizardPage, L"FeatureInfo1", new CConfigInfo::DialogInfoFactory);
-CNestedInstallerDialogFactory<DialogState::FeatureInfo, CFeatureInfoDialog> g_featureInfoDialogFactory(
-    DialogMode::FullOrLinkedCustomPage, L"FeatureInfo", new CConfigInfo::DialogInfoFactory);
-CNestedInstallerDialogFactory<DialogState::InstallationType, CInstallationTypeDialog> g_installationTypeDialogFactory(
-    DialogMode::FullWizardPage, L"InstallationType", new CConfigInfo::InstallTypeDialogInfoFactory);
-CNestedInstallerDialogFactory<DialogState::License, CLicenseDialog> g_licenseDialogFactory(
-    DialogMode::FullWizardPage, L"License", new CConfigInfo::LicenseDialogInfoFactory);
-CNestedInstallerDialogFactory<DialogState::License2, CLicenseDialog> g_license2DialogFactory(
-    DialogMode::FullOrLinkedCustomPage, L"License2", new CConfigInfo::LicenseDialogInfoFactory);
-CNestedInstallerDialogFactory<DialogState::Progress, CProgressDialog> g_progressDialogFactory(
-    DialogMode::ProgressPage, L"Progress", new CConfigInfo::DialogInfoFactory);
-CNestedInstallerDialogFactory<DialogState::SingleDirectory, CSingleDirectoryDialog> g_singleDirectoryDialogFactory(
-    DialogMode::FullWizardPage, L"SingleDirectory", new CConfigInfo::SingleDirectoryDialogInfoFactory);
-CNestedInstallerDialogFactory<DialogState::FeatureTree, CVelmoInstallerDlg> g_featureTreeDialogFactory(
-    DialogMode::FullOrLinkedCustomPage, L"FeatureTree", new CConfigInfo::DialogInfoFactory);
-CNestedInstallerDialogFactory<DialogState::UserInfo, CUserInfoDialog> g_userInfoDialogFactory(
-    DialogMode::FullWizardPage, L"UserInfo", new CConfigInfo::UserInfoDialogInfoFactory);
-CNestedInstallerDialogFactory<DialogState::Welcome, CWelcomeDialog> g_welcomeDialogFactory(
-    DialogMode::WelcomePage, L"Welcome", new CConfigInfo::WelcomeDialogInfoFactory);
+CNestedInstallerDialogFactory<kConfirmStartDialog, CConfirmStartDialog> g_confirmStartDialogFactory(
+    UiFull | UiLinkedCustom, L"ConfirmStart", new CConfigInfo::DialogInfoFactory);
+CNestedInstallerDialogFactory<kEndDialog, CEndDialog> g_endDialogFactory(
+    UiBasic | UiFull, L"End", new CConfigInfo::EndDialogInfoFactory);
+CNestedInstallerDialogFactory<kEndExecuteDialog, CEndExecuteDialog> g_endExecuteDialogFactory(
+    UiBasic | UiFull, L"EndExecute", new CConfigInfo::DialogInfoFactory);
+CNestedInstallerDialogFactory<kFeatureInfo1Dialog, CFeatureInfoDialog> g_featureInfo1DialogFactory(
+    UiFull, L"FeatureInfo1", new CConfigInfo::DialogInfoFactory);
+CNestedInstallerDialogFactory<kFeatureInfoDialog, CFeatureInfoDialog> g_featureInfoDialogFactory(
+    UiFull | UiLinkedCustom, L"FeatureInfo", new CConfigInfo::DialogInfoFactory);
+CNestedInstallerDialogFactory<kInstallationTypeDialog, CInstallationTypeDialog> g_installationTypeDialogFactory(
+    UiFull, L"InstallationType", new CConfigInfo::InstallTypeDialogInfoFactory);
+CNestedInstallerDialogFactory<kLicenseDialog, CLicenseDialog> g_licenseDialogFactory(
+    UiFull, L"License", new CConfigInfo::LicenseDialogInfoFactory);
+CNestedInstallerDialogFactory<kLicense2Dialog, CLicenseDialog> g_license2DialogFactory(
+    UiFull | UiLinkedCustom, L"License2", new CConfigInfo::LicenseDialogInfoFactory);
+CNestedInstallerDialogFactory<kProgressDialog, CProgressDialog> g_progressDialogFactory(
+    kEveryUiMode, L"Progress", new CConfigInfo::DialogInfoFactory);
+CNestedInstallerDialogFactory<kSingleDirectoryDialog, CSingleDirectoryDialog> g_singleDirectoryDialogFactory(
+    UiFull, L"SingleDirectory", new CConfigInfo::SingleDirectoryDialogInfoFactory);
+CNestedInstallerDialogFactory<kFeatureTreeDialog, CVelmoInstallerDlg> g_featureTreeDialogFactory(
+    UiFull | UiLinkedCustom, L"FeatureTree", new CConfigInfo::DialogInfoFactory);
+CNestedInstallerDialogFactory<kUserInfoDialog, CUserInfoDialog> g_userInfoDialogFactory(
+    UiFull, L"UserInfo", new CConfigInfo::UserInfoDialogInfoFactory);
+CNestedInstallerDialogFactory<kWelcomeDialog, CWelcomeDialog> g_welcomeDialogFactory(
+    UiBasic | UiBasicNoCancel | UiFull, L"Welcome", new CConfigInfo::WelcomeDialogInfoFactory);

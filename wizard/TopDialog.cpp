@@ -4,7 +4,7 @@
 
 static const char kSource[] = "TopDialog";
 
-CTopDialog::CTopDialog(HWND) : m_eStartState(1), m_eCurrentState(1), m_hWnd(nullptr) {}
+CTopDialog::CTopDialog(HWND) : m_eStartState(kWelcomeDialog), m_eCurrentState(kWelcomeDialog), m_hWnd(nullptr) {}
 
 CTopDialog::~CTopDialog() {}
 

@@ -25,7 +25,7 @@ public:
     virtual VelmoLogGuard GetLogStream(DWORD level, DWORD width) = 0;
     // The caption of message boxes and of the fatal-error dialog.
     virtual CString GetTitle() = 0;
-    // The user-interface mode of the run (0: quiet).
+    // The user-interface mode of the run (a UiMode).
     virtual int GetUiMode() const = 0;
     // The language named on the command line, 0 when none was.
     virtual LANGID GetRequestedLanguage() const = 0;

@@ -12,6 +12,7 @@
 #include "PathHelpers.h"
 #include "TextHelpers.h"
 #include "WizardServices.h"
+#include "resource.h"
 
 #include <cwchar>
 #include <memory>
@@ -60,14 +61,6 @@ CString ProgramPath()
     return path;
 }
 
-CString LoadProgramString(UINT id)
-{
-    CString text;
-    if (id)
-        text.LoadString(id);
-    return text;
-}
-
 // Throws NoIniFile when the user's ANSI code page cannot represent the root folder; refuses a
 // root whose converted form does not fit in MAX_PATH bytes.
 void CheckRootCodePage(const CString& root)
@@ -81,13 +74,13 @@ void CheckRootCodePage(const CString& root)
     if (!HasUnmappableCharacters(root, codePage))
         return;
 
-    CString languageName = LoadProgramString(GetLocaleLanguageNameStringId(::GetUserDefaultLCID()));
+    CString languageName = LoadResourceString(GetLocaleLanguageNameStringId(::GetUserDefaultLCID()));
     CString debugText;
-    CString format = LoadProgramString(11013);
+    CString format = LoadResourceString(IDS_PATH_CHARACTERS_INVALID);
     if (!format.IsEmpty())
         debugText.FormatMessage(format.GetString(), root.GetString(), languageName.GetString());
     debugText += L" ";
-    debugText += LoadProgramString(3);
+    debugText += LoadResourceString(IDS_INSTALLER_PATH_INVALID);
     throw NoIniFile(kSource, __LINE__, root, debugText);
 }
 
@@ -238,7 +231,7 @@ void CConfigInfo::PopulateDialogInfo()
     for (DialogInfo*& page : m_dialogInfo)
         DeleteRecord(page);
     IWizardServices& wizard = WizardServices();
-    for (eDialogState state = wizard.GetNextDialogState(DialogState::None); state != DialogState::None;
+    for (eDialogState state = wizard.GetNextDialogState(kNoDialog); state != kNoDialog;
          state = wizard.GetNextDialogState(state)) {
         std::unique_ptr<DialogInfo> page(wizard.CreateDialogConfig(state, *this));
         if (state < 1 || state > kDialogStateCount)
@@ -291,14 +284,14 @@ void CConfigInfo::InstallEngineInfo::Load(IniErrorList& errors)
     static const wchar_t kSection[] = L"MsiEngine";
     CString value;
     if (!m_config.ReadString(kSection, L"WinNTPath", value)) {
-        errors.Add(2, kSection, L"WinNTPath");
+        errors.Add(kIniMissingKey, kSection, L"WinNTPath");
     } else {
         m_installerNT = m_config.ResolveConfigPath(value);
         if (!FileExists(m_installerNT))
-            errors.Add(4, kSection, L"WinNTPath", value);
+            errors.Add(kIniFileNotFound, kSection, L"WinNTPath", value);
     }
     if (!m_config.ReadString(kSection, L"CommandLine", m_strCommandLine))
-        errors.Add(2, kSection, L"CommandLine");
+        errors.Add(kIniMissingKey, kSection, L"CommandLine");
     m_config.ReadString(kSection, L"RequiredVersion", m_strRequiredVersion, L"1.0.0.0");
 }
 
@@ -317,7 +310,7 @@ void CConfigInfo::DebugInfo::Load(IniErrorList& errors)
         }
     }
     if (blank < 0) {
-        errors.Add(6, kSection, L"Logging", value);
+        errors.Add(kIniBadValue, kSection, L"Logging", value);
     } else {
         m_strLogMode = value.Left(blank);
         m_strLogMode.TrimRight();
@@ -325,7 +318,7 @@ void CConfigInfo::DebugInfo::Load(IniErrorList& errors)
         m_strLogFile.Trim();
         ExpandEnvironmentReferences(m_strLogFile);
         if (!HasLogLetters(m_strLogMode))
-            errors.Add(6, kSection, L"Logging", value);
+            errors.Add(kIniBadValue, kSection, L"Logging", value);
     }
 
     int costLog = 0;

@@ -14,7 +14,7 @@
 
 #include "CPath.h"
 #include "CString.h"
-#include "DialogStates.h"
+#include "DialogState.h"
 #include "IniReader.h"
 
 class IniErrorList;
@@ -77,7 +77,6 @@ public:
     };
 
     // The page-record slots: wizard page states 1 to 13.
-    static const int kDialogStateCount = DialogState::Count;
 
     CConfigInfo();
     virtual ~CConfigInfo();

@@ -10,6 +10,7 @@
 #include "LanguageHelpers.h"
 #include "PathHelpers.h"
 #include "ApplicationServices.h"
+#include "resource.h"
 
 // Errors thrown here name this module and the line.
 static const char kSource[] = "ConfigInfo";
@@ -33,9 +34,6 @@ const LANGID kEnglish = 9;
 const LANGID kEnglishUs = 1033;
 
 // The program's own strings.
-const UINT kIdsOsRequirements = 234;
-const UINT kIdsDiskPrompt = 264;
-const UINT kIdsDefaultDiskLabel = 265;
 
 bool StartsWithNoCase(const CString& text, const wchar_t* prefix, const wchar_t*& rest)
 {
@@ -155,7 +153,7 @@ void CConfigInfo::DistributionInfo::ReadLocalization(IniErrorList& errors)
         }
     }
     if (m_languages.empty()) {
-        errors.Add(2, kLocalization, L"Languages");
+        errors.Add(kIniMissingKey, kLocalization, L"Languages");
     }
 }
 
@@ -172,7 +170,7 @@ void CConfigInfo::DistributionInfo::ChooseLanguage(IniErrorList& errors)
     bool exact = false;
     m_uiLanguage = ChooseUiLanguage(m_languages, m_wantedLanguage, &exact);
     if (m_bLanguageForced && !exact) {
-        errors.Add(6, kLocalization, L"ForceLanguage");
+        errors.Add(kIniBadValue, kLocalization, L"ForceLanguage");
     }
     // The application's locale follows the user's own language as Windows reports it.
     AppServices().SetUiLanguage(OrbelToolbox::g_getUserDefaultLangId());
@@ -182,7 +180,7 @@ void CConfigInfo::DistributionInfo::LoadCustomModule(IniErrorList& errors)
 {
     for (LANGID language : m_languages) {
         if (m_customResources.GetEntries().count(language) == 0) {
-            errors.Add(2, kLocalization, ModuleKeyName(kCustomRes, language));
+            errors.Add(kIniMissingKey, kLocalization, ModuleKeyName(kCustomRes, language));
         }
     }
     // Without any CustomRes key there is nothing to load: the missing keys are reported.
@@ -199,7 +197,7 @@ void CConfigInfo::DistributionInfo::LoadStandardModule(IniErrorList& errors)
 {
     for (LANGID language : m_languages) {
         if ((language & kPrimaryMask) != kEnglish && m_standardResources.GetEntries().count(language) == 0) {
-            errors.Add(2, kLocalization, ModuleKeyName(kStandardRes, language));
+            errors.Add(kIniMissingKey, kLocalization, ModuleKeyName(kStandardRes, language));
         }
     }
     const LANGID preferred = m_languages.empty() ? 0 : m_languages.front();
@@ -249,7 +247,7 @@ void CConfigInfo::DistributionInfo::ReadSettings(IniErrorList& errors)
     } else if (reboot.CompareNoCase(L"Force") == 0) {
         m_nRebootMode = RebootForce;
     } else {
-        errors.Add(1, kSettings, L"Reboot", reboot);
+        errors.Add(kIniBadKey, kSettings, L"Reboot", reboot);
     }
     int beta = 0;
     GetConfig().ReadInt(kSettings, L"IsBeta", beta, 0, nullptr);
@@ -260,15 +258,15 @@ void CConfigInfo::DistributionInfo::ReadDistribution(IniErrorList& errors)
 {
     CConfigInfo& config = GetConfig();
     if (!config.ReadString(kDistribution, L"Title", m_strTitle, L"", GetCustomResourceModule())) {
-        errors.Add(2, kDistribution, L"Title");
+        errors.Add(kIniMissingKey, kDistribution, L"Title");
     }
     if (!config.ReadString(kDistribution, L"GUID", m_strGuid, L"", nullptr)) {
-        errors.Add(2, kDistribution, L"GUID");
+        errors.Add(kIniMissingKey, kDistribution, L"GUID");
     }
     config.ReadString(kDistribution, L"PackageGUID", m_strPackageGuid, L"", nullptr);
     CString version;
     if (!config.ReadString(kDistribution, L"Version", version, L"", nullptr)) {
-        errors.Add(2, kDistribution, L"Version");
+        errors.Add(kIniMissingKey, kDistribution, L"Version");
     }
     m_version = ParseVersionString(version);
     config.ReadString(kDistribution, L"IDPath", m_strIdPath, L"zkdist.id", nullptr);
@@ -280,10 +278,10 @@ void CConfigInfo::DistributionInfo::ReadDistribution(IniErrorList& errors)
 void CConfigInfo::DistributionInfo::ReadDiskLabels(IniErrorList& errors)
 {
     // The program's texts: the standard module's copy when one is loaded.
-    if (!m_strDiskPrompt.LoadString(kIdsDiskPrompt)) {
+    if (!m_strDiskPrompt.LoadString(IDS_DISK_PROMPT)) {
         m_strDiskPrompt.Empty();
     }
-    if (!m_strDefaultDiskLabel.LoadString(kIdsDefaultDiskLabel)) {
+    if (!m_strDefaultDiskLabel.LoadString(IDS_DEFAULT_DISK_LABEL)) {
         m_strDefaultDiskLabel.Empty();
     }
     IniSectionMap section;
@@ -300,7 +298,7 @@ void CConfigInfo::DistributionInfo::ReadDiskLabels(IniErrorList& errors)
                 m_diskLabels[static_cast<int>(number)] = ResolveText(entry.second);
             }
         } else {
-            errors.Add(1, kDiskLabels, key);
+            errors.Add(kIniBadKey, kDiskLabels, key);
         }
     }
 }
@@ -316,7 +314,7 @@ void CConfigInfo::DistributionInfo::ReadVolumeLabels(IniErrorList& errors)
                 m_volumeLabels[static_cast<int>(number)] = ResolveText(entry.second);
             }
         } else {
-            errors.Add(1, kVolumeLabels, entry.first);
+            errors.Add(kIniBadKey, kVolumeLabels, entry.first);
         }
     }
 }
@@ -326,23 +324,23 @@ void CConfigInfo::DistributionInfo::ReadUtilities(IniErrorList& errors)
     CConfigInfo& config = GetConfig();
     CString value;
     if (!config.ReadString(kUtilities, L"UpgradeManagerPostProcessor", value, L"", nullptr)) {
-        errors.Add(2, kUtilities, L"UpgradeManagerPostProcessor");
+        errors.Add(kIniMissingKey, kUtilities, L"UpgradeManagerPostProcessor");
     } else {
         CPath full(config.GetConfigFolder());
         full.Append(value);
         if (!FileExists(full)) {
-            errors.Add(4, kUtilities, L"UpgradeManagerPostProcessor", value);
+            errors.Add(kIniFileNotFound, kUtilities, L"UpgradeManagerPostProcessor", value);
         } else {
             AppServices().CopyIfOnCdRom(full, m_strPostProcessor);
         }
     }
     if (!config.ReadString(kUtilities, L"ZKSysInfo", value, L"", nullptr)) {
-        errors.Add(2, kUtilities, L"ZKSysInfo");
+        errors.Add(kIniMissingKey, kUtilities, L"ZKSysInfo");
     } else {
         CPath full(config.GetConfigFolder());
         full.Append(value);
         if (!FileExists(full)) {
-            errors.Add(4, kUtilities, L"ZKSysInfo", full);
+            errors.Add(kIniFileNotFound, kUtilities, L"ZKSysInfo", full);
         } else {
             m_strSysInfo = full;
         }
@@ -379,7 +377,7 @@ void CConfigInfo::DistributionInfo::GetOSErrorMessage(CString& text) const
     GetConfig().ReadInt(kOs, L"OSErrorMessage", id, 0, nullptr);
     if (id != 0) {
         GetConfig().LoadStringResource(GetCustomResourceModule(), static_cast<UINT>(id), text);
-    } else if (!text.LoadString(kIdsOsRequirements)) {
+    } else if (!text.LoadString(IDS_OS_REQUIREMENTS)) {
         text.Empty();
     }
 }

@@ -1,3 +1,4 @@
+#include "resource.h"
 #include "EndDialogInfo.h"
 
 #include <cwchar>
@@ -15,8 +16,8 @@ const wchar_t kLaunchUrl[] = L"LaunchURL";
 const wchar_t kLaunchExe[] = L"LaunchExe";
 
 // The standard module's texts after a failure and after a cancel.
-const UINT kErrorExitId = 269;
-const UINT kUserExitId = 270;
+const UINT kErrorExitId = IDS_END_ERROR_EXIT_TEXT;
+const UINT kUserExitId = IDS_END_USER_EXIT_TEXT;
 
 // A readme box with a border and a scroll bar that takes the focus, or one that looks like
 // plain static text.

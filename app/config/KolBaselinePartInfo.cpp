@@ -32,10 +32,10 @@ void CConfigInfo::KolBaselinePartInfo::Load(IniErrorList& errors)
 
     // The list line reads "Missing Key: [UpgradeCode] <provider>".
     if (!m_config.ReadString(section, L"UpgradeCode", m_strUpgradeCode))
-        errors.Add(2, L"UpgradeCode", section);
+        errors.Add(kIniMissingKey, L"UpgradeCode", section);
     value.Empty();
     if (!m_config.ReadString(section, L"ProductVersion", value))
-        errors.Add(2, L"ProductVersion", section);
+        errors.Add(kIniMissingKey, L"ProductVersion", section);
     m_productVersion = ParseVersionString(value);
 
     FindHighestInstalledVersion();

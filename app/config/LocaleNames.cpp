@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "LanguageHelpers.h"
+#include "resource.h"
 
 namespace {
 
@@ -12,14 +13,14 @@ struct LanguageName {
 };
 
 const LanguageName kLanguageNames[] = {
-    {0x07, 166},   // German
-    {0x09, 168},   // English
-    {0x0C, 170},   // French
-    {0x11, 177},   // Japanese
-    {0x12, 180},   // Korean
-    {0x13, 187},   // Dutch
-    {0x404, 184},  // Chinese Traditional
-    {0x804, 185},  // Chinese Simplified
+    {0x07, IDS_LANGUAGE_GERMAN},
+    {0x09, IDS_LANGUAGE_ENGLISH},
+    {0x0C, IDS_LANGUAGE_FRENCH},
+    {0x11, IDS_LANGUAGE_JAPANESE},
+    {0x12, IDS_LANGUAGE_KOREAN},
+    {0x13, IDS_LANGUAGE_DUTCH},
+    {0x404, IDS_LANGUAGE_CHINESE_TRADITIONAL},
+    {0x804, IDS_LANGUAGE_CHINESE_SIMPLIFIED},
 };
 
 CString LocaleText(LCID locale, LCTYPE type)

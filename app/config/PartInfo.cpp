@@ -21,9 +21,6 @@ namespace {
 
 const char kSource[] = "ConfigInfo";
 
-// The log level of the 64-bit rewrite's lines (information).
-const DWORD kLogInfo = 0x10;
-
 // Summary-information properties: the Template (platform and languages) and the Schema (the
 // minimum installer version, the page count of a package).
 const UINT kPidTemplate = 7;
@@ -69,14 +66,14 @@ void CConfigInfo::PartInfo::Load(IniErrorList& errors)
     const wchar_t* section = m_strName;
     IniSectionMap entries;
     if (m_config.ReadSection(section, entries) == 0) {
-        errors.Add(3, section);
+        errors.Add(kIniMissingSection, section);
     } else {
         // The exact key only; a "volume" key is skipped below without being read.
         IniSectionMap::const_iterator volume = entries.find(CString(L"Volume"));
         if (volume != entries.end() && !volume->second.IsEmpty()) {
             m_nVolume = ParseLeadingNumber(volume->second);
             if (m_nVolume == 0)
-                errors.Add(6, section, L"Volume", volume->second);
+                errors.Add(kIniBadValue, section, L"Volume", volume->second);
         }
 
         for (const auto& entry : entries) {
@@ -88,7 +85,7 @@ void CConfigInfo::PartInfo::Load(IniErrorList& errors)
                     CPath full(m_config.GetConfigFolder());
                     full.Append(value);
                     if (!FileExists(full))
-                        errors.Add(4, section, L"Path", value);
+                        errors.Add(kIniFileNotFound, section, L"Path", value);
                 }
             } else if (key.CompareNoCase(L"Volume") == 0) {
                 continue;
@@ -107,7 +104,7 @@ void CConfigInfo::PartInfo::Load(IniErrorList& errors)
         }
     }
     if (m_strPath.IsEmpty())
-        errors.Add(2, section, L"Path");
+        errors.Add(kIniMissingKey, section, L"Path");
 }
 
 void CConfigInfo::PartInfo::ReadLanguageFile(LanguageMap& map, const CString& key, const CString& value,
@@ -119,7 +116,7 @@ void CConfigInfo::PartInfo::ReadLanguageFile(LanguageMap& map, const CString& ke
     CPath full(m_config.GetConfigFolder());
     full.Append(value);
     if (!FileExists(full))
-        errors.Add(4, m_strName, key, full);
+        errors.Add(kIniFileNotFound, m_strName, key, full);
 }
 
 bool CConfigInfo::PartInfo::GetUiLanguage(LANGID& language) const
@@ -413,11 +410,11 @@ int CConfigInfo::ReadParts(IniErrorList& errors)
     static const wchar_t kSection[] = L"Parts";
     IniSectionMap entries;
     if (ReadSection(kSection, entries) == 0)
-        errors.Add(3, kSection);
+        errors.Add(kIniMissingSection, kSection);
     int count = 0;
     for (const auto& entry : entries) {
         if (entry.first.CompareNoCase(L"Merged") == 0) {
-            errors.Add(1, kSection, entry.first, L"Merged");
+            errors.Add(kIniBadKey, kSection, entry.first, L"Merged");
             continue;
         }
         std::unique_ptr<PartInfo> part(new PartInfo(*this, entry.first));

@@ -1,3 +1,4 @@
+#include "resource.h"
 #include "SingleDirectoryDialogInfo.h"
 
 #include <algorithm>
@@ -12,7 +13,7 @@ namespace {
 // The row of a directory page that names no directory.
 const wchar_t kDefaultDirectory[] = L"ZKDIR";
 // The program's "Destination Directory".
-const UINT kDefaultLabelId = 280;
+const UINT kDefaultLabelId = IDS_DESTINATION_DIRECTORY;
 
 const RECT kText1Rect = {40, 68, 307, 107};
 const RECT kText2Rect = {40, 115, 307, 154};

@@ -11,19 +11,12 @@
 #include "StructuredExceptionTranslator.h"
 #include "SystemMessage.h"
 #include "WindowsError.h"
+#include "resource.h"
 
 namespace {
 
 const wchar_t kUnknownError[] = L"Unknown Error";
 const wchar_t kNoDetails[] = L"No details available";
-
-// A string of the program's string table (through the resource chain).
-CString LoadAppString(UINT id)
-{
-    CString text;
-    text.LoadString(id);
-    return text;
-}
 
 // The system's message text for a Windows error (at most 256 characters; empty when none).
 CString SystemMessage(DWORD error)
@@ -80,11 +73,11 @@ void ClassifyCurrentException(CString& message, CString& details, int& code)
     try {
         throw;
     } catch (const WindowsError& error) {
-        message = LoadAppString(5012);
+        message = LoadResourceString(IDS_UNHANDLED_WINDOWS_ERROR);
         details.Format(L"Windows Error %d: %s", static_cast<int>(error.GetCode()), Describe(error).GetString());
         code = static_cast<int>(error.GetCode());
     } catch (const MsiInstallerError& error) {
-        message = LoadAppString(5011);
+        message = LoadResourceString(IDS_UNHANDLED_MSI_ERROR);
         details.Format(L"MsiError %d: %s", static_cast<int>(error.GetCode()), Describe(error).GetString());
         code = static_cast<int>(error.GetCode());
     } catch (const VelmoInstallerError& error) {
@@ -95,9 +88,9 @@ void ClassifyCurrentException(CString& message, CString& details, int& code)
         const unsigned int seCode = error.GetCode();
         CString dll = Widen(error.GetDllName());
         if (seCode == DelayLoadException::kProcedureNotFound)
-            message.Format(LoadAppString(5008), L"<Unknown>", dll.GetString());
+            message.Format(LoadResourceString(IDS_PROCEDURE_NOT_FOUND), L"<Unknown>", dll.GetString());
         else
-            message.Format(LoadAppString(5007), dll.GetString());
+            message.Format(LoadResourceString(IDS_DLL_NOT_FOUND), dll.GetString());
         code = static_cast<int>(seCode & 0xFFFF);
     } catch (const SEH_Exception& error) {
         wchar_t buffer[257] = {};

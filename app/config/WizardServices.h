@@ -7,7 +7,7 @@
 #include <windows.h>
 
 #include "ConfigInfo.h"
-#include "DialogStates.h"
+#include "DialogState.h"
 
 // The crash report a caller may attach to a fatal-error report (defined by the wizard).
 class CCrashReport;

@@ -1,6 +1,7 @@
 #include "DelayLoadException.h"
 
 #include "Resources.h"
+#include "resource.h"
 
 #include <delayimp.h>
 
@@ -67,7 +68,7 @@ DWORD DelayLoadException::GetMessage(wchar_t* buffer, DWORD size) const
     // The template, looked up like every string of the program: the language module first.
     const wchar_t* resource = nullptr;
     int resourceLength = 0;
-    if (!AfxFindString(5001, resource, resourceLength) || resourceLength <= 0) {
+    if (!AfxFindString(IDS_MISSING_EXPORT, resource, resourceLength) || resourceLength <= 0) {
         ::SetLastError(ERROR_RESOURCE_NAME_NOT_FOUND);
         return 0;
     }

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "DynamicLibrary.h"
+#include "VaListEnd.h"
 
 namespace {
 
@@ -100,8 +101,8 @@ void DebugOutput(const char* format, ...)
     char text[1024];
     va_list args;
     va_start(args, format);
+    VaListEnd end(args);
     vsnprintf(text, sizeof(text), format, args);
-    va_end(args);
     OutputDebugStringA(text);
 }
 

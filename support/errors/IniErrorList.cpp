@@ -5,14 +5,14 @@
 const wchar_t* IniErrorText(int code)
 {
     switch (code) {
-    case 0: return L"No Error";
-    case 1: return L"Bad Key";
-    case 2: return L"Missing Key";
-    case 3: return L"Missing Section";
-    case 4: return L"Specified file not found";
-    case 5: return L"Specified resource not found";
-    case 6: return L"Bad Value";
-    case 7: return L"Duplicate Key";
+    case kIniNoError: return L"No Error";
+    case kIniBadKey: return L"Bad Key";
+    case kIniMissingKey: return L"Missing Key";
+    case kIniMissingSection: return L"Missing Section";
+    case kIniFileNotFound: return L"Specified file not found";
+    case kIniResourceNotFound: return L"Specified resource not found";
+    case kIniBadValue: return L"Bad Value";
+    case kIniDuplicateKey: return L"Duplicate Key";
     default: return L"<Unrecognized Error>";
     }
 }

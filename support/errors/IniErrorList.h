@@ -7,6 +7,18 @@
 #include <iosfwd>
 #include <vector>
 
+// The kinds of bad entry: the records' codes.
+enum IniErrorCode {
+    kIniNoError = 0,
+    kIniBadKey = 1,
+    kIniMissingKey = 2,
+    kIniMissingSection = 3,
+    kIniFileNotFound = 4,
+    kIniResourceNotFound = 5,
+    kIniBadValue = 6,
+    kIniDuplicateKey = 7,
+};
+
 // The text of an INI error code ("Bad Key", "Missing Key"...; "<Unrecognized Error>" for any
 // other code).
 const wchar_t* IniErrorText(int code);

@@ -8,7 +8,7 @@
 //
 // Writers on several threads go through `VelmoLogGuard`: it holds the stream's lock for one
 // statement and sets that statement's level and width, so lines and levels never interleave:
-//     VelmoLogGuard(log, 16, 80) << L"Loaded " << n << L" parts" << std::endl;
+//     VelmoLogGuard(log, kLogInfo, 80) << L"Loaded " << n << L" parts" << std::endl;
 #pragma once
 
 #include <windows.h>
@@ -21,6 +21,14 @@
 
 #include "CString.h"
 #include "UniqueHandle.h"
+
+// Message levels: bits chosen by the writer. Detail output (the second text of an error, a
+// command line, property lists) adds kLogDetail to the level of its line.
+enum LogLevel : DWORD {
+    kLogError = 0x2,
+    kLogInfo = 0x10,
+    kLogDetail = 0x1000,
+};
 
 // The stream buffer: collects one line at a time and writes whole lines to the file.
 class VelmoLogStreamBuf : public std::wstreambuf {
@@ -68,7 +76,7 @@ private:
     DWORD m_width = 0;
     DWORD m_columns = 0;        // columns of m_line, prefix included; a tab counts 8
     DWORD m_levelMask = 0xFFFFFFFF;
-    DWORD m_level = 2;
+    DWORD m_level = kLogError;
 };
 
 // The wide output stream over the buffer. Its own operations lock; the standard inserters

@@ -13,6 +13,7 @@
 #include "MsiSummaryInfo.h"
 #include "MsiTableInformation.h"
 #include "MsiView.h"
+#include "VaListEnd.h"
 
 namespace {
 
@@ -160,14 +161,8 @@ MsiSmartPtr<MsiView> MsiDatabase::OpenView(const wchar_t* format, ...)
 {
     va_list args;
     va_start(args, format);
-    try {
-        MsiSmartPtr<MsiView> view = OpenViewV(format, args);
-        va_end(args);
-        return view;
-    } catch (...) {
-        va_end(args);
-        throw;
-    }
+    VaListEnd end(args);
+    return OpenViewV(format, args);
 }
 
 bool MsiDatabase::TableExists(const wchar_t* table)

@@ -8,6 +8,7 @@
 #include "MsiFailure.h"
 #include "MsiRecord.h"
 #include "MsiTextGetter.h"
+#include "VaListEnd.h"
 
 MsiSession::MsiSession() : m_handle(0), m_ownsHandle(true) {}
 
@@ -188,13 +189,8 @@ void MsiSession::Message(INSTALLMESSAGE type, const wchar_t* format, ...)
 {
     va_list args;
     va_start(args, format);
-    try {
-        MessageV(type, format, args);
-    } catch (...) {
-        va_end(args);
-        throw;
-    }
-    va_end(args);
+    VaListEnd end(args);
+    MessageV(type, format, args);
 }
 
 void MsiSession::LogV(const wchar_t* format, va_list args)
@@ -206,13 +202,8 @@ void MsiSession::Log(const wchar_t* format, ...)
 {
     va_list args;
     va_start(args, format);
-    try {
-        LogV(format, args);
-    } catch (...) {
-        va_end(args);
-        throw;
-    }
-    va_end(args);
+    VaListEnd end(args);
+    LogV(format, args);
 }
 
 void MsiSession::FormatText(MsiString& out, const wchar_t* text)

@@ -1,5 +1,7 @@
 #include "MsiText.h"
 
+#include "VaListEnd.h"
+
 namespace MsiText {
 
 
@@ -38,26 +40,16 @@ void Format(MsiString& s, const wchar_t* format, ...)
 {
     va_list args;
     va_start(args, format);
-    try {
-        s.FormatV(format, args);
-    } catch (...) {
-        va_end(args);
-        throw;
-    }
-    va_end(args);
+    VaListEnd end(args);
+    s.FormatV(format, args);
 }
 
 void AppendFormat(MsiString& s, const wchar_t* format, ...)
 {
     va_list args;
     va_start(args, format);
-    try {
-        s.AppendFormatV(format, args);
-    } catch (...) {
-        va_end(args);
-        throw;
-    }
-    va_end(args);
+    VaListEnd end(args);
+    s.AppendFormatV(format, args);
 }
 
 wchar_t* Buffer(MsiString& s, DWORD count)

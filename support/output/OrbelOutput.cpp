@@ -17,6 +17,7 @@
 #include "MsPrintf.h"
 #include "SharedData.h"
 #include "UniqueHandle.h"
+#include "VaListEnd.h"
 
 namespace {
 
@@ -174,13 +175,8 @@ void WriteDebugLog(ISharedData& data, bool chain, const wchar_t* format, ...)
 {
     va_list args;
     va_start(args, format);
-    try {
-        WriteDebugLogV(data, chain, format, args);
-    } catch (...) {
-        va_end(args);
-        throw;
-    }
-    va_end(args);
+    VaListEnd end(args);
+    WriteDebugLogV(data, chain, format, args);
 }
 
 // The library's string `id` in the output language; "#" and the id when it cannot be loaded.
@@ -473,8 +469,8 @@ void Error(int code, const wchar_t* format, ...)
         SharedDataLock lock(data);
         va_list args;
         va_start(args, format);
+        VaListEnd end(args);
         PushContext(data, format, args);
-        va_end(args);
     }
     ReportError(code);
 }
@@ -485,8 +481,8 @@ void Print(const wchar_t* format, ...)
     SharedDataLock lock(data);
     va_list args;
     va_start(args, format);
+    VaListEnd end(args);
     PushContext(data, format, args);
-    va_end(args);
 }
 
 void ErrorFromResource(int code, UINT stringId, ...)
@@ -496,8 +492,8 @@ void ErrorFromResource(int code, UINT stringId, ...)
         SharedDataLock lock(data);
         va_list args;
         va_start(args, stringId);
+        VaListEnd end(args);
         PushDetail(data, stringId, &args);
-        va_end(args);
     }
     ReportError(code);
 }
@@ -508,8 +504,8 @@ void PrintResource(UINT stringId, ...)
     SharedDataLock lock(data);
     va_list args;
     va_start(args, stringId);
+    VaListEnd end(args);
     PushDetail(data, stringId, &args);
-    va_end(args);
 }
 
 void DebugPrintResource(UINT stringId, ...)
@@ -520,10 +516,10 @@ void DebugPrintResource(UINT stringId, ...)
     LoadMessageString(data, stringId, templ);
     va_list args;
     va_start(args, stringId);
+    VaListEnd end(args);
     std::wstring text;
     if (!FormatMessageText(templ.c_str(), &args, false, text))
         text = templ;
-    va_end(args);
     WriteDebugLog(data, false, L"%s", text.c_str());
 }
 
@@ -846,8 +842,8 @@ void PostProgressV(int value, int maximum, UINT stringId, va_list args)
     data.SetProgressMaximum(maximum);
     va_list copy;
     va_copy(copy, args);
+    VaListEnd end(copy);
     data.FormatProgressText(templ.c_str(), &copy);
-    va_end(copy);
     if (ProgressCallback callback = data.GetProgressCallback())
         callback(data.GetProgressText(), value, maximum);
 }
@@ -856,13 +852,8 @@ void PostProgress(int value, int maximum, UINT stringId, ...)
 {
     va_list args;
     va_start(args, stringId);
-    try {
-        PostProgressV(value, maximum, stringId, args);
-    } catch (...) {
-        va_end(args);
-        throw;
-    }
-    va_end(args);
+    VaListEnd end(args);
+    PostProgressV(value, maximum, stringId, args);
 }
 
 void RegisterHandler(ErrorHandler handler)
@@ -903,13 +894,8 @@ void DebugPrint(const wchar_t* format, ...)
 {
     va_list args;
     va_start(args, format);
-    try {
-        DebugPrintV(format, args);
-    } catch (...) {
-        va_end(args);
-        throw;
-    }
-    va_end(args);
+    VaListEnd end(args);
+    DebugPrintV(format, args);
 }
 
 namespace {

@@ -1,6 +1,7 @@
 #include "SharedData.h"
 
 #include "MsPrintf.h"
+#include "VaListEnd.h"
 
 namespace OrbelToolbox {
 namespace OrbelOutput {
@@ -43,19 +44,17 @@ bool FormatMessageText(const wchar_t* templ, va_list* args, bool argumentArray, 
         flags |= FORMAT_MESSAGE_IGNORE_INSERTS;
     for (size_t size = kMessageGrowth; size <= kMessageLimit; size += kMessageGrowth) {
         std::vector<wchar_t> buffer(size);
-        // FormatMessageW consumes an argument list: each attempt works on its own copy.
-        va_list copy;
-        va_list* pass = nullptr;
+        DWORD length = 0;
         if (args && !argumentArray) {
+            // FormatMessageW consumes an argument list: each attempt works on its own copy.
+            va_list copy;
             va_copy(copy, *args);
-            pass = &copy;
+            VaListEnd end(copy);
+            length = FormatMessageW(flags, templ, 0, 0, buffer.data(), static_cast<DWORD>(size), &copy);
         } else {
-            pass = args;
+            length = FormatMessageW(flags, templ, 0, 0, buffer.data(), static_cast<DWORD>(size), args);
         }
-        const DWORD length = FormatMessageW(flags, templ, 0, 0, buffer.data(), static_cast<DWORD>(size), pass);
         const DWORD error = GetLastError();
-        if (args && !argumentArray)
-            va_end(copy);
         if (length != 0) {
             out.assign(buffer.data(), length);
             return true;

@@ -1,6 +1,7 @@
 #include "IPlexaString.h"
 
 #include "MsPrintf.h"
+#include "VaListEnd.h"
 
 #include <cstring>
 #include <cwchar>
@@ -244,15 +245,8 @@ int IPlexaString::Format(const wchar_t* format, ...)
 {
     va_list args;
     va_start(args, format);
-    int count = 0;
-    try {
-        count = FormatV(format, args);
-    } catch (...) {
-        va_end(args);
-        throw;
-    }
-    va_end(args);
-    return count;
+    VaListEnd end(args);
+    return FormatV(format, args);
 }
 
 int IPlexaString::AppendFormatV(const wchar_t* format, va_list args)
@@ -264,15 +258,8 @@ int IPlexaString::AppendFormat(const wchar_t* format, ...)
 {
     va_list args;
     va_start(args, format);
-    int count = 0;
-    try {
-        count = AppendFormatV(format, args);
-    } catch (...) {
-        va_end(args);
-        throw;
-    }
-    va_end(args);
-    return count;
+    VaListEnd end(args);
+    return AppendFormatV(format, args);
 }
 
 wchar_t IPlexaString::GetAt(int index) const

@@ -1,6 +1,7 @@
 // The one way tests replace a seam: a variable (a function pointer, an entry of a table of
 // functions, a setting) takes another value for the lifetime of the object and gets its
-// previous value back at the end.
+// previous value back at the end. Constructed from the variable alone it only keeps the value,
+// for a test that changes several entries of it.
 #pragma once
 
 template <typename T>
@@ -11,6 +12,7 @@ public:
     {
         m_variable = replacement;
     }
+    explicit ScopedOverride(T& variable) : m_variable(variable), m_previous(variable) {}
     ~ScopedOverride() { m_variable = m_previous; }
     ScopedOverride(const ScopedOverride&) = delete;
     ScopedOverride& operator=(const ScopedOverride&) = delete;

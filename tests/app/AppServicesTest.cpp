@@ -5,11 +5,13 @@
 
 #include <locale.h>
 
+#include <list>
 #include <string>
 
 #include "ConfigInfo.h"
 #include "InstallerErrors.h"
 #include "Resources.h"
+#include "ScopedOverride.h"
 #include "SystemErrorClasses.h"
 #include "TestSupport.h"
 #include "VelmoInstaller.h"
@@ -23,17 +25,10 @@ namespace {
 // everything back (the current directory too, which the configuration changes).
 class AppState {
 public:
-    AppState() : m_savedConfig(theApp.m_pConfigInfo), m_savedCmdLine(theApp.m_cmdLine)
-    {
-        theApp.m_pConfigInfo = &m_config;
-        theApp.m_cmdLine = CVelmoCmdLine();
-    }
     ~AppState()
     {
         if (m_config.GetDistributionInfo())
             m_config.FreeResourceModules();
-        theApp.m_pConfigInfo = m_savedConfig;
-        theApp.m_cmdLine = m_savedCmdLine;
     }
     CConfigInfo& Config() { return m_config; }
     // The first two configuration steps on `iniFile` in `root`.
@@ -46,8 +41,8 @@ public:
 
 private:
     CConfigInfo m_config;
-    CConfigInfo* m_savedConfig;
-    CVelmoCmdLine m_savedCmdLine;
+    ScopedOverride<CConfigInfo*> m_configInfo{theApp.m_pConfigInfo, &m_config};
+    ScopedOverride<CVelmoCmdLine> m_cmdLine{theApp.m_cmdLine, CVelmoCmdLine()};
     CurrentFolderGuard m_currentFolder;
 };
 
@@ -146,7 +141,7 @@ TEST(AppServices, OpenLogFailure)
 TEST(AppServices, PageEnablingWithoutPageRecords)
 {
     AppState state;
-    theApp.m_cmdLine.m_nUiMode = 4;
+    theApp.m_cmdLine.m_nUiMode = UiFull;
     EXPECT_FALSE(theApp.IsDialogEnabled(13, false, true));
     EXPECT_FALSE(theApp.IsDialogEnabled(1, true, true));
     EXPECT_THROW(theApp.IsDialogEnabled(99, false, true), ValueOutOfRange);
@@ -167,10 +162,10 @@ TEST(AppServices, PageEnablingFollowsThePageRecordsAndTheModes)
         bool enabled;
     };
     const Case cases[] = {
-        {DialogState::End, 4, false, true},       {DialogState::End, 2, false, false},
-        {DialogState::Welcome, 8, false, false},  {DialogState::Welcome, 8, true, true},
-        {DialogState::License, 4, false, true},   {DialogState::License2, 16, false, false},
-        {DialogState::License2, 16, true, false}, {DialogState::Progress, 8, false, true},
+        {kEndDialog, 4, false, true},       {kEndDialog, 2, false, false},
+        {kWelcomeDialog, 8, false, false},  {kWelcomeDialog, 8, true, true},
+        {kLicenseDialog, 4, false, true},   {kLicense2Dialog, 16, false, false},
+        {kLicense2Dialog, 16, true, false}, {kProgressDialog, 8, false, true},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(std::to_string(c.page) + "/" + std::to_string(c.mode));
@@ -178,7 +173,7 @@ TEST(AppServices, PageEnablingFollowsThePageRecordsAndTheModes)
         EXPECT_EQ(c.enabled, theApp.IsDialogEnabled(c.page, c.anyMode, true));
     }
     theApp.m_cmdLine.m_nUiMode = 16;
-    EXPECT_EQ(DialogState::FeatureTree, theApp.GetFirstEnabledDialog());
+    EXPECT_EQ(kFeatureTreeDialog, theApp.GetFirstEnabledDialog());
 }
 
 TEST(AppServices, UiLanguageSetsTheLocales)
@@ -287,21 +282,6 @@ UINT WINAPI FakeDriveType(LPCWSTR)
 // Temporary copies go to the application's temporary folder; the test gives it one of its own.
 class TempCopies : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        m_savedTempPath = theApp.m_strTempPath;
-        m_savedFiles = theApp.m_tempFiles;
-        theApp.m_strTempPath = (m_temp.Path() + L"\\").c_str();
-        theApp.m_tempFiles.clear();
-        m_savedDriveType = CVelmoInstallerApp::s_pfnGetDriveTypeW;
-        CVelmoInstallerApp::s_pfnGetDriveTypeW = &FakeDriveType;
-    }
-    void TearDown() override
-    {
-        CVelmoInstallerApp::s_pfnGetDriveTypeW = m_savedDriveType;
-        theApp.m_strTempPath = m_savedTempPath;
-        theApp.m_tempFiles = m_savedFiles;
-    }
     int CopiesOnDisk()
     {
         WIN32_FIND_DATAW data;
@@ -318,9 +298,10 @@ protected:
 
     TempDir m_temp;
     TempDir m_source;
-    CString m_savedTempPath;
-    std::list<CString> m_savedFiles;
-    UINT(WINAPI* m_savedDriveType)(LPCWSTR) = nullptr;
+    ScopedOverride<CString> m_tempPath{theApp.m_strTempPath, (m_temp.Path() + L"\\").c_str()};
+    ScopedOverride<std::list<CString>> m_tempFiles{theApp.m_tempFiles, std::list<CString>()};
+    ScopedOverride<decltype(CVelmoInstallerApp::s_pfnGetDriveTypeW)> m_driveType{CVelmoInstallerApp::s_pfnGetDriveTypeW,
+                                                                                 &FakeDriveType};
 };
 
 TEST_F(TempCopies, CopiedFromRemovableNetworkAndCdRomDrivesOnly)

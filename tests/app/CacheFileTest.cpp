@@ -5,6 +5,7 @@
 #include <string>
 
 #include "CacheFile.h"
+#include "ScopedOverride.h"
 #include "TestSupport.h"
 #include "VelmoInstaller.h"
 
@@ -15,17 +16,6 @@ namespace {
 // Gives the application a clean command line and no records for one test.
 class CacheFileTest : public ::testing::Test {
 protected:
-    CacheFileTest() : m_savedCmdLine(theApp.m_cmdLine), m_savedEntries(theApp.m_cacheEntries)
-    {
-        theApp.m_cmdLine = CVelmoCmdLine();
-        theApp.m_cacheEntries.clear();
-    }
-    ~CacheFileTest() override
-    {
-        theApp.m_cmdLine = m_savedCmdLine;
-        theApp.m_cacheEntries = m_savedEntries;
-    }
-
     // Caches both kinds into `file`, as /cache does.
     void CacheInto(const std::wstring& file)
     {
@@ -44,8 +34,8 @@ protected:
     TempDir m_dir;
 
 private:
-    CVelmoCmdLine m_savedCmdLine;
-    CacheEntries m_savedEntries;
+    ScopedOverride<CVelmoCmdLine> m_cmdLine{theApp.m_cmdLine, CVelmoCmdLine()};
+    ScopedOverride<CacheEntries> m_entries{theApp.m_cacheEntries, CacheEntries()};
 };
 
 CacheAttributes Attributes(std::initializer_list<std::pair<const wchar_t*, const wchar_t*>> pairs)

@@ -37,7 +37,7 @@ TEST(CmdLine, Defaults) {
     Parse(cmd, L"");
     EXPECT_FALSE(cmd.m_bParseError);
     EXPECT_FALSE(cmd.m_bShowHelp);
-    EXPECT_EQ(4, cmd.m_nUiMode);
+    EXPECT_EQ(UiFull, cmd.m_nUiMode);
     EXPECT_EQ(-1, cmd.m_nAcceptLicenses);
     EXPECT_EQ(0, cmd.m_nRebootMode);
     EXPECT_EQ(0, cmd.m_langId);
@@ -51,16 +51,16 @@ TEST(CmdLine, Defaults) {
 TEST(CmdLine, Table) {
     const Case cases[] = {
         // Quiet and basic modes.
-        {L"/q", true, [](auto& c) { EXPECT_EQ(0, c.m_nUiMode); }},
+        {L"/q", true, [](auto& c) { EXPECT_EQ(UiQuiet, c.m_nUiMode); }},
         {L"/q /acceptlicenses yes", false,
-         [](auto& c) { EXPECT_EQ(0, c.m_nUiMode); EXPECT_EQ(1, c.m_nAcceptLicenses); }},
+         [](auto& c) { EXPECT_EQ(UiQuiet, c.m_nUiMode); EXPECT_EQ(1, c.m_nAcceptLicenses); }},
         {L"-qn -AcceptLicenses NO", false,
-         [](auto& c) { EXPECT_EQ(0, c.m_nUiMode); EXPECT_EQ(0, c.m_nAcceptLicenses); }},
-        {L"/qnx /acceptlicenses yes", false, [](auto& c) { EXPECT_EQ(0, c.m_nUiMode); }},
-        {L"/Q /acceptlicenses yes", true, [](auto& c) { EXPECT_EQ(4, c.m_nUiMode); }},
-        {L"/qs", false, [](auto& c) { EXPECT_EQ(1, c.m_nUiMode); }},
-        {L"/qs-", false, [](auto& c) { EXPECT_EQ(2, c.m_nUiMode); }},
-        {L"/qsz", false, [](auto& c) { EXPECT_EQ(1, c.m_nUiMode); }},
+         [](auto& c) { EXPECT_EQ(UiQuiet, c.m_nUiMode); EXPECT_EQ(0, c.m_nAcceptLicenses); }},
+        {L"/qnx /acceptlicenses yes", false, [](auto& c) { EXPECT_EQ(UiQuiet, c.m_nUiMode); }},
+        {L"/Q /acceptlicenses yes", true, [](auto& c) { EXPECT_EQ(UiFull, c.m_nUiMode); }},
+        {L"/qs", false, [](auto& c) { EXPECT_EQ(UiBasic, c.m_nUiMode); }},
+        {L"/qs-", false, [](auto& c) { EXPECT_EQ(UiBasicNoCancel, c.m_nUiMode); }},
+        {L"/qsz", false, [](auto& c) { EXPECT_EQ(UiBasic, c.m_nUiMode); }},
         {L"/qf", true, kNothing},
         {L"/q /acceptlicenses maybe", true, [](auto& c) { EXPECT_EQ(-1, c.m_nAcceptLicenses); }},
         {L"/acceptlicenses yes", false, [](auto& c) { EXPECT_EQ(1, c.m_nAcceptLicenses); }},
@@ -150,8 +150,8 @@ TEST(CmdLine, Table) {
          }},
         {L"/delexe /gdb /siv", false,
          [](auto& c) { EXPECT_TRUE(c.m_bDeleteExe && c.m_bDebugLayout && c.m_bSiv); }},
-        {L"/linked", false, [](auto& c) { EXPECT_EQ(8, c.m_nUiMode); }},
-        {L"/LinkedCustom", false, [](auto& c) { EXPECT_EQ(16, c.m_nUiMode); }},
+        {L"/linked", false, [](auto& c) { EXPECT_EQ(UiLinked, c.m_nUiMode); }},
+        {L"/LinkedCustom", false, [](auto& c) { EXPECT_EQ(UiLinkedCustom, c.m_nUiMode); }},
         // Language.
         {L"/lang nld", false, [](auto& c) { EXPECT_EQ(19, c.m_langId); }},
         {L"/lang Dutch", false, [](auto& c) { EXPECT_EQ(19, c.m_langId); }},

@@ -6,6 +6,7 @@
 #include "Distribution.h"
 #include "DistributionInfo.h"
 #include "IInstallerError.h"
+#include "ScopedOverride.h"
 #include "TestSupport.h"
 #include "VelmoInstaller.h"
 
@@ -17,10 +18,7 @@ namespace {
 class RebootState {
 public:
     explicit RebootState(const char* rebootSetting)
-        : m_savedConfig(theApp.m_pConfigInfo), m_savedCmdLine(theApp.m_cmdLine), m_savedCode(theApp.m_nExitCode),
-          m_savedReboot(theApp.m_pDistribution->m_nRebootState)
     {
-        GetCurrentDirectoryW(MAX_PATH, m_savedDir);
         const std::wstring sample = ModuleDir() + L"\\sample\\";
         const std::string root(sample.begin(), sample.end());
         WriteFileBytes(m_dir.File(L"setup.ini"),
@@ -43,21 +41,17 @@ public:
     ~RebootState()
     {
         m_config.FreeResourceModules();
-        theApp.m_pConfigInfo = m_savedConfig;
-        theApp.m_cmdLine = m_savedCmdLine;
-        theApp.m_nExitCode = m_savedCode;
-        theApp.m_pDistribution->m_nRebootState = m_savedReboot;
-        SetCurrentDirectoryW(m_savedDir);
     }
 
 private:
+    CurrentFolderGuard m_currentFolder;
     TempDir m_dir;
     CConfigInfo m_config;
-    CConfigInfo* m_savedConfig;
-    CVelmoCmdLine m_savedCmdLine;
-    int m_savedCode;
-    int m_savedReboot;
-    wchar_t m_savedDir[MAX_PATH] = {};
+    // The application's own values, put back after the test.
+    ScopedOverride<CConfigInfo*> m_configInfo{theApp.m_pConfigInfo};
+    ScopedOverride<CVelmoCmdLine> m_cmdLine{theApp.m_cmdLine};
+    ScopedOverride<int> m_exitCode{theApp.m_nExitCode};
+    ScopedOverride<int> m_rebootState{theApp.m_pDistribution->m_nRebootState};
 };
 
 struct RebootCase {

@@ -7,6 +7,7 @@
 
 #include "Distribution.h"
 #include "PrivateMessages.h"
+#include "ScopedOverride.h"
 #include "VelmoInstaller.h"
 #include "VelmoThread.h"
 
@@ -16,16 +17,9 @@ namespace {
 // state put back after each test.
 class ProgressWindow {
 public:
-    ProgressWindow()
-        : m_window(CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr)),
-          m_savedWindow(theApp.m_hProgressWnd)
-    {
-        theApp.m_hProgressWnd = m_window;
-    }
     ~ProgressWindow()
     {
         theApp.EnableLoadTimer(false);
-        theApp.m_hProgressWnd = m_savedWindow;
         DestroyWindow(m_window);
     }
 
@@ -52,8 +46,8 @@ public:
     }
 
 private:
-    HWND m_window;
-    HWND m_savedWindow;
+    HWND m_window = CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
+    ScopedOverride<HWND> m_progressWindow{theApp.m_hProgressWnd, m_window};
 };
 
 void Tick(int times)
@@ -140,33 +134,20 @@ TEST(LoadProgress, WithoutProgressWindowNothingHappens)
 // The application's exit code, instance objects and model for one test.
 class CancelState {
 public:
-    CancelState()
-        : m_savedDistribution(theApp.m_pDistribution), m_savedMutex(theApp.m_hMutex),
-          m_savedEvent(theApp.m_hExitEvent), m_savedCode(theApp.m_nExitCode)
-    {
-        theApp.m_pDistribution = &m_distribution;
-        theApp.m_hMutex = CreateMutexW(nullptr, TRUE, nullptr);
-        theApp.m_hExitEvent = CreateEventW(nullptr, FALSE, FALSE, nullptr);
-        theApp.m_nExitCode = -1;
-    }
     ~CancelState()
     {
         if (theApp.m_hMutex)
             CloseHandle(theApp.m_hMutex);
         if (theApp.m_hExitEvent)
             CloseHandle(theApp.m_hExitEvent);
-        theApp.m_pDistribution = m_savedDistribution;
-        theApp.m_hMutex = m_savedMutex;
-        theApp.m_hExitEvent = m_savedEvent;
-        theApp.m_nExitCode = m_savedCode;
     }
     CDistribution m_distribution;
 
 private:
-    CDistribution* m_savedDistribution;
-    HANDLE m_savedMutex;
-    HANDLE m_savedEvent;
-    int m_savedCode;
+    ScopedOverride<CDistribution*> m_model{theApp.m_pDistribution, &m_distribution};
+    ScopedOverride<HANDLE> m_mutex{theApp.m_hMutex, CreateMutexW(nullptr, TRUE, nullptr)};
+    ScopedOverride<HANDLE> m_exitEvent{theApp.m_hExitEvent, CreateEventW(nullptr, FALSE, FALSE, nullptr)};
+    ScopedOverride<int> m_exitCode{theApp.m_nExitCode, -1};
 };
 
 HANDLE g_release = nullptr;

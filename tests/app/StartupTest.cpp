@@ -11,6 +11,7 @@
 #include "CString.h"
 #include "InstallerErrors.h"
 #include "MessageBox.h"
+#include "ScopedOverride.h"
 #include "HostReport.h"
 #include "TestSupport.h"
 #include "VelmoInstaller.h"
@@ -119,8 +120,7 @@ TEST(Startup, ComAlreadyInitialisedGoesOn)
     if (__argc > 1)
         GTEST_SKIP() << "the start-up parses this process's own arguments";
     ASSERT_TRUE(SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)));
-    int (WINAPI* saved)(HWND, LPCWSTR, LPCWSTR, UINT) = g_pfnMessageBoxW;
-    g_pfnMessageBoxW = &NoMessageBox;
+    ScopedOverride box(g_pfnMessageBoxW, &NoMessageBox);
     try {
         theApp.InitInstanceImpl();
         ADD_FAILURE() << "the start-up ended early with " << theApp.m_nExitCode;
@@ -128,7 +128,6 @@ TEST(Startup, ComAlreadyInitialisedGoesOn)
         // It went on to the configuration, which this process does not have (app_test.ini).
         EXPECT_NE(nullptr, wcsstr(error.GetFullText(), L"app_test.ini")) << error.GetFullText();
     }
-    g_pfnMessageBoxW = saved;
     CoUninitialize();
 }
 

@@ -64,9 +64,7 @@ unsigned long long VersionOf(IUnknown* object)
 // configuration and an unloaded component for the test and everything back afterwards.
 class SystemInfoTest : public ::testing::Test {
 protected:
-    SystemInfoTest()
-        : m_savedConfig(theApp.m_pConfigInfo), m_savedObject(theApp.m_pSystemInfo),
-          m_savedModule(theApp.m_hSysInfoModule), m_currentFolder(CurrentFolder())
+    SystemInfoTest() : m_currentFolder(CurrentFolder())
     {
         m_shipped = m_dir.File(L"sysinfo.dll");
         m_registered = m_dir.File(L"registered.dll");
@@ -100,12 +98,9 @@ protected:
     {
         if (theApp.m_pSystemInfo)
             theApp.m_pSystemInfo->Release();
-        theApp.m_pSystemInfo = m_savedObject;
-        theApp.m_hSysInfoModule = m_savedModule;
         CallServerExport(m_registered, "DllUnregisterServer");
         if (m_config.GetDistributionInfo())
             m_config.FreeResourceModules();
-        theApp.m_pConfigInfo = m_savedConfig;
         CoUninitialize();
     }
 
@@ -145,9 +140,10 @@ protected:
 
 private:
     CConfigInfo m_config;
-    CConfigInfo* m_savedConfig;
-    IUnknown* m_savedObject;
-    HMODULE m_savedModule;
+    // The application's own values, put back after the test.
+    ScopedOverride<CConfigInfo*> m_configInfo{theApp.m_pConfigInfo};
+    ScopedOverride<IUnknown*> m_systemInfo{theApp.m_pSystemInfo};
+    ScopedOverride<HMODULE> m_sysInfoModule{theApp.m_hSysInfoModule};
     CurrentFolderGuard m_currentFolder;
 };
 

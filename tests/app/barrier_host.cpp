@@ -89,7 +89,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, LPWSTR, int)
     hostreport::SetReportFile(__wargv[3]);
     g_pfnMessageBoxW = &hostreport::RecordMessageBox;
     theApp.m_log.Open(__wargv[4], false);
-    theApp.m_cmdLine.m_nUiMode = (__argc > 5 && std::wstring(__wargv[5]) == L"quiet") ? 0 : 4;
+    theApp.m_cmdLine.m_nUiMode = (__argc > 5 && std::wstring(__wargv[5]) == L"quiet") ? UiQuiet : UiFull;
 
     int exitCode = 0;
     if (thread == L"main") {

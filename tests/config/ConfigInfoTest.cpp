@@ -8,6 +8,7 @@
 #include "ConfigInfo.h"
 #include "IniErrorList.h"
 #include "InstallerErrors.h"
+#include "ScopedOverride.h"
 #include "TestSupport.h"
 
 using testsupport::CurrentFolder;
@@ -39,10 +40,6 @@ DWORD WINAPI FakeModuleFileName(HMODULE, LPWSTR buffer, DWORD size)
 class ConfigInfoTest : public ::testing::Test {
 protected:
     void SetUp() override { m_savedDirectory = CurrentFolder(); }
-    void TearDown() override
-    {
-        CConfigInfo::s_pfnGetModuleFileNameW = ::GetModuleFileNameW;
-    }
 
     void FakeProgram(const std::wstring& path)
     {
@@ -70,6 +67,8 @@ protected:
     CConfigInfo m_config;
     std::wstring m_savedDirectory;
     testsupport::CurrentFolderGuard m_currentFolder;
+    ScopedOverride<decltype(CConfigInfo::s_pfnGetModuleFileNameW)> m_moduleFileName{
+        CConfigInfo::s_pfnGetModuleFileNameW};
 };
 
 TEST_F(ConfigInfoTest, IniFileBesideTheProgramByDefault)

@@ -16,6 +16,7 @@
 #include "InstallerErrors.h"
 #include "LanguageHelpers.h"
 #include "Resources.h"
+#include "ScopedOverride.h"
 #include "ServiceStandIns.h"
 #include "SystemErrorClasses.h"
 #include "TestSupport.h"
@@ -45,17 +46,13 @@ const std::string kTwoLanguages = "Languages=1033,1031\r\nCustomRes1033=" + kEnu
 
 std::wstring ProgramString(UINT id)
 {
-    CString text;
-    text.LoadString(id);
-    return text.GetString();
+    return LoadResourceString(id).GetString();
 }
 
 class DistributionTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        m_savedUserLanguage = OrbelToolbox::g_getUserDefaultLangId;
-        OrbelToolbox::g_getUserDefaultLangId = &FakeUserLanguage;
         g_userLanguage = 1033;
         m_dir.reset(new TempDir);
         WriteFileBytes(m_dir->File(L"post.exe"), "post");
@@ -66,7 +63,6 @@ protected:
     void TearDown() override
     {
         ResetConfig();
-        OrbelToolbox::g_getUserDefaultLangId = m_savedUserLanguage;
     }
 
     void ResetConfig()
@@ -104,7 +100,8 @@ protected:
 
 private:
     testsupport::CurrentFolderGuard m_currentFolder;
-    LANGID(WINAPI* m_savedUserLanguage)() = nullptr;
+    ScopedOverride<decltype(OrbelToolbox::g_getUserDefaultLangId)> m_userLanguage{OrbelToolbox::g_getUserDefaultLangId,
+                                                                                  &FakeUserLanguage};
 };
 
 // --- The user-interface language ------------------------------------------------------------

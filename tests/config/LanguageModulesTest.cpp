@@ -21,9 +21,7 @@ std::wstring ModulePath() {
 }
 
 std::wstring Load(UINT id) {
-    CString text;
-    text.LoadString(id);
-    return text.GetString();
+    return LoadResourceString(id).GetString();
 }
 
 std::wstring CmdLineErrorMessage() {

@@ -9,6 +9,7 @@
 #include "CStringText.h"
 #include "PathHelpers.h"
 #include "PlatformChecks.h"
+#include "ScopedOverride.h"
 #include "TestSupport.h"
 
 using testsupport::CurrentFolder;
@@ -37,18 +38,13 @@ class PathHelpers : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        m_saved = g_platformApi;
         m_cwd = CurrentFolder();
         ASSERT_TRUE(WriteFileBytes(m_dir.File(L"file.txt"), "x"));
         ASSERT_TRUE(CreateDirectoryW(m_dir.File(L"sub").c_str(), nullptr));
     }
-    void TearDown() override
-    {
-        g_platformApi = m_saved;
-        EXPECT_EQ(m_cwd, CurrentFolder());
-    }
+    void TearDown() override { EXPECT_EQ(m_cwd, CurrentFolder()); }
 
-    PlatformApi m_saved;
+    ScopedOverride<PlatformApi> m_platform{g_platformApi};
     std::wstring m_cwd;
     TempDir m_dir;
 };
@@ -160,7 +156,7 @@ TEST_F(PathHelpers, VolumeRootFromTheTextWithoutGetVolumePathName)
     g_platformApi.GetVersionExW = &FakeGetVersionEx;  // NT 4: no volume path names
     for (int pass = 0; pass < 2; ++pass) {
         if (pass == 1) {
-            g_platformApi = m_saved;  // a newer system whose kernel32 lacks the function
+            g_platformApi = m_platform.Previous();  // a newer system whose kernel32 lacks the function
             g_platformApi.FindSystemFunction = &WithoutGetVolumePathName;
         }
         for (const auto& c : cases) {

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "PlatformChecks.h"
+#include "ScopedOverride.h"
 
 namespace {
 
@@ -162,7 +163,6 @@ class PlatformChecks : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        m_saved = g_platformApi;
         g_platformApi.ExitWindowsEx = &FakeExitWindowsEx;
         g_exitWindowsCalls = 0;
         g_tokenOpens = 0;
@@ -173,9 +173,8 @@ protected:
         g_noModules = false;
         g_isWow64Replacement = nullptr;
     }
-    void TearDown() override { g_platformApi = m_saved; }
 
-    PlatformApi m_saved;
+    ScopedOverride<PlatformApi> m_platform{g_platformApi};
 };
 
 // No test of this program may restart Windows, whatever its seams: under Wine that ends the
@@ -301,7 +300,7 @@ TEST_F(PlatformChecks, RestartWithoutTheShutdownPrivilegeDoesNotRestart)
     EXPECT_EQ(0, ExitWindowsWithPrivilege(EWX_REBOOT));
     EXPECT_EQ(0, g_exitWindowsCalls);
 
-    g_platformApi = m_saved;
+    g_platformApi = m_platform.Previous();
     g_platformApi.ExitWindowsEx = &FakeExitWindowsEx;
     g_platformApi.OpenThreadToken = &FakeOpenThreadToken;
     g_platformApi.OpenProcessToken = &FakeOpenProcessToken;
@@ -417,7 +416,7 @@ TEST_F(PlatformChecks, ComInitialisation)
     c = RunOnThread(COINIT_MULTITHREADED);
     EXPECT_EQ(S_OK, c.first);
     EXPECT_EQ(RPC_E_CHANGED_MODE, c.realAfterwards);  // apartment-threaded on the 9x family
-    g_platformApi.GetVersionExW = m_saved.GetVersionExW;
+    g_platformApi.GetVersionExW = m_platform.Previous().GetVersionExW;
 
     g_platformApi.FindSystemFunction = &FakeFindSystemFunction;
     g_missingFunction = L"CoInitializeEx";

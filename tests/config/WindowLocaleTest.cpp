@@ -10,6 +10,7 @@
 #include "LocaleNames.h"
 #include "PlatformChecks.h"
 #include "Resources.h"
+#include "ScopedOverride.h"
 #include "WindowHelpers.h"
 
 namespace {
@@ -111,8 +112,7 @@ TEST(Windows, TopLevelWindowAndFlashing)
     EXPECT_EQ(dialog.Get(), GetTopLevelWindow(button));
     EXPECT_EQ(dialog.Get(), GetTopLevelWindow(dialog.Get()));
 
-    PlatformApi saved = g_platformApi;
-    g_platformApi.FindSystemFunction = &FakeFindSystemFunction;
+    ScopedOverride findFunction(g_platformApi.FindSystemFunction, &FakeFindSystemFunction);
     g_flashCalls = 0;
     FlashWindowTimes(dialog.Get(), 3);
     EXPECT_EQ(1, g_flashCalls);
@@ -126,7 +126,6 @@ TEST(Windows, TopLevelWindowAndFlashing)
     FlashWindowTimes(dialog.Get(), 3);  // FlashWindow once instead
     EXPECT_EQ(1, g_flashCalls);
     g_withoutFlashWindowEx = false;
-    g_platformApi = saved;
 }
 
 TEST(LanguageNames, OnlyExactIdsOfTheTableHaveAName)

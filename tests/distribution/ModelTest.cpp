@@ -147,9 +147,6 @@ protected:
 
     ModelTest()
     {
-        wchar_t cwd[MAX_PATH] = {};
-        GetCurrentDirectoryW(MAX_PATH, cwd);
-        m_savedDirectory = cwd;
         CopyFileW(testsupport::TestDataPath(L"model_merged.msi").c_str(), m_dir.File(L"merged.msi").c_str(), FALSE);
         CopyFileW(testsupport::TestDataPath(L"model_core.msi").c_str(), m_dir.File(L"core.msi").c_str(), FALSE);
         CopyFileW(testsupport::TestDataPath(L"model_extras.msi").c_str(), m_dir.File(L"extras.msi").c_str(), FALSE);
@@ -166,16 +163,10 @@ protected:
             {kUnknownCode, {{kExtrasUpgrade, L"", L"", L"", L"", L"Any", L"", 0}}},
             {kOldCoreCode, {{kCoreUpgrade, L"", L"", L"", L"", L"OldFeature", L"", 0}}},
         };
-        m_app.featureRequests[L"CoreDocs"] = INSTALLSTATE_SOURCE;
-        m_app.disallowAbsent.push_back(L"CoreHelp");
-        m_previousModel = InstallDistributionServices(&m_model);
+        m_app.RequestFeature(L"CoreDocs", INSTALLSTATE_SOURCE);
+        m_app.DisallowAbsent(L"CoreHelp");
     }
-    ~ModelTest() override
-    {
-        InstallDistributionServices(m_previousModel);
-        m_config.FreeResourceModules();
-        SetCurrentDirectoryW(m_savedDirectory.c_str());
-    }
+    ~ModelTest() override { m_config.FreeResourceModules(); }
 
     void Configure(const std::string& ini)
     {
@@ -186,12 +177,12 @@ protected:
         m_config.Populate();
     }
 
-    std::wstring m_savedDirectory;
+    testsupport::CurrentFolderGuard m_currentFolder;
     testsupport::TempDir m_dir;
     TestAppServices m_app;
     CConfigInfo m_config;
     CDistribution m_model;
-    IDistributionServices* m_previousModel = nullptr;
+    testsupport::ScopedDistributionServices m_modelServices{&m_model};
 };
 
 }  // namespace
@@ -295,7 +286,7 @@ TEST_F(ModelTest, PartMissingFromTheSummaryCancelsTheLoad)
     EXPECT_EQ((std::vector<std::wstring>{L"Initialization aborted. Part section [Core] in setup.ini file contains an "
                                          L"invalid ProductCode key value (={6D1F3B20-7A4C-4E5D-8B9A-0C1D2E3F4A77})."}),
               boxes.texts);
-    EXPECT_EQ(1, m_app.cancelledLoads);
+    EXPECT_EQ(1, m_app.cancelLoadingCalls);
     EXPECT_EQ(0u, m_model.GetPartCount());
 }
 
@@ -350,7 +341,7 @@ TEST_F(ModelTest, VolumeRecordsAndTheirFolders)
     std::string ini = Ini("{6D1F3B20-7A4C-4E5D-8B9A-0C1D2E3F4A11}");
     ini.replace(ini.find("[Extras]\r\n"), 10, "[Extras]\r\nVolume=3\r\n");
     Configure(ini + "[Volume Labels]\r\n2=SECOND\r\n");
-    m_app.volumePaths[3] = L"elsewhere";
+    m_app.SetVolumePath(3, L"elsewhere");
     m_model.PopulateFromIniInfo(m_config, nullptr, nullptr);
 
     ASSERT_EQ(3u, m_model.GetVolumeCount());
@@ -368,7 +359,7 @@ TEST_F(ModelTest, VolumeRecordsAndTheirFolders)
     EXPECT_EQ(L"", W(second));
 
     CDistribution unlabelled;
-    IDistributionServices* previous = InstallDistributionServices(&unlabelled);
+    testsupport::ScopedDistributionServices unlabelledServices(&unlabelled);
     Configure(ini);
     try {
         unlabelled.PopulateFromIniInfo(m_config, nullptr, nullptr);
@@ -377,7 +368,6 @@ TEST_F(ModelTest, VolumeRecordsAndTheirFolders)
         EXPECT_EQ(L"Volume Number", W(e.Argument<1>()));
         EXPECT_EQ(2, e.Argument<2>());
     }
-    InstallDistributionServices(previous);
 }
 
 TEST_F(ModelTest, ComponentFailuresDuringTheLoad)
@@ -406,7 +396,7 @@ TEST_F(ModelTest, ComponentFailuresDuringTheLoad)
         m_app.systemInfo.failingCall = c.failingCall;
         m_app.systemInfo.describeFailure = c.failure;
         CDistribution model;
-        IDistributionServices* previous = InstallDistributionServices(&model);
+        testsupport::ScopedDistributionServices modelServices(&model);
         try {
             model.PopulateFromIniInfo(m_config, nullptr, nullptr);
             ADD_FAILURE() << "no error";
@@ -418,7 +408,6 @@ TEST_F(ModelTest, ComponentFailuresDuringTheLoad)
             EXPECT_STREQ("bad allocation", e.what());
         }
         EXPECT_EQ(0u, model.GetPartCount());  // a part the component refused is not kept
-        InstallDistributionServices(previous);
     }
 }
 
@@ -556,7 +545,7 @@ TEST_F(ModelTest, ConfiguredPropertiesAndTheInstallList)
     std::string ini = Ini("{6D1F3B20-7A4C-4E5D-8B9A-0C1D2E3F4A11}");
     ini.replace(ini.find("[Core]\r\n"), 8, "[Core]\r\nProperties=CoreProps\r\n");
     Configure(ini + "[CoreProps]\r\nFEATUREINCLUDED=mine\r\nEXTRA=1\r\n");
-    m_app.commandLineProperties[L"FROMCOMMANDLINE"] = L"given";
+    m_app.SetCommandLineProperty(L"FROMCOMMANDLINE", L"given");
     m_model.PopulateFromIniInfo(m_config, nullptr, nullptr);
     m_model.BuildFeatureTree();
     m_model.ApplyConfiguredProperties();
@@ -723,7 +712,8 @@ TEST_F(ModelTest, CostingActionsPrepareTheMergedSession)
         {L"{6D1F3B20-7A4C-4E5D-8B9A-0C1D2E3F4AEE}", L"2.0.0.0", L"Newer"},
         {L"{6D1F3B20-7A4C-4E5D-8B9A-0C1D2E3F4A00}", L"9.0.0.0", L"Another"},
     };
-    m_app.installLevel = 100;
+    m_app.SetInstallLevel(100);
+    m_app.SetUiMode(0);  // a quiet run
     m_model.PopulateFromIniInfo(m_config, nullptr, nullptr);
     m_app.systemInfo.described.clear();
     m_model.RunCostingActions();

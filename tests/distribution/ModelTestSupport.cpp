@@ -5,7 +5,6 @@
 
 #include <algorithm>
 
-#include "MessageBox.h"
 
 namespace modeltest {
 
@@ -457,8 +456,6 @@ int WINAPI RecordMessageBox(HWND, LPCWSTR text, LPCWSTR, UINT)
     return IDOK;
 }
 
-int(WINAPI* g_savedMessageBox)(HWND, LPCWSTR, LPCWSTR, UINT) = nullptr;
-
 }  // namespace
 
 HRESULT STDMETHODCALLTYPE FakeSystemInfo::GetDistributions(IZKDistributionInfoCollection** list)
@@ -472,18 +469,6 @@ HRESULT STDMETHODCALLTYPE FakeSystemInfo::GetDistributions(IZKDistributionInfoCo
 IZKSystemInfo* CreateFakeSystemInfo(const FakeSystemInfoData& data)
 {
     return new FakeSystemInfo(data);
-}
-
-TestAppServices::TestAppServices() : m_previous(InstallApplicationServices(this)) { }
-
-TestAppServices::~TestAppServices()
-{
-    InstallApplicationServices(m_previous);
-}
-
-VelmoLogGuard TestAppServices::GetLogStream(DWORD level, DWORD width)
-{
-    return VelmoLogGuard(m_log, level, width);
 }
 
 void TestAppServices::GetSystemInfo(IUnknown** object)
@@ -502,36 +487,11 @@ HRESULT TestAppServices::CreateSystemInfoObject(REFCLSID classId, REFIID, void**
     return S_OK;
 }
 
-bool TestAppServices::GetVolumePath(int volume, CString& path) const
-{
-    auto found = volumePaths.find(volume);
-    if (found == volumePaths.end())
-        return false;
-    path = found->second.c_str();
-    return true;
-}
-
-void TestAppServices::GetFeatureRequest(const wchar_t* feature, int& state, bool& absentDisallowed)
-{
-    auto found = featureRequests.find(feature);
-    state = found != featureRequests.end() ? found->second : -1;
-    absentDisallowed = std::find(disallowAbsent.begin(), disallowAbsent.end(), feature) != disallowAbsent.end();
-    if (absentDisallowed)
-        state = INSTALLSTATE_LOCAL;
-}
-
 std::vector<std::wstring> MessageBoxRecorder::texts;
 
-MessageBoxRecorder::MessageBoxRecorder()
+MessageBoxRecorder::MessageBoxRecorder() : m_box(g_pfnMessageBoxW, &RecordMessageBox)
 {
     texts.clear();
-    g_savedMessageBox = g_pfnMessageBoxW;
-    g_pfnMessageBoxW = RecordMessageBox;
-}
-
-MessageBoxRecorder::~MessageBoxRecorder()
-{
-    g_pfnMessageBoxW = g_savedMessageBox;
 }
 
 }  // namespace modeltest

@@ -80,7 +80,7 @@ TEST(PartAction, FollowsTheFeatureStates)
     modeltest::TestAppServices app;
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        app.reinstall = c.reinstall;
+        app.SetReinstall(c.reinstall);
         PartWithFeatures part(c.features);
         EXPECT_EQ(c.action != CPart::kActionNone, part.part.HasAction());
         EXPECT_EQ(c.action, part.part.GetAction());

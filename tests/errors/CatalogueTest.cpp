@@ -21,8 +21,8 @@ namespace {
 IniErrorList TwoIniErrors()
 {
     IniErrorList list;
-    list.Add(2, L"Localization", L"Languages");
-    list.Add(4, L"Utilities", L"ZKSysInfo", L"C:\\zk.dll");
+    list.Add(kIniMissingKey, L"Localization", L"Languages");
+    list.Add(kIniFileNotFound, L"Utilities", L"ZKSysInfo", L"C:\\zk.dll");
     return list;
 }
 

@@ -20,8 +20,8 @@ std::wstring Print(const IniErrorList& list)
 TEST(IniErrorListTest, WritesOneNumberedLinePerRecord)
 {
     IniErrorList list;
-    list.Add(2, L"Localization", L"Languages");
-    list.Add(4, L"Utilities", L"UpgradeManagerPostProcessor", L"C:\\dist\\post.exe");
+    list.Add(kIniMissingKey, L"Localization", L"Languages");
+    list.Add(kIniFileNotFound, L"Utilities", L"UpgradeManagerPostProcessor", L"C:\\dist\\post.exe");
     EXPECT_EQ(
         L"1. Missing Key: [Localization] Languages\r\n"
         L"2. Specified file not found: [Utilities] UpgradeManagerPostProcessor = "
@@ -56,10 +56,10 @@ TEST(IniErrorListTest, ValueWithoutKeyAndEmptyList)
     IniErrorList list;
     EXPECT_EQ(L"", Print(list));
     EXPECT_TRUE(list.IsEmpty());
-    list.Add(6, L"Settings", nullptr, L"sometimes");
+    list.Add(kIniBadValue, L"Settings", nullptr, L"sometimes");
     EXPECT_EQ(L"1. Bad Value: [Settings] = sometimes\r\n", Print(list));
     IniErrorList copy(list);
-    list.Add(3, L"Parts");
+    list.Add(kIniMissingSection, L"Parts");
     EXPECT_EQ(1u, copy.GetCount());
     EXPECT_EQ(2u, list.GetCount());
 }

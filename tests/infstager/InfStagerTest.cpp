@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "InfStager.h"
+#include "ScopedOverride.h"
 #include "TestSupport.h"
 
 namespace {
@@ -290,18 +291,14 @@ BOOL WINAPI ReportVersion(LPOSVERSIONINFOA info)
 
 class VersionSeam {
 public:
-    VersionSeam(DWORD major, DWORD minor) : m_previous(infstager::g_getVersionEx)
+    VersionSeam(DWORD major, DWORD minor)
     {
         g_majorVersion = major;
         g_minorVersion = minor;
-        infstager::g_getVersionEx = ReportVersion;
     }
-    ~VersionSeam() { infstager::g_getVersionEx = m_previous; }
-    VersionSeam(const VersionSeam&) = delete;
-    VersionSeam& operator=(const VersionSeam&) = delete;
 
 private:
-    infstager::GetVersionExFn m_previous;
+    ScopedOverride<infstager::GetVersionExFn> m_getVersion{infstager::g_getVersionEx, &ReportVersion};
 };
 
 TEST_F(InfStagerTest, RemovalBeforeWindows51DeletesTheStagedInfAndItsPrecompiledFile)

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "IInstallerError.h"
+#include "ScopedOverride.h"
 #include "TestSupport.h"
 #include "VelmoLogStream.h"
 
@@ -29,11 +30,6 @@ std::string Utf16(const std::wstring& text) {
     return std::string(reinterpret_cast<const char*>(text.data()), text.size() * sizeof(wchar_t));
 }
 
-// Restores the NT-family seam after a test that changes it.
-struct NtSeam {
-    bool (*saved)() = VelmoLogStreamBuf::s_pfnIsWindowsNT;
-    ~NtSeam() { VelmoLogStreamBuf::s_pfnIsWindowsNT = saved; }
-};
 bool NotNtFamily() { return false; }
 
 // Writes `input` at width `width` and returns the lines written.
@@ -152,8 +148,7 @@ TEST(LogStream, ByteOrderMarkOnNewAndTruncatedFilesOnly) {
     };
     int n = 0;
     for (const Case& c : cases) {
-        NtSeam seam;
-        if (!c.nt) VelmoLogStreamBuf::s_pfnIsWindowsNT = NotNtFamily;
+        ScopedOverride nt(VelmoLogStreamBuf::s_pfnIsWindowsNT, c.nt ? VelmoLogStreamBuf::s_pfnIsWindowsNT : &NotNtFamily);
         std::wstring path = dir.File(L"bom" + std::to_wstring(++n) + L".log");
         if (c.exists) {
             ASSERT_TRUE(WriteFileBytes(path, Utf16(old)));

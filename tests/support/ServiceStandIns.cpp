@@ -1,5 +1,8 @@
 #include "ServiceStandIns.h"
 
+#include <msi.h>
+
+#include <algorithm>
 #include <stdexcept>
 
 #include "InstallerErrors.h"
@@ -57,6 +60,24 @@ bool StandInApplicationServices::CopyIfOnCdRom(const wchar_t* path, CString& pat
     return false;
 }
 
+void StandInApplicationServices::GetFeatureRequest(const wchar_t* feature, int& state, bool& disallowAbsent)
+{
+    auto found = m_featureRequests.find(feature);
+    state = found != m_featureRequests.end() ? found->second : -1;
+    disallowAbsent = std::find(m_disallowAbsent.begin(), m_disallowAbsent.end(), feature) != m_disallowAbsent.end();
+    if (disallowAbsent)
+        state = INSTALLSTATE_LOCAL;
+}
+
+bool StandInApplicationServices::GetVolumePath(int volume, CString& path) const
+{
+    auto found = m_volumePaths.find(volume);
+    if (found == m_volumePaths.end())
+        return false;
+    path = found->second.c_str();
+    return true;
+}
+
 const CString& StandInDistributionServices::GetCurrentRootPath() const
 {
     if (m_root.IsEmpty())
@@ -71,28 +92,28 @@ StandInWizardServices::StandInWizardServices()
     const Factory plain(new CConfigInfo::DialogInfoFactory);
     const Factory license(new CConfigInfo::LicenseDialogInfoFactory);
     pages = {
-        {DialogState::Welcome, {L"Welcome", Factory(new CConfigInfo::WelcomeDialogInfoFactory)}},
-        {DialogState::UserInfo, {L"UserInfo", Factory(new CConfigInfo::UserInfoDialogInfoFactory)}},
-        {DialogState::FeatureInfo1, {L"FeatureInfo1", plain}},
-        {DialogState::SingleDirectory,
+        {kWelcomeDialog, {L"Welcome", Factory(new CConfigInfo::WelcomeDialogInfoFactory)}},
+        {kUserInfoDialog, {L"UserInfo", Factory(new CConfigInfo::UserInfoDialogInfoFactory)}},
+        {kFeatureInfo1Dialog, {L"FeatureInfo1", plain}},
+        {kSingleDirectoryDialog,
          {L"SingleDirectory", Factory(new CConfigInfo::SingleDirectoryDialogInfoFactory)}},
-        {DialogState::InstallationType,
+        {kInstallationTypeDialog,
          {L"InstallationType", Factory(new CConfigInfo::InstallTypeDialogInfoFactory)}},
-        {DialogState::FeatureTree, {L"FeatureTree", plain}},
-        {DialogState::FeatureInfo, {L"FeatureInfo", plain}},
-        {DialogState::License, {L"License", license}},
-        {DialogState::License2, {L"License2", license}},
-        {DialogState::ConfirmStart, {L"ConfirmStart", plain}},
-        {DialogState::Progress, {L"Progress", plain}},
-        {DialogState::EndExecute, {L"EndExecute", plain}},
-        {DialogState::End, {L"End", Factory(new CConfigInfo::EndDialogInfoFactory)}},
+        {kFeatureTreeDialog, {L"FeatureTree", plain}},
+        {kFeatureInfoDialog, {L"FeatureInfo", plain}},
+        {kLicenseDialog, {L"License", license}},
+        {kLicense2Dialog, {L"License2", license}},
+        {kConfirmStartDialog, {L"ConfirmStart", plain}},
+        {kProgressDialog, {L"Progress", plain}},
+        {kEndExecuteDialog, {L"EndExecute", plain}},
+        {kEndDialog, {L"End", Factory(new CConfigInfo::EndDialogInfoFactory)}},
     };
 }
 
 eDialogState StandInWizardServices::GetNextDialogState(eDialogState state)
 {
     auto next = pages.upper_bound(state);
-    return next == pages.end() ? DialogState::None : next->first;
+    return next == pages.end() ? kNoDialog : next->first;
 }
 
 CConfigInfo::DialogInfo* StandInWizardServices::CreateDialogConfig(eDialogState state, CConfigInfo& config)

@@ -15,6 +15,7 @@
 #include "CString.h"
 #include "DistributionServices.h"
 #include "TestSupport.h"
+#include "UiMode.h"
 #include "VelmoLogStream.h"
 #include "WizardServices.h"
 
@@ -41,26 +42,26 @@ public:
         *object = nullptr;
         return REGDB_E_CLASSNOTREG;
     }
-    // No spec file: no request for any feature.
-    void GetFeatureRequest(const wchar_t*, int& state, bool& disallowAbsent) override
-    {
-        state = -1;
-        disallowAbsent = false;
-    }
+    // The spec file's requests set by the test (none by default: -1, absence allowed); a
+    // feature whose absence is disallowed is requested locally.
+    void GetFeatureRequest(const wchar_t* feature, int& state, bool& disallowAbsent) override;
     void CancelLoading() override { ++cancelLoadingCalls; }
-    // No command line and no log: no volume folders, no Windows Installer log.
-    bool GetVolumePath(int, CString&) const override { return false; }
+    // The command line's volume folders, /reinstall and /prop as the test set them (none by
+    // default); no Windows Installer log.
+    bool GetVolumePath(int volume, CString& path) const override;
     CString GetLogFile() override { return CString(); }
     DWORD GetLogModeFlags() override { return 0; }
     DWORD GetLogFileOptions() override { return 0; }
     bool IsCostLogEnabled() override { return false; }
-    bool IsReinstallRequested() const override { return false; }
-    std::map<CString, CString> GetCommandLineProperties() const override { return {}; }
-    bool IsTreeStart() const override { return false; }
-    bool IsCostLogOnCommandLine() const override { return false; }
-    bool IsInstallValidateSkipped() const override { return false; }
-    int GetInstallLevel() override { return 3; }
-    bool IsDialogEnabled(int, bool, bool) override { return true; }
+    bool IsReinstallRequested() const override { return m_reinstall; }
+    std::map<CString, CString> GetCommandLineProperties() const override { return m_properties; }
+    // /tree, /costlog, /siv and /level as the test set them (none by default: level 3); every
+    // page enabled unless the test says otherwise.
+    bool IsTreeStart() const override { return m_treeStart; }
+    bool IsCostLogOnCommandLine() const override { return m_costLog; }
+    bool IsInstallValidateSkipped() const override { return m_skipInstallValidate; }
+    int GetInstallLevel() override { return m_installLevel; }
+    bool IsDialogEnabled(int, bool, bool) override { return m_pagesEnabled; }
     int cancelLoadingCalls = 0;
     // The cache file: the flags the test sets; entries are kept, writes counted.
     bool IsCachingCustomExecutes() const override { return cachingCustomExecutes; }
@@ -81,6 +82,16 @@ public:
     void SetUiMode(int mode) { m_uiMode = mode; }
     void SetRequestedLanguage(LANGID langId) { m_requestedLanguage = langId; }
     void SetOnRemovableMedia(bool removable) { m_removable = removable; }
+    void RequestFeature(const std::wstring& feature, int state) { m_featureRequests[feature] = state; }
+    void DisallowAbsent(const std::wstring& feature) { m_disallowAbsent.push_back(feature); }
+    void SetVolumePath(int volume, const std::wstring& path) { m_volumePaths[volume] = path; }
+    void SetReinstall(bool reinstall) { m_reinstall = reinstall; }
+    void SetCommandLineProperty(const CString& name, const CString& value) { m_properties[name] = value; }
+    void SetTreeStart(bool treeStart) { m_treeStart = treeStart; }
+    void SetCostLog(bool costLog) { m_costLog = costLog; }
+    void SetSkipInstallValidate(bool skip) { m_skipInstallValidate = skip; }
+    void SetInstallLevel(int level) { m_installLevel = level; }
+    void SetPagesEnabled(bool enabled) { m_pagesEnabled = enabled; }
     // The stream behind GetLogStream: closed until the test opens it.
     VelmoLogOStream& Log() { return m_log; }
 
@@ -95,9 +106,19 @@ public:
 private:
     TempDir m_folder;
     VelmoLogOStream m_log;
-    int m_uiMode = 4;   // the full wizard, as without a command line
+    int m_uiMode = UiFull;   // as without a command line
     LANGID m_requestedLanguage = 0;
     bool m_removable = false;
+    std::map<std::wstring, int> m_featureRequests;
+    std::vector<std::wstring> m_disallowAbsent;
+    std::map<int, std::wstring> m_volumePaths;
+    bool m_reinstall = false;
+    std::map<CString, CString> m_properties;
+    bool m_treeStart = false;
+    bool m_costLog = false;
+    bool m_skipInstallValidate = false;
+    int m_installLevel = 3;
+    bool m_pagesEnabled = true;
     std::vector<LANGID> m_uiLanguages;
     std::vector<LANGID> m_dialogFonts;
     std::vector<std::wstring> m_sources;

@@ -8,6 +8,7 @@
 
 #include "LanguageHelpers.h"
 #include "OrbelOutput.h"
+#include "ScopedOverride.h"
 #include "StringBuffer.h"
 #include "TextConversion.h"
 
@@ -42,13 +43,11 @@ TEST(UserDefaultLanguage, FoldsChineseVariantsOntoTheTwoSupported)
         {0x0C04, 0x0404}, {0x1404, 0x0404}, {0x1004, 0x0804},
         {0x0404, 0x0404}, {0x0804, 0x0804}, {0x0409, 0x0409}, {0x0411, 0x0411},
     };
-    auto saved = g_getUserDefaultLangId;
-    g_getUserDefaultLangId = &FakeUserDefaultLangId;
+    ScopedOverride userLanguage(g_getUserDefaultLangId, &FakeUserDefaultLangId);
     for (const auto& c : cases) {
         g_fakeUserLanguage = c.read;
         EXPECT_EQ(c.expected, GetUserDefaultLanguage()) << std::hex << c.read;
     }
-    g_getUserDefaultLangId = saved;
 }
 
 TEST(UserDefaultLanguage, ReadsTheUsersLanguage)

@@ -16,6 +16,7 @@
 #include "FeatureInfoDialog.h"
 #include "InstallerErrors.h"
 #include "NestedInstallerDialog.h"
+#include "ScopedOverride.h"
 
 namespace {
 
@@ -61,7 +62,7 @@ TEST(PageRegistry, EachPageGetsTheRecordClassOfItsSettings)
         typeid(Config::EndDialogInfo),
     };
     CConfigInfo config;
-    for (eDialogState state = DialogState::Welcome; state <= DialogState::End; ++state) {
+    for (eDialogState state = kWelcomeDialog; state <= kEndDialog; ++state) {
         SCOPED_TRACE(state);
         std::unique_ptr<CConfigInfo::DialogInfo> record(CNestedInstallerDialog::CreateDialogConfig(state, config));
         EXPECT_EQ(classes[state - 1], std::type_index(typeid(*record)));
@@ -123,8 +124,7 @@ TEST(PageRegistry, FeatureInformationPagesAreSeparateObjects)
 
 TEST(PageRegistry, BeforeTheFirstRegistrationTheRegistryIsUninitialised)
 {
-    CNestedInstallerDialog::DialogInfoMap* saved = CNestedInstallerDialog::M_DialogInfoMap;
-    CNestedInstallerDialog::M_DialogInfoMap = nullptr;
+    ScopedOverride registry(CNestedInstallerDialog::M_DialogInfoMap, nullptr);
     CConfigInfo config;
     EXPECT_THROW(CNestedInstallerDialog::CreateDialogConfig(1, config), UninitializedObject);
     EXPECT_THROW(CNestedInstallerDialog::IsDialogInMode(1, 4), UninitializedObject);
@@ -138,8 +138,6 @@ TEST(PageRegistry, BeforeTheFirstRegistrationTheRegistryIsUninitialised)
     EXPECT_EQ(factory, returned);
     EXPECT_EQ(nullptr, CNestedInstallerDialog::M_DialogInfoMap);
     delete returned;
-
-    CNestedInstallerDialog::M_DialogInfoMap = saved;
 }
 
 }  // namespace
