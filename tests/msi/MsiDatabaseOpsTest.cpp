@@ -6,6 +6,7 @@
 #include <msi.h>
 #include <msiquery.h>
 
+#include <new>
 #include <sstream>
 #include <string>
 
@@ -123,6 +124,13 @@ TEST(MsiDatabaseOps, Transforms)
     EXPECT_NE(~0u, MsiErrorCode([&] { MsiTransformSummaryInfo::Open(dir.File(L"none.mst").c_str()); }));
 }
 
+void* NoMemory(void*, size_t)
+{
+    return nullptr;
+}
+
+void ReleaseNothing(void*) {}
+
 TEST(MsiDatabaseOps, WholeStreamReaders)
 {
     MsiSmartPtr<MsiDatabase> db = MsiDatabase::Open(FixturePath().c_str(), MSIDBOPEN_READONLY);
@@ -133,6 +141,15 @@ TEST(MsiDatabaseOps, WholeStreamReaders)
     std::ostringstream out;
     EXPECT_EQ(21u, row->WriteStreamTo(1, out));
     EXPECT_EQ("STREAMDATA-0123456789", out.str());
+
+    void* buffer = nullptr;
+    try {
+        row->ReadStreamAll(1, &buffer, &NoMemory, &ReleaseNothing);
+        ADD_FAILURE() << "no throw";
+    } catch (const std::bad_alloc& e) {
+        EXPECT_STREQ("bad allocation", e.what());
+    }
+    EXPECT_EQ(nullptr, buffer);
 }
 
 TEST(MsiDatabaseOps, SessionOnAnOpenDatabase)
