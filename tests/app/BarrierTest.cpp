@@ -57,6 +57,9 @@ const Row kRows[] = {
     {L"delayproc", 127, "Unable to load procedure <Unknown> from module kernel32.dll.", "No details available", false},
     {L"av", 0xC0000005, "", "Structured Exception number 0xC0000005", true},
     {L"div0", 0xC0000094, "", "Structured Exception number 0xC0000094", true},
+    // A fault inside system code passes the thread's translation by: the process's last resort
+    // reports it as the row above and ends the process with its code.
+    {L"sysav", 0xC0000005, "", "Structured Exception number 0xC0000005", true},
     {L"badalloc", 8, "", "No details available", false},
     {L"std", static_cast<DWORD>(-1), "Provoked standard failure", "No details available", false},
     // A type the barrier does not know keeps the exit code (-1 here, as the application's).

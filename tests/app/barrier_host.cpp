@@ -28,6 +28,16 @@ namespace {
 int* volatile g_nullPointer = nullptr;
 volatile int g_zero = 0;
 
+// A fault inside system code: the C run time's wcslen given a null text.
+void FaultInSystemCode()
+{
+    typedef size_t(__cdecl * LengthFn)(const wchar_t*);
+    LengthFn length =
+        reinterpret_cast<LengthFn>(reinterpret_cast<void (*)()>(GetProcAddress(GetModuleHandleW(L"msvcrt.dll"), "wcslen")));
+    if (length)
+        length(reinterpret_cast<const wchar_t*>(g_nullPointer));
+}
+
 // Raises the failure named by `kind`; returns 995 for "code" (a worker's own result).
 UINT Provoke(const std::wstring& kind)
 {
@@ -53,6 +63,8 @@ UINT Provoke(const std::wstring& kind)
         throw 42;
     if (kind == L"av")
         *g_nullPointer = 1;
+    if (kind == L"sysav")
+        FaultInSystemCode();
     if (kind == L"div0")
         return static_cast<UINT>(1 / g_zero);
     if (kind == L"code")
@@ -90,6 +102,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, LPWSTR, int)
     g_pfnMessageBoxW = &hostreport::RecordMessageBox;
     theApp.m_log.Open(__wargv[4], false);
     theApp.m_cmdLine.m_nUiMode = (__argc > 5 && std::wstring(__wargv[5]) == L"quiet") ? 0 : 4;
+    ArmUnhandledExceptionReport();  // as the application's first step
 
     int exitCode = 0;
     if (thread == L"main") {
