@@ -32,8 +32,8 @@ volatile int g_zero = 0;
 void FaultInSystemCode()
 {
     typedef size_t(__cdecl * LengthFn)(const wchar_t*);
-    LengthFn length =
-        reinterpret_cast<LengthFn>(reinterpret_cast<void (*)()>(GetProcAddress(GetModuleHandleW(L"msvcrt.dll"), "wcslen")));
+    FARPROC found = GetProcAddress(GetModuleHandleW(L"msvcrt.dll"), "wcslen");
+    LengthFn length = reinterpret_cast<LengthFn>(reinterpret_cast<void (*)()>(found));
     if (length)
         length(reinterpret_cast<const wchar_t*>(g_nullPointer));
 }

@@ -6,6 +6,7 @@
 #include <msi.h>
 #include <msiquery.h>
 
+#include <functional>
 #include <new>
 #include <sstream>
 #include <string>
@@ -173,4 +174,31 @@ TEST(MsiDatabaseOps, ConfigureProductThrowsOnlyNegativeResults)
     g_configureResult = static_cast<UINT>(-3);
     EXPECT_EQ(static_cast<UINT>(-3),
               MsiErrorCode([&] { installer->ConfigureProduct(L"{X}", 0, INSTALLSTATE_DEFAULT, nullptr); }));
+}
+
+TEST(MsiDatabaseOps, ADatabaseThatDoesNotOwnItsHandleLeavesItOpen)
+{
+    MSIHANDLE h = 0;
+    ASSERT_EQ(0u, MsiOpenDatabaseW(FixturePath().c_str(), MSIDBOPEN_READONLY, &h));
+    MsiDatabase::FromHandle(h, false)->OpenView(L"SELECT `Value` FROM `Property`");
+    EXPECT_EQ(static_cast<UINT>(ERROR_SUCCESS), MsiCloseHandle(h));  // still open until here
+}
+
+TEST(MsiDatabaseOps, FailuresThrowTheEnginesCode)
+{
+    MsiSmartPtr<MsiDatabase> db = MsiDatabase::Open(FixturePath().c_str(), MSIDBOPEN_READONLY);
+    const struct {
+        const char* name;
+        std::function<void()> action;
+        UINT code;
+    } rows[] = {
+        {"a query that does not parse", [&] { db->OpenView(L"SELECT FROM WHERE"); },
+         static_cast<UINT>(ERROR_BAD_QUERY_SYNTAX)},
+        {"a missing table", [&] { db->OpenView(L"SELECT * FROM `NoSuchTable`"); },
+         static_cast<UINT>(ERROR_BAD_QUERY_SYNTAX)},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        EXPECT_EQ(row.code, MsiErrorCode(row.action));
+    }
 }
