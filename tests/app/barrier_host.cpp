@@ -1,7 +1,9 @@
 // Test host of the thread barriers: provokes one kind of failure on the main thread or on a
 // worker and ends with the barrier's exit code.
 //
-//   barrier_host.exe <kind> <main|worker> <report file> <log file> [quiet]
+//   barrier_host.exe <kind> <main|worker> <report file> <log file> [quiet|keep77]
+//
+// keep77: the main thread's exit code is 77 before the failure (else -1, as the application's).
 //
 // Message boxes are not shown: each is appended to the report file as one UTF-8 line
 // "BOX|<type in hex>|<caption>|<text>" (line breaks in the text written as "\n"). The log
@@ -107,7 +109,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, LPWSTR, int)
     int exitCode = 0;
     if (thread == L"main") {
         CHostThread host;
-        host.m_nExitCode = -1;
+        host.m_nExitCode = (__argc > 5 && std::wstring(__wargv[5]) == L"keep77") ? 77 : -1;
         host.InitInstance();
         exitCode = host.ExitInstance();
     } else {
