@@ -80,8 +80,10 @@ void CVelmoInstallerApp::WinHelp(DWORD_PTR, UINT) {}
 
 BOOL CVelmoInstallerApp::InitInstanceImpl()
 {
-    // 1. Hardware faults of the main thread arrive at the barrier as SEH_Exception.
+    // 1. Hardware faults of the main thread arrive at the barrier as SEH_Exception; a fault that
+    // no handler takes, on any thread, is reported as the barrier would.
     StructuredExceptionTranslatorScope translator;
+    ArmUnhandledExceptionReport();
 
     // 2. Keep running when the medium goes away (Windows 9x).
     PageInImageIfRemovable();

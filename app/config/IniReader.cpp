@@ -5,6 +5,7 @@
 #include "ConfigInfo.h"
 #include "InstallerErrors.h"
 #include "PathHelpers.h"
+#include "Resources.h"
 
 #include <cwchar>
 #include <cwctype>
@@ -18,7 +19,6 @@ namespace {
 // First buffer sizes (characters); a buffer that proves too small is doubled.
 const int kValueInitial = 256;
 const int kSectionInitial = 64;
-const int kStringInitial = 64;
 
 bool IsBlank(wchar_t ch)
 {
@@ -174,20 +174,15 @@ int CConfigInfo::SplitString(const wchar_t* text, wchar_t separator, IniStringLi
 
 void CConfigInfo::LoadStringResource(HMODULE module, UINT id, CString& out) const
 {
-    std::vector<wchar_t> buffer(kStringInitial);
+    // Read inside the string table's block only: a corrupt module has no such string.
+    const wchar_t* text = nullptr;
     int length = 0;
-    for (;;) {
-        length = ::LoadStringW(module, id, buffer.data(), static_cast<int>(buffer.size()));
-        if (length < static_cast<int>(buffer.size()) - 1)
-            break;
-        buffer.resize(buffer.size() * 2);  // doubled: re-reading stays linear overall
-    }
-    if (length == 0) {
+    if (!FindStringResource(module, id, text, length)) {
         throw ResourceNotFound(kSource, __LINE__, module, L"RT_STRING", ResourceIdOrName(id & 0xFFFF),
                                ::GetLastError(),
                                L"Failed load %2 resource %3 from module %1.\r\nWindowsError %4");
     }
-    out = CString(buffer.data(), length);
+    out = CString(text, length);
 }
 
 void CConfigInfo::ResolveTextValue(HMODULE module, const wchar_t* value, CString& out) const

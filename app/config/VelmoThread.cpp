@@ -46,6 +46,41 @@ CString Describe(const InstallerError& error)
     return text.GetMfcString();
 }
 
+// The structured-exception row: the system's text of the code, the code in the details and as
+// the exit code.
+void DescribeStructuredException(const SEH_Exception& error, CString& message, CString& details, int& code)
+{
+    wchar_t buffer[257] = {};
+    error.GetMessage(buffer, 256);
+    buffer[256] = L'\0';
+    message = buffer;
+    details.Format(L"Structured Exception number 0x%X", error.GetCode());
+    code = static_cast<int>(error.GetCode());
+}
+
+// Set while one thread reports an unhandled exception; a second one (or a fault while
+// reporting) ends the process at once.
+LONG volatile g_reportingUnhandled = 0;
+
+LONG WINAPI ReportUnhandledException(EXCEPTION_POINTERS* pointers)
+{
+    const DWORD exceptionCode = pointers && pointers->ExceptionRecord ? pointers->ExceptionRecord->ExceptionCode
+                                                                      : static_cast<DWORD>(EXCEPTION_ACCESS_VIOLATION);
+    if (InterlockedExchange(&g_reportingUnhandled, 1) == 0) {
+        try {
+            CString message;
+            CString details;
+            int code = 0;
+            DescribeStructuredException(SEH_Exception(exceptionCode, pointers), message, details, code);
+            ReportFatalErrorThroughWizard(message, details, TRUE, TRUE, nullptr);
+        } catch (...) {
+            // Reporting failed (memory): the exit code still tells what happened.
+        }
+    }
+    TerminateProcess(GetCurrentProcess(), exceptionCode);
+    return EXCEPTION_EXECUTE_HANDLER;
+}
+
 struct InnerCall {
     BOOL (*body)(void*);
     void* context;
@@ -93,12 +128,7 @@ void ClassifyCurrentException(CString& message, CString& details, int& code)
             message.Format(LoadResourceString(IDS_DLL_NOT_FOUND), dll.GetString());
         code = static_cast<int>(seCode & 0xFFFF);
     } catch (const SEH_Exception& error) {
-        wchar_t buffer[257] = {};
-        error.GetMessage(buffer, 256);
-        buffer[256] = L'\0';
-        message = buffer;
-        details.Format(L"Structured Exception number 0x%X", error.GetCode());
-        code = static_cast<int>(error.GetCode());
+        DescribeStructuredException(error, message, details, code);
     } catch (const std::bad_alloc&) {
         message = SystemMessage(ERROR_NOT_ENOUGH_MEMORY);
         code = ERROR_NOT_ENOUGH_MEMORY;
@@ -111,6 +141,11 @@ void ClassifyCurrentException(CString& message, CString& details, int& code)
 }
 
 }  // namespace
+
+void ArmUnhandledExceptionReport()
+{
+    SetUnhandledExceptionFilter(&ReportUnhandledException);
+}
 
 BOOL VelmoThreadBarrier(BOOL (*body)(void* context), void* context, int& exitCode)
 {

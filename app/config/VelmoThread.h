@@ -17,6 +17,12 @@
 // barrier does not know leaves `exitCode` as it was); the result is then FALSE.
 BOOL VelmoThreadBarrier(BOOL (*body)(void* context), void* context, int& exitCode);
 
+// The last resort of every thread of the process: a structured exception that no handler takes
+// (a fault inside system code, which the per-thread translation leaves alone) is reported and
+// logged as the barrier reports a structured exception, and the process ends with the
+// exception's code. The application arms it at the start of its run; arming again does nothing.
+void ArmUnhandledExceptionReport();
+
 template <class Base>
 class TVelmoThread : public Base {
 public:

@@ -1,7 +1,9 @@
 #include "IInstallerError.h"
 
 #include "MsPrintf.h"
+#include "Resources.h"
 
+#include <algorithm>
 #include <cwchar>
 #include <new>
 #include <sstream>
@@ -35,30 +37,22 @@ wchar_t* CopyText(const wchar_t* text)
     return CopyText(text, std::wcslen(text));
 }
 
-// Reads string `id` of `module` whole: the buffer starts at 256 characters and grows by 256 while
-// the string may have been cut. Returns the length read (0: no such string); `text` is null when
-// out of memory.
+// Reads string `id` of `module` whole. Returns the length read (0: no such string, `text` then
+// empty); `text` is null when out of memory.
 size_t LoadWholeString(HMODULE module, unsigned int id, wchar_t*& text)
 {
-    text = nullptr;
-    for (int capacity = 256;; capacity += 256) {
-        wchar_t* buffer = new (std::nothrow) wchar_t[static_cast<size_t>(capacity) + 1];
-        if (!buffer) {
-            return 0;
-        }
-        buffer[0] = L'\0';
-        int length = ::LoadStringW(module, id, buffer, capacity);
-        if (length < 0) {
-            length = 0;
-        }
-        if (length >= capacity - 1) {
-            delete[] buffer;
-            continue;
-        }
-        buffer[length] = L'\0';
-        text = buffer;
-        return static_cast<size_t>(length);
+    const wchar_t* resource = nullptr;
+    int length = 0;
+    if (!FindStringResource(module, id, resource, length)) {
+        length = 0;
     }
+    text = new (std::nothrow) wchar_t[static_cast<size_t>(length) + 1];
+    if (!text) {
+        return 0;
+    }
+    std::copy(resource, resource + length, text);
+    text[length] = L'\0';
+    return static_cast<size_t>(length);
 }
 
 }  // namespace

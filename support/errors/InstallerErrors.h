@@ -81,6 +81,20 @@ public:
                              windowsError)
     {
     }
+
+protected:
+    // The message names the resource by %4, which carries the Windows error: the user is told
+    // which resource is missing (%3) instead; the debug text keeps both numbers.
+    void LoadMessageTemplate(wchar_t*& messageTemplate) const override
+    {
+        ErrorWithArguments::LoadMessageTemplate(messageTemplate);
+        for (wchar_t* p = messageTemplate; p && p[0]; ++p) {
+            if (p[0] == L'%' && p[1] == L'%')
+                ++p;
+            else if (p[0] == L'%' && p[1] == L'4' && !(p[2] >= L'0' && p[2] <= L'9'))
+                p[1] = L'3';
+        }
+    }
 };
 
 // The volume in a drive is not the expected one.

@@ -5,7 +5,12 @@
 #include <new>
 #include <string>
 
+#include "PlexaExceptions.h"
 #include "UniqueHandle.h"
+#include "WindowsError.h"
+
+RPC_STATUS(RPC_ENTRY* g_pfnUuidToStringA)(UUID*, RPC_CSTR*) = ::UuidToStringA;
+RPC_STATUS(RPC_ENTRY* g_pfnUuidToStringW)(UUID*, RPC_WSTR*) = ::UuidToStringW;
 
 namespace {
 
@@ -34,13 +39,22 @@ int ToIdentifier(MsiString& text)
 
 }  // namespace
 
+void ThrowGuidTextFailure(RPC_STATUS status, const wchar_t* context)
+{
+    if (status == RPC_S_OUT_OF_MEMORY)
+        throw PlexaBadAlloc(kPlexaBadAllocation);
+    // A conversion that reports success without a text is a failure all the same.
+    throw WindowsError(status != RPC_S_OK ? static_cast<DWORD>(status) : ERROR_INVALID_DATA, context);
+}
+
 void CreateGuidString(MsiString& text)
 {
     UUID uuid;
     UuidCreate(&uuid);
     RPC_CSTR rpc = nullptr;
-    if (UuidToStringA(&uuid, &rpc) == RPC_S_OUT_OF_MEMORY)
-        throw std::bad_alloc();
+    RPC_STATUS status = g_pfnUuidToStringA(&uuid, &rpc);
+    if (status != RPC_S_OK || !rpc)
+        ThrowGuidTextFailure(status, L"UuidToStringA");
     std::wstring upper = Upper(reinterpret_cast<const char*>(rpc));
     RpcStringFreeA(&rpc);
     MsiText::Format(text, L"{%s}", upper.c_str());

@@ -2,9 +2,20 @@
 // identifier form of 36 characters with "_" for "-"; and the short (8.3) form of a file name.
 #pragma once
 
+#include <windows.h>
+#include <rpc.h>
+
 #include "MsiText.h"
 
-// A new GUID as braced upper-case text.
+// The GUID-to-text conversions, replaceable by tests to reach their failures.
+extern RPC_STATUS(RPC_ENTRY* g_pfnUuidToStringA)(UUID* uuid, RPC_CSTR* text);
+extern RPC_STATUS(RPC_ENTRY* g_pfnUuidToStringW)(UUID* uuid, RPC_WSTR* text);
+
+// Throws for a failed GUID-to-text conversion: PlexaBadAlloc ("bad allocation") when memory ran
+// out, else WindowsError with the status and `context`.
+[[noreturn]] void ThrowGuidTextFailure(RPC_STATUS status, const wchar_t* context);
+
+// A new GUID as braced upper-case text; a failed conversion throws (ThrowGuidTextFailure).
 void CreateGuidString(MsiString& text);
 // A new GUID in identifier form.
 void CreateGuidIdentifier(MsiString& text);

@@ -1,5 +1,8 @@
 #include "MsiApi.h"
 
+#include <cstddef>
+#include <cstring>
+
 #include "DelayLoadException.h"
 #include "DynamicLibrary.h"
 
@@ -46,6 +49,29 @@ MsiApiTable g_table = {
 #undef VELMO_MSI_INITIAL
 };
 
+// Every entry unbound: the value each entry holds until its first call.
+const MsiApiTable kBinders = {
+#define VELMO_MSI_INITIAL(ret, name, params, args) &Bind_##name,
+    VELMO_MSI_FUNCTIONS(VELMO_MSI_INITIAL)
+#undef VELMO_MSI_INITIAL
+};
+
+typedef void (*AnyFunction)();
+const int kEntryCount = static_cast<int>(sizeof(MsiApiTable) / sizeof(AnyFunction));
+
+// Per entry, the number of test replacements alive; and the number of unloads that freed the
+// library.
+LONG volatile g_overrides[kEntryCount] = {};
+LONG volatile g_unloads = 0;
+
+// The entry at `index` of a table, as a plain function pointer.
+AnyFunction EntryAt(const MsiApiTable& table, int index)
+{
+    AnyFunction fn;
+    std::memcpy(&fn, reinterpret_cast<const char*>(&table) + index * sizeof(AnyFunction), sizeof(fn));
+    return fn;
+}
+
 template <typename F>
 void StoreIfUnchanged(F volatile& entry, F binder, F bound)
 {
@@ -79,10 +105,40 @@ HMODULE MsiApiModule()
 
 bool MsiApiUnload()
 {
-#define VELMO_MSI_RESET(ret, name, params, args) g_table.name = &Bind_##name;
+#define VELMO_MSI_RESET(ret, name, params, args)                                                    \
+    if (g_overrides[offsetof(MsiApiTable, name) / sizeof(AnyFunction)] == 0)                       \
+        g_table.name = &Bind_##name;
     VELMO_MSI_FUNCTIONS(VELMO_MSI_RESET)
 #undef VELMO_MSI_RESET
+    if (!g_library.GetHandle())
+        return true;
+    InterlockedIncrement(&g_unloads);
     return g_library.Unload();
+}
+
+MsiApiOverrideToken MsiApiBeginOverride(const void* entry)
+{
+    MsiApiOverrideToken token = {-1, false, g_unloads};
+    const char* at = static_cast<const char*>(entry);
+    const char* begin = reinterpret_cast<const char*>(&g_table);
+    if (at < begin || at >= begin + sizeof(MsiApiTable))
+        return token;  // not an entry of the table: nothing to keep track of
+    token.index = static_cast<int>((at - begin) / sizeof(AnyFunction));
+    // Bound: neither unbound nor another replacement.
+    token.previousBound =
+        g_overrides[token.index] == 0 && EntryAt(g_table, token.index) != EntryAt(kBinders, token.index);
+    InterlockedIncrement(&g_overrides[token.index]);
+    return token;
+}
+
+AnyFunction MsiApiEndOverride(const MsiApiOverrideToken& token)
+{
+    if (token.index < 0)
+        return nullptr;
+    InterlockedDecrement(&g_overrides[token.index]);
+    if (token.previousBound && token.unloads != g_unloads)
+        return EntryAt(kBinders, token.index);
+    return nullptr;
 }
 
 decltype(MsiApiTable::MsiEnumComponentCostsW) MsiApiEnumComponentCosts()

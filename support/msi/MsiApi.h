@@ -16,6 +16,7 @@
 
 #include "ScopedOverride.h"
 
+
 // X(return type, name, parameter list, argument list)
 #define VELMO_MSI_FUNCTIONS(X)                                                                    \
     X(UINT, MsiCloseHandle, (MSIHANDLE h), (h))                                                   \
@@ -152,7 +153,8 @@ MsiApiTable& MsiApi();
 HMODULE MsiApiModule();
 
 // Unloads the bound library (FreeLibrary) and puts every entry back to its binder, so that the
-// next call binds again. Returns true when nothing was bound or the library was freed.
+// next call binds again; an entry that a test replaced (MsiApiOverride) keeps its replacement.
+// Returns true when nothing was bound or the library was freed.
 bool MsiApiUnload();
 
 // MsiEnumComponentCostsW when the engine has it, else null (older engines lack it; that is not
@@ -164,7 +166,45 @@ decltype(MsiApiTable::MsiEnumComponentCostsW) MsiApiEnumComponentCosts();
 // the new name takes effect at the next binding. Null restores the default.
 void MsiApiSetModuleName(const wchar_t* name);
 
-// Seam for tests: replaces one entry of the table for the lifetime of the object.
+// The bookkeeping of a replaced entry: which entry, whether it held a function of the library
+// when it was replaced, and how many unloads had happened then.
+struct MsiApiOverrideToken {
+    int index;
+    bool previousBound;
+    LONG unloads;
+};
+// Called by MsiApiOverride: `entry` is the address of a member of MsiApi().
+MsiApiOverrideToken MsiApiBeginOverride(const void* entry);
+// Ends a replacement; returns the entry's binder when the library function the entry held before
+// has been unloaded meanwhile (the entry must bind again), else null (the old value goes back).
+void (*MsiApiEndOverride(const MsiApiOverrideToken& token))();
+
+// Seam for tests: replaces one entry of the table for the lifetime of the object. The
+// replacement survives MsiApiUnload; at the end the entry gets its old value back, or binds
+// again on its next call when the library it was bound to has been unloaded meanwhile.
 //   MsiApiOverride<decltype(MsiApiTable::MsiGetLastErrorRecord)> o(MsiApi().MsiGetLastErrorRecord, &Fake);
 template <typename F>
-using MsiApiOverride = ScopedOverride<F>;
+class MsiApiOverride {
+public:
+    template <typename U>
+    MsiApiOverride(F& entry, U replacement)
+        : m_entry(entry), m_previous(entry), m_token(MsiApiBeginOverride(&entry))
+    {
+        m_entry = replacement;
+    }
+    ~MsiApiOverride()
+    {
+        void (*binder)() = MsiApiEndOverride(m_token);
+        m_entry = binder ? reinterpret_cast<F>(binder) : m_previous;
+    }
+    MsiApiOverride(const MsiApiOverride&) = delete;
+    MsiApiOverride& operator=(const MsiApiOverride&) = delete;
+
+    // The value the entry had before.
+    const F& Previous() const { return m_previous; }
+
+private:
+    F& m_entry;
+    F m_previous;
+    MsiApiOverrideToken m_token;
+};

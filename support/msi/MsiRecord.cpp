@@ -9,6 +9,7 @@
 #include "MsiHandle.h"
 #include "MsiSession.h"
 #include "MsiTextGetter.h"
+#include "PlexaExceptions.h"
 
 namespace {
 
@@ -227,14 +228,14 @@ size_t MsiRecord::ReadStreamAll(UINT field, void** buffer, ReallocateFn realloca
     size_t capacity = step;
     void* block = reallocate(nullptr, capacity);
     if (!block)
-        throw std::bad_alloc();
+        throw PlexaBadAlloc(kPlexaBadAllocation);
     size_t total = 0;
     try {
         for (;;) {
             if (capacity - total < step) {
                 void* grown = reallocate(block, capacity * 2);
                 if (!grown)
-                    throw std::bad_alloc();
+                    throw PlexaBadAlloc(kPlexaBadAllocation);
                 block = grown;
                 capacity *= 2;
             }

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "GuidText.h"
 #include "MsPrintf.h"
 #include "MsiApi.h"
 #include "MsiDatabase.h"
@@ -108,8 +109,15 @@ MsiSummaryInfo::MsiSummaryInfo() : m_handle(0), m_updateCount(0) {}
 
 MsiSummaryInfo::~MsiSummaryInfo()
 {
-    if (m_handle)
+    CloseHandle();
+}
+
+void MsiSummaryInfo::CloseHandle()
+{
+    if (m_handle) {
         MsiApi().MsiCloseHandle(m_handle);
+        m_handle = 0;
+    }
 }
 
 MsiString& MsiSummaryInfo::Describe(MsiString& text) const
@@ -262,8 +270,9 @@ void MsiSummaryInfo::SetPackageCode(const GUID& code)
 {
     GUID copy = code;
     RPC_WSTR text = nullptr;
-    if (UuidToStringW(&copy, &text) == RPC_S_OUT_OF_MEMORY)
-        throw std::bad_alloc();
+    RPC_STATUS status = g_pfnUuidToStringW(&copy, &text);
+    if (status != RPC_S_OK || !text)
+        ThrowGuidTextFailure(status, L"UuidToStringW");
     std::wstring upper(reinterpret_cast<const wchar_t*>(text));
     RpcStringFreeW(&text);
     for (wchar_t& c : upper)
@@ -534,7 +543,11 @@ void MsiSummaryInfo::SetRevisionPart(int part, const wchar_t* text)
 }
 
 MsiDatabaseSummaryInfo::MsiDatabaseSummaryInfo() = default;
-MsiDatabaseSummaryInfo::~MsiDatabaseSummaryInfo() = default;
+MsiDatabaseSummaryInfo::~MsiDatabaseSummaryInfo()
+{
+    // The database is released after the handle opened on it is closed (member destruction).
+    CloseHandle();
+}
 
 MsiString& MsiDatabaseSummaryInfo::Describe(MsiString& text) const
 {

@@ -121,6 +121,9 @@ protected:
         m_handle = handle;
         m_updateCount = updateCount;
     }
+    // Closes the handle now; a derived object closes it before it releases what the handle
+    // was opened on.
+    void CloseHandle();
 
 private:
     void GetRevisionPart(MsiString& out, int part) const;

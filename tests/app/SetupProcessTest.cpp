@@ -47,14 +47,17 @@ std::string Narrow(const std::wstring& text)
 }
 
 // A configuration that passes the first two steps and the page records (its licence pages are
-// not shown), naming the sample's files by absolute path, followed by `extra`.
-std::string SampleIniWithAbsolutePaths(const std::string& extra)
+// not shown), naming the sample's files by absolute path, with the title string `title` and the
+// custom module `custom` (empty: the sample's), followed by `extra`.
+std::string SampleIniWithAbsolutePaths(const std::string& extra, const std::string& title = "1",
+                                       const std::string& custom = "")
 {
     const std::string root = Narrow(SampleRoot()) + "\\";
+    const std::string customModule = custom.empty() ? root + "res\\custom1033.dll" : custom;
     return "[MsiEngine]\r\nWinNTPath=" + root + "engine\\engine-installer.txt\r\nCommandLine=/q\r\n"
            "RequiredVersion=2.0.0.0\r\n"
-           "[Localization]\r\nLanguages=1033\r\nCustomRes1033=" + root + "res\\custom1033.dll\r\n"
-           "[Distribution]\r\nTitle=1\r\nGUID={5A0C7E2E-8F3B-4D1A-9C6E-2B7D4E1F3A10}\r\nVersion=1.0.0.0\r\n"
+           "[Localization]\r\nLanguages=1033\r\nCustomRes1033=" + customModule + "\r\n"
+           "[Distribution]\r\nTitle=" + title + "\r\nGUID={5A0C7E2E-8F3B-4D1A-9C6E-2B7D4E1F3A10}\r\nVersion=1.0.0.0\r\n"
            "[Utilities]\r\nUpgradeManagerPostProcessor=" + root + "tools\\postprocessor.txt\r\n"
            "ZKSysInfo=" + root + "tools\\ZKSysInfo.dll\r\n"
            "[Dialogs]\r\nLicense=0\r\nLicense2=0\r\n" + extra;
@@ -249,6 +252,8 @@ TEST(SetupProcess, BadInputTable)
         std::string extra;        // appended to a configuration that passes the first steps
         DWORD exitCode;
         const wchar_t* logged;    // expected in the log (or in the message box without a log)
+        const char* title = "1";  // the string id of the title
+        std::string customBlock1 = std::string();  // when set, the custom module's first string block as these bytes
     } rows[] = {
         {"signed disk number", "[Disk Labels]\r\n-1=Minus\r\n+3=Plus\r\n", static_cast<DWORD>(-11006),
          L"1. Bad Key: [Disk Labels] +3\r\n2. Bad Key: [Disk Labels] -1\r\n"},
@@ -262,11 +267,25 @@ TEST(SetupProcess, BadInputTable)
         {"200,000 disk labels", manyDisks, static_cast<DWORD>(-10004), L"Fatal Error. Operation aborted."},
         {"100,000 environment references in the log name", manyReferences, static_cast<DWORD>(-12007),
          L"Unable to open log file"},
+        // The message names the missing string, not the Windows error.
+        {"title naming a missing string", "", static_cast<DWORD>(-10006),
+         L"Fatal Error. Unable to load RT_STRING resource 4321.", "4321"},
+        // A string table whose lengths run past its block: the title is missing, nothing is read
+        // outside the module.
+        {"custom module with a corrupt string table", "", static_cast<DWORD>(-10006),
+         L"Fatal Error. Unable to load RT_STRING resource 1.", "1", std::string("\0\0\x40\x9c", 4)},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
         TempDir dir;
-        ASSERT_TRUE(WriteFileBytes(dir.File(L"setup.ini"), SampleIniWithAbsolutePaths(row.extra)));
+        std::string custom;
+        if (!row.customBlock1.empty()) {
+            ASSERT_TRUE(CopyWithRawStringBlock(SampleRoot() + L"\\res\\custom1033.dll", dir.File(L"custom.dll"), 1,
+                                               row.customBlock1));
+            custom = Narrow(dir.File(L"custom.dll"));
+        }
+        ASSERT_TRUE(
+            WriteFileBytes(dir.File(L"setup.ini"), SampleIniWithAbsolutePaths(row.extra, row.title, custom)));
         SetupRun run = RunSetup(L"/root \"" + dir.Path() + L"\"");
         EXPECT_EQ(row.exitCode, run.exitCode);
         ASSERT_EQ(1u, run.boxes.size());

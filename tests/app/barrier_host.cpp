@@ -1,7 +1,9 @@
 // Test host of the thread barriers: provokes one kind of failure on the main thread or on a
 // worker and ends with the barrier's exit code.
 //
-//   barrier_host.exe <kind> <main|worker> <report file> <log file> [quiet]
+//   barrier_host.exe <kind> <main|worker> <report file> <log file> [quiet|keep77]
+//
+// keep77: the main thread's exit code is 77 before the failure (else -1, as the application's).
 //
 // Message boxes are not shown: each is appended to the report file as one UTF-8 line
 // "BOX|<type in hex>|<caption>|<text>" (line breaks in the text written as "\n"). The log
@@ -28,6 +30,16 @@ namespace {
 int* volatile g_nullPointer = nullptr;
 volatile int g_zero = 0;
 
+// A fault inside system code: the C run time's wcslen given a null text.
+void FaultInSystemCode()
+{
+    typedef size_t(__cdecl * LengthFn)(const wchar_t*);
+    FARPROC found = GetProcAddress(GetModuleHandleW(L"msvcrt.dll"), "wcslen");
+    LengthFn length = reinterpret_cast<LengthFn>(reinterpret_cast<void (*)()>(found));
+    if (length)
+        length(reinterpret_cast<const wchar_t*>(g_nullPointer));
+}
+
 // Raises the failure named by `kind`; returns 995 for "code" (a worker's own result).
 UINT Provoke(const std::wstring& kind)
 {
@@ -53,6 +65,8 @@ UINT Provoke(const std::wstring& kind)
         throw 42;
     if (kind == L"av")
         *g_nullPointer = 1;
+    if (kind == L"sysav")
+        FaultInSystemCode();
     if (kind == L"div0")
         return static_cast<UINT>(1 / g_zero);
     if (kind == L"code")
@@ -90,11 +104,12 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, LPWSTR, int)
     g_pfnMessageBoxW = &hostreport::RecordMessageBox;
     theApp.m_log.Open(__wargv[4], false);
     theApp.m_cmdLine.m_nUiMode = (__argc > 5 && std::wstring(__wargv[5]) == L"quiet") ? UiQuiet : UiFull;
+    ArmUnhandledExceptionReport();  // as the application's first step
 
     int exitCode = 0;
     if (thread == L"main") {
         CHostThread host;
-        host.m_nExitCode = -1;
+        host.m_nExitCode = (__argc > 5 && std::wstring(__wargv[5]) == L"keep77") ? 77 : -1;
         host.InitInstance();
         exitCode = host.ExitInstance();
     } else {

@@ -5,9 +5,22 @@
 
 #include <gtest/gtest.h>
 
+#include <initializer_list>
 #include <string>
+#include <utility>
 
 namespace {
+
+// A raw string block: each entry a count of characters and the characters.
+std::string Block(std::initializer_list<std::pair<WORD, std::wstring>> entries)
+{
+    std::string raw;
+    for (const auto& entry : entries) {
+        raw.append(reinterpret_cast<const char*>(&entry.first), sizeof(WORD));
+        raw.append(reinterpret_cast<const char*>(entry.second.data()), entry.second.size() * sizeof(wchar_t));
+    }
+    return raw;
+}
 
 std::wstring Repeat(const wchar_t* prefix, int count)
 {
@@ -86,6 +99,58 @@ TEST_F(ResourceChain, LanguageModuleWinsThenTheProgram)
     AfxSetResourceHandle(AfxGetInstanceHandle());
     EXPECT_TRUE(s.LoadString(100));
     EXPECT_EQ(L"Program text", s);
+}
+
+// A corrupt string table never leads a read outside the block or the module: the strings it
+// cannot hold are missing, whether the module is loaded as an image or as a data file.
+TEST(Resources, CorruptStringBlocksAreReadInsideTheirBounds)
+{
+    testsupport::TempDir dir;
+    const std::wstring good = testsupport::ModuleDir() + L"\\classlib_test_lang.dll";
+    const DWORD image = testsupport::ImageSizeOf(good);
+    ASSERT_NE(0u, image);
+    // Block 7 holds the strings 96 to 111; 100 is its fifth entry.
+    const struct {
+        const wchar_t* name;
+        std::string raw;   // the block's new bytes; empty: its entry is moved to rva/size
+        DWORD rva;
+        DWORD size;
+        bool found;        // string 100 is read ("ok")
+    } cases[] = {
+        {L"fine", Block({{0, L""}, {0, L""}, {0, L""}, {0, L""}, {2, L"ok"}}), 0, 0, true},
+        {L"a length past the end", Block({{0, L""}, {0, L""}, {0, L""}, {0, L""}, {40000, L"ok"}}), 0, 0, false},
+        {L"an earlier length past the end", Block({{0, L""}, {60000, L"x"}, {0, L""}, {0, L""}, {2, L"ok"}}), 0, 0,
+         false},
+        {L"a block that ends before the entry", Block({{0, L""}, {0, L""}, {0, L""}}), 0, 0, false},
+        {L"half a count", std::string(9, '\0'), 0, 0, false},
+        {L"data outside the image", "", image + 0x10000, 64, false},
+        {L"data running past the image", "", image - 16, 0x100000, false},
+    };
+    int made = 0;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << std::string(c.name, c.name + wcslen(c.name)));
+        const std::wstring copy = dir.File(L"corrupt" + std::to_wstring(++made) + L".dll");
+        ASSERT_TRUE(c.raw.empty() ? testsupport::CopyWithStringBlockAt(good, copy, 7, c.rva, c.size)
+                                  : testsupport::CopyWithRawStringBlock(good, copy, 7, c.raw));
+        int loaded = 0;
+        for (DWORD flags : {0ul, static_cast<unsigned long>(LOAD_LIBRARY_AS_DATAFILE)}) {
+            HMODULE module = ::LoadLibraryExW(copy.c_str(), nullptr, flags);
+            if (!module)
+                continue;  // refused by the loader: nothing to read
+            ++loaded;
+            const wchar_t* text = nullptr;
+            int length = 0;
+            const bool found = FindStringResource(module, 100, text, length);
+            const DWORD error = ::GetLastError();
+            EXPECT_EQ(c.found, found) << flags;
+            if (found)
+                EXPECT_EQ(L"ok", std::wstring(text, length));
+            else
+                EXPECT_EQ(static_cast<DWORD>(ERROR_INVALID_DATA), error);
+            ::FreeLibrary(module);
+        }
+        EXPECT_LT(0, loaded);
+    }
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "IInstallerError.h"
+#include "InstallerErrors.h"
 #include "ScopedOverride.h"
 #include "TestSupport.h"
 #include "VelmoLogStream.h"
@@ -86,6 +87,8 @@ TEST(LogStream, WrapsAtTheLastBlank) {
          {L"a\tbbbbb"}},
         {"a tab that pushes past the width is a break point", 30, L"a\tbbbbbb\n",
          {L"a", L"bbbbbb"}},
+        {"a break among leading blanks keeps one blank after the prefix", 30, L"  bbbbbbbbbbbbbbbbb\n",
+         {L" ", L"bbbbbbbbbbbbbbbbb"}},
         {"CR LF and LF give the same line", 0, L"x\r\ny\n", {L"x", L"y"}},
         {"a CR inside a line stays", 0, L"a\rb\n", {L"a\rb"}},
         {"width 0 never wraps", 0, std::wstring(200, L'w') + L" z\n",
@@ -242,8 +245,9 @@ TEST(LogStream, AFileThatCannotBeOpenedThrowsLogFileError) {
     try {
         log.Open(path.c_str(), true);
         FAIL() << "no error";
-    } catch (const ZKInstallerError::IInstallerError& e) {
+    } catch (const LogFileError& e) {
         EXPECT_EQ(12007, e.GetCode());
+        EXPECT_EQ(static_cast<unsigned long>(ERROR_PATH_NOT_FOUND), e.Argument<2>());  // the Windows error
         std::wstring message = e.GetUserMessage();
         EXPECT_EQ(0u, message.find(L"Unable to open log file '" + path + L"'.\n")) << message;
     }

@@ -95,3 +95,34 @@ TEST(MsiApi, ReplacedEntryIsRestoredAndSurvivesBinding)
     }
     EXPECT_EQ(original, MsiApi().MsiCloseHandle);
 }
+
+TEST(MsiApi, AReplacementSurvivesAnUnloadAndTheEntryBindsAgainAfterIt)
+{
+    MSIHANDLE record = MsiApi().MsiCreateRecord(1);
+    ASSERT_EQ(0u, MsiApi().MsiCloseHandle(record));
+    auto bound = MsiApi().MsiCloseHandle;  // a function of the loaded library
+    {
+        MsiApiOverride<decltype(MsiApiTable::MsiCloseHandle)> o(MsiApi().MsiCloseHandle, &FakeCloseHandle);
+        ASSERT_TRUE(MsiApiUnload());
+        EXPECT_EQ(&FakeCloseHandle, MsiApi().MsiCloseHandle);
+        EXPECT_EQ(4242u, MsiApi().MsiCloseHandle(0));
+    }
+    // Not the function of the library that is gone: the entry binds again on its next call.
+    EXPECT_NE(bound, MsiApi().MsiCloseHandle);
+    record = MsiApi().MsiCreateRecord(1);
+    ASSERT_NE(0u, record);
+    EXPECT_EQ(0u, MsiApi().MsiCloseHandle(record));
+    EXPECT_NE(nullptr, MsiApiModule());
+}
+
+TEST(MsiApi, UnloadFreesTheLibrary)
+{
+    const wchar_t kUnusedModule[] = L"dnsapi.dll";
+    ModuleNameScope scope(kUnusedModule);
+    ASSERT_EQ(nullptr, GetModuleHandleW(kUnusedModule));
+    EXPECT_THROW(MsiApi().MsiCreateRecord(1), DelayLoadException);  // loaded, but has no such entry
+    EXPECT_EQ(GetModuleHandleW(kUnusedModule), MsiApiModule());
+    ASSERT_NE(nullptr, MsiApiModule());
+    EXPECT_TRUE(MsiApiUnload());
+    EXPECT_EQ(nullptr, GetModuleHandleW(kUnusedModule));
+}

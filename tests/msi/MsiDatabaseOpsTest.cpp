@@ -6,6 +6,8 @@
 #include <msi.h>
 #include <msiquery.h>
 
+#include <functional>
+#include <new>
 #include <sstream>
 #include <string>
 
@@ -123,6 +125,13 @@ TEST(MsiDatabaseOps, Transforms)
     EXPECT_NE(~0u, MsiErrorCode([&] { MsiTransformSummaryInfo::Open(dir.File(L"none.mst").c_str()); }));
 }
 
+void* NoMemory(void*, size_t)
+{
+    return nullptr;
+}
+
+void ReleaseNothing(void*) {}
+
 TEST(MsiDatabaseOps, WholeStreamReaders)
 {
     MsiSmartPtr<MsiDatabase> db = MsiDatabase::Open(FixturePath().c_str(), MSIDBOPEN_READONLY);
@@ -133,6 +142,15 @@ TEST(MsiDatabaseOps, WholeStreamReaders)
     std::ostringstream out;
     EXPECT_EQ(21u, row->WriteStreamTo(1, out));
     EXPECT_EQ("STREAMDATA-0123456789", out.str());
+
+    void* buffer = nullptr;
+    try {
+        row->ReadStreamAll(1, &buffer, &NoMemory, &ReleaseNothing);
+        ADD_FAILURE() << "no throw";
+    } catch (const std::bad_alloc& e) {
+        EXPECT_STREQ("bad allocation", e.what());
+    }
+    EXPECT_EQ(nullptr, buffer);
 }
 
 TEST(MsiDatabaseOps, SessionOnAnOpenDatabase)
@@ -156,4 +174,31 @@ TEST(MsiDatabaseOps, ConfigureProductThrowsOnlyNegativeResults)
     g_configureResult = static_cast<UINT>(-3);
     EXPECT_EQ(static_cast<UINT>(-3),
               MsiErrorCode([&] { installer->ConfigureProduct(L"{X}", 0, INSTALLSTATE_DEFAULT, nullptr); }));
+}
+
+TEST(MsiDatabaseOps, ADatabaseThatDoesNotOwnItsHandleLeavesItOpen)
+{
+    MSIHANDLE h = 0;
+    ASSERT_EQ(0u, MsiOpenDatabaseW(FixturePath().c_str(), MSIDBOPEN_READONLY, &h));
+    MsiDatabase::FromHandle(h, false)->OpenView(L"SELECT `Value` FROM `Property`");
+    EXPECT_EQ(static_cast<UINT>(ERROR_SUCCESS), MsiCloseHandle(h));  // still open until here
+}
+
+TEST(MsiDatabaseOps, FailuresThrowTheEnginesCode)
+{
+    MsiSmartPtr<MsiDatabase> db = MsiDatabase::Open(FixturePath().c_str(), MSIDBOPEN_READONLY);
+    const struct {
+        const char* name;
+        std::function<void()> action;
+        UINT code;
+    } rows[] = {
+        {"a query that does not parse", [&] { db->OpenView(L"SELECT FROM WHERE"); },
+         static_cast<UINT>(ERROR_BAD_QUERY_SYNTAX)},
+        {"a missing table", [&] { db->OpenView(L"SELECT * FROM `NoSuchTable`"); },
+         static_cast<UINT>(ERROR_BAD_QUERY_SYNTAX)},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        EXPECT_EQ(row.code, MsiErrorCode(row.action));
+    }
 }

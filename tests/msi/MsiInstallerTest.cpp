@@ -3,12 +3,15 @@
 
 #include <windows.h>
 
+#include <new>
 #include <string>
 
 #include "GuidText.h"
 #include "MsiApi.h"
 #include "MsiInstaller.h"
 #include "MsiTestSupport.h"
+#include "ScopedOverride.h"
+#include "WindowsError.h"
 
 using msitest::MsiErrorCode;
 using msitest::Str;
@@ -56,6 +59,40 @@ TEST(MsiInstaller, ProductQueries)
     MsiApiOverride<decltype(MsiApiTable::MsiGetProductInfoW)> o(MsiApi().MsiGetProductInfoW,
                                                                &LongProductInfo);
     EXPECT_EQ(std::wstring(300, L'p'), Str(installer->GetMfcProductInfo(kUnknownProduct, L"X")));
+}
+
+RPC_STATUS g_conversionStatus = RPC_S_OK;
+RPC_STATUS RPC_ENTRY FailingUuidToStringA(UUID*, RPC_CSTR*)
+{
+    return g_conversionStatus;
+}
+
+TEST(GuidText, AFailedConversionThrowsAndLeavesTheTextAlone)
+{
+    ScopedOverride<decltype(g_pfnUuidToStringA)> o(g_pfnUuidToStringA, &FailingUuidToStringA);
+    MsiHeapString guid(L"kept");
+
+    g_conversionStatus = RPC_S_OUT_OF_MEMORY;
+    try {
+        CreateGuidString(guid);
+        ADD_FAILURE() << "no throw";
+    } catch (const std::bad_alloc& e) {
+        EXPECT_STREQ("bad allocation", e.what());
+    }
+
+    // Any other status (and success without a text) is the system's error, never a null text read.
+    for (RPC_STATUS status : {static_cast<RPC_STATUS>(RPC_S_INVALID_ARG), static_cast<RPC_STATUS>(RPC_S_OK)}) {
+        g_conversionStatus = status;
+        try {
+            CreateGuidIdentifier(guid);
+            ADD_FAILURE() << "no throw for " << status;
+        } catch (const WindowsError& e) {
+            EXPECT_EQ(status == RPC_S_OK ? static_cast<DWORD>(ERROR_INVALID_DATA) : static_cast<DWORD>(status),
+                      e.GetCode());
+            EXPECT_STREQ(L"UuidToStringA", e.GetContext());
+        }
+    }
+    EXPECT_EQ(L"kept", Str(guid));
 }
 
 TEST(GuidText, Forms)

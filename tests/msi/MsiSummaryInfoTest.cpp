@@ -5,12 +5,16 @@
 
 #include <msiquery.h>
 
+#include <new>
 #include <string>
+#include <vector>
 
 #include "MsiApi.h"
 #include "MsiDatabase.h"
 #include "MsiSummaryInfo.h"
+#include "GuidText.h"
 #include "MsiTestSupport.h"
+#include "ScopedOverride.h"
 #include "TestSupport.h"
 
 using msitest::FixturePath;
@@ -22,6 +26,21 @@ namespace {
 UINT WINAPI RefusingSet(MSIHANDLE, UINT, UINT, INT, FILETIME*, LPCWSTR)
 {
     return ERROR_FUNCTION_FAILED;
+}
+
+// Records the order in which the layer closes handles.
+std::vector<std::wstring> g_closed;
+MSIHANDLE g_db = 0, g_info = 0;
+
+UINT WINAPI RecordingCloseHandle(MSIHANDLE h)
+{
+    g_closed.push_back(h == g_info ? L"info" : h == g_db ? L"db" : L"?");
+    return MsiCloseHandle(h);
+}
+
+RPC_STATUS RPC_ENTRY OutOfMemoryUuidToStringW(UUID*, RPC_WSTR*)
+{
+    return RPC_S_OUT_OF_MEMORY;
 }
 
 class MsiSummaryInfoTest : public ::testing::Test {
@@ -173,4 +192,37 @@ TEST_F(MsiSummaryInfoTest, CopyFromAnotherPackage)
     info->NewPackageCode();
     GUID code;
     EXPECT_TRUE(info->GetPackageCode(code));
+}
+
+TEST(MsiDatabaseSummaryInfo, KeepsItsDatabaseOpenAndClosesItsHandleFirst)
+{
+    g_closed.clear();
+    MsiApiOverride<decltype(MsiApiTable::MsiCloseHandle)> c(MsiApi().MsiCloseHandle, &RecordingCloseHandle);
+    MsiSmartPtr<MsiDatabaseSummaryInfo> info;
+    {
+        MsiSmartPtr<MsiDatabase> db = MsiDatabase::Open(FixturePath().c_str(), MSIDBOPEN_READONLY);
+        info = db->GetSummaryInfo(0);
+        g_db = db->GetHandle();
+    }
+    g_info = info->GetHandle();
+    EXPECT_TRUE(g_closed.empty());
+    MsiHeapString title;
+    info->GetTitle(title);
+    info = MsiSmartPtr<MsiDatabaseSummaryInfo>();
+    EXPECT_EQ((std::vector<std::wstring>{L"info", L"db"}), g_closed);
+}
+
+TEST_F(MsiSummaryInfoTest, APackageCodeThatCannotBeWrittenAsTextKeepsTheOldOne)
+{
+    info->SetPackageCodeText(L"{01234567-89AB-CDEF-0123-456789ABCDEF}");
+    ScopedOverride<decltype(g_pfnUuidToStringW)> o(g_pfnUuidToStringW, &OutOfMemoryUuidToStringW);
+    try {
+        info->NewPackageCode();
+        ADD_FAILURE() << "no throw";
+    } catch (const std::bad_alloc& e) {
+        EXPECT_STREQ("bad allocation", e.what());
+    }
+    MsiHeapString code;
+    info->GetRevisionNumber(code);
+    EXPECT_EQ(L"{01234567-89AB-CDEF-0123-456789ABCDEF}", Str(code));
 }

@@ -152,4 +152,93 @@ CurrentFolderGuard::~CurrentFolderGuard()
     SetCurrentDirectoryW(m_saved.c_str());
 }
 
+bool CopyWithRawStringBlock(const std::wstring& source, const std::wstring& target, unsigned block,
+                            const std::string& raw)
+{
+    if (!CopyFileW(source.c_str(), target.c_str(), FALSE))
+        return false;
+    HANDLE update = BeginUpdateResourceW(target.c_str(), FALSE);
+    if (!update)
+        return false;
+    std::string data = raw;
+    BOOL ok = UpdateResourceW(update, MAKEINTRESOURCEW(6), MAKEINTRESOURCEW(block),
+                              MAKELANGID(LANG_NEUTRAL, SUBLANG_NEUTRAL), &data[0], static_cast<DWORD>(data.size()));
+    return EndUpdateResourceW(update, !ok) && ok;
+}
+
+namespace {
+
+template <class T>
+T* At(std::string& bytes, size_t offset)
+{
+    return offset + sizeof(T) <= bytes.size() ? reinterpret_cast<T*>(&bytes[offset]) : nullptr;
+}
+
+// The headers of the module in `bytes`, or null.
+IMAGE_NT_HEADERS* Headers(std::string& bytes)
+{
+    IMAGE_DOS_HEADER* dos = At<IMAGE_DOS_HEADER>(bytes, 0);
+    return dos ? At<IMAGE_NT_HEADERS>(bytes, static_cast<size_t>(dos->e_lfanew)) : nullptr;
+}
+
+// The entry with numeric id `id` of the resource directory at `offset` (file offsets).
+IMAGE_RESOURCE_DIRECTORY_ENTRY* FindEntry(std::string& bytes, size_t offset, unsigned id)
+{
+    IMAGE_RESOURCE_DIRECTORY* directory = At<IMAGE_RESOURCE_DIRECTORY>(bytes, offset);
+    if (!directory)
+        return nullptr;
+    const size_t count = directory->NumberOfNamedEntries + directory->NumberOfIdEntries;
+    for (size_t i = 0; i < count; ++i) {
+        IMAGE_RESOURCE_DIRECTORY_ENTRY* entry = At<IMAGE_RESOURCE_DIRECTORY_ENTRY>(
+            bytes, offset + sizeof(IMAGE_RESOURCE_DIRECTORY) + i * sizeof(IMAGE_RESOURCE_DIRECTORY_ENTRY));
+        if (entry && !entry->NameIsString && (id == ~0u || entry->Id == id))
+            return entry;
+    }
+    return nullptr;
+}
+
+}  // namespace
+
+bool CopyWithStringBlockAt(const std::wstring& source, const std::wstring& target, unsigned block, DWORD rva,
+                           DWORD size)
+{
+    std::string bytes = ReadFileBytes(source);
+    IMAGE_NT_HEADERS* headers = Headers(bytes);
+    if (!headers)
+        return false;
+    const DWORD resources = headers->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_RESOURCE].VirtualAddress;
+    IMAGE_SECTION_HEADER* sections = IMAGE_FIRST_SECTION(headers);
+    size_t root = 0;
+    for (WORD i = 0; i < headers->FileHeader.NumberOfSections; ++i) {
+        const IMAGE_SECTION_HEADER& section = sections[i];
+        if (resources >= section.VirtualAddress && resources < section.VirtualAddress + section.SizeOfRawData)
+            root = resources - section.VirtualAddress + section.PointerToRawData;
+    }
+    if (root == 0)
+        return false;
+    // Type, name, then the first language.
+    IMAGE_RESOURCE_DIRECTORY_ENTRY* type = FindEntry(bytes, root, 6);
+    if (!type || !type->DataIsDirectory)
+        return false;
+    IMAGE_RESOURCE_DIRECTORY_ENTRY* name = FindEntry(bytes, root + type->OffsetToDirectory, block);
+    if (!name || !name->DataIsDirectory)
+        return false;
+    IMAGE_RESOURCE_DIRECTORY_ENTRY* language = FindEntry(bytes, root + name->OffsetToDirectory, ~0u);
+    if (!language || language->DataIsDirectory)
+        return false;
+    IMAGE_RESOURCE_DATA_ENTRY* data = At<IMAGE_RESOURCE_DATA_ENTRY>(bytes, root + language->OffsetToData);
+    if (!data)
+        return false;
+    data->OffsetToData = rva;
+    data->Size = size;
+    return WriteFileBytes(target, bytes);
+}
+
+DWORD ImageSizeOf(const std::wstring& path)
+{
+    std::string bytes = ReadFileBytes(path);
+    IMAGE_NT_HEADERS* headers = Headers(bytes);
+    return headers ? headers->OptionalHeader.SizeOfImage : 0;
+}
+
 }  // namespace testsupport

@@ -78,4 +78,16 @@ private:
     std::wstring m_saved;
 };
 
+// Copies of a resource module with a corrupt string table (block `block` holds the strings
+// 16 * (block - 1) to 16 * (block - 1) + 15), for the readers' robustness tests. Both return
+// false when the copy cannot be made.
+// The block replaced by `raw` as it stands (its lengths may run past its end).
+bool CopyWithRawStringBlock(const std::wstring& source, const std::wstring& target, unsigned block,
+                            const std::string& raw);
+// The block's resource entry pointed at `rva` with `size` bytes (which may lie outside the image).
+bool CopyWithStringBlockAt(const std::wstring& source, const std::wstring& target, unsigned block, DWORD rva,
+                           DWORD size);
+// The size of the module's image (of the headers of the file at `path`); 0 when unreadable.
+DWORD ImageSizeOf(const std::wstring& path);
+
 }  // namespace testsupport
