@@ -72,7 +72,8 @@ public:
     std::map<CString, CString> GetCommandLineProperties() const override { return m_cmdLine.m_properties; }
 
     // The command line's install level, else the configuration's default.
-    int GetInstallLevel();
+    int GetInstallLevel() override;
+    bool IsMaintenanceRun() const override { return m_cmdLine.m_bTreeStart; }
     // The page at which a /linkedcustom run starts: the first registered page that the spec
     // file leaves enabled and that is shown and allowed in the current mode.
     eDialogState GetFirstEnabledDialog();

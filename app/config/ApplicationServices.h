@@ -74,6 +74,11 @@ public:
     // Writes every record made so far to the cache file, replacing its content; failures are
     // not reported.
     virtual void WriteCacheFile() = 0;
+
+    // The run's install level: /level when not 0, else the configuration's default (10 without one).
+    virtual int GetInstallLevel() = 0;
+    // True in a maintenance run (/tree).
+    virtual bool IsMaintenanceRun() const = 0;
 };
 
 // Installs the implementation (null removes it) and returns the one it replaced.

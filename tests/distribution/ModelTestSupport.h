@@ -89,6 +89,8 @@ public:
         cacheEntries.emplace(CString(element), entry);
     }
     void WriteCacheFile() override { ++cacheFileWrites; }
+    int GetInstallLevel() override { return installLevel; }
+    bool IsMaintenanceRun() const override { return maintenanceRun; }
 
     FakeSystemInfoData systemInfo;
     // The spec file: feature name to requested state; the disallow-absent list.
@@ -96,6 +98,8 @@ public:
     std::vector<std::wstring> disallowAbsent;
     int cancelledLoads = 0;
     bool reinstall = false;  // /reinstall
+    int installLevel = 10;  // /level or the configuration's default
+    bool maintenanceRun = false;  // /tree
     std::map<CString, CString> commandLineProperties;  // /prop
     // The command line's /VolumePath<n> folders.
     std::map<int, std::wstring> volumePaths;

@@ -63,6 +63,10 @@ public:
         cacheEntries.emplace(CString(element), entry);
     }
     void WriteCacheFile() override { ++cacheFileWrites; }
+    int GetInstallLevel() override { return installLevel; }
+    bool IsMaintenanceRun() const override { return maintenanceRun; }
+    int installLevel = 10;
+    bool maintenanceRun = false;
     bool cachingCustomExecutes = false;
     bool cachingFeatureInfo = false;
     CacheEntries cacheEntries;
