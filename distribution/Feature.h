@@ -313,8 +313,10 @@ public:
 private:
     // Consequences of one change for a feature to be installed, and for one to be advertised or
     // removed; they go into `next`.
-    int PropagateInstall(FeatureStateChange& change, int effective, int pass, int installLevel, FeatureChangeLevel& next);
-    int PropagateRemoval(FeatureStateChange& change, int effective, int pass, int installLevel, FeatureChangeLevel& next);
+    int PropagateInstall(FeatureStateChange& change, int effective, int pass, int installLevel,
+                         FeatureChangeLevel& next);
+    int PropagateRemoval(FeatureStateChange& change, int effective, int pass, int installLevel,
+                         FeatureChangeLevel& next);
     // The state and priority a child starts with for the install level.
     void GetInitialChildRequest(CFeature& child, int installLevel, int& state, int& priority);
     bool IsBlockedByUpgrade(std::set<CFeature*>& visited);

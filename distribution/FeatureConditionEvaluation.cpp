@@ -17,7 +17,8 @@ bool IsFeatureNameCharacter(wchar_t ch)
 
 // Replaces every `op` followed by the name of a feature of the tree by the state `state` gives
 // it; names the tree does not know stay for the engine.
-template <typename State> void ReplaceFeatureReferences(CString& text, wchar_t op, const CFeatureTree& tree, State state)
+template <typename State>
+void ReplaceFeatureReferences(CString& text, wchar_t op, const CFeatureTree& tree, State state)
 {
     int position = 0;
     for (;;) {

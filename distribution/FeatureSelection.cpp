@@ -57,7 +57,8 @@ int CFeature::GetSpecRequestOrDefault(int installLevel)
                 continue;
             }
             // Local beats source beats default beats advertise.
-            if (request == INSTALLSTATE_UNKNOWN || (request == INSTALLSTATE_ADVERTISED && value >= INSTALLSTATE_LOCAL) ||
+            if (request == INSTALLSTATE_UNKNOWN ||
+                (request == INSTALLSTATE_ADVERTISED && value >= INSTALLSTATE_LOCAL) ||
                 (request == INSTALLSTATE_DEFAULT && (value == INSTALLSTATE_LOCAL || value == INSTALLSTATE_SOURCE)) ||
                 (request == INSTALLSTATE_SOURCE && value == INSTALLSTATE_LOCAL))
                 request = value;

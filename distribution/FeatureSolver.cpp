@@ -211,7 +211,8 @@ void CFeature::ExpandSelectedDependencies(const FeatureStateChange& change)
         if (cursor.alternative == cursor.group->GetAlternatives().end())
             continue;
         for (const auto& entry : cursor.alternative->GetFeatures())
-            m_selectedDependencies.push_back(FeatureDependentLink{entry.first, cursor.alternative->GetFlags(), entry.second});
+            m_selectedDependencies.push_back(
+                FeatureDependentLink{entry.first, cursor.alternative->GetFlags(), entry.second});
     }
 }
 
@@ -309,7 +310,8 @@ int CFeature::PropagateInstall(FeatureStateChange& change, int effective, int pa
     for (const FeatureDependentLink& entry : changed.m_selectedDependencies) {
         CFeature& needed = *entry.feature;
         next.Record(&needed);
-        const int merged = needed.MergeRequest(needed.MapRequestedState(INSTALLSTATE_DEFAULT), dependencyPriority, false);
+        const int merged =
+            needed.MergeRequest(needed.MapRequestedState(INSTALLSTATE_DEFAULT), dependencyPriority, false);
         if (merged == kMergeRefused && dependencyPriority >= kPriorityUser)
             return kPropagateConflict;
         if (merged != kMergeChanged)
@@ -340,7 +342,8 @@ int CFeature::PropagateInstall(FeatureStateChange& change, int effective, int pa
         bool subfeatures = false;
         if (installLevel) {
             GetInitialChildRequest(*child, installLevel, state, priority);
-        } else if ((child->IsHidden(false) || ((&changed == this || HasDescendant(&changed)) && !change.withSubfeatures)) &&
+        } else if ((child->IsHidden(false) ||
+                    ((&changed == this || HasDescendant(&changed)) && !change.withSubfeatures)) &&
                    child->m_lastUserRequest >= INSTALLSTATE_LOCAL) {
             // A hidden child, or one below the feature the user changed, returns to its last choice.
             state = MapRequestedState(child->m_lastUserRequest);
@@ -381,13 +384,14 @@ int CFeature::PropagateRemoval(FeatureStateChange& change, int effective, int pa
             GetInitialChildRequest(*child, installLevel, state, priority);
         } else {
             const int current = child->GetEffectiveRequest();
-            if (current == INSTALLSTATE_ABSENT || (effective == INSTALLSTATE_ADVERTISED && current == INSTALLSTATE_ADVERTISED))
+            if (current == INSTALLSTATE_ABSENT ||
+                (effective == INSTALLSTATE_ADVERTISED && current == INSTALLSTATE_ADVERTISED))
                 continue;
             if (child->IsRequiredByInstalledProduct()) {
                 state = child->GetCurrentState();
                 priority = kPriorityKept;
-            } else if (child->m_parent == m_parent && child->IsVisible() && !IsLinkedThroughFirstDependents(this, child) &&
-                       !IsLinkedThroughFirstDependents(child, this)) {
+            } else if (child->m_parent == m_parent && child->IsVisible() &&
+                       !IsLinkedThroughFirstDependents(this, child) && !IsLinkedThroughFirstDependents(child, this)) {
                 // The changed feature and its siblings keep what the user chose for them.
                 state = child->m_lastUserRequest;
                 priority = kPriorityUser;
@@ -410,7 +414,8 @@ int CFeature::PropagateRemoval(FeatureStateChange& change, int effective, int pa
 
     // Dependents go too, unless an installed product outside the distribution satisfies them.
     for (const FeatureDependentLink& link : changed.m_dependents) {
-        if ((link.requiredStates & kSubsetSatisfiedOutside) || link.feature->GetEffectiveRequest() == INSTALLSTATE_ABSENT)
+        if ((link.requiredStates & kSubsetSatisfiedOutside) ||
+            link.feature->GetEffectiveRequest() == INSTALLSTATE_ABSENT)
             continue;
         next.Record(link.feature);
         const int merged = link.feature->MergeRequest(INSTALLSTATE_ABSENT, pass, false);
@@ -430,7 +435,8 @@ int CFeature::PropagateRemoval(FeatureStateChange& change, int effective, int pa
     for (const FeatureDependentLink& entry : changed.m_selectedDependencies) {
         bool belowVisible = true;
         for (CFeature* holder = entry.feature; holder; holder = holder->m_parent) {
-            if (holder->GetEffectiveRequest() != INSTALLSTATE_ABSENT && holder->m_lastUserRequest == INSTALLSTATE_ABSENT &&
+            if (holder->GetEffectiveRequest() != INSTALLSTATE_ABSENT &&
+                holder->m_lastUserRequest == INSTALLSTATE_ABSENT &&
                 holder->CountActiveDependents(true, belowVisible ? holder : nullptr) == 0 &&
                 !(holder->m_attributes & kAttrDisallowAbsent) && !holder->HasDescendant(this) &&
                 holder->m_requestPriority < kPriorityConsequence) {
@@ -448,7 +454,8 @@ int CFeature::PropagateRemoval(FeatureStateChange& change, int effective, int pa
     }
 
     // Parents that no part supplies go when their last other child has gone.
-    for (CFeature* ancestor = changed.m_parent; ancestor && ancestor->m_fakeKind == kNoPart; ancestor = ancestor->m_parent) {
+    for (CFeature* ancestor = changed.m_parent; ancestor && ancestor->m_fakeKind == kNoPart;
+         ancestor = ancestor->m_parent) {
         bool othersAbsent = true;
         for (const CFeature* child = ancestor->m_firstChild; child && othersAbsent; child = child->m_nextSibling)
             othersAbsent = child == &changed || child->m_actionState == INSTALLSTATE_ABSENT;

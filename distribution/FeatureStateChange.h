@@ -41,7 +41,8 @@ struct FeatureRequestSnapshot {
 
 // The changes one propagation step produced, in the order they were added, and the trail of
 // requests as they stood before the step made them, so that the step can be undone.
-class FeatureChangeLevel {
+class FeatureChangeLevel
+{
 public:
     FeatureChangeLevel() { }
     FeatureChangeLevel(FeatureChangeLevel&&) = default;
@@ -49,7 +50,10 @@ public:
     FeatureChangeLevel(const FeatureChangeLevel&) = delete;
     FeatureChangeLevel& operator=(const FeatureChangeLevel&) = delete;
 
-    void Add(CFeature* feature, int priority, bool withSubfeatures) { m_changes.emplace_back(feature, priority, withSubfeatures); }
+    void Add(CFeature* feature, int priority, bool withSubfeatures)
+    {
+        m_changes.emplace_back(feature, priority, withSubfeatures);
+    }
     // Keeps the feature's request values before they are changed.
     void Record(CFeature* feature);
     // Puts back every recorded value, newest first, and forgets the trail.
@@ -67,7 +71,8 @@ private:
 };
 
 // The levels of one solve, the newest at the back.
-class FeatureChangeQueue {
+class FeatureChangeQueue
+{
 public:
     FeatureChangeQueue() { }
     FeatureChangeQueue(const FeatureChangeQueue&) = delete;

@@ -29,7 +29,8 @@ const DWORD kAllValidStates = 62;
 
 // A tree of features made by hand, each ordinary feature with a part of its own (not installed,
 // nothing refusing it), one component and every state valid.
-class Tree {
+class Tree
+{
 public:
     CFeature* Add(const wchar_t* name, CFeature* parent = nullptr, int kind = CFeature::kOrdinary)
     {
@@ -154,6 +155,47 @@ TEST(FeatureSolver, OneRequestGivesTheWholeSelection)
              t.SetInstalled(b, kLocal);
          },
          L"B", kAbsent, false, true, L"A=3 B=2 "},
+        {"a dependency nothing else needs goes with its dependent",
+         [](Tree& t) {
+             CFeature* a = t.Add(L"A");
+             CFeature* b = t.Add(L"B");
+             a->AddDependency(Subset({b}), 0);
+             t.SetInstalled(a, kLocal);
+             t.SetInstalled(b, kLocal);
+             a->m_lastUserRequest = kLocal;
+         },
+         L"A", kAbsent, false, true, L"A=2 B=2 "},
+        {"a dependency the user chose stays",
+         [](Tree& t) {
+             CFeature* a = t.Add(L"A");
+             CFeature* b = t.Add(L"B");
+             a->AddDependency(Subset({b}), 0);
+             t.SetInstalled(a, kLocal);
+             t.SetInstalled(b, kLocal);
+             b->m_lastUserRequest = kLocal;
+         },
+         L"A", kAbsent, false, true, L"A=2 B=3 "},
+        {"a dependency asking for its subtree by level",
+         [](Tree& t) {
+             CFeature* a = t.Add(L"A");
+             CFeature* b = t.Add(L"B");
+             t.Add(L"Low", b)->m_level = 5;
+             CFeature* high = t.Add(L"High", b);
+             high->m_level = 20;
+             t.SetInstalled(high, kLocal);
+             a->AddDependency(FeatureSubsetMap{{b, 1}}, 0);
+         },
+         L"A", kLocal, false, true, L"A=3 B=3 Low=3 High=2 "},
+        {"a dependency asking for its subtree by level, keeping what is installed",
+         [](Tree& t) {
+             CFeature* a = t.Add(L"A");
+             CFeature* b = t.Add(L"B");
+             CFeature* high = t.Add(L"High", b);
+             high->m_level = 20;
+             t.SetInstalled(high, kLocal);
+             a->AddDependency(FeatureSubsetMap{{b, 3}}, 0);
+         },
+         L"A", kLocal, false, true, L"A=3 B=3 High=3 "},
         {"a parent no part supplies goes with its last child",
          [](Tree& t) {
              CFeature* p = t.Add(L"P", nullptr, CFeature::kNoPart);
@@ -228,7 +270,13 @@ TEST(FeatureSolver, MapsRequestsToWhatTheFeatureCanTake)
         int mapped;
     };
     const Case cases[] = {
-        {"disabled", [](Tree& t) { CFeature* f = t.Add(L"F"); f->m_level = 0; return f; }, kLocal, kAbsent},
+        {"disabled",
+         [](Tree& t) {
+             CFeature* f = t.Add(L"F");
+             f->m_level = 0;
+             return f;
+         },
+         kLocal, kAbsent},
         {"advertising not allowed",
          [](Tree& t) {
              CFeature* f = t.Add(L"F");
@@ -253,7 +301,12 @@ TEST(FeatureSolver, MapsRequestsToWhatTheFeatureCanTake)
              return f;
          },
          kSource, kSource},
-        {"default favouring source", [](Tree& t) { CFeature* f = t.Add(L"F"); f->m_attributes = CFeature::kAttrFavorSource; return f; },
+        {"default favouring source",
+         [](Tree& t) {
+             CFeature* f = t.Add(L"F");
+             f->m_attributes = CFeature::kAttrFavorSource;
+             return f;
+         },
          kDefault, kSource},
         {"default following a parent that does not follow its own",
          [](Tree& t) {
@@ -341,8 +394,8 @@ TEST(FeatureSolver, CallbackSeesEachChangeBeforeItIsMade)
     t.Add(L"Other");
     std::wstring calls;
     auto record = [](CFeature* feature, void* data) {
-        *static_cast<std::wstring*>(data) += std::wstring(feature->GetName()) + L":" +
-                                              std::to_wstring(feature->GetActionState()) + L" ";
+        *static_cast<std::wstring*>(data) +=
+            std::wstring(feature->GetName()) + L":" + std::to_wstring(feature->GetActionState()) + L" ";
     };
     EXPECT_EQ(kLocal, p->RequestState(kLocal, true, record, &calls));
     EXPECT_EQ("P:2 C1:2 C2:2 ", Narrow(calls));
@@ -369,16 +422,14 @@ TEST(FeatureSolver, BlockedFeaturesAndTheirReasons)
         int reason;
     };
     const Case cases[] = {
-        {empty, CFeature::kBlockedByUpgrade},
-        {dependent, CFeature::kBlockedByDependency},
-        {child, CFeature::kBlockedByDependency},
-        {outside, CFeature::kNotBlocked},
-        {placeholder, CFeature::kNotBlocked},
-        {fakeWithChild, CFeature::kNotBlocked},
+        {empty, CFeature::kBlockedByUpgrade},    {dependent, CFeature::kBlockedByDependency},
+        {child, CFeature::kBlockedByDependency}, {outside, CFeature::kNotBlocked},
+        {placeholder, CFeature::kNotBlocked},    {fakeWithChild, CFeature::kNotBlocked},
     };
     for (const Case& c : cases) {
         int reason = -1;
-        EXPECT_EQ(c.reason != CFeature::kNotBlocked, c.feature->IsBlocked(&reason)) << Narrow(std::wstring(c.feature->GetName()));
+        EXPECT_EQ(c.reason != CFeature::kNotBlocked, c.feature->IsBlocked(&reason))
+            << Narrow(std::wstring(c.feature->GetName()));
         EXPECT_EQ(c.reason, reason) << Narrow(std::wstring(c.feature->GetName()));
     }
     std::set<CFeature*> visited;
@@ -390,4 +441,35 @@ TEST(FeatureSolver, BlockedFeaturesAndTheirReasons)
     EXPECT_TRUE(dependent->TryRequestState(kLocal, false, count, &calls));
     EXPECT_EQ(kAbsent, dependent->GetActionState());
     EXPECT_GT(calls, 0);
+}
+
+TEST(FeatureSolver, SpecRequestsOfASubtree)
+{
+    struct Case {
+        const char* name;
+        int own;
+        std::vector<int> children;
+        int expected;
+    };
+    const Case cases[] = {
+        {"nothing asked: the level state", -1, {-1, -1}, kDefault},
+        {"a child's source", -1, {kSource, -1}, kSource},
+        {"local beats source", -1, {kSource, kLocal}, kLocal},
+        {"advertise gives way to default", kAdvertised, {kDefault}, kDefault},
+        {"an absent request takes nothing", kAbsent, {kLocal}, kAbsent},
+        {"an unrecognised request takes nothing", -2, {kLocal}, -2},
+        {"keep as installed, installed child", -1, {-7}, kLocal},
+    };
+    for (const Case& c : cases) {
+        Tree t;
+        CFeature* top = t.Add(L"Top");
+        top->m_specRequest = c.own;
+        int n = 0;
+        for (int request : c.children) {
+            CFeature* child = t.Add((L"C" + std::to_wstring(++n)).c_str(), top);
+            child->m_specRequest = request;
+            child->m_installedState = kLocal;
+        }
+        EXPECT_EQ(c.expected, top->GetSpecRequestOrDefault(10)) << c.name;
+    }
 }

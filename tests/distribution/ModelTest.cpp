@@ -736,9 +736,11 @@ TEST_F(ModelTest, ConditionsOnTheModelsFeatureStates)
     };
     for (const auto& c : cases) {
         docs.m_actionState = c.docsAction;
-        EXPECT_EQ(std::wstring(c.rewritten), std::wstring(m_model.ReplaceFeatureStates(c.condition))) << W(c.condition);
+        EXPECT_EQ(std::wstring(c.rewritten), std::wstring(m_model.ReplaceFeatureStates(c.condition)))
+            << W(c.condition);
         EXPECT_EQ(c.result, m_model.EvaluateFeatureCondition(c.condition)) << W(c.condition);
     }
     // Names run over letters, digits, '.' and '_'; unknown names stay for the engine.
-    EXPECT_EQ(std::wstring(L"&Core.Docs_2<>3"), std::wstring(m_model.ReplaceFeatureStates(L"&Core.Docs_2<>&CoreDocs")));
+    EXPECT_EQ(std::wstring(L"&Core.Docs_2<>3"),
+              std::wstring(m_model.ReplaceFeatureStates(L"&Core.Docs_2<>&CoreDocs")));
 }
