@@ -150,6 +150,13 @@ public:
     int InstallSilently();
     void LaunchExecutes(int kind, void* pageObject);
 
+    // A condition evaluated in the merged session after every "&Feature" of the tree became the
+    // feature's action state and every "!Feature" its current state; MsiInstallerError when the
+    // engine cannot evaluate the result.
+    MSICONDITION EvaluateFeatureCondition(const wchar_t* condition) const;
+    // The condition with those replacements.
+    CString ReplaceFeatureStates(const wchar_t* condition) const;
+
     // The folder of the volume in use; throws PriorOperationRequired while the model has none
     // (before it is loaded).
     const CString& GetCurrentRootPath() const override;

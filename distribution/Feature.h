@@ -15,8 +15,12 @@
 #include <vector>
 
 #include "CString.h"
+#include "FeatureSubsets.h"
 
 class CBrokenDependency;
+class FeatureChangeLevel;
+class FeatureChangeQueue;
+struct FeatureStateChange;
 class CPart;
 class MsiDatabase;
 class MsiSession;
@@ -249,7 +253,80 @@ public:
     bool m_browseDisabled;
     int m_componentCount;
 
+    // Feature selection. Request priorities: 0 none, 1 and 2 the initial selection, 3 the
+    // consequences of a change, 4 the user's own request and hard requirements.
+    enum MergeResult { kMergeRefused = 0, kMergeUnchanged = 1, kMergeChanged = 2 };
+    enum PropagateResult { kPropagateNewLevel = 0, kPropagateConflict = 1, kPropagateDone = 2 };
+    enum BlockReason { kNotBlocked = 0, kBlockedByUpgrade = 1, kBlockedByDependency = 2, kBlockedByRelatedProduct = 3 };
+    // Called for a feature just before its action state is replaced.
+    typedef void (*ChangeCallback)(CFeature* feature, void* data);
+
+    // Merges a request at a priority: refused, unchanged or changed. A lower held priority gives
+    // way; at priority 1 absence gives way to any state and advertising to local or source; at 2
+    // nothing changes; at 3 or more a different request is refused. With `recordUser` the
+    // resulting request also becomes the last user request.
+    int MergeRequest(int state, int priority, bool recordUser);
+    // The state to request for the feature: disabled features are absent, advertising and source
+    // fall back where they are not possible, the default follows the attributes.
+    int MapRequestedState(int state);
+    bool CanInstallLocal();
+    bool CanRunFromSource();
+    // Registers a dependency of this feature on every feature of `features` (one group with one
+    // alternative), or on one of the group's alternatives; each named feature gets a dependent link.
+    void AddDependency(const FeatureSubsetMap& features, DWORD flags);
+    void AddDependencyGroup(const CFeatureSubsetOr& group);
+    const std::list<CFeatureSubsetOr>& GetDependencyGroups() const { return m_dependencyGroups; }
+    // Runs the queue's changes to a consistent selection, trying other alternatives of the
+    // dependency groups on a conflict. A non-zero install level is the initial selection's mode.
+    // False when no combination works; the requests are then as they were before the solve.
+    bool Solve(FeatureChangeQueue& queue, int installLevel);
+    // Works out the consequences of the newest level, this feature being the one the solve
+    // started from: a new level, a conflict or done.
+    int PropagateChange(FeatureChangeQueue& queue, int installLevel);
+    // Rebuilds the selected dependencies from the alternatives the change's cursors are on.
+    void ExpandSelectedDependencies(const FeatureStateChange& change);
+    // True when `to` is reached from `from` by following each feature's first dependent.
+    static bool IsLinkedThroughFirstDependents(const CFeature* from, const CFeature* to);
+
+    // 5 when the level is not 0 and not above the install level, else 2.
+    int GetLevelState(int installLevel) const;
+    // The state the feature starts with for an install level.
+    int ComputeInheritedState(int installLevel);
+    // The spec file's request of the feature or of its subtree (local beats source beats default
+    // beats advertise), else the level state.
+    int GetSpecRequestOrDefault(int installLevel);
+    // The user's change of this feature (with its subfeatures when asked); the action states
+    // change only when the solve succeeds.
+    bool TryRequestState(int state, bool withSubfeatures, ChangeCallback callback, void* data);
+    // The same, giving the feature's action state afterwards.
+    int RequestState(int state, bool withSubfeatures, ChangeCallback callback, void* data);
+    // Turns the requests of the whole tree into action states; blocked features become absent.
+    void ApplyRequestedStates(ChangeCallback callback, void* data);
+    // Clears the requests of the whole tree.
+    void ResetTreeRequests();
+    // Disables, transitively, the features that depend on this one.
+    void ResetDependentsToAbsent(std::set<CFeature*>& visited);
+    // Whether the feature cannot be installed, with the reason (BlockReason).
+    bool IsBlocked(int* reason = nullptr);
+    // Whether a feature that depends on this one, directly or through others, is blocked by its
+    // part's upgrade relation.
+    bool IsNeededByBlockedDependent(std::set<CFeature*>& visited);
+
+    std::list<CFeatureSubsetOr> m_dependencyGroups;
+
 private:
+    // Consequences of one change for a feature to be installed, and for one to be advertised or
+    // removed; they go into `next`.
+    int PropagateInstall(FeatureStateChange& change, int effective, int pass, int installLevel,
+                         FeatureChangeLevel& next);
+    int PropagateRemoval(FeatureStateChange& change, int effective, int pass, int installLevel,
+                         FeatureChangeLevel& next);
+    // The state and priority a child starts with for the install level.
+    void GetInitialChildRequest(CFeature& child, int installLevel, int& state, int& priority);
+    bool IsBlockedByUpgrade(std::set<CFeature*>& visited);
+    bool IsBlockedByDependency(std::set<CFeature*>& visited);
+    bool IsBlockedByRelatedProduct();
+
     // Applies the rows of a condition table to `value`.
     void ApplyConditionRows(const wchar_t* table, const wchar_t* query, int& value, bool stopAtZero);
     // True when this feature and every ancestor have a non-zero display value and level.

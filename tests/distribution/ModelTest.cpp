@@ -769,3 +769,35 @@ TEST_F(ModelTest, CostingActionsPrepareTheMergedSession)
     EXPECT_EQ(L"NO", W(detected));
     InstallDistributionServices(previous);
 }
+
+TEST_F(ModelTest, ConditionsOnTheModelsFeatureStates)
+{
+    Configure(Ini("{6D1F3B20-7A4C-4E5D-8B9A-0C1D2E3F4A11}"));
+    m_model.PopulateFromIniInfo(m_config, nullptr, nullptr);
+    m_model.BuildFeatureTree();
+    CFeature& docs = *m_model.FindFeature(L"CoreDocs");
+    CFeature& orphan = *m_model.FindFeature(L"Orphan");
+    orphan.m_installedState = INSTALLSTATE_ABSENT;
+    const struct {
+        const wchar_t* condition;
+        int docsAction;
+        const wchar_t* rewritten;
+        MSICONDITION result;
+    } cases[] = {
+        {L"&CoreDocs=3", INSTALLSTATE_LOCAL, L"3=3", MSICONDITION_TRUE},
+        {L"&CoreDocs=3", INSTALLSTATE_ABSENT, L"2=3", MSICONDITION_FALSE},
+        {L"&CoreDocs>2", INSTALLSTATE_SOURCE, L"4>2", MSICONDITION_TRUE},
+        {L"(&CoreDocs=4 OR !Orphan=3)", INSTALLSTATE_LOCAL, L"(3=4 OR 2=3)", MSICONDITION_FALSE},
+        {L"\"a&\"=\"a&\" AND \"!\"=\"!\"", INSTALLSTATE_LOCAL, L"\"a&\"=\"a&\" AND \"!\"=\"!\"", MSICONDITION_TRUE},
+        {L"", INSTALLSTATE_LOCAL, L"", MSICONDITION_NONE},
+    };
+    for (const auto& c : cases) {
+        docs.m_actionState = c.docsAction;
+        EXPECT_EQ(std::wstring(c.rewritten), std::wstring(m_model.ReplaceFeatureStates(c.condition)))
+            << W(c.condition);
+        EXPECT_EQ(c.result, m_model.EvaluateFeatureCondition(c.condition)) << W(c.condition);
+    }
+    // Names run over letters, digits, '.' and '_'; unknown names stay for the engine.
+    EXPECT_EQ(std::wstring(L"&Core.Docs_2<>3"),
+              std::wstring(m_model.ReplaceFeatureStates(L"&Core.Docs_2<>&CoreDocs")));
+}

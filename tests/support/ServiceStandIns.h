@@ -55,7 +55,7 @@ public:
     bool IsCostLogEnabled() override { return false; }
     bool IsReinstallRequested() const override { return m_reinstall; }
     std::map<CString, CString> GetCommandLineProperties() const override { return m_properties; }
-    // /tree, /costlog, /siv and /level as the test set them (none by default: level 3); every
+    // /tree, /costlog, /siv and /level as the test set them (none by default: level 10); every
     // page enabled unless the test says otherwise.
     bool IsTreeStart() const override { return m_treeStart; }
     bool IsCostLogOnCommandLine() const override { return m_costLog; }
@@ -117,7 +117,7 @@ private:
     bool m_treeStart = false;
     bool m_costLog = false;
     bool m_skipInstallValidate = false;
-    int m_installLevel = 3;
+    int m_installLevel = 10;  // the default without /level or [InstallLevels]
     bool m_pagesEnabled = true;
     std::vector<LANGID> m_uiLanguages;
     std::vector<LANGID> m_dialogFonts;

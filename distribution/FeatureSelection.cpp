@@ -1,0 +1,260 @@
+// Starting the solver and applying its outcome: the state a feature starts with for an install
+// level, the user's change of one feature, the requests turned into action states, and whether
+// a feature can be installed at all.
+#include "Feature.h"
+
+#include <msi.h>
+
+#include "ApplicationServices.h"
+#include "FeatureStateChange.h"
+#include "InstallerErrors.h"
+#include "Part.h"
+
+namespace {
+
+const int kPriorityUser = 4;
+// Spec-file request: keep the feature as it is installed.
+const int kSpecKeepInstalled = -7;
+// Transitive attribute bit: an installed feature that would be dropped keeps its state.
+const DWORD kTransitiveKeepInstalled = 1;
+
+// The first top-level feature of the tree that holds `feature`.
+CFeature* FirstInTree(const CFeature* feature)
+{
+    return feature->GetRoot()->GetFirstSibling();
+}
+
+bool IsInstalledProductState(int state)
+{
+    return state == INSTALLSTATE_DEFAULT || state == INSTALLSTATE_ADVERTISED;
+}
+
+bool PartAllowsInstall(const CPart& part)
+{
+    const CPart::UpgradeTable* table = part.GetUpgradeTable();
+    return !table || table->AllowsInstall();
+}
+
+}  // namespace
+
+int CFeature::GetLevelState(int installLevel) const
+{
+    return m_level != 0 && m_level <= installLevel ? INSTALLSTATE_DEFAULT : INSTALLSTATE_ABSENT;
+}
+
+int CFeature::GetSpecRequestOrDefault(int installLevel)
+{
+    int request = m_specRequest == kSpecKeepInstalled ? GetCurrentState() : m_specRequest;
+    if (request != INSTALLSTATE_LOCAL && request != INSTALLSTATE_ABSENT) {
+        for (CFeature* node = GetNextInSubtree(nullptr); node && request != INSTALLSTATE_LOCAL;
+             node = GetNextInSubtree(node)) {
+            const int value = node->m_specRequest;
+            if (value == INSTALLSTATE_UNKNOWN || value == INSTALLSTATE_ABSENT)
+                continue;
+            if (value == kSpecKeepInstalled) {
+                if (request == INSTALLSTATE_UNKNOWN && node->GetCurrentState() >= INSTALLSTATE_LOCAL)
+                    request = node->GetCurrentState();
+                continue;
+            }
+            // Local beats source beats default beats advertise.
+            if (request == INSTALLSTATE_UNKNOWN ||
+                (request == INSTALLSTATE_ADVERTISED && value >= INSTALLSTATE_LOCAL) ||
+                (request == INSTALLSTATE_DEFAULT && (value == INSTALLSTATE_LOCAL || value == INSTALLSTATE_SOURCE)) ||
+                (request == INSTALLSTATE_SOURCE && value == INSTALLSTATE_LOCAL))
+                request = value;
+        }
+    }
+    return request == INSTALLSTATE_UNKNOWN ? GetLevelState(installLevel) : request;
+}
+
+int CFeature::ComputeInheritedState(int installLevel)
+{
+    const int product = GetProductState();
+    const bool installed = IsInstalledProductState(product) || AppServices().IsTreeStart();
+
+    // The state to keep: the spec file's, absent under an ancestor the spec file removes, else
+    // what is installed.
+    int keep;
+    if (m_specRequest != INSTALLSTATE_UNKNOWN && m_specRequest != kSpecKeepInstalled) {
+        keep = m_specRequest;
+    } else {
+        bool ancestorRemoved = false;
+        for (const CFeature* ancestor = m_parent; ancestor && !ancestorRemoved; ancestor = ancestor->m_parent)
+            ancestorRemoved = ancestor->m_specRequest == INSTALLSTATE_ABSENT;
+        keep = ancestorRemoved ? INSTALLSTATE_ABSENT : (m_part ? GetCurrentState() : product);
+    }
+    if (keep == INSTALLSTATE_UNKNOWN)
+        keep = INSTALLSTATE_ABSENT;
+
+    if (installed && (!IsTransitive() || !HasInstalledTransitiveAncestor()))
+        return keep;
+    int request = GetSpecRequestOrDefault(installLevel);
+    if (!(m_part && IsTransitiveChainSatisfied() && IsInstalledProductState(product))) {
+        for (CFeature* ancestor = m_parent; ancestor && request != INSTALLSTATE_ABSENT; ancestor = ancestor->m_parent) {
+            if (ancestor->GetEffectiveRequest() >= INSTALLSTATE_LOCAL && IsHidden(false))
+                break;
+            if (ancestor->GetSpecRequestOrDefault(installLevel) == INSTALLSTATE_ABSENT)
+                request = INSTALLSTATE_ABSENT;
+        }
+    }
+    if (!installed || request != INSTALLSTATE_ABSENT)
+        return request;
+    for (const CFeature* feature = this; feature; feature = feature->m_parent) {
+        if (feature->m_transitiveAttributes & kTransitiveKeepInstalled) {
+            m_transitive = false;
+            return keep;
+        }
+    }
+    return request;
+}
+
+void CFeature::ResetTreeRequests()
+{
+    for (CFeature* feature = FirstInTree(this); feature; feature = feature->GetNextInTree()) {
+        if (feature->m_fakeKind == kLinkedDist)
+            continue;
+        feature->m_requestPriority = 0;
+        feature->m_requestedState = INSTALLSTATE_UNKNOWN;
+    }
+}
+
+void CFeature::ResetDependentsToAbsent(std::set<CFeature*>& visited)
+{
+    if (!visited.insert(this).second)
+        return;
+    for (const FeatureDependentLink& link : m_dependents) {
+        if (link.requiredStates & kSubsetIgnoreState)
+            continue;
+        link.feature->m_level = 0;
+        link.feature->m_lastUserRequest = INSTALLSTATE_ABSENT;
+        link.feature->ResetDependentsToAbsent(visited);
+    }
+}
+
+bool CFeature::TryRequestState(int state, bool withSubfeatures, ChangeCallback callback, void* data)
+{
+    ResetTreeRequests();
+    const int mapped = MapRequestedState(state);
+    if (m_requestPriority < kPriorityUser) {
+        m_requestPriority = kPriorityUser;
+        m_requestedState = mapped;
+        m_lastUserRequest = m_requestedState;
+    } else if (mapped == m_requestedState) {
+        m_lastUserRequest = m_requestedState;
+    }
+    FeatureChangeQueue queue;
+    FeatureChangeLevel first;
+    first.Add(this, kPriorityUser, withSubfeatures);
+    queue.Append(std::move(first));
+    if (!Solve(queue, 0))
+        return false;
+    ApplyRequestedStates(callback, data);
+    for (CFeature* feature = this; feature; feature = feature->m_parent)
+        feature->m_lastUserRequest = feature->m_actionState;
+    return true;
+}
+
+int CFeature::RequestState(int state, bool withSubfeatures, ChangeCallback callback, void* data)
+{
+    TryRequestState(state, withSubfeatures, callback, data);
+    return m_actionState;
+}
+
+void CFeature::ApplyRequestedStates(ChangeCallback callback, void* data)
+{
+    for (CFeature* feature = FirstInTree(this); feature; feature = feature->GetNextInTree()) {
+        const bool blocked = feature->IsBlocked();
+        const int request = feature->GetEffectiveRequest();
+        if (request == feature->m_actionState && !blocked)
+            continue;
+        if (callback)
+            callback(feature, data);
+        feature->m_actionState = blocked ? INSTALLSTATE_ABSENT : request;
+        feature->m_changed = true;
+        feature->m_requestPriority = 0;
+    }
+}
+
+bool CFeature::IsBlocked(int* reason)
+{
+    int found = kNotBlocked;
+    std::set<CFeature*> upgradeVisited;
+    std::set<CFeature*> dependencyVisited;
+    if (IsBlockedByUpgrade(upgradeVisited))
+        found = kBlockedByUpgrade;
+    else if (IsBlockedByDependency(dependencyVisited))
+        found = kBlockedByDependency;
+    else if (IsBlockedByRelatedProduct())
+        found = kBlockedByRelatedProduct;
+    if (reason)
+        *reason = found;
+    return found != kNotBlocked;
+}
+
+bool CFeature::IsBlockedByUpgrade(std::set<CFeature*>& visited)
+{
+    if (m_part)
+        return !PartAllowsInstall(*m_part);
+    if (m_fakeKind == kLinkedDist || m_fakeKind == kPlaceholder)
+        return false;
+    // A feature that stands for nothing of its own is blocked when everything below it is.
+    for (CFeature* node = GetNextInSubtree(nullptr); node; node = GetNextInSubtree(node)) {
+        if (!node->IsBlockedByUpgrade(visited) && !node->IsBlockedByDependency(visited) &&
+            !node->IsBlockedByRelatedProduct())
+            return false;
+    }
+    return true;
+}
+
+bool CFeature::IsBlockedByDependency(std::set<CFeature*>& visited)
+{
+    if (m_part && m_part->GetProductState() == INSTALLSTATE_DEFAULT)
+        return false;
+    for (const CFeatureSubsetOr& group : m_dependencyGroups) {
+        for (const CFeatureSubsetDependency& alternative : group.GetAlternatives()) {
+            if (alternative.GetFlags() & kSubsetSatisfiedOutside)
+                continue;
+            for (const auto& entry : alternative.GetFeatures()) {
+                CFeature* needed = entry.first;
+                if (!visited.insert(needed).second)
+                    continue;
+                if (needed->IsBlockedByRelatedProduct() || needed->IsBlockedByUpgrade(visited) ||
+                    needed->IsBlockedByDependency(visited))
+                    return true;
+            }
+        }
+    }
+    return m_parent && (m_parent->IsBlockedByDependency(visited) || m_parent->IsBlockedByRelatedProduct());
+}
+
+bool CFeature::IsBlockedByRelatedProduct()
+{
+    if (!m_part || m_part->GetProductState() == INSTALLSTATE_DEFAULT)
+        return false;
+    CPart* product = m_part->GetCorePart();
+    if (!product || PartAllowsInstall(*product))
+        return false;
+    // The product part cannot be installed: this part is blocked unless an installed related
+    // product of it lists this part.
+    const CPart::RelatedPartList& related = product->GetRelatedPartList();
+    if (related.GetCount() == 0)
+        return false;
+    for (size_t i = 0; i < related.GetCount(); ++i) {
+        if (related.GetAt(i).InstalledProductListsName(m_part->GetProductCode()))
+            return false;
+    }
+    return true;
+}
+
+bool CFeature::IsNeededByBlockedDependent(std::set<CFeature*>& visited)
+{
+    for (const FeatureDependentLink& link : m_dependents) {
+        if (!visited.insert(link.feature).second)
+            continue;
+        int reason = kNotBlocked;
+        if ((link.feature->IsBlocked(&reason) && reason == kBlockedByUpgrade) ||
+            link.feature->IsNeededByBlockedDependent(visited))
+            return true;
+    }
+    return false;
+}

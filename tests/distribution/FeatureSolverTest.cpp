@@ -1,0 +1,475 @@
+// The feature selection solver on trees built by hand: whole selections after one request, the
+// mapping of requests, the initial selection's mode, the per-change callback and blocked features.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <msi.h>
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "Feature.h"
+#include "FeatureStateChange.h"
+#include "FeatureSubsets.h"
+#include "ModelTestSupport.h"
+#include "Part.h"
+
+namespace {
+
+const int kAdvertised = INSTALLSTATE_ADVERTISED;
+const int kAbsent = INSTALLSTATE_ABSENT;
+const int kLocal = INSTALLSTATE_LOCAL;
+const int kSource = INSTALLSTATE_SOURCE;
+const int kDefault = INSTALLSTATE_DEFAULT;
+// Every state from advertised to default is valid.
+const DWORD kAllValidStates = 62;
+
+// A tree of features made by hand, each ordinary feature with a part of its own (not installed,
+// nothing refusing it), one component and every state valid.
+class Tree
+{
+public:
+    CFeature* Add(const wchar_t* name, CFeature* parent = nullptr, int kind = CFeature::kOrdinary)
+    {
+        m_features.emplace_back(new CFeature);
+        CFeature* feature = m_features.back().get();
+        feature->m_name = name;
+        feature->m_display = static_cast<int>(m_features.size());
+        feature->m_level = 1;
+        feature->m_fakeKind = kind;
+        feature->m_validStates = kAllValidStates;
+        feature->m_componentCount = 1;
+        if (kind == CFeature::kOrdinary) {
+            m_parts.emplace_back(new CPart);
+            feature->m_part = m_parts.back().get();
+        }
+        if (parent)
+            parent->AddChildSorted(feature);
+        else if (m_features.size() > 1)
+            LastTopLevel()->InsertSiblingAfter(feature);
+        return feature;
+    }
+    CFeature* operator[](const wchar_t* name) const { return &m_features.front()->FindFeature(name); }
+    // Installed and planned as the same state.
+    void SetInstalled(CFeature* feature, int state)
+    {
+        feature->m_installedState = state;
+        feature->m_actionState = state;
+    }
+    // "name=state" for every feature in tree order.
+    std::wstring ActionStates() const
+    {
+        std::wstring text;
+        for (const CFeature* f = m_features.front()->GetRoot()->GetFirstSibling(); f; f = f->GetNextInTree())
+            text += std::wstring(f->GetName()) + L"=" + std::to_wstring(f->GetActionState()) + L" ";
+        return text;
+    }
+
+private:
+    CFeature* LastTopLevel() const
+    {
+        CFeature* last = m_features.front()->GetRoot();
+        while (last->GetNextSibling())
+            last = last->GetNextSibling();
+        return last;
+    }
+
+    std::vector<std::unique_ptr<CFeature>> m_features;
+    std::vector<std::unique_ptr<CPart>> m_parts;
+};
+
+FeatureSubsetMap Subset(std::initializer_list<CFeature*> features)
+{
+    FeatureSubsetMap subset;
+    for (CFeature* feature : features)
+        subset.emplace(feature, 0);
+    return subset;
+}
+
+std::string Narrow(const std::wstring& text)
+{
+    return std::string(text.begin(), text.end());
+}
+
+}  // namespace
+
+TEST(FeatureSolver, OneRequestGivesTheWholeSelection)
+{
+    struct Case {
+        const char* name;
+        std::function<void(Tree&)> build;
+        const wchar_t* feature;
+        int state;
+        bool withSubfeatures;
+        bool solved;
+        const wchar_t* expected;
+    };
+    const Case cases[] = {
+        {"a disabled feature stays absent", [](Tree& t) { t.Add(L"A")->m_level = 0; }, L"A", kLocal, false, true,
+         L"A=2 "},
+        {"a child brings its parent",
+         [](Tree& t) {
+             CFeature* p = t.Add(L"P");
+             t.Add(L"C1", p);
+             t.Add(L"C2", p);
+         },
+         L"C1", kLocal, false, true, L"P=3 C1=3 C2=2 "},
+        {"a parent alone leaves its children, except those that may not be absent",
+         [](Tree& t) {
+             CFeature* p = t.Add(L"P");
+             t.Add(L"C1", p);
+             t.Add(L"C2", p)->DisallowAbsent();
+         },
+         L"P", kLocal, false, true, L"P=3 C1=2 C2=3 "},
+        {"a parent with its subfeatures",
+         [](Tree& t) {
+             CFeature* p = t.Add(L"P");
+             t.Add(L"G", t.Add(L"C1", p));
+             t.Add(L"C2", p);
+         },
+         L"P", kSource, true, true, L"P=4 C1=4 G=4 C2=4 "},
+        {"a dependency is installed",
+         [](Tree& t) {
+             CFeature* a = t.Add(L"A");
+             a->AddDependency(Subset({t.Add(L"B"), t.Add(L"C")}), 0);
+         },
+         L"A", kLocal, false, true, L"A=3 B=3 C=3 "},
+        {"removing a dependency removes its dependent",
+         [](Tree& t) {
+             CFeature* a = t.Add(L"A");
+             CFeature* b = t.Add(L"B");
+             a->AddDependency(Subset({b}), 0);
+             t.SetInstalled(a, kLocal);
+             t.SetInstalled(b, kLocal);
+         },
+         L"B", kAbsent, false, true, L"A=2 B=2 "},
+        {"a dependent satisfied outside the distribution stays",
+         [](Tree& t) {
+             CFeature* a = t.Add(L"A");
+             CFeature* b = t.Add(L"B");
+             a->AddDependency(Subset({b}), kSubsetSatisfiedOutside);
+             t.SetInstalled(a, kLocal);
+             t.SetInstalled(b, kLocal);
+         },
+         L"B", kAbsent, false, true, L"A=3 B=2 "},
+        {"a dependency nothing else needs goes with its dependent",
+         [](Tree& t) {
+             CFeature* a = t.Add(L"A");
+             CFeature* b = t.Add(L"B");
+             a->AddDependency(Subset({b}), 0);
+             t.SetInstalled(a, kLocal);
+             t.SetInstalled(b, kLocal);
+             a->m_lastUserRequest = kLocal;
+         },
+         L"A", kAbsent, false, true, L"A=2 B=2 "},
+        {"a dependency the user chose stays",
+         [](Tree& t) {
+             CFeature* a = t.Add(L"A");
+             CFeature* b = t.Add(L"B");
+             a->AddDependency(Subset({b}), 0);
+             t.SetInstalled(a, kLocal);
+             t.SetInstalled(b, kLocal);
+             b->m_lastUserRequest = kLocal;
+         },
+         L"A", kAbsent, false, true, L"A=2 B=3 "},
+        {"a dependency asking for its subtree by level",
+         [](Tree& t) {
+             CFeature* a = t.Add(L"A");
+             CFeature* b = t.Add(L"B");
+             t.Add(L"Low", b)->m_level = 5;
+             CFeature* high = t.Add(L"High", b);
+             high->m_level = 20;
+             t.SetInstalled(high, kLocal);
+             a->AddDependency(FeatureSubsetMap{{b, 1}}, 0);
+         },
+         L"A", kLocal, false, true, L"A=3 B=3 Low=3 High=2 "},
+        {"a dependency asking for its subtree by level, keeping what is installed",
+         [](Tree& t) {
+             CFeature* a = t.Add(L"A");
+             CFeature* b = t.Add(L"B");
+             CFeature* high = t.Add(L"High", b);
+             high->m_level = 20;
+             t.SetInstalled(high, kLocal);
+             a->AddDependency(FeatureSubsetMap{{b, 3}}, 0);
+         },
+         L"A", kLocal, false, true, L"A=3 B=3 High=3 "},
+        {"a parent no part supplies goes with its last child",
+         [](Tree& t) {
+             CFeature* p = t.Add(L"P", nullptr, CFeature::kNoPart);
+             CFeature* c1 = t.Add(L"C1", p);
+             t.Add(L"C2", p);
+             p->m_actionState = kLocal;
+             t.SetInstalled(c1, kLocal);
+         },
+         L"C1", kAbsent, false, true, L"P=2 C1=2 C2=2 "},
+        {"the second alternative when the first conflicts, nothing left of the first",
+         [](Tree& t) {
+             CFeature* a = t.Add(L"A");
+             CFeature* disabled = t.Add(L"Disabled");
+             disabled->m_level = 0;
+             CFeature* x = t.Add(L"X", disabled);
+             CFeature* y = t.Add(L"Y");
+             CFeatureSubsetOr group(CFeatureSubsetDependency(Subset({x}), 0));
+             group.Add(CFeatureSubsetDependency(Subset({y}), 0));
+             a->AddDependencyGroup(group);
+         },
+         L"A", kLocal, false, true, L"A=3 Disabled=2 X=2 Y=3 "},
+        {"every alternative conflicts: nothing changes",
+         [](Tree& t) {
+             CFeature* a = t.Add(L"A");
+             CFeature* disabled = t.Add(L"Disabled");
+             disabled->m_level = 0;
+             a->AddDependency(Subset({t.Add(L"X", disabled)}), 0);
+             t.SetInstalled(t.Add(L"Kept"), kSource);
+         },
+         L"A", kLocal, false, false, L"A=2 Disabled=2 X=2 Kept=4 "},
+    };
+    modeltest::TestAppServices app;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Tree tree;
+        c.build(tree);
+        CFeature* feature = tree[c.feature];
+        EXPECT_EQ(c.solved, feature->TryRequestState(c.state, c.withSubfeatures, nullptr, nullptr));
+        EXPECT_EQ(Narrow(c.expected), Narrow(tree.ActionStates()));
+    }
+}
+
+TEST(FeatureSolver, ConflictingAlternativeIsUndoneAndTheOtherSelected)
+{
+    modeltest::TestAppServices app;
+    Tree t;
+    CFeature* a = t.Add(L"A");
+    CFeature* disabled = t.Add(L"Disabled");
+    disabled->m_level = 0;
+    CFeature* x = t.Add(L"X", disabled);
+    CFeature* y = t.Add(L"Y");
+    CFeatureSubsetOr group(CFeatureSubsetDependency(Subset({x}), 0));
+    group.Add(CFeatureSubsetDependency(Subset({y}), 0));
+    a->AddDependencyGroup(group);
+    ASSERT_TRUE(a->TryRequestState(kLocal, false, nullptr, nullptr));
+    ASSERT_EQ(1, a->SelectedDependenciesEnd() - a->SelectedDependenciesBegin());
+    EXPECT_EQ(y, a->SelectedDependenciesBegin()->feature);
+    // The first alternative's requests were taken back.
+    EXPECT_EQ(0, x->m_requestPriority);
+    EXPECT_EQ(INSTALLSTATE_UNKNOWN, x->m_requestedState);
+    // Both alternatives know their dependent.
+    EXPECT_EQ(a, x->DependentsBegin()->feature);
+    EXPECT_EQ(a, y->DependentsBegin()->feature);
+}
+
+TEST(FeatureSolver, MapsRequestsToWhatTheFeatureCanTake)
+{
+    struct Case {
+        const char* name;
+        std::function<CFeature*(Tree&)> build;
+        int state;
+        int mapped;
+    };
+    const Case cases[] = {
+        {"disabled",
+         [](Tree& t) {
+             CFeature* f = t.Add(L"F");
+             f->m_level = 0;
+             return f;
+         },
+         kLocal, kAbsent},
+        {"advertising not allowed",
+         [](Tree& t) {
+             CFeature* f = t.Add(L"F");
+             f->m_validStates = 1u << kLocal;
+             return f;
+         },
+         kAdvertised, kAbsent},
+        {"advertising allowed", [](Tree& t) { return t.Add(L"F"); }, kAdvertised, kAdvertised},
+        {"unknown state", [](Tree& t) { return t.Add(L"F"); }, -7, kAbsent},
+        {"source for a childless feature without components",
+         [](Tree& t) {
+             CFeature* f = t.Add(L"F");
+             f->m_componentCount = 0;
+             return f;
+         },
+         kSource, kLocal},
+        {"source through a child",
+         [](Tree& t) {
+             CFeature* f = t.Add(L"F");
+             f->m_componentCount = 0;
+             t.Add(L"C", f);
+             return f;
+         },
+         kSource, kSource},
+        {"default favouring source",
+         [](Tree& t) {
+             CFeature* f = t.Add(L"F");
+             f->m_attributes = CFeature::kAttrFavorSource;
+             return f;
+         },
+         kDefault, kSource},
+        {"default following a parent that does not follow its own",
+         [](Tree& t) {
+             CFeature* p = t.Add(L"P");
+             p->m_actionState = kSource;
+             CFeature* f = t.Add(L"F", p);
+             f->m_attributes = CFeature::kAttrFollowParent;
+             return f;
+         },
+         kDefault, kLocal},
+        {"default following a chain of followers",
+         [](Tree& t) {
+             CFeature* p = t.Add(L"P");
+             p->m_attributes = CFeature::kAttrFollowParent;
+             p->m_actionState = kSource;
+             CFeature* f = t.Add(L"F", p);
+             f->m_attributes = CFeature::kAttrFollowParent;
+             return f;
+         },
+         kDefault, kSource},
+    };
+    for (const Case& c : cases) {
+        Tree tree;
+        EXPECT_EQ(c.mapped, c.build(tree)->MapRequestedState(c.state)) << c.name;
+    }
+}
+
+TEST(FeatureSolver, MergesByPriority)
+{
+    struct Case {
+        int held, heldPriority, state, priority, result, request;
+    };
+    const Case cases[] = {
+        {kAbsent, 0, kLocal, 0, CFeature::kMergeRefused, kAbsent},
+        {kAbsent, 1, kLocal, 3, CFeature::kMergeChanged, kLocal},
+        {kLocal, 1, kLocal, 3, CFeature::kMergeUnchanged, kLocal},
+        {kAbsent, 4, kLocal, 1, CFeature::kMergeChanged, kLocal},  // absence gives way at priority 1
+        {kAdvertised, 1, kSource, 1, CFeature::kMergeChanged, kSource},
+        {kLocal, 1, kAbsent, 1, CFeature::kMergeUnchanged, kLocal},
+        {kAbsent, 2, kLocal, 2, CFeature::kMergeUnchanged, kAbsent},
+        {kLocal, 4, kAbsent, 4, CFeature::kMergeRefused, kLocal},
+        {kLocal, 4, kAbsent, 3, CFeature::kMergeRefused, kLocal},
+    };
+    for (const Case& c : cases) {
+        CFeature feature;
+        feature.m_requestedState = c.held;
+        feature.m_requestPriority = c.heldPriority;
+        EXPECT_EQ(c.result, feature.MergeRequest(c.state, c.priority, true)) << c.held << " " << c.state;
+        EXPECT_EQ(c.request, feature.m_requestedState);
+        EXPECT_EQ(c.result == CFeature::kMergeRefused ? kAbsent : c.request, feature.m_lastUserRequest);
+    }
+}
+
+TEST(FeatureSolver, InstallLevelModeStartsChildrenByLevel)
+{
+    modeltest::TestAppServices app;
+    Tree t;
+    CFeature* top = t.Add(L"Top");
+    t.Add(L"Low", top)->m_level = 5;
+    t.Add(L"High", top)->m_level = 20;
+    CFeature* needed = t.Add(L"Needed");
+    needed->m_level = 50;
+    CFeature* low = t[L"Low"];
+    low->AddDependency(Subset({needed}), 0);
+
+    const int level = 10;
+    top->MergeRequest(top->MapRequestedState(top->ComputeInheritedState(level)), 1, false);
+    FeatureChangeQueue queue;
+    FeatureChangeLevel first;
+    first.Add(top, 1, false);
+    queue.Append(std::move(first));
+    ASSERT_TRUE(top->Solve(queue, level));
+    top->ApplyRequestedStates(nullptr, nullptr);
+    // The dependency is a requirement whatever its own level.
+    EXPECT_EQ("Top=3 Low=3 High=2 Needed=3 ", Narrow(t.ActionStates()));
+}
+
+TEST(FeatureSolver, CallbackSeesEachChangeBeforeItIsMade)
+{
+    modeltest::TestAppServices app;
+    Tree t;
+    CFeature* p = t.Add(L"P");
+    t.Add(L"C1", p);
+    t.Add(L"C2", p);
+    t.Add(L"Other");
+    std::wstring calls;
+    auto record = [](CFeature* feature, void* data) {
+        *static_cast<std::wstring*>(data) +=
+            std::wstring(feature->GetName()) + L":" + std::to_wstring(feature->GetActionState()) + L" ";
+    };
+    EXPECT_EQ(kLocal, p->RequestState(kLocal, true, record, &calls));
+    EXPECT_EQ("P:2 C1:2 C2:2 ", Narrow(calls));
+    EXPECT_TRUE(p->IsChanged());
+    EXPECT_FALSE(t[L"Other"]->IsChanged());
+}
+
+TEST(FeatureSolver, BlockedFeaturesAndTheirReasons)
+{
+    modeltest::TestAppServices app;
+    Tree t;
+    CFeature* empty = t.Add(L"Empty", nullptr, CFeature::kNoPart);
+    CFeature* dependent = t.Add(L"Dependent");
+    dependent->AddDependency(Subset({empty}), 0);
+    CFeature* child = t.Add(L"Child", dependent);
+    CFeature* outside = t.Add(L"Outside");
+    outside->AddDependency(Subset({empty}), kSubsetSatisfiedOutside);
+    CFeature* placeholder = t.Add(L"InstalledProd1", nullptr, CFeature::kPlaceholder);
+    CFeature* fakeWithChild = t.Add(L"Fake", nullptr, CFeature::kNoPart);
+    t.Add(L"Inside", fakeWithChild);
+
+    struct Case {
+        CFeature* feature;
+        int reason;
+    };
+    const Case cases[] = {
+        {empty, CFeature::kBlockedByUpgrade},    {dependent, CFeature::kBlockedByDependency},
+        {child, CFeature::kBlockedByDependency}, {outside, CFeature::kNotBlocked},
+        {placeholder, CFeature::kNotBlocked},    {fakeWithChild, CFeature::kNotBlocked},
+    };
+    for (const Case& c : cases) {
+        int reason = -1;
+        EXPECT_EQ(c.reason != CFeature::kNotBlocked, c.feature->IsBlocked(&reason))
+            << Narrow(std::wstring(c.feature->GetName()));
+        EXPECT_EQ(c.reason, reason) << Narrow(std::wstring(c.feature->GetName()));
+    }
+    std::set<CFeature*> visited;
+    EXPECT_FALSE(empty->IsNeededByBlockedDependent(visited));
+
+    // A blocked feature stays absent and is still reported to the callback.
+    int calls = 0;
+    auto count = [](CFeature*, void* data) { ++*static_cast<int*>(data); };
+    EXPECT_TRUE(dependent->TryRequestState(kLocal, false, count, &calls));
+    EXPECT_EQ(kAbsent, dependent->GetActionState());
+    EXPECT_GT(calls, 0);
+}
+
+TEST(FeatureSolver, SpecRequestsOfASubtree)
+{
+    struct Case {
+        const char* name;
+        int own;
+        std::vector<int> children;
+        int expected;
+    };
+    const Case cases[] = {
+        {"nothing asked: the level state", -1, {-1, -1}, kDefault},
+        {"a child's source", -1, {kSource, -1}, kSource},
+        {"local beats source", -1, {kSource, kLocal}, kLocal},
+        {"advertise gives way to default", kAdvertised, {kDefault}, kDefault},
+        {"an absent request takes nothing", kAbsent, {kLocal}, kAbsent},
+        {"an unrecognised request takes nothing", -2, {kLocal}, -2},
+        {"keep as installed, installed child", -1, {-7}, kLocal},
+    };
+    for (const Case& c : cases) {
+        Tree t;
+        CFeature* top = t.Add(L"Top");
+        top->m_specRequest = c.own;
+        int n = 0;
+        for (int request : c.children) {
+            CFeature* child = t.Add((L"C" + std::to_wstring(++n)).c_str(), top);
+            child->m_specRequest = request;
+            child->m_installedState = kLocal;
+        }
+        EXPECT_EQ(c.expected, top->GetSpecRequestOrDefault(10)) << c.name;
+    }
+}
