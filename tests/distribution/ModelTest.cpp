@@ -28,6 +28,8 @@
 #include "MsiView.h"
 #include "Part.h"
 #include "PartInfo.h"
+#include "PlatformApi.h"
+#include "ScopedOverride.h"
 #include "TestSupport.h"
 
 using modeltest::FakeDependency;
@@ -724,6 +726,19 @@ void RunOnSession(CDistribution& model, const wchar_t* sql)
 }
 
 
+BOOL WINAPI ReportWow64(HANDLE, PBOOL wow64)
+{
+    *wow64 = TRUE;
+    return TRUE;
+}
+
+FARPROC FindWow64Kernel(const wchar_t* module, const char* name)
+{
+    if (lstrcmpA(name, "IsWow64Process") == 0)
+        return reinterpret_cast<FARPROC>(reinterpret_cast<void (*)()>(&ReportWow64));
+    return FindSystemFunctionReal(module, name);
+}
+
 }  // namespace
 
 // The folder and path properties after costing: each failure is shown once, cancels the load
@@ -734,16 +749,24 @@ TEST_F(ModelTest, SystemFolderAndPathPropertiesAreValidated)
         const char* name;
         std::vector<std::pair<const wchar_t*, const wchar_t*>> properties;
         const wchar_t* text;  // null: valid
+        bool wow64;
     };
     const Case cases[] = {
         {"required path property without a value", {},
-         L"Fatal Error!! Required ZKPathsDir property DATADIR is undefined.\r\n"},
-        {"all set", {{L"DATADIR", L"C:\\Data"}}, nullptr},
+         L"Fatal Error!! Required ZKPathsDir property DATADIR is undefined.\r\n", false},
+        {"all set", {{L"DATADIR", L"C:\\Data"}}, nullptr, false},
         {"folder on no volume", {{L"DATADIR", L"C:\\Data"}, {L"PersonalFolder", L"Q:\\Nowhere\\"}},
          L"Fatal Error!! Required MSI directory property PersonalFolder is in an invalid location "
-         L"\"Q:\\Nowhere\\\".\r\n"},
+         L"\"Q:\\Nowhere\\\".\r\n",
+         false},
         {"no TARGETDIR", {{L"TARGETDIR", L""}, {L"PersonalFolder", L"Q:\\Nowhere\\"}},
-         L"TARGETDIR is undefined, the Directory table seems malformed. Aborting..."},
+         L"TARGETDIR is undefined, the Directory table seems malformed. Aborting...", false},
+        {"64-bit folders not looked at outside WOW64",
+         {{L"DATADIR", L"C:\\Data"}, {L"System64Folder", L"Q:\\Nowhere\\"}}, nullptr, false},
+        {"64-bit folders under WOW64", {{L"DATADIR", L"C:\\Data"}, {L"System64Folder", L"Q:\\Nowhere\\"}},
+         L"Fatal Error!! Required MSI directory property System64Folder is in an invalid location "
+         L"\"Q:\\Nowhere\\\".\r\n",
+         true},
     };
     Configure(Ini("{6D1F3B20-7A4C-4E5D-8B9A-0C1D2E3F4A11}"));
     for (const Case& c : cases) {
@@ -760,6 +783,8 @@ TEST_F(ModelTest, SystemFolderAndPathPropertiesAreValidated)
         modeltest::MessageBoxRecorder boxes;
         boxes.texts.clear();
         m_app.cancelledLoads = 0;
+        ScopedOverride<decltype(g_platformApi.FindSystemFunction)> wow64(
+            g_platformApi.FindSystemFunction, c.wow64 ? &FindWow64Kernel : g_platformApi.FindSystemFunction);
         try {
             model.ValidateZKPathDirAndSysFolderProps();
             EXPECT_EQ(nullptr, c.text);
@@ -913,6 +938,11 @@ TEST_F(ModelTest, BrokenDependenciesOfInstalledProducts)
                   L" fixed by Model Core\n",
               items);
     EXPECT_FALSE(broken.CanBeFixed());
+    EXPECT_FALSE(broken.IsItemFixed(2));
+    for (CFeature* feature : core->GetFeatures())
+        feature->m_actionState = INSTALLSTATE_LOCAL;  // the core part is to be installed
+    EXPECT_TRUE(broken.IsItemFixed(2));
+    EXPECT_FALSE(broken.IsItemFixed(0));
     EXPECT_FALSE(broken.IsFixedBySelection());
     ASSERT_EQ(core->GetFeatureCount(), 3u);
     for (CFeature* feature : core->GetFeatures()) {
