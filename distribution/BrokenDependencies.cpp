@@ -14,7 +14,7 @@
 
 namespace {
 
-const char kBrokenSource[] = ".\\Distribution.cpp";
+const char kSource[] = ".\\Distribution.cpp";
 
 // True when the part's upgrade table names that installed product (case-sensitive).
 bool Replaces(const CPart& part, const CString& productCode)
@@ -121,11 +121,11 @@ void CDistribution::FindBrokenDependencies()
         CString details;
         details.Format(L"Unexpected error while finding broken dependencies. Result=%08x",
                        static_cast<unsigned int>(error.GetResult()));
-        throw ZKSystemInfoFailure(kBrokenSource, __LINE__, details);
+        throw ZKSystemInfoFailure(kSource, __LINE__, details);
     } catch (const std::bad_alloc&) {
         throw;
     } catch (...) {
-        throw ZKSystemInfoFailure(kBrokenSource, __LINE__,
+        throw ZKSystemInfoFailure(kSource, __LINE__,
                                   L"Unexpected error while finding broken dependencies. Make sure the versions of "
                                   L"ZKSysInfo.dll and of OrbelInstaller are compatible.");
     }
@@ -164,7 +164,7 @@ void CDistribution::FindProductDependents(IZKPartInfoList& installed, const CStr
 CBrokenDependency& CDistribution::GetBrokenDependency(size_t index)
 {
     if (index >= m_brokenDependencies.size())
-        throw ValueOutOfRange(kBrokenSource, __LINE__, L"BrokenDependency Index", static_cast<long>(index));
+        throw ValueOutOfRange(kSource, __LINE__, L"BrokenDependency Index", static_cast<long>(index));
     auto it = m_brokenDependencies.begin();
     std::advance(it, index);
     return *it;

@@ -11,7 +11,7 @@
 
 namespace {
 
-const char kServiceSource[] = ".\\Distribution.cpp";
+const char kSource[] = ".\\Distribution.cpp";
 
 const DWORD kMinimumStartPollDelay = 1000;
 const DWORD kMaximumStartPollDelay = 10000;
@@ -43,12 +43,12 @@ bool MayControlService()
 
 [[noreturn]] void ThrowStartError(int line)
 {
-    throw MSIServiceStartError(kServiceSource, line, SystemMessageText(GetLastError()));
+    throw MSIServiceStartError(kSource, line, SystemMessageText(GetLastError()));
 }
 
 [[noreturn]] void ThrowStopError(const wchar_t* function, DWORD error, int line)
 {
-    throw ServiceControlError(kServiceSource, line, kMsiServiceName, function, error, SystemMessageText(error),
+    throw ServiceControlError(kSource, line, kMsiServiceName, function, error, SystemMessageText(error),
                               L"Service=%1, Function=%2, Error=%3");
 }
 
@@ -121,7 +121,7 @@ void CDistribution::StopMSIService()
                 name = p + 1;
         }
         if (!MsiApiUnload())
-            throw DllUnloadFailed(kServiceSource, __LINE__, name);
+            throw DllUnloadFailed(kSource, __LINE__, name);
     }
     if (!MayControlService())
         return;

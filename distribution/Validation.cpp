@@ -17,7 +17,7 @@
 
 namespace {
 
-const char kValidationSource[] = ".\\Distribution.cpp";
+const char kSource[] = ".\\Distribution.cpp";
 
 // String ids of the folder and path failures and of the message box's caption.
 const UINT kInvalidFolderPropertyText = 152;
@@ -34,7 +34,7 @@ void CDistribution::ResolveCoreParts()
     for (CPart* part : m_parts)
         part->ResolvePartProducts(*this, conflicts);
     if (!conflicts.empty())
-        throw MultipleCoreParts(kValidationSource, __LINE__, conflicts);
+        throw MultipleCoreParts(kSource, __LINE__, conflicts);
 }
 
 void CDistribution::FailSystemFolderValidation(const CString& text)
@@ -44,7 +44,7 @@ void CDistribution::FailSystemFolderValidation(const CString& text)
     caption.LoadString(kErrorCaption);
     g_pfnMessageBoxW(nullptr, text, caption, MB_OK);
     AppServices().CancelLoading();
-    throw OperationAborted(kValidationSource, __LINE__, L"ValidateSystemFolderProperties", text);
+    throw OperationAborted(kSource, __LINE__, L"ValidateSystemFolderProperties", text);
 }
 
 void CDistribution::ValidateZKPathDirAndSysFolderProps()
@@ -107,7 +107,7 @@ void CDistribution::ValidateFeatureTree()
         invalid.push_back(line);
     }
     if (!invalid.empty())
-        throw InvalidFeatureTree(kValidationSource, __LINE__, invalid);
+        throw InvalidFeatureTree(kSource, __LINE__, invalid);
 }
 
 void CDistribution::CheckLaunchConditions()
@@ -121,7 +121,7 @@ void CDistribution::CheckLaunchConditions()
     while (MsiSmartPtr<MsiRecord> row = rows->Fetch()) {
         const CString condition = row->GetMfcString(1);
         if (session->EvaluateCondition(condition) == MSICONDITION_FALSE)
-            throw LaunchConditionFailed(kValidationSource, __LINE__, condition, CString(row->GetMfcString(2)));
+            throw LaunchConditionFailed(kSource, __LINE__, condition, CString(row->GetMfcString(2)));
     }
 }
 
