@@ -315,11 +315,6 @@ const CString& CDistribution::GetCurrentRootPath() const
 }
 
 // The path definitions come with the distribution's path tables.
-bool CDistribution::IsPathDefinition64BitOnly(const wchar_t*) const
-{
-    throw OperationAborted(kSource, __LINE__, L"CDistribution::IsPathDefinition64BitOnly", L"%1 is not available yet.");
-}
-
 void CDistribution::Abort()
 {
     if (m_hAbortEvent)

@@ -15,6 +15,7 @@
 #include <memory>
 #include <vector>
 
+#include "BrokenDependencies.h"
 #include "CString.h"
 #include "DependencyRow.h"
 #include "DistributionServices.h"
@@ -59,8 +60,6 @@ public:
     void RunCostingActions();
     // Every feature's valid states, read after the costing.
     void ReadFeatureValidStates();
-    // LaunchConditionFailed for the first row of ZKDistributionLaunchCondition that is false.
-    void CheckLaunchConditions();
 
     // Gives each part the extra properties of its configuration section and sets the /prop
     // properties on the merged session.
@@ -141,10 +140,35 @@ public:
     // merged package, 3 for ZKPROD64BITOSEXC..., else 1 (also for a part without an owner);
     // the first listed property of either kind decides.
     int GetPartOSExclusion(const CPart& part);
-    // True when the ZKPathsDefinition row of the property marks it as 64-bit only.
-    bool IsPathDefinition64BitOnly(const wchar_t* property);
     // True when the merged session's ZKODWBUILTDIST property is set (asked once).
     bool IsOdwBuiltDistribution();
+
+    // ---- The Windows Installer service, the validation steps and broken dependencies ----
+    // Starts the Windows Installer service and waits while it starts (NT family, administrator
+    // only); MSIServiceStartError when it cannot be started or does not end up running.
+    void StartMSIService();
+    // Unloads the Windows Installer library (DllUnloadFailed when that fails), then asks the
+    // service to stop (NT family, administrator only); ServiceControlError on failure. A service
+    // that stays busy starting, continuing or pausing is given up on, without an error.
+    void StopMSIService();
+    // Links every part to the parts it claims; MultipleCoreParts lists the parts claimed twice.
+    void ResolveCoreParts();
+    // TARGETDIR, the system folder properties and the required path properties must have usable
+    // values; otherwise the text is shown, the load is cancelled and OperationAborted thrown.
+    void ValidateZKPathDirAndSysFolderProps();
+    // InvalidFeatureTree naming every feature whose parent is not a feature.
+    void ValidateFeatureTree();
+    // LaunchConditionFailed with the description of the first false launch condition.
+    void CheckLaunchConditions();
+    // True when the distribution is built by the packaging tool and one of the feature's
+    // conditions that names ZKODW_DISABLED_THIS_FEATURE holds.
+    bool IsFeatureDisabledForBuild(const CFeature& feature);
+    // Records, for each part that may be installed, the installed products that depend on a
+    // product it replaces and that it would not satisfy; the part's features point to the record.
+    void FindBrokenDependencies();
+    // The n-th record (from 0); ValueOutOfRange beyond the last.
+    CBrokenDependency& GetBrokenDependency(size_t index);
+    size_t GetBrokenDependencyCount() const { return m_brokenDependencies.size(); }
 
     int GetExtraFeatureInfo(int page, void* pageObject);
     int InstallSilently();
@@ -196,6 +220,14 @@ private:
     static void CheckDescription(HRESULT result);
     // OperationAborted naming `operation` ("Initialization aborted.") once the abort event is set.
     void ThrowIfAborted(const wchar_t* operation) const;
+
+    // Sends the text to the session's log, shows it, cancels the load and aborts.
+    [[noreturn]] void FailSystemFolderValidation(const CString& text);
+    // Adds to `broken` the installed dependents of one product that `part` would break.
+    void FindProductDependents(IZKPartInfoList& installed, const CString& productCode, CPart& part,
+                               CBrokenDependency& broken);
+    // Never moves its elements: features point into it.
+    std::list<CBrokenDependency> m_brokenDependencies;
 
     std::vector<CPart*> m_parts;
     CFeatureTree m_featureTree;

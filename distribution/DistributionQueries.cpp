@@ -44,7 +44,7 @@ int CDistribution::GetPartOSExclusion(const CPart& part)
     return kNotExcluded;
 }
 
-bool CDistribution::IsPathDefinition64BitOnly(const wchar_t* property)
+bool CDistribution::IsPathDefinition64BitOnly(const wchar_t* property) const
 {
     MsiSmartPtr<MsiDatabase> database = GetSession()->GetActiveDatabase();
     if (!database->TableExists(L"ZKPathsDefinition"))

@@ -24,6 +24,10 @@
 #include "FeatureSubsets.h"
 #include "MsiDatabase.h"
 #include "MsiSession.h"
+#include "MsiRecord.h"
+#include "MsiView.h"
+#include "PlatformApi.h"
+#include "ScopedOverride.h"
 #include "Part.h"
 #include "PartInfo.h"
 #include "TestSupport.h"
@@ -800,4 +804,262 @@ TEST_F(ModelTest, ConditionsOnTheModelsFeatureStates)
     // Names run over letters, digits, '.' and '_'; unknown names stay for the engine.
     EXPECT_EQ(std::wstring(L"&Core.Docs_2<>3"),
               std::wstring(m_model.ReplaceFeatureStates(L"&Core.Docs_2<>&CoreDocs")));
+}
+
+namespace {
+
+// Runs a statement on the merged session's database (temporary rows stay with the session).
+void RunOnSession(CDistribution& model, const wchar_t* sql)
+{
+    model.GetSession()->GetActiveDatabase()->OpenView(L"%s", sql)->Execute();
+}
+
+
+BOOL WINAPI ReportWow64(HANDLE, PBOOL wow64)
+{
+    *wow64 = TRUE;
+    return TRUE;
+}
+
+FARPROC FindWow64Kernel(const wchar_t* module, const char* name)
+{
+    if (lstrcmpA(name, "IsWow64Process") == 0)
+        return reinterpret_cast<FARPROC>(reinterpret_cast<void (*)()>(&ReportWow64));
+    return FindSystemFunctionReal(module, name);
+}
+
+}  // namespace
+
+// The folder and path properties after costing: each failure is shown once, cancels the load
+// and aborts with its text; the first failure ends the check.
+TEST_F(ModelTest, SystemFolderAndPathPropertiesAreValidated)
+{
+    struct Case {
+        const char* name;
+        std::vector<std::pair<const wchar_t*, const wchar_t*>> properties;
+        const wchar_t* text;  // null: valid
+        bool wow64;
+    };
+    const Case cases[] = {
+        {"required path property without a value", {},
+         L"Fatal Error!! Required ZKPathsDir property DATADIR is undefined.\r\n", false},
+        {"all set", {{L"DATADIR", L"C:\\Data"}}, nullptr, false},
+        {"folder on no volume", {{L"DATADIR", L"C:\\Data"}, {L"PersonalFolder", L"Q:\\Nowhere\\"}},
+         L"Fatal Error!! Required MSI directory property PersonalFolder is in an invalid location "
+         L"\"Q:\\Nowhere\\\".\r\n",
+         false},
+        {"no TARGETDIR", {{L"TARGETDIR", L""}, {L"PersonalFolder", L"Q:\\Nowhere\\"}},
+         L"TARGETDIR is undefined, the Directory table seems malformed. Aborting...", false},
+        {"64-bit folders not looked at outside WOW64",
+         {{L"DATADIR", L"C:\\Data"}, {L"System64Folder", L"Q:\\Nowhere\\"}}, nullptr, false},
+        {"64-bit folders under WOW64", {{L"DATADIR", L"C:\\Data"}, {L"System64Folder", L"Q:\\Nowhere\\"}},
+         L"Fatal Error!! Required MSI directory property System64Folder is in an invalid location "
+         L"\"Q:\\Nowhere\\\".\r\n",
+         true},
+    };
+    Configure(Ini("{6D1F3B20-7A4C-4E5D-8B9A-0C1D2E3F4A11}"));
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        m_config.GetMergedPartInfo()->ReleaseSession();
+        CDistribution model;
+        IDistributionServices* previous = InstallDistributionServices(&model);
+        model.PopulateFromIniInfo(m_config, nullptr, nullptr);
+        MsiSmartPtr<MsiSession> session = model.GetSession();
+        for (const wchar_t* action : {L"CostInitialize", L"FileCost", L"CostFinalize"})
+            session->DoAction(action);
+        for (const auto& property : c.properties)
+            model.SetProperty(property.first, property.second);
+        modeltest::MessageBoxRecorder boxes;
+        boxes.texts.clear();
+        m_app.cancelLoadingCalls = 0;
+        ScopedOverride<decltype(g_platformApi.FindSystemFunction)> wow64(
+            g_platformApi.FindSystemFunction, c.wow64 ? &FindWow64Kernel : g_platformApi.FindSystemFunction);
+        try {
+            model.ValidateZKPathDirAndSysFolderProps();
+            EXPECT_EQ(nullptr, c.text);
+        } catch (const OperationAborted& e) {
+            ASSERT_NE(nullptr, c.text);
+            EXPECT_EQ(L"ValidateSystemFolderProperties", W(e.Argument<1>()));
+            EXPECT_EQ(std::wstring(c.text), e.GetDebugMessage());
+            EXPECT_EQ(std::vector<std::wstring>{c.text}, boxes.texts);
+            EXPECT_EQ(1, m_app.cancelLoadingCalls);
+        }
+        InstallDistributionServices(previous);
+    }
+}
+
+TEST_F(ModelTest, PartsClaimedTwiceAreReportedTogether)
+{
+    // A second part of the core product claims the extras part again.
+    std::string ini = Ini("{6D1F3B20-7A4C-4E5D-8B9A-0C1D2E3F4A11}");
+    ini.replace(ini.find("Extras=\r\n"), 9, "Extras=\r\nAgain=\r\n");
+    Configure(ini + "[Again]\r\nPath=core.msi\r\nProductCode={6D1F3B20-7A4C-4E5D-8B9A-0C1D2E3F4A11}\r\n");
+    m_model.PopulateFromIniInfo(m_config, nullptr, nullptr);
+    try {
+        m_model.ResolveCoreParts();
+        ADD_FAILURE() << "no error";
+    } catch (const MultipleCoreParts& e) {
+        ASSERT_EQ(1u, e.Argument<1>().size());
+        EXPECT_EQ(L"Model Extras {6D1F3B20-7A4C-4E5D-8B9A-0C1D2E3F4A21}\r\nis claimed by the following core parts:\r\n"
+                  L"   Model Core {6D1F3B20-7A4C-4E5D-8B9A-0C1D2E3F4A11}\r\n"
+                  L"   Model Core {6D1F3B20-7A4C-4E5D-8B9A-0C1D2E3F4A11}\r\n",
+                  W(e.Argument<1>()[0]));
+    }
+}
+
+TEST_F(ModelTest, FeatureTreeAndLaunchConditionsAreChecked)
+{
+    Configure(Ini("{6D1F3B20-7A4C-4E5D-8B9A-0C1D2E3F4A11}"));
+    m_model.PopulateFromIniInfo(m_config, nullptr, nullptr);
+    m_model.ValidateFeatureTree();
+    m_model.CheckLaunchConditions();
+
+    RunOnSession(m_model, L"INSERT INTO `Feature` (`Feature`, `Feature_Parent`, `Display`, `Level`, `Attributes`) "
+                          L"VALUES ('Stray', 'Nowhere', 0, 1, 0) TEMPORARY");
+    RunOnSession(m_model, L"INSERT INTO `Feature` (`Feature`, `Feature_Parent`, `Display`, `Level`, `Attributes`) "
+                          L"VALUES ('Lost', 'Gone', 0, 1, 0) TEMPORARY");
+    try {
+        m_model.ValidateFeatureTree();
+        ADD_FAILURE() << "no error";
+    } catch (const InvalidFeatureTree& e) {
+        std::wstring lines;
+        for (const CString& line : e.Argument<1>())
+            lines += W(line) + L"\n";
+        EXPECT_EQ(L"1. Feature 'Stray' has invalid parent 'Nowhere'\n2. Feature 'Lost' has invalid parent 'Gone'\n",
+                  lines);
+    }
+
+    m_model.SetProperty(L"BLOCKINSTALL", L"1");
+    try {
+        m_model.CheckLaunchConditions();
+        ADD_FAILURE() << "no error";
+    } catch (const LaunchConditionFailed& e) {
+        EXPECT_EQ(L"NOT BLOCKINSTALL", W(e.Argument<1>()));
+        EXPECT_EQ(L"This distribution is blocked.", W(e.Argument<2>()));
+    }
+    m_model.SetProperty(L"BLOCKINSTALL", L"");
+    RunOnSession(m_model, L"INSERT INTO `ZKDistributionLaunchCondition` (`Condition`, `Description`) "
+                          L"VALUES ('((', 'Unreadable.') TEMPORARY");
+    EXPECT_THROW(m_model.CheckLaunchConditions(), MsiInstallerError);
+}
+
+// Features switched off for a distribution built by the packaging tool, and the 64-bit-only
+// path definitions.
+TEST_F(ModelTest, FeaturesDisabledForTheBuildAndPathDefinitions)
+{
+    Configure(Ini("{6D1F3B20-7A4C-4E5D-8B9A-0C1D2E3F4A11}"));
+    m_model.PopulateFromIniInfo(m_config, nullptr, nullptr);
+    m_model.BuildFeatureTree();
+    EXPECT_TRUE(m_model.IsPathDefinition64BitOnly(L"DATADIR"));
+    EXPECT_FALSE(m_model.IsPathDefinition64BitOnly(L"INSTALLDIR"));
+    EXPECT_FALSE(m_model.IsPathDefinition64BitOnly(L"UNDEFINED"));
+
+    RunOnSession(m_model, L"INSERT INTO `Condition` (`Feature_`, `Level`, `Condition`) "
+                          L"VALUES ('ExtrasTools', 0, 'ZKODW_DISABLED_THIS_FEATURE AND VersionNT') TEMPORARY");
+    RunOnSession(m_model, L"INSERT INTO `Condition` (`Feature_`, `Level`, `Condition`) "
+                          L"VALUES ('CoreDocs', 0, 'ZKODW_DISABLED_THIS_FEATURE = \"2\"') TEMPORARY");
+    m_model.SetProperty(L"ZKODW_DISABLED_THIS_FEATURE", L"1");
+    CFeature& tools = *m_model.FindFeature(L"ExtrasTools");
+    EXPECT_FALSE(m_model.IsFeatureDisabledForBuild(tools));  // not built by the tool: asked once
+
+    // A new session marked as built by the tool before a model reads it.
+    m_config.GetMergedPartInfo()->ReleaseSession();
+    m_config.GetMergedPartInfo()->GetSession()->SetProperty(L"ZKODWBUILTDIST", L"1");
+    CDistribution built;
+    IDistributionServices* previous = InstallDistributionServices(&built);
+    built.PopulateFromIniInfo(m_config, nullptr, nullptr);
+    built.BuildFeatureTree();
+    RunOnSession(built, L"INSERT INTO `Condition` (`Feature_`, `Level`, `Condition`) "
+                        L"VALUES ('ExtrasTools', 0, 'ZKODW_DISABLED_THIS_FEATURE AND VersionNT') TEMPORARY");
+    RunOnSession(built, L"INSERT INTO `Condition` (`Feature_`, `Level`, `Condition`) "
+                        L"VALUES ('CoreDocs', 0, 'ZKODW_DISABLED_THIS_FEATURE = \"2\"') TEMPORARY");
+    built.SetProperty(L"ZKODW_DISABLED_THIS_FEATURE", L"1");
+    EXPECT_TRUE(built.IsFeatureDisabledForBuild(*built.FindFeature(L"ExtrasTools")));
+    EXPECT_FALSE(built.IsFeatureDisabledForBuild(*built.FindFeature(L"CoreDocs")));
+    EXPECT_FALSE(built.IsFeatureDisabledForBuild(*built.FindFeature(L"CoreHelp")));  // true, but unmarked
+    built.SetProperty(L"ZKODWBUILTDIST", L"");
+    EXPECT_TRUE(built.IsFeatureDisabledForBuild(*built.FindFeature(L"ExtrasTools")));  // the answer is kept
+    InstallDistributionServices(previous);
+}
+
+// The installed old core (replaced by the core part) has dependents: those the core part
+// would not satisfy and whose feature is installed locally are broken; the old core itself,
+// depending on its own family, is fixed by the core part.
+TEST_F(ModelTest, BrokenDependenciesOfInstalledProducts)
+{
+    using modeltest::FakeDependent;
+    const FakeDependency refuses{kCoreUpgrade, L"", L"", L"", L"", L"Extras", L"", 0, 0};
+    const FakeDependency acceptsAll{kCoreUpgrade, L"", L"", L"", L"", L"Extras", L"", 0, 1};
+    const FakeDependency acceptsDocs{kCoreUpgrade, L"Docs", L"", L"", L"", L"Extras", L"", 0, 1};
+    const FakeDependency acceptsMissingSubset{kCoreUpgrade, L"Nope", L"", L"", L"", L"Extras", L"", 0, 1};
+    const FakeDependency refusesUninstalled{kCoreUpgrade, L"", L"", L"", L"", L"NoSuchFeature", L"", 0, 0};
+    const FakeDependency oldCoreOnItself{kCoreUpgrade, L"", L"", L"", L"", L"OldFeature", L"", 0, 0};
+    m_app.systemInfo.partInfos = {
+        {kOldCoreCode, {}, kCoreUpgrade,
+         {FakeDependent{1, refuses}, FakeDependent{1, acceptsAll}, FakeDependent{1, acceptsDocs},
+          FakeDependent{1, acceptsMissingSubset}, FakeDependent{1, refusesUninstalled},
+          FakeDependent{0, oldCoreOnItself}}},
+        {kExtrasCode, {}, kExtrasUpgrade, {}},
+    };
+    Configure(Ini("{6D1F3B20-7A4C-4E5D-8B9A-0C1D2E3F4A11}"));
+    m_model.PopulateFromIniInfo(m_config, nullptr, nullptr);
+    m_model.BuildFeatureTree();
+    CFeatureSubsetTable subsets;
+    subsets.Load(*m_model.GetSession()->GetActiveDatabase(), m_model);
+    std::vector<SubsetResolveError> errors;
+    ASSERT_TRUE(subsets.Resolve(m_model, errors));
+    m_model.FindBrokenDependencies();
+
+    ASSERT_EQ(1u, m_model.GetBrokenDependencyCount());
+    CBrokenDependency& broken = m_model.GetBrokenDependency(0);
+    CPart* core = m_model.GetPart(0);
+    EXPECT_EQ(core, broken.GetPart());
+    std::wstring items;
+    for (size_t n = 0; n < broken.GetItemCount(); ++n) {
+        SysInfoText code;
+        broken.GetDependency(n)->GetProductCode(code.Out());
+        items += W(code.ToString()) + L" fixed by";
+        for (size_t m = 0; m < broken.GetPartCount(n); ++m)
+            items += L" " + W(broken.GetPart(n, m)->GetProductName());
+        items += L"\n";
+    }
+    EXPECT_EQ(std::wstring(kExtrasCode) + L" fixed by\n" + kExtrasCode + L" fixed by\n" + kOldCoreCode +
+                  L" fixed by Model Core\n",
+              items);
+    EXPECT_FALSE(broken.CanBeFixed());
+    EXPECT_FALSE(broken.IsItemFixed(2));
+    for (CFeature* feature : core->GetFeatures())
+        feature->m_actionState = INSTALLSTATE_LOCAL;  // the core part is to be installed
+    EXPECT_TRUE(broken.IsItemFixed(2));
+    EXPECT_FALSE(broken.IsItemFixed(0));
+    EXPECT_FALSE(broken.IsFixedBySelection());
+    ASSERT_EQ(core->GetFeatureCount(), 3u);
+    for (CFeature* feature : core->GetFeatures()) {
+        ASSERT_EQ(1u, feature->GetBrokenDependencyCount());
+        EXPECT_EQ(&broken, feature->GetBrokenDependencyAt(0));
+    }
+    EXPECT_EQ(0u, m_model.GetPart(1)->GetFeatures()[0]->GetBrokenDependencyCount());
+    try {
+        m_model.GetBrokenDependency(1);
+        ADD_FAILURE() << "no error";
+    } catch (const ValueOutOfRange& e) {
+        EXPECT_EQ(L"BrokenDependency Index", W(e.Argument<1>()));
+        EXPECT_EQ(1, e.Argument<2>());
+    }
+}
+
+TEST_F(ModelTest, ComponentFailuresWhileFindingBrokenDependencies)
+{
+    Configure(Ini("{6D1F3B20-7A4C-4E5D-8B9A-0C1D2E3F4A11}"));
+    m_model.PopulateFromIniInfo(m_config, nullptr, nullptr);
+    m_app.systemInfo.failWith = E_FAIL;
+    try {
+        m_model.FindBrokenDependencies();
+        ADD_FAILURE() << "no error";
+    } catch (const ZKSystemInfoFailure& e) {
+        EXPECT_EQ(L"Unexpected error while finding broken dependencies. Result=80004005",
+                  std::wstring(e.GetDebugMessage()));
+    }
+    m_app.systemInfo.failWith = E_OUTOFMEMORY;
+    EXPECT_THROW(m_model.FindBrokenDependencies(), std::bad_alloc);
 }

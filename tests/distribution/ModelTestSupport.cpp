@@ -145,8 +145,8 @@ public:
     }
     HRESULT STDMETHODCALLTYPE Accepts(BSTR, BSTR, long, long* accepts) override
     {
-        *accepts = 0;
-        return E_NOTIMPL;
+        *accepts = m_record.accepts;
+        return S_OK;
     }
 
 private:
@@ -222,10 +222,10 @@ public:
     }
     HRESULT STDMETHODCALLTYPE GetUpgradeCode(BSTR* text) override
     {
-        *text = Text(L"");
+        *text = Text(m_part.upgradeCode);
         return S_OK;
     }
-    HRESULT STDMETHODCALLTYPE GetDependents(IZKDependentCollection**) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE GetDependents(IZKDependentCollection** dependents) override;
     HRESULT STDMETHODCALLTYPE QueryByText(BSTR subset, long* installed) override
     {
         *installed = std::find(m_part.subsets.begin(), m_part.subsets.end(), subset) != m_part.subsets.end();
@@ -236,6 +236,37 @@ public:
 private:
     const FakePartInfo& m_part;
 };
+
+class FakeDependents : public Fake<IZKDependentCollection> {
+public:
+    FakeDependents(const FakeSystemInfoData& data, const std::vector<FakeDependent>& dependents)
+        : Fake(data), m_dependents(dependents)
+    { }
+    HRESULT STDMETHODCALLTYPE GetCount(long* count) override
+    {
+        *count = static_cast<long>(m_dependents.size());
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE GetDependent(long index, IZKPartInfo** dependent) override
+    {
+        *dependent = new FakePart(m_data, m_data.partInfos.at(m_dependents.at(index - 1).partInfo));
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE GetRecord(long index, IZKDependencyRecord** record) override
+    {
+        *record = new FakeRecord(m_data, m_dependents.at(index - 1).record);
+        return S_OK;
+    }
+
+private:
+    const std::vector<FakeDependent>& m_dependents;
+};
+
+HRESULT STDMETHODCALLTYPE FakePart::GetDependents(IZKDependentCollection** dependents)
+{
+    *dependents = new FakeDependents(m_data, m_part.dependents);
+    return S_OK;
+}
 
 class FakePartList : public Fake<IZKPartInfoList> {
 public:

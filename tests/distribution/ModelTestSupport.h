@@ -18,6 +18,7 @@ namespace modeltest {
 struct FakeDependency {
     std::wstring upgradeCode, subset, versionMin, versionMax, languages, feature, condition;
     long attributes;
+    long accepts = 0;  // the answer of Accepts, whatever product is asked about
 };
 struct FakeInstalledProduct {
     std::wstring productCode;
@@ -28,9 +29,16 @@ struct FakeProduct {
     long arpVisible;
     std::vector<std::wstring> texts;
 };
+// A product that depends on another: its entry among the part infos and its record.
+struct FakeDependent {
+    size_t partInfo;
+    FakeDependency record;
+};
 struct FakePartInfo {
     std::wstring productCode;
     std::vector<std::wstring> subsets;
+    std::wstring upgradeCode;
+    std::vector<FakeDependent> dependents;
 };
 struct FakeSystemInfoData {
     std::vector<FakeInstalledProduct> installed;
