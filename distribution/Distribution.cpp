@@ -13,6 +13,7 @@
 #include "InstallerErrors.h"
 #include "KolBaselinePartInfo.h"
 #include "MsiDatabase.h"
+#include "MsiInstallerError.h"
 #include "MsiSession.h"
 #include "Part.h"
 #include "PartInfo.h"
@@ -175,13 +176,61 @@ void CDistribution::ReadPartFromMergedPackage(CConfigInfo::PartInfo& record, boo
     part.release();
 }
 
+// The initialisation steps in their fixed order: each uses what the earlier ones built.
+const CDistribution::InitializationStep CDistribution::kInitializationSteps[] = {
+    &CDistribution::StartMSIService,
+    &CDistribution::ApplyConfiguredProperties,
+    &CDistribution::ResolveCoreParts,
+    &CDistribution::RunCostingActions,
+    &CDistribution::ValidateZKPathDirAndSysFolderProps,
+    &CDistribution::ValidateFeatureTree,
+    &CDistribution::PopulateZkDependencyInfo,
+    &CDistribution::SetInitialInstallLevel,
+    &CDistribution::ResolveDependencies,
+    &CDistribution::FindBrokenDependencies,
+};
+
 void CDistribution::Initialize(ProgressCallback callback, void* context)
 {
     ReportProgress(callback, context, kProgressPhaseStart);
-    BuildFeatureTree();
-    ReportProgress(callback, context, kProgressStep);
-    ThrowIfAborted(L"CDistribution::Initialize");
+    for (InitializationStep step : kInitializationSteps) {
+        (this->*step)();
+        ReportProgress(callback, context, kProgressStep);
+        ThrowIfAborted(L"CDistribution::Initialize");
+    }
     ReportProgress(callback, context, kProgressPhaseEnd);
+}
+
+void CDistribution::SetInstallLevel(int level, bool keepSelection)
+{
+    MsiSmartPtr<MsiSession> session = GetSession();
+    session->SetIntegerProperty(L"INSTALLLEVEL", level);
+    session->SetInstallLevel(level);
+    if (level != m_installLevel || m_featureTree.AnyFeatureMarked())
+        m_selectionApplied = false;
+    m_installLevel = level;
+    if (keepSelection || m_selectionApplied)
+        return;
+    if (CFeature* root = m_featureTree.GetRoot())
+        root->ApplyInstallLevel(level);
+    m_selectionApplied = true;
+}
+
+void CDistribution::SetInitialInstallLevel()
+{
+    SetInstallLevel(AppServices().GetInstallLevel(), true);
+}
+
+void CDistribution::PushFeatureStatesToSession()
+{
+    MsiSmartPtr<MsiSession> session = GetSession();
+    for (CFeature* feature = m_featureTree.GetRoot(); feature; feature = m_featureTree.GetNext(feature)) {
+        try {
+            session->SetFeatureState(feature->GetName(), static_cast<INSTALLSTATE>(feature->GetActionState()));
+        } catch (const MsiInstallerError&) {
+            // The engine refuses this state for the feature: it keeps its previous request.
+        }
+    }
 }
 
 void CDistribution::BuildFeatureTree()

@@ -88,8 +88,20 @@ public:
     // The record of volume `number` (from 1; the caller keeps it in range).
     DistributionVolume& GetVolume(unsigned int number) { return m_volumes[number - 1]; }
     size_t GetVolumeCount() const { return m_volumes.size(); }
-    // The initialisation steps: for now the feature tree.
+    // The ten initialisation steps in order, with progress (4 first, 1 after each step, 3 at the
+    // end) and an abort check after each step.
     void Initialize(ProgressCallback callback, void* context);
+    // Sets the install level on the merged session and, unless the selection is kept, applies
+    // the initial feature selection for it when the level changed or a feature was changed.
+    void SetInstallLevel(int level, bool keepSelection);
+    // The run's install level, keeping the selection (no selection applied yet).
+    void SetInitialInstallLevel();
+    // Every feature's action state requested in the merged session; refusals are passed over.
+    void PushFeatureStatesToSession();
+    // The feature dependencies read from the merged package, and resolved against the parts,
+    // features and subsets, with the initial selection applied.
+    void PopulateZkDependencyInfo();
+    void ResolveDependencies();
     // Loads the feature tree from the merged session; failures of the system-information
     // component become ZKSystemInfoFailure.
     void BuildFeatureTree();
@@ -196,6 +208,8 @@ public:
 
 private:
     static void ReportProgress(ProgressCallback callback, void* context, int event);
+    typedef void (CDistribution::*InitializationStep)();
+    static const InitializationStep kInitializationSteps[];
     // Installed distributions with this GUID: whether any, the highest version with its title,
     // and whether one has exactly this version.
     struct InstalledCopy {

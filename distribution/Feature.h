@@ -300,6 +300,10 @@ public:
     bool TryRequestState(int state, bool withSubfeatures, ChangeCallback callback, void* data);
     // The same, giving the feature's action state afterwards.
     int RequestState(int state, bool withSubfeatures, ChangeCallback callback, void* data);
+    // The initial selection of the whole tree for an install level: levels and display values
+    // by condition, the states features start with, one solve in install-level mode, and the
+    // last user requests the feature page starts from. A failed solve changes no action state.
+    void ApplyInstallLevel(int installLevel);
     // Turns the requests of the whole tree into action states; blocked features become absent.
     void ApplyRequestedStates(ChangeCallback callback, void* data);
     // Clears the requests of the whole tree.

@@ -7,12 +7,17 @@
 
 #include "ApplicationServices.h"
 #include "FeatureStateChange.h"
+#include <set>
+
+#include "FeatureStateChange.h"
 #include "InstallerErrors.h"
 #include "Part.h"
 
 namespace {
 
 const int kPriorityUser = 4;
+// The initial selection's priority.
+const int kPriorityInitial = 1;
 // Spec-file request: keep the feature as it is installed.
 const int kSpecKeepInstalled = -7;
 // Transitive attribute bit: an installed feature that would be dropped keeps its state.
@@ -257,4 +262,52 @@ bool CFeature::IsNeededByBlockedDependent(std::set<CFeature*>& visited)
             return true;
     }
     return false;
+}
+
+void CFeature::ApplyInstallLevel(int installLevel)
+{
+    CFeature* first = FirstInTree(this);
+    for (CFeature* feature = first; feature; feature = feature->GetNextInTree()) {
+        feature->m_requestedState = INSTALLSTATE_ABSENT;
+        feature->m_actionState = INSTALLSTATE_ABSENT;
+        feature->m_lastUserRequest = INSTALLSTATE_ABSENT;
+        feature->m_requestPriority = 0;
+        feature->m_changed = false;
+        feature->EvaluateConditionTable();
+        feature->EvaluateFeatureDisplayTable();
+        feature->m_lastUserRequest = feature->GetLevelState(installLevel);
+    }
+    for (CFeature* feature = first; feature; feature = feature->GetNextInTree()) {
+        if (feature->m_level == 0) {
+            std::set<CFeature*> visited;
+            feature->ResetDependentsToAbsent(visited);
+        }
+    }
+    FeatureChangeQueue queue;
+    FeatureChangeLevel start;
+    for (CFeature* top = first; top; top = top->GetNextSibling()) {
+        const int state = top->MapRequestedState(top->ComputeInheritedState(installLevel));
+        top->MergeRequest(state, kPriorityInitial, false);
+        start.Add(top, kPriorityInitial, false);
+    }
+    queue.Append(std::move(start));
+    if (!first || !first->Solve(queue, installLevel))
+        return;
+    first->ApplyRequestedStates(nullptr, nullptr);
+    for (CFeature* feature = first; feature; feature = feature->GetNextInTree()) {
+        const int levelState = feature->GetLevelState(installLevel);
+        const CPart* part = feature->m_part;
+        int last = levelState;
+        if (part && part->GetProductState() >= INSTALLSTATE_LOCAL && part->IsArpVisible()) {
+            last = feature->m_installedState;
+            const CFeature* parent = feature->m_parent;
+            if (parent && parent->m_fakeKind == kOrdinary && parent->m_part &&
+                parent->m_part->GetProductCode() == part->GetProductCode() &&
+                parent->m_lastUserRequest < INSTALLSTATE_LOCAL)
+                last = levelState;
+            if (feature->IsTransitive() && feature->HasInstalledTransitiveAncestor())
+                last = levelState;
+        }
+        feature->m_lastUserRequest = last;
+    }
 }

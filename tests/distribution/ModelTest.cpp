@@ -196,12 +196,12 @@ TEST_F(ModelTest, BuildsPartsFeatureTreeAndDependencyRows)
     Configure(Ini("{6D1F3B20-7A4C-4E5D-8B9A-0C1D2E3F4A11}"));
     std::vector<int> events;
     m_model.PopulateFromIniInfo(m_config, &ProgressRecorder, &events);
-    m_model.Initialize(&ProgressRecorder, &events);
+    m_model.BuildFeatureTree();
     std::vector<CString> claims;
     for (size_t i = 0; i < m_model.GetPartCount(); ++i)
         m_model.GetPart(i)->ResolvePartProducts(m_model, claims);
 
-    EXPECT_EQ((std::vector<int>{1, 1, 4, 1, 3}), events);
+    EXPECT_EQ((std::vector<int>{1, 1}), events);
     EXPECT_TRUE(claims.empty());
     ASSERT_EQ(2u, m_model.GetPartCount());
     EXPECT_EQ(L"Model Core {6D1F3B20-7A4C-4E5D-8B9A-0C1D2E3F4A11} up {6D1F3B20-7A4C-4E5D-8B9A-0C1D2E3F4A12} "
@@ -1062,4 +1062,59 @@ TEST_F(ModelTest, ComponentFailuresWhileFindingBrokenDependencies)
     }
     m_app.systemInfo.failWith = E_OUTOFMEMORY;
     EXPECT_THROW(m_model.FindBrokenDependencies(), std::bad_alloc);
+}
+
+// The initialisation runs its steps in order with a progress step after each; a step that fails
+// ends it after the previous step's progress, and an abort is seen after the step that runs.
+TEST_F(ModelTest, InitializationStepsAndTheirProgress)
+{
+    modeltest::MessageBoxRecorder boxes;
+    Configure(Ini("{6D1F3B20-7A4C-4E5D-8B9A-0C1D2E3F4A11}"));
+    m_model.PopulateFromIniInfo(m_config, nullptr, nullptr);
+    std::vector<int> events;
+    try {
+        m_model.Initialize(&ProgressRecorder, &events);
+        ADD_FAILURE() << "the folder check of step 5 is expected to stop the run";
+    } catch (const OperationAborted& e) {
+        // The fixture's required path properties have no values.
+        EXPECT_EQ(L"ValidateSystemFolderProperties", W(e.Argument<1>()));
+    }
+    EXPECT_EQ((std::vector<int>{4, 1, 1, 1, 1}), events);  // four steps done, none after the failing one
+    EXPECT_EQ(1u, boxes.texts.size());
+    EXPECT_NE(nullptr, m_model.GetFeatureTree().GetRoot());
+
+    CDistribution aborted;
+    testsupport::ScopedDistributionServices scope(&aborted);
+    Configure(Ini("{6D1F3B20-7A4C-4E5D-8B9A-0C1D2E3F4A11}"));
+    aborted.PopulateFromIniInfo(m_config, nullptr, nullptr);
+    aborted.Abort();
+    events.clear();
+    try {
+        aborted.Initialize(&ProgressRecorder, &events);
+        ADD_FAILURE() << "no abort";
+    } catch (const OperationAborted& e) {
+        EXPECT_EQ(L"CDistribution::Initialize", W(e.Argument<1>()));
+    }
+    EXPECT_EQ((std::vector<int>{4, 1}), events);  // the first step still runs
+}
+
+// The install level: kept without a selection, then the initial selection for it.
+TEST_F(ModelTest, InstallLevelAndTheInitialSelection)
+{
+    Configure(Ini("{6D1F3B20-7A4C-4E5D-8B9A-0C1D2E3F4A11}"));
+    m_model.PopulateFromIniInfo(m_config, nullptr, nullptr);
+    m_model.RunCostingActions();
+    for (CFeature* feature : m_model.GetFeatureTree().GetFeatures())
+        feature->m_actionState = INSTALLSTATE_UNKNOWN;
+    m_model.SetInstallLevel(3, true);
+    EXPECT_EQ(3, m_model.GetInstallLevel());
+    CString level;
+    m_model.GetProperty(L"INSTALLLEVEL", level);
+    EXPECT_EQ(L"3", W(level));
+    EXPECT_EQ(INSTALLSTATE_UNKNOWN, m_model.FindFeature(L"Core")->GetActionState());  // no selection yet
+
+    m_model.SetInstallLevel(3, false);
+    EXPECT_EQ(INSTALLSTATE_LOCAL, m_model.FindFeature(L"Core")->GetActionState());
+    m_model.PushFeatureStatesToSession();
+    EXPECT_TRUE(m_model.GetPart(0)->HasAction());
 }
