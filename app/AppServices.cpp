@@ -42,19 +42,55 @@ DWORD CVelmoInstallerApp::GetLogModeFlags()
     DWORD flags = 0;
     for (int i = 1; i < modes.GetLength(); ++i) {
         switch (modes[i]) {
-        case L'm': case L'M': flags |= 0x1; break;
-        case L'e': case L'E': flags |= 0x2; break;
-        case L'w': case L'W': flags |= 0x4; break;
-        case L'u': case L'U': flags |= 0x8; break;
-        case L'i': case L'I': flags |= 0x10; break;
-        case L'o': case L'O': flags |= 0x80; break;
-        case L'a': case L'A': flags |= 0x100; break;
-        case L'r': case L'R': flags |= 0x200; break;
-        case L'p': case L'P': flags |= 0x400; break;
-        case L'c': case L'C': flags |= 0x800; break;
-        case L'v': case L'V': flags |= 0x1000; break;
-        case L'*': flags |= 0xFDF; break;
-        default: break;   // "+" and "!" are file options
+        case L'm':
+        case L'M':
+            flags |= 0x1;
+            break;
+        case L'e':
+        case L'E':
+            flags |= 0x2;
+            break;
+        case L'w':
+        case L'W':
+            flags |= 0x4;
+            break;
+        case L'u':
+        case L'U':
+            flags |= 0x8;
+            break;
+        case L'i':
+        case L'I':
+            flags |= 0x10;
+            break;
+        case L'o':
+        case L'O':
+            flags |= 0x80;
+            break;
+        case L'a':
+        case L'A':
+            flags |= 0x100;
+            break;
+        case L'r':
+        case L'R':
+            flags |= 0x200;
+            break;
+        case L'p':
+        case L'P':
+            flags |= 0x400;
+            break;
+        case L'c':
+        case L'C':
+            flags |= 0x800;
+            break;
+        case L'v':
+        case L'V':
+            flags |= 0x1000;
+            break;
+        case L'*':
+            flags |= 0xFDF;
+            break;
+        default:
+            break;  // "+" and "!" are file options
         }
     }
     return flags;
@@ -123,8 +159,8 @@ void CVelmoInstallerApp::OpenLog()
         return;
     // A log named like the distribution's own files would replace them.
     if (IsDistributionFile(file))
-        throw LogFileError(kSource, __LINE__, file, ERROR_FILE_EXISTS,
-                           L"The log file would replace a file of the distribution.");
+        throw LogFileError(
+            kSource, __LINE__, file, ERROR_FILE_EXISTS, L"The log file would replace a file of the distribution.");
     m_log.Open(file, (GetLogFileOptions() & 1) != 0);
 }
 
@@ -188,7 +224,7 @@ eDialogState CVelmoInstallerApp::GetFirstEnabledDialog()
         const bool allowed = CNestedInstallerDialog::IsDialogInMode(state, mode);
         if (shown && allowed)
             return state;
-        if (state == kNoDialog)   // a registry that does not raise for state 0: no page either
+        if (state == kNoDialog)  // a registry that does not raise for state 0: no page either
             throw ValueOutOfRange("VelmoInstaller", __LINE__, L"id", 0, L"%1=%2");
     }
 }
@@ -229,7 +265,7 @@ bool ReadDialogTemplateFont(const void* dialogTemplate, CString& faceName, WORD&
         return false;
     points = *p++;
     if (extended)
-        p += 2;   // weight, italic and character set
+        p += 2;  // weight, italic and character set
     faceName = CString(reinterpret_cast<const wchar_t*>(p)).Left(LF_FACESIZE - 1);
     return true;
 }
@@ -251,12 +287,12 @@ void CVelmoInstallerApp::CreateDialogFont(LANGID langId)
     wcsncpy(font.lfFaceName, faceName, LF_FACESIZE - 1);
     font.lfHeight = -MulDiv(points, GetWindowDeviceCaps(nullptr, LOGPIXELSY), 72);
     font.lfWeight = FW_NORMAL;
-    font.lfCharSet = DEFAULT_CHARSET;   // when the code page has no character set
+    font.lfCharSet = DEFAULT_CHARSET;  // when the code page has no character set
     wchar_t codePage[11] = {};
     if (GetLocaleInfoW(MAKELCID(langId, SORT_DEFAULT), LOCALE_IDEFAULTANSICODEPAGE, codePage, 11)) {
         CHARSETINFO charset = {};
         if (TranslateCharsetInfo(reinterpret_cast<DWORD*>(static_cast<UINT_PTR>(wcstoul(codePage, nullptr, 10))),
-                                 &charset, TCI_SRCCODEPAGE))
+                &charset, TCI_SRCCODEPAGE))
             font.lfCharSet = static_cast<BYTE>(charset.ciCharset);
     }
     HFONT created = CreateFontIndirectW(&font);

@@ -16,7 +16,11 @@ struct Entity {
 
 // In the order they are applied: the ampersand first.
 const Entity kEntities[] = {
-    {L'&', L"&amp;"}, {L'<', L"&lt;"}, {L'>', L"&gt;"}, {L'\'', L"&apos;"}, {L'"', L"&quot;"},
+    {L'&', L"&amp;"},
+    {L'<', L"&lt;"},
+    {L'>', L"&gt;"},
+    {L'\'', L"&apos;"},
+    {L'"', L"&quot;"},
 };
 
 }  // namespace

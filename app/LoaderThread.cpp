@@ -112,7 +112,7 @@ void CVelmoInstallerApp::LoadProgressCallback(void* context, int event)
         break;
     case kEventDone:
         PostMessageW(app->m_hProgressWnd, WM_LOAD_DONE, 0,
-                     reinterpret_cast<LPARAM>(app->m_pTopDialog ? app->m_pTopDialog->GetSafeHwnd() : nullptr));
+            reinterpret_cast<LPARAM>(app->m_pTopDialog ? app->m_pTopDialog->GetSafeHwnd() : nullptr));
         break;
     default:
         break;
@@ -191,8 +191,8 @@ DWORD CVelmoInstallerApp::PumpUntilSignalled(const HANDLE* handles, DWORD count,
 
 bool CVelmoInstallerApp::IsLoaderRunning() const
 {
-    return m_pLoaderThread && m_pLoaderThread->m_hThread &&
-           WaitForSingleObject(m_pLoaderThread->m_hThread, 0) == WAIT_TIMEOUT;
+    return m_pLoaderThread && m_pLoaderThread->m_hThread
+        && WaitForSingleObject(m_pLoaderThread->m_hThread, 0) == WAIT_TIMEOUT;
 }
 
 void CVelmoInstallerApp::CancelLoading()

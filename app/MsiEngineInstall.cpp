@@ -17,7 +17,6 @@ const char kSource[] = "MsiEngineInstall";
 const wchar_t kRunKey[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Run";
 const wchar_t kRunValuePrefix[] = L"ZKInstaller";
 
-
 const DWORD kNt4ServicePack6 = 0x600;
 
 }  // namespace
@@ -39,7 +38,7 @@ CMsiEngineInstall::CMsiEngineInstall(const wchar_t* installer9x, const wchar_t* 
     m_requiredVersion.QuadPart = 0;
 }
 
-CMsiEngineInstall::~CMsiEngineInstall() {}
+CMsiEngineInstall::~CMsiEngineInstall() { }
 
 void CMsiEngineInstall::SetRequiredVersion(const wchar_t* version)
 {
@@ -95,8 +94,8 @@ bool CMsiEngineInstall::NeedsInstall()
     if (m_requiredVersion.HighPart >= 0x20000 && IsWindowsNT4()) {
         DWORD servicePack = 0;
         if (!GetNT4ServicePack(servicePack) || servicePack < kNt4ServicePack6)
-            throw MsiEngineError(kSource, 303, LoadResourceString(IDS_ENGINE_NEEDS_SERVICE_PACK_6),
-                                 ERROR_OLD_WIN_VERSION);
+            throw MsiEngineError(
+                kSource, 303, LoadResourceString(IDS_ENGINE_NEEDS_SERVICE_PACK_6), ERROR_OLD_WIN_VERSION);
     }
     return true;
 }
@@ -105,7 +104,7 @@ LONG CMsiEngineInstall::AddRunValue()
 {
     OrbelToolbox::UniqueRegKey key;
     LONG result = RegCreateKeyExW(HKEY_LOCAL_MACHINE, kRunKey, 0, const_cast<wchar_t*>(L""), REG_OPTION_NON_VOLATILE,
-                                  KEY_QUERY_VALUE | KEY_SET_VALUE, nullptr, key.AddressOf(), nullptr);
+        KEY_QUERY_VALUE | KEY_SET_VALUE, nullptr, key.AddressOf(), nullptr);
     if (result != ERROR_SUCCESS)
         return result;
     CString name;
@@ -142,8 +141,8 @@ CString CMsiEngineInstall::BuildCommandLine() const
     // Formatted to its full length: installer paths and arguments may be long.
     CString command;
     if (IsWindowsNT()) {
-        command.Format(L"\"%s\"%s %s", m_strInstallerNT.GetString(), m_strExtraSwitches.GetString(),
-                       m_strArguments.GetString());
+        command.Format(
+            L"\"%s\"%s %s", m_strInstallerNT.GetString(), m_strExtraSwitches.GetString(), m_strArguments.GetString());
     } else {
         wchar_t shortPath[MAX_PATH + 1] = {};
         GetShortPathNameW(m_strInstaller9x, shortPath, MAX_PATH);
@@ -169,7 +168,7 @@ UINT CMsiEngineInstall::Run()
     startup.cb = sizeof(startup);
     PROCESS_INFORMATION process = {};
     if (!CreateProcessW(nullptr, command.GetBuffer(command.GetLength()), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                        &startup, &process)) {
+            &startup, &process)) {
         result = GetLastError();
         command.ReleaseBuffer();
         ReportError(kStartFailed, result, command);
@@ -216,7 +215,8 @@ bool CVelmoMsiEngineInst::AskReboot()
     else if (type == DRIVE_REMOTE)
         question = IDS_ENGINE_RESTART_QUESTION_NETWORK;
     return g_pfnMessageBoxW(nullptr, LoadResourceString(question), LoadResourceString(IDS_INSTALLER_CAPTION),
-                            MB_YESNO | MB_ICONQUESTION) == IDYES;
+               MB_YESNO | MB_ICONQUESTION)
+        == IDYES;
 }
 
 BOOL RestartWindows()

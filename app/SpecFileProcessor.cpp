@@ -28,7 +28,12 @@ struct FeatureKeyword {
     int state;
 };
 const FeatureKeyword kFeatureKeywords[] = {
-    {L"Absent", 2}, {L"Local", 3}, {L"Source", 4}, {L"Advertised", 1}, {L"Default", -1}, {L"NoChange", -7},
+    {L"Absent", 2},
+    {L"Local", 3},
+    {L"Source", 4},
+    {L"Advertised", 1},
+    {L"Default", -1},
+    {L"NoChange", -7},
 };
 
 struct DialogName {
@@ -56,9 +61,9 @@ const DWORD kSectionChunk = 64;
 
 }  // namespace
 
-CSpecFileProcessor::CSpecFileProcessor() : m_pApp(nullptr) {}
+CSpecFileProcessor::CSpecFileProcessor() : m_pApp(nullptr) { }
 
-CSpecFileProcessor::~CSpecFileProcessor() {}
+CSpecFileProcessor::~CSpecFileProcessor() { }
 
 int CSpecFileProcessor::ParseFeatureState(const wchar_t* keyword)
 {

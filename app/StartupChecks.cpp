@@ -29,15 +29,15 @@ bool ExportsFunction(const wchar_t* dll, const char* function)
     return module && GetProcAddress(module.Get(), function) != nullptr;
 }
 
-const wchar_t kOsRequirements[] =
-    L"This computer does not meet the minimum operating system requirements for this product.  "
-    L"Consult the documentation for operating system requirements.";
-const wchar_t kNt4ServicePack[] =
-    L"  If the documentation states that this product supports Windows NT 4.0, then please install "
-    L"Windows NT Service Pack 6 or higher and restart the installer.";
-const wchar_t kUnknownVersion[] =
-    L"Unable to determine operating system version. This computer does not have Microsoft Internet "
-    L"Explorer 4.0 or higher. Consult the documentation for operating system requirements.";
+const wchar_t kOsRequirements[]
+    = L"This computer does not meet the minimum operating system requirements for this product.  "
+      L"Consult the documentation for operating system requirements.";
+const wchar_t kNt4ServicePack[]
+    = L"  If the documentation states that this product supports Windows NT 4.0, then please install "
+      L"Windows NT Service Pack 6 or higher and restart the installer.";
+const wchar_t kUnknownVersion[]
+    = L"Unable to determine operating system version. This computer does not have Microsoft Internet "
+      L"Explorer 4.0 or higher. Consult the documentation for operating system requirements.";
 
 }  // namespace
 
@@ -48,8 +48,8 @@ bool IsInitCommonControlsExAvailable()
 
 bool CVelmoInstallerApp::CheckPrerequisiteDlls()
 {
-    if (ExportsFunction(L"shlwapi.dll", "PathIsUNCW") && ExportsFunction(L"oleacc.dll", "CreateStdAccessibleObject") &&
-        IsInitCommonControlsExAvailable())
+    if (ExportsFunction(L"shlwapi.dll", "PathIsUNCW") && ExportsFunction(L"oleacc.dll", "CreateStdAccessibleObject")
+        && IsInitCommonControlsExAvailable())
         return true;
 
     // No resource module is loaded yet: the texts are built in.
@@ -184,10 +184,10 @@ bool CompareOsVersion(const wchar_t* bound, const OSVERSIONINFOW& version, bool 
     uint64_t boundSecond = 0;
     uint64_t systemFirst = 0;
     uint64_t systemSecond = 0;
-    OrbelToolbox::MakeOsVersionKey(boundMajor, boundMinor, boundBuild, boundSpMajor, boundSpMinor, boundFirst,
-                                   boundSecond);
-    OrbelToolbox::MakeOsVersionKey(version.dwMajorVersion, version.dwMinorVersion, build, spMajor, spMinor,
-                                   systemFirst, systemSecond);
+    OrbelToolbox::MakeOsVersionKey(
+        boundMajor, boundMinor, boundBuild, boundSpMajor, boundSpMinor, boundFirst, boundSecond);
+    OrbelToolbox::MakeOsVersionKey(
+        version.dwMajorVersion, version.dwMinorVersion, build, spMajor, spMinor, systemFirst, systemSecond);
 
     if (isNt) {
         // Below Windows 2000 (5.0, build 2195) no bound is ever met.
@@ -197,10 +197,10 @@ bool CompareOsVersion(const wchar_t* bound, const OSVERSIONINFOW& version, bool 
         if (systemFirst < floorFirst || (systemFirst == floorFirst && systemSecond < floorSecond))
             return false;
     }
-    const bool boundBelowOrEqual =
-        boundFirst < systemFirst || (boundFirst == systemFirst && boundSecond <= systemSecond);
-    const bool boundAboveOrEqual =
-        boundFirst > systemFirst || (boundFirst == systemFirst && boundSecond >= systemSecond);
+    const bool boundBelowOrEqual
+        = boundFirst < systemFirst || (boundFirst == systemFirst && boundSecond <= systemSecond);
+    const bool boundAboveOrEqual
+        = boundFirst > systemFirst || (boundFirst == systemFirst && boundSecond >= systemSecond);
     return isMinimum ? boundBelowOrEqual : boundAboveOrEqual;
 }
 
@@ -219,8 +219,8 @@ MissingOSReq EngineCorrupt(int line, const CString& details)
 CString ReadRegisteredMsiPath()
 {
     OrbelToolbox::UniqueRegKey key;
-    LONG result =
-        g_platformApi.RegOpenKeyExW(HKEY_CLASSES_ROOT, kMsiAutomationServer, 0, KEY_QUERY_VALUE, key.AddressOf());
+    LONG result
+        = g_platformApi.RegOpenKeyExW(HKEY_CLASSES_ROOT, kMsiAutomationServer, 0, KEY_QUERY_VALUE, key.AddressOf());
     if (result != ERROR_SUCCESS) {
         CString details;
         details.Format(L"Failed to open CLSID key for WindowsInstaller::Installer: error %d", result);
@@ -230,8 +230,8 @@ CString ReadRegisteredMsiPath()
     result = OrbelToolbox::ReadRegistryString(key.Get(), nullptr, path);
     if (result != ERROR_SUCCESS) {
         CString details;
-        details.Format(L"Failed to read InprocServer32 default vaule for WindowsInstaller::Installer: error %d",
-                       result);
+        details.Format(
+            L"Failed to read InprocServer32 default vaule for WindowsInstaller::Installer: error %d", result);
         throw EngineCorrupt(1053, details);
     }
     return path;
@@ -255,7 +255,7 @@ bool CheckMsiEngineRegistration()
         if (_wcsicmp(loaded, registered) != 0) {
             CString details;
             details.Format(L"LoadLibrary msi.dll does not match CoCreate msi.dll.\nLoadLibrary='%s'\nCoCreate='%s'",
-                           loaded, registered.GetString());
+                loaded, registered.GetString());
             throw EngineCorrupt(1060, details);
         }
     } catch (const MissingOSReq&) {
@@ -263,8 +263,8 @@ bool CheckMsiEngineRegistration()
         if (!msi)
             throw;
         typedef HRESULT(STDAPICALLTYPE * RegisterServer)();
-        RegisterServer reg =
-            reinterpret_cast<RegisterServer>(reinterpret_cast<void (*)()>(GetProcAddress(msi, "DllRegisterServer")));
+        RegisterServer reg
+            = reinterpret_cast<RegisterServer>(reinterpret_cast<void (*)()>(GetProcAddress(msi, "DllRegisterServer")));
         if (!reg) {
             throw EngineCorrupt(1084, L"Could not find entry point DllRegisterServer in msi.dll");
         }
@@ -305,12 +305,12 @@ const wchar_t* const kVersionKeyRoots[] = {
 bool IsVersionKeyCheckDisabled()
 {
     OrbelToolbox::UniqueRegKey key;
-    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Zekova Systems\\Common\\Installer", 0, KEY_READ,
-                      key.AddressOf()) != ERROR_SUCCESS)
+    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Zekova Systems\\Common\\Installer", 0, KEY_READ, key.AddressOf())
+        != ERROR_SUCCESS)
         return false;
     CString value;
-    LONG result =
-        OrbelToolbox::ReadRegistryString(key.Get(), L"DisableValidationForZKPathsHighestVersionReader", value);
+    LONG result
+        = OrbelToolbox::ReadRegistryString(key.Get(), L"DisableValidationForZKPathsHighestVersionReader", value);
     return result == ERROR_SUCCESS && value == L"1";
 }
 
@@ -352,7 +352,7 @@ bool CVelmoInstallerApp::CheckInstalledVersionKeys()
     text.Format(L"The installation has detected a version number(s) whose length is a multiple of 8 at the "
                 L"following registry keys. Please consult with the OrbelInstaller group for more "
                 L"information.\n\n%s",
-                list.GetString());
+        list.GetString());
     g_pfnMessageBoxW(nullptr, text, L"Fatal Error!", MB_OK | MB_ICONERROR);
     return false;
 }

@@ -16,8 +16,8 @@ namespace {
 
 const char kSource[] = "VelmoInstaller";
 // In-process server and handler, local and remote server.
-const DWORD kSysInfoClassContext = CLSCTX_INPROC_SERVER | CLSCTX_INPROC_HANDLER | CLSCTX_LOCAL_SERVER |
-                                   CLSCTX_REMOTE_SERVER;
+const DWORD kSysInfoClassContext
+    = CLSCTX_INPROC_SERVER | CLSCTX_INPROC_HANDLER | CLSCTX_LOCAL_SERVER | CLSCTX_REMOTE_SERVER;
 
 // Releases the held interface when it goes.
 template <typename T> class ComRef {
@@ -85,7 +85,7 @@ void CVelmoInstallerApp::LoadSystemInfo()
     CString path;
     if (const CConfigInfo::DistributionInfo* settings = m_pConfigInfo->GetDistributionInfo())
         CopyIfOnCdRom(settings->GetSysInfoPath(), path);
-    std::wstring name(static_cast<const wchar_t*>(path));   // CoLoadLibrary takes a writable text
+    std::wstring name(static_cast<const wchar_t*>(path));  // CoLoadLibrary takes a writable text
     HMODULE module = CoLoadLibrary(&name[0], TRUE);
     if (!module) {
         CString text;
@@ -107,8 +107,8 @@ void CVelmoInstallerApp::LoadSystemInfo()
 
     ComRef<IClassFactory> registeredFactory;
     ComRef<IZKSystemInfo> registeredObject;
-    if (SUCCEEDED(CoGetClassObject(CLSID_ZKSystemInfo, kSysInfoClassContext, nullptr, IID_IClassFactory,
-                                   registeredFactory.OutVoid())))
+    if (SUCCEEDED(CoGetClassObject(
+            CLSID_ZKSystemInfo, kSysInfoClassContext, nullptr, IID_IClassFactory, registeredFactory.OutVoid())))
         registeredFactory->CreateInstance(nullptr, IID_IZKSystemInfo, registeredObject.OutVoid());
 
     bool useOwn = !registeredObject;

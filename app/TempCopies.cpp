@@ -36,7 +36,7 @@ bool CVelmoInstallerApp::CopyIfOnCdRom(const wchar_t* path, CString& pathToUse)
         MakeTempCopy(path, pathToUse);
         return true;
     }
-    CString unchanged(path);   // `path` may be pathToUse's own text
+    CString unchanged(path);  // `path` may be pathToUse's own text
     pathToUse = unchanged;
     return false;
 }

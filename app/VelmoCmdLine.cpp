@@ -7,17 +7,20 @@
 
 namespace {
 
-bool Equals(const wchar_t* a, const wchar_t* b) {
+bool Equals(const wchar_t* a, const wchar_t* b)
+{
     return _wcsicmp(a, b) == 0;
 }
 
-bool StartsWith(const wchar_t* text, const wchar_t* start) {
+bool StartsWith(const wchar_t* text, const wchar_t* start)
+{
     return _wcsnicmp(text, start, wcslen(start)) == 0;
 }
 
 // Decimal number: optional blanks and sign, digits up to the first other character; 0 when
 // there are none. Out-of-range values saturate.
-long ReadDecimal(const wchar_t* text) {
+long ReadDecimal(const wchar_t* text)
+{
     return wcstol(text, nullptr, 10);
 }
 
@@ -44,31 +47,20 @@ const wchar_t kLogModeLetters[] = L"iIwWeEaArRuUcCmMoOpPvV*+!";
 }  // namespace
 
 CVelmoCmdLine::CVelmoCmdLine()
-    : m_bReinstall(false),
-      m_nUiMode(UiFull),
-      m_bShowHelp(false),
-      m_bParseError(false),
-      m_bLog(false),
-      m_bTreeStart(false),
-      m_bCostLog(false),
-      m_nRebootMode(0),
-      m_bNoLinking(false),
-      m_langId(0),
-      m_nInstallLevel(0),
-      m_hMasterWnd(nullptr),
-      m_bDeleteExe(false),
-      m_bDebugLayout(false),
-      m_bCacheCustomExecutes(false),
-      m_bCacheFeatureInfo(false),
-      m_nPendingArg(PendingSpecFile),
-      m_nPendingVolume(0),
-      m_nAcceptLicenses(-1),
-      m_bSiv(false) {}
+    : m_bReinstall(false), m_nUiMode(UiFull), m_bShowHelp(false), m_bParseError(false), m_bLog(false),
+      m_bTreeStart(false), m_bCostLog(false), m_nRebootMode(0), m_bNoLinking(false), m_langId(0), m_nInstallLevel(0),
+      m_hMasterWnd(nullptr), m_bDeleteExe(false), m_bDebugLayout(false), m_bCacheCustomExecutes(false),
+      m_bCacheFeatureInfo(false), m_nPendingArg(PendingSpecFile), m_nPendingVolume(0), m_nAcceptLicenses(-1),
+      m_bSiv(false)
+{
+}
 
-CVelmoCmdLine::~CVelmoCmdLine() {}
+CVelmoCmdLine::~CVelmoCmdLine() { }
 
-void CVelmoCmdLine::ParseParam(const wchar_t* param, BOOL bFlag, BOOL bLast) {
-    if (param == nullptr) param = L"";
+void CVelmoCmdLine::ParseParam(const wchar_t* param, BOOL bFlag, BOOL bLast)
+{
+    if (param == nullptr)
+        param = L"";
     // Nothing escapes: an argument whose handling fails (out of memory, a bad index while a
     // property list is split) is a parse error, and the remaining arguments are still handled.
     try {
@@ -80,10 +72,12 @@ void CVelmoCmdLine::ParseParam(const wchar_t* param, BOOL bFlag, BOOL bLast) {
     } catch (...) {
         m_bParseError = true;
     }
-    if (bLast) RunEndChecks();
+    if (bLast)
+        RunEndChecks();
 }
 
-void CVelmoCmdLine::ParseSwitch(const wchar_t* t) {
+void CVelmoCmdLine::ParseSwitch(const wchar_t* t)
+{
     const size_t length = wcslen(t);
 
     if (Equals(t, L"reinstall")) {
@@ -105,7 +99,8 @@ void CVelmoCmdLine::ParseSwitch(const wchar_t* t) {
             m_bParseError = true;
         }
     } else if ((t[0] == L'k' || t[0] == L'K') && (t[1] == L':' || t[1] == L'\0')) {
-        if (t[1] == L'\0' || t[2] == L'n' || t[2] == L'N') m_bNoLinking = true;
+        if (t[1] == L'\0' || t[2] == L'n' || t[2] == L'N')
+            m_bNoLinking = true;
     } else if (length >= 5 && StartsWith(t, L"cache") && (t[5] == L':' || t[5] == L'\0')) {
         m_nPendingArg = PendingCacheFile;
         if (t[5] == L'\0' || Equals(t + 6, L"fx")) {
@@ -139,7 +134,8 @@ void CVelmoCmdLine::ParseSwitch(const wchar_t* t) {
         } else {
             m_strLogModes = t;
             for (const wchar_t* p = t + 1; *p != L'\0'; ++p) {
-                if (wcschr(kLogModeLetters, *p) == nullptr) m_bParseError = true;
+                if (wcschr(kLogModeLetters, *p) == nullptr)
+                    m_bParseError = true;
             }
         }
     } else if (t[0] == L'?' || t[0] == L'h' || t[0] == L'H') {
@@ -180,7 +176,8 @@ void CVelmoCmdLine::ParseSwitch(const wchar_t* t) {
     }
 }
 
-void CVelmoCmdLine::ParseValue(const wchar_t* v) {
+void CVelmoCmdLine::ParseValue(const wchar_t* v)
+{
     const int pending = m_nPendingArg;
     m_nPendingArg = PendingSpecFile;
     switch (pending) {
@@ -218,14 +215,16 @@ void CVelmoCmdLine::ParseValue(const wchar_t* v) {
     }
     case PendingLevel:
         m_nInstallLevel = static_cast<int>(ReadDecimal(v));
-        if (m_nInstallLevel == 0) m_bParseError = true;
+        if (m_nInstallLevel == 0)
+            m_bParseError = true;
         break;
     case PendingMasterWnd: {
         // A 32-bit handle value, sign-extended as Windows does for handles passed between
         // processes.
         wchar_t* end = nullptr;
         unsigned long value = wcstoul(v, &end, 16);
-        if (end == v) m_bParseError = true;
+        if (end == v)
+            m_bParseError = true;
         m_hMasterWnd = reinterpret_cast<HWND>(static_cast<LONG_PTR>(static_cast<LONG>(value)));
         break;
     }
@@ -249,7 +248,8 @@ void CVelmoCmdLine::ParseValue(const wchar_t* v) {
     }
 }
 
-void CVelmoCmdLine::RunEndChecks() {
+void CVelmoCmdLine::RunEndChecks()
+{
     if (m_bLog && m_strLogFile.IsEmpty()) {
         m_bParseError = true;
     } else if (m_nUiMode == UiQuiet && m_nAcceptLicenses == -1) {
@@ -260,7 +260,8 @@ void CVelmoCmdLine::RunEndChecks() {
     }
 }
 
-void CVelmoCmdLine::ParsePropertyList(CString text) {
+void CVelmoCmdLine::ParsePropertyList(CString text)
+{
     while (!text.IsEmpty()) {
         // The first comma not preceded by a backslash; one at the start is an empty item.
         int separator = text.Find(L',');
@@ -287,9 +288,11 @@ void CVelmoCmdLine::ParsePropertyList(CString text) {
     }
 }
 
-bool CVelmoCmdLine::GetVolumePath(int volume, CString& path) const {
+bool CVelmoCmdLine::GetVolumePath(int volume, CString& path) const
+{
     auto found = m_volumePaths.find(volume);
-    if (found == m_volumePaths.end()) return false;
+    if (found == m_volumePaths.end())
+        return false;
     path = found->second;
     return true;
 }

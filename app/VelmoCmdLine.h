@@ -45,20 +45,20 @@ public:
     void ParsePropertyList(CString text);
 
     bool m_bReinstall;
-    int m_nUiMode;              // a UiMode
+    int m_nUiMode;  // a UiMode
     bool m_bShowHelp;
     bool m_bParseError;
     bool m_bLog;
     bool m_bTreeStart;
     CString m_strSpecFile;
     CString m_strLogFile;
-    CString m_strLogModes;      // the log switch without "/": "l*v" for /log
+    CString m_strLogModes;  // the log switch without "/": "l*v" for /log
     bool m_bCostLog;
     CString m_strRunKey;
-    int m_nRebootMode;          // 0 none, 1 suppress, 2 force
+    int m_nRebootMode;  // 0 none, 1 suppress, 2 force
     bool m_bNoLinking;
-    LANGID m_langId;            // 0: not given
-    int m_nInstallLevel;        // 0: not given
+    LANGID m_langId;      // 0: not given
+    int m_nInstallLevel;  // 0: not given
     HWND m_hMasterWnd;
     bool m_bDeleteExe;
     CString m_strIniFile;
@@ -70,8 +70,8 @@ public:
     CString m_strCacheFile;
     int m_nPendingArg;
     int m_nPendingVolume;
-    std::map<CString, CString> m_properties;   // names compare case-sensitively
-    int m_nAcceptLicenses;      // 1 yes, 0 no, -1 not given
+    std::map<CString, CString> m_properties;  // names compare case-sensitively
+    int m_nAcceptLicenses;                    // 1 yes, 0 no, -1 not given
     bool m_bSiv;
 
 private:

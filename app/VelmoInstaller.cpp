@@ -41,11 +41,10 @@ void ThrowBadAlloc()
 CVelmoInstallerApp::CVelmoInstallerApp()
     : m_pDistribution(new CDistribution), m_pConfigInfo(new CConfigInfo), m_pLoaderThread(nullptr),
       m_hProgressWnd(nullptr), m_pTopDialog(nullptr),
-      m_hDialogFont(static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT))), m_lcid(GetThreadLocale()),
-      m_uiLangId(0), m_nLoadSteps(0), m_nTimerTicks(0), m_nProgressLow(0), m_nProgressRange(0),
-      m_hMutex(nullptr), m_hExitEvent(CreateEventW(nullptr, FALSE, FALSE, L"_ZKOrbelInstallerExitEvent")),
-      m_pSystemInfo(nullptr), m_hSysInfoModule(SysInfoNotLoaded()),
-      m_bCoInitialize(true), m_bLoaderLeftRunning(false)
+      m_hDialogFont(static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT))), m_lcid(GetThreadLocale()), m_uiLangId(0),
+      m_nLoadSteps(0), m_nTimerTicks(0), m_nProgressLow(0), m_nProgressRange(0), m_hMutex(nullptr),
+      m_hExitEvent(CreateEventW(nullptr, FALSE, FALSE, L"_ZKOrbelInstallerExitEvent")), m_pSystemInfo(nullptr),
+      m_hSysInfoModule(SysInfoNotLoaded()), m_bCoInitialize(true), m_bLoaderLeftRunning(false)
 {
     m_nExitCode = -1;
     // The layers below the shell reach the application, the model and the wizard through
@@ -76,7 +75,7 @@ CVelmoInstallerApp::~CVelmoInstallerApp()
     CoUninitialize();
 }
 
-void CVelmoInstallerApp::WinHelp(DWORD_PTR, UINT) {}
+void CVelmoInstallerApp::WinHelp(DWORD_PTR, UINT) { }
 
 BOOL CVelmoInstallerApp::InitInstanceImpl()
 {
@@ -162,7 +161,7 @@ void CVelmoInstallerApp::RunConfiguredSteps()
 {
     // 10. The configuration and the language modules.
     m_pConfigInfo->SetIniFile(m_cmdLine.m_strRootDir.IsEmpty() ? nullptr : m_cmdLine.m_strRootDir.GetString(),
-                              m_cmdLine.m_strIniFile.IsEmpty() ? nullptr : m_cmdLine.m_strIniFile.GetString());
+        m_cmdLine.m_strIniFile.IsEmpty() ? nullptr : m_cmdLine.m_strIniFile.GetString());
     m_pConfigInfo->PopulateMsiInfo();
     m_pConfigInfo->LoadLanguageResource();
 
@@ -247,8 +246,8 @@ void CVelmoInstallerApp::RunWizard()
         m_pTopDialog->m_eStartState = kFeatureTreeDialog;
     else if (m_cmdLine.m_nUiMode == UiLinkedCustom)
         m_pTopDialog->m_eStartState = GetFirstEnabledDialog();
-    else if (m_cmdLine.m_nUiMode == UiLinked || m_cmdLine.m_nUiMode == UiBasic ||
-             m_cmdLine.m_nUiMode == UiBasicNoCancel)
+    else if (m_cmdLine.m_nUiMode == UiLinked || m_cmdLine.m_nUiMode == UiBasic
+        || m_cmdLine.m_nUiMode == UiBasicNoCancel)
         m_pTopDialog->m_eStartState = kProgressDialog;
 
     // 3. Where load progress goes.
@@ -313,7 +312,7 @@ void CVelmoInstallerApp::RunQuiet()
     if (m_pDistribution->GetExtraFeatureInfo(0, nullptr) > 0) {
         m_pConfigInfo->GetMergedPartInfo()->ReleaseSession();
         throw OperationAborted(kSource, 425, L"Installation",
-                               L"Installation failed due to fatal errors or unsatisfied 3rd Party Dependencies");
+            L"Installation failed due to fatal errors or unsatisfied 3rd Party Dependencies");
     }
     m_nExitCode = m_pDistribution->InstallSilently();
 }
@@ -417,7 +416,7 @@ bool CVelmoInstallerApp::IsRebootRequired(bool onlyAfterSuccess)
         break;
     }
     switch (m_pConfigInfo->GetDistributionInfo() ? m_pConfigInfo->GetDistributionInfo()->GetRebootMode()
-                                                  : CConfigInfo::DistributionInfo::RebootNormal) {
+                                                 : CConfigInfo::DistributionInfo::RebootNormal) {
     case CConfigInfo::DistributionInfo::RebootSuppress:
         return false;
     case CConfigInfo::DistributionInfo::RebootForce:
@@ -425,8 +424,8 @@ bool CVelmoInstallerApp::IsRebootRequired(bool onlyAfterSuccess)
     default:
         break;
     }
-    if (onlyAfterSuccess && m_nExitCode != 0 && m_nExitCode != ERROR_SUCCESS_REBOOT_REQUIRED &&
-        m_nExitCode != ERROR_SUCCESS_REBOOT_INITIATED)
+    if (onlyAfterSuccess && m_nExitCode != 0 && m_nExitCode != ERROR_SUCCESS_REBOOT_REQUIRED
+        && m_nExitCode != ERROR_SUCCESS_REBOOT_INITIATED)
         return false;
     return m_pDistribution->m_nRebootState > 0;
 }
@@ -457,6 +456,3 @@ CString CVelmoInstallerApp::GetAppName() const
     int dot = name.ReverseFind(L'.');
     return dot >= 0 ? name.Left(dot) : name;
 }
-
-
-

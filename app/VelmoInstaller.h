@@ -228,4 +228,3 @@ bool CompareOsVersion(const wchar_t* bound, const OSVERSIONINFOW& version, bool 
 // The font that a dialog template (DLGTEMPLATE or DLGTEMPLATEEX) names: its face name (at most
 // 31 characters) and point size; false when the template sets no font.
 bool ReadDialogTemplateFont(const void* dialogTemplate, CString& faceName, WORD& points);
-

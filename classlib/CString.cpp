@@ -156,7 +156,7 @@ void CString::Append(const wchar_t* text, int count)
     m_pszData[oldLength + count] = L'\0';
 }
 
-CString::CString() noexcept : m_pszData(NilData()->Text()) {}
+CString::CString() noexcept : m_pszData(NilData()->Text()) { }
 
 CString::CString(const wchar_t* text) : m_pszData(NilData()->Text())
 {
@@ -558,8 +558,8 @@ void CString::FormatMessageV(const wchar_t* format, va_list* args)
     std::wstring marked = L"|";
     marked += format;
     OrbelToolbox::UniqueLocalPtr<wchar_t> buffer;
-    DWORD n = ::FormatMessageW(FORMAT_MESSAGE_FROM_STRING | FORMAT_MESSAGE_ALLOCATE_BUFFER,
-                               marked.c_str(), 0, 0, reinterpret_cast<LPWSTR>(buffer.AddressOf()), 0, args);
+    DWORD n = ::FormatMessageW(FORMAT_MESSAGE_FROM_STRING | FORMAT_MESSAGE_ALLOCATE_BUFFER, marked.c_str(), 0, 0,
+        reinterpret_cast<LPWSTR>(buffer.AddressOf()), 0, args);
     DWORD error = ::GetLastError();
     if (n == 0 || !buffer) {
         if (error == ERROR_NOT_ENOUGH_MEMORY || error == ERROR_OUTOFMEMORY) {

@@ -18,9 +18,9 @@
 class CString {
 public:
     CString() noexcept;
-    CString(const wchar_t* text);                // null gives an empty string
-    CString(const wchar_t* text, int count);     // count characters (count >= 0)
-    CString(const CString& other) noexcept;      // shares other's buffer
+    CString(const wchar_t* text);             // null gives an empty string
+    CString(const wchar_t* text, int count);  // count characters (count >= 0)
+    CString(const CString& other) noexcept;   // shares other's buffer
     ~CString();
 
     CString& operator=(const CString& other) noexcept;

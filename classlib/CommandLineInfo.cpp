@@ -1,6 +1,6 @@
 #include "CommandLineInfo.h"
 
-void CCommandLineInfo::ParseParam(const wchar_t* /*param*/, BOOL /*bFlag*/, BOOL /*bLast*/) {}
+void CCommandLineInfo::ParseParam(const wchar_t* /*param*/, BOOL /*bFlag*/, BOOL /*bLast*/) { }
 
 namespace {
 

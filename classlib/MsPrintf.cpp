@@ -25,10 +25,10 @@ MsvcrtFormatters BindMsvcrt()
     MsvcrtFormatters f;
     HMODULE crt = ::LoadLibraryW(L"msvcrt.dll");
     if (crt) {
-        f.vsnwprintf = reinterpret_cast<VsnwprintfFn>(
-            reinterpret_cast<void (*)()>(::GetProcAddress(crt, "_vsnwprintf")));
-        f.vscwprintf = reinterpret_cast<VscwprintfFn>(
-            reinterpret_cast<void (*)()>(::GetProcAddress(crt, "_vscwprintf")));
+        f.vsnwprintf
+            = reinterpret_cast<VsnwprintfFn>(reinterpret_cast<void (*)()>(::GetProcAddress(crt, "_vsnwprintf")));
+        f.vscwprintf
+            = reinterpret_cast<VscwprintfFn>(reinterpret_cast<void (*)()>(::GetProcAddress(crt, "_vscwprintf")));
     }
     return f;
 }
@@ -44,8 +44,7 @@ const MsvcrtFormatters& Formatters()
 }
 
 // Each pass of the formatter consumes its own copy of the arguments.
-template <typename Pass>
-int WithCopy(va_list args, Pass pass)
+template <typename Pass> int WithCopy(va_list args, Pass pass)
 {
     va_list copy;
     va_copy(copy, args);
@@ -76,9 +75,8 @@ std::wstring MsFormatV(const wchar_t* format, va_list args)
         throw CInvalidArgException();
     }
     std::vector<wchar_t> buffer(static_cast<size_t>(needed) + 1);
-    n = WithCopy(args, [&](va_list copy) {
-        return f.vsnwprintf(buffer.data(), static_cast<size_t>(needed), format, copy);
-    });
+    n = WithCopy(
+        args, [&](va_list copy) { return f.vsnwprintf(buffer.data(), static_cast<size_t>(needed), format, copy); });
     if (n < 0) {
         throw CInvalidArgException();
     }

@@ -20,12 +20,12 @@ bool InModuleMemory(const void* base, const void* data, SIZE_T size)
     if (end < at) {
         return false;
     }
-    const DWORD readable = PAGE_READONLY | PAGE_READWRITE | PAGE_WRITECOPY | PAGE_EXECUTE_READ |
-                           PAGE_EXECUTE_READWRITE | PAGE_EXECUTE_WRITECOPY;
+    const DWORD readable = PAGE_READONLY | PAGE_READWRITE | PAGE_WRITECOPY | PAGE_EXECUTE_READ | PAGE_EXECUTE_READWRITE
+        | PAGE_EXECUTE_WRITECOPY;
     do {
         MEMORY_BASIC_INFORMATION info;
-        if (::VirtualQuery(at, &info, sizeof(info)) != sizeof(info) || info.AllocationBase != base ||
-            info.State != MEM_COMMIT || !(info.Protect & readable) || (info.Protect & PAGE_GUARD)) {
+        if (::VirtualQuery(at, &info, sizeof(info)) != sizeof(info) || info.AllocationBase != base
+            || info.State != MEM_COMMIT || !(info.Protect & readable) || (info.Protect & PAGE_GUARD)) {
             return false;
         }
         at = static_cast<const BYTE*>(info.BaseAddress) + info.RegionSize;

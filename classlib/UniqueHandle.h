@@ -17,18 +17,17 @@
 
 namespace OrbelToolbox {
 
-template <class Traits>
-class UniqueHandle {
+template <class Traits> class UniqueHandle {
 public:
     using Type = typename Traits::Type;
 
-    UniqueHandle() noexcept : m_value(Traits::Invalid()) {}
-    explicit UniqueHandle(Type value) noexcept : m_value(value) {}
+    UniqueHandle() noexcept : m_value(Traits::Invalid()) { }
+    explicit UniqueHandle(Type value) noexcept : m_value(value) { }
     ~UniqueHandle() { Close(m_value); }
 
     UniqueHandle(const UniqueHandle&) = delete;
     UniqueHandle& operator=(const UniqueHandle&) = delete;
-    UniqueHandle(UniqueHandle&& other) noexcept : m_value(other.Release()) {}
+    UniqueHandle(UniqueHandle&& other) noexcept : m_value(other.Release()) { }
     UniqueHandle& operator=(UniqueHandle&& other) noexcept
     {
         if (this != &other)
@@ -111,8 +110,7 @@ struct ModuleTraits {
 };
 
 // Memory of LocalAlloc, and of the functions that allocate with it (FormatMessageW).
-template <class T>
-struct LocalMemoryTraits {
+template <class T> struct LocalMemoryTraits {
     using Type = T*;
     static Type Invalid() noexcept { return nullptr; }
     static bool IsValid(Type value) noexcept { return value != nullptr; }
@@ -120,8 +118,7 @@ struct LocalMemoryTraits {
 };
 
 // Memory of HeapAlloc on the process heap.
-template <class T>
-struct ProcessHeapMemoryTraits {
+template <class T> struct ProcessHeapMemoryTraits {
     using Type = T*;
     static Type Invalid() noexcept { return nullptr; }
     static bool IsValid(Type value) noexcept { return value != nullptr; }
@@ -132,8 +129,7 @@ struct ProcessHeapMemoryTraits {
 };
 
 // Fonts, bitmaps, brushes and pens the program created (never stock objects).
-template <class T>
-struct GdiObjectTraits {
+template <class T> struct GdiObjectTraits {
     using Type = T;
     static Type Invalid() noexcept { return nullptr; }
     static bool IsValid(Type value) noexcept { return value != nullptr; }
@@ -141,8 +137,7 @@ struct GdiObjectTraits {
 };
 
 // One reference to a COM object.
-template <class T>
-struct ComReleaseTraits {
+template <class T> struct ComReleaseTraits {
     using Type = T*;
     static Type Invalid() noexcept { return nullptr; }
     static bool IsValid(Type value) noexcept { return value != nullptr; }
@@ -153,15 +148,11 @@ using UniqueKernelHandle = UniqueHandle<KernelHandleTraits>;
 using UniqueFindHandle = UniqueHandle<FindHandleTraits>;
 using UniqueRegKey = UniqueHandle<RegKeyTraits>;
 using UniqueModule = UniqueHandle<ModuleTraits>;
-template <class T = void>
-using UniqueLocalPtr = UniqueHandle<LocalMemoryTraits<T>>;
-template <class T = void>
-using UniqueProcessHeapPtr = UniqueHandle<ProcessHeapMemoryTraits<T>>;
-template <class T = HGDIOBJ>
-using UniqueGdiObject = UniqueHandle<GdiObjectTraits<T>>;
+template <class T = void> using UniqueLocalPtr = UniqueHandle<LocalMemoryTraits<T>>;
+template <class T = void> using UniqueProcessHeapPtr = UniqueHandle<ProcessHeapMemoryTraits<T>>;
+template <class T = HGDIOBJ> using UniqueGdiObject = UniqueHandle<GdiObjectTraits<T>>;
 // Holds a reference it was given (AddRef is the giver's business) and releases it at the end;
 // Release() hands the reference on without releasing it.
-template <class T>
-using ComPtr = UniqueHandle<ComReleaseTraits<T>>;
+template <class T> using ComPtr = UniqueHandle<ComReleaseTraits<T>>;
 
 }  // namespace OrbelToolbox

@@ -12,7 +12,7 @@
 
 class VaListEnd {
 public:
-    explicit VaListEnd(va_list& args) : m_args(args) {}
+    explicit VaListEnd(va_list& args) : m_args(args) { }
     ~VaListEnd() { va_end(m_args); }
     VaListEnd(const VaListEnd&) = delete;
     VaListEnd& operator=(const VaListEnd&) = delete;

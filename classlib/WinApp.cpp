@@ -58,7 +58,7 @@ int CWinApp::ExitInstance()
     return CWinThread::ExitInstance();
 }
 
-void CWinApp::WinHelp(DWORD_PTR /*data*/, UINT /*command*/) {}
+void CWinApp::WinHelp(DWORD_PTR /*data*/, UINT /*command*/) { }
 
 void CWinApp::ParseCommandLine(CCommandLineInfo& info)
 {

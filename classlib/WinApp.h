@@ -29,10 +29,10 @@ public:
     // line, to info.ParseParam (see AfxParseCommandLine).
     void ParseCommandLine(CCommandLineInfo& info);
 
-    CWnd* m_pMainWnd;            // the main window while it exists
-    HINSTANCE m_hInstance;       // the program's module
-    LPWSTR m_lpCmdLine;          // the command line without the program name
-    const wchar_t* m_pszAppName; // the program file's name without extension
+    CWnd* m_pMainWnd;             // the main window while it exists
+    HINSTANCE m_hInstance;        // the program's module
+    LPWSTR m_lpCmdLine;           // the command line without the program name
+    const wchar_t* m_pszAppName;  // the program file's name without extension
 
 private:
     friend int AfxWinMain(HINSTANCE, HINSTANCE, LPWSTR, int);

@@ -20,10 +20,7 @@ AfxExceptionHook AfxGetExceptionHook()
     return g_exceptionHook.load();
 }
 
-CWinThread::CWinThread() noexcept
-    : m_hThread(nullptr), m_nThreadID(0), m_bAutoDelete(TRUE), m_nQuitCode(0)
-{
-}
+CWinThread::CWinThread() noexcept : m_hThread(nullptr), m_nThreadID(0), m_bAutoDelete(TRUE), m_nQuitCode(0) { }
 
 CWinThread::~CWinThread()
 {
@@ -66,8 +63,8 @@ BOOL CWinThread::CreateThread(DWORD flags, UINT stackSize, LPSECURITY_ATTRIBUTES
     // Always start suspended: with m_bAutoDelete the object may be gone as soon as the thread
     // runs, so the handle and id are stored first.
     unsigned id = 0;
-    uintptr_t handle = ::_beginthreadex(security, stackSize, &CWinThread::ThreadEntry, this,
-                                        flags | CREATE_SUSPENDED, &id);
+    uintptr_t handle
+        = ::_beginthreadex(security, stackSize, &CWinThread::ThreadEntry, this, flags | CREATE_SUSPENDED, &id);
     if (handle == 0) {
         return FALSE;
     }

@@ -6,13 +6,12 @@ CWnd::~CWnd()
         DestroyWindow();
 }
 
-BOOL CWnd::CreateEx(DWORD exStyle, const wchar_t* className, const wchar_t* windowName, DWORD style,
-                    const RECT& rect, CWnd* parent, UINT id)
+BOOL CWnd::CreateEx(DWORD exStyle, const wchar_t* className, const wchar_t* windowName, DWORD style, const RECT& rect,
+    CWnd* parent, UINT id)
 {
-    HWND window = ::CreateWindowExW(exStyle, className, windowName, style, rect.left, rect.top,
-                                    rect.right - rect.left, rect.bottom - rect.top, parent ? parent->m_hWnd : nullptr,
-                                    reinterpret_cast<HMENU>(static_cast<UINT_PTR>(id)),
-                                    ::GetModuleHandleW(nullptr), nullptr);
+    HWND window = ::CreateWindowExW(exStyle, className, windowName, style, rect.left, rect.top, rect.right - rect.left,
+        rect.bottom - rect.top, parent ? parent->m_hWnd : nullptr, reinterpret_cast<HMENU>(static_cast<UINT_PTR>(id)),
+        ::GetModuleHandleW(nullptr), nullptr);
     if (!window)
         return FALSE;
     m_hWnd = window;

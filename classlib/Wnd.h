@@ -7,7 +7,7 @@
 
 class CWnd {
 public:
-    CWnd() noexcept : m_hWnd(nullptr), m_bCreated(false) {}
+    CWnd() noexcept : m_hWnd(nullptr), m_bCreated(false) { }
     // Destroys the window when this object created it.
     virtual ~CWnd();
     CWnd(const CWnd&) = delete;
@@ -15,8 +15,8 @@ public:
 
     // Creates the window; FALSE (and no handle) when the system refuses. A null parent makes a
     // top-level window.
-    BOOL CreateEx(DWORD exStyle, const wchar_t* className, const wchar_t* windowName, DWORD style,
-                  const RECT& rect, CWnd* parent, UINT id);
+    BOOL CreateEx(DWORD exStyle, const wchar_t* className, const wchar_t* windowName, DWORD style, const RECT& rect,
+        CWnd* parent, UINT id);
     BOOL DestroyWindow();
 
     HWND GetSafeHwnd() const noexcept { return m_hWnd; }

@@ -120,19 +120,19 @@ void CDistribution::FindBrokenDependencies()
             throw PlexaBadAlloc(kPlexaBadAllocation);
         CString details;
         details.Format(L"Unexpected error while finding broken dependencies. Result=%08x",
-                       static_cast<unsigned int>(error.GetResult()));
+            static_cast<unsigned int>(error.GetResult()));
         throw ZKSystemInfoFailure(kSource, __LINE__, details);
     } catch (const std::bad_alloc&) {
         throw;
     } catch (...) {
         throw ZKSystemInfoFailure(kSource, __LINE__,
-                                  L"Unexpected error while finding broken dependencies. Make sure the versions of "
-                                  L"ZKSysInfo.dll and of OrbelInstaller are compatible.");
+            L"Unexpected error while finding broken dependencies. Make sure the versions of "
+            L"ZKSysInfo.dll and of OrbelInstaller are compatible.");
     }
 }
 
-void CDistribution::FindProductDependents(IZKPartInfoList& installed, const CString& productCode, CPart& part,
-                                          CBrokenDependency& broken)
+void CDistribution::FindProductDependents(
+    IZKPartInfoList& installed, const CString& productCode, CPart& part, CBrokenDependency& broken)
 {
     long position = 0;
     CheckSysInfo(installed.FindItem(SysInfoText(productCode).Get(), &position));
@@ -151,7 +151,7 @@ void CDistribution::FindProductDependents(IZKPartInfoList& installed, const CStr
         CheckSysInfo(dependents->GetRecord(i, record.Out()));
         long accepts = 0;
         CheckSysInfo(record->Accepts(SysInfoText(part.GetUpgradeCode()).Get(),
-                                     SysInfoText(part.GetProductVersion()).Get(), part.GetLanguage(), &accepts));
+            SysInfoText(part.GetProductVersion()).Get(), part.GetLanguage(), &accepts));
         if (accepts && part.HasFeatureSubsetNamed(Text(&IZKDependencyRecord::GetSubsetName, *record.Get())))
             continue;
         const CString dependentCode = Text(&IZKPartInfo::GetProductCode, *dependent.Get());

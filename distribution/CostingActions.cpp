@@ -29,9 +29,9 @@ const int kFeaturePageState = 6;
 // The install level the costing runs at, so that every feature is costed.
 const int kCostingInstallLevel = 32767;
 
-const wchar_t kVersionMismatch[] =
-    L"Unexpected error while accessing the ZKDistributionInfo object. Make sure the versions of ZKSysInfo.dll and "
-    L"of OrbelInstaller are compatible.";
+const wchar_t kVersionMismatch[]
+    = L"Unexpected error while accessing the ZKDistributionInfo object. Make sure the versions of ZKSysInfo.dll and "
+      L"of OrbelInstaller are compatible.";
 
 // An action of the execute sequence that the costing treats specially.
 struct CostingActionRule {
@@ -98,8 +98,9 @@ void CDistribution::DetectInstalledCopies(InstalledCopy& found)
             const bool sameDistribution = guid.ToString().CompareNoCase(ownGuid.ToString()) == 0;
             if (!found.sameVersion && sameDistribution && version.ToString() == ownVersion.ToString())
                 found.sameVersion = true;
-            if (sameDistribution && (!found.detected || ParseVersionString(version.ToString()) >
-                                                            ParseVersionString(found.installedVersion))) {
+            if (sameDistribution
+                && (!found.detected
+                    || ParseVersionString(version.ToString()) > ParseVersionString(found.installedVersion))) {
                 found.detected = true;
                 found.installedVersion = version.ToString();
                 found.installedTitle = title.ToString();
@@ -138,8 +139,8 @@ void CDistribution::RunCostingActions()
     AddTrailingBackslash(root);
     SetProperty(L"ZKORBELDISTROOT", root);
 
-    MsiSmartPtr<MsiView> sequence =
-        session->GetActiveDatabase()->OpenView(L"SELECT Action, Condition FROM InstallExecuteSequence ORDER BY Sequence");
+    MsiSmartPtr<MsiView> sequence = session->GetActiveDatabase()->OpenView(
+        L"SELECT Action, Condition FROM InstallExecuteSequence ORDER BY Sequence");
     sequence->Execute();
     const bool costLog = AppServices().IsCostLogOnCommandLine();
     while (MsiSmartPtr<MsiRecord> row = sequence->Fetch()) {
@@ -148,7 +149,8 @@ void CDistribution::RunCostingActions()
         const CString action = row->GetMfcString(1);
         const CString condition = row->GetMfcString(2);
         if (IsSkipped(action)) {
-            session->Message(INSTALLMESSAGE_INFO, L"Warning!! Action Skipped: %s\r\n", static_cast<const wchar_t*>(action));
+            session->Message(
+                INSTALLMESSAGE_INFO, L"Warning!! Action Skipped: %s\r\n", static_cast<const wchar_t*>(action));
             continue;
         }
         CostingActionRule rule = RuleFor(action);
@@ -162,8 +164,8 @@ void CDistribution::RunCostingActions()
                 session->DoAction(action);
         } catch (const MsiInstallerError& error) {
             if (costLog)
-                session->Message(INSTALLMESSAGE_INFO, L"Caught Error %d in Action: %s\r\n", static_cast<int>(error.GetCode()),
-                                 static_cast<const wchar_t*>(action));
+                session->Message(INSTALLMESSAGE_INFO, L"Caught Error %d in Action: %s\r\n",
+                    static_cast<int>(error.GetCode()), static_cast<const wchar_t*>(action));
         }
         if (rule.after)
             (this->*rule.after)();

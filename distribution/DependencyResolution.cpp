@@ -16,11 +16,11 @@ const char kSource[] = "DependencyResolution";
 void CDistribution::PopulateZkDependencyInfo()
 {
     throw PriorOperationRequired(kSource, __LINE__, L"CDistribution::PopulateZkDependencyInfo",
-                                 L"CDistribution::Initialize", L"%1 is not available yet, so %2 cannot go on.");
+        L"CDistribution::Initialize", L"%1 is not available yet, so %2 cannot go on.");
 }
 
 void CDistribution::ResolveDependencies()
 {
-    throw PriorOperationRequired(kSource, __LINE__, L"CDistribution::ResolveDependencies",
-                                 L"CDistribution::Initialize", L"%1 is not available yet, so %2 cannot go on.");
+    throw PriorOperationRequired(kSource, __LINE__, L"CDistribution::ResolveDependencies", L"CDistribution::Initialize",
+        L"%1 is not available yet, so %2 cannot go on.");
 }

@@ -21,11 +21,12 @@ int DependencyTextToInt(const wchar_t* text)
 }
 
 CZkDependencyRow::CZkDependencyRow(const wchar_t* upgradeCode, const wchar_t* featureSubset, const wchar_t* versionMin,
-                                   const wchar_t* versionMax, const wchar_t* languages, DWORD attributes,
-                                   const wchar_t* feature, CPart* part, const wchar_t* condition, MsiDatabase*)
+    const wchar_t* versionMax, const wchar_t* languages, DWORD attributes, const wchar_t* feature, CPart* part,
+    const wchar_t* condition, MsiDatabase*)
     : m_upgradeCode(upgradeCode), m_featureSubset(featureSubset), m_versionMin(versionMin), m_versionMax(versionMax),
       m_languages(languages), m_attributes(attributes), m_feature(feature), m_part(part), m_condition(condition)
-{ }
+{
+}
 
 CZkDependencyRow::~CZkDependencyRow() { }
 
@@ -62,16 +63,15 @@ bool CZkDependencyRow::MatchesPart(const CPart& part) const
 
 bool CZkDependencyRow::MatchesRelatedProduct(CPart::RelatedPart& product, const wchar_t* subset) const
 {
-    const bool matches =
-        Matches(m_upgradeCode, product.m_versionString, static_cast<LANGID>(DependencyTextToInt(product.m_language)));
+    const bool matches
+        = Matches(m_upgradeCode, product.m_versionString, static_cast<LANGID>(DependencyTextToInt(product.m_language)));
     if (matches && subset && *subset)
         return product.HasSubsetInstalled(subset);
     return matches;
 }
 
 ThirdPartyDependency::ThirdPartyDependency(const wchar_t* feature, const wchar_t* satisfiedCondition, DWORD attributes,
-                                           const wchar_t* name, const wchar_t* versionMin, const wchar_t* info,
-                                           CPart* part, CDistribution* distribution)
+    const wchar_t* name, const wchar_t* versionMin, const wchar_t* info, CPart* part, CDistribution* distribution)
     : m_feature(feature), m_satisfiedCondition(satisfiedCondition), m_name(name), m_versionMin(versionMin),
       m_info(info), m_attributes(attributes), m_part(part), m_distribution(distribution), m_pFeature(nullptr),
       m_satisfied(-1)

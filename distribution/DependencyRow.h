@@ -28,8 +28,8 @@ public:
 
     // `database` (the merged package's) is not used.
     CZkDependencyRow(const wchar_t* upgradeCode, const wchar_t* featureSubset, const wchar_t* versionMin,
-                     const wchar_t* versionMax, const wchar_t* languages, DWORD attributes, const wchar_t* feature,
-                     CPart* part, const wchar_t* condition, MsiDatabase* database);
+        const wchar_t* versionMax, const wchar_t* languages, DWORD attributes, const wchar_t* feature, CPart* part,
+        const wchar_t* condition, MsiDatabase* database);
     CZkDependencyRow(const CZkDependencyRow& other) = default;
     CZkDependencyRow& operator=(const CZkDependencyRow& other) = default;
     virtual ~CZkDependencyRow();
@@ -59,8 +59,7 @@ public:
 
     // Finds the feature by name in the distribution (ObjectNotFound when it has none).
     ThirdPartyDependency(const wchar_t* feature, const wchar_t* satisfiedCondition, DWORD attributes,
-                         const wchar_t* name, const wchar_t* versionMin, const wchar_t* info, CPart* part,
-                         CDistribution* distribution);
+        const wchar_t* name, const wchar_t* versionMin, const wchar_t* info, CPart* part, CDistribution* distribution);
 
     // Evaluates the condition in the session: 1 satisfied (or no condition), 0 not satisfied,
     // -1 when the condition cannot be evaluated. Never throws for a bad condition.

@@ -29,8 +29,8 @@ bool CDistribution::IsPathAllowedByRestriction(const CString& path, const CStrin
     AddTrailingBackslash(outer);
     if (attributes & kRestrictExchange)
         std::swap(inner, outer);
-    const bool contained = inner.GetLength() >= outer.GetLength() &&
-                           CompareStringOrdinal(inner, outer.GetLength(), outer, outer.GetLength(), TRUE) == CSTR_EQUAL;
+    const bool contained = inner.GetLength() >= outer.GetLength()
+        && CompareStringOrdinal(inner, outer.GetLength(), outer, outer.GetLength(), TRUE) == CSTR_EQUAL;
     const bool same = contained && inner.GetLength() == outer.GetLength();
     if (attributes & kRestrictMustBe)
         return same || (contained && (attributes & kRestrictSubfolders));
@@ -58,9 +58,9 @@ bool CDistribution::ValidateDirectory(const wchar_t* directory, const wchar_t* p
     MsiSmartPtr<MsiDatabase> database = session->GetActiveDatabase();
     if (database->TableExists(L"ZKDirectoryRestriction")) {
         // The key goes in as a parameter: a quote in it cannot change the query.
-        MsiSmartPtr<MsiView> rows =
-            database->OpenView(L"SELECT Attributes, Parameter, Condition, Text FROM ZKDirectoryRestriction "
-                               L"WHERE Directory_=?");
+        MsiSmartPtr<MsiView> rows
+            = database->OpenView(L"SELECT Attributes, Parameter, Condition, Text FROM ZKDirectoryRestriction "
+                                 L"WHERE Directory_=?");
         MsiSmartPtr<MsiRecord> key = MsiRecord::Create(1);
         key->SetString(1, directory);
         rows->Execute(key.Get());

@@ -67,7 +67,7 @@ DWORD CDistribution::GetVolumeFreeSpace(VolumeCostSet& volumes, const CString& v
 }
 
 UINT CDistribution::AddComponentCost(VolumeCostSet& volumes, const wchar_t* component, int action, CFeature* feature,
-                                     bool countTemporary, EnumComponentCostsFunction enumCosts)
+    bool countTemporary, EnumComponentCostsFunction enumCosts)
 {
     if (!feature)
         return ERROR_SUCCESS;
@@ -82,13 +82,13 @@ UINT CDistribution::AddComponentCost(VolumeCostSet& volumes, const wchar_t* comp
             DWORD length = bufferLength;
             int cost = 0, temporary = 0;
             UINT result = enumCosts(session->GetHandle(), component, index, static_cast<INSTALLSTATE>(action),
-                                    drive.data(), &length, &cost, &temporary);
+                drive.data(), &length, &cost, &temporary);
             while (result == ERROR_MORE_DATA) {
                 bufferLength *= 2;
                 drive.assign(bufferLength, L'\0');
                 length = bufferLength;
                 result = enumCosts(session->GetHandle(), component, index, static_cast<INSTALLSTATE>(action),
-                                   drive.data(), &length, &cost, &temporary);
+                    drive.data(), &length, &cost, &temporary);
             }
             if (result == ERROR_NO_MORE_ITEMS)
                 return lacksSpace ? ERROR_DISK_FULL : ERROR_SUCCESS;

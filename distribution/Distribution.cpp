@@ -63,7 +63,8 @@ void CDistribution::PopulateFromIniInfo(CConfigInfo& config, ProgressCallback ca
         throw PlexaBadAlloc(kPlexaBadAllocation);
     if (FAILED(created) || !m_distributionInfo) {
         CString details;
-        details.Format(L"Failed to create a ZKDistributionInfo object. Result=%08x", static_cast<unsigned int>(created));
+        details.Format(
+            L"Failed to create a ZKDistributionInfo object. Result=%08x", static_cast<unsigned int>(created));
         throw ZKSystemInfoFailure(kDistributionSource, __LINE__, details);
     }
 
@@ -74,7 +75,7 @@ void CDistribution::PopulateFromIniInfo(CConfigInfo& config, ProgressCallback ca
             const CString logFile = AppServices().GetLogFile();
             if (!logFile.IsEmpty())
                 MsiApi().MsiEnableLogW(AppServices().GetLogModeFlags(), logFile,
-                                       AppServices().GetLogFileOptions() | INSTALLLOGATTRIBUTES_APPEND);
+                    AppServices().GetLogFileOptions() | INSTALLLOGATTRIBUTES_APPEND);
         }
         MsiApi().MsiSetInternalUI(INSTALLUILEVEL_NONE, nullptr);
 
@@ -117,8 +118,8 @@ void CDistribution::DescribeDistribution(const CConfigInfo& config)
     wchar_t program[MAX_PATH] = L"";
     GetModuleFileNameW(nullptr, program, MAX_PATH);
     CString setupPath(program);
-    if (!root.IsEmpty() && setupPath.GetLength() >= root.GetLength() &&
-        CompareStringOrdinal(program, root.GetLength(), root, root.GetLength(), TRUE) == CSTR_EQUAL)
+    if (!root.IsEmpty() && setupPath.GetLength() >= root.GetLength()
+        && CompareStringOrdinal(program, root.GetLength(), root, root.GetLength(), TRUE) == CSTR_EQUAL)
         setupPath = setupPath.Mid(root.GetLength());
 
     IZKDistributionInfo& info = *m_distributionInfo.Get();
@@ -137,8 +138,8 @@ void CDistribution::CheckDescription(HRESULT result)
         throw PlexaBadAlloc(kPlexaBadAllocation);
     if (FAILED(result))
         throw ZKSystemInfoFailure(kDistributionSource, __LINE__,
-                                  L"Unexpected error while accessing the ZKDistributionInfo object. Make sure the "
-                                  L"versions of ZKSysInfo.dll and of OrbelInstaller are compatible.");
+            L"Unexpected error while accessing the ZKDistributionInfo object. Make sure the "
+            L"versions of ZKSysInfo.dll and of OrbelInstaller are compatible.");
 }
 
 void CDistribution::ThrowComFailure(HRESULT result, int line)
@@ -147,7 +148,7 @@ void CDistribution::ThrowComFailure(HRESULT result, int line)
         throw PlexaBadAlloc(kPlexaBadAllocation);
     CString details;
     details.Format(L"Unexpected error while accessing the ZKDistributionInfo object. Result=%08x",
-                   static_cast<unsigned int>(result));
+        static_cast<unsigned int>(result));
     throw ZKSystemInfoFailure(kDistributionSource, line, details);
 }
 
@@ -164,10 +165,9 @@ void CDistribution::ReadPartFromMergedPackage(CConfigInfo::PartInfo& record, boo
         if (m_distributionInfo) {
             CString language;
             language.Format(L"%u", static_cast<unsigned int>(part->GetLanguage()));
-            CheckSysInfo(m_distributionInfo->AddPart(
-                SysInfoText(part->GetProductCode()).Get(), SysInfoText(part->GetPackageCode()).Get(), 0,
-                SysInfoText(record.GetLangDbPath()).Get(), SysInfoText(language).Get(),
-                SysInfoText(part->GetProductVersion()).Get(), record.GetVolume()));
+            CheckSysInfo(m_distributionInfo->AddPart(SysInfoText(part->GetProductCode()).Get(),
+                SysInfoText(part->GetPackageCode()).Get(), 0, SysInfoText(record.GetLangDbPath()).Get(),
+                SysInfoText(language).Get(), SysInfoText(part->GetProductVersion()).Get(), record.GetVolume()));
         }
     } catch (...) {
         m_parts.pop_back();
@@ -240,7 +240,7 @@ void CDistribution::BuildFeatureTree()
     } catch (const SysInfoComError& error) {
         CString details;
         details.Format(L"Unexpected error while accessing the ZKSystemInfo object. Result=%08x",
-                       static_cast<unsigned int>(error.GetResult()));
+            static_cast<unsigned int>(error.GetResult()));
         throw ZKSystemInfoFailure(kDistributionSource, __LINE__, details);
     }
     if (!m_distributionInfo)
@@ -270,7 +270,7 @@ void CDistribution::BuildFeatureTree()
             throw PlexaBadAlloc(kPlexaBadAllocation);
         CString details;
         details.Format(L"Unexpected error while creating the feature tree. Result=%08x",
-                       static_cast<unsigned int>(error.GetResult()));
+            static_cast<unsigned int>(error.GetResult()));
         throw ZKSystemInfoFailure(kDistributionSource, __LINE__, details);
     }
 }
@@ -294,7 +294,7 @@ CPart& CDistribution::GetPartByProductCode(const wchar_t* productCode) const
             return *part;
     }
     throw ObjectNotFound(kDistributionSource, __LINE__, typeid(CPart), L"ProductCode", productCode,
-                         L"%1 object lookup by %2 failed to find object %3");
+        L"%1 object lookup by %2 failed to find object %3");
 }
 
 CPart* CDistribution::FindPartByUpgradeCode(const wchar_t* upgradeCode, size_t index) const
@@ -351,7 +351,7 @@ MsiSmartPtr<MsiSession> CDistribution::GetSession() const
     CConfigInfo::PartInfo* merged = m_pConfig ? m_pConfig->GetMergedPartInfo() : nullptr;
     if (!merged)
         throw PriorOperationRequired(kSource, __LINE__, L"CDistribution::PopulateFromIniInfo",
-                                     L"CDistribution::GetSession", L"%1 must be called before calling %2");
+            L"CDistribution::GetSession", L"%1 must be called before calling %2");
     return merged->GetSession();
 }
 
@@ -359,7 +359,7 @@ const CString& CDistribution::GetCurrentRootPath() const
 {
     if (m_currentRootPath.IsEmpty())
         throw PriorOperationRequired(kDistributionSource, __LINE__, L"CDistribution::PopulateFromIniFile",
-                                     L"CDistribution::GetCurrentRootPath", L"%1 must be called before calling %2");
+            L"CDistribution::GetCurrentRootPath", L"%1 must be called before calling %2");
     return m_currentRootPath;
 }
 

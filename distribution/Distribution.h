@@ -72,13 +72,13 @@ public:
     // Finds or creates the record of a volume; a new record's free space is read (-1 with the
     // Windows error returned when it cannot be).
     static DWORD GetVolumeFreeSpace(VolumeCostSet& volumes, const CString& volume, VolumeCost*& record);
-    typedef UINT(WINAPI* EnumComponentCostsFunction)(MSIHANDLE, LPCWSTR, DWORD, INSTALLSTATE, LPWSTR, LPDWORD, INT*,
-                                                     INT*);
+    typedef UINT(WINAPI* EnumComponentCostsFunction)(
+        MSIHANDLE, LPCWSTR, DWORD, INSTALLSTATE, LPWSTR, LPDWORD, INT*, INT*);
     // Adds one component's cost for the action to the volumes: from the engine's costing when
     // `enumCosts` is given, else from the Component table's cost columns. ERROR_DISK_FULL when a
     // volume lacks space, an error of the engine's costing, else 0. No feature adds nothing.
     UINT AddComponentCost(VolumeCostSet& volumes, const wchar_t* component, int action, CFeature* feature,
-                          bool countTemporary, EnumComponentCostsFunction enumCosts);
+        bool countTemporary, EnumComponentCostsFunction enumCosts);
 
     // Runs the post-processing program before or after a part and waits for it; a program that
     // cannot be started is logged and otherwise ignored.
@@ -238,8 +238,8 @@ private:
     // Sends the text to the session's log, shows it, cancels the load and aborts.
     [[noreturn]] void FailSystemFolderValidation(const CString& text);
     // Adds to `broken` the installed dependents of one product that `part` would break.
-    void FindProductDependents(IZKPartInfoList& installed, const CString& productCode, CPart& part,
-                               CBrokenDependency& broken);
+    void FindProductDependents(
+        IZKPartInfoList& installed, const CString& productCode, CPart& part, CBrokenDependency& broken);
     // Never moves its elements: features point into it.
     std::list<CBrokenDependency> m_brokenDependencies;
 

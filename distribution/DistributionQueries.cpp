@@ -25,7 +25,8 @@ int CDistribution::GetPartOSExclusion(const CPart& part)
     if (!owner)
         return kNotExcluded;
     MsiSmartPtr<MsiDatabase> database = GetSession()->GetActiveDatabase();
-    MsiSmartPtr<MsiView> rows = database->OpenView(L"SELECT `Property_` FROM `ZKPropertyProduct` WHERE `ProductCode`=?");
+    MsiSmartPtr<MsiView> rows
+        = database->OpenView(L"SELECT `Property_` FROM `ZKPropertyProduct` WHERE `ProductCode`=?");
     MsiSmartPtr<MsiRecord> key = MsiRecord::Create(1);
     key->SetString(1, owner->GetProductCode());
     rows->Execute(key.Get());
@@ -49,7 +50,8 @@ bool CDistribution::IsPathDefinition64BitOnly(const wchar_t* property) const
     MsiSmartPtr<MsiDatabase> database = GetSession()->GetActiveDatabase();
     if (!database->TableExists(L"ZKPathsDefinition"))
         return false;
-    MsiSmartPtr<MsiView> rows = database->OpenView(L"SELECT `Attributes` FROM `ZKPathsDefinition` WHERE `Property` = ?");
+    MsiSmartPtr<MsiView> rows
+        = database->OpenView(L"SELECT `Attributes` FROM `ZKPathsDefinition` WHERE `Property` = ?");
     MsiSmartPtr<MsiRecord> key = MsiRecord::Create(1);
     key->SetString(1, property);
     rows->Execute(key.Get());

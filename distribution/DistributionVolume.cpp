@@ -10,8 +10,8 @@
 
 static const char kSource[] = "Distribution";
 
-DistributionVolume::DistributionVolume(unsigned int number, const CDistribution& distribution,
-                                       const CConfigInfo::DistributionInfo& settings)
+DistributionVolume::DistributionVolume(
+    unsigned int number, const CDistribution& distribution, const CConfigInfo::DistributionInfo& settings)
     : m_number(number), m_settings(&settings)
 {
     if (settings.GetVolumeLabel(static_cast<int>(number), m_label))

@@ -11,8 +11,8 @@ class DistributionVolume {
 public:
     // The label is the configured [Volume Labels] entry, else the first media label of the first
     // part on this volume that has one; ValueOutOfRange ("Volume Number") when neither exists.
-    DistributionVolume(unsigned int number, const CDistribution& distribution,
-                       const CConfigInfo::DistributionInfo& settings);
+    DistributionVolume(
+        unsigned int number, const CDistribution& distribution, const CConfigInfo::DistributionInfo& settings);
 
     unsigned int GetNumber() const { return m_number; }
     const CString& GetLabel() const { return m_label; }
@@ -25,5 +25,5 @@ public:
 private:
     unsigned int m_number;
     CString m_label;
-    const CConfigInfo::DistributionInfo* m_settings; // not owned
+    const CConfigInfo::DistributionInfo* m_settings;  // not owned
 };

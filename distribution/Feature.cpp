@@ -32,9 +32,8 @@ CFeature::~CFeature()
 }
 
 void CFeature::Initialize(const wchar_t* name, const wchar_t* partFeatureName, const wchar_t* title,
-                          const wchar_t* description, int display, int level, const wchar_t* directory,
-                          DWORD attributes, bool transitive, DWORD transitiveAttributes, CPart* part,
-                          MsiSession* session, int specRequest, bool placeholder)
+    const wchar_t* description, int display, int level, const wchar_t* directory, DWORD attributes, bool transitive,
+    DWORD transitiveAttributes, CPart* part, MsiSession* session, int specRequest, bool placeholder)
 {
     m_name = name;
     m_partFeatureName = partFeatureName;
@@ -141,8 +140,9 @@ void CFeature::AddChildSorted(CFeature* feature)
         return;
     CFeature* previous = nullptr;
     CFeature* child = m_firstChild;
-    while (child && (child->m_display < feature->m_display ||
-                     (child->m_display == feature->m_display && child->m_name.Compare(feature->m_name) <= 0))) {
+    while (child
+        && (child->m_display < feature->m_display
+            || (child->m_display == feature->m_display && child->m_name.Compare(feature->m_name) <= 0))) {
         previous = child;
         child = child->m_nextSibling;
     }
@@ -164,7 +164,7 @@ CFeature& CFeature::FindFeature(const wchar_t* name) const
             return *feature;
     }
     throw ObjectNotFound(".\\Feature.cpp", __LINE__, typeid(CFeature), L"Feature Name", name,
-                         L"%1 object lookup by %2 failed to find object %3");
+        L"%1 object lookup by %2 failed to find object %3");
 }
 
 namespace {

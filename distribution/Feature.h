@@ -37,11 +37,11 @@ class CFeature {
 public:
     // What the feature stands for.
     enum Kind {
-        kOrdinary = 0,  // supplied by a part
-        kNoPart = 1,  // no part supplies it
-        kLinkedDist = 2,  // a linked distribution
+        kOrdinary = 0,     // supplied by a part
+        kNoPart = 1,       // no part supplies it
+        kLinkedDist = 2,   // a linked distribution
         kPlaceholder = 3,  // the dependencies of an installed product
-        kThirdParty = 4,  // another vendor's installer
+        kThirdParty = 4,   // another vendor's installer
     };
     // Feature.Attributes bits read here.
     static const DWORD kAttrFavorSource = 1;
@@ -50,7 +50,7 @@ public:
     static const DWORD kAttrDisallowAbsent = 16;
     // Filter bits of CountDependents.
     enum CountFlags {
-        kCountOnlyInstalling = 1,  // dependents whose action state is 3 or more
+        kCountOnlyInstalling = 1,     // dependents whose action state is 3 or more
         kCountSkipInsideSubtree = 2,  // skip dependents inside the feature's subtree
         kCountSkipSelf = 4,
         kCountSkipAlternativeStates = 8,  // skip links requiring state 2 or 4 (flags 2, 4)
@@ -68,9 +68,8 @@ public:
     // when none), the spec file's request and whether it is a placeholder. Fixes the kind and
     // the installed state (asked of Windows Installer for a feature with a part; 2 otherwise).
     void Initialize(const wchar_t* name, const wchar_t* partFeatureName, const wchar_t* title,
-                    const wchar_t* description, int display, int level, const wchar_t* directory, DWORD attributes,
-                    bool transitive, DWORD transitiveAttributes, CPart* part, MsiSession* session, int specRequest,
-                    bool placeholder);
+        const wchar_t* description, int display, int level, const wchar_t* directory, DWORD attributes, bool transitive,
+        DWORD transitiveAttributes, CPart* part, MsiSession* session, int specRequest, bool placeholder);
 
     // The process-wide costing-abort event (null while no feature exists).
     static HANDLE GetCostingAbortEvent() { return s_costingAbortEvent; }
@@ -165,11 +164,11 @@ public:
     // beats removal; -1 when it equals the installed state); `decider` gets the last voter.
     // Throws OperationAborted "Feature Costing" when the costing-abort event is set.
     void ComputeComponentAction(MsiDatabase& database, const wchar_t* component, const wchar_t* condition,
-                                int attributes, int& installed, int& action, CFeature** decider, bool keepEvent) const;
+        int attributes, int& installed, int& action, CFeature** decider, bool keepEvent) const;
     // The same with the component's own condition and attributes; a component without a row is
     // absent and to be absent.
     void ComputeComponentStates(MsiDatabase& database, const wchar_t* component, int& installed, int& action,
-                                CFeature** decider, bool keepEvent) const;
+        CFeature** decider, bool keepEvent) const;
     // Adds the feature's components to the collection; the first call counts them.
     void CollectFeatureComponents(MsiDatabase& database, ComponentCollection& collection);
     int GetComponentCount();
@@ -321,10 +320,10 @@ public:
 private:
     // Consequences of one change for a feature to be installed, and for one to be advertised or
     // removed; they go into `next`.
-    int PropagateInstall(FeatureStateChange& change, int effective, int pass, int installLevel,
-                         FeatureChangeLevel& next);
-    int PropagateRemoval(FeatureStateChange& change, int effective, int pass, int installLevel,
-                         FeatureChangeLevel& next);
+    int PropagateInstall(
+        FeatureStateChange& change, int effective, int pass, int installLevel, FeatureChangeLevel& next);
+    int PropagateRemoval(
+        FeatureStateChange& change, int effective, int pass, int installLevel, FeatureChangeLevel& next);
     // The state and priority a child starts with for the install level.
     void GetInitialChildRequest(CFeature& child, int installLevel, int& state, int& priority);
     bool IsBlockedByUpgrade(std::set<CFeature*>& visited);

@@ -63,8 +63,8 @@ void CFeature::EvaluateConditionTable()
 
 void CFeature::EvaluateFeatureDisplayTable()
 {
-    ApplyConditionRows(L"ZKFeatureDisplay", L"SELECT Condition, Display FROM ZKFeatureDisplay WHERE Feature_=?",
-                       m_display, false);
+    ApplyConditionRows(
+        L"ZKFeatureDisplay", L"SELECT Condition, Display FROM ZKFeatureDisplay WHERE Feature_=?", m_display, false);
 }
 
 void CFeature::ReadDisableDirectoryBrowse(MsiSession& session, bool& disabled) const
@@ -73,9 +73,9 @@ void CFeature::ReadDisableDirectoryBrowse(MsiSession& session, bool& disabled) c
         MsiSmartPtr<MsiDatabase> database = session.GetActiveDatabase();
         if (!database->TableExists(L"ZKDisableDirectoryBrowse"))
             return;
-        MsiSmartPtr<MsiView> rows = database->OpenView(
-            L"SELECT ZKDisableDirectoryBrowse.Condition FROM ZKDisableDirectoryBrowse WHERE "
-            L"ZKDisableDirectoryBrowse.Feature_=?");
+        MsiSmartPtr<MsiView> rows
+            = database->OpenView(L"SELECT ZKDisableDirectoryBrowse.Condition FROM ZKDisableDirectoryBrowse WHERE "
+                                 L"ZKDisableDirectoryBrowse.Feature_=?");
         MsiSmartPtr<MsiRecord> key = MsiRecord::Create(1);
         key->SetString(1, m_name);
         rows->Execute(key.Get());

@@ -53,8 +53,7 @@ MsiSmartPtr<MsiRecord> Key(const wchar_t* text)
 }  // namespace
 
 void CFeature::ComputeComponentAction(MsiDatabase& database, const wchar_t* component, const wchar_t* condition,
-                                      int attributes, int& installed, int& action, CFeature** decider,
-                                      bool keepEvent) const
+    int attributes, int& installed, int& action, CFeature** decider, bool keepEvent) const
 {
     if (!keepEvent)
         ResetCostingAbort();
@@ -97,7 +96,8 @@ void CFeature::ComputeComponentAction(MsiDatabase& database, const wchar_t* comp
     }
 
     try {
-        MsiSmartPtr<MsiView> rows = database.OpenView(L"SELECT ComponentId, Directory_ FROM Component WHERE Component=?");
+        MsiSmartPtr<MsiView> rows
+            = database.OpenView(L"SELECT ComponentId, Directory_ FROM Component WHERE Component=?");
         rows->Execute(Key(component).Get());
         if (MsiSmartPtr<MsiRecord> row = rows->Fetch()) {
             const CString componentId = row->GetMfcString(1);
@@ -131,7 +131,7 @@ void CFeature::ComputeComponentAction(MsiDatabase& database, const wchar_t* comp
 }
 
 void CFeature::ComputeComponentStates(MsiDatabase& database, const wchar_t* component, int& installed, int& action,
-                                      CFeature** decider, bool keepEvent) const
+    CFeature** decider, bool keepEvent) const
 {
     MsiSmartPtr<MsiView> rows = database.OpenView(L"SELECT Condition, Attributes FROM Component WHERE Component=?");
     rows->Execute(Key(component).Get());
@@ -144,14 +144,14 @@ void CFeature::ComputeComponentStates(MsiDatabase& database, const wchar_t* comp
         return;
     }
     const CString condition = row->GetMfcString(1);
-    ComputeComponentAction(database, component, condition, row->GetIntegerOrDefault(2, 0), installed, action, decider,
-                           keepEvent);
+    ComputeComponentAction(
+        database, component, condition, row->GetIntegerOrDefault(2, 0), installed, action, decider, keepEvent);
 }
 
 void CFeature::CollectFeatureComponents(MsiDatabase& database, ComponentCollection& collection)
 {
-    MsiSmartPtr<MsiView> rows =
-        database.OpenView(L"SELECT Component_ FROM FeatureComponents WHERE FeatureComponents.Feature_=?");
+    MsiSmartPtr<MsiView> rows
+        = database.OpenView(L"SELECT Component_ FROM FeatureComponents WHERE FeatureComponents.Feature_=?");
     rows->Execute(Key(m_name).Get());
     int count = 0;
     while (!IsCostingAborted()) {

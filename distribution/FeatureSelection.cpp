@@ -62,10 +62,9 @@ int CFeature::GetSpecRequestOrDefault(int installLevel)
                 continue;
             }
             // Local beats source beats default beats advertise.
-            if (request == INSTALLSTATE_UNKNOWN ||
-                (request == INSTALLSTATE_ADVERTISED && value >= INSTALLSTATE_LOCAL) ||
-                (request == INSTALLSTATE_DEFAULT && (value == INSTALLSTATE_LOCAL || value == INSTALLSTATE_SOURCE)) ||
-                (request == INSTALLSTATE_SOURCE && value == INSTALLSTATE_LOCAL))
+            if (request == INSTALLSTATE_UNKNOWN || (request == INSTALLSTATE_ADVERTISED && value >= INSTALLSTATE_LOCAL)
+                || (request == INSTALLSTATE_DEFAULT && (value == INSTALLSTATE_LOCAL || value == INSTALLSTATE_SOURCE))
+                || (request == INSTALLSTATE_SOURCE && value == INSTALLSTATE_LOCAL))
                 request = value;
         }
     }
@@ -204,8 +203,8 @@ bool CFeature::IsBlockedByUpgrade(std::set<CFeature*>& visited)
         return false;
     // A feature that stands for nothing of its own is blocked when everything below it is.
     for (CFeature* node = GetNextInSubtree(nullptr); node; node = GetNextInSubtree(node)) {
-        if (!node->IsBlockedByUpgrade(visited) && !node->IsBlockedByDependency(visited) &&
-            !node->IsBlockedByRelatedProduct())
+        if (!node->IsBlockedByUpgrade(visited) && !node->IsBlockedByDependency(visited)
+            && !node->IsBlockedByRelatedProduct())
             return false;
     }
     return true;
@@ -223,8 +222,8 @@ bool CFeature::IsBlockedByDependency(std::set<CFeature*>& visited)
                 CFeature* needed = entry.first;
                 if (!visited.insert(needed).second)
                     continue;
-                if (needed->IsBlockedByRelatedProduct() || needed->IsBlockedByUpgrade(visited) ||
-                    needed->IsBlockedByDependency(visited))
+                if (needed->IsBlockedByRelatedProduct() || needed->IsBlockedByUpgrade(visited)
+                    || needed->IsBlockedByDependency(visited))
                     return true;
             }
         }
@@ -257,8 +256,8 @@ bool CFeature::IsNeededByBlockedDependent(std::set<CFeature*>& visited)
         if (!visited.insert(link.feature).second)
             continue;
         int reason = kNotBlocked;
-        if ((link.feature->IsBlocked(&reason) && reason == kBlockedByUpgrade) ||
-            link.feature->IsNeededByBlockedDependent(visited))
+        if ((link.feature->IsBlocked(&reason) && reason == kBlockedByUpgrade)
+            || link.feature->IsNeededByBlockedDependent(visited))
             return true;
     }
     return false;
@@ -301,9 +300,9 @@ void CFeature::ApplyInstallLevel(int installLevel)
         if (part && part->GetProductState() >= INSTALLSTATE_LOCAL && part->IsArpVisible()) {
             last = feature->m_installedState;
             const CFeature* parent = feature->m_parent;
-            if (parent && parent->m_fakeKind == kOrdinary && parent->m_part &&
-                parent->m_part->GetProductCode() == part->GetProductCode() &&
-                parent->m_lastUserRequest < INSTALLSTATE_LOCAL)
+            if (parent && parent->m_fakeKind == kOrdinary && parent->m_part
+                && parent->m_part->GetProductCode() == part->GetProductCode()
+                && parent->m_lastUserRequest < INSTALLSTATE_LOCAL)
                 last = levelState;
             if (feature->IsTransitive() && feature->HasInstalledTransitiveAncestor())
                 last = levelState;

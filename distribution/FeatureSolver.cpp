@@ -18,7 +18,7 @@ const int kPriorityUser = 4;
 
 // Subset attribute bits of a dependency link.
 const DWORD kSubsetRequestSubtree = 1;  // installing the dependency requests its subtree by level
-const DWORD kSubsetKeepInstalled = 2;  // with 1: installed subtree features are not removed
+const DWORD kSubsetKeepInstalled = 2;   // with 1: installed subtree features are not removed
 
 // How many other combinations of alternatives one solve may try before it gives up. Each
 // propagation step ends (every step that adds a level raises some feature's priority or moves
@@ -51,8 +51,8 @@ bool FeatureStateChange::Advance()
 
 void FeatureChangeLevel::Record(CFeature* feature)
 {
-    m_trail.push_back(FeatureRequestSnapshot{feature, feature->m_requestedState, feature->m_lastUserRequest,
-                                             feature->m_requestPriority});
+    m_trail.push_back(FeatureRequestSnapshot{
+        feature, feature->m_requestedState, feature->m_lastUserRequest, feature->m_requestPriority});
 }
 
 void FeatureChangeLevel::RollBack()
@@ -105,8 +105,8 @@ int CFeature::MergeRequest(int state, int priority, bool recordUser)
         result = state != m_requestedState ? kMergeChanged : kMergeUnchanged;
         m_requestedState = state;
     } else if (priority == kPriorityInitial) {
-        if ((m_requestedState == INSTALLSTATE_ABSENT && state != INSTALLSTATE_ABSENT) ||
-            (m_requestedState == INSTALLSTATE_ADVERTISED && state > INSTALLSTATE_ABSENT)) {
+        if ((m_requestedState == INSTALLSTATE_ABSENT && state != INSTALLSTATE_ABSENT)
+            || (m_requestedState == INSTALLSTATE_ADVERTISED && state > INSTALLSTATE_ABSENT)) {
             m_requestedState = state;
             result = kMergeChanged;
         } else {
@@ -287,8 +287,8 @@ void CFeature::GetInitialChildRequest(CFeature& child, int installLevel, int& st
     priority = product == INSTALLSTATE_ADVERTISED || product == INSTALLSTATE_DEFAULT ? kPriorityKept : kPriorityInitial;
 }
 
-int CFeature::PropagateInstall(FeatureStateChange& change, int effective, int pass, int installLevel,
-                               FeatureChangeLevel& next)
+int CFeature::PropagateInstall(
+    FeatureStateChange& change, int effective, int pass, int installLevel, FeatureChangeLevel& next)
 {
     CFeature& changed = *change.feature;
     int result = kPropagateDone;
@@ -310,8 +310,8 @@ int CFeature::PropagateInstall(FeatureStateChange& change, int effective, int pa
     for (const FeatureDependentLink& entry : changed.m_selectedDependencies) {
         CFeature& needed = *entry.feature;
         next.Record(&needed);
-        const int merged =
-            needed.MergeRequest(needed.MapRequestedState(INSTALLSTATE_DEFAULT), dependencyPriority, false);
+        const int merged
+            = needed.MergeRequest(needed.MapRequestedState(INSTALLSTATE_DEFAULT), dependencyPriority, false);
         if (merged == kMergeRefused && dependencyPriority >= kPriorityUser)
             return kPropagateConflict;
         if (merged != kMergeChanged)
@@ -321,8 +321,8 @@ int CFeature::PropagateInstall(FeatureStateChange& change, int effective, int pa
             for (CFeature* node = needed.GetNextInSubtree(nullptr); node; node = needed.GetNextInSubtree(node)) {
                 node->EvaluateConditionTable();
                 const int mapped = node->MapRequestedState(node->GetLevelState(appLevel));
-                if ((entry.subsetAttributes & kSubsetKeepInstalled) && node->GetCurrentState() >= INSTALLSTATE_LOCAL &&
-                    mapped == INSTALLSTATE_ABSENT)
+                if ((entry.subsetAttributes & kSubsetKeepInstalled) && node->GetCurrentState() >= INSTALLSTATE_LOCAL
+                    && mapped == INSTALLSTATE_ABSENT)
                     continue;
                 if (node->m_requestPriority < kPriorityConsequence) {
                     next.Record(node);
@@ -342,9 +342,9 @@ int CFeature::PropagateInstall(FeatureStateChange& change, int effective, int pa
         bool subfeatures = false;
         if (installLevel) {
             GetInitialChildRequest(*child, installLevel, state, priority);
-        } else if ((child->IsHidden(false) ||
-                    ((&changed == this || HasDescendant(&changed)) && !change.withSubfeatures)) &&
-                   child->m_lastUserRequest >= INSTALLSTATE_LOCAL) {
+        } else if ((child->IsHidden(false)
+                       || ((&changed == this || HasDescendant(&changed)) && !change.withSubfeatures))
+            && child->m_lastUserRequest >= INSTALLSTATE_LOCAL) {
             // A hidden child, or one below the feature the user changed, returns to its last choice.
             state = MapRequestedState(child->m_lastUserRequest);
         } else if (change.withSubfeatures) {
@@ -352,8 +352,8 @@ int CFeature::PropagateInstall(FeatureStateChange& change, int effective, int pa
             subfeatures = true;
         } else if (child->m_attributes & kAttrDisallowAbsent) {
             state = INSTALLSTATE_DEFAULT;
-        } else if (&changed == m_parent && child->IsVisible() && !IsLinkedThroughFirstDependents(this, child) &&
-                   !IsLinkedThroughFirstDependents(child, this)) {
+        } else if (&changed == m_parent && child->IsVisible() && !IsLinkedThroughFirstDependents(this, child)
+            && !IsLinkedThroughFirstDependents(child, this)) {
             // A visible sibling left as it is becomes the changed feature's last user request.
             next.Record(this);
             m_lastUserRequest = child->GetEffectiveRequest();
@@ -371,8 +371,8 @@ int CFeature::PropagateInstall(FeatureStateChange& change, int effective, int pa
     return result;
 }
 
-int CFeature::PropagateRemoval(FeatureStateChange& change, int effective, int pass, int installLevel,
-                               FeatureChangeLevel& next)
+int CFeature::PropagateRemoval(
+    FeatureStateChange& change, int effective, int pass, int installLevel, FeatureChangeLevel& next)
 {
     CFeature& changed = *change.feature;
     int result = kPropagateDone;
@@ -384,14 +384,14 @@ int CFeature::PropagateRemoval(FeatureStateChange& change, int effective, int pa
             GetInitialChildRequest(*child, installLevel, state, priority);
         } else {
             const int current = child->GetEffectiveRequest();
-            if (current == INSTALLSTATE_ABSENT ||
-                (effective == INSTALLSTATE_ADVERTISED && current == INSTALLSTATE_ADVERTISED))
+            if (current == INSTALLSTATE_ABSENT
+                || (effective == INSTALLSTATE_ADVERTISED && current == INSTALLSTATE_ADVERTISED))
                 continue;
             if (child->IsRequiredByInstalledProduct()) {
                 state = child->GetCurrentState();
                 priority = kPriorityKept;
-            } else if (child->m_parent == m_parent && child->IsVisible() &&
-                       !IsLinkedThroughFirstDependents(this, child) && !IsLinkedThroughFirstDependents(child, this)) {
+            } else if (child->m_parent == m_parent && child->IsVisible() && !IsLinkedThroughFirstDependents(this, child)
+                && !IsLinkedThroughFirstDependents(child, this)) {
                 // The changed feature and its siblings keep what the user chose for them.
                 state = child->m_lastUserRequest;
                 priority = kPriorityUser;
@@ -414,8 +414,8 @@ int CFeature::PropagateRemoval(FeatureStateChange& change, int effective, int pa
 
     // Dependents go too, unless an installed product outside the distribution satisfies them.
     for (const FeatureDependentLink& link : changed.m_dependents) {
-        if ((link.requiredStates & kSubsetSatisfiedOutside) ||
-            link.feature->GetEffectiveRequest() == INSTALLSTATE_ABSENT)
+        if ((link.requiredStates & kSubsetSatisfiedOutside)
+            || link.feature->GetEffectiveRequest() == INSTALLSTATE_ABSENT)
             continue;
         next.Record(link.feature);
         const int merged = link.feature->MergeRequest(INSTALLSTATE_ABSENT, pass, false);
@@ -435,11 +435,10 @@ int CFeature::PropagateRemoval(FeatureStateChange& change, int effective, int pa
     for (const FeatureDependentLink& entry : changed.m_selectedDependencies) {
         bool belowVisible = true;
         for (CFeature* holder = entry.feature; holder; holder = holder->m_parent) {
-            if (holder->GetEffectiveRequest() != INSTALLSTATE_ABSENT &&
-                holder->m_lastUserRequest == INSTALLSTATE_ABSENT &&
-                holder->CountActiveDependents(true, belowVisible ? holder : nullptr) == 0 &&
-                !(holder->m_attributes & kAttrDisallowAbsent) && !holder->HasDescendant(this) &&
-                holder->m_requestPriority < kPriorityConsequence) {
+            if (holder->GetEffectiveRequest() != INSTALLSTATE_ABSENT && holder->m_lastUserRequest == INSTALLSTATE_ABSENT
+                && holder->CountActiveDependents(true, belowVisible ? holder : nullptr) == 0
+                && !(holder->m_attributes & kAttrDisallowAbsent) && !holder->HasDescendant(this)
+                && holder->m_requestPriority < kPriorityConsequence) {
                 next.Record(holder);
                 holder->m_requestPriority = kPriorityConsequence;
                 if (holder->m_requestedState != INSTALLSTATE_ABSENT) {
@@ -459,8 +458,8 @@ int CFeature::PropagateRemoval(FeatureStateChange& change, int effective, int pa
         bool othersAbsent = true;
         for (const CFeature* child = ancestor->m_firstChild; child && othersAbsent; child = child->m_nextSibling)
             othersAbsent = child == &changed || child->m_actionState == INSTALLSTATE_ABSENT;
-        if (!othersAbsent || ancestor->m_requestPriority >= kPriorityConsequence ||
-            ancestor->m_requestedState == INSTALLSTATE_ABSENT)
+        if (!othersAbsent || ancestor->m_requestPriority >= kPriorityConsequence
+            || ancestor->m_requestedState == INSTALLSTATE_ABSENT)
             break;
         next.Record(ancestor);
         ancestor->m_requestedState = INSTALLSTATE_ABSENT;

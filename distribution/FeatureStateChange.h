@@ -27,7 +27,7 @@ struct FeatureStateChange {
 
     CFeature* feature;
     std::vector<Cursor> cursors;
-    int priority;  // 1 to 4
+    int priority;          // 1 to 4
     bool withSubfeatures;  // the request also applies to the subfeatures
 };
 
@@ -41,8 +41,7 @@ struct FeatureRequestSnapshot {
 
 // The changes one propagation step produced, in the order they were added, and the trail of
 // requests as they stood before the step made them, so that the step can be undone.
-class FeatureChangeLevel
-{
+class FeatureChangeLevel {
 public:
     FeatureChangeLevel() { }
     FeatureChangeLevel(FeatureChangeLevel&&) = default;
@@ -71,8 +70,7 @@ private:
 };
 
 // The levels of one solve, the newest at the back.
-class FeatureChangeQueue
-{
+class FeatureChangeQueue {
 public:
     FeatureChangeQueue() { }
     FeatureChangeQueue(const FeatureChangeQueue&) = delete;

@@ -70,8 +70,8 @@ size_t FeatureSubsetEntry::AddFeature(const CString& name, DWORD attributes)
     return m_pendingFeatures->size();
 }
 
-bool CFeatureSubsetTable::KeyLess::operator()(const std::pair<const CPart*, CString>& a,
-                                              const std::pair<const CPart*, CString>& b) const
+bool CFeatureSubsetTable::KeyLess::operator()(
+    const std::pair<const CPart*, CString>& a, const std::pair<const CPart*, CString>& b) const
 {
     const int byPart = a.first->GetProductCode().Compare(b.first->GetProductCode());
     if (byPart != 0)
@@ -96,8 +96,7 @@ void CFeatureSubsetTable::Load(MsiDatabase& database, CDistribution& distributio
         return;
     MsiSmartPtr<MsiView> columns = database.OpenView(L"SELECT * FROM %s", L"ZKFeatureSubsetFeature");
     const bool withAttributes = columns->GetColumnNames()->GetFieldCount() == 3;
-    MsiSmartPtr<MsiView> rows = database.OpenView(
-        withAttributes
+    MsiSmartPtr<MsiView> rows = database.OpenView(withAttributes
             ? L"SELECT ZKFeatureSubsetProduct.FeatureSubset, ZKFeatureSubsetProduct.SubsetName, "
               L"ZKFeatureSubsetFeature.Feature_, ZKFeatureSubsetProduct.ProductCode, ZKFeatureSubsetFeature.Attributes "
               L"FROM ZKFeatureSubsetProduct, ZKFeatureSubsetFeature WHERE "
@@ -105,7 +104,8 @@ void CFeatureSubsetTable::Load(MsiDatabase& database, CDistribution& distributio
               L"ZKFeatureSubsetProduct.FeatureSubset"
             : L"SELECT ZKFeatureSubsetProduct.FeatureSubset, ZKFeatureSubsetProduct.SubsetName, "
               L"ZKFeatureSubsetFeature.Feature_, ZKFeatureSubsetProduct.ProductCode FROM ZKFeatureSubsetProduct, "
-              L"ZKFeatureSubsetFeature WHERE ZKFeatureSubsetProduct.FeatureSubset=ZKFeatureSubsetFeature.FeatureSubset_ "
+              L"ZKFeatureSubsetFeature WHERE "
+              L"ZKFeatureSubsetProduct.FeatureSubset=ZKFeatureSubsetFeature.FeatureSubset_ "
               L"ORDER BY ZKFeatureSubsetProduct.FeatureSubset");
     rows->Execute();
     while (MsiSmartPtr<MsiRecord> row = rows->Fetch()) {
@@ -154,14 +154,14 @@ const FeatureSubsetMap& CFeatureSubsetTable::Find(const CPart& part, const CStri
 {
     if (!m_resolved)
         throw UninitializedObject(kSource, __LINE__, typeid(CFeatureSubsetTable), L"this",
-                                  L"Object '%2' of type %1 has not been initialized.");
+            L"Object '%2' of type %1 has not been initialized.");
     auto found = m_entries.find(std::make_pair(&part, name));
     if (found == m_entries.end())
         throw ObjectNotFound(kSource, __LINE__, typeid(FeatureSubsetMap), L"Subset Name", name,
-                             L"%1 object lookup by %2 failed to find object %3");
+            L"%1 object lookup by %2 failed to find object %3");
     const FeatureSubsetMap* subset = found->second.GetSubset();
     if (!subset)
         throw UninitializedObject(kSource, __LINE__, typeid(FeatureSubsetMap), L"m_pObject",
-                                  L"Resolve must be called before GetSubset is available.");
+            L"Resolve must be called before GetSubset is available.");
     return *subset;
 }

@@ -24,9 +24,9 @@ typedef std::map<CFeature*, DWORD> FeatureSubsetMap;
 // Required-state flags of an alternative.
 enum FeatureSubsetFlags : DWORD {
     kSubsetUnrequested = 1,       // holds only while no feature of the subset has any request
-    kSubsetAlternativeState = 2,   // holds whatever the states
-    kSubsetSatisfiedOutside = 4,   // an installed product outside the distribution satisfies it
-    kSubsetIgnoreState = 8,        // the row asked not to look at the states
+    kSubsetAlternativeState = 2,  // holds whatever the states
+    kSubsetSatisfiedOutside = 4,  // an installed product outside the distribution satisfies it
+    kSubsetIgnoreState = 8,       // the row asked not to look at the states
 };
 
 // One alternative: a copy of a subset and its required-state flags.

@@ -82,15 +82,16 @@ void CFeatureTree::LoadChildren(MsiSession& session, MsiDatabase& database, CFea
         CString partFeatureName;
         CPart* part = nullptr;
         CString productCode;
-        if (hasFeatureProduct &&
-            FeatureRowFound(database, L"SELECT `ProductCode` FROM ZKFeatureProduct WHERE `Feature_`=?", *row,
-                            &productCode)) {
+        if (hasFeatureProduct
+            && FeatureRowFound(
+                database, L"SELECT `ProductCode` FROM ZKFeatureProduct WHERE `Feature_`=?", *row, &productCode)) {
             part = &m_distribution.GetPartByProductCode(productCode);
             partFeatureName = name;
         }
 
-        if (part && hasFakeFeature &&
-            FeatureRowFound(database, L"SELECT `Feature_` FROM ZKFakeFeature WHERE `Feature_`=? AND `Type`=1", *row)) {
+        if (part && hasFakeFeature
+            && FeatureRowFound(
+                database, L"SELECT `Feature_` FROM ZKFakeFeature WHERE `Feature_`=? AND `Type`=1", *row)) {
             if (FeatureRowFound(database, L"SELECT `Feature_` FROM FeatureComponents WHERE `Feature_`=?", *row))
                 throw InvalidFakeFeature(".\\FeatureTree.cpp", __LINE__, name);
             part = nullptr;
@@ -99,12 +100,12 @@ void CFeatureTree::LoadChildren(MsiSession& session, MsiDatabase& database, CFea
 
         bool transitive = false;
         DWORD transitiveAttributes = 0;
-        if (hasTransitive &&
-            FeatureRowFound(database, L"SELECT Feature_ FROM ZKFeatureTransitive WHERE Feature_=?", *row)) {
+        if (hasTransitive
+            && FeatureRowFound(database, L"SELECT Feature_ FROM ZKFeatureTransitive WHERE Feature_=?", *row)) {
             transitive = true;
             if (hasTransitiveAttributes) {
-                MsiSmartPtr<MsiView> attributesView =
-                    database.OpenView(L"SELECT Attributes FROM ZKFeatureTransitiveAttributes WHERE Feature_=?");
+                MsiSmartPtr<MsiView> attributesView
+                    = database.OpenView(L"SELECT Attributes FROM ZKFeatureTransitiveAttributes WHERE Feature_=?");
                 attributesView->Execute(row.Get());
                 if (MsiSmartPtr<MsiRecord> found = attributesView->Fetch())
                     transitiveAttributes = static_cast<DWORD>(found->GetInteger(1));
@@ -118,7 +119,7 @@ void CFeatureTree::LoadChildren(MsiSession& session, MsiDatabase& database, CFea
             attributes |= CFeature::kAttrDisallowAbsent;
 
         feature->Initialize(name, partFeatureName, title, description, display, level, directory, attributes,
-                            transitive, transitiveAttributes, part, &session, request, false);
+            transitive, transitiveAttributes, part, &session, request, false);
 
         if (previous)
             previous->InsertSiblingAfter(feature);
@@ -208,9 +209,9 @@ void CFeatureTree::AddInstalledProductPlaceholders(MsiSession& session, MsiDatab
             CheckSysInfo(record->GetLanguages(languages.Out()));
             CheckSysInfo(record->GetAttributes(&attributes));
             CheckSysInfo(record->GetCondition(condition.Out()));
-            m_distribution.m_dependencyRows.push_back(CZkDependencyRow(
-                upgradeCode.ToString(), subset.ToString(), versionMin.ToString(), versionMax.ToString(),
-                languages.ToString(), static_cast<DWORD>(attributes), label, nullptr, condition.ToString(), &database));
+            m_distribution.m_dependencyRows.push_back(CZkDependencyRow(upgradeCode.ToString(), subset.ToString(),
+                versionMin.ToString(), versionMax.ToString(), languages.ToString(), static_cast<DWORD>(attributes),
+                label, nullptr, condition.ToString(), &database));
             ++rowsAdded;
         }
         if (rowsAdded == 0)
@@ -218,11 +219,11 @@ void CFeatureTree::AddInstalledProductPlaceholders(MsiSession& session, MsiDatab
 
         CFeature* placeholder = CreateFeature();
         CString description;
-        description.Format(L"Placeholder for dependencies from installed product %s",
-                           static_cast<const wchar_t*>(productCode));
+        description.Format(
+            L"Placeholder for dependencies from installed product %s", static_cast<const wchar_t*>(productCode));
         placeholder->Initialize(label, label, productName, description, 0, 1, L"",
-                                CFeature::kAttrDisallowAdvertise | CFeature::kAttrDisallowAbsent, false, 0, nullptr,
-                                &session, INSTALLSTATE_LOCAL, true);
+            CFeature::kAttrDisallowAdvertise | CFeature::kAttrDisallowAbsent, false, 0, nullptr, &session,
+            INSTALLSTATE_LOCAL, true);
         if (last)
             last->InsertSiblingAfter(placeholder);
         else
@@ -237,15 +238,15 @@ CFeature& CFeatureTree::FindFeature(const wchar_t* name) const
         if (feature->GetName() == name)
             return *feature;
     }
-    throw ObjectNotFound(".\\FeatureTree.cpp", __LINE__, typeid(CFeature), L"Key", name,
-                         L"In call to CFeatureTree::FindFeature");
+    throw ObjectNotFound(
+        ".\\FeatureTree.cpp", __LINE__, typeid(CFeature), L"Key", name, L"In call to CFeatureTree::FindFeature");
 }
 
 CFeature* CFeatureTree::FindFeatureInPart(const wchar_t* partFeatureName, const wchar_t* productCode) const
 {
     for (CFeature* feature = m_root; feature; feature = feature->GetNextInTree()) {
-        if (feature->GetPartFeatureName() == partFeatureName && feature->GetPart() &&
-            feature->GetPart()->GetProductCode() == productCode)
+        if (feature->GetPartFeatureName() == partFeatureName && feature->GetPart()
+            && feature->GetPart()->GetProductCode() == productCode)
             return feature;
     }
     return nullptr;

@@ -30,7 +30,8 @@ void CFeature::ReadValidStates()
         m_validStates = m_session->GetFeatureValidStates(m_name);
     } catch (const MsiInstallerError& error) {
         MsiSmartPtr<MsiRecord> record = error.GetErrorRecord();
-        if (error.GetCode() != kInvalidHandleState || !record || record->GetIntegerOrDefault(1, 0) != kSelectionManagerNotReady)
+        if (error.GetCode() != kInvalidHandleState || !record
+            || record->GetIntegerOrDefault(1, 0) != kSelectionManagerNotReady)
             throw;
         m_validStates = kAllStates;
     }

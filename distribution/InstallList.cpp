@@ -27,9 +27,9 @@ const char kSource[] = ".\\Distribution.cpp";
 // Driver property values are read into a buffer of this many characters and the terminator.
 const DWORD kDriverValueLength = 24;
 
-const wchar_t kOldBuilderText[] =
-    L"Installation aborted. This distribution was built with an old version of OrbelBuilder, and it is not "
-    L"compatible with this version of the OrbelInstaller (missing KOL Baseline Summary table).";
+const wchar_t kOldBuilderText[]
+    = L"Installation aborted. This distribution was built with an old version of OrbelBuilder, and it is not "
+      L"compatible with this version of the OrbelInstaller (missing KOL Baseline Summary table).";
 
 // A driver property's value in the merged session, cut as the engine's fixed buffer cuts it.
 CString ReadDriverValue(MsiSession& session, const CString& name)
@@ -85,8 +85,8 @@ bool CDistribution::IsBaselineProviderNeeded(const CConfigInfo::KolBaselinePartI
     CString secondary;
     if (!provider.GetSecondaryDriverProperty().IsEmpty())
         secondary = ReadDriverValue(session, provider.GetSecondaryDriverProperty());
-    if (!provider.GetVersions().IsEmpty() && !primary.IsEmpty() &&
-        provider.GetVersions().Find(CString(L"v") + primary) >= 0)
+    if (!provider.GetVersions().IsEmpty() && !primary.IsEmpty()
+        && provider.GetVersions().Find(CString(L"v") + primary) >= 0)
         return true;
     if (IsInVersionRange(primary, provider.GetVersionMin(), provider.GetVersionMax()))
         return true;
@@ -99,8 +99,8 @@ void CDistribution::SelectBaselineProviders(std::vector<CPart*>& installList)
     if (!core)
         return;
     MsiSmartPtr<MsiSession> session = GetSession();
-    if (m_pConfig->GetKolBaselinePartInfoCount() > 0 &&
-        !session->GetActiveDatabase()->TableExists(L"ZKKolBaselineSummaryProduct")) {
+    if (m_pConfig->GetKolBaselinePartInfoCount() > 0
+        && !session->GetActiveDatabase()->TableExists(L"ZKKolBaselineSummaryProduct")) {
         g_pfnMessageBoxW(nullptr, kOldBuilderText, L"Distribution Error", MB_OK);
         AppServices().CancelLoading();
         throw OperationAborted(kSource, __LINE__, L"CDistribution::PopulateProductInstallInfo", kOldBuilderText);

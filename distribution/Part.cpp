@@ -21,9 +21,9 @@ LANGID(WINAPI* CPart::s_pfnGetUserDefaultLangID)() = GetUserDefaultLangID;
 
 namespace {
 
-const wchar_t kProductInfoFailure[] =
-    L"Unexpected error while accessing the ZKProductInfo object. Make sure the versions of ZKSysInfo.dll and of "
-    L"OrbelInstaller are compatible.";
+const wchar_t kProductInfoFailure[]
+    = L"Unexpected error while accessing the ZKProductInfo object. Make sure the versions of ZKSysInfo.dll and of "
+      L"OrbelInstaller are compatible.";
 
 // The Add/Remove Programs flag the component holds for the product; false when it does not know
 // the product. Failures raise SysInfoComError.
@@ -55,8 +55,8 @@ LANGID TextToLanguage(const wchar_t* text)
 // ---------------------------------------------------------------------------------------------
 // Upgrade rows
 
-CPart::UpgradeRow::UpgradeRow(const wchar_t* versionMin, const wchar_t* versionMax, const wchar_t* languages,
-                              DWORD attributes)
+CPart::UpgradeRow::UpgradeRow(
+    const wchar_t* versionMin, const wchar_t* versionMax, const wchar_t* languages, DWORD attributes)
     : m_versionMin(ParseVersionString(versionMin)),
       m_versionMax(versionMax && *versionMax ? ParseVersionString(versionMax) : UINT64_MAX),
       m_minInclusive((attributes & kAttrMinInclusive) != 0), m_maxInclusive((attributes & kAttrMaxInclusive) != 0),
@@ -93,10 +93,10 @@ bool CPart::UpgradeRow::MatchesLanguage(LANGID language) const
 CPart::UpgradeRowList::UpgradeRowList(const CPart& part, MsiDatabase& database) : m_part(part)
 {
     try {
-        MsiSmartPtr<MsiView> view = database.OpenView(
-            L"SELECT VersionMin_, VersionMax_, Language_, Attributes_, ActionProperty, Remove, "
-            L"PreventsInstall FROM ZKUpgradeProduct WHERE UpgradeCode_='%s' AND ProductCode='%s'",
-            static_cast<const wchar_t*>(part.GetUpgradeCode()), static_cast<const wchar_t*>(part.GetProductCode()));
+        MsiSmartPtr<MsiView> view
+            = database.OpenView(L"SELECT VersionMin_, VersionMax_, Language_, Attributes_, ActionProperty, Remove, "
+                                L"PreventsInstall FROM ZKUpgradeProduct WHERE UpgradeCode_='%s' AND ProductCode='%s'",
+                static_cast<const wchar_t*>(part.GetUpgradeCode()), static_cast<const wchar_t*>(part.GetProductCode()));
         view->Execute();
         while (MsiSmartPtr<MsiRecord> row = view->Fetch()) {
             const CString remove = row->GetMfcString(6);
@@ -132,9 +132,9 @@ bool CPart::RelatedPart::IsInDistribution(const CDistribution& distribution)
         m_inDistribution = 0;
         for (size_t i = 0; i < distribution.GetPartCount(); ++i) {
             const CPart& part = *distribution.GetPart(i);
-            if (part.GetUpgradeCode() == m_upgradeCode && part.GetProductCode() == m_productCode &&
-                part.GetPackageCode() == m_packageCode && part.GetProductVersion() == m_versionString &&
-                part.GetLanguage() == TextToLanguage(m_language) && part.GetProductName() == m_productName) {
+            if (part.GetUpgradeCode() == m_upgradeCode && part.GetProductCode() == m_productCode
+                && part.GetPackageCode() == m_packageCode && part.GetProductVersion() == m_versionString
+                && part.GetLanguage() == TextToLanguage(m_language) && part.GetProductName() == m_productName) {
                 m_inDistribution = 1;
                 break;
             }
@@ -164,8 +164,8 @@ bool CPart::RelatedPart::HasSubsetInstalled(const wchar_t* subset)
         // The cached package answers instead.
     } catch (const std::exception&) {
         throw ZKSystemInfoFailure(".\\Part.cpp", __LINE__,
-                                  L"Unexpected error while accessing the ZKPartInfo object. Make sure the versions "
-                                  L"of ZKSysInfo.dll and of OrbelInstaller are compatible.");
+            L"Unexpected error while accessing the ZKPartInfo object. Make sure the versions "
+            L"of ZKSysInfo.dll and of OrbelInstaller are compatible.");
     }
     if (!m_subsets)
         LoadSubsetsFromLocalPackage();
@@ -182,12 +182,11 @@ void CPart::RelatedPart::LoadSubsetsFromLocalPackage()
         MsiSmartPtr<MsiDatabase> database = MsiDatabase::Open(localPackage, MSIDBOPEN_READONLY);
         if (!database->TableExists(L"ZKFeatureSubset"))
             return;
-        MsiSmartPtr<MsiView> view =
-            database->TableExists(L"ZKFeatureSubsetProduct")
-                ? database->OpenView(L"SELECT ZKFeatureSubsetProduct.SubsetName FROM ZKFeatureSubset, "
-                                     L"ZKFeatureSubsetProduct WHERE "
-                                     L"ZKFeatureSubset.FeatureSubset=ZKFeatureSubsetProduct.FeatureSubset")
-                : database->OpenView(L"SELECT FeatureSubset FROM ZKFeatureSubset");
+        MsiSmartPtr<MsiView> view = database->TableExists(L"ZKFeatureSubsetProduct")
+            ? database->OpenView(L"SELECT ZKFeatureSubsetProduct.SubsetName FROM ZKFeatureSubset, "
+                                 L"ZKFeatureSubsetProduct WHERE "
+                                 L"ZKFeatureSubset.FeatureSubset=ZKFeatureSubsetProduct.FeatureSubset")
+            : database->OpenView(L"SELECT FeatureSubset FROM ZKFeatureSubset");
         view->Execute();
         while (MsiSmartPtr<MsiRecord> row = view->Fetch())
             m_subsets->insert(row->GetMfcString(1));
@@ -259,8 +258,8 @@ CPart::RelatedPartList::RelatedPartList(const UpgradeRowList& rows)
                 product->m_versionString.Format(L"%u.%u.%u.0", d >> 24, (d >> 16) & 255, d & 65535);
             }
             product->m_upgradeCode = part.GetUpgradeCode();
-            product->m_exclusive = part.ClassifyRelatedProduct(rows, productCode, product->m_versionString,
-                                                               TextToLanguage(product->m_language));
+            product->m_exclusive = part.ClassifyRelatedProduct(
+                rows, productCode, product->m_versionString, TextToLanguage(product->m_language));
             m_parts.push_back(std::move(product));
         } catch (const MsiInstallerError&) {
             // A product whose information cannot be read is left out.
@@ -344,27 +343,22 @@ bool CPart::UpgradeTable::AllowsInstall() const
 const wchar_t* CPart::UpgradeTable::LanguageModeName(int mode)
 {
     static const wchar_t* const names[] = {L"No other language", L"Same language installed",
-                                           L"Other language(s) installed (non-exclusive)",
-                                           L"Other language(s) installed (exclusive)"};
+        L"Other language(s) installed (non-exclusive)", L"Other language(s) installed (exclusive)"};
     return mode >= 0 && mode < 4 ? names[mode] : L"";
 }
 
 const wchar_t* CPart::UpgradeTable::VersionModeName(int mode)
 {
-    static const wchar_t* const names[] = {L"No other verison",
-                                           L"Lower version installed (non-exclusive)",
-                                           L"Lower version installed (exclusive)",
-                                           L"Same version installed",
-                                           L"Higher version installed (non-exclusive)",
-                                           L"Higher version installed (exclusive)"};
+    static const wchar_t* const names[] = {L"No other verison", L"Lower version installed (non-exclusive)",
+        L"Lower version installed (exclusive)", L"Same version installed", L"Higher version installed (non-exclusive)",
+        L"Higher version installed (exclusive)"};
     return mode >= 0 && mode < 6 ? names[mode] : L"";
 }
 
 const wchar_t* CPart::UpgradeTable::UpgradeModeName(int mode)
 {
-    static const wchar_t* const names[] = {
-        L"Fresh Install", L"Major Upgrade",        L"Reinstall",
-        L"Minor Upgrade", L"ODW Dev Part Upgrade", L"Differing parts have identical package codes!"};
+    static const wchar_t* const names[] = {L"Fresh Install", L"Major Upgrade", L"Reinstall", L"Minor Upgrade",
+        L"ODW Dev Part Upgrade", L"Differing parts have identical package codes!"};
     return mode >= 0 && mode < 6 ? names[mode] : L"";
 }
 
@@ -374,7 +368,8 @@ const wchar_t* CPart::UpgradeTable::UpgradeModeName(int mode)
 CPart::CPart()
     : m_distribution(nullptr), m_partInfo(nullptr), m_packageSize(0), m_language(0), m_corePart(nullptr),
       m_thirdParty(false), m_arpVisible(false), m_osExclusion(0), m_productState(INSTALLSTATE_UNKNOWN), m_action(0)
-{ }
+{
+}
 
 CPart::~CPart() { }
 
@@ -414,8 +409,8 @@ LANGID CPart::ChooseLanguage(const wchar_t* templateText, LANGID userLanguage)
         const LANGID entry = GetTemplateLanguage(i, templateText);
         if (i == 0)
             language = entry;
-        if (entry == userLanguage || (SUBLANGID(entry) == 0 && PRIMARYLANGID(entry) == PRIMARYLANGID(userLanguage)) ||
-            entry == 0) {
+        if (entry == userLanguage || (SUBLANGID(entry) == 0 && PRIMARYLANGID(entry) == PRIMARYLANGID(userLanguage))
+            || entry == 0) {
             language = entry;
             break;
         }
@@ -433,24 +428,25 @@ void CPart::AbortLoad(const wchar_t* operation, const CString& message) const
 void CPart::Populate(MsiDatabase& database, CDistribution& distribution, CConfigInfo::PartInfo& record)
 {
     if (CString(database.GetMfcProperty(L"VelmoBuilderVersion")).IsEmpty())
-        AbortLoad(L"CPart::Populate", L"Initialization aborted. The distribution was created with an old ZKUniquifier "
-                                      L"version, and is not compatible with this version of OrbelInstaller.");
+        AbortLoad(L"CPart::Populate",
+            L"Initialization aborted. The distribution was created with an old ZKUniquifier "
+            L"version, and is not compatible with this version of OrbelInstaller.");
 
     m_distribution = &distribution;
     m_partInfo = &record;
     m_productCode = record.GetProductCode();
 
-    MsiSmartPtr<MsiView> summary =
-        database.OpenView(L"SELECT PackageCode, ProductLanguage, ProductVersion, ProductName, UpgradeCode, "
-                          L"Uniquifier, MSISize FROM ZKSummaryProduct WHERE ProductCode = '%s'",
-                          static_cast<const wchar_t*>(m_productCode));
+    MsiSmartPtr<MsiView> summary
+        = database.OpenView(L"SELECT PackageCode, ProductLanguage, ProductVersion, ProductName, UpgradeCode, "
+                            L"Uniquifier, MSISize FROM ZKSummaryProduct WHERE ProductCode = '%s'",
+            static_cast<const wchar_t*>(m_productCode));
     summary->Execute();
     MsiSmartPtr<MsiRecord> row = summary->Fetch();
     if (!row) {
         CString message;
         message.Format(L"Initialization aborted. Part section [%s] in setup.ini file contains an invalid ProductCode "
                        L"key value (=%s).",
-                       static_cast<const wchar_t*>(record.GetName()), static_cast<const wchar_t*>(m_productCode));
+            static_cast<const wchar_t*>(record.GetName()), static_cast<const wchar_t*>(m_productCode));
         AbortLoad(L"CPart::Populate", message);
     }
     m_packageCode = row->GetMfcString(1);
@@ -480,8 +476,8 @@ void CPart::Populate(MsiDatabase& database, CDistribution& distribution, CConfig
     const CString thirdParty = database.GetMfcProperty(thirdPartyProperty);
     m_thirdParty = !thirdParty.IsEmpty() && _wtoi(thirdParty) != 0;
 
-    MsiSmartPtr<MsiView> media = database.OpenView(L"SELECT VolumeLabel FROM ZKMediaProduct WHERE ProductCode = '%s'",
-                                                   static_cast<const wchar_t*>(m_productCode));
+    MsiSmartPtr<MsiView> media = database.OpenView(
+        L"SELECT VolumeLabel FROM ZKMediaProduct WHERE ProductCode = '%s'", static_cast<const wchar_t*>(m_productCode));
     media->Execute();
     while (MsiSmartPtr<MsiRecord> label = media->Fetch())
         m_volumeLabels.push_back(label->GetMfcString(1));
@@ -489,9 +485,9 @@ void CPart::Populate(MsiDatabase& database, CDistribution& distribution, CConfig
     ReadRelatedProducts(UpgradeRowList(*this, database));
 
     if (database.TableExists(L"ZKProductPartProduct") && !database.IsTableEmpty(L"ZKProductPartProduct")) {
-        MsiSmartPtr<MsiView> products =
-            database.OpenView(L"SELECT PartProductCode_ FROM ZKProductPartProduct WHERE ProductCode='%s'",
-                              static_cast<const wchar_t*>(m_productCode));
+        MsiSmartPtr<MsiView> products
+            = database.OpenView(L"SELECT PartProductCode_ FROM ZKProductPartProduct WHERE ProductCode='%s'",
+                static_cast<const wchar_t*>(m_productCode));
         products->Execute();
         while (MsiSmartPtr<MsiRecord> product = products->Fetch()) {
             if (!m_partProductCodes)
@@ -501,13 +497,13 @@ void CPart::Populate(MsiDatabase& database, CDistribution& distribution, CConfig
     }
 }
 
-void CPart::PopulateKolBaseProviderPart(MsiDatabase& database, CDistribution& distribution,
-                                        CConfigInfo::KolBaselinePartInfo& record)
+void CPart::PopulateKolBaseProviderPart(
+    MsiDatabase& database, CDistribution& distribution, CConfigInfo::KolBaselinePartInfo& record)
 {
-    MsiSmartPtr<MsiView> view =
-        database.OpenView(L"SELECT ProductCode, UpgradeCode, ProductName, ProductVersion, ZKArpVisible, PackageCode, "
-                          L"Template, VolumeLabel FROM ZKKolBaselineSummaryProduct WHERE UpgradeCode = '%s'",
-                          static_cast<const wchar_t*>(record.GetUpgradeCode()));
+    MsiSmartPtr<MsiView> view
+        = database.OpenView(L"SELECT ProductCode, UpgradeCode, ProductName, ProductVersion, ZKArpVisible, PackageCode, "
+                            L"Template, VolumeLabel FROM ZKKolBaselineSummaryProduct WHERE UpgradeCode = '%s'",
+            static_cast<const wchar_t*>(record.GetUpgradeCode()));
     view->Execute();
     MsiSmartPtr<MsiRecord> row;
     while ((row = view->Fetch())) {
@@ -518,7 +514,7 @@ void CPart::PopulateKolBaseProviderPart(MsiDatabase& database, CDistribution& di
         CString message;
         message.Format(L"Installation aborted. Baseline provider section in setup.ini file contains incorrect "
                        L"information about provider with UpgradeCode %s",
-                       static_cast<const wchar_t*>(record.GetUpgradeCode()));
+            static_cast<const wchar_t*>(record.GetUpgradeCode()));
         AbortLoad(L"CPart::PopulateKolBaseProviderPart", message);
     }
     m_productCode = row->GetMfcString(1);
@@ -555,8 +551,8 @@ void CPart::ReadRelatedProducts(const UpgradeRowList& rows)
     const uint64_t version = ParseVersionString(m_productVersion);
     for (size_t i = 0; i < m_relatedParts->GetCount(); ++i) {
         const RelatedPart& product = m_relatedParts->GetAt(i);
-        if (product.m_productCode == m_productCode && TextToLanguage(product.m_language) == m_language &&
-            ParseVersionString(product.m_versionString) == version) {
+        if (product.m_productCode == m_productCode && TextToLanguage(product.m_language) == m_language
+            && ParseVersionString(product.m_versionString) == version) {
             m_productState = MsiInstaller::GetInstance()->QueryProductState(m_productCode);
             break;
         }
@@ -565,8 +561,8 @@ void CPart::ReadRelatedProducts(const UpgradeRowList& rows)
     m_upgradeTable.reset(new UpgradeTable(*this, *m_relatedParts));
 }
 
-bool CPart::ClassifyRelatedProduct(const UpgradeRowList& rows, const wchar_t* productCode, const wchar_t* versionString,
-                                   LANGID language) const
+bool CPart::ClassifyRelatedProduct(
+    const UpgradeRowList& rows, const wchar_t* productCode, const wchar_t* versionString, LANGID language) const
 {
     if (m_productCode != productCode) {
         for (const UpgradeRow& row : rows.m_rows) {
@@ -611,14 +607,14 @@ void CPart::ResolvePartProducts(CDistribution& distribution, std::vector<CString
     m_partProductCodes.reset();
 }
 
-void CPart::ReportMultipleCoreClaims(std::vector<CString>& messages, const CPart& part,
-                                     const std::vector<const CPart*>& claimants) const
+void CPart::ReportMultipleCoreClaims(
+    std::vector<CString>& messages, const CPart& part, const std::vector<const CPart*>& claimants) const
 {
     CString message;
     message.Format(L"%s %s\r\nis claimed by the following core parts:\r\n",
-                   static_cast<const wchar_t*>(part.m_productName), static_cast<const wchar_t*>(part.m_productCode));
+        static_cast<const wchar_t*>(part.m_productName), static_cast<const wchar_t*>(part.m_productCode));
     for (const CPart* claimant : claimants)
         message.AppendFormat(L"   %s %s\r\n", static_cast<const wchar_t*>(claimant->m_productName),
-                             static_cast<const wchar_t*>(claimant->m_productCode));
+            static_cast<const wchar_t*>(claimant->m_productCode));
     messages.push_back(message);
 }

@@ -162,8 +162,8 @@ public:
     // message box, cancels the loading and throws OperationAborted.
     void Populate(MsiDatabase& database, CDistribution& distribution, CConfigInfo::PartInfo& record);
     // Fills a baseline provider's part from ZKKolBaselineSummaryProduct.
-    void PopulateKolBaseProviderPart(MsiDatabase& database, CDistribution& distribution,
-                                     CConfigInfo::KolBaselinePartInfo& record);
+    void PopulateKolBaseProviderPart(
+        MsiDatabase& database, CDistribution& distribution, CConfigInfo::KolBaselinePartInfo& record);
 
     // Languages of a template text ("platform;1033,1031").
     static int CountTemplateLanguages(const wchar_t* templateText);
@@ -174,8 +174,8 @@ public:
     static LANGID ChooseLanguage(const wchar_t* templateText, LANGID userLanguage);
 
     // Whether the related product would be replaced by installing this part.
-    bool ClassifyRelatedProduct(const UpgradeRowList& rows, const wchar_t* productCode, const wchar_t* versionString,
-                                LANGID language) const;
+    bool ClassifyRelatedProduct(
+        const UpgradeRowList& rows, const wchar_t* productCode, const wchar_t* versionString, LANGID language) const;
 
     // Claims the parts listed as this part's products; conflicting claims append one message
     // each to `messages`.
@@ -191,7 +191,7 @@ public:
     // then the part's own rows of ZKDirectoryProduct and ZKPropertyProduct (upper-case names
     // only; a name the session cannot resolve is left out). First writer of a name wins.
     void PopulateInstallInfo(MsiSession& session, const std::map<CString, CString>& directories,
-                             const std::map<CString, CString>& properties);
+        const std::map<CString, CString>& properties);
     const std::map<CString, CString>& GetDirectories() const { return m_directories; }
     // The commands of another vendor's installer from the merged session.
     void Populate3rdPartyCommands(MsiSession& session);
@@ -229,7 +229,7 @@ public:
         kActionRemoveOnly = 1,  // some feature is removed, none added or changed
         kActionNone = 2,
         kActionInstall = 3,  // install or change
-        kActionForced = 4,  // set from outside, never recomputed
+        kActionForced = 4,   // set from outside, never recomputed
     };
     void ComputeAction();
     int GetAction() const { return m_action; }
@@ -262,7 +262,7 @@ public:
 private:
     // One pass of PopulateInstallInfo: kind "Directory" or "Property".
     void PopulatePackageInstallInfo(MsiSession& session, const wchar_t* kind, const std::map<CString, CString>& given,
-                                    std::map<CString, CString>& target);
+        std::map<CString, CString>& target);
     // Shows the load failure, cancels the loading and throws OperationAborted.
     [[noreturn]] void AbortLoad(const wchar_t* operation, const CString& message) const;
     // Related products, product state and upgrade table from the upgrade rows.
@@ -270,8 +270,8 @@ private:
     // The Add/Remove Programs flag: the component's product object when it knows the product,
     // else the fallback.
     void ReadArpVisible(bool fallback);
-    void ReportMultipleCoreClaims(std::vector<CString>& messages, const CPart& part,
-                                  const std::vector<const CPart*>& claimants) const;
+    void ReportMultipleCoreClaims(
+        std::vector<CString>& messages, const CPart& part, const std::vector<const CPart*>& claimants) const;
 
     CDistribution* m_distribution;
     CConfigInfo::PartInfo* m_partInfo;

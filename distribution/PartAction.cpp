@@ -30,8 +30,8 @@ void CPart::ComputeAction()
     const int upgradeMode = m_upgradeTable ? m_upgradeTable->GetUpgradeMode() : UpgradeTable::kFreshInstall;
     const int versionMode = m_upgradeTable ? m_upgradeTable->GetVersionMode() : UpgradeTable::kNoOtherVersion;
     const int languageMode = m_upgradeTable ? m_upgradeTable->GetLanguageMode() : UpgradeTable::kNoOtherLanguage;
-    if (upgradeMode == UpgradeTable::kSamePackageCode || versionMode == UpgradeTable::kHigherVersionExclusive ||
-        (versionMode == UpgradeTable::kSameVersion && languageMode == UpgradeTable::kOtherLanguageExclusive))
+    if (upgradeMode == UpgradeTable::kSamePackageCode || versionMode == UpgradeTable::kHigherVersionExclusive
+        || (versionMode == UpgradeTable::kSameVersion && languageMode == UpgradeTable::kOtherLanguageExclusive))
         return;
     const bool reinstall = AppServices().IsReinstallRequested() || upgradeMode == UpgradeTable::kMinorUpgrade;
     for (const CFeature* feature : m_features) {
@@ -40,13 +40,13 @@ void CPart::ComputeAction()
         if (feature->GetLevel() == 0)
             continue;
         const int action = feature->GetActionState();
-        const bool adds = action == INSTALLSTATE_ADVERTISED || action == INSTALLSTATE_LOCAL ||
-                          action == INSTALLSTATE_SOURCE || action == INSTALLSTATE_DEFAULT;
+        const bool adds = action == INSTALLSTATE_ADVERTISED || action == INSTALLSTATE_LOCAL
+            || action == INSTALLSTATE_SOURCE || action == INSTALLSTATE_DEFAULT;
         if (action != feature->GetCurrentState()) {
             if (adds)
                 m_action = kActionInstall;
-            else if (action == INSTALLSTATE_ABSENT && m_action == kActionNone &&
-                     !feature->IsFakeFeature(CFeature::kThirdParty))
+            else if (action == INSTALLSTATE_ABSENT && m_action == kActionNone
+                && !feature->IsFakeFeature(CFeature::kThirdParty))
                 m_action = kActionRemoveOnly;
         } else if (reinstall && adds && action != INSTALLSTATE_ADVERTISED) {
             m_action = kActionInstall;
@@ -77,9 +77,9 @@ bool CPart::IsUpgrading()
     if (!IsInstallingOrReinstalling() || !m_upgradeTable)
         return false;
     const int upgradeMode = m_upgradeTable->GetUpgradeMode();
-    return upgradeMode != UpgradeTable::kSamePackageCode &&
-           (m_upgradeTable->GetVersionMode() == UpgradeTable::kLowerVersionExclusive ||
-            upgradeMode == UpgradeTable::kOdwDevUpgrade);
+    return upgradeMode != UpgradeTable::kSamePackageCode
+        && (m_upgradeTable->GetVersionMode() == UpgradeTable::kLowerVersionExclusive
+            || upgradeMode == UpgradeTable::kOdwDevUpgrade);
 }
 
 void CPart::AddFeature(CFeature* feature)

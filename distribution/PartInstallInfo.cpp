@@ -9,8 +9,8 @@
 #include "MsiView.h"
 #include "TextHelpers.h"
 
-void CPart::PopulateInstallInfo(MsiSession& session, const std::map<CString, CString>& directories,
-                                const std::map<CString, CString>& properties)
+void CPart::PopulateInstallInfo(
+    MsiSession& session, const std::map<CString, CString>& directories, const std::map<CString, CString>& properties)
 {
     if (m_thirdParty) {
         Populate3rdPartyCommands(session);
@@ -21,7 +21,7 @@ void CPart::PopulateInstallInfo(MsiSession& session, const std::map<CString, CSt
 }
 
 void CPart::PopulatePackageInstallInfo(MsiSession& session, const wchar_t* kind,
-                                       const std::map<CString, CString>& given, std::map<CString, CString>& target)
+    const std::map<CString, CString>& given, std::map<CString, CString>& target)
 {
     for (const auto& entry : given)
         target.emplace(entry.first, entry.second);
@@ -30,10 +30,10 @@ void CPart::PopulatePackageInstallInfo(MsiSession& session, const wchar_t* kind,
     table.Format(L"ZK%sProduct", kind);
     if (!database->TableExists(table))
         return;
-    MsiSmartPtr<MsiView> rows =
-        database->OpenView(L"SELECT `%s` FROM `%s`, `ZK%sProduct` WHERE `%s`.`%s`=`ZK%sProduct`.`%s_` AND "
-                           L"`ZK%sProduct`.`ProductCode`=?",
-                           kind, kind, kind, kind, kind, kind, kind, kind);
+    MsiSmartPtr<MsiView> rows
+        = database->OpenView(L"SELECT `%s` FROM `%s`, `ZK%sProduct` WHERE `%s`.`%s`=`ZK%sProduct`.`%s_` AND "
+                             L"`ZK%sProduct`.`ProductCode`=?",
+            kind, kind, kind, kind, kind, kind, kind, kind);
     MsiSmartPtr<MsiRecord> key = MsiRecord::Create(1);
     key->SetString(1, m_productCode);
     rows->Execute(key.Get());
@@ -43,7 +43,8 @@ void CPart::PopulatePackageInstallInfo(MsiSession& session, const wchar_t* kind,
         if (!ContainsNoLowercase(name))
             continue;
         try {
-            const CString value = directory ? CString(session.GetMfcTargetPath(name)) : CString(session.GetMfcProperty(name));
+            const CString value
+                = directory ? CString(session.GetMfcTargetPath(name)) : CString(session.GetMfcProperty(name));
             target.emplace(name, value);
         } catch (const MsiInstallerError&) {
             // Not resolvable in the merged session: left out.

@@ -23,7 +23,8 @@ CString CDistribution::GetPartHelperCommand(bool before, const CPart& part) cons
 {
     const CString path = m_pConfig ? m_pConfig->GetDistributionInfo()->GetPostProcessorPath() : CString();
     const int state = part.GetProductState();
-    const wchar_t* option = before ? L" /undo" : (state == kStateUnknown || state == kStateBadConfig ? L" /qnm" : L" /q");
+    const wchar_t* option
+        = before ? L" /undo" : (state == kStateUnknown || state == kStateBadConfig ? L" /qnm" : L" /q");
     return CString(L"\"") + path + L"\"" + option;
 }
 
@@ -31,8 +32,8 @@ void CDistribution::RunPartHelper(bool before, const CPart& part)
 {
     const wchar_t* when = before ? L"pre-part" : L"post-part";
     const CString command = GetPartHelperCommand(before, part);
-    AppServices().GetLogStream(kLogInfo, 0) << L"--- Starting ZKPie " << when << L": " << GetCurrentTimeText() << L" ---"
-                                            << std::endl;
+    AppServices().GetLogStream(kLogInfo, 0)
+        << L"--- Starting ZKPie " << when << L": " << GetCurrentTimeText() << L" ---" << std::endl;
     AppServices().GetLogStream(kLogInfo | kLogDetail, 0) << L"Command: " << command << std::endl;
 
     STARTUPINFOW startup = {};
@@ -40,18 +41,18 @@ void CDistribution::RunPartHelper(bool before, const CPart& part)
     PROCESS_INFORMATION process = {};
     // CreateProcessW may write into the command line: it gets its own buffer.
     std::vector<wchar_t> commandLine(command.GetString(), command.GetString() + command.GetLength() + 1);
-    if (!CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                        &process)) {
+    if (!CreateProcessW(
+            nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process)) {
         const DWORD error = GetLastError();
         CString reason = SystemMessageText(error);
         reason.TrimRight();  // the system's text ends with a line break
-        AppServices().GetLogStream(kLogInfo, 0) << L"--- ZKPie " << when << L" failed: " << reason
-                                                << L" : " << GetCurrentTimeText() << L" ---" << std::endl;
+        AppServices().GetLogStream(kLogInfo, 0) << L"--- ZKPie " << when << L" failed: " << reason << L" : "
+                                                << GetCurrentTimeText() << L" ---" << std::endl;
         return;
     }
     OrbelToolbox::UniqueKernelHandle processHandle(process.hProcess);
     OrbelToolbox::UniqueKernelHandle threadHandle(process.hThread);
     WaitForSingleObject(processHandle.Get(), INFINITE);
-    AppServices().GetLogStream(kLogInfo, 0) << L"--- Finished ZKPie " << when << L": " << GetCurrentTimeText()
-                                            << L" ---" << std::endl;
+    AppServices().GetLogStream(kLogInfo, 0)
+        << L"--- Finished ZKPie " << when << L": " << GetCurrentTimeText() << L" ---" << std::endl;
 }

@@ -49,7 +49,7 @@ bool MayControlService()
 [[noreturn]] void ThrowStopError(const wchar_t* function, DWORD error, int line)
 {
     throw ServiceControlError(kSource, line, kMsiServiceName, function, error, SystemMessageText(error),
-                              L"Service=%1, Function=%2, Error=%3");
+        L"Service=%1, Function=%2, Error=%3");
 }
 
 bool IsPendingStateThatRefusesStop(DWORD state)
@@ -60,8 +60,14 @@ bool IsPendingStateThatRefusesStop(DWORD state)
 }  // namespace
 
 ServiceManagerApi g_serviceManagerApi = {
-    &::OpenSCManagerW, &::OpenServiceW, &::StartServiceW, &::QueryServiceStatus,
-    &::ControlService, &::CloseServiceHandle, &RealSleep, &RealGetTickCount,
+    &::OpenSCManagerW,
+    &::OpenServiceW,
+    &::StartServiceW,
+    &::QueryServiceStatus,
+    &::ControlService,
+    &::CloseServiceHandle,
+    &RealSleep,
+    &RealGetTickCount,
 };
 
 const wchar_t kMsiServiceName[] = L"MSIServer";
@@ -149,8 +155,8 @@ void CDistribution::StopMSIService()
             if (++pendingRetries >= kServiceStopRetryLimit)
                 return;
             retry = true;
-        } else if (!(error == ERROR_SERVICE_CANNOT_ACCEPT_CTRL && status.dwCurrentState == SERVICE_STOP_PENDING) &&
-                   error != ERROR_SERVICE_NOT_ACTIVE) {
+        } else if (!(error == ERROR_SERVICE_CANNOT_ACCEPT_CTRL && status.dwCurrentState == SERVICE_STOP_PENDING)
+            && error != ERROR_SERVICE_NOT_ACTIVE) {
             ThrowStopError(L"ControlService", error, __LINE__);
         }
         api.Sleep(kServiceStopRetryDelay);

@@ -102,8 +102,7 @@ void CDistribution::ValidateFeatureTree()
             continue;
         CString line;
         line.Format(L"%d. Feature '%s' has invalid parent '%s'", static_cast<int>(invalid.size() + 1),
-                    static_cast<const wchar_t*>(CString(row->GetMfcString(2))),
-                    static_cast<const wchar_t*>(parentName));
+            static_cast<const wchar_t*>(CString(row->GetMfcString(2))), static_cast<const wchar_t*>(parentName));
         invalid.push_back(line);
     }
     if (!invalid.empty())

@@ -9,9 +9,9 @@
 #include "CString.h"
 
 struct VolumeCost {
-    CString volume;         // the root without a trailing backslash: "C:", "\\server\share"
-    int64_t required = 0;   // may go negative when packages are removed
-    int64_t available = -1; // -1: the volume could not be asked
+    CString volume;          // the root without a trailing backslash: "C:", "\\server\share"
+    int64_t required = 0;    // may go negative when packages are removed
+    int64_t available = -1;  // -1: the volume could not be asked
 
     // True when the volume could not be asked, else when it offers at least what is required.
     bool HasEnoughSpace() const { return available == -1 || available >= required; }

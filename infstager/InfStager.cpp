@@ -48,7 +48,7 @@ void RecordStagedInf(const char* sourceName, const char* stagedName)
     if (!key.Open(g_keyPath))
         return;
     RegSetValueExA(key.Get(), sourceName, 0, REG_SZ, reinterpret_cast<const BYTE*>(stagedName),
-                   static_cast<DWORD>(std::strlen(stagedName) + 1));
+        static_cast<DWORD>(std::strlen(stagedName) + 1));
 }
 
 void StageFile(const char* name)
@@ -59,8 +59,8 @@ void StageFile(const char* name)
 
     char destination[MAX_PATH] = {};
     PSTR component = nullptr;
-    if (SetupCopyOEMInfA(path.c_str(), nullptr, SPOST_PATH, 0, destination, MAX_PATH, nullptr, &component) &&
-        component != nullptr && *component != '\0') {
+    if (SetupCopyOEMInfA(path.c_str(), nullptr, SPOST_PATH, 0, destination, MAX_PATH, nullptr, &component)
+        && component != nullptr && *component != '\0') {
         RecordStagedInf(name, component);
     }
     if (attributes != INVALID_FILE_ATTRIBUTES)
@@ -126,8 +126,9 @@ void DeleteFromInfStore(const std::string& stagedName)
 void EnsureRegistryKey()
 {
     HKEY key = nullptr;
-    if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, g_keyPath.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
-                        KEY_ALL_ACCESS, nullptr, &key, nullptr) == ERROR_SUCCESS) {
+    if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, g_keyPath.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS,
+            nullptr, &key, nullptr)
+        == ERROR_SUCCESS) {
         RegCloseKey(key);
     }
 }
@@ -161,8 +162,8 @@ void RemoveStagedInf(const std::string& name)
     char staged[kValueBufferSize + 1] = {};
     DWORD size = kValueBufferSize;
     DWORD type = 0;
-    if (RegQueryValueExA(key.Get(), name.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(staged), &size) !=
-        ERROR_SUCCESS)
+    if (RegQueryValueExA(key.Get(), name.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(staged), &size)
+        != ERROR_SUCCESS)
         return;
     staged[size < kValueBufferSize ? size : kValueBufferSize] = '\0';
 
@@ -184,8 +185,8 @@ int Run(const char* commandLine)
     const size_t programEnd = line.find(' ');
     const size_t verbStart = programEnd == std::string::npos ? 0 : programEnd + 1;
     const size_t verbEnd = line.find(' ', verbStart);
-    const std::string verb = line.substr(verbStart, verbEnd == std::string::npos ? std::string::npos
-                                                                                    : verbEnd - verbStart);
+    const std::string verb
+        = line.substr(verbStart, verbEnd == std::string::npos ? std::string::npos : verbEnd - verbStart);
     if (verb == "installINFs") {
         g_stagingFolder = verbEnd == std::string::npos ? std::string() : line.substr(verbEnd + 1);
         StageFolder();

@@ -4,49 +4,49 @@
 #pragma once
 
 // Dialog templates.
-#define IDD_TOP_DIALOG                      132     // the wizard's frame
-#define IDD_FONT_TEMPLATE                   233     // names the pages' font (language modules)
+#define IDD_TOP_DIALOG 132     // the wizard's frame
+#define IDD_FONT_TEMPLATE 233  // names the pages' font (language modules)
 
 // Strings of the application shell.
-#define IDS_INSTALLER_PATH_INVALID          3
-#define IDS_SPEC_FILE_MISSING               4
-#define IDS_SIZE_UNIT_BYTES                 142     // the byte-size units in order
-#define IDS_SIZE_UNIT_KB                    143
-#define IDS_SIZE_UNIT_MB                    144
-#define IDS_SIZE_UNIT_GB                    145
-#define IDS_LANGUAGE_GERMAN                 166
-#define IDS_LANGUAGE_ENGLISH                168
-#define IDS_LANGUAGE_FRENCH                 170
-#define IDS_LANGUAGE_JAPANESE               177
-#define IDS_LANGUAGE_KOREAN                 180
-#define IDS_LANGUAGE_CHINESE_TRADITIONAL    184
-#define IDS_LANGUAGE_CHINESE_SIMPLIFIED     185
-#define IDS_LANGUAGE_DUTCH                  187
-#define IDS_INSTALLER_CAPTION               227
-#define IDS_OS_REQUIREMENTS                 234
-#define IDS_DISK_PROMPT                     264
-#define IDS_DEFAULT_DISK_LABEL              265
-#define IDS_END_ERROR_EXIT_TEXT             269     // the end page's default exit texts
-#define IDS_END_USER_EXIT_TEXT              270
-#define IDS_DESTINATION_DIRECTORY           280
-#define IDS_ENGINE_CORRUPT                  281
-#define IDS_ERROR_CAPTION                   5002
-#define IDS_DLL_NOT_FOUND                   5007
-#define IDS_PROCEDURE_NOT_FOUND             5008
-#define IDS_UNHANDLED_MSI_ERROR             5011
-#define IDS_UNHANDLED_WINDOWS_ERROR         5012
-#define IDS_ENGINE_RESTART_QUESTION         40000
-#define IDS_ENGINE_RESTART_NOTICE           40001
-#define IDS_ENGINE_INSTALL_FAILED           40002
-#define IDS_ENGINE_NEEDS_SERVICE_PACK_6     40004
+#define IDS_INSTALLER_PATH_INVALID 3
+#define IDS_SPEC_FILE_MISSING 4
+#define IDS_SIZE_UNIT_BYTES 142  // the byte-size units in order
+#define IDS_SIZE_UNIT_KB 143
+#define IDS_SIZE_UNIT_MB 144
+#define IDS_SIZE_UNIT_GB 145
+#define IDS_LANGUAGE_GERMAN 166
+#define IDS_LANGUAGE_ENGLISH 168
+#define IDS_LANGUAGE_FRENCH 170
+#define IDS_LANGUAGE_JAPANESE 177
+#define IDS_LANGUAGE_KOREAN 180
+#define IDS_LANGUAGE_CHINESE_TRADITIONAL 184
+#define IDS_LANGUAGE_CHINESE_SIMPLIFIED 185
+#define IDS_LANGUAGE_DUTCH 187
+#define IDS_INSTALLER_CAPTION 227
+#define IDS_OS_REQUIREMENTS 234
+#define IDS_DISK_PROMPT 264
+#define IDS_DEFAULT_DISK_LABEL 265
+#define IDS_END_ERROR_EXIT_TEXT 269  // the end page's default exit texts
+#define IDS_END_USER_EXIT_TEXT 270
+#define IDS_DESTINATION_DIRECTORY 280
+#define IDS_ENGINE_CORRUPT 281
+#define IDS_ERROR_CAPTION 5002
+#define IDS_DLL_NOT_FOUND 5007
+#define IDS_PROCEDURE_NOT_FOUND 5008
+#define IDS_UNHANDLED_MSI_ERROR 5011
+#define IDS_UNHANDLED_WINDOWS_ERROR 5012
+#define IDS_ENGINE_RESTART_QUESTION 40000
+#define IDS_ENGINE_RESTART_NOTICE 40001
+#define IDS_ENGINE_INSTALL_FAILED 40002
+#define IDS_ENGINE_NEEDS_SERVICE_PACK_6 40004
 #define IDS_ENGINE_RESTART_QUESTION_REMOVABLE 40005
 #define IDS_ENGINE_RESTART_QUESTION_NETWORK 40006
 
 // The command line's usage text.
-#define IDS_USAGE                           30000
+#define IDS_USAGE 30000
 
 // Error texts that the code loads by id (the other error templates are found by the error's
 // own code).
-#define IDS_MISSING_EXPORT                  5001
-#define IDS_PATH_CHARACTERS_INVALID         11013
-#define IDS_NO_ADMIN_PRIVILEGES             12004
+#define IDS_MISSING_EXPORT 5001
+#define IDS_PATH_CHARACTERS_INVALID 11013
+#define IDS_NO_ADMIN_PRIVILEGES 12004

@@ -6,5 +6,5 @@
 
 class CConfirmStartDialog : public CNestedInstallerDialog {
 public:
-    CConfirmStartDialog(eDialogState state, CTopDialog* frame) : CNestedInstallerDialog(0, state, frame) {}
+    CConfirmStartDialog(eDialogState state, CTopDialog* frame) : CNestedInstallerDialog(0, state, frame) { }
 };

@@ -6,5 +6,5 @@
 
 class CEndDialog : public CNestedInstallerDialog {
 public:
-    CEndDialog(eDialogState state, CTopDialog* frame) : CNestedInstallerDialog(0, state, frame) {}
+    CEndDialog(eDialogState state, CTopDialog* frame) : CNestedInstallerDialog(0, state, frame) { }
 };

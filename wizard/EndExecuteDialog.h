@@ -6,5 +6,5 @@
 
 class CEndExecuteDialog : public CNestedInstallerDialog {
 public:
-    CEndExecuteDialog(eDialogState state, CTopDialog* frame) : CNestedInstallerDialog(0, state, frame) {}
+    CEndExecuteDialog(eDialogState state, CTopDialog* frame) : CNestedInstallerDialog(0, state, frame) { }
 };

@@ -6,8 +6,8 @@
 #include "ApplicationServices.h"
 #include "UiMode.h"
 
-void ReportFatalError(const wchar_t* message, const wchar_t* details, BOOL showDetailsButton,
-                      BOOL logDetails, const CCrashReport* crashReport)
+void ReportFatalError(const wchar_t* message, const wchar_t* details, BOOL showDetailsButton, BOOL logDetails,
+    const CCrashReport* crashReport)
 {
     try {
         CString shown = details;
@@ -29,8 +29,8 @@ void ReportFatalError(const wchar_t* message, const wchar_t* details, BOOL showD
             AppServices().GetLogStream(kLogError | kLogDetail, 0) << shown.GetString() << std::endl;
     } catch (...) {
         try {
-            g_pfnMessageBoxW(nullptr, message ? message : L"Unknown fatal error.", L"setup.exe",
-                             MB_SETFOREGROUND | MB_ICONWARNING);
+            g_pfnMessageBoxW(
+                nullptr, message ? message : L"Unknown fatal error.", L"setup.exe", MB_SETFOREGROUND | MB_ICONWARNING);
         } catch (...) {
         }
     }

@@ -10,15 +10,15 @@
 // passes one.
 class CCrashReport {
 public:
-    virtual ~CCrashReport() {}
+    virtual ~CCrashReport() { }
     virtual CString GetText() const = 0;
 };
 
 // Shows the fatal-error dialog unless the run is quiet, logs "ERROR! " + message at level 2
 // and, when `logDetails` is set, the details at level 0x1002. Falls back to a plain message
 // box when any of that fails. Never throws.
-void ReportFatalError(const wchar_t* message, const wchar_t* details, BOOL showDetailsButton,
-                      BOOL logDetails, const CCrashReport* crashReport);
+void ReportFatalError(const wchar_t* message, const wchar_t* details, BOOL showDetailsButton, BOOL logDetails,
+    const CCrashReport* crashReport);
 
 // The fatal-error dialog. Until the wizard's dialog exists it is shown as a message box: the
 // message, and below it the details when the Details button would be offered.

@@ -6,5 +6,5 @@
 
 class CFeatureInfoDialog : public CNestedInstallerDialog {
 public:
-    CFeatureInfoDialog(eDialogState state, CTopDialog* frame) : CNestedInstallerDialog(0, state, frame) {}
+    CFeatureInfoDialog(eDialogState state, CTopDialog* frame) : CNestedInstallerDialog(0, state, frame) { }
 };

@@ -6,5 +6,5 @@
 
 class CInstallationTypeDialog : public CNestedInstallerDialog {
 public:
-    CInstallationTypeDialog(eDialogState state, CTopDialog* frame) : CNestedInstallerDialog(0, state, frame) {}
+    CInstallationTypeDialog(eDialogState state, CTopDialog* frame) : CNestedInstallerDialog(0, state, frame) { }
 };

@@ -6,5 +6,5 @@
 
 class CLicenseDialog : public CNestedInstallerDialog {
 public:
-    CLicenseDialog(eDialogState state, CTopDialog* frame) : CNestedInstallerDialog(0, state, frame) {}
+    CLicenseDialog(eDialogState state, CTopDialog* frame) : CNestedInstallerDialog(0, state, frame) { }
 };

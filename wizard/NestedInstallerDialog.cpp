@@ -12,11 +12,10 @@ CNestedInstallerDialog::CNestedInstallerDialog(UINT nIDTemplate, eDialogState st
 {
 }
 
-CNestedInstallerDialog::~CNestedInstallerDialog() {}
+CNestedInstallerDialog::~CNestedInstallerDialog() { }
 
-void CNestedInstallerDialog::Register(eDialogState state, INestedInstallerDialogFactory* factory,
-                                      unsigned int modeMask, const wchar_t* name,
-                                      CConfigInfo::IDialogConfigFactory* configFactory)
+void CNestedInstallerDialog::Register(eDialogState state, INestedInstallerDialogFactory* factory, unsigned int modeMask,
+    const wchar_t* name, CConfigInfo::IDialogConfigFactory* configFactory)
 {
     if (!M_DialogInfoMap)
         M_DialogInfoMap = new DialogInfoMap;
@@ -24,8 +23,7 @@ void CNestedInstallerDialog::Register(eDialogState state, INestedInstallerDialog
     M_DialogInfoMap->insert(DialogInfoMap::value_type(state, info));
 }
 
-void CNestedInstallerDialog::Unregister(eDialogState state,
-                                        CConfigInfo::IDialogConfigFactory*& configFactory)
+void CNestedInstallerDialog::Unregister(eDialogState state, CConfigInfo::IDialogConfigFactory*& configFactory)
 {
     configFactory = nullptr;
     if (!M_DialogInfoMap)
@@ -52,8 +50,8 @@ CNestedInstallerDialog* CNestedInstallerDialog::CreateDialog(eDialogState state,
 {
     DialogInfoMap::const_iterator it;
     if (!M_DialogInfoMap || (it = M_DialogInfoMap->find(state)) == M_DialogInfoMap->end())
-        throw ObjectNotFound(kSource, 461, typeid(DialogInfo), L"eDialogState", StateText(state),
-                             L"No dialog matches %2=%3");
+        throw ObjectNotFound(
+            kSource, 461, typeid(DialogInfo), L"eDialogState", StateText(state), L"No dialog matches %2=%3");
     return it->second.pFactory->CreateDialog(frame);
 }
 
@@ -74,7 +72,7 @@ CConfigInfo::DialogInfo* CNestedInstallerDialog::CreateDialogConfig(eDialogState
 {
     if (!M_DialogInfoMap)
         throw UninitializedObject(kSource, 547, typeid(DialogInfoMap), L"M_DialogInfoMap",
-                                  L"Object '%2' of type %1 has not been initialized.");
+            L"Object '%2' of type %1 has not been initialized.");
     DialogInfoMap::const_iterator it = M_DialogInfoMap->find(state);
     if (it == M_DialogInfoMap->end())
         throw ValueOutOfRange(kSource, 542, L"id", state, L"%1=%2");
@@ -85,7 +83,7 @@ bool CNestedInstallerDialog::IsDialogInMode(eDialogState state, unsigned int mod
 {
     if (!M_DialogInfoMap)
         throw UninitializedObject(kSource, 571, typeid(DialogInfoMap), L"M_DialogInfoMap",
-                                  L"Object '%2' of type %1 has not been initialized.");
+            L"Object '%2' of type %1 has not been initialized.");
     DialogInfoMap::const_iterator it = M_DialogInfoMap->find(state);
     if (it == M_DialogInfoMap->end())
         throw ValueOutOfRange(kSource, 566, L"id", state, L"%1=%2");

@@ -27,7 +27,7 @@ class CNestedInstallerDialog;
 // Creates the page of one state.
 class INestedInstallerDialogFactory {
 public:
-    virtual ~INestedInstallerDialogFactory() {}
+    virtual ~INestedInstallerDialogFactory() { }
     virtual CNestedInstallerDialog* CreateDialog(CTopDialog* frame) = 0;
 };
 
@@ -35,10 +35,10 @@ class CNestedInstallerDialog {
 public:
     // One registry row.
     struct DialogInfo {
-        INestedInstallerDialogFactory* pFactory;               // not owned
-        const wchar_t* pszName;                                // the configuration section
-        CConfigInfo::IDialogConfigFactory* pConfigFactory;     // owned by the page factory
-        unsigned int nModeMask;                                // user-interface modes of the page
+        INestedInstallerDialogFactory* pFactory;            // not owned
+        const wchar_t* pszName;                             // the configuration section
+        CConfigInfo::IDialogConfigFactory* pConfigFactory;  // owned by the page factory
+        unsigned int nModeMask;                             // user-interface modes of the page
     };
     typedef std::map<eDialogState, DialogInfo> DialogInfoMap;
 
@@ -53,9 +53,8 @@ public:
 
     // Registry operations.
     // Creates the map on first use; a state already present keeps its first row.
-    static void Register(eDialogState state, INestedInstallerDialogFactory* factory,
-                         unsigned int modeMask, const wchar_t* name,
-                         CConfigInfo::IDialogConfigFactory* configFactory);
+    static void Register(eDialogState state, INestedInstallerDialogFactory* factory, unsigned int modeMask,
+        const wchar_t* name, CConfigInfo::IDialogConfigFactory* configFactory);
     // Removes the row and hands back its record factory (null when the state is not
     // registered); deletes the map when it becomes empty.
     static void Unregister(eDialogState state, CConfigInfo::IDialogConfigFactory*& configFactory);
@@ -75,11 +74,10 @@ private:
 
 // The global page factory of one state: registers the page at construction and unregisters
 // it (freeing the record factory) at exit.
-template <eDialogState State, class Page>
-class CNestedInstallerDialogFactory : public INestedInstallerDialogFactory {
+template <eDialogState State, class Page> class CNestedInstallerDialogFactory : public INestedInstallerDialogFactory {
 public:
-    CNestedInstallerDialogFactory(unsigned int modeMask, const wchar_t* name,
-                                  CConfigInfo::IDialogConfigFactory* configFactory)
+    CNestedInstallerDialogFactory(
+        unsigned int modeMask, const wchar_t* name, CConfigInfo::IDialogConfigFactory* configFactory)
     {
         CNestedInstallerDialog::Register(State, this, modeMask, name, configFactory);
     }

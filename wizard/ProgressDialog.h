@@ -6,5 +6,5 @@
 
 class CProgressDialog : public CNestedInstallerDialog {
 public:
-    CProgressDialog(eDialogState state, CTopDialog* frame) : CNestedInstallerDialog(0, state, frame) {}
+    CProgressDialog(eDialogState state, CTopDialog* frame) : CNestedInstallerDialog(0, state, frame) { }
 };

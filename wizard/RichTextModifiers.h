@@ -6,28 +6,27 @@
 
 class ParaLeftIndentModifier {
 public:
-    ParaLeftIndentModifier(long indent, int relative) : m_indent(indent), m_relative(relative) {}
+    ParaLeftIndentModifier(long indent, int relative) : m_indent(indent), m_relative(relative) { }
     long m_indent;
     int m_relative;
 };
 
 class ParaRightIndentModifier {
 public:
-    ParaRightIndentModifier(long indent, int relative) : m_indent(indent), m_relative(relative) {}
+    ParaRightIndentModifier(long indent, int relative) : m_indent(indent), m_relative(relative) { }
     long m_indent;
     int m_relative;
 };
 
-template <int Effect>
-class FontEffectModifier {
+template <int Effect> class FontEffectModifier {
 public:
-    explicit FontEffectModifier(int on) : m_on(on) {}
+    explicit FontEffectModifier(int on) : m_on(on) { }
     int m_on;
 };
 
 class FontColorModifier {
 public:
-    explicit FontColorModifier(COLORREF color) : m_color(color) {}
+    explicit FontColorModifier(COLORREF color) : m_color(color) { }
     COLORREF m_color;
 };
 

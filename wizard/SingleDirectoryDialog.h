@@ -6,5 +6,5 @@
 
 class CSingleDirectoryDialog : public CNestedInstallerDialog {
 public:
-    CSingleDirectoryDialog(eDialogState state, CTopDialog* frame) : CNestedInstallerDialog(0, state, frame) {}
+    CSingleDirectoryDialog(eDialogState state, CTopDialog* frame) : CNestedInstallerDialog(0, state, frame) { }
 };

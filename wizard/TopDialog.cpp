@@ -4,9 +4,9 @@
 
 static const char kSource[] = "TopDialog";
 
-CTopDialog::CTopDialog(HWND) : m_eStartState(kWelcomeDialog), m_eCurrentState(kWelcomeDialog), m_hWnd(nullptr) {}
+CTopDialog::CTopDialog(HWND) : m_eStartState(kWelcomeDialog), m_eCurrentState(kWelcomeDialog), m_hWnd(nullptr) { }
 
-CTopDialog::~CTopDialog() {}
+CTopDialog::~CTopDialog() { }
 
 BOOL CTopDialog::Create(UINT, HWND)
 {

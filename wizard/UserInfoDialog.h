@@ -6,5 +6,5 @@
 
 class CUserInfoDialog : public CNestedInstallerDialog {
 public:
-    CUserInfoDialog(eDialogState state, CTopDialog* frame) : CNestedInstallerDialog(0, state, frame) {}
+    CUserInfoDialog(eDialogState state, CTopDialog* frame) : CNestedInstallerDialog(0, state, frame) { }
 };

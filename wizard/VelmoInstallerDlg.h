@@ -6,5 +6,5 @@
 
 class CVelmoInstallerDlg : public CNestedInstallerDialog {
 public:
-    CVelmoInstallerDlg(eDialogState state, CTopDialog* frame) : CNestedInstallerDialog(0, state, frame) {}
+    CVelmoInstallerDlg(eDialogState state, CTopDialog* frame) : CNestedInstallerDialog(0, state, frame) { }
 };

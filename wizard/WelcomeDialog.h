@@ -6,5 +6,5 @@
 
 class CWelcomeDialog : public CNestedInstallerDialog {
 public:
-    CWelcomeDialog(eDialogState state, CTopDialog* frame) : CNestedInstallerDialog(0, state, frame) {}
+    CWelcomeDialog(eDialogState state, CTopDialog* frame) : CNestedInstallerDialog(0, state, frame) { }
 };

@@ -5,7 +5,7 @@
 namespace {
 const char kSource[] = "ApplicationServices";
 ServiceSlot<IApplicationServices> s_services;
-}
+}  // namespace
 
 IApplicationServices* InstallApplicationServices(IApplicationServices* services)
 {

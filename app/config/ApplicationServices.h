@@ -19,7 +19,7 @@
 
 class IApplicationServices {
 public:
-    virtual ~IApplicationServices() {}
+    virtual ~IApplicationServices() { }
 
     // The log for one statement at `level` with wrap width `width`.
     virtual VelmoLogGuard GetLogStream(DWORD level, DWORD width) = 0;

@@ -9,10 +9,7 @@
 #include "CString.h"
 
 struct CacheNameLess {
-    bool operator()(const CString& a, const CString& b) const
-    {
-        return wcscmp(a, b) < 0;
-    }
+    bool operator()(const CString& a, const CString& b) const { return wcscmp(a, b) < 0; }
 };
 
 // Attribute name to value; the empty name holds the element's text.

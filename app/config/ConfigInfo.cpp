@@ -18,7 +18,6 @@
 #include <memory>
 #include <string>
 
-
 namespace {
 
 const char kSource[] = "ConfigInfo";
@@ -52,8 +51,7 @@ CString FullPath(const wchar_t* name)
 CString ProgramPath()
 {
     std::vector<wchar_t> buffer(32768);
-    DWORD length = CConfigInfo::s_pfnGetModuleFileNameW(nullptr, buffer.data(),
-                                                        static_cast<DWORD>(buffer.size()));
+    DWORD length = CConfigInfo::s_pfnGetModuleFileNameW(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
     if (length >= buffer.size())
         length = static_cast<DWORD>(buffer.size() - 1);
     CString path(buffer.data(), static_cast<int>(length));
@@ -96,8 +94,7 @@ bool HasLogLetters(const CString& letters)
     return true;
 }
 
-template <typename T>
-void DeleteRecord(T*& record)
+template <typename T> void DeleteRecord(T*& record)
 {
     delete record;
     record = nullptr;
@@ -107,16 +104,15 @@ void DeleteRecord(T*& record)
 
 DWORD(WINAPI* CConfigInfo::s_pfnGetModuleFileNameW)(HMODULE, LPWSTR, DWORD) = ::GetModuleFileNameW;
 
-CConfigInfo::DialogInfo* CConfigInfo::DialogInfoFactory::CreateDialogInfo(CConfigInfo& config,
-                                                                         const wchar_t* pageName)
+CConfigInfo::DialogInfo* CConfigInfo::DialogInfoFactory::CreateDialogInfo(CConfigInfo& config, const wchar_t* pageName)
 {
     return new DialogInfo(config, pageName);
 }
 
 CConfigInfo::CConfigInfo()
-    : m_bLanguageDone(false), m_bMsiInfoDone(false), m_bPartsDone(false), m_pMergedPartInfo(nullptr),
-      m_dialogInfo(), m_pDistributionInfo(nullptr), m_pLinkedDistributionInfo(nullptr),
-      m_pInstallEngineInfo(nullptr), m_pDebugInfo(nullptr)
+    : m_bLanguageDone(false), m_bMsiInfoDone(false), m_bPartsDone(false), m_pMergedPartInfo(nullptr), m_dialogInfo(),
+      m_pDistributionInfo(nullptr), m_pLinkedDistributionInfo(nullptr), m_pInstallEngineInfo(nullptr),
+      m_pDebugInfo(nullptr)
 {
 }
 

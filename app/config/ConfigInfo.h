@@ -42,7 +42,7 @@ public:
     // through this interface by the page factory that owns it, hence the virtual destructor.
     class IDialogConfigFactory {
     public:
-        virtual ~IDialogConfigFactory() {}
+        virtual ~IDialogConfigFactory() { }
         virtual DialogInfo* CreateDialogInfo(CConfigInfo& config, const wchar_t* pageName) = 0;
     };
 
@@ -111,11 +111,11 @@ public:
     // The INI primitives. ReadString: a missing key yields the default; false when the text is
     // empty (an empty value counts as missing). With a module, a non-empty text is a string id
     // of that module (leading digits; none names string 0) and is replaced by that string.
-    bool ReadString(const wchar_t* section, const wchar_t* key, CString& out,
-                    const wchar_t* defaultText = L"", HMODULE module = nullptr) const;
+    bool ReadString(const wchar_t* section, const wchar_t* key, CString& out, const wchar_t* defaultText = L"",
+        HMODULE module = nullptr) const;
     // The value as a signed decimal number; false (and 0) when no digit was read.
-    bool ReadInt(const wchar_t* section, const wchar_t* key, int& out, int defaultValue = 0,
-                 HMODULE module = nullptr) const;
+    bool ReadInt(
+        const wchar_t* section, const wchar_t* key, int& out, int defaultValue = 0, HMODULE module = nullptr) const;
     // The whole section in ordinal key order (first duplicate wins); returns its line count.
     // Throws NoIniFile when the INI file does not exist.
     int ReadSection(const wchar_t* section, IniSectionMap& out) const;
@@ -186,8 +186,8 @@ private:
 // configuration folder and the other records.
 class CConfigInfo::InfoBase {
 public:
-    explicit InfoBase(CConfigInfo& config) : m_config(config) {}
-    virtual ~InfoBase() {}
+    explicit InfoBase(CConfigInfo& config) : m_config(config) { }
+    virtual ~InfoBase() { }
     InfoBase(const InfoBase&) = delete;
     InfoBase& operator=(const InfoBase&) = delete;
 
@@ -203,7 +203,7 @@ protected:
 // [MsiEngine]: what installing the Windows Installer engine needs.
 class CConfigInfo::InstallEngineInfo : public CConfigInfo::InfoBase {
 public:
-    explicit InstallEngineInfo(CConfigInfo& config) : InfoBase(config) {}
+    explicit InstallEngineInfo(CConfigInfo& config) : InfoBase(config) { }
     void Load(IniErrorList& errors) override;
 
     // No key fills it: it stays empty.
@@ -222,7 +222,7 @@ private:
 // [Debug]: the log that the configuration asks for.
 class CConfigInfo::DebugInfo : public CConfigInfo::InfoBase {
 public:
-    explicit DebugInfo(CConfigInfo& config) : InfoBase(config), m_bCostLog(false) {}
+    explicit DebugInfo(CConfigInfo& config) : InfoBase(config), m_bCostLog(false) { }
     void Load(IniErrorList& errors) override;
 
     const CString& GetLogFile() const { return m_strLogFile; }

@@ -34,12 +34,12 @@ DWORD CALLBACK ReadStreamChunk(DWORD_PTR cookie, LPBYTE buffer, LONG size, LONG*
 
 }  // namespace
 
-HANDLE(WINAPI* RTFTextCtrlInfo::s_pfnCreateFileW)(LPCWSTR, DWORD, DWORD, LPSECURITY_ATTRIBUTES, DWORD, DWORD,
-                                                  HANDLE) = ::CreateFileW;
+HANDLE(WINAPI* RTFTextCtrlInfo::s_pfnCreateFileW)
+(LPCWSTR, DWORD, DWORD, LPSECURITY_ATTRIBUTES, DWORD, DWORD, HANDLE) = ::CreateFileW;
 
 CtrlInfo::CtrlInfo()
-    : m_bValid(false), m_dwStyleSet(0), m_dwStyleClear(0), m_dwExStyleSet(0), m_dwExStyleClear(0),
-      m_bDefaultRect(true), m_rect()
+    : m_bValid(false), m_dwStyleSet(0), m_dwStyleClear(0), m_dwExStyleSet(0), m_dwExStyleClear(0), m_bDefaultRect(true),
+      m_rect()
 {
 }
 
@@ -63,8 +63,8 @@ CWnd* RTFTextCtrlInfo::CreateControl(const RECT& rect, CWnd* parent, DWORD style
         return nullptr;
     box->LimitText(0);
 
-    OrbelToolbox::UniqueKernelHandle file(s_pfnCreateFileW(GetFileCopy(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                                                   OPEN_EXISTING, 0, nullptr));
+    OrbelToolbox::UniqueKernelHandle file(
+        s_pfnCreateFileW(GetFileCopy(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
     if (file) {
         EDITSTREAM stream = {};
         stream.dwCookie = reinterpret_cast<DWORD_PTR>(file.Get());
@@ -103,8 +103,8 @@ void LoadFileToString(CtrlInfo& record, const wchar_t* path)
     AppServices().MakeTempCopy(path, copy);
     record.SetFileCopy(copy);
 
-    OrbelToolbox::UniqueKernelHandle file(::CreateFileW(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                                                FILE_ATTRIBUTE_NORMAL, nullptr));
+    OrbelToolbox::UniqueKernelHandle file(
+        ::CreateFileW(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file)
         return;
     LARGE_INTEGER size = {};

@@ -13,7 +13,7 @@ class CWnd;
 class CtrlInfo {
 public:
     CtrlInfo();
-    virtual ~CtrlInfo() {}
+    virtual ~CtrlInfo() { }
 
     void SetText(const wchar_t* text) { m_strText = text; }
     const CString& GetText() const { return m_strText; }
@@ -91,7 +91,7 @@ class ButtonInfo : public CtrlInfo {
 public:
     enum CommandKind { kCommandUrl = 0, kCommandExe = 1 };
 
-    ButtonInfo() : m_nCommandKind(kCommandUrl) {}
+    ButtonInfo() : m_nCommandKind(kCommandUrl) { }
 
     void SetCommand(int kind, const wchar_t* command)
     {
@@ -110,7 +110,7 @@ private:
 // The end page's check box: its caption, its initial state and the property that receives it.
 class CheckboxInfo : public ButtonInfo {
 public:
-    CheckboxInfo() : m_bDefaultState(true) {}
+    CheckboxInfo() : m_bDefaultState(true) { }
 
     bool GetDefaultState() const { return m_bDefaultState; }
     void SetDefaultState(bool ticked) { m_bDefaultState = ticked; }

@@ -23,10 +23,9 @@ const wchar_t kWelcomePage[] = L"Welcome";
 const RECT kTopBarTarget = {0, 0, 0, 36};
 const RECT kFullScreenTarget = {0, 0, 0, 0};
 const DialogGraphicInfo::Anchors kTopBarAnchors = {DialogGraphicInfo::kAnchorLeft, DialogGraphicInfo::kAnchorRight,
-                                                   DialogGraphicInfo::kAnchorTop, DialogGraphicInfo::kAnchorNone};
-const DialogGraphicInfo::Anchors kFullScreenAnchors = {DialogGraphicInfo::kAnchorLeft,
-                                                       DialogGraphicInfo::kAnchorRight, DialogGraphicInfo::kAnchorTop,
-                                                       DialogGraphicInfo::kAnchorBottom};
+    DialogGraphicInfo::kAnchorTop, DialogGraphicInfo::kAnchorNone};
+const DialogGraphicInfo::Anchors kFullScreenAnchors = {DialogGraphicInfo::kAnchorLeft, DialogGraphicInfo::kAnchorRight,
+    DialogGraphicInfo::kAnchorTop, DialogGraphicInfo::kAnchorBottom};
 
 int DisplayBitsPerPixel(HWND window)
 {
@@ -160,8 +159,8 @@ void DialogTextInfo::SetAlignment(UINT flags)
 int (*DialogGraphicInfo::s_pfnGetDisplayBitsPerPixel)(HWND) = DisplayBitsPerPixel;
 
 DialogGraphicInfo::DialogGraphicInfo(const std::vector<ResourceIdOrName>& candidates, HMODULE module)
-    : m_candidates(candidates), m_module(module), m_hBitmap(nullptr), m_bitmapSize(), m_target(),
-      m_anchors{kAnchorNone, kAnchorNone, kAnchorNone, kAnchorNone}
+    : m_candidates(candidates), m_module(module), m_hBitmap(nullptr), m_bitmapSize(),
+      m_target(), m_anchors{kAnchorNone, kAnchorNone, kAnchorNone, kAnchorNone}
 {
 }
 
@@ -227,8 +226,8 @@ void DialogGraphicInfo::Choose(HWND page, const RECT& target)
     // than the display wraps round to a bad depth score.
     unsigned int bestScore = UINT_MAX;
     for (const ResourceIdOrName& candidate : m_candidates) {
-        HBITMAP loaded = static_cast<HBITMAP>(
-            ::LoadImageW(m_module, candidate.Get(), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
+        HBITMAP loaded
+            = static_cast<HBITMAP>(::LoadImageW(m_module, candidate.Get(), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
         if (!loaded)
             continue;
         BITMAP info = {};
@@ -263,7 +262,7 @@ CConfigInfo::DialogInfo::DialogInfo(CConfigInfo& config, const wchar_t* pageName
     m_strSectionName += L"Dialog";
 }
 
-CConfigInfo::DialogInfo::~DialogInfo() {}
+CConfigInfo::DialogInfo::~DialogInfo() { }
 
 HMODULE CConfigInfo::DialogInfo::GetCustomModule() const
 {
@@ -306,8 +305,8 @@ void CConfigInfo::DialogInfo::Load(IniErrorList& errors)
     }
 
     std::unique_ptr<DialogGraphicInfo> graphic(new DialogGraphicInfo(candidates, module));
-    graphic->SetPlacement(fullScreen ? kFullScreenTarget : kTopBarTarget,
-                          fullScreen ? &kFullScreenAnchors : &kTopBarAnchors);
+    graphic->SetPlacement(
+        fullScreen ? kFullScreenTarget : kTopBarTarget, fullScreen ? &kFullScreenAnchors : &kTopBarAnchors);
     m_graphics.push_back(std::move(graphic));
 
     // The welcome page is always shown.
@@ -321,7 +320,7 @@ void CConfigInfo::DialogInfo::Load(IniErrorList& errors)
 }
 
 int CConfigInfo::DialogInfo::AddText(const wchar_t* text, const RECT& rect, const LOGFONTW* fontMask,
-                                     const LOGFONTW* fontValues, UINT drawFlags, const COLORREF* color)
+    const LOGFONTW* fontValues, UINT drawFlags, const COLORREF* color)
 {
     std::unique_ptr<DialogTextInfo> item(new DialogTextInfo(text ? text : L"", rect));
     if (fontMask && fontValues)
@@ -338,8 +337,8 @@ int CConfigInfo::DialogInfo::AddText(const wchar_t* text, const RECT& rect, UINT
     return AddText(text, rect, nullptr, nullptr, drawFlags, color);
 }
 
-bool CConfigInfo::DialogInfo::GetText(int index, const LOGFONTW& defaultFont, CString& text, RECT& rect,
-                                      LOGFONTW& font, UINT& drawFlags, COLORREF& color) const
+bool CConfigInfo::DialogInfo::GetText(int index, const LOGFONTW& defaultFont, CString& text, RECT& rect, LOGFONTW& font,
+    UINT& drawFlags, COLORREF& color) const
 {
     const DialogTextInfo* item = GetTextInfo(index);
     if (!item)
@@ -374,8 +373,8 @@ const DialogGraphicInfo* CConfigInfo::DialogInfo::GetGraphicInfo(int index) cons
     return m_graphics[static_cast<size_t>(index)].get();
 }
 
-void CConfigInfo::DialogInfo::ReadText(const wchar_t* section, const wchar_t* key, HMODULE module, CString& text,
-                                       RECT* rect) const
+void CConfigInfo::DialogInfo::ReadText(
+    const wchar_t* section, const wchar_t* key, HMODULE module, CString& text, RECT* rect) const
 {
     CString value;
     m_config.ReadString(section, key, value);
@@ -390,8 +389,8 @@ void CConfigInfo::DialogInfo::ReadText(const wchar_t* section, const wchar_t* ke
         ParseRectangle(value.GetString() + semicolon + 1, *rect);
 }
 
-bool CConfigInfo::DialogInfo::ParseControlValue(const wchar_t* value, HMODULE module, CtrlInfo& record,
-                                                const wchar_t*& rest) const
+bool CConfigInfo::DialogInfo::ParseControlValue(
+    const wchar_t* value, HMODULE module, CtrlInfo& record, const wchar_t*& rest) const
 {
     if (!value || !*value)
         return false;

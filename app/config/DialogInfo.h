@@ -68,12 +68,12 @@ class DialogGraphicInfo {
 public:
     // How an edge of the target is placed in the page's client area.
     enum Anchor {
-        kAnchorNone = 0,     // the converted edge as it is
-        kAnchorLeft = 1,     // left edge measured from the client area's left edge
-        kAnchorRight = 2,    // right edge from the client area's right edge
-        kAnchorTop = 3,      // top edge from the client area's top edge
-        kAnchorBottom = 4,   // bottom edge from the client area's bottom edge
-        kAnchorAspect = 5,   // edge computed from the bitmap's aspect ratio
+        kAnchorNone = 0,    // the converted edge as it is
+        kAnchorLeft = 1,    // left edge measured from the client area's left edge
+        kAnchorRight = 2,   // right edge from the client area's right edge
+        kAnchorTop = 3,     // top edge from the client area's top edge
+        kAnchorBottom = 4,  // bottom edge from the client area's bottom edge
+        kAnchorAspect = 5,  // edge computed from the bitmap's aspect ratio
     };
     // The anchors of the left, right, top and bottom edges.
     struct Anchors {
@@ -85,7 +85,7 @@ public:
 
     DialogGraphicInfo(const std::vector<ResourceIdOrName>& candidates, HMODULE module);
     // The chosen bitmap lives until the end of the process: pages keep drawing it.
-    ~DialogGraphicInfo() {}
+    ~DialogGraphicInfo() { }
     DialogGraphicInfo(const DialogGraphicInfo&) = delete;
     DialogGraphicInfo& operator=(const DialogGraphicInfo&) = delete;
 
@@ -131,12 +131,12 @@ public:
     // Appends a text item and returns its index. The font is kept only when both blocks are
     // given; `drawFlags` replaces the alignment (0 keeps the default flags).
     int AddText(const wchar_t* text, const RECT& rect, const LOGFONTW* fontMask, const LOGFONTW* fontValues,
-                UINT drawFlags, const COLORREF* color);
+        UINT drawFlags, const COLORREF* color);
     int AddText(const wchar_t* text, const RECT& rect, UINT drawFlags, const COLORREF* color);
     int GetCtrlInfoCount() const { return static_cast<int>(m_texts.size()); }
     // Item `index` with its font merged over `defaultFont`; false past the end.
-    bool GetText(int index, const LOGFONTW& defaultFont, CString& text, RECT& rect, LOGFONTW& font,
-                 UINT& drawFlags, COLORREF& color) const;
+    bool GetText(int index, const LOGFONTW& defaultFont, CString& text, RECT& rect, LOGFONTW& font, UINT& drawFlags,
+        COLORREF& color) const;
     const DialogTextInfo* GetTextInfo(int index) const;
 
     int GetGraphicCount() const { return static_cast<int>(m_graphics.size()); }

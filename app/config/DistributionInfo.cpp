@@ -62,22 +62,14 @@ bool IsConfiguredPathAbsolute(const CString& path)
 }  // namespace
 
 CConfigInfo::DistributionInfo::DistributionInfo(CConfigInfo& config)
-    : InfoBase(config),
-      m_version(0),
-      m_nDefaultInstallLevel(0),
-      m_nRebootMode(RebootNormal),
-      m_bBeta(false),
-      m_bHas64BitPart(false),
-      m_bLanguageForced(false),
-      m_uiLanguage(0),
-      m_wantedLanguage(0)
+    : InfoBase(config), m_version(0), m_nDefaultInstallLevel(0), m_nRebootMode(RebootNormal), m_bBeta(false),
+      m_bHas64BitPart(false), m_bLanguageForced(false), m_uiLanguage(0), m_wantedLanguage(0)
 {
 }
 
-CConfigInfo::DistributionInfo::~DistributionInfo() {}
+CConfigInfo::DistributionInfo::~DistributionInfo() { }
 
-LANGID CConfigInfo::DistributionInfo::ChooseUiLanguage(const std::vector<LANGID>& languages,
-                                                       LANGID wanted, bool* exact)
+LANGID CConfigInfo::DistributionInfo::ChooseUiLanguage(const std::vector<LANGID>& languages, LANGID wanted, bool* exact)
 {
     const UINT wantedCodePage = OrbelToolbox::GetAnsiCodePage(wanted);
     LANGID chosen = 0;
@@ -87,8 +79,8 @@ LANGID CConfigInfo::DistributionInfo::ChooseUiLanguage(const std::vector<LANGID>
         if (language == wanted) {
             chosen = language;
             level = 4;
-        } else if (level < 3 && (language & kPrimaryMask) == (wanted & kPrimaryMask) &&
-                   OrbelToolbox::GetAnsiCodePage(language) == wantedCodePage) {
+        } else if (level < 3 && (language & kPrimaryMask) == (wanted & kPrimaryMask)
+            && OrbelToolbox::GetAnsiCodePage(language) == wantedCodePage) {
             if ((language & ~kPrimaryMask) == 0) {
                 chosen = language;
                 level = 3;
@@ -364,8 +356,7 @@ void CConfigInfo::DistributionInfo::ReadOs()
     }
 }
 
-void CConfigInfo::DistributionInfo::GetOSVersionBounds(bool isNtFamily, CString& minimum,
-                                                       CString& maximum) const
+void CConfigInfo::DistributionInfo::GetOSVersionBounds(bool isNtFamily, CString& minimum, CString& maximum) const
 {
     minimum = isNtFamily ? m_strOsNtMin : m_strOs9xMin;
     maximum = isNtFamily ? m_strOsNtMax : m_strOs9xMax;

@@ -40,8 +40,7 @@ public:
     // language itself; else the first primary-only entry of its family with its ANSI code page;
     // else the first entry of its family with that code page; else the first listed language;
     // 0 for an empty list. `exact` (when given) tells whether the wanted language was listed.
-    static LANGID ChooseUiLanguage(const std::vector<LANGID>& languages, LANGID wanted,
-                                   bool* exact = nullptr);
+    static LANGID ChooseUiLanguage(const std::vector<LANGID>& languages, LANGID wanted, bool* exact = nullptr);
 
     // LoadLibraryW of a language module; InvalidResourceModule when it cannot be loaded.
     static HMODULE LoadResourceModule(const wchar_t* path);
@@ -137,7 +136,7 @@ private:
     CString m_strOsNtMin;
     CString m_strOsNtMax;
 
-    LANGID m_wantedLanguage;                  // while loading
-    LangIdMap<CString> m_customResources;     // CustomRes<LANGID>
-    LangIdMap<CString> m_standardResources;   // StandardRes<LANGID>, 1033 built in (no module)
+    LANGID m_wantedLanguage;                 // while loading
+    LangIdMap<CString> m_customResources;    // CustomRes<LANGID>
+    LangIdMap<CString> m_standardResources;  // StandardRes<LANGID>, 1033 built in (no module)
 };

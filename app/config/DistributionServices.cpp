@@ -5,7 +5,7 @@
 namespace {
 const char kSource[] = "DistributionServices";
 ServiceSlot<IDistributionServices> s_services;
-}
+}  // namespace
 
 IDistributionServices* InstallDistributionServices(IDistributionServices* services)
 {

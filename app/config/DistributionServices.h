@@ -7,7 +7,7 @@
 
 class IDistributionServices {
 public:
-    virtual ~IDistributionServices() {}
+    virtual ~IDistributionServices() { }
 
     // The folder of the volume in use, ending in "\"; throws PriorOperationRequired before the
     // model is loaded.

@@ -41,14 +41,13 @@ bool StartsWith(const wchar_t* text, const wchar_t* prefix)
 const RECT CConfigInfo::EndDialogInfo::kDefaultReadmeRect = {7, 43, 377, 100};
 const RECT CConfigInfo::EndDialogInfo::kDefaultButtonRect = {31, 198, 103, 216};
 
-CConfigInfo::DialogInfo* CConfigInfo::EndDialogInfoFactory::CreateDialogInfo(CConfigInfo& config,
-                                                                             const wchar_t* pageName)
+CConfigInfo::DialogInfo* CConfigInfo::EndDialogInfoFactory::CreateDialogInfo(
+    CConfigInfo& config, const wchar_t* pageName)
 {
     return new EndDialogInfo(config, pageName);
 }
 
-CConfigInfo::EndDialogInfo::EndDialogInfo(CConfigInfo& config, const wchar_t* pageName)
-    : DialogInfo(config, pageName)
+CConfigInfo::EndDialogInfo::EndDialogInfo(CConfigInfo& config, const wchar_t* pageName) : DialogInfo(config, pageName)
 {
 }
 
@@ -135,8 +134,8 @@ void CConfigInfo::EndDialogInfo::ReadExitText(const wchar_t* key, UINT defaultId
     m_config.LoadStringResource(standard, defaultId, text);
 }
 
-void CConfigInfo::EndDialogInfo::ReadReadmeControl(const wchar_t* section, const wchar_t* key, HMODULE module,
-                                                   std::unique_ptr<TextCtrlInfo>& record)
+void CConfigInfo::EndDialogInfo::ReadReadmeControl(
+    const wchar_t* section, const wchar_t* key, HMODULE module, std::unique_ptr<TextCtrlInfo>& record)
 {
     CString value;
     m_config.ReadString(section, key, value);
@@ -171,8 +170,8 @@ void CConfigInfo::EndDialogInfo::ReadReadmeControl(const wchar_t* section, const
     }
 }
 
-bool CConfigInfo::EndDialogInfo::ParseButton(const wchar_t* value, HMODULE module, const RECT& defaultRect,
-                                             ButtonInfo& record)
+bool CConfigInfo::EndDialogInfo::ParseButton(
+    const wchar_t* value, HMODULE module, const RECT& defaultRect, ButtonInfo& record)
 {
     const wchar_t* rest = nullptr;
     if (!ParseControlValue(value, module, record, rest))

@@ -40,8 +40,8 @@ public:
 
     // The readme value of [section] key: text part, optional rectangle, then optionally "static"
     // (a plain static look) or "RTF" (a rich-text box from the named file) as the last item.
-    void ReadReadmeControl(const wchar_t* section, const wchar_t* key, HMODULE module,
-                           std::unique_ptr<TextCtrlInfo>& record);
+    void ReadReadmeControl(
+        const wchar_t* section, const wchar_t* key, HMODULE module, std::unique_ptr<TextCtrlInfo>& record);
     // A button or check-box value: caption, optional rectangle (else `defaultRect`), then
     // optionally "LaunchURL," or "LaunchExe," and the command. A LaunchExe command also goes to
     // the front of the end executes. False when the value does not parse.

@@ -30,9 +30,9 @@ bool QueryFileVersion(const wchar_t* path, DWORD& mostSignificant, DWORD& leastS
     if (error == 0) {
         VS_FIXEDFILEINFO* info = nullptr;
         UINT infoSize = 0;
-        if (size != 0 && GetFileVersionInfoW(path, 0, size, block.data()) &&
-            VerQueryValueW(block.data(), L"\\", reinterpret_cast<void**>(&info), &infoSize) && info != nullptr &&
-            infoSize >= sizeof(VS_FIXEDFILEINFO)) {
+        if (size != 0 && GetFileVersionInfoW(path, 0, size, block.data())
+            && VerQueryValueW(block.data(), L"\\", reinterpret_cast<void**>(&info), &infoSize) && info != nullptr
+            && infoSize >= sizeof(VS_FIXEDFILEINFO)) {
             mostSignificant = info->dwFileVersionMS;
             leastSignificant = info->dwFileVersionLS;
         } else {
@@ -72,8 +72,8 @@ uint64_t ParseVersionString(const wchar_t* text)
     if (text != nullptr) {
         swscanf(text, L"%u.%u.%u.%u", &parts[0], &parts[1], &parts[2], &parts[3]);
     }
-    return (static_cast<uint64_t>(parts[0]) << 48) | (static_cast<uint64_t>(parts[1]) << 32) |
-           (static_cast<uint64_t>(parts[2]) << 16) | parts[3];
+    return (static_cast<uint64_t>(parts[0]) << 48) | (static_cast<uint64_t>(parts[1]) << 32)
+        | (static_cast<uint64_t>(parts[2]) << 16) | parts[3];
 }
 
 void ParseVersionStringHalves(const wchar_t* text, DWORD& mostSignificant, DWORD& leastSignificant)

@@ -80,14 +80,13 @@ bool IsStringIdText(const wchar_t* value, UINT& id)
     return number != 0;
 }
 
-bool CConfigInfo::ReadString(const wchar_t* section, const wchar_t* key, CString& out,
-                             const wchar_t* defaultText, HMODULE module) const
+bool CConfigInfo::ReadString(
+    const wchar_t* section, const wchar_t* key, CString& out, const wchar_t* defaultText, HMODULE module) const
 {
     std::vector<wchar_t> buffer(kValueInitial);
     for (;;) {
-        DWORD length = ::GetPrivateProfileStringW(section, key, defaultText ? defaultText : L"",
-                                                  buffer.data(), static_cast<DWORD>(buffer.size()),
-                                                  m_iniPath);
+        DWORD length = ::GetPrivateProfileStringW(
+            section, key, defaultText ? defaultText : L"", buffer.data(), static_cast<DWORD>(buffer.size()), m_iniPath);
         // A value that filled the buffer may have been cut: read it again with more room.
         if (length < buffer.size() - 1)
             break;
@@ -103,17 +102,16 @@ bool CConfigInfo::ReadString(const wchar_t* section, const wchar_t* key, CString
         } catch (const ResourceNotFound& error) {
             unsigned long lastError = error.Argument<4>();
             CString debugText;
-            debugText.Format(L"Failed load %%2 resource %%3 from module %%1.\r\nWindowsError %%4. From [%s] %s",
-                             section, key);
-            throw ResourceNotFound(kSource, __LINE__, module, L"RT_STRING",
-                                   ResourceIdOrName(id & 0xFFFF), lastError, debugText);
+            debugText.Format(
+                L"Failed load %%2 resource %%3 from module %%1.\r\nWindowsError %%4. From [%s] %s", section, key);
+            throw ResourceNotFound(
+                kSource, __LINE__, module, L"RT_STRING", ResourceIdOrName(id & 0xFFFF), lastError, debugText);
         }
     }
     return true;
 }
 
-bool CConfigInfo::ReadInt(const wchar_t* section, const wchar_t* key, int& out, int defaultValue,
-                          HMODULE module) const
+bool CConfigInfo::ReadInt(const wchar_t* section, const wchar_t* key, int& out, int defaultValue, HMODULE module) const
 {
     CString defaultText;
     defaultText.Format(L"%d", defaultValue);
@@ -133,8 +131,7 @@ int CConfigInfo::ReadSection(const wchar_t* section, IniSectionMap& out) const
     std::vector<wchar_t> buffer(kSectionInitial);
     DWORD length = 0;
     for (;;) {
-        length = ::GetPrivateProfileSectionW(section, buffer.data(),
-                                             static_cast<DWORD>(buffer.size() - 1), m_iniPath);
+        length = ::GetPrivateProfileSectionW(section, buffer.data(), static_cast<DWORD>(buffer.size() - 1), m_iniPath);
         // A section that did not fit comes back cut at size - 2.
         if (length < buffer.size() - 3)
             break;
@@ -178,9 +175,8 @@ void CConfigInfo::LoadStringResource(HMODULE module, UINT id, CString& out) cons
     const wchar_t* text = nullptr;
     int length = 0;
     if (!FindStringResource(module, id, text, length)) {
-        throw ResourceNotFound(kSource, __LINE__, module, L"RT_STRING", ResourceIdOrName(id & 0xFFFF),
-                               ::GetLastError(),
-                               L"Failed load %2 resource %3 from module %1.\r\nWindowsError %4");
+        throw ResourceNotFound(kSource, __LINE__, module, L"RT_STRING", ResourceIdOrName(id & 0xFFFF), ::GetLastError(),
+            L"Failed load %2 resource %3 from module %1.\r\nWindowsError %4");
     }
     out = CString(text, length);
 }

@@ -22,8 +22,29 @@ constexpr UINT kCodePageString = 11013;
 constexpr wchar_t kForbiddenCharacters[] = L"/:*?\"<>|";
 
 const wchar_t* const kReservedNames[] = {
-    L"CON",  L"PRN",  L"AUX",  L"CLOCK$", L"NUL",  L"COM1", L"COM2", L"COM3", L"COM4", L"COM5", L"COM6", L"COM7",
-    L"COM8", L"COM9", L"LPT1", L"LPT2",   L"LPT3", L"LPT4", L"LPT5", L"LPT6", L"LPT7", L"LPT8", L"LPT9",
+    L"CON",
+    L"PRN",
+    L"AUX",
+    L"CLOCK$",
+    L"NUL",
+    L"COM1",
+    L"COM2",
+    L"COM3",
+    L"COM4",
+    L"COM5",
+    L"COM6",
+    L"COM7",
+    L"COM8",
+    L"COM9",
+    L"LPT1",
+    L"LPT2",
+    L"LPT3",
+    L"LPT4",
+    L"LPT5",
+    L"LPT6",
+    L"LPT7",
+    L"LPT8",
+    L"LPT9",
 };
 
 [[noreturn]] void Fail(DWORD code, UINT stringId, const wchar_t* first, const wchar_t* second = L"")

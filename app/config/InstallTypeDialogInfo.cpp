@@ -34,8 +34,8 @@ std::vector<CString> ReadSectionLines(const wchar_t* iniPath, const wchar_t* sec
 
 }  // namespace
 
-CConfigInfo::DialogInfo* CConfigInfo::InstallTypeDialogInfoFactory::CreateDialogInfo(CConfigInfo& config,
-                                                                                     const wchar_t* pageName)
+CConfigInfo::DialogInfo* CConfigInfo::InstallTypeDialogInfoFactory::CreateDialogInfo(
+    CConfigInfo& config, const wchar_t* pageName)
 {
     return new InstallTypeDialogInfo(config, pageName);
 }

@@ -18,7 +18,7 @@ struct InstallationType {
     static constexpr UINT kTypicalIcon = 237;
     static constexpr UINT kCustomIcon = 503;
 
-    CString name;        // the section that describes the type
+    CString name;  // the section that describes the type
     CString label;
     CString text;
     ResourceIdOrName icon;
@@ -30,7 +30,7 @@ struct InstallationType {
 
 class CConfigInfo::InstallTypeDialogInfo : public CConfigInfo::DialogInfo {
 public:
-    InstallTypeDialogInfo(CConfigInfo& config, const wchar_t* pageName) : DialogInfo(config, pageName) {}
+    InstallTypeDialogInfo(CConfigInfo& config, const wchar_t* pageName) : DialogInfo(config, pageName) { }
 
     // The base record, then, when the page is shown, the types in the order of their lines in
     // [Installation Types]. A Label or Text the custom module lacks throws ResourceNotFound.

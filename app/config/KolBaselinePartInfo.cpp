@@ -5,12 +5,12 @@
 #include "MsiApi.h"
 
 CConfigInfo::KolBaselinePartInfo::KolBaselinePartInfo(CConfigInfo& config, const wchar_t* name)
-    : PartInfo(config, name), m_versionMin(0), m_versionMax(0), m_secondaryVersionMin(0),
-      m_secondaryVersionMax(0), m_highestInstalledVersion(0), m_productVersion(0)
+    : PartInfo(config, name), m_versionMin(0), m_versionMax(0), m_secondaryVersionMin(0), m_secondaryVersionMax(0),
+      m_highestInstalledVersion(0), m_productVersion(0)
 {
 }
 
-CConfigInfo::KolBaselinePartInfo::~KolBaselinePartInfo() {}
+CConfigInfo::KolBaselinePartInfo::~KolBaselinePartInfo() { }
 
 void CConfigInfo::KolBaselinePartInfo::Load(IniErrorList& errors)
 {
@@ -44,12 +44,11 @@ void CConfigInfo::KolBaselinePartInfo::Load(IniErrorList& errors)
 void CConfigInfo::KolBaselinePartInfo::FindHighestInstalledVersion()
 {
     wchar_t productCode[39] = {};
-    for (DWORD index = 0;
-         MsiApi().MsiEnumRelatedProductsW(m_strUpgradeCode, 0, index, productCode) == ERROR_SUCCESS; ++index) {
+    for (DWORD index = 0; MsiApi().MsiEnumRelatedProductsW(m_strUpgradeCode, 0, index, productCode) == ERROR_SUCCESS;
+         ++index) {
         wchar_t version[255] = {};
         DWORD size = 255;
-        if (MsiApi().MsiGetProductInfoW(productCode, INSTALLPROPERTY_VERSIONSTRING, version, &size) !=
-            ERROR_SUCCESS)
+        if (MsiApi().MsiGetProductInfoW(productCode, INSTALLPROPERTY_VERSIONSTRING, version, &size) != ERROR_SUCCESS)
             continue;
         uint64_t installed = ParseVersionString(version);
         if (installed > m_highestInstalledVersion)

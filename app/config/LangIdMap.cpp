@@ -66,5 +66,5 @@ void ThrowEmptyLangIdMap(const std::type_info& valueType, LANGID wanted)
     CString keyValue;
     keyValue.Format(L"%d", static_cast<int>(wanted));
     throw ObjectNotFound(kSource, __LINE__, valueType, L"LangId", keyValue,
-                         L"No items added to LANGID<->%1 map class while looking for %2=%3");
+        L"No items added to LANGID<->%1 map class while looking for %2=%3");
 }

@@ -20,8 +20,7 @@ LANGID SelectLangId(const LANGID* keys, size_t count, LANGID wanted, LANGID pref
 // Throws ObjectNotFound for a lookup in an empty map of `valueType`.
 [[noreturn]] void ThrowEmptyLangIdMap(const std::type_info& valueType, LANGID wanted);
 
-template <class T>
-class LangIdMap {
+template <class T> class LangIdMap {
 public:
     using Entries = std::map<LANGID, T>;
 

@@ -15,7 +15,7 @@
 class CLanguageModules {
 public:
     CLanguageModules();
-    ~CLanguageModules();   // frees what is still loaded
+    ~CLanguageModules();  // frees what is still loaded
     CLanguageModules(const CLanguageModules&) = delete;
     CLanguageModules& operator=(const CLanguageModules&) = delete;
 

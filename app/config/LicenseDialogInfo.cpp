@@ -24,8 +24,8 @@ bool IsDigit(wchar_t ch)
 
 }  // namespace
 
-CConfigInfo::DialogInfo* CConfigInfo::LicenseDialogInfoFactory::CreateDialogInfo(CConfigInfo& config,
-                                                                                 const wchar_t* pageName)
+CConfigInfo::DialogInfo* CConfigInfo::LicenseDialogInfoFactory::CreateDialogInfo(
+    CConfigInfo& config, const wchar_t* pageName)
 {
     return new LicenseDialogInfo(config, pageName);
 }
@@ -68,8 +68,8 @@ void CConfigInfo::LicenseDialogInfo::Load(IniErrorList& errors)
         errors.Add(2, kFilesSection, prefix);
 }
 
-bool CConfigInfo::LicenseDialogInfo::ReadTextFiles(IniErrorList& errors, const IniSectionMap& files,
-                                                   const CString& prefix)
+bool CConfigInfo::LicenseDialogInfo::ReadTextFiles(
+    IniErrorList& errors, const IniSectionMap& files, const CString& prefix)
 {
     LangIdMap<CPath> paths;
     LangIdMap<CString> captions;
@@ -114,13 +114,13 @@ void CConfigInfo::LicenseDialogInfo::CheckIndex(int index) const
 const CPath& CConfigInfo::LicenseDialogInfo::GetTextFile(int index) const
 {
     CheckIndex(index);
-    return LangIdMap<CPath>::Lookup(OrbelToolbox::GetUserDefaultLanguage(), m_texts[static_cast<size_t>(index)],
-                                    GetFirstLanguage());
+    return LangIdMap<CPath>::Lookup(
+        OrbelToolbox::GetUserDefaultLanguage(), m_texts[static_cast<size_t>(index)], GetFirstLanguage());
 }
 
 const CString& CConfigInfo::LicenseDialogInfo::GetTextFileLabel(int index) const
 {
     CheckIndex(index);
-    return LangIdMap<CString>::Lookup(OrbelToolbox::GetUserDefaultLanguage(),
-                                      m_captions[static_cast<size_t>(index)], GetFirstLanguage());
+    return LangIdMap<CString>::Lookup(
+        OrbelToolbox::GetUserDefaultLanguage(), m_captions[static_cast<size_t>(index)], GetFirstLanguage());
 }

@@ -15,7 +15,7 @@ public:
     CLinkedDistribution();
     CLinkedDistribution(const CLinkedDistribution&) = default;
     CLinkedDistribution& operator=(const CLinkedDistribution&) = default;
-    virtual ~CLinkedDistribution() {}
+    virtual ~CLinkedDistribution() { }
 
     // Keeps a temporary copy of the spec file (deleted at exit) and its path;
     // TempCopyCreationFailed when the copy cannot be made.

@@ -40,8 +40,8 @@ void CConfigInfo::LinkedDistributionInfo::Load(IniErrorList& errors)
     }
 }
 
-bool CConfigInfo::LinkedDistributionInfo::ReadLinkedSection(IniErrorList& errors, const CString& name,
-                                                             CLinkedDistribution& linked)
+bool CConfigInfo::LinkedDistributionInfo::ReadLinkedSection(
+    IniErrorList& errors, const CString& name, CLinkedDistribution& linked)
 {
     // Texts shown to the user are string ids of the custom module when there is one.
     DistributionInfo* distribution = m_config.GetDistributionInfo();
@@ -106,7 +106,7 @@ CLinkedDistribution& CConfigInfo::LinkedDistributionInfo::FindLinkedDistribution
 {
     LinkedDistributionMap::iterator it = m_linked.find(CString(name ? name : L""));
     if (it == m_linked.end())
-        throw ObjectNotFound(kSource, __LINE__, typeid(CLinkedDistribution), L".ini key", name ? name : L"",
-                             L"No %2 matching '%3'");
+        throw ObjectNotFound(
+            kSource, __LINE__, typeid(CLinkedDistribution), L".ini key", name ? name : L"", L"No %2 matching '%3'");
     return it->second;
 }

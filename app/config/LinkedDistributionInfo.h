@@ -14,7 +14,7 @@ class CConfigInfo::LinkedDistributionInfo : public CConfigInfo::InfoBase {
 public:
     typedef std::map<CString, CLinkedDistribution, IniKeyLess> LinkedDistributionMap;
 
-    explicit LinkedDistributionInfo(CConfigInfo& config) : InfoBase(config) {}
+    explicit LinkedDistributionInfo(CConfigInfo& config) : InfoBase(config) { }
     ~LinkedDistributionInfo() override;
 
     // Reads every listed section; a section without Title or GUID is left out. Linked

@@ -61,7 +61,6 @@ CString GetCrtLocaleName(LCID locale)
 {
     CString name;
     name.Format(L"%s_%s.%04d", LocaleText(locale, LOCALE_SENGLANGUAGE).GetString(),
-                LocaleText(locale, LOCALE_SENGCOUNTRY).GetString(),
-                static_cast<int>(OrbelToolbox::GetAnsiCodePage(locale)));
+        LocaleText(locale, LOCALE_SENGCOUNTRY).GetString(), static_cast<int>(OrbelToolbox::GetAnsiCodePage(locale)));
     return name;
 }

@@ -17,8 +17,7 @@ constexpr DWORD kInstallLevelUnits = 9;
 constexpr wchar_t kListSeparators[] = L", ";
 
 // The buffer protocol: ask with an empty buffer, then once more with the reported length + 1.
-template <class Call>
-UINT ReadText(CString& out, bool lengthFromCall, Call call)
+template <class Call> UINT ReadText(CString& out, bool lengthFromCall, Call call)
 {
     out.Empty();
     wchar_t empty[1] = {L'\0'};
@@ -108,23 +107,20 @@ std::vector<std::wstring> SplitList(const CString& text)
 
 UINT GetSessionProperty(MSIHANDLE install, const wchar_t* name, CString& value)
 {
-    return ReadText(value, true, [&](wchar_t* buffer, DWORD* count) {
-        return MsiApi().MsiGetPropertyW(install, name, buffer, count);
-    });
+    return ReadText(value, true,
+        [&](wchar_t* buffer, DWORD* count) { return MsiApi().MsiGetPropertyW(install, name, buffer, count); });
 }
 
 UINT GetSessionTargetPath(MSIHANDLE install, const wchar_t* folder, CString& value)
 {
-    return ReadText(value, true, [&](wchar_t* buffer, DWORD* count) {
-        return MsiApi().MsiGetTargetPathW(install, folder, buffer, count);
-    });
+    return ReadText(value, true,
+        [&](wchar_t* buffer, DWORD* count) { return MsiApi().MsiGetTargetPathW(install, folder, buffer, count); });
 }
 
 UINT GetRecordString(MSIHANDLE record, UINT field, CString& value)
 {
-    return ReadText(value, false, [&](wchar_t* buffer, DWORD* count) {
-        return MsiApi().MsiRecordGetStringW(record, field, buffer, count);
-    });
+    return ReadText(value, false,
+        [&](wchar_t* buffer, DWORD* count) { return MsiApi().MsiRecordGetStringW(record, field, buffer, count); });
 }
 
 int LogToInstaller(MSIHANDLE install, const wchar_t* format, ...)
@@ -200,8 +196,8 @@ UINT GetComponentActionState(MSIHANDLE install, MSIHANDLE database, const wchar_
     try {
         // The component's name is a query parameter: a name with quotes cannot change the query.
         UniqueMsiHandle conditionView;
-        UINT result = OpenQuery(database, L"SELECT Condition FROM Component WHERE Component=?", component,
-                                conditionView);
+        UINT result
+            = OpenQuery(database, L"SELECT Condition FROM Component WHERE Component=?", component, conditionView);
         if (result != ERROR_SUCCESS) {
             return result;
         }
@@ -213,8 +209,8 @@ UINT GetComponentActionState(MSIHANDLE install, MSIHANDLE database, const wchar_
             if (result != ERROR_SUCCESS) {
                 return result;
             }
-            if (!condition.IsEmpty() &&
-                MsiApi().MsiEvaluateConditionW(install, condition.GetString()) == MSICONDITION_FALSE) {
+            if (!condition.IsEmpty()
+                && MsiApi().MsiEvaluateConditionW(install, condition.GetString()) == MSICONDITION_FALSE) {
                 *state = INSTALLSTATE_ABSENT;
                 return ERROR_SUCCESS;
             }
@@ -223,8 +219,7 @@ UINT GetComponentActionState(MSIHANDLE install, MSIHANDLE database, const wchar_
         }
 
         UniqueMsiHandle features;
-        result = OpenQuery(database, L"SELECT Feature_ FROM FeatureComponents WHERE Component_=?", component,
-                           features);
+        result = OpenQuery(database, L"SELECT Feature_ FROM FeatureComponents WHERE Component_=?", component, features);
         if (result != ERROR_SUCCESS) {
             return result;
         }
@@ -254,7 +249,8 @@ UINT GetComponentActionState(MSIHANDLE install, MSIHANDLE database, const wchar_
             }
             if (action == INSTALLSTATE_SOURCE) {
                 *state = INSTALLSTATE_SOURCE;
-            } else if ((action == INSTALLSTATE_REMOVED || action == INSTALLSTATE_ABSENT) && *state < INSTALLSTATE_LOCAL) {
+            } else if ((action == INSTALLSTATE_REMOVED || action == INSTALLSTATE_ABSENT)
+                && *state < INSTALLSTATE_LOCAL) {
                 *state = INSTALLSTATE_ABSENT;
             }
         }

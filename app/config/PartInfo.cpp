@@ -107,8 +107,8 @@ void CConfigInfo::PartInfo::Load(IniErrorList& errors)
         errors.Add(kIniMissingKey, section, L"Path");
 }
 
-void CConfigInfo::PartInfo::ReadLanguageFile(LanguageMap& map, const CString& key, const CString& value,
-                                             LANGID language, IniErrorList& errors)
+void CConfigInfo::PartInfo::ReadLanguageFile(
+    LanguageMap& map, const CString& key, const CString& value, LANGID language, IniErrorList& errors)
 {
     map.insert(LanguageMap::value_type(language, value));
     if (m_nVolume != 1)
@@ -220,8 +220,8 @@ MsiSmartPtr<MsiDatabase> CConfigInfo::PartInfo::GetDatabase()
         } catch (const MsiInstallerError& error) {
             if (package.IsEmpty())
                 package = PackagePathForReport();
-            throw InstallSessionOpenError(kSource, __LINE__, error, package,
-                                          L"Failed to open database handle for %2.\r\n%1");
+            throw InstallSessionOpenError(
+                kSource, __LINE__, error, package, L"Failed to open database handle for %2.\r\n%1");
         }
     }
     return m_database;
@@ -251,8 +251,8 @@ MsiSmartPtr<MsiSession> CConfigInfo::PartInfo::GetSession()
                 m_session->SetProperty(MsiText::Get(name), MsiText::Get(value));
             }
         } catch (const MsiInstallerError& error) {
-            throw InstallSessionOpenError(kSource, __LINE__, error, package,
-                                          L"Failed to open install session for %2.\r\n%1");
+            throw InstallSessionOpenError(
+                kSource, __LINE__, error, package, L"Failed to open install session for %2.\r\n%1");
         }
     }
     return m_session;
@@ -295,8 +295,8 @@ bool CConfigInfo::PartInfo::RewriteSummaryForX64()
 
     // 1. Writable file.
     DWORD attributes = GetFileAttributesW(path);
-    if (attributes == INVALID_FILE_ATTRIBUTES ||
-        !SetFileAttributesW(path, attributes & ~static_cast<DWORD>(FILE_ATTRIBUTE_READONLY))) {
+    if (attributes == INVALID_FILE_ATTRIBUTES
+        || !SetFileAttributesW(path, attributes & ~static_cast<DWORD>(FILE_ATTRIBUTE_READONLY))) {
         LogInfo(L"Error : Cannot remove read-only attribute from " + path);
         return false;
     }
@@ -305,8 +305,8 @@ bool CConfigInfo::PartInfo::RewriteSummaryForX64()
     // path alone may be reported as saved and still be lost.
     UniqueMsiHandle database;
     UniqueMsiHandle info;
-    if (MsiApi().MsiOpenDatabaseW(path, MSIDBOPEN_TRANSACT, database.AddressOf()) != ERROR_SUCCESS ||
-        MsiApi().MsiGetSummaryInformationW(database.Get(), nullptr, 2, info.AddressOf()) != ERROR_SUCCESS) {
+    if (MsiApi().MsiOpenDatabaseW(path, MSIDBOPEN_TRANSACT, database.AddressOf()) != ERROR_SUCCESS
+        || MsiApi().MsiGetSummaryInformationW(database.Get(), nullptr, 2, info.AddressOf()) != ERROR_SUCCESS) {
         LogInfo(L"Error : Cannot open database handle to " + path);
         return false;
     }
@@ -321,8 +321,8 @@ bool CConfigInfo::PartInfo::RewriteSummaryForX64()
     CString templateText;
     if (result == ERROR_MORE_DATA || result == ERROR_SUCCESS) {
         DWORD size = count + 1;
-        result = MsiApi().MsiSummaryInfoGetPropertyW(info.Get(), kPidTemplate, &type, &number, &time,
-                                                     templateText.GetBuffer(static_cast<int>(size)), &size);
+        result = MsiApi().MsiSummaryInfoGetPropertyW(
+            info.Get(), kPidTemplate, &type, &number, &time, templateText.GetBuffer(static_cast<int>(size)), &size);
         templateText.ReleaseBuffer(result == ERROR_SUCCESS ? -1 : 0);
     }
     if (result != ERROR_SUCCESS) {
@@ -341,8 +341,8 @@ bool CConfigInfo::PartInfo::RewriteSummaryForX64()
         newTemplate = L"x64;" + newTemplate;
 
     // 5.
-    if (MsiApi().MsiSummaryInfoSetPropertyW(info.Get(), kPidTemplate, VT_LPSTR, 0, nullptr, newTemplate) !=
-        ERROR_SUCCESS) {
+    if (MsiApi().MsiSummaryInfoSetPropertyW(info.Get(), kPidTemplate, VT_LPSTR, 0, nullptr, newTemplate)
+        != ERROR_SUCCESS) {
         info.Reset();
         LogInfo(L"Error : Cannot set summary info stream \"Platform\" value of " + path + L"\" to " + newTemplate);
         return false;
@@ -351,15 +351,15 @@ bool CConfigInfo::PartInfo::RewriteSummaryForX64()
 
     // 6, 7. The Schema (minimum installer version) at least 200.
     INT schema = 0;
-    if (MsiApi().MsiSummaryInfoGetPropertyW(info.Get(), kPidSchema, &type, &schema, &time, nullptr, nullptr) !=
-        ERROR_SUCCESS) {
+    if (MsiApi().MsiSummaryInfoGetPropertyW(info.Get(), kPidSchema, &type, &schema, &time, nullptr, nullptr)
+        != ERROR_SUCCESS) {
         info.Reset();
         LogInfo(L"Error : Cannot read summary info stream \"Schema\" value of " + path);
         return false;
     }
     if (schema < 200) {
-        if (MsiApi().MsiSummaryInfoSetPropertyW(info.Get(), kPidSchema, VT_I4, 200, nullptr, nullptr) !=
-            ERROR_SUCCESS) {
+        if (MsiApi().MsiSummaryInfoSetPropertyW(info.Get(), kPidSchema, VT_I4, 200, nullptr, nullptr)
+            != ERROR_SUCCESS) {
             info.Reset();
             LogInfo(L"Error : Cannot reset summary info stream \"Schema\" value of \"" + path + L"\" to 200");
             return false;
@@ -387,10 +387,10 @@ void CConfigInfo::Populate(const wchar_t* iniFile)
 {
     if (!m_bMsiInfoDone)
         throw PriorOperationRequired(kSource, __LINE__, L"CConfigInfo::PopulateMsiInfo", L"CConfigInfo::Populate",
-                                     L"%1 must be called before calling %2");
+            L"%1 must be called before calling %2");
     if (!m_bLanguageDone)
-        throw PriorOperationRequired(kSource, __LINE__, L"CConfigInfo::LoadLanguageResource",
-                                     L"CConfigInfo::Populate", L"%1 must be called before calling %2");
+        throw PriorOperationRequired(kSource, __LINE__, L"CConfigInfo::LoadLanguageResource", L"CConfigInfo::Populate",
+            L"%1 must be called before calling %2");
     BeginStep(iniFile);
 
     IniErrorList errors;

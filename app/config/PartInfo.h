@@ -28,9 +28,8 @@ public:
 
     // The error conditions ignored when a language transform is applied: a missing row or table
     // to delete, a missing row to update, a code-page change.
-    static const int kTransformErrorConditions =
-        MSITRANSFORM_ERROR_DELMISSINGROW | MSITRANSFORM_ERROR_DELMISSINGTABLE |
-        MSITRANSFORM_ERROR_UPDATEMISSINGROW | MSITRANSFORM_ERROR_CHANGECODEPAGE;
+    static const int kTransformErrorConditions = MSITRANSFORM_ERROR_DELMISSINGROW | MSITRANSFORM_ERROR_DELMISSINGTABLE
+        | MSITRANSFORM_ERROR_UPDATEMISSINGROW | MSITRANSFORM_ERROR_CHANGECODEPAGE;
 
     PartInfo(CConfigInfo& config, const wchar_t* name);
     // Drops the record's references to the database and the session (the last reference closes
@@ -89,8 +88,8 @@ protected:
 
 private:
     // Reads a LangDb/LangXfm entry into `map`; on the first volume the file must exist.
-    void ReadLanguageFile(LanguageMap& map, const CString& key, const CString& value, LANGID language,
-                          IniErrorList& errors);
+    void ReadLanguageFile(
+        LanguageMap& map, const CString& key, const CString& value, LANGID language, IniErrorList& errors);
     // Applies the LangXfm entry of exactly the user-interface language, if any.
     void ApplyLanguageTransform(MsiDatabase& database) const;
     // The package path for a message: the file to open, or the configured path when the

@@ -69,9 +69,9 @@ bool CanEnterDirectory(const wchar_t* folder)
     if (folder == nullptr || folder[0] == L'\0') {
         return false;
     }
-    OrbelToolbox::UniqueKernelHandle handle(CreateFileW(folder, FILE_TRAVERSE | SYNCHRONIZE,
-                                                        FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                                        nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    OrbelToolbox::UniqueKernelHandle handle(
+        CreateFileW(folder, FILE_TRAVERSE | SYNCHRONIZE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+            nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
     if (!handle) {
         return false;
     }

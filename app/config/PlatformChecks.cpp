@@ -47,22 +47,22 @@ bool IsWindows2000OrLater()
 bool IsWindows98()
 {
     OSVERSIONINFOW info;
-    return QueryOsVersion(info) && info.dwPlatformId == VER_PLATFORM_WIN32_WINDOWS &&
-           info.dwMajorVersion == 4 && info.dwMinorVersion == 10;
+    return QueryOsVersion(info) && info.dwPlatformId == VER_PLATFORM_WIN32_WINDOWS && info.dwMajorVersion == 4
+        && info.dwMinorVersion == 10;
 }
 
 bool GetNT4ServicePack(DWORD& servicePack)
 {
     OrbelToolbox::UniqueRegKey key;
-    if (g_platformApi.RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"system\\CurrentControlSet\\control\\windows", 0,
-                                    KEY_READ, key.AddressOf()) != ERROR_SUCCESS) {
+    if (g_platformApi.RegOpenKeyExW(
+            HKEY_LOCAL_MACHINE, L"system\\CurrentControlSet\\control\\windows", 0, KEY_READ, key.AddressOf())
+        != ERROR_SUCCESS) {
         return false;
     }
     DWORD type = 0;
     DWORD value = 0;
     DWORD size = sizeof(value);
-    LSTATUS status =
-        RegQueryValueExW(key.Get(), L"CSDVersion", nullptr, &type, reinterpret_cast<BYTE*>(&value), &size);
+    LSTATUS status = RegQueryValueExW(key.Get(), L"CSDVersion", nullptr, &type, reinterpret_cast<BYTE*>(&value), &size);
     if (status != ERROR_SUCCESS || type != REG_DWORD || size != sizeof(value)) {
         return false;
     }
@@ -91,21 +91,21 @@ bool IsAdministrator()
         return false;
     }
     DWORD size = 0;
-    if (g_platformApi.GetTokenInformation(token.Get(), TokenGroups, nullptr, 0, &size) ||
-        GetLastError() != ERROR_INSUFFICIENT_BUFFER) {
+    if (g_platformApi.GetTokenInformation(token.Get(), TokenGroups, nullptr, 0, &size)
+        || GetLastError() != ERROR_INSUFFICIENT_BUFFER) {
         return false;
     }
     // DWORD elements keep the groups' pointers and SIDs aligned.
     std::vector<DWORD> buffer((size + sizeof(DWORD) - 1) / sizeof(DWORD));
     DWORD bufferSize = static_cast<DWORD>(buffer.size() * sizeof(DWORD));
-    if (bufferSize < sizeof(TOKEN_GROUPS) ||
-        !g_platformApi.GetTokenInformation(token.Get(), TokenGroups, buffer.data(), bufferSize, &size)) {
+    if (bufferSize < sizeof(TOKEN_GROUPS)
+        || !g_platformApi.GetTokenInformation(token.Get(), TokenGroups, buffer.data(), bufferSize, &size)) {
         return false;
     }
     SID_IDENTIFIER_AUTHORITY ntAuthority = SECURITY_NT_AUTHORITY;
     PSID administrators = nullptr;
-    if (!AllocateAndInitializeSid(&ntAuthority, 2, SECURITY_BUILTIN_DOMAIN_RID, DOMAIN_ALIAS_RID_ADMINS, 0, 0,
-                                  0, 0, 0, 0, &administrators)) {
+    if (!AllocateAndInitializeSid(
+            &ntAuthority, 2, SECURITY_BUILTIN_DOMAIN_RID, DOMAIN_ALIAS_RID_ADMINS, 0, 0, 0, 0, 0, 0, &administrators)) {
         return false;
     }
     const TOKEN_GROUPS* groups = reinterpret_cast<const TOKEN_GROUPS*>(buffer.data());
@@ -179,8 +179,8 @@ DWORD PageInImage(const void* base)
         BYTE* start = static_cast<BYTE*>(region.BaseAddress);
         if (region.State == MEM_COMMIT && (region.Protect & PAGE_GUARD) == 0) {
             DWORD protect = region.Protect & 0xFF;
-            bool readOnly = protect == PAGE_NOACCESS || protect == PAGE_READONLY || protect == PAGE_EXECUTE ||
-                            protect == PAGE_EXECUTE_READ;
+            bool readOnly = protect == PAGE_NOACCESS || protect == PAGE_READONLY || protect == PAGE_EXECUTE
+                || protect == PAGE_EXECUTE_READ;
             bool changed = false;
             DWORD oldProtect = 0;
             if (readOnly) {

@@ -11,10 +11,10 @@
 
 #include "PlatformApi.h"
 
-bool IsWindowsNT();            // platform VER_PLATFORM_WIN32_NT
-bool IsWindowsNT4();           // NT family, major version 4
-bool IsWindows2000OrLater();   // NT family, major version above 4
-bool IsWindows98();            // VER_PLATFORM_WIN32_WINDOWS 4.10
+bool IsWindowsNT();           // platform VER_PLATFORM_WIN32_NT
+bool IsWindowsNT4();          // NT family, major version 4
+bool IsWindows2000OrLater();  // NT family, major version above 4
+bool IsWindows98();           // VER_PLATFORM_WIN32_WINDOWS 4.10
 
 // The REG_DWORD "CSDVersion" of HKLM\system\CurrentControlSet\control\windows (service-pack
 // level in the high byte, 0x600 for Service Pack 6); false when the key or value is missing.

@@ -7,10 +7,9 @@
 
 #include "InstallerErrors.h"
 
-template <class Interface>
-class ServiceSlot {
+template <class Interface> class ServiceSlot {
 public:
-    constexpr ServiceSlot() : m_pInstalled(nullptr) {}
+    constexpr ServiceSlot() : m_pInstalled(nullptr) { }
 
     // Installs `services` (null removes the installed one) and returns the one it replaced.
     Interface* Install(Interface* services)

@@ -21,8 +21,8 @@ const COLORREF kText2Color = RGB(0, 0, 128);
 
 }  // namespace
 
-CConfigInfo::DialogInfo* CConfigInfo::SingleDirectoryDialogInfoFactory::CreateDialogInfo(CConfigInfo& config,
-                                                                                         const wchar_t* pageName)
+CConfigInfo::DialogInfo* CConfigInfo::SingleDirectoryDialogInfoFactory::CreateDialogInfo(
+    CConfigInfo& config, const wchar_t* pageName)
 {
     return new SingleDirectoryDialogInfo(config, pageName);
 }
@@ -56,8 +56,8 @@ CString CConfigInfo::SingleDirectoryDialogInfo::ReadLabel(IniErrorList& errors, 
     return label;
 }
 
-void CConfigInfo::SingleDirectoryDialogInfo::AddDirectoryText(IniErrorList& errors, const wchar_t* key,
-                                                              const RECT& defaultRect, const COLORREF* color)
+void CConfigInfo::SingleDirectoryDialogInfo::AddDirectoryText(
+    IniErrorList& errors, const wchar_t* key, const RECT& defaultRect, const COLORREF* color)
 {
     CString text;
     RECT rect = defaultRect;
@@ -103,8 +103,8 @@ void CConfigInfo::SingleDirectoryDialogInfo::Remove64BitDirectories()
         return;
     const IDistributionServices& distribution = DistributionServices();
     m_directories.erase(std::remove_if(m_directories.begin(), m_directories.end(),
-                                       [&distribution](const std::pair<CString, CString>& row) {
-                                           return distribution.IsPathDefinition64BitOnly(row.first);
-                                       }),
-                        m_directories.end());
+                            [&distribution](const std::pair<CString, CString>& row) {
+                                return distribution.IsPathDefinition64BitOnly(row.first);
+                            }),
+        m_directories.end());
 }

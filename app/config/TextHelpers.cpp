@@ -43,12 +43,13 @@ int FindGuidSuffix(const wchar_t* name)
         ch = static_cast<wchar_t>(towupper(ch));
     }
     unsigned int parts[6] = {};
-    if (swscanf(candidate.c_str(), L"%8x_%4x_%4x_%4x_%4x%8x", &parts[0], &parts[1], &parts[2], &parts[3],
-                &parts[4], &parts[5]) != 6) {
+    if (swscanf(candidate.c_str(), L"%8x_%4x_%4x_%4x_%4x%8x", &parts[0], &parts[1], &parts[2], &parts[3], &parts[4],
+            &parts[5])
+        != 6) {
         return -1;
     }
-    std::wstring canonical = MsFormat(L"%08X_%04X_%04X_%04X_%04X%08X", parts[0], parts[1], parts[2], parts[3],
-                                      parts[4], parts[5]);
+    std::wstring canonical
+        = MsFormat(L"%08X_%04X_%04X_%04X_%04X%08X", parts[0], parts[1], parts[2], parts[3], parts[4], parts[5]);
     return candidate.find(canonical) != std::wstring::npos ? position : -1;
 }
 
@@ -137,8 +138,8 @@ CString GetCurrentTimeText()
     return lineFeed < 0 ? result : result.Left(lineFeed);
 }
 
-bool ReadProfileString(const wchar_t* iniFile, const wchar_t* section, const wchar_t* key, CString& value,
-                       const wchar_t* defaultText)
+bool ReadProfileString(
+    const wchar_t* iniFile, const wchar_t* section, const wchar_t* key, CString& value, const wchar_t* defaultText)
 {
     DWORD size = 256;
     for (;;) {

@@ -26,5 +26,5 @@ void ExpandEnvironmentReferences(CString& text);
 CString GetCurrentTimeText();
 
 // The profile value, read whole whatever its length; true when it is not empty.
-bool ReadProfileString(const wchar_t* iniFile, const wchar_t* section, const wchar_t* key, CString& value,
-                       const wchar_t* defaultText);
+bool ReadProfileString(
+    const wchar_t* iniFile, const wchar_t* section, const wchar_t* key, CString& value, const wchar_t* defaultText);

@@ -7,8 +7,8 @@ namespace {
 const wchar_t kAbsent[] = L"\x01\x02";
 }  // namespace
 
-CConfigInfo::DialogInfo* CConfigInfo::UserInfoDialogInfoFactory::CreateDialogInfo(CConfigInfo& config,
-                                                                                  const wchar_t* pageName)
+CConfigInfo::DialogInfo* CConfigInfo::UserInfoDialogInfoFactory::CreateDialogInfo(
+    CConfigInfo& config, const wchar_t* pageName)
 {
     return new UserInfoDialogInfo(config, pageName);
 }
@@ -18,8 +18,8 @@ CConfigInfo::UserInfoDialogInfo::UserInfoDialogInfo(CConfigInfo& config, const w
 {
 }
 
-void CConfigInfo::UserInfoDialogInfo::ReadProperty(IniErrorList& errors, const wchar_t* key,
-                                                   const wchar_t* defaultName, CString& property)
+void CConfigInfo::UserInfoDialogInfo::ReadProperty(
+    IniErrorList& errors, const wchar_t* key, const wchar_t* defaultName, CString& property)
 {
     CString value;
     m_config.ReadString(GetSectionName(), key, value, kAbsent);

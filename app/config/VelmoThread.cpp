@@ -183,7 +183,7 @@ CVelmoWorkerThread::CVelmoWorkerThread(AFX_THREADPROC pfnThreadProc, LPVOID pPar
     m_nExitCode = -1;
 }
 
-CVelmoWorkerThread::~CVelmoWorkerThread() {}
+CVelmoWorkerThread::~CVelmoWorkerThread() { }
 
 BOOL CVelmoWorkerThread::InitInstanceImpl()
 {
@@ -193,9 +193,8 @@ BOOL CVelmoWorkerThread::InitInstanceImpl()
     return FALSE;
 }
 
-CVelmoWorkerThread* VelmoBeginThread(AFX_THREADPROC pfnThreadProc, LPVOID pParam, int nPriority,
-                                     UINT nStackSize, DWORD dwCreateFlags,
-                                     LPSECURITY_ATTRIBUTES lpSecurityAttrs)
+CVelmoWorkerThread* VelmoBeginThread(AFX_THREADPROC pfnThreadProc, LPVOID pParam, int nPriority, UINT nStackSize,
+    DWORD dwCreateFlags, LPSECURITY_ATTRIBUTES lpSecurityAttrs)
 {
     CVelmoWorkerThread* thread = new CVelmoWorkerThread(pfnThreadProc, pParam);
     thread->m_bAutoDelete = TRUE;

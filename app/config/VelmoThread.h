@@ -23,10 +23,9 @@ BOOL VelmoThreadBarrier(BOOL (*body)(void* context), void* context, int& exitCod
 // exception's code. The application arms it at the start of its run; arming again does nothing.
 void ArmUnhandledExceptionReport();
 
-template <class Base>
-class TVelmoThread : public Base {
+template <class Base> class TVelmoThread : public Base {
 public:
-    ~TVelmoThread() override {}
+    ~TVelmoThread() override { }
 
     // The barrier around InitInstanceImpl.
     BOOL InitInstance() override { return VelmoThreadBarrier(&CallInitInstanceImpl, this, m_nExitCode); }
@@ -52,10 +51,7 @@ public:
     int m_nExitCode;
 
 private:
-    static BOOL CallInitInstanceImpl(void* self)
-    {
-        return static_cast<TVelmoThread*>(self)->InitInstanceImpl();
-    }
+    static BOOL CallInitInstanceImpl(void* self) { return static_cast<TVelmoThread*>(self)->InitInstanceImpl(); }
 };
 
 // A worker thread: arms the structured-exception translation, takes its creator's thread
@@ -76,6 +72,5 @@ public:
 // object deletes itself when the thread ends unless the caller clears m_bAutoDelete (start it
 // suspended for that). Returns null when the thread cannot be created.
 CVelmoWorkerThread* VelmoBeginThread(AFX_THREADPROC pfnThreadProc, LPVOID pParam,
-                                     int nPriority = THREAD_PRIORITY_NORMAL, UINT nStackSize = 0,
-                                     DWORD dwCreateFlags = 0,
-                                     LPSECURITY_ATTRIBUTES lpSecurityAttrs = nullptr);
+    int nPriority = THREAD_PRIORITY_NORMAL, UINT nStackSize = 0, DWORD dwCreateFlags = 0,
+    LPSECURITY_ATTRIBUTES lpSecurityAttrs = nullptr);

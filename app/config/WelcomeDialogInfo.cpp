@@ -23,8 +23,8 @@ int ScreenPixelsPerInchY()
 
 int (*CConfigInfo::WelcomeDialogInfo::s_pfnGetScreenPixelsPerInchY)() = ScreenPixelsPerInchY;
 
-CConfigInfo::DialogInfo* CConfigInfo::WelcomeDialogInfoFactory::CreateDialogInfo(CConfigInfo& config,
-                                                                                 const wchar_t* pageName)
+CConfigInfo::DialogInfo* CConfigInfo::WelcomeDialogInfoFactory::CreateDialogInfo(
+    CConfigInfo& config, const wchar_t* pageName)
 {
     return new WelcomeDialogInfo(config, pageName);
 }
@@ -35,7 +35,7 @@ CConfigInfo::WelcomeDialogInfo::WelcomeDialogInfo(CConfigInfo& config, const wch
 }
 
 void CConfigInfo::WelcomeDialogInfo::AddStringsText(IniErrorList& errors, const wchar_t* key, const RECT& defaultRect,
-                                                    const LOGFONTW* fontMask, const LOGFONTW* fontValues)
+    const LOGFONTW* fontMask, const LOGFONTW* fontValues)
 {
     CString text;
     RECT rect = defaultRect;

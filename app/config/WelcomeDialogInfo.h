@@ -28,7 +28,7 @@ public:
 private:
     // One [Strings] text added as an item; a missing string resource is recorded instead.
     void AddStringsText(IniErrorList& errors, const wchar_t* key, const RECT& defaultRect, const LOGFONTW* fontMask,
-                        const LOGFONTW* fontValues);
+        const LOGFONTW* fontValues);
 
     RECT m_progressRect;
     COLORREF m_progressColor;

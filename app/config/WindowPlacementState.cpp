@@ -3,7 +3,8 @@
 #include "WindowHelpers.h"
 
 WindowPlacementState::WindowPlacementState()
-    : m_hTarget(nullptr), m_hInsertAfter(nullptr), m_placement(), m_uPositionFlags(SWP_NOSIZE | SWP_NOMOVE | SWP_NOREDRAW)
+    : m_hTarget(nullptr), m_hInsertAfter(nullptr), m_placement(),
+      m_uPositionFlags(SWP_NOSIZE | SWP_NOMOVE | SWP_NOREDRAW)
 {
     m_placement.length = sizeof(WINDOWPLACEMENT);
 }
@@ -24,8 +25,7 @@ void WindowPlacementState::Save(HWND source, HWND target)
     m_hInsertAfter = nullptr;
     for (HWND above = GetWindow(source, GW_HWNDPREV); above; above = GetWindow(above, GW_HWNDPREV)) {
         m_hInsertAfter = above;
-        if ((IsWindowVisible(above) && above != target) ||
-            (GetWindowLongPtrW(above, GWL_EXSTYLE) & WS_EX_TOPMOST))
+        if ((IsWindowVisible(above) && above != target) || (GetWindowLongPtrW(above, GWL_EXSTYLE) & WS_EX_TOPMOST))
             break;
     }
 }
@@ -54,10 +54,10 @@ void WindowPlacementState::ApplyTo(bool keepShowState)
     GetWindowPlacement(m_hTarget, &own);
     WINDOWPLACEMENT placement = m_placement;
     placement.length = sizeof(WINDOWPLACEMENT);
-    placement.rcNormalPosition.right =
-        placement.rcNormalPosition.left + (own.rcNormalPosition.right - own.rcNormalPosition.left);
-    placement.rcNormalPosition.bottom =
-        placement.rcNormalPosition.top + (own.rcNormalPosition.bottom - own.rcNormalPosition.top);
+    placement.rcNormalPosition.right
+        = placement.rcNormalPosition.left + (own.rcNormalPosition.right - own.rcNormalPosition.left);
+    placement.rcNormalPosition.bottom
+        = placement.rcNormalPosition.top + (own.rcNormalPosition.bottom - own.rcNormalPosition.top);
     if (keepShowState)
         placement.showCmd = NoActivateShowCommand(placement.showCmd);
     SetWindowPlacement(m_hTarget, &placement);

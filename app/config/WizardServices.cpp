@@ -6,7 +6,7 @@
 namespace {
 const char kSource[] = "WizardServices";
 ServiceSlot<IWizardServices> s_services;
-}
+}  // namespace
 
 IWizardServices* InstallWizardServices(IWizardServices* services)
 {
@@ -19,15 +19,15 @@ IWizardServices& WizardServices()
 }
 
 void ReportFatalErrorThroughWizard(const wchar_t* message, const wchar_t* details, BOOL showDetailsButton,
-                                   BOOL logDetails, const CCrashReport* crashReport)
+    BOOL logDetails, const CCrashReport* crashReport)
 {
     if (IWizardServices* services = s_services.Find()) {
         services->ReportFatalError(message, details, showDetailsButton, logDetails, crashReport);
         return;
     }
     try {
-        g_pfnMessageBoxW(nullptr, message ? message : L"Unknown fatal error.", L"setup.exe",
-                         MB_SETFOREGROUND | MB_ICONWARNING);
+        g_pfnMessageBoxW(
+            nullptr, message ? message : L"Unknown fatal error.", L"setup.exe", MB_SETFOREGROUND | MB_ICONWARNING);
     } catch (...) {
     }
 }

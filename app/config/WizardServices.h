@@ -14,11 +14,12 @@ class CCrashReport;
 
 class IWizardServices {
 public:
-    virtual ~IWizardServices() {}
+    virtual ~IWizardServices() { }
 
     // Shows the fatal-error dialog unless the run is quiet and logs the error; never throws.
     virtual void ReportFatalError(const wchar_t* message, const wchar_t* details, BOOL showDetailsButton,
-                                  BOOL logDetails, const CCrashReport* crashReport) = 0;
+        BOOL logDetails, const CCrashReport* crashReport)
+        = 0;
 
     // The next registered page state in ascending order: 0 gives the first, the last gives 0;
     // an unregistered state throws ValueOutOfRange.
@@ -38,4 +39,4 @@ IWizardServices& WizardServices();
 // Reports through the installed implementation; without one (a program that has no wizard)
 // shows the message in a plain message box. Never throws.
 void ReportFatalErrorThroughWizard(const wchar_t* message, const wchar_t* details, BOOL showDetailsButton,
-                                   BOOL logDetails, const CCrashReport* crashReport);
+    BOOL logDetails, const CCrashReport* crashReport);

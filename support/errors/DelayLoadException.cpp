@@ -9,15 +9,13 @@
 #include <cwchar>
 #include <string>
 
-DelayLoadException::DelayLoadException(unsigned int code, EXCEPTION_POINTERS* pointers)
-    : SEH_Exception(code, pointers)
+DelayLoadException::DelayLoadException(unsigned int code, EXCEPTION_POINTERS* pointers) : SEH_Exception(code, pointers)
 {
     const EXCEPTION_RECORD* record = pointers ? pointers->ExceptionRecord : nullptr;
     if (!record || record->NumberParameters < 1 || !record->ExceptionInformation[0]) {
         return;
     }
-    const DelayLoadInfo* info =
-        reinterpret_cast<const DelayLoadInfo*>(record->ExceptionInformation[0]);
+    const DelayLoadInfo* info = reinterpret_cast<const DelayLoadInfo*>(record->ExceptionInformation[0]);
     if (info->szDll) {
         m_dllName = info->szDll;
     }
@@ -32,18 +30,13 @@ DelayLoadException::DelayLoadException(unsigned int code, EXCEPTION_POINTERS* po
 }
 
 DelayLoadException::DelayLoadException(unsigned int code, const char* dllName, const char* procName)
-    : SEH_Exception(code, nullptr),
-      m_dllName(dllName ? dllName : ""),
-      m_byName(true),
+    : SEH_Exception(code, nullptr), m_dllName(dllName ? dllName : ""), m_byName(true),
       m_procName(procName ? procName : "")
 {
 }
 
 DelayLoadException::DelayLoadException(unsigned int code, const char* dllName, DWORD ordinal)
-    : SEH_Exception(code, nullptr),
-      m_dllName(dllName ? dllName : ""),
-      m_byName(false),
-      m_ordinal(ordinal)
+    : SEH_Exception(code, nullptr), m_dllName(dllName ? dllName : ""), m_byName(false), m_ordinal(ordinal)
 {
 }
 
@@ -88,10 +81,8 @@ DWORD DelayLoadException::GetMessage(wchar_t* buffer, DWORD size) const
         std::swprintf(number, 16, L"%ld", static_cast<long>(m_ordinal));
         function = number;
     }
-    DWORD_PTR arguments[] = {reinterpret_cast<DWORD_PTR>(program.c_str()),
-                             reinterpret_cast<DWORD_PTR>(dll.c_str()),
-                             reinterpret_cast<DWORD_PTR>(function.c_str())};
-    return ::FormatMessageW(FORMAT_MESSAGE_FROM_STRING | FORMAT_MESSAGE_ARGUMENT_ARRAY,
-                            messageTemplate.c_str(), 0, 0, buffer, size,
-                            reinterpret_cast<va_list*>(arguments));
+    DWORD_PTR arguments[] = {reinterpret_cast<DWORD_PTR>(program.c_str()), reinterpret_cast<DWORD_PTR>(dll.c_str()),
+        reinterpret_cast<DWORD_PTR>(function.c_str())};
+    return ::FormatMessageW(FORMAT_MESSAGE_FROM_STRING | FORMAT_MESSAGE_ARGUMENT_ARRAY, messageTemplate.c_str(), 0, 0,
+        buffer, size, reinterpret_cast<va_list*>(arguments));
 }

@@ -54,9 +54,9 @@ bool InstallProcessHandler(PVECTORED_EXCEPTION_HANDLER handler)
 struct ImageHelp {
     BOOL(WINAPI* SymInitialize)(HANDLE, PCSTR, BOOL);
     BOOL(WINAPI* SymCleanup)(HANDLE);
-    BOOL(WINAPI* StackWalk64)(DWORD, HANDLE, HANDLE, LPSTACKFRAME64, PVOID, PREAD_PROCESS_MEMORY_ROUTINE64,
-                              PFUNCTION_TABLE_ACCESS_ROUTINE64, PGET_MODULE_BASE_ROUTINE64,
-                              PTRANSLATE_ADDRESS_ROUTINE64);
+    BOOL(WINAPI* StackWalk64)
+    (DWORD, HANDLE, HANDLE, LPSTACKFRAME64, PVOID, PREAD_PROCESS_MEMORY_ROUTINE64, PFUNCTION_TABLE_ACCESS_ROUTINE64,
+        PGET_MODULE_BASE_ROUTINE64, PTRANSLATE_ADDRESS_ROUTINE64);
     PVOID(WINAPI* SymFunctionTableAccess64)(HANDLE, DWORD64);
     DWORD64(WINAPI* SymGetModuleBase64)(HANDLE, DWORD64);
     BOOL(WINAPI* SymGetSymFromAddr64)(HANDLE, DWORD64, PDWORD64, PIMAGEHLP_SYMBOL64);
@@ -66,8 +66,7 @@ struct ImageHelp {
     DWORD(WINAPI* UnDecorateSymbolName)(PCSTR, PSTR, DWORD, DWORD);
 };
 
-template <class F>
-bool Bind(OrbelToolbox::DynamicLibrary& library, const char* name, F& function)
+template <class F> bool Bind(OrbelToolbox::DynamicLibrary& library, const char* name, F& function)
 {
     function = reinterpret_cast<F>(reinterpret_cast<void (*)()>(library.TryGetProc(name)));
     return function != nullptr;
@@ -80,15 +79,14 @@ const ImageHelp* LoadImagehlpFunctions()
     static LONG state = 0;  // 0 not tried, 1 present, 2 missing
     if (state == 0) {
         ImageHelp f = {};
-        const bool all = Bind(library, "SymInitialize", f.SymInitialize) && Bind(library, "SymCleanup", f.SymCleanup) &&
-                         Bind(library, "StackWalk64", f.StackWalk64) &&
-                         Bind(library, "SymFunctionTableAccess64", f.SymFunctionTableAccess64) &&
-                         Bind(library, "SymGetModuleBase64", f.SymGetModuleBase64) &&
-                         Bind(library, "SymGetSymFromAddr64", f.SymGetSymFromAddr64) &&
-                         Bind(library, "SymLoadModule64", f.SymLoadModule64) &&
-                         Bind(library, "SymSetOptions", f.SymSetOptions) &&
-                         Bind(library, "SymGetOptions", f.SymGetOptions) &&
-                         Bind(library, "UnDecorateSymbolName", f.UnDecorateSymbolName);
+        const bool all = Bind(library, "SymInitialize", f.SymInitialize) && Bind(library, "SymCleanup", f.SymCleanup)
+            && Bind(library, "StackWalk64", f.StackWalk64)
+            && Bind(library, "SymFunctionTableAccess64", f.SymFunctionTableAccess64)
+            && Bind(library, "SymGetModuleBase64", f.SymGetModuleBase64)
+            && Bind(library, "SymGetSymFromAddr64", f.SymGetSymFromAddr64)
+            && Bind(library, "SymLoadModule64", f.SymLoadModule64) && Bind(library, "SymSetOptions", f.SymSetOptions)
+            && Bind(library, "SymGetOptions", f.SymGetOptions)
+            && Bind(library, "UnDecorateSymbolName", f.UnDecorateSymbolName);
         if (all)
             functions = f;
         state = all ? 1 : 2;
@@ -125,8 +123,8 @@ std::vector<ModuleEntry> ListModules()
         Snapshot snapshot = nullptr;
         ModuleWalk first = nullptr;
         ModuleWalk next = nullptr;
-        if (!Bind(library, "CreateToolhelp32Snapshot", snapshot) || !Bind(library, "Module32First", first) ||
-            !Bind(library, "Module32Next", next))
+        if (!Bind(library, "CreateToolhelp32Snapshot", snapshot) || !Bind(library, "Module32First", first)
+            || !Bind(library, "Module32Next", next))
             continue;
         HANDLE handle = snapshot(TH32CS_SNAPMODULE, GetCurrentProcessId());
         if (handle == INVALID_HANDLE_VALUE)
@@ -134,8 +132,8 @@ std::vector<ModuleEntry> ListModules()
         tagMODULEENTRY32 entry = {};
         entry.dwSize = sizeof(entry);
         for (BOOL more = first(handle, &entry); more; more = next(handle, &entry))
-            modules.push_back({entry.szExePath, entry.szModule, reinterpret_cast<DWORD_PTR>(entry.modBaseAddr),
-                               entry.modBaseSize});
+            modules.push_back(
+                {entry.szExePath, entry.szModule, reinterpret_cast<DWORD_PTR>(entry.modBaseAddr), entry.modBaseSize});
         CloseHandle(handle);
         if (!modules.empty())
             return modules;
@@ -145,13 +143,13 @@ std::vector<ModuleEntry> ListModules()
     DWORD(WINAPI * fileName)(HANDLE, HMODULE, LPSTR, DWORD) = nullptr;
     DWORD(WINAPI * baseName)(HANDLE, HMODULE, LPSTR, DWORD) = nullptr;
     BOOL(WINAPI * information)(HANDLE, HMODULE, LPMODULEINFO, DWORD) = nullptr;
-    if (!Bind(psapi, "EnumProcessModules", enumerate) || !Bind(psapi, "GetModuleFileNameExA", fileName) ||
-        !Bind(psapi, "GetModuleBaseNameA", baseName) || !Bind(psapi, "GetModuleInformation", information))
+    if (!Bind(psapi, "EnumProcessModules", enumerate) || !Bind(psapi, "GetModuleFileNameExA", fileName)
+        || !Bind(psapi, "GetModuleBaseNameA", baseName) || !Bind(psapi, "GetModuleInformation", information))
         return modules;
     std::vector<HMODULE> handles(1024);
     DWORD needed = 0;
-    if (!enumerate(GetCurrentProcess(), handles.data(), static_cast<DWORD>(handles.size() * sizeof(HMODULE)),
-                   &needed)) {
+    if (!enumerate(
+            GetCurrentProcess(), handles.data(), static_cast<DWORD>(handles.size() * sizeof(HMODULE)), &needed)) {
         DebugOutput("EPM failed, gle = %lu\n", GetLastError());
         return modules;
     }
@@ -315,13 +313,13 @@ const wchar_t* ExceptionStackTrace::GetExceptionName(DWORD code)
     }
     static wchar_t buffer[kMessageCapacity];
     buffer[0] = L'\0';
-    FormatMessageW(FORMAT_MESSAGE_IGNORE_INSERTS | FORMAT_MESSAGE_FROM_HMODULE, GetModuleHandleW(L"NTDLL.DLL"), code,
-                   0, buffer, kMessageCapacity, nullptr);
+    FormatMessageW(FORMAT_MESSAGE_IGNORE_INSERTS | FORMAT_MESSAGE_FROM_HMODULE, GetModuleHandleW(L"NTDLL.DLL"), code, 0,
+        buffer, kMessageCapacity, nullptr);
     return buffer;
 }
 
-bool ExceptionStackTrace::GetLogicalAddress(const void* address, HMODULE& module, std::wstring& path,
-                                            DWORD& section, DWORD_PTR& offset)
+bool ExceptionStackTrace::GetLogicalAddress(
+    const void* address, HMODULE& module, std::wstring& path, DWORD& section, DWORD_PTR& offset)
 {
     module = nullptr;
     path.clear();
@@ -368,12 +366,12 @@ void ExceptionStackTrace::WriteStackTrace(const CONTEXT* original)
         std::wstring path;
         DWORD section = 0;
         DWORD_PTR offset = 0;
-        GetLogicalAddress(reinterpret_cast<const void*>(static_cast<DWORD_PTR>(programCounter)), module, path,
-                          section, offset);
+        GetLogicalAddress(
+            reinterpret_cast<const void*>(static_cast<DWORD_PTR>(programCounter)), module, path, section, offset);
         if (path.size() > kMaxModuleName)
             path.resize(kMaxModuleName);
-        WriteFrame(static_cast<DWORD_PTR>(programCounter), static_cast<DWORD_PTR>(frame), section, offset,
-                   path.c_str(), symbol, displacement);
+        WriteFrame(static_cast<DWORD_PTR>(programCounter), static_cast<DWORD_PTR>(frame), section, offset, path.c_str(),
+            symbol, displacement);
     };
 
     const ImageHelp* help = LoadImagehlpFunctions();
@@ -389,7 +387,8 @@ void ExceptionStackTrace::WriteStackTrace(const CONTEXT* original)
                 break;
             const DWORD_PTR next = words[0];
             programCounter = words[1];
-            if (next % word != 0 || next <= framePointer || !WritableWords(reinterpret_cast<const void*>(next), 2 * word))
+            if (next % word != 0 || next <= framePointer
+                || !WritableWords(reinterpret_cast<const void*>(next), 2 * word))
                 break;
             framePointer = next;
         }
@@ -417,8 +416,10 @@ void ExceptionStackTrace::WriteStackTrace(const CONTEXT* original)
     frame.AddrFrame.Mode = AddrModeFlat;
     std::vector<BYTE> symbolBuffer(sizeof(IMAGEHLP_SYMBOL64) + kMaxSymbolName);
     auto* symbol = reinterpret_cast<IMAGEHLP_SYMBOL64*>(symbolBuffer.data());
-    for (size_t count = 0; count < kMaxFrames && help->StackWalk64(kMachine, process, GetCurrentThread(), &frame, &context, nullptr,
-                             help->SymFunctionTableAccess64, help->SymGetModuleBase64, nullptr); ++count) {
+    for (size_t count = 0; count < kMaxFrames
+         && help->StackWalk64(kMachine, process, GetCurrentThread(), &frame, &context, nullptr,
+             help->SymFunctionTableAccess64, help->SymGetModuleBase64, nullptr);
+         ++count) {
         if (frame.AddrFrame.Offset == 0 && frame.AddrPC.Offset == 0)
             break;
         symbol->SizeOfStruct = sizeof(IMAGEHLP_SYMBOL64);

@@ -20,7 +20,8 @@ public:
     // offset into it, the module's path, the symbol's name (null when unknown) and the distance
     // from the symbol.
     virtual void WriteFrame(DWORD_PTR pc, DWORD_PTR frame, DWORD section, DWORD_PTR offset, const wchar_t* module,
-                            const char* symbol, DWORD64 displacement) = 0;
+        const char* symbol, DWORD64 displacement)
+        = 0;
 
     ExceptionStackTrace() = default;
     virtual ~ExceptionStackTrace();
@@ -38,8 +39,8 @@ public:
 
     // The module that holds `address`, its path, and the 1-based number of the PE section that
     // contains the address with the offset into it. False when the address belongs to no module.
-    static bool GetLogicalAddress(const void* address, HMODULE& module, std::wstring& path, DWORD& section,
-                                  DWORD_PTR& offset);
+    static bool GetLogicalAddress(
+        const void* address, HMODULE& module, std::wstring& path, DWORD& section, DWORD_PTR& offset);
 
 protected:
     // Walks the stack of `context` and writes one frame per step: with the image-help functions

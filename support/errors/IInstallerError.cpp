@@ -78,14 +78,9 @@ struct IInstallerError::Body {
     Body& operator=(const Body&) = delete;
 };
 
-IInstallerError::IInstallerError(const char* file, int line, int code,
-                                 ResourceModuleCallback resourceModule, unsigned int stringId,
-                                 const wchar_t* debugText)
-    : m_code(code),
-      m_stringId(stringId),
-      m_line(line),
-      m_resourceModule(resourceModule),
-      m_body(new Body),
+IInstallerError::IInstallerError(const char* file, int line, int code, ResourceModuleCallback resourceModule,
+    unsigned int stringId, const wchar_t* debugText)
+    : m_code(code), m_stringId(stringId), m_line(line), m_resourceModule(resourceModule), m_body(new Body),
       m_file(file ? file : kNoFile)
 {
     if (debugText) {
@@ -94,13 +89,8 @@ IInstallerError::IInstallerError(const char* file, int line, int code,
 }
 
 IInstallerError::IInstallerError(const IInstallerError& other) noexcept
-    : std::exception(other),
-      m_code(other.m_code),
-      m_stringId(other.m_stringId),
-      m_line(other.m_line),
-      m_resourceModule(other.m_resourceModule),
-      m_body(other.m_body),
-      m_file(other.m_file)
+    : std::exception(other), m_code(other.m_code), m_stringId(other.m_stringId), m_line(other.m_line),
+      m_resourceModule(other.m_resourceModule), m_body(other.m_body), m_file(other.m_file)
 {
     ::InterlockedIncrement(&m_body->references);
 }
@@ -142,8 +132,7 @@ void IInstallerError::SetDebugText(const wchar_t* debugText)
     ::LeaveCriticalSection(&m_body->lock);
 }
 
-const wchar_t* IInstallerError::GetText(wchar_t* Body::*slot,
-                                        void (IInstallerError::*build)() const) const
+const wchar_t* IInstallerError::GetText(wchar_t* Body::*slot, void (IInstallerError::*build)() const) const
 {
     // The lock is recursive: building the full text requests the other two texts.
     ::EnterCriticalSection(&m_body->lock);
@@ -207,8 +196,7 @@ void IInstallerError::BuildFullText() const
 {
     const wchar_t* user = GetUserMessage();
     const wchar_t* debug = GetDebugMessage();
-    std::wstring text =
-        MsFormat(L"%S(%d): IInstallerError %d\n%s\n%s\n", m_file, m_line, m_code, user, debug);
+    std::wstring text = MsFormat(L"%S(%d): IInstallerError %d\n%s\n%s\n", m_file, m_line, m_code, user, debug);
     wchar_t* copy = CopyText(text.data(), text.size());
     delete[] m_body->fullText;
     m_body->fullText = copy;
@@ -257,8 +245,7 @@ wchar_t* IInstallerError::ExpandArguments(const wchar_t* text) const
                 unsigned int number = 0;
                 while (*p >= L'0' && *p <= L'9') {
                     unsigned int digit = static_cast<unsigned int>(*p - L'0');
-                    number =
-                        number > (0xFFFFFFFFu - digit) / 10 ? 0xFFFFFFFFu : number * 10 + digit;
+                    number = number > (0xFFFFFFFFu - digit) / 10 ? 0xFFFFFFFFu : number * 10 + digit;
                     ++p;
                 }
                 InsertArgument(number, out);

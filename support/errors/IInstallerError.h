@@ -21,8 +21,8 @@ class IInstallerError : public std::exception {
 public:
     // file and debugText may be null; the file text is not copied (throw sites pass the
     // module's short name, a static text: never a path of the build).
-    IInstallerError(const char* file, int line, int code, ResourceModuleCallback resourceModule,
-                    unsigned int stringId, const wchar_t* debugText);
+    IInstallerError(const char* file, int line, int code, ResourceModuleCallback resourceModule, unsigned int stringId,
+        const wchar_t* debugText);
     IInstallerError(const IInstallerError& other) noexcept;
     IInstallerError& operator=(const IInstallerError& other) noexcept;
     ~IInstallerError() override;

@@ -5,20 +5,28 @@
 const wchar_t* IniErrorText(int code)
 {
     switch (code) {
-    case kIniNoError: return L"No Error";
-    case kIniBadKey: return L"Bad Key";
-    case kIniMissingKey: return L"Missing Key";
-    case kIniMissingSection: return L"Missing Section";
-    case kIniFileNotFound: return L"Specified file not found";
-    case kIniResourceNotFound: return L"Specified resource not found";
-    case kIniBadValue: return L"Bad Value";
-    case kIniDuplicateKey: return L"Duplicate Key";
-    default: return L"<Unrecognized Error>";
+    case kIniNoError:
+        return L"No Error";
+    case kIniBadKey:
+        return L"Bad Key";
+    case kIniMissingKey:
+        return L"Missing Key";
+    case kIniMissingSection:
+        return L"Missing Section";
+    case kIniFileNotFound:
+        return L"Specified file not found";
+    case kIniResourceNotFound:
+        return L"Specified resource not found";
+    case kIniBadValue:
+        return L"Bad Value";
+    case kIniDuplicateKey:
+        return L"Duplicate Key";
+    default:
+        return L"<Unrecognized Error>";
     }
 }
 
-IniErrorRecord::IniErrorRecord(int code, const wchar_t* section, const wchar_t* key,
-                               const wchar_t* value)
+IniErrorRecord::IniErrorRecord(int code, const wchar_t* section, const wchar_t* key, const wchar_t* value)
     : m_code(code), m_section(section), m_key(key), m_value(value)
 {
 }

@@ -28,8 +28,8 @@ const wchar_t* IniErrorText(int code);
 class IniErrorRecord {
 public:
     // Missing texts (null) become empty texts.
-    IniErrorRecord(int code, const wchar_t* section = nullptr, const wchar_t* key = nullptr,
-                   const wchar_t* value = nullptr);
+    IniErrorRecord(
+        int code, const wchar_t* section = nullptr, const wchar_t* key = nullptr, const wchar_t* value = nullptr);
 
     int GetCode() const { return m_code; }
     const CString& GetSection() const { return m_section; }
@@ -48,8 +48,7 @@ class IniErrorList {
 public:
     using const_iterator = std::vector<IniErrorRecord>::const_iterator;
 
-    void Add(int code, const wchar_t* section = nullptr, const wchar_t* key = nullptr,
-             const wchar_t* value = nullptr);
+    void Add(int code, const wchar_t* section = nullptr, const wchar_t* key = nullptr, const wchar_t* value = nullptr);
 
     bool IsEmpty() const { return m_records.empty(); }
     size_t GetCount() const { return m_records.size(); }

@@ -12,24 +12,21 @@
 #include "VelmoInstallerError.h"
 
 // A window or dialog could not be created.
-class DlgCreateError : public ZKInstallerError::ErrorWithArguments<VelmoInstallerError, 10001,
-                                                                   CString, unsigned long> {
+class DlgCreateError : public ZKInstallerError::ErrorWithArguments<VelmoInstallerError, 10001, CString, unsigned long> {
 public:
-    DlgCreateError(const char* sourceFile, int sourceLine, const CString& dialogName,
-                   unsigned long windowsError, const wchar_t* debugText = nullptr)
+    DlgCreateError(const char* sourceFile, int sourceLine, const CString& dialogName, unsigned long windowsError,
+        const wchar_t* debugText = nullptr)
         : ErrorWithArguments(sourceFile, sourceLine, debugText, dialogName, windowsError)
     {
     }
 };
 
 // A lookup by key found no object.
-class ObjectNotFound
-    : public ZKInstallerError::ErrorWithArguments<VelmoInstallerError, 10002,
-                                                  ZKInstallerError::TypeName, CString, CString> {
+class ObjectNotFound : public ZKInstallerError::ErrorWithArguments<VelmoInstallerError, 10002,
+                           ZKInstallerError::TypeName, CString, CString> {
 public:
-    ObjectNotFound(const char* sourceFile, int sourceLine, const std::type_info& objectType,
-                   const CString& keyName, const CString& keyValue,
-                   const wchar_t* debugText = nullptr)
+    ObjectNotFound(const char* sourceFile, int sourceLine, const std::type_info& objectType, const CString& keyName,
+        const CString& keyValue, const wchar_t* debugText = nullptr)
         : ErrorWithArguments(sourceFile, sourceLine, debugText, objectType, keyName, keyValue)
     {
     }
@@ -37,22 +34,20 @@ public:
 
 // An object was used before it was initialised.
 class UninitializedObject
-    : public ZKInstallerError::ErrorWithArguments<VelmoInstallerError, 10003,
-                                                  ZKInstallerError::TypeName, CString> {
+    : public ZKInstallerError::ErrorWithArguments<VelmoInstallerError, 10003, ZKInstallerError::TypeName, CString> {
 public:
     UninitializedObject(const char* sourceFile, int sourceLine, const std::type_info& objectType,
-                        const CString& objectName, const wchar_t* debugText = nullptr)
+        const CString& objectName, const wchar_t* debugText = nullptr)
         : ErrorWithArguments(sourceFile, sourceLine, debugText, objectType, objectName)
     {
     }
 };
 
 // A long operation was aborted.
-class OperationAborted
-    : public ZKInstallerError::ErrorWithArguments<VelmoInstallerError, 10004, CString> {
+class OperationAborted : public ZKInstallerError::ErrorWithArguments<VelmoInstallerError, 10004, CString> {
 public:
-    OperationAborted(const char* sourceFile, int sourceLine, const CString& operation,
-                     const wchar_t* debugText = nullptr)
+    OperationAborted(
+        const char* sourceFile, int sourceLine, const CString& operation, const wchar_t* debugText = nullptr)
         : ErrorWithArguments(sourceFile, sourceLine, debugText, operation)
     {
     }
@@ -63,22 +58,19 @@ class PriorOperationRequired
     : public ZKInstallerError::ErrorWithArguments<VelmoInstallerError, 10005, CString, CString> {
 public:
     PriorOperationRequired(const char* sourceFile, int sourceLine, const CString& requiredOperation,
-                           const CString& operation, const wchar_t* debugText = nullptr)
+        const CString& operation, const wchar_t* debugText = nullptr)
         : ErrorWithArguments(sourceFile, sourceLine, debugText, requiredOperation, operation)
     {
     }
 };
 
 // A resource of a module could not be loaded.
-class ResourceNotFound
-    : public ZKInstallerError::ErrorWithArguments<VelmoInstallerError, 10006, HMODULE, CString,
-                                                  ResourceIdOrName, unsigned long> {
+class ResourceNotFound : public ZKInstallerError::ErrorWithArguments<VelmoInstallerError, 10006, HMODULE, CString,
+                             ResourceIdOrName, unsigned long> {
 public:
-    ResourceNotFound(const char* sourceFile, int sourceLine, HMODULE module,
-                     const CString& resourceType, const ResourceIdOrName& resource,
-                     unsigned long windowsError, const wchar_t* debugText = nullptr)
-        : ErrorWithArguments(sourceFile, sourceLine, debugText, module, resourceType, resource,
-                             windowsError)
+    ResourceNotFound(const char* sourceFile, int sourceLine, HMODULE module, const CString& resourceType,
+        const ResourceIdOrName& resource, unsigned long windowsError, const wchar_t* debugText = nullptr)
+        : ErrorWithArguments(sourceFile, sourceLine, debugText, module, resourceType, resource, windowsError)
     {
     }
 
@@ -98,44 +90,37 @@ protected:
 };
 
 // The volume in a drive is not the expected one.
-class IncorrectVolume
-    : public ZKInstallerError::ErrorWithArguments<VelmoInstallerError, 10010, CString, CString,
-                                                  unsigned long, unsigned long> {
+class IncorrectVolume : public ZKInstallerError::ErrorWithArguments<VelmoInstallerError, 10010, CString, CString,
+                            unsigned long, unsigned long> {
 public:
-    IncorrectVolume(const char* sourceFile, int sourceLine, const CString& file,
-                    const CString& volumePath, unsigned long foundVolume,
-                    unsigned long expectedVolume, const wchar_t* debugText = nullptr)
-        : ErrorWithArguments(sourceFile, sourceLine, debugText, file, volumePath, foundVolume,
-                             expectedVolume)
+    IncorrectVolume(const char* sourceFile, int sourceLine, const CString& file, const CString& volumePath,
+        unsigned long foundVolume, unsigned long expectedVolume, const wchar_t* debugText = nullptr)
+        : ErrorWithArguments(sourceFile, sourceLine, debugText, file, volumePath, foundVolume, expectedVolume)
     {
     }
 };
 
 // An index or value lies outside its range.
-class ValueOutOfRange
-    : public ZKInstallerError::ErrorWithArguments<VelmoInstallerError, 10011, CString, long> {
+class ValueOutOfRange : public ZKInstallerError::ErrorWithArguments<VelmoInstallerError, 10011, CString, long> {
 public:
-    ValueOutOfRange(const char* sourceFile, int sourceLine, const CString& indexed, long value,
-                    const wchar_t* debugText = nullptr)
+    ValueOutOfRange(
+        const char* sourceFile, int sourceLine, const CString& indexed, long value, const wchar_t* debugText = nullptr)
         : ErrorWithArguments(sourceFile, sourceLine, debugText, indexed, value)
     {
     }
 };
 
 // A module could not be unloaded.
-class DllUnloadFailed
-    : public ZKInstallerError::ErrorWithArguments<VelmoInstallerError, 10012, CString> {
+class DllUnloadFailed : public ZKInstallerError::ErrorWithArguments<VelmoInstallerError, 10012, CString> {
 public:
-    DllUnloadFailed(const char* sourceFile, int sourceLine, const CString& module,
-                    const wchar_t* debugText = nullptr)
+    DllUnloadFailed(const char* sourceFile, int sourceLine, const CString& module, const wchar_t* debugText = nullptr)
         : ErrorWithArguments(sourceFile, sourceLine, debugText, module)
     {
     }
 };
 
 // The system-information component failed.
-class ZKSystemInfoFailure
-    : public ZKInstallerError::ErrorWithArguments<VelmoInstallerError, 10014> {
+class ZKSystemInfoFailure : public ZKInstallerError::ErrorWithArguments<VelmoInstallerError, 10014> {
 public:
     ZKSystemInfoFailure(const char* sourceFile, int sourceLine, const wchar_t* debugText = nullptr)
         : ErrorWithArguments(sourceFile, sourceLine, debugText)
@@ -144,23 +129,21 @@ public:
 };
 
 // The distribution's feature tree is invalid (one line per feature).
-class InvalidFeatureTree : public ZKInstallerError::ErrorWithArguments<VelmoInstallerError, 11003,
-                                                                       ZKInstallerError::TextList> {
+class InvalidFeatureTree
+    : public ZKInstallerError::ErrorWithArguments<VelmoInstallerError, 11003, ZKInstallerError::TextList> {
 public:
-    InvalidFeatureTree(const char* sourceFile, int sourceLine,
-                       const ZKInstallerError::TextList& invalidFeatures,
-                       const wchar_t* debugText = nullptr)
+    InvalidFeatureTree(const char* sourceFile, int sourceLine, const ZKInstallerError::TextList& invalidFeatures,
+        const wchar_t* debugText = nullptr)
         : ErrorWithArguments(sourceFile, sourceLine, debugText, invalidFeatures)
     {
     }
 };
 
 // The distribution holds invalid dependencies (the list, formatted).
-class InvalidDependencies
-    : public ZKInstallerError::ErrorWithArguments<VelmoInstallerError, 11004, CString> {
+class InvalidDependencies : public ZKInstallerError::ErrorWithArguments<VelmoInstallerError, 11004, CString> {
 public:
-    InvalidDependencies(const char* sourceFile, int sourceLine, const CString& dependencies,
-                        const wchar_t* debugText = nullptr)
+    InvalidDependencies(
+        const char* sourceFile, int sourceLine, const CString& dependencies, const wchar_t* debugText = nullptr)
         : ErrorWithArguments(sourceFile, sourceLine, debugText, dependencies)
     {
     }
@@ -169,52 +152,45 @@ public:
 // The configuration file does not exist.
 class NoIniFile : public ZKInstallerError::ErrorWithArguments<VelmoInstallerError, 11005, CString> {
 public:
-    NoIniFile(const char* sourceFile, int sourceLine, const CString& file,
-              const wchar_t* debugText = nullptr)
+    NoIniFile(const char* sourceFile, int sourceLine, const CString& file, const wchar_t* debugText = nullptr)
         : ErrorWithArguments(sourceFile, sourceLine, debugText, file)
     {
     }
 };
 
 // The configuration readers found bad or missing entries.
-class IniFileErrors
-    : public ZKInstallerError::ErrorWithArguments<VelmoInstallerError, 11006, IniErrorList> {
+class IniFileErrors : public ZKInstallerError::ErrorWithArguments<VelmoInstallerError, 11006, IniErrorList> {
 public:
-    IniFileErrors(const char* sourceFile, int sourceLine, const IniErrorList& errors,
-                  const wchar_t* debugText = nullptr)
+    IniFileErrors(
+        const char* sourceFile, int sourceLine, const IniErrorList& errors, const wchar_t* debugText = nullptr)
         : ErrorWithArguments(sourceFile, sourceLine, debugText, errors)
     {
     }
 };
 
 // The fake features of a linked distribution could not be made.
-class LinkDistFakeFeature
-    : public ZKInstallerError::ErrorWithArguments<VelmoInstallerError, 11007, CString> {
+class LinkDistFakeFeature : public ZKInstallerError::ErrorWithArguments<VelmoInstallerError, 11007, CString> {
 public:
-    LinkDistFakeFeature(const char* sourceFile, int sourceLine, const CString& text,
-                        const wchar_t* debugText = nullptr)
+    LinkDistFakeFeature(const char* sourceFile, int sourceLine, const CString& text, const wchar_t* debugText = nullptr)
         : ErrorWithArguments(sourceFile, sourceLine, debugText, text)
     {
     }
 };
 
 // A condition of the distribution is invalid.
-class BadCondition
-    : public ZKInstallerError::ErrorWithArguments<VelmoInstallerError, 11009, CString> {
+class BadCondition : public ZKInstallerError::ErrorWithArguments<VelmoInstallerError, 11009, CString> {
 public:
-    BadCondition(const char* sourceFile, int sourceLine, const CString& condition,
-                 const wchar_t* debugText = nullptr)
+    BadCondition(const char* sourceFile, int sourceLine, const CString& condition, const wchar_t* debugText = nullptr)
         : ErrorWithArguments(sourceFile, sourceLine, debugText, condition)
     {
     }
 };
 
 // A part has more than one feature of another vendor's installer.
-class Mult3rdPartyFeatures
-    : public ZKInstallerError::ErrorWithArguments<VelmoInstallerError, 11010, CString, CString> {
+class Mult3rdPartyFeatures : public ZKInstallerError::ErrorWithArguments<VelmoInstallerError, 11010, CString, CString> {
 public:
-    Mult3rdPartyFeatures(const char* sourceFile, int sourceLine, const CString& text,
-                         const CString& part, const wchar_t* debugText = nullptr)
+    Mult3rdPartyFeatures(const char* sourceFile, int sourceLine, const CString& text, const CString& part,
+        const wchar_t* debugText = nullptr)
         : ErrorWithArguments(sourceFile, sourceLine, debugText, text, part)
     {
     }
@@ -222,22 +198,20 @@ public:
 
 // Parts listed as belonging to more than one product (one block per part).
 class MultipleCoreParts
-    : public ZKInstallerError::ErrorWithArguments<VelmoInstallerError, 11011,
-                                                  ZKInstallerError::TextVector> {
+    : public ZKInstallerError::ErrorWithArguments<VelmoInstallerError, 11011, ZKInstallerError::TextVector> {
 public:
-    MultipleCoreParts(const char* sourceFile, int sourceLine,
-                      const ZKInstallerError::TextVector& parts, const wchar_t* debugText = nullptr)
+    MultipleCoreParts(const char* sourceFile, int sourceLine, const ZKInstallerError::TextVector& parts,
+        const wchar_t* debugText = nullptr)
         : ErrorWithArguments(sourceFile, sourceLine, debugText, parts)
     {
     }
 };
 
 // A fake feature has components.
-class InvalidFakeFeature
-    : public ZKInstallerError::ErrorWithArguments<VelmoInstallerError, 11012, CString> {
+class InvalidFakeFeature : public ZKInstallerError::ErrorWithArguments<VelmoInstallerError, 11012, CString> {
 public:
-    InvalidFakeFeature(const char* sourceFile, int sourceLine, const CString& feature,
-                       const wchar_t* debugText = nullptr)
+    InvalidFakeFeature(
+        const char* sourceFile, int sourceLine, const CString& feature, const wchar_t* debugText = nullptr)
         : ErrorWithArguments(sourceFile, sourceLine, debugText, feature)
     {
     }
@@ -246,19 +220,17 @@ public:
 // The command line is invalid, or help was asked for.
 class CmdLineError : public ZKInstallerError::ErrorWithArguments<UserInstallerError, 12001, bool> {
 public:
-    CmdLineError(const char* sourceFile, int sourceLine, bool helpRequested,
-                 const wchar_t* debugText = nullptr)
+    CmdLineError(const char* sourceFile, int sourceLine, bool helpRequested, const wchar_t* debugText = nullptr)
         : ErrorWithArguments(sourceFile, sourceLine, debugText, helpRequested)
     {
     }
 };
 
 // Sections are missing from the unattended-install spec file.
-class SpecFileErrors
-    : public ZKInstallerError::ErrorWithArguments<UserInstallerError, 12002, IniErrorList> {
+class SpecFileErrors : public ZKInstallerError::ErrorWithArguments<UserInstallerError, 12002, IniErrorList> {
 public:
-    SpecFileErrors(const char* sourceFile, int sourceLine, const IniErrorList& errors,
-                   const wchar_t* debugText = nullptr)
+    SpecFileErrors(
+        const char* sourceFile, int sourceLine, const IniErrorList& errors, const wchar_t* debugText = nullptr)
         : ErrorWithArguments(sourceFile, sourceLine, debugText, errors)
     {
     }
@@ -283,84 +255,74 @@ public:
 };
 
 // A volume holds no valid source of a linked distribution.
-class LinkedDistVolumeInvalid
-    : public ZKInstallerError::ErrorWithArguments<UserInstallerError, 12005, CString, CString,
-                                                  CString, CString, CString> {
+class LinkedDistVolumeInvalid : public ZKInstallerError::ErrorWithArguments<UserInstallerError, 12005, CString, CString,
+                                    CString, CString, CString> {
 public:
     LinkedDistVolumeInvalid(const char* sourceFile, int sourceLine, const CString& distribution,
-                            const CString& volumePath, const CString& idFile, const CString& guid,
-                            const CString& programPath, const wchar_t* debugText = nullptr)
-        : ErrorWithArguments(sourceFile, sourceLine, debugText, distribution, volumePath, idFile,
-                             guid, programPath)
+        const CString& volumePath, const CString& idFile, const CString& guid, const CString& programPath,
+        const wchar_t* debugText = nullptr)
+        : ErrorWithArguments(sourceFile, sourceLine, debugText, distribution, volumePath, idFile, guid, programPath)
     {
     }
 };
 
 // A service could not be stopped.
 class ServiceControlError
-    : public ZKInstallerError::ErrorWithArguments<UserInstallerError, 12006, CString, CString,
-                                                  unsigned long, CString> {
+    : public ZKInstallerError::ErrorWithArguments<UserInstallerError, 12006, CString, CString, unsigned long, CString> {
 public:
-    ServiceControlError(const char* sourceFile, int sourceLine, const CString& service,
-                        const CString& function, unsigned long windowsError, const CString& reason,
-                        const wchar_t* debugText = nullptr)
-        : ErrorWithArguments(sourceFile, sourceLine, debugText, service, function, windowsError,
-                             reason)
+    ServiceControlError(const char* sourceFile, int sourceLine, const CString& service, const CString& function,
+        unsigned long windowsError, const CString& reason, const wchar_t* debugText = nullptr)
+        : ErrorWithArguments(sourceFile, sourceLine, debugText, service, function, windowsError, reason)
     {
     }
 };
 
 // The log file could not be opened.
-class LogFileError : public ZKInstallerError::ErrorWithArguments<UserInstallerError, 12007, CString,
-                                                                 unsigned long, CString> {
+class LogFileError
+    : public ZKInstallerError::ErrorWithArguments<UserInstallerError, 12007, CString, unsigned long, CString> {
 public:
-    LogFileError(const char* sourceFile, int sourceLine, const CString& file,
-                 unsigned long windowsError, const CString& systemMessage,
-                 const wchar_t* debugText = nullptr)
+    LogFileError(const char* sourceFile, int sourceLine, const CString& file, unsigned long windowsError,
+        const CString& systemMessage, const wchar_t* debugText = nullptr)
         : ErrorWithArguments(sourceFile, sourceLine, debugText, file, windowsError, systemMessage)
     {
     }
 };
 
 // The Windows Installer engine could not be installed.
-class MsiEngineError : public ZKInstallerError::ErrorWithArguments<UserInstallerError, 12008,
-                                                                   CString, unsigned long> {
+class MsiEngineError : public ZKInstallerError::ErrorWithArguments<UserInstallerError, 12008, CString, unsigned long> {
 public:
-    MsiEngineError(const char* sourceFile, int sourceLine, const CString& text,
-                   unsigned long result, const wchar_t* debugText = nullptr)
+    MsiEngineError(const char* sourceFile, int sourceLine, const CString& text, unsigned long result,
+        const wchar_t* debugText = nullptr)
         : ErrorWithArguments(sourceFile, sourceLine, debugText, text, result)
     {
     }
 };
 
 // The operating system does not meet the requirements (the whole user message in %1).
-class MissingOSReq
-    : public ZKInstallerError::ErrorWithArguments<UserInstallerError, 12009, CString, CString> {
+class MissingOSReq : public ZKInstallerError::ErrorWithArguments<UserInstallerError, 12009, CString, CString> {
 public:
-    MissingOSReq(const char* sourceFile, int sourceLine, const CString& message,
-                 const CString& details, const wchar_t* debugText = nullptr)
+    MissingOSReq(const char* sourceFile, int sourceLine, const CString& message, const CString& details,
+        const wchar_t* debugText = nullptr)
         : ErrorWithArguments(sourceFile, sourceLine, debugText, message, details)
     {
     }
 };
 
 // A launch condition failed (the whole user message in %2).
-class LaunchConditionFailed
-    : public ZKInstallerError::ErrorWithArguments<UserInstallerError, 12010, CString, CString> {
+class LaunchConditionFailed : public ZKInstallerError::ErrorWithArguments<UserInstallerError, 12010, CString, CString> {
 public:
-    LaunchConditionFailed(const char* sourceFile, int sourceLine, const CString& condition,
-                          const CString& message, const wchar_t* debugText = nullptr)
+    LaunchConditionFailed(const char* sourceFile, int sourceLine, const CString& condition, const CString& message,
+        const wchar_t* debugText = nullptr)
         : ErrorWithArguments(sourceFile, sourceLine, debugText, condition, message)
     {
     }
 };
 
 // The Windows Installer service could not be accessed.
-class MSIServiceStartError
-    : public ZKInstallerError::ErrorWithArguments<UserInstallerError, 12011, CString> {
+class MSIServiceStartError : public ZKInstallerError::ErrorWithArguments<UserInstallerError, 12011, CString> {
 public:
-    MSIServiceStartError(const char* sourceFile, int sourceLine, const CString& reason,
-                         const wchar_t* debugText = nullptr)
+    MSIServiceStartError(
+        const char* sourceFile, int sourceLine, const CString& reason, const wchar_t* debugText = nullptr)
         : ErrorWithArguments(sourceFile, sourceLine, debugText, reason)
     {
     }

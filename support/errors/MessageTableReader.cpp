@@ -7,8 +7,7 @@
 namespace {
 
 // Reads a little-endian value of the table at `offset`; false when it lies outside.
-template <class T>
-bool Read(const BYTE* table, DWORD tableSize, DWORD offset, T& value)
+template <class T> bool Read(const BYTE* table, DWORD tableSize, DWORD offset, T& value)
 {
     if (offset > tableSize || tableSize - offset < sizeof(T)) {
         return false;
@@ -52,8 +51,8 @@ DWORD CMessageTableReader::GetMessage(DWORD messageId, wchar_t* buffer, DWORD& s
         DWORD at = 4 + block * 12;
         DWORD lowId = 0;
         DWORD highId = 0;
-        if (!Read(m_table, m_tableSize, at, lowId) || !Read(m_table, m_tableSize, at + 4, highId) ||
-            !Read(m_table, m_tableSize, at + 8, entryOffset)) {
+        if (!Read(m_table, m_tableSize, at, lowId) || !Read(m_table, m_tableSize, at + 4, highId)
+            || !Read(m_table, m_tableSize, at + 8, entryOffset)) {
             return ERROR_RESOURCE_NAME_NOT_FOUND;
         }
         if (lowId <= messageId && messageId <= highId) {
@@ -69,9 +68,8 @@ DWORD CMessageTableReader::GetMessage(DWORD messageId, wchar_t* buffer, DWORD& s
     WORD length = 0;
     WORD flags = 0;
     for (DWORD i = 0;; ++i) {
-        if (!Read(m_table, m_tableSize, entryOffset, length) ||
-            !Read(m_table, m_tableSize, entryOffset + 2, flags) || length < 4 ||
-            length > m_tableSize - entryOffset) {
+        if (!Read(m_table, m_tableSize, entryOffset, length) || !Read(m_table, m_tableSize, entryOffset + 2, flags)
+            || length < 4 || length > m_tableSize - entryOffset) {
             return ERROR_RESOURCE_NAME_NOT_FOUND;  // a damaged table
         }
         if (i == skip) {
@@ -96,12 +94,12 @@ DWORD CMessageTableReader::GetMessage(DWORD messageId, wchar_t* buffer, DWORD& s
             }
         }
     } else if (needed > 0) {
-        int converted = ::MultiByteToWideChar(CP_THREAD_ACP, 0, reinterpret_cast<const char*>(text),
-                                              static_cast<int>(needed), nullptr, 0);
+        int converted = ::MultiByteToWideChar(
+            CP_THREAD_ACP, 0, reinterpret_cast<const char*>(text), static_cast<int>(needed), nullptr, 0);
         if (converted > 0) {
             whole.assign(static_cast<size_t>(converted), L'\0');
-            ::MultiByteToWideChar(CP_THREAD_ACP, 0, reinterpret_cast<const char*>(text),
-                                  static_cast<int>(needed), whole.data(), converted);
+            ::MultiByteToWideChar(CP_THREAD_ACP, 0, reinterpret_cast<const char*>(text), static_cast<int>(needed),
+                whole.data(), converted);
         }
     }
     DWORD wholeLength = static_cast<DWORD>(whole.size());

@@ -15,10 +15,7 @@ MsiInstallerError::MsiInstallerError(UINT code, const IMsiObject* /*ignored*/, c
 }
 
 MsiInstallerError::MsiInstallerError(const MsiInstallerError& other)
-    : InstallerError(other),
-      m_systemError(other.m_systemError),
-      m_context(other.m_context),
-      m_code(other.m_code),
+    : InstallerError(other), m_systemError(other.m_systemError), m_context(other.m_context), m_code(other.m_code),
       m_record(other.m_record)
 {
 }

@@ -3,18 +3,11 @@
 #include <cwchar>
 #include <ostream>
 
-ResourceIdOrName::ResourceIdOrName(UINT id) noexcept
-    : m_value(MAKEINTRESOURCEW(id & 0xFFFFu))
-{
-}
+ResourceIdOrName::ResourceIdOrName(UINT id) noexcept : m_value(MAKEINTRESOURCEW(id & 0xFFFFu)) { }
 
-ResourceIdOrName::ResourceIdOrName(const wchar_t* idOrName) : m_value(Copy(idOrName))
-{
-}
+ResourceIdOrName::ResourceIdOrName(const wchar_t* idOrName) : m_value(Copy(idOrName)) { }
 
-ResourceIdOrName::ResourceIdOrName(const ResourceIdOrName& other) : m_value(Copy(other.m_value))
-{
-}
+ResourceIdOrName::ResourceIdOrName(const ResourceIdOrName& other) : m_value(Copy(other.m_value)) { }
 
 ResourceIdOrName& ResourceIdOrName::operator=(const ResourceIdOrName& other)
 {

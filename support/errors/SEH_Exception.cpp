@@ -3,10 +3,7 @@
 #include "MessageTableReader.h"
 #include "UniqueHandle.h"
 
-SEH_Exception::SEH_Exception(unsigned int code, EXCEPTION_POINTERS* pointers)
-    : m_code(code), m_pointers(pointers)
-{
-}
+SEH_Exception::SEH_Exception(unsigned int code, EXCEPTION_POINTERS* pointers) : m_code(code), m_pointers(pointers) { }
 
 DWORD SEH_Exception::GetMessage(wchar_t* buffer, DWORD size) const
 {

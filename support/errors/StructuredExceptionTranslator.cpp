@@ -17,19 +17,17 @@ extern "C" void VelmoSehTrampoline() __asm__("velmo_seh_trampoline");
 extern "C" [[noreturn]] void VelmoThrowTranslated() __asm__("velmo_throw_translated");
 
 #if defined(__x86_64__)
-__asm__(
-    ".text\n"
-    ".globl velmo_seh_trampoline\n"
-    "velmo_seh_trampoline:\n"
-    "    pushq %rax\n"  // the return address the handler left in rax
-    "    jmp velmo_throw_translated\n");
+__asm__(".text\n"
+        ".globl velmo_seh_trampoline\n"
+        "velmo_seh_trampoline:\n"
+        "    pushq %rax\n"  // the return address the handler left in rax
+        "    jmp velmo_throw_translated\n");
 #elif defined(__i386__)
-__asm__(
-    ".text\n"
-    ".globl velmo_seh_trampoline\n"
-    "velmo_seh_trampoline:\n"
-    "    pushl %eax\n"  // the return address the handler left in eax
-    "    jmp velmo_throw_translated\n");
+__asm__(".text\n"
+        ".globl velmo_seh_trampoline\n"
+        "velmo_seh_trampoline:\n"
+        "    pushl %eax\n"  // the return address the handler left in eax
+        "    jmp velmo_throw_translated\n");
 #else
 #error "Unsupported processor"
 #endif
@@ -90,15 +88,13 @@ bool IsHardwareFault(DWORD code)
 bool FindOwnImage()
 {
     HMODULE module = nullptr;
-    if (!::GetModuleHandleExW(
-            GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+    if (!::GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
             reinterpret_cast<LPCWSTR>(&FindOwnImage), &module)) {
         return false;
     }
     const BYTE* base = reinterpret_cast<const BYTE*>(module);
     const IMAGE_DOS_HEADER* dos = reinterpret_cast<const IMAGE_DOS_HEADER*>(base);
-    const IMAGE_NT_HEADERS* headers =
-        reinterpret_cast<const IMAGE_NT_HEADERS*>(base + dos->e_lfanew);
+    const IMAGE_NT_HEADERS* headers = reinterpret_cast<const IMAGE_NT_HEADERS*>(base + dos->e_lfanew);
     g_imageBegin = reinterpret_cast<ULONG_PTR>(base);
     g_imageEnd = g_imageBegin + headers->OptionalHeader.SizeOfImage;
     return true;
@@ -117,9 +113,8 @@ LONG CALLBACK TranslatingHandler(EXCEPTION_POINTERS* info)
         return EXCEPTION_CONTINUE_SEARCH;
     }
     const EXCEPTION_RECORD* record = info->ExceptionRecord;
-    if (!IsHardwareFault(record->ExceptionCode) ||
-        (record->ExceptionFlags & EXCEPTION_NONCONTINUABLE) ||
-        !InOwnImage(record->ExceptionAddress)) {
+    if (!IsHardwareFault(record->ExceptionCode) || (record->ExceptionFlags & EXCEPTION_NONCONTINUABLE)
+        || !InOwnImage(record->ExceptionAddress)) {
         return EXCEPTION_CONTINUE_SEARCH;
     }
 
@@ -166,8 +161,7 @@ extern "C" __attribute__((used)) void VelmoThrowTranslated()
 
 void TranslateStructuredException(unsigned int code, EXCEPTION_POINTERS* pointers)
 {
-    if (code == DelayLoadException::kModuleNotFound ||
-        code == DelayLoadException::kProcedureNotFound) {
+    if (code == DelayLoadException::kModuleNotFound || code == DelayLoadException::kProcedureNotFound) {
         throw DelayLoadException(code, pointers);
     }
     throw SEH_Exception(code, pointers);

@@ -21,8 +21,7 @@ public:
     ~StructuredExceptionTranslatorScope();
 
     StructuredExceptionTranslatorScope(const StructuredExceptionTranslatorScope&) = delete;
-    StructuredExceptionTranslatorScope& operator=(const StructuredExceptionTranslatorScope&) =
-        delete;
+    StructuredExceptionTranslatorScope& operator=(const StructuredExceptionTranslatorScope&) = delete;
 
     // True while the calling thread has a scope armed.
     static bool IsArmed();

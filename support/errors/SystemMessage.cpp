@@ -5,9 +5,9 @@
 CString SystemMessageText(DWORD code, DWORD language, size_t maxLength)
 {
     OrbelToolbox::UniqueLocalPtr<wchar_t> message;
-    DWORD length = ::FormatMessageW(
-        FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, code,
-        language, reinterpret_cast<wchar_t*>(message.AddressOf()), 0, nullptr);
+    DWORD length
+        = ::FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_IGNORE_INSERTS,
+            nullptr, code, language, reinterpret_cast<wchar_t*>(message.AddressOf()), 0, nullptr);
     if (length == 0 || !message)
         return CString();
     if (maxLength != 0 && length > maxLength)

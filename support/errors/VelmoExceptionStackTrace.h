@@ -11,7 +11,7 @@ class VelmoExceptionStackTrace : public ExceptionStackTrace {
 public:
     void WriteReport(EXCEPTION_RECORD* record, CONTEXT* context) override;
     void WriteFrame(DWORD_PTR pc, DWORD_PTR frame, DWORD section, DWORD_PTR offset, const wchar_t* module,
-                    const char* symbol, DWORD64 displacement) override;
+        const char* symbol, DWORD64 displacement) override;
 
     // Everything reported so far.
     std::wstring GetReport() const { return m_stream.str(); }

@@ -10,9 +10,8 @@
 
 class VelmoInstallerError : public ZKInstallerError::IInstallerError {
 public:
-    VelmoInstallerError(const char* file, int line, int code,
-                        ZKInstallerError::ResourceModuleCallback resourceModule,
-                        unsigned int stringId, const wchar_t* debugText)
+    VelmoInstallerError(const char* file, int line, int code, ZKInstallerError::ResourceModuleCallback resourceModule,
+        unsigned int stringId, const wchar_t* debugText)
         : IInstallerError(file, line, code, resourceModule, stringId, debugText)
     {
     }
@@ -20,9 +19,8 @@ public:
 
 class UserInstallerError : public VelmoInstallerError {
 public:
-    UserInstallerError(const char* file, int line, int code,
-                       ZKInstallerError::ResourceModuleCallback resourceModule,
-                       unsigned int stringId, const wchar_t* debugText)
+    UserInstallerError(const char* file, int line, int code, ZKInstallerError::ResourceModuleCallback resourceModule,
+        unsigned int stringId, const wchar_t* debugText)
         : VelmoInstallerError(file, line, code, resourceModule, stringId, debugText)
     {
     }

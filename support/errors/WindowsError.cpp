@@ -10,7 +10,7 @@ const char* InstallerError::what() const noexcept
     return "InstallerError";
 }
 
-WindowsError::WindowsError(DWORD code, const wchar_t* context) : m_code(code), m_context(context) {}
+WindowsError::WindowsError(DWORD code, const wchar_t* context) : m_code(code), m_context(context) { }
 
 WindowsError::WindowsError(const WindowsError& other)
     : InstallerError(other), m_code(other.m_code), m_context(other.m_context)
@@ -43,7 +43,6 @@ std::wostream& operator<<(std::wostream& out, const WindowsError& error)
 {
     PlexaString<unsigned short*> description;
     error.Describe(description);
-    out << L"Windows Error " << static_cast<unsigned long>(error.GetCode()) << L": "
-        << description.GetString();
+    out << L"Windows Error " << static_cast<unsigned long>(error.GetCode()) << L": " << description.GetString();
     return out;
 }

@@ -13,12 +13,13 @@ static const char kSource[] = "VelmoLogStream";
 
 namespace {
 
+const DWORD kPrefixLength = 16;  // wcslen(VelmoLogOStream::Prefix)
 
-const DWORD kPrefixLength = 16;   // wcslen(VelmoLogOStream::Prefix)
-
-bool IsWindowsNtFamily() {
+bool IsWindowsNtFamily()
+{
     OSVERSIONINFOW info = {};
-    if (!QueryOsVersion(info)) return true;
+    if (!QueryOsVersion(info))
+        return true;
     return info.dwPlatformId == VER_PLATFORM_WIN32_NT;
 }
 
@@ -31,11 +32,13 @@ bool (*VelmoLogStreamBuf::s_pfnIsWindowsNT)() = IsWindowsNtFamily;
 // ---------------------------------------------------------------------------------------------
 // VelmoLogStreamBuf
 
-VelmoLogStreamBuf::VelmoLogStreamBuf() : m_line(VelmoLogOStream::Prefix), m_columns(kPrefixLength) {
+VelmoLogStreamBuf::VelmoLogStreamBuf() : m_line(VelmoLogOStream::Prefix), m_columns(kPrefixLength)
+{
     TakeUserLocale();
 }
 
-VelmoLogStreamBuf::~VelmoLogStreamBuf() {
+VelmoLogStreamBuf::~VelmoLogStreamBuf()
+{
     try {
         Close();
     } catch (...) {
@@ -43,7 +46,8 @@ VelmoLogStreamBuf::~VelmoLogStreamBuf() {
     }
 }
 
-void VelmoLogStreamBuf::TakeUserLocale() {
+void VelmoLogStreamBuf::TakeUserLocale()
+{
     try {
         m_locale = std::locale("");
     } catch (...) {
@@ -51,12 +55,15 @@ void VelmoLogStreamBuf::TakeUserLocale() {
     }
 }
 
-void VelmoLogStreamBuf::imbue(const std::locale& loc) {
+void VelmoLogStreamBuf::imbue(const std::locale& loc)
+{
     m_locale = loc;
 }
 
-bool VelmoLogStreamBuf::IsSpace(wchar_t c) const {
-    if (c == L' ' || c == L'\t' || c == L'\r' || c == L'\n' || c == L'\v' || c == L'\f') return true;
+bool VelmoLogStreamBuf::IsSpace(wchar_t c) const
+{
+    if (c == L' ' || c == L'\t' || c == L'\r' || c == L'\n' || c == L'\v' || c == L'\f')
+        return true;
     try {
         return std::isspace(c, m_locale);
     } catch (...) {
@@ -64,10 +71,11 @@ bool VelmoLogStreamBuf::IsSpace(wchar_t c) const {
     }
 }
 
-void VelmoLogStreamBuf::Open(const wchar_t* fileName, bool append) {
+void VelmoLogStreamBuf::Open(const wchar_t* fileName, bool append)
+{
     Close();
     HANDLE h = CreateFileW(fileName, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                           append ? OPEN_ALWAYS : CREATE_ALWAYS, 0, nullptr);
+        append ? OPEN_ALWAYS : CREATE_ALWAYS, 0, nullptr);
     if (h == INVALID_HANDLE_VALUE) {
         DWORD error = GetLastError();
         throw LogFileError(kSource, __LINE__, CString(fileName), error, SystemMessageText(error));
@@ -84,37 +92,46 @@ void VelmoLogStreamBuf::Open(const wchar_t* fileName, bool append) {
     TakeUserLocale();
 }
 
-void VelmoLogStreamBuf::Close() {
-    if (!IsOpen()) return;
+void VelmoLogStreamBuf::Close()
+{
+    if (!IsOpen())
+        return;
     sync();
     m_hFile.Reset();
     m_line.assign(VelmoLogOStream::Prefix);
     m_columns = kPrefixLength;
 }
 
-DWORD VelmoLogStreamBuf::SetLineWidth(DWORD width) {
+DWORD VelmoLogStreamBuf::SetLineWidth(DWORD width)
+{
     DWORD previous = m_width;
     m_width = width;
     return previous;
 }
 
-DWORD VelmoLogStreamBuf::SetLevelMask(DWORD mask) {
+DWORD VelmoLogStreamBuf::SetLevelMask(DWORD mask)
+{
     DWORD previous = m_levelMask;
     m_levelMask = mask;
     return previous;
 }
 
-DWORD VelmoLogStreamBuf::SetMessageLevel(DWORD level) {
+DWORD VelmoLogStreamBuf::SetMessageLevel(DWORD level)
+{
     DWORD previous = m_level;
     m_level = level;
     return previous;
 }
 
-VelmoLogStreamBuf::int_type VelmoLogStreamBuf::overflow(int_type c) {
+VelmoLogStreamBuf::int_type VelmoLogStreamBuf::overflow(int_type c)
+{
     const int_type eof = traits_type::eof();
-    if (!IsOpen()) return traits_type::not_eof(c);
-    if ((m_level & m_levelMask) != m_level) return traits_type::not_eof(c);
-    if (traits_type::eq_int_type(c, eof)) return traits_type::not_eof(c);
+    if (!IsOpen())
+        return traits_type::not_eof(c);
+    if ((m_level & m_levelMask) != m_level)
+        return traits_type::not_eof(c);
+    if (traits_type::eq_int_type(c, eof))
+        return traits_type::not_eof(c);
 
     wchar_t ch = traits_type::to_char_type(c);
     if (ch == L'\n') {
@@ -127,36 +144,45 @@ VelmoLogStreamBuf::int_type VelmoLogStreamBuf::overflow(int_type c) {
     m_line.push_back(ch);
     m_columns += (ch == L'\t') ? 8 : 1;
     if (m_width != 0 && m_columns > m_width) {
-        if (!WriteLine(false)) return eof;
+        if (!WriteLine(false))
+            return eof;
     }
     return c;
 }
 
 // A forced write ends the line: when the width makes it break, the carried text is written
 // as continuation lines too, so that a line end is never lost.
-bool VelmoLogStreamBuf::WriteLine(bool force) {
+bool VelmoLogStreamBuf::WriteLine(bool force)
+{
     bool wrote = false;
-    if (!WriteLinePart(force, wrote)) return false;
+    if (!WriteLinePart(force, wrote))
+        return false;
     while (force && wrote && m_line.size() > kPrefixLength) {
-        if (!WriteLinePart(force, wrote)) return false;
+        if (!WriteLinePart(force, wrote))
+            return false;
     }
     return true;
 }
 
-bool VelmoLogStreamBuf::WriteLinePart(bool force, bool& wrote) {
+bool VelmoLogStreamBuf::WriteLinePart(bool force, bool& wrote)
+{
     wrote = false;
     size_t partLength = m_line.size();
     size_t carryStart = m_line.size();
     if (m_width != 0 && m_columns > m_width) {
         // The last white space, never searching past the prefix's trailing blank.
         size_t s = m_line.size() - 1;
-        while (s > kPrefixLength - 1 && !IsSpace(m_line[s])) --s;
+        while (s > kPrefixLength - 1 && !IsSpace(m_line[s]))
+            --s;
         if (s == kPrefixLength - 1) {
-            if (!force) return true;   // no break point yet: the line keeps growing
+            if (!force)
+                return true;  // no break point yet: the line keeps growing
         } else {
             size_t end = s;
-            while (end > kPrefixLength && IsSpace(m_line[end - 1])) --end;
-            if (end < kPrefixLength + 1) end = kPrefixLength + 1;
+            while (end > kPrefixLength && IsSpace(m_line[end - 1]))
+                --end;
+            if (end < kPrefixLength + 1)
+                end = kPrefixLength + 1;
             partLength = end;
             carryStart = s + 1;
         }
@@ -164,7 +190,8 @@ bool VelmoLogStreamBuf::WriteLinePart(bool force, bool& wrote) {
 
     seekoff(0, std::ios_base::end, std::ios_base::out);
     const wchar_t crlf[2] = {L'\r', L'\n'};
-    if (!WriteRaw(m_line.data(), partLength) || !WriteRaw(crlf, 2)) return false;
+    if (!WriteRaw(m_line.data(), partLength) || !WriteRaw(crlf, 2))
+        return false;
 
     std::wstring carry = m_line.substr(carryStart);
     m_line.assign(VelmoLogOStream::Prefix);
@@ -174,28 +201,35 @@ bool VelmoLogStreamBuf::WriteLinePart(bool force, bool& wrote) {
     return true;
 }
 
-bool VelmoLogStreamBuf::WriteRaw(const wchar_t* text, size_t count) {
+bool VelmoLogStreamBuf::WriteRaw(const wchar_t* text, size_t count)
+{
     DWORD bytes = static_cast<DWORD>(count * sizeof(wchar_t));
     DWORD written = 0;
     return WriteFile(m_hFile.Get(), text, bytes, &written, nullptr) && written == bytes;
 }
 
-VelmoLogStreamBuf::pos_type VelmoLogStreamBuf::seekoff(off_type, std::ios_base::seekdir,
-                                                       std::ios_base::openmode) {
-    if (!IsOpen()) return pos_type(off_type(-1));
+VelmoLogStreamBuf::pos_type VelmoLogStreamBuf::seekoff(off_type, std::ios_base::seekdir, std::ios_base::openmode)
+{
+    if (!IsOpen())
+        return pos_type(off_type(-1));
     LARGE_INTEGER zero = {};
     LARGE_INTEGER position = {};
-    if (!SetFilePointerEx(m_hFile.Get(), zero, &position, FILE_END)) return pos_type(off_type(-1));
+    if (!SetFilePointerEx(m_hFile.Get(), zero, &position, FILE_END))
+        return pos_type(off_type(-1));
     return pos_type(off_type(position.QuadPart));
 }
 
-VelmoLogStreamBuf::pos_type VelmoLogStreamBuf::seekpos(pos_type, std::ios_base::openmode which) {
+VelmoLogStreamBuf::pos_type VelmoLogStreamBuf::seekpos(pos_type, std::ios_base::openmode which)
+{
     return seekoff(0, std::ios_base::end, which);
 }
 
-int VelmoLogStreamBuf::sync() {
-    if (!IsOpen()) return 0;
-    if (m_line.size() > kPrefixLength) WriteLine(true);
+int VelmoLogStreamBuf::sync()
+{
+    if (!IsOpen())
+        return 0;
+    if (m_line.size() > kPrefixLength)
+        WriteLine(true);
     FlushFileBuffers(m_hFile.Get());
     return 0;
 }
@@ -203,19 +237,22 @@ int VelmoLogStreamBuf::sync() {
 // ---------------------------------------------------------------------------------------------
 // VelmoLogOStream
 
-VelmoLogOStream::VelmoLogOStream() : std::wostream(nullptr), m_pBuf(new VelmoLogStreamBuf) {
+VelmoLogOStream::VelmoLogOStream() : std::wostream(nullptr), m_pBuf(new VelmoLogStreamBuf)
+{
     InitializeCriticalSection(&m_lock);
     rdbuf(m_pBuf.get());
     fill(L' ');
 }
 
-VelmoLogOStream::~VelmoLogOStream() {
+VelmoLogOStream::~VelmoLogOStream()
+{
     rdbuf(nullptr);
     m_pBuf.reset();
     DeleteCriticalSection(&m_lock);
 }
 
-void VelmoLogOStream::Open(const wchar_t* fileName, bool append) {
+void VelmoLogOStream::Open(const wchar_t* fileName, bool append)
+{
     Lock();
     try {
         m_pBuf->Open(fileName, append);
@@ -227,43 +264,51 @@ void VelmoLogOStream::Open(const wchar_t* fileName, bool append) {
     Unlock();
 }
 
-bool VelmoLogOStream::IsOpen() const {
+bool VelmoLogOStream::IsOpen() const
+{
     return m_pBuf->IsOpen();
 }
 
-void VelmoLogOStream::Close() {
+void VelmoLogOStream::Close()
+{
     Lock();
     m_pBuf->Close();
     Unlock();
 }
 
-DWORD VelmoLogOStream::SetLineWidth(DWORD width) {
+DWORD VelmoLogOStream::SetLineWidth(DWORD width)
+{
     return m_pBuf->SetLineWidth(width);
 }
 
-DWORD VelmoLogOStream::SetMessageLevel(DWORD level) {
+DWORD VelmoLogOStream::SetMessageLevel(DWORD level)
+{
     return m_pBuf->SetMessageLevel(level);
 }
 
-DWORD VelmoLogOStream::SetLevelMask(DWORD mask) {
+DWORD VelmoLogOStream::SetLevelMask(DWORD mask)
+{
     return m_pBuf->SetLevelMask(mask);
 }
 
 // ---------------------------------------------------------------------------------------------
 // VelmoLogGuard
 
-VelmoLogGuard::VelmoLogGuard(VelmoLogOStream& stream, DWORD level, DWORD width) : m_stream(stream) {
+VelmoLogGuard::VelmoLogGuard(VelmoLogOStream& stream, DWORD level, DWORD width) : m_stream(stream)
+{
     m_stream.Lock();
     m_prevWidth = m_stream.SetLineWidth(width);
     m_prevLevel = m_stream.SetMessageLevel(level);
 }
 
-VelmoLogGuard::~VelmoLogGuard() {
+VelmoLogGuard::~VelmoLogGuard()
+{
     m_stream.SetMessageLevel(m_prevLevel);
     m_stream.SetLineWidth(m_prevWidth);
     m_stream.Unlock();
 }
 
-std::wostream& operator<<(std::wostream& os, const CString& text) {
+std::wostream& operator<<(std::wostream& os, const CString& text)
+{
     return os << text.GetString();
 }

@@ -45,7 +45,7 @@ public:
     // Writes a pending partial line, then closes the file; later output is dropped.
     void Close();
 
-    DWORD SetLineWidth(DWORD width);   // 0 = no wrapping; the width counts the prefix
+    DWORD SetLineWidth(DWORD width);  // 0 = no wrapping; the width counts the prefix
     DWORD SetLevelMask(DWORD mask);
     DWORD SetMessageLevel(DWORD level);
     DWORD GetLineWidth() const { return m_width; }
@@ -57,8 +57,7 @@ public:
 
 protected:
     int_type overflow(int_type c) override;
-    pos_type seekoff(off_type off, std::ios_base::seekdir dir,
-                     std::ios_base::openmode which) override;
+    pos_type seekoff(off_type off, std::ios_base::seekdir dir, std::ios_base::openmode which) override;
     pos_type seekpos(pos_type pos, std::ios_base::openmode which) override;
     int sync() override;
     void imbue(const std::locale& loc) override;
@@ -72,9 +71,9 @@ private:
 
     OrbelToolbox::UniqueKernelHandle m_hFile;
     std::locale m_locale;
-    std::wstring m_line;        // always begins with the prefix
+    std::wstring m_line;  // always begins with the prefix
     DWORD m_width = 0;
-    DWORD m_columns = 0;        // columns of m_line, prefix included; a tab counts 8
+    DWORD m_columns = 0;  // columns of m_line, prefix included; a tab counts 8
     DWORD m_levelMask = 0xFFFFFFFF;
     DWORD m_level = kLogError;
 };
@@ -83,7 +82,7 @@ private:
 // do not, so writers on several threads use `VelmoLogGuard`.
 class VelmoLogOStream : public std::wostream {
 public:
-    static const wchar_t Prefix[];      // "OrbelInstaller: "
+    static const wchar_t Prefix[];  // "OrbelInstaller: "
 
     VelmoLogOStream();
     ~VelmoLogOStream() override;
@@ -120,25 +119,29 @@ public:
     std::wostream& Stream() { return m_stream; }
     operator std::wostream&() { return m_stream; }
 
-    template <class T>
-    VelmoLogGuard& operator<<(const T& value) {
+    template <class T> VelmoLogGuard& operator<<(const T& value)
+    {
         m_stream << value;
         return *this;
     }
-    VelmoLogGuard& operator<<(const wchar_t* text) {
+    VelmoLogGuard& operator<<(const wchar_t* text)
+    {
         m_stream << text;
         return *this;
     }
     // Manipulators: std::endl, std::flush, std::hex...
-    VelmoLogGuard& operator<<(std::wostream& (*manip)(std::wostream&)) {
+    VelmoLogGuard& operator<<(std::wostream& (*manip)(std::wostream&))
+    {
         manip(m_stream);
         return *this;
     }
-    VelmoLogGuard& operator<<(std::wios& (*manip)(std::wios&)) {
+    VelmoLogGuard& operator<<(std::wios& (*manip)(std::wios&))
+    {
         manip(m_stream);
         return *this;
     }
-    VelmoLogGuard& operator<<(std::ios_base& (*manip)(std::ios_base&)) {
+    VelmoLogGuard& operator<<(std::ios_base& (*manip)(std::ios_base&))
+    {
         manip(m_stream);
         return *this;
     }

@@ -97,8 +97,8 @@ void MakeShortFileName(MsiString& text)
     if (!CreateDirectoryW(folder.c_str(), nullptr))
         return;
     std::wstring file = folder + L"\\" + name;
-    OrbelToolbox::UniqueKernelHandle h(CreateFileW(file.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                                                   FILE_ATTRIBUTE_NORMAL, nullptr));
+    OrbelToolbox::UniqueKernelHandle h(
+        CreateFileW(file.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (h) {
         h.Reset();
         wchar_t shortPath[MAX_PATH];

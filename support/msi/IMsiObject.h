@@ -11,7 +11,7 @@
 // threads (loader, user interface, install thread), so the count is interlocked.
 class RefCount {
 public:
-    RefCount() noexcept : m_refCount(0) {}
+    RefCount() noexcept : m_refCount(0) { }
     virtual ~RefCount() = default;
 
     LONG AddRef() noexcept { return InterlockedIncrement(&m_refCount); }

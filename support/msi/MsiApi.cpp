@@ -37,8 +37,8 @@ FARPROC FindEntry(const char* name, bool required)
 
 // The binders: one per entry. Each resolves its function, stores it in the entry (unless a test
 // replaced the entry meanwhile) and calls it.
-#define VELMO_MSI_BINDER(ret, name, params, args)                                                  \
-    ret WINAPI Bind_##name params;                                                                 \
+#define VELMO_MSI_BINDER(ret, name, params, args)                                                                      \
+    ret WINAPI Bind_##name params;                                                                                     \
     typedef ret(WINAPI* name##_fn) params;
 VELMO_MSI_FUNCTIONS(VELMO_MSI_BINDER)
 #undef VELMO_MSI_BINDER
@@ -72,21 +72,18 @@ AnyFunction EntryAt(const MsiApiTable& table, int index)
     return fn;
 }
 
-template <typename F>
-void StoreIfUnchanged(F volatile& entry, F binder, F bound)
+template <typename F> void StoreIfUnchanged(F volatile& entry, F binder, F bound)
 {
-    InterlockedCompareExchangePointer(reinterpret_cast<PVOID volatile*>(&entry),
-                                      reinterpret_cast<PVOID>(bound),
-                                      reinterpret_cast<PVOID>(binder));
+    InterlockedCompareExchangePointer(
+        reinterpret_cast<PVOID volatile*>(&entry), reinterpret_cast<PVOID>(bound), reinterpret_cast<PVOID>(binder));
 }
 
-#define VELMO_MSI_BINDER_BODY(ret, name, params, args)                                             \
-    ret WINAPI Bind_##name params                                                                  \
-    {                                                                                              \
-        name##_fn fn = reinterpret_cast<name##_fn>(                                               \
-            reinterpret_cast<void (*)()>(FindEntry(#name, true)));                                 \
-        StoreIfUnchanged<name##_fn>(g_table.name, &Bind_##name, fn);                               \
-        return fn args;                                                                            \
+#define VELMO_MSI_BINDER_BODY(ret, name, params, args)                                                                 \
+    ret WINAPI Bind_##name params                                                                                      \
+    {                                                                                                                  \
+        name##_fn fn = reinterpret_cast<name##_fn>(reinterpret_cast<void (*)()>(FindEntry(#name, true)));              \
+        StoreIfUnchanged<name##_fn>(g_table.name, &Bind_##name, fn);                                                   \
+        return fn args;                                                                                                \
     }
 VELMO_MSI_FUNCTIONS(VELMO_MSI_BINDER_BODY)
 #undef VELMO_MSI_BINDER_BODY
@@ -105,8 +102,8 @@ HMODULE MsiApiModule()
 
 bool MsiApiUnload()
 {
-#define VELMO_MSI_RESET(ret, name, params, args)                                                    \
-    if (g_overrides[offsetof(MsiApiTable, name) / sizeof(AnyFunction)] == 0)                       \
+#define VELMO_MSI_RESET(ret, name, params, args)                                                                       \
+    if (g_overrides[offsetof(MsiApiTable, name) / sizeof(AnyFunction)] == 0)                                           \
         g_table.name = &Bind_##name;
     VELMO_MSI_FUNCTIONS(VELMO_MSI_RESET)
 #undef VELMO_MSI_RESET
@@ -125,8 +122,8 @@ MsiApiOverrideToken MsiApiBeginOverride(const void* entry)
         return token;  // not an entry of the table: nothing to keep track of
     token.index = static_cast<int>((at - begin) / sizeof(AnyFunction));
     // Bound: neither unbound nor another replacement.
-    token.previousBound =
-        g_overrides[token.index] == 0 && EntryAt(g_table, token.index) != EntryAt(kBinders, token.index);
+    token.previousBound
+        = g_overrides[token.index] == 0 && EntryAt(g_table, token.index) != EntryAt(kBinders, token.index);
     InterlockedIncrement(&g_overrides[token.index]);
     return token;
 }
@@ -148,8 +145,7 @@ decltype(MsiApiTable::MsiEnumComponentCostsW) MsiApiEnumComponentCosts()
     MsiEnumComponentCostsW_fn fn = reinterpret_cast<MsiEnumComponentCostsW_fn>(
         reinterpret_cast<void (*)()>(FindEntry("MsiEnumComponentCostsW", false)));
     if (fn)
-        StoreIfUnchanged<MsiEnumComponentCostsW_fn>(g_table.MsiEnumComponentCostsW,
-                                                    &Bind_MsiEnumComponentCostsW, fn);
+        StoreIfUnchanged<MsiEnumComponentCostsW_fn>(g_table.MsiEnumComponentCostsW, &Bind_MsiEnumComponentCostsW, fn);
     return fn;
 }
 
@@ -157,13 +153,12 @@ void MsiApiSetModuleName(const wchar_t* name)
 {
     if (!name)
         name = kDefaultModule;
-    // Takes effect at the next binding: entries bound to the previous library go back to their
-    // binders before it is freed.
+        // Takes effect at the next binding: entries bound to the previous library go back to their
+        // binders before it is freed.
 #define VELMO_MSI_RESET(ret, name, params, args) g_table.name = &Bind_##name;
     VELMO_MSI_FUNCTIONS(VELMO_MSI_RESET)
 #undef VELMO_MSI_RESET
     g_library.Unload(name);
-    if (WideCharToMultiByte(CP_ACP, 0, g_library.GetName(), -1, g_moduleNameAnsi, MAX_PATH, nullptr,
-                            nullptr) == 0)
+    if (WideCharToMultiByte(CP_ACP, 0, g_library.GetName(), -1, g_moduleNameAnsi, MAX_PATH, nullptr, nullptr) == 0)
         lstrcpynA(g_moduleNameAnsi, kDefaultModuleAnsi, MAX_PATH);
 }

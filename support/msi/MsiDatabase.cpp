@@ -74,7 +74,12 @@ bool MsiColumnTypeToSql(const wchar_t* type, MsiString& out)
     bool temporary = false;
     bool localizable = false;
     switch (letter) {
-    case L'S': case L's': case L'L': case L'l': case L'G': case L'g':
+    case L'S':
+    case L's':
+    case L'L':
+    case L'l':
+    case L'G':
+    case L'g':
         if (_wtoi(size) != 0) {
             MsiText::Append(out, L"CHAR(");
             MsiText::Append(out, size);
@@ -85,14 +90,17 @@ bool MsiColumnTypeToSql(const wchar_t* type, MsiString& out)
         temporary = letter == L'G' || letter == L'g';
         localizable = letter == L'L' || letter == L'l';
         break;
-    case L'I': case L'i':
+    case L'I':
+    case L'i':
         MsiText::Append(out, _wtoi(size) == 2 ? L"SHORT" : L"LONG");
         break;
-    case L'J': case L'j':
+    case L'J':
+    case L'j':
         MsiText::Append(out, _wtoi(size) == 2 ? L"SHORT" : L"LONG");
         temporary = true;
         break;
-    case L'V': case L'v':
+    case L'V':
+    case L'v':
         MsiText::Append(out, L"OBJECT");
         break;
     default:
@@ -107,7 +115,7 @@ bool MsiColumnTypeToSql(const wchar_t* type, MsiString& out)
     return true;
 }
 
-MsiDatabase::MsiDatabase() : m_handle(0), m_deleteOnClose(false), m_ownsHandle(true) {}
+MsiDatabase::MsiDatabase() : m_handle(0), m_deleteOnClose(false), m_ownsHandle(true) { }
 
 MsiDatabase::~MsiDatabase()
 {
@@ -125,8 +133,7 @@ MsiString& MsiDatabase::Describe(MsiString& text) const
     if (!m_handle)
         MsiText::Assign(text, L"<Null MSI Database Handle>");
     else
-        MsiText::Format(text, L"MSI Database Handle: %d (%s)", static_cast<int>(m_handle),
-                        MsiText::Get(m_path));
+        MsiText::Format(text, L"MSI Database Handle: %d (%s)", static_cast<int>(m_handle), MsiText::Get(m_path));
     return text;
 }
 
@@ -167,8 +174,7 @@ MsiSmartPtr<MsiView> MsiDatabase::OpenView(const wchar_t* format, ...)
 
 bool MsiDatabase::TableExists(const wchar_t* table)
 {
-    MsiSmartPtr<MsiView> view =
-        OpenView(L"SELECT `Name` FROM `_Tables` WHERE `Name`='%s'", table);
+    MsiSmartPtr<MsiView> view = OpenView(L"SELECT `Name` FROM `_Tables` WHERE `Name`='%s'", table);
     view->Execute();
     return static_cast<bool>(view->Fetch());
 }
@@ -182,8 +188,7 @@ bool MsiDatabase::IsTableEmpty(const wchar_t* table)
 
 void MsiDatabase::GetProperty(MsiString& out, const wchar_t* name)
 {
-    MsiSmartPtr<MsiView> view =
-        OpenView(L"SELECT `Value` FROM `Property` WHERE `Property`='%s'", name);
+    MsiSmartPtr<MsiView> view = OpenView(L"SELECT `Value` FROM `Property` WHERE `Property`='%s'", name);
     view->Execute();
     MsiSmartPtr<MsiRecord> row = view->Fetch();
     if (row)
@@ -195,8 +200,7 @@ void MsiDatabase::FormatErrorRecord(MsiString& out, MsiSmartPtr<MsiRecord> recor
     int number = record->GetInteger(1);
     MsiSmartPtr<MsiRecord> message;
     try {
-        MsiSmartPtr<MsiView> view =
-            OpenView(L"SELECT `Message` FROM `Error` WHERE `Error`=%d", number);
+        MsiSmartPtr<MsiView> view = OpenView(L"SELECT `Message` FROM `Error` WHERE `Error`=%d", number);
         view->Execute();
         message = view->Fetch();
     } catch (...) {
@@ -210,8 +214,7 @@ void MsiDatabase::FormatErrorRecord(MsiString& out, MsiSmartPtr<MsiRecord> recor
     record->Format(out, MsiSmartPtr<MsiSession>());
 }
 
-void MsiDatabase::CreateTable(const wchar_t* table, const MsiColumnDefinition* columns, int count,
-                              bool hold)
+void MsiDatabase::CreateTable(const wchar_t* table, const MsiColumnDefinition* columns, int count, bool hold)
 {
     if (count == -1) {
         count = 0;
@@ -295,8 +298,7 @@ void MsiDatabase::SetProperty(const wchar_t* name, int value)
 
 bool MsiDatabase::SaveStreamToFile(const wchar_t* stream, const wchar_t* path)
 {
-    MsiSmartPtr<MsiView> view =
-        OpenView(L"SELECT `Data` FROM `_Streams` WHERE `Name`='%s'", stream);
+    MsiSmartPtr<MsiView> view = OpenView(L"SELECT `Data` FROM `_Streams` WHERE `Name`='%s'", stream);
     view->Execute();
     MsiSmartPtr<MsiRecord> row = view->Fetch();
     if (!row)
@@ -331,21 +333,18 @@ void MsiDatabase::Commit()
 
 void MsiDatabase::GenerateTransform(MsiDatabase& reference, const wchar_t* path)
 {
-    MsiCheck(MsiApi().MsiDatabaseGenerateTransformW(m_handle, reference.GetHandle(), path, 0, 0),
-             this);
+    MsiCheck(MsiApi().MsiDatabaseGenerateTransformW(m_handle, reference.GetHandle(), path, 0, 0), this);
 }
 
-void MsiDatabase::CreateTransformSummaryInfo(MsiSmartPtr<MsiDatabase> reference,
-                                             const wchar_t* path, int errorConditions,
-                                             int validation)
+void MsiDatabase::CreateTransformSummaryInfo(
+    MsiSmartPtr<MsiDatabase> reference, const wchar_t* path, int errorConditions, int validation)
 {
-    MsiCheck(MsiApi().MsiCreateTransformSummaryInfoW(m_handle, reference.GetHandle(), path,
-                                                     errorConditions, validation),
-             this);
+    MsiCheck(
+        MsiApi().MsiCreateTransformSummaryInfoW(m_handle, reference.GetHandle(), path, errorConditions, validation),
+        this);
 }
 
-void MsiDatabase::CopyTableSchema(MsiDatabase& source, const wchar_t* sourceTable,
-                                  const wchar_t* targetTable)
+void MsiDatabase::CopyTableSchema(MsiDatabase& source, const wchar_t* sourceTable, const wchar_t* targetTable)
 {
     if (!targetTable)
         targetTable = sourceTable;
@@ -384,8 +383,7 @@ void MsiDatabase::CopyTableSchema(const wchar_t* sourceTable, const wchar_t* tar
     CopyTableSchema(*this, sourceTable, targetTable);
 }
 
-void MsiDatabase::CopyTable(MsiDatabase& source, const wchar_t* sourceTable,
-                            const wchar_t* targetTable)
+void MsiDatabase::CopyTable(MsiDatabase& source, const wchar_t* sourceTable, const wchar_t* targetTable)
 {
     if (!targetTable)
         targetTable = sourceTable;
@@ -427,8 +425,7 @@ int MsiDatabase::GetCodepage()
     TempFileGuard guard;
     guard.name = name;
     Export(L"_ForceCodepage", name);
-    guard.file.Reset(CreateFileW(name, GENERIC_READ, 0, nullptr, OPEN_EXISTING,
-                                 FILE_ATTRIBUTE_NORMAL, nullptr));
+    guard.file.Reset(CreateFileW(name, GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!guard.file)
         ThrowWindowsError(WindowsError(GetLastError(), L"Unable to open temporary file"));
     // The export holds two empty lines, the code page, a tab and the table name. The buffer is
@@ -454,15 +451,14 @@ void MsiDatabase::SetCodepage(int codepage)
     CreateTempFileName(name);
     TempFileGuard guard;
     guard.name = name;
-    guard.file.Reset(CreateFileW(name, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                 FILE_ATTRIBUTE_TEMPORARY, nullptr));
+    guard.file.Reset(CreateFileW(name, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_TEMPORARY, nullptr));
     if (!guard.file)
         ThrowWindowsError(WindowsError(GetLastError(), L"Unable to create temporary file"));
     char text[64];
     int length = std::snprintf(text, sizeof(text), kCodepageIdt, codepage);
     DWORD written = 0;
-    if (length < 0 || !WriteFile(guard.file.Get(), text, static_cast<DWORD>(length), &written, nullptr) ||
-        written != static_cast<DWORD>(length))
+    if (length < 0 || !WriteFile(guard.file.Get(), text, static_cast<DWORD>(length), &written, nullptr)
+        || written != static_cast<DWORD>(length))
         ThrowWindowsError(WindowsError(GetLastError(), L"Failed to write temporary file"));
     guard.file.Reset();
     Import(name);

@@ -52,8 +52,7 @@ public:
     void GetProperty(MsiString& out, const wchar_t* name);
     // The error record formatted with its template from the Error table.
     void FormatErrorRecord(MsiString& out, MsiSmartPtr<MsiRecord> record);
-    void CreateTable(const wchar_t* table, const MsiColumnDefinition* columns, int count = -1,
-                     bool hold = false);
+    void CreateTable(const wchar_t* table, const MsiColumnDefinition* columns, int count = -1, bool hold = false);
     void CreateTable(const wchar_t* table, const MsiColumnDefinition* columns, bool hold);
     void ApplyTransform(const wchar_t* path, int errorConditions);
 
@@ -67,13 +66,11 @@ public:
     bool Merge(MsiSmartPtr<MsiDatabase> other, const wchar_t* errorTable);
     void Commit();
     void GenerateTransform(MsiDatabase& reference, const wchar_t* path);
-    void CreateTransformSummaryInfo(MsiSmartPtr<MsiDatabase> reference, const wchar_t* path,
-                                    int errorConditions, int validation);
-    void CopyTableSchema(MsiDatabase& source, const wchar_t* sourceTable,
-                         const wchar_t* targetTable = nullptr);
+    void CreateTransformSummaryInfo(
+        MsiSmartPtr<MsiDatabase> reference, const wchar_t* path, int errorConditions, int validation);
+    void CopyTableSchema(MsiDatabase& source, const wchar_t* sourceTable, const wchar_t* targetTable = nullptr);
     void CopyTableSchema(const wchar_t* sourceTable, const wchar_t* targetTable = nullptr);
-    void CopyTable(MsiDatabase& source, const wchar_t* sourceTable,
-                   const wchar_t* targetTable = nullptr);
+    void CopyTable(MsiDatabase& source, const wchar_t* sourceTable, const wchar_t* targetTable = nullptr);
     void CopyTable(const wchar_t* sourceTable, const wchar_t* targetTable = nullptr);
     void Import(const wchar_t* path);
     void Export(const wchar_t* table, const wchar_t* path);

@@ -16,4 +16,3 @@ void MsiThrow(UINT code, const IMsiObject* context)
 {
     ThrowMsiInstallerError(MsiInstallerError(code, context));
 }
-

@@ -30,8 +30,7 @@ INSTALLSTATE MsiInstaller::QueryProductState(const wchar_t* productCode)
     return state;
 }
 
-void MsiInstaller::GetProductInfo(MsiString& out, const wchar_t* productCode,
-                                  const wchar_t* property)
+void MsiInstaller::GetProductInfo(MsiString& out, const wchar_t* productCode, const wchar_t* property)
 {
     DWORD count = MAX_PATH;
     wchar_t* buffer = MsiText::Buffer(out, count);
@@ -53,8 +52,7 @@ MsiOutString MsiInstaller::GetMfcProductInfo(const wchar_t* productCode, const w
     return text;
 }
 
-bool MsiInstaller::EnumRelatedProducts(const wchar_t* upgradeCode, DWORD index,
-                                       MsiString& productCode)
+bool MsiInstaller::EnumRelatedProducts(const wchar_t* upgradeCode, DWORD index, MsiString& productCode)
 {
     wchar_t buffer[39] = {0};
     UINT result = MsiApi().MsiEnumRelatedProductsW(upgradeCode, 0, index, buffer);
@@ -66,12 +64,11 @@ bool MsiInstaller::EnumRelatedProducts(const wchar_t* upgradeCode, DWORD index,
     return true;
 }
 
-UINT MsiInstaller::ConfigureProduct(const wchar_t* productCode, int installLevel,
-                                    INSTALLSTATE state, const wchar_t* commandLine)
+UINT MsiInstaller::ConfigureProduct(
+    const wchar_t* productCode, int installLevel, INSTALLSTATE state, const wchar_t* commandLine)
 {
-    UINT result = commandLine
-                      ? MsiApi().MsiConfigureProductExW(productCode, installLevel, state, commandLine)
-                      : MsiApi().MsiConfigureProductW(productCode, installLevel, state);
+    UINT result = commandLine ? MsiApi().MsiConfigureProductExW(productCode, installLevel, state, commandLine)
+                              : MsiApi().MsiConfigureProductW(productCode, installLevel, state);
     if (static_cast<int>(result) < 0)
         MsiThrow(result, this);
     return result;

@@ -28,6 +28,5 @@ public:
     // True when a product was found at `index`; false after the last one.
     bool EnumRelatedProducts(const wchar_t* upgradeCode, DWORD index, MsiString& productCode);
     // The call's result; only a negative result throws.
-    UINT ConfigureProduct(const wchar_t* productCode, int installLevel, INSTALLSTATE state,
-                          const wchar_t* commandLine);
+    UINT ConfigureProduct(const wchar_t* productCode, int installLevel, INSTALLSTATE state, const wchar_t* commandLine);
 };

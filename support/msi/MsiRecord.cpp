@@ -29,7 +29,7 @@ const wchar_t* KindPrefix(int kind)
 
 }  // namespace
 
-MsiRecord::MsiRecord() : m_handle(0), m_kind(Created) {}
+MsiRecord::MsiRecord() : m_handle(0), m_kind(Created) { }
 
 MsiRecord::~MsiRecord()
 {
@@ -189,8 +189,8 @@ void MsiRecord::SetStream(UINT field, const wchar_t* path)
 
 void MsiRecord::SaveStreamToFile(UINT field, const wchar_t* path) const
 {
-    OrbelToolbox::UniqueKernelHandle file(CreateFileW(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                                      FILE_ATTRIBUTE_NORMAL, nullptr));
+    OrbelToolbox::UniqueKernelHandle file(
+        CreateFileW(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file)
         ThrowWindowsError(WindowsError(GetLastError(), nullptr));
     bool writeFailed = false;
@@ -221,8 +221,7 @@ void MsiRecord::SaveStreamToFile(UINT field, const wchar_t* path) const
     }
 }
 
-size_t MsiRecord::ReadStreamAll(UINT field, void** buffer, ReallocateFn reallocate,
-                                ReleaseFn release) const
+size_t MsiRecord::ReadStreamAll(UINT field, void** buffer, ReallocateFn reallocate, ReleaseFn release) const
 {
     const size_t step = 4096;
     size_t capacity = step;

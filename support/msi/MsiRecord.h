@@ -43,8 +43,8 @@ public:
 
     void GetString(MsiString& out, UINT field) const;
     void SetString(UINT field, const wchar_t* text);  // null: the empty text
-    int GetRawInteger(UINT field) const;               // MSI_NULL_INTEGER passed through
-    int GetInteger(UINT field) const;                  // a null field throws 87
+    int GetRawInteger(UINT field) const;              // MSI_NULL_INTEGER passed through
+    int GetInteger(UINT field) const;                 // a null field throws 87
     int GetIntegerOrDefault(UINT field, int defaultValue) const;
     void SetInteger(UINT field, int value);
     // Formats the record (field 0 is the template) in the session, or without one.

@@ -10,7 +10,7 @@
 #include "MsiTextGetter.h"
 #include "VaListEnd.h"
 
-MsiSession::MsiSession() : m_handle(0), m_ownsHandle(true) {}
+MsiSession::MsiSession() : m_handle(0), m_ownsHandle(true) { }
 
 MsiSession::~MsiSession()
 {
@@ -238,19 +238,33 @@ MsiOutString MsiSession::FormatString(const wchar_t* text)
 const wchar_t* GetInstallStateName(INSTALLSTATE state)
 {
     switch (static_cast<int>(state)) {
-    case -7: return L"NotUsed";
-    case -6: return L"BadConfig";
-    case -5: return L"Incomplete";
-    case -4: return L"SourceAbsent";
-    case -3: return L"MoreData";
-    case -2: return L"InvalidArgument";
-    case -1: return L"Unknown";
-    case 0: return L"Broken";
-    case 1: return L"Advertised or Removed";
-    case 2: return L"Absent";
-    case 3: return L"Local";
-    case 4: return L"Source";
-    case 5: return L"Default";
-    default: return L"Unrecognized INSTALLSTATE Value";
+    case -7:
+        return L"NotUsed";
+    case -6:
+        return L"BadConfig";
+    case -5:
+        return L"Incomplete";
+    case -4:
+        return L"SourceAbsent";
+    case -3:
+        return L"MoreData";
+    case -2:
+        return L"InvalidArgument";
+    case -1:
+        return L"Unknown";
+    case 0:
+        return L"Broken";
+    case 1:
+        return L"Advertised or Removed";
+    case 2:
+        return L"Absent";
+    case 3:
+        return L"Local";
+    case 4:
+        return L"Source";
+    case 5:
+        return L"Default";
+    default:
+        return L"Unrecognized INSTALLSTATE Value";
     }
 }

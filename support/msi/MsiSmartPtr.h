@@ -7,10 +7,9 @@
 #include <windows.h>
 #include <msi.h>
 
-template <typename T>
-class SmartPtr {
+template <typename T> class SmartPtr {
 public:
-    SmartPtr() noexcept : m_ptr(nullptr) {}
+    SmartPtr() noexcept : m_ptr(nullptr) { }
     SmartPtr(T* ptr) noexcept : m_ptr(ptr)
     {
         if (m_ptr)
@@ -57,11 +56,10 @@ private:
     T* m_ptr;
 };
 
-template <typename T>
-class MsiSmartPtr : public SmartPtr<T> {
+template <typename T> class MsiSmartPtr : public SmartPtr<T> {
 public:
     MsiSmartPtr() noexcept = default;
-    MsiSmartPtr(T* ptr) noexcept : SmartPtr<T>(ptr) {}
+    MsiSmartPtr(T* ptr) noexcept : SmartPtr<T>(ptr) { }
     MsiSmartPtr(const MsiSmartPtr& other) noexcept = default;
     MsiSmartPtr& operator=(const MsiSmartPtr& other) noexcept
     {

@@ -55,9 +55,8 @@ struct TemplateText {
         size_t start = 0;
         for (;;) {
             size_t comma = languages.find(L',', start);
-            entries.push_back(languages.substr(start, comma == std::wstring::npos
-                                                          ? std::wstring::npos
-                                                          : comma - start));
+            entries.push_back(
+                languages.substr(start, comma == std::wstring::npos ? std::wstring::npos : comma - start));
             if (comma == std::wstring::npos)
                 break;
             start = comma + 1;
@@ -71,8 +70,8 @@ struct TemplateText {
         size_t start = 0;
         for (;;) {
             size_t comma = platforms.find(L',', start);
-            std::wstring name = platforms.substr(
-                start, comma == std::wstring::npos ? std::wstring::npos : comma - start);
+            std::wstring name
+                = platforms.substr(start, comma == std::wstring::npos ? std::wstring::npos : comma - start);
             if (_wcsicmp(name.c_str(), L"intel") == 0)
                 flags |= MsiSummaryInfo::Intel;
             else if (_wcsicmp(name.c_str(), L"alpha") == 0)
@@ -105,7 +104,7 @@ short ToShort(const std::wstring& text)
 
 }  // namespace
 
-MsiSummaryInfo::MsiSummaryInfo() : m_handle(0), m_updateCount(0) {}
+MsiSummaryInfo::MsiSummaryInfo() : m_handle(0), m_updateCount(0) { }
 
 MsiSummaryInfo::~MsiSummaryInfo()
 {
@@ -130,9 +129,7 @@ int MsiSummaryInfo::GetIntegerProperty(UINT pid) const
 {
     UINT type = 0;
     INT value = 0;
-    MsiCheck(MsiApi().MsiSummaryInfoGetPropertyW(m_handle, pid, &type, &value, nullptr, nullptr,
-                                                 nullptr),
-             this);
+    MsiCheck(MsiApi().MsiSummaryInfoGetPropertyW(m_handle, pid, &type, &value, nullptr, nullptr, nullptr), this);
     return value;
 }
 
@@ -141,9 +138,7 @@ FILETIME MsiSummaryInfo::GetFileTimeProperty(UINT pid) const
     UINT type = 0;
     INT value = 0;
     FILETIME time = {0, 0};
-    MsiCheck(MsiApi().MsiSummaryInfoGetPropertyW(m_handle, pid, &type, &value, &time, nullptr,
-                                                 nullptr),
-             this);
+    MsiCheck(MsiApi().MsiSummaryInfoGetPropertyW(m_handle, pid, &type, &value, &time, nullptr, nullptr), this);
     return time;
 }
 
@@ -154,8 +149,7 @@ void MsiSummaryInfo::GetStringProperty(MsiString& out, UINT pid) const
         UINT type = 0;
         INT value = 0;
         FILETIME time = {0, 0};
-        return MsiApi().MsiSummaryInfoGetPropertyW(handle, pid, &type, &value, &time, buffer,
-                                                   count);
+        return MsiApi().MsiSummaryInfoGetPropertyW(handle, pid, &type, &value, &time, buffer, count);
     });
 }
 
@@ -166,21 +160,18 @@ void MsiSummaryInfo::SetStringProperty(UINT pid, const wchar_t* text)
 
 void MsiSummaryInfo::SetShortProperty(UINT pid, short value)
 {
-    MsiCheck(MsiApi().MsiSummaryInfoSetPropertyW(m_handle, pid, VT_I2, value, nullptr, nullptr),
-             this);
+    MsiCheck(MsiApi().MsiSummaryInfoSetPropertyW(m_handle, pid, VT_I2, value, nullptr, nullptr), this);
 }
 
 void MsiSummaryInfo::SetIntegerProperty(UINT pid, int value)
 {
-    MsiCheck(MsiApi().MsiSummaryInfoSetPropertyW(m_handle, pid, VT_I4, value, nullptr, nullptr),
-             this);
+    MsiCheck(MsiApi().MsiSummaryInfoSetPropertyW(m_handle, pid, VT_I4, value, nullptr, nullptr), this);
 }
 
 void MsiSummaryInfo::SetFileTimeProperty(UINT pid, const FILETIME& value)
 {
     FILETIME time = value;
-    MsiCheck(MsiApi().MsiSummaryInfoSetPropertyW(m_handle, pid, VT_FILETIME, 0, &time, nullptr),
-             this);
+    MsiCheck(MsiApi().MsiSummaryInfoSetPropertyW(m_handle, pid, VT_FILETIME, 0, &time, nullptr), this);
 }
 
 void MsiSummaryInfo::Persist()
@@ -198,14 +189,38 @@ void MsiSummaryInfo::SetCodepage(int codepage)
     SetShortProperty(1, static_cast<short>(codepage));
 }
 
-bool MsiSummaryInfo::IsShortFileNames() const { return (GetIntegerProperty(kWordCount) & 1) != 0; }
-bool MsiSummaryInfo::IsLongFileNames() const { return !IsShortFileNames(); }
-void MsiSummaryInfo::SetShortFileNames() { SetSourceBit(1, true); }
-void MsiSummaryInfo::SetLongFileNames() { SetSourceBit(1, false); }
-bool MsiSummaryInfo::IsCompressed() const { return (GetIntegerProperty(kWordCount) & 2) != 0; }
-bool MsiSummaryInfo::IsUncompressed() const { return !IsCompressed(); }
-void MsiSummaryInfo::SetCompressed() { SetSourceBit(2, true); }
-void MsiSummaryInfo::SetUncompressed() { SetSourceBit(2, false); }
+bool MsiSummaryInfo::IsShortFileNames() const
+{
+    return (GetIntegerProperty(kWordCount) & 1) != 0;
+}
+bool MsiSummaryInfo::IsLongFileNames() const
+{
+    return !IsShortFileNames();
+}
+void MsiSummaryInfo::SetShortFileNames()
+{
+    SetSourceBit(1, true);
+}
+void MsiSummaryInfo::SetLongFileNames()
+{
+    SetSourceBit(1, false);
+}
+bool MsiSummaryInfo::IsCompressed() const
+{
+    return (GetIntegerProperty(kWordCount) & 2) != 0;
+}
+bool MsiSummaryInfo::IsUncompressed() const
+{
+    return !IsCompressed();
+}
+void MsiSummaryInfo::SetCompressed()
+{
+    SetSourceBit(2, true);
+}
+void MsiSummaryInfo::SetUncompressed()
+{
+    SetSourceBit(2, false);
+}
 
 void MsiSummaryInfo::SetSourceBit(int bit, bool set)
 {
@@ -225,14 +240,14 @@ bool MsiSummaryInfo::HasValidationCondition(int mask) const
 
 void MsiSummaryInfo::AddValidationConditions(int mask)
 {
-    SetIntegerProperty(kCharCount,
-                       GetIntegerProperty(kCharCount) | static_cast<int>(static_cast<unsigned>(mask) << 16));
+    SetIntegerProperty(
+        kCharCount, GetIntegerProperty(kCharCount) | static_cast<int>(static_cast<unsigned>(mask) << 16));
 }
 
 void MsiSummaryInfo::RemoveValidationConditions(int mask)
 {
-    SetIntegerProperty(kCharCount, GetIntegerProperty(kCharCount) &
-                                       ~static_cast<int>(static_cast<unsigned>(mask) << 16));
+    SetIntegerProperty(
+        kCharCount, GetIntegerProperty(kCharCount) & ~static_cast<int>(static_cast<unsigned>(mask) << 16));
 }
 
 int MsiSummaryInfo::GetErrorConditions() const
@@ -337,8 +352,7 @@ int MsiSummaryInfo::GetLanguage(int index) const
     std::vector<std::wstring> entries = t.LanguageEntries();
     if (entries.empty())
         return 0;
-    size_t i = static_cast<size_t>(index) < entries.size() ? static_cast<size_t>(index)
-                                                           : entries.size() - 1;
+    size_t i = static_cast<size_t>(index) < entries.size() ? static_cast<size_t>(index) : entries.size() - 1;
     return ToShort(entries[i]);
 }
 
@@ -376,8 +390,8 @@ int MsiSummaryInfo::GetTargetLanguage() const
 void MsiSummaryInfo::SetPlatformsOf(UINT pid, int platforms)
 {
     int first = FirstLanguageOf(ReadText(*this, pid));
-    std::wstring text = PlatformNames(platforms) +
-                        MsFormat(L";%d", static_cast<int>(static_cast<unsigned short>(first)));
+    std::wstring text
+        = PlatformNames(platforms) + MsFormat(L";%d", static_cast<int>(static_cast<unsigned short>(first)));
     SetStringProperty(pid, text.c_str());
 }
 
@@ -472,9 +486,8 @@ void MsiSummaryInfo::CopyFrom(const wchar_t* path)
         UINT type = 0;
         INT value = 0;
         FILETIME time = {0, 0};
-        MsiCheck(MsiApi().MsiSummaryInfoGetPropertyW(other->GetHandle(), pid, &type, &value, &time,
-                                                     nullptr, nullptr),
-                 other.Get());
+        MsiCheck(MsiApi().MsiSummaryInfoGetPropertyW(other->GetHandle(), pid, &type, &value, &time, nullptr, nullptr),
+            other.Get());
         if (type == VT_FILETIME)
             SetFileTimeProperty(pid, time);
     }
@@ -493,8 +506,7 @@ struct RevisionParts {
         size_t start = 0;
         for (int i = 0; i < 3; ++i) {
             size_t semi = text.find(L';', start);
-            pieces[i] = text.substr(start, semi == std::wstring::npos ? std::wstring::npos
-                                                                      : semi - start);
+            pieces[i] = text.substr(start, semi == std::wstring::npos ? std::wstring::npos : semi - start);
             if (semi == std::wstring::npos)
                 break;
             start = semi + 1;
@@ -505,8 +517,7 @@ struct RevisionParts {
         SplitCodeAndVersion(pieces[2], part[4], unused);
     }
 
-    static void SplitCodeAndVersion(const std::wstring& piece, std::wstring& code,
-                                    std::wstring& version)
+    static void SplitCodeAndVersion(const std::wstring& piece, std::wstring& code, std::wstring& version)
     {
         std::wstring trimmed = Trimmed(piece);
         size_t close = trimmed.find(L'}');
@@ -537,8 +548,7 @@ void MsiSummaryInfo::SetRevisionPart(int part, const wchar_t* text)
     RevisionParts parts(ReadText(*this, kRevision));
     parts.part[part] = text ? text : L"";
     std::wstring value = MsFormat(L"%s %s;%s %s;%s", parts.part[0].c_str(), parts.part[1].c_str(),
-                                  parts.part[2].c_str(), parts.part[3].c_str(),
-                                  parts.part[4].c_str());
+        parts.part[2].c_str(), parts.part[3].c_str(), parts.part[4].c_str());
     SetStringProperty(kRevision, value.c_str());
 }
 
@@ -551,8 +561,7 @@ MsiDatabaseSummaryInfo::~MsiDatabaseSummaryInfo()
 
 MsiString& MsiDatabaseSummaryInfo::Describe(MsiString& text) const
 {
-    MsiText::Format(text, L"MSI Database Summary Information Handle %d opened from ",
-                    static_cast<int>(GetHandle()));
+    MsiText::Format(text, L"MSI Database Summary Information Handle %d opened from ", static_cast<int>(GetHandle()));
     if (m_database) {
         MsiHeapString db;
         m_database->Describe(db);
@@ -563,8 +572,7 @@ MsiString& MsiDatabaseSummaryInfo::Describe(MsiString& text) const
     return text;
 }
 
-MsiSmartPtr<MsiDatabaseSummaryInfo> MsiDatabaseSummaryInfo::Open(const wchar_t* path,
-                                                                 UINT updateCount)
+MsiSmartPtr<MsiDatabaseSummaryInfo> MsiDatabaseSummaryInfo::Open(const wchar_t* path, UINT updateCount)
 {
     MsiSmartPtr<MsiDatabaseSummaryInfo> info(new MsiDatabaseSummaryInfo);
     MSIHANDLE handle = 0;
@@ -574,8 +582,7 @@ MsiSmartPtr<MsiDatabaseSummaryInfo> MsiDatabaseSummaryInfo::Open(const wchar_t* 
     return info;
 }
 
-void MsiDatabaseSummaryInfo::Attach(MSIHANDLE handle, MsiSmartPtr<MsiDatabase> database,
-                                    UINT updateCount)
+void MsiDatabaseSummaryInfo::Attach(MSIHANDLE handle, MsiSmartPtr<MsiDatabase> database, UINT updateCount)
 {
     SetHandle(handle, updateCount);
     m_database = database;
@@ -583,13 +590,12 @@ void MsiDatabaseSummaryInfo::Attach(MSIHANDLE handle, MsiSmartPtr<MsiDatabase> d
 
 MsiString& MsiTransformSummaryInfo::Describe(MsiString& text) const
 {
-    MsiText::Format(text, L"MSI Transform Summary Information Handle %d opened from %s",
-                    static_cast<int>(GetHandle()), MsiText::Get(m_path));
+    MsiText::Format(text, L"MSI Transform Summary Information Handle %d opened from %s", static_cast<int>(GetHandle()),
+        MsiText::Get(m_path));
     return text;
 }
 
-MsiSmartPtr<MsiTransformSummaryInfo> MsiTransformSummaryInfo::Open(const wchar_t* path,
-                                                                   UINT updateCount)
+MsiSmartPtr<MsiTransformSummaryInfo> MsiTransformSummaryInfo::Open(const wchar_t* path, UINT updateCount)
 {
     MsiSmartPtr<MsiTransformSummaryInfo> info(new MsiTransformSummaryInfo);
     MSIHANDLE handle = 0;

@@ -60,8 +60,8 @@ UINT MsiTableInformation::GetColumnNumber(const wchar_t* name) const
     return it->second;
 }
 
-const wchar_t* MsiTableInformation::MakeUniqueValue(MsiSmartPtr<MsiDatabase> database,
-                                                    const wchar_t* column, const wchar_t* base)
+const wchar_t* MsiTableInformation::MakeUniqueValue(
+    MsiSmartPtr<MsiDatabase> database, const wchar_t* column, const wchar_t* base)
 {
     std::wstring baseText(base ? base : L"");
     MsiText::Assign(m_unique, baseText.c_str());
@@ -72,9 +72,8 @@ const wchar_t* MsiTableInformation::MakeUniqueValue(MsiSmartPtr<MsiDatabase> dat
         return MsiText::Get(m_unique);
     }
     for (;;) {
-        MsiSmartPtr<MsiView> view =
-            database->OpenView(L"SELECT `%s` FROM `%s` WHERE `%s` = '%s'", column,
-                               MsiText::Get(m_table), column, MsiText::Get(m_unique));
+        MsiSmartPtr<MsiView> view = database->OpenView(
+            L"SELECT `%s` FROM `%s` WHERE `%s` = '%s'", column, MsiText::Get(m_table), column, MsiText::Get(m_unique));
         view->Execute();
         if (!view->Fetch())
             return MsiText::Get(m_unique);
@@ -88,9 +87,8 @@ const wchar_t* MsiTableInformation::MakeUniqueValue(const wchar_t* column, const
     return MakeUniqueValue(m_database, column, base);
 }
 
-const wchar_t* MsiTableInformation::MakeProductUniqueValue(MsiSmartPtr<MsiDatabase> database,
-                                                           const wchar_t* column,
-                                                           const wchar_t* prefix)
+const wchar_t* MsiTableInformation::MakeProductUniqueValue(
+    MsiSmartPtr<MsiDatabase> database, const wchar_t* column, const wchar_t* prefix)
 {
     static MsiHeapString s_text;
     std::wstring text(prefix ? prefix : L"");

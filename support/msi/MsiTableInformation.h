@@ -33,14 +33,13 @@ public:
     // A value of `column` that no row of the table holds: the base itself when free, else the
     // base followed by the object's running number (from 2); an empty base gives a new GUID
     // identifier. The text lives until the next call.
-    const wchar_t* MakeUniqueValue(MsiSmartPtr<MsiDatabase> database, const wchar_t* column,
-                                   const wchar_t* base);
+    const wchar_t* MakeUniqueValue(MsiSmartPtr<MsiDatabase> database, const wchar_t* column, const wchar_t* base);
     // The same in the database the object was made on.
     const wchar_t* MakeUniqueValue(const wchar_t* column, const wchar_t* base);
     // A unique value made of the upper-cased prefix, "." and the database's product code as an
     // identifier. The text is shared by all objects and lives until the next call.
-    const wchar_t* MakeProductUniqueValue(MsiSmartPtr<MsiDatabase> database, const wchar_t* column,
-                                          const wchar_t* prefix);
+    const wchar_t* MakeProductUniqueValue(
+        MsiSmartPtr<MsiDatabase> database, const wchar_t* column, const wchar_t* prefix);
 
     // A record with one field for every U+0001 in the text: field i holds the part before the
     // i-th separator.

@@ -4,7 +4,6 @@
 
 namespace MsiText {
 
-
 const wchar_t* Get(const MsiString& s)
 {
     return s.GetString();

@@ -13,8 +13,7 @@ namespace MsiTextGetter {
 // (and, with `retryOnSuccess`, on 0) it calls once more with a buffer of the reported count + 1
 // in `out` and sets the length from the text. A rejected result throws MsiInstallerError with
 // `context`. Without a retry `out` is left unchanged.
-template <typename Call>
-void Read(MsiString& out, const IMsiObject* context, bool retryOnSuccess, Call call)
+template <typename Call> void Read(MsiString& out, const IMsiObject* context, bool retryOnSuccess, Call call)
 {
     wchar_t empty[1] = {L'\0'};
     DWORD count = 0;

@@ -6,7 +6,7 @@
 #include "MsiHandle.h"
 #include "MsiRecord.h"
 
-MsiView::MsiView() : m_handle(0) {}
+MsiView::MsiView() : m_handle(0) { }
 
 MsiView::~MsiView()
 {

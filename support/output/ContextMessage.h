@@ -20,7 +20,7 @@ namespace OrbelToolbox {
 // A printf-style line (Microsoft's rules) without arguments.
 class ContextMessage {
 public:
-    explicit ContextMessage(const wchar_t* format) : m_format(format) {}
+    explicit ContextMessage(const wchar_t* format) : m_format(format) { }
     virtual ~ContextMessage() = default;
 
     // Writes the line to the context queue.
@@ -32,12 +32,11 @@ protected:
 
 // A printf-style line with up to five arguments (texts as pointers, numbers by value). Text
 // arguments must outlive the holder: callers pass their own parameters.
-template <class... Args>
-class ContextMessageArgs : public ContextMessage {
+template <class... Args> class ContextMessageArgs : public ContextMessage {
     static_assert(sizeof...(Args) <= 5, "a context message takes at most five arguments");
 
 public:
-    explicit ContextMessageArgs(const wchar_t* format, Args... args) : ContextMessage(format), m_args(args...) {}
+    explicit ContextMessageArgs(const wchar_t* format, Args... args) : ContextMessage(format), m_args(args...) { }
 
     void Print() override
     {
@@ -48,14 +47,11 @@ private:
     std::tuple<Args...> m_args;
 };
 
-template <class A>
-using ContextMessage1 = ContextMessageArgs<A>;
-template <class A, class B>
-using ContextMessage2 = ContextMessageArgs<A, B>;
+template <class A> using ContextMessage1 = ContextMessageArgs<A>;
+template <class A, class B> using ContextMessage2 = ContextMessageArgs<A, B>;
 
 // A line of the library's string table (message-text "%1" inserts), written to the detail queue.
-template <class... Args>
-class ContextResourceMessage : public ContextMessage {
+template <class... Args> class ContextResourceMessage : public ContextMessage {
     static_assert(sizeof...(Args) <= 5, "a context message takes at most five arguments");
 
 public:
@@ -77,8 +73,7 @@ private:
 // Owns one context message and prints it when it is destroyed by an exception passing.
 class ContextMessageHolder {
 public:
-    explicit ContextMessageHolder(ContextMessage* message)
-        : m_message(message), m_uncaught(std::uncaught_exceptions())
+    explicit ContextMessageHolder(ContextMessage* message) : m_message(message), m_uncaught(std::uncaught_exceptions())
     {
     }
     template <class... Args>
@@ -97,8 +92,7 @@ public:
     ~ContextMessageHolder();
 
     // A holder of a line of the library's string table.
-    template <class... Args>
-    static ContextMessageHolder FromResource(UINT stringId, Args... args)
+    template <class... Args> static ContextMessageHolder FromResource(UINT stringId, Args... args)
     {
         return ContextMessageHolder(new ContextResourceMessage<Args...>(stringId, args...));
     }

@@ -64,8 +64,7 @@ bool LoadTableString(HMODULE module, UINT id, LANGID language, std::wstring& out
 {
     const LANGID candidates[] = {language, MAKELANGID(PRIMARYLANGID(language), SUBLANG_NEUTRAL)};
     for (LANGID candidate : candidates) {
-        HRSRC found = FindResourceExW(module, RT_STRING, MAKEINTRESOURCEW(id / kStringsPerBlock + 1),
-                                      candidate);
+        HRSRC found = FindResourceExW(module, RT_STRING, MAKEINTRESOURCEW(id / kStringsPerBlock + 1), candidate);
         if (!found)
             continue;
         HGLOBAL loaded = LoadResource(module, found);
@@ -92,7 +91,8 @@ std::wstring Prefix(ISharedData& data, bool chain)
         if (data.GetFrequency() != 0) {
             LARGE_INTEGER now;
             QueryPerformanceCounter(&now);
-            seconds = static_cast<double>(now.QuadPart - data.GetStartTime()) / static_cast<double>(data.GetFrequency());
+            seconds
+                = static_cast<double>(now.QuadPart - data.GetStartTime()) / static_cast<double>(data.GetFrequency());
         } else {
             seconds = static_cast<double>(GetTickCount() - static_cast<DWORD>(data.GetStartTime())) * 0.001;
         }
@@ -209,8 +209,7 @@ void WriteReportLine(ISharedData& data, UINT id, const DWORD_PTR* inserts)
     std::wstring templ;
     LoadMessageString(data, id, templ);
     std::wstring text;
-    if (!FormatMessageText(templ.c_str(), reinterpret_cast<va_list*>(const_cast<DWORD_PTR*>(inserts)),
-                           true, text))
+    if (!FormatMessageText(templ.c_str(), reinterpret_cast<va_list*>(const_cast<DWORD_PTR*>(inserts)), true, text))
         text = templ;
     WriteDebugLog(data, true, L"%s", text.c_str());
     if (data.GetLoggingMode() == OutputUserLogMessages) {
@@ -272,9 +271,22 @@ int EndReport(ISharedData& data)
 UINT CodeStringId(int code)
 {
     static const std::map<int, UINT> table = {
-        {0, 9100},    {-1, 9101},   {-10, 9110},  {-11, 9111},  {-12, 9112},  {-13, 9113},
-        {-20, 9120},  {-21, 9121},  {-30, 9130},  {-31, 9131},  {-32, 9132},  {-33, 9133},
-        {-40, 9140},  {-41, 9141},  {-99, 9199},  {-100, 9200},
+        {0, 9100},
+        {-1, 9101},
+        {-10, 9110},
+        {-11, 9111},
+        {-12, 9112},
+        {-13, 9113},
+        {-20, 9120},
+        {-21, 9121},
+        {-30, 9130},
+        {-31, 9131},
+        {-32, 9132},
+        {-33, 9133},
+        {-40, 9140},
+        {-41, 9141},
+        {-99, 9199},
+        {-100, 9200},
     };
     auto found = table.find(code);
     return found == table.end() ? kStringUnknownCode : found->second;
@@ -302,7 +314,7 @@ void PushContext(ISharedData& data, const wchar_t* format, va_list args)
 void CreateDebugLog(ISharedData& data)
 {
     UniqueKernelHandle file(CreateFileW(data.GetDebugLogFileName(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
-                                        CREATE_ALWAYS, FILE_ATTRIBUTE_ARCHIVE, nullptr));
+        CREATE_ALWAYS, FILE_ATTRIBUTE_ARCHIVE, nullptr));
     if (!file)
         ReportLastWindowsError(L"CreateFile");
     const WORD mark = 0xFEFF;
@@ -319,8 +331,8 @@ HANDLE OpenDebugLog(ISharedData& data)
     if (data.GetDebugLogHandle())
         return data.GetDebugLogHandle();
     SECURITY_ATTRIBUTES inheritable = {sizeof(inheritable), nullptr, TRUE};
-    HANDLE file = CreateFileW(data.GetDebugLogFileName(), GENERIC_WRITE, FILE_SHARE_READ, &inheritable,
-                              OPEN_ALWAYS, FILE_ATTRIBUTE_ARCHIVE, nullptr);
+    HANDLE file = CreateFileW(data.GetDebugLogFileName(), GENERIC_WRITE, FILE_SHARE_READ, &inheritable, OPEN_ALWAYS,
+        FILE_ATTRIBUTE_ARCHIVE, nullptr);
     if (file == INVALID_HANDLE_VALUE || file == nullptr) {
         const DWORD error = GetLastError();
         if (Unwinding())
@@ -353,8 +365,8 @@ ISharedData* CreateSharedData()
     ISharedData* created = new (std::nothrow) SharedData;
     if (!created)
         return nullptr;
-    if (InterlockedCompareExchangePointer(reinterpret_cast<PVOID volatile*>(&g_holder.data), created, nullptr) !=
-        nullptr) {
+    if (InterlockedCompareExchangePointer(reinterpret_cast<PVOID volatile*>(&g_holder.data), created, nullptr)
+        != nullptr) {
         delete created;  // another thread of this module made it first
         return g_holder.data;
     }
@@ -367,8 +379,8 @@ ISharedData* FindSharedData()
     using Export = int (*)(void**);
     ModuleList modules;
     while (modules.FindNextExporting(kExportName)) {
-        auto exported = reinterpret_cast<Export>(
-            reinterpret_cast<void (*)()>(GetProcAddress(modules.GetHandle(), kExportName)));
+        auto exported
+            = reinterpret_cast<Export>(reinterpret_cast<void (*)()>(GetProcAddress(modules.GetHandle(), kExportName)));
         void* found = nullptr;
         if (exported && exported(&found) == 0 && found)
             return static_cast<ISharedData*>(found);
@@ -402,9 +414,7 @@ PrivateException::PrivateException()
     data.SetReportDepth(data.GetReportDepth() + 1);
 }
 
-PrivateException::PrivateException(const PrivateException&) : PrivateException()
-{
-}
+PrivateException::PrivateException(const PrivateException&) : PrivateException() { }
 
 PrivateException::~PrivateException()
 {
@@ -442,8 +452,8 @@ void ReportError(int code)
             LoadMessageString(data, CodeStringId(code), templ);
             const DWORD_PTR codeInsert[] = {static_cast<DWORD_PTR>(static_cast<LONG_PTR>(code))};
             std::wstring codeText;
-            if (!FormatMessageText(templ.c_str(), reinterpret_cast<va_list*>(const_cast<DWORD_PTR*>(codeInsert)),
-                                   true, codeText))
+            if (!FormatMessageText(
+                    templ.c_str(), reinterpret_cast<va_list*>(const_cast<DWORD_PTR*>(codeInsert)), true, codeText))
                 codeText = templ;
             WriteReportText(data, L" ");
             WriteReportLine(data, kStringReportTitle, nullptr);
@@ -526,12 +536,12 @@ void DebugPrintResource(UINT stringId, ...)
 void ReportWindowsError(DWORD error, const wchar_t* functionName)
 {
     ContextMessageHolder context(L"Windows function %s returned an error. Error code: %u",
-                                 functionName ? functionName : L"", static_cast<unsigned int>(error));
+        functionName ? functionName : L"", static_cast<unsigned int>(error));
     ISharedData& data = GetSharedData();
     wchar_t* buffer = nullptr;
-    const DWORD length = FormatMessageW(
-        FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, error,
-        GetFullLanguageId(data.GetLanguage()), reinterpret_cast<wchar_t*>(&buffer), 0, nullptr);
+    const DWORD length
+        = FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_IGNORE_INSERTS,
+            nullptr, error, GetFullLanguageId(data.GetLanguage()), reinterpret_cast<wchar_t*>(&buffer), 0, nullptr);
     UniqueLocalPtr<wchar_t> text(buffer);
     try {
         if (length != 0 && text)
@@ -552,8 +562,8 @@ void ReportLastWindowsError(const wchar_t* functionName)
 void ReportCrtError(const wchar_t* functionName)
 {
     const int number = errno;
-    ContextMessageHolder context(L"C Runtime function %s returned an error. Error code: %d",
-                                 functionName ? functionName : L"", number);
+    ContextMessageHolder context(
+        L"C Runtime function %s returned an error. Error code: %d", functionName ? functionName : L"", number);
     const char* text = strerror(number);
     if (text && *text)
         Error(kCodeCrtFailure, L"%hs", text);
@@ -647,22 +657,22 @@ void ReportDelayLoadFailure(unsigned int code, const EXCEPTION_POINTERS* pointer
 {
     const EXCEPTION_RECORD* record = pointers ? pointers->ExceptionRecord : nullptr;
     const DelayLoadInfo* info = record && record->NumberParameters >= 1
-                                    ? reinterpret_cast<const DelayLoadInfo*>(record->ExceptionInformation[0])
-                                    : nullptr;
+        ? reinterpret_cast<const DelayLoadInfo*>(record->ExceptionInformation[0])
+        : nullptr;
     const DelayLoadInfo none = {};
     if (!info)
         info = &none;
     const DWORD errorCode = info == &none ? 0 : info->dwLastError;
     Print(L"Error %u occurred in delay-loaded module! Structured exception code %u", errorCode, code);
     Print(L"Module name: %hs Module handle: %Iu", info->szDll ? info->szDll : "",
-          reinterpret_cast<ULONG_PTR>(info->hmodCur));
+        reinterpret_cast<ULONG_PTR>(info->hmodCur));
     if (info->dlp.fImportByName)
         Print(L"Proc name: %hs", info->dlp.szProcName ? info->dlp.szProcName : "");
     else
         Print(L"Proc name: %s", L"<not imported by name>");
     Error(kCodeOutputFailure, L"Proc ordinal: %u Proc Address: %Iu Actual proc: %Iu",
-          info->dlp.fImportByName ? 0u : static_cast<unsigned int>(info->dlp.dwOrdinal),
-          reinterpret_cast<ULONG_PTR>(info->ppfn), reinterpret_cast<ULONG_PTR>(info->pfnCur));
+        info->dlp.fImportByName ? 0u : static_cast<unsigned int>(info->dlp.dwOrdinal),
+        reinterpret_cast<ULONG_PTR>(info->ppfn), reinterpret_cast<ULONG_PTR>(info->pfnCur));
 }
 
 }  // namespace
@@ -722,7 +732,7 @@ bool CheckResources()
     GetModuleFileNameW(module, name, MAX_PATH);
     const std::wstring message = MsFormat(L"Error: '%s' missing OrbelToolbox resources! Project for DLL needs "
                                           L"OrbelToolbox.rc in its resource includes.\n",
-                                          name);
+        name);
     MessageBoxW(nullptr, message.c_str(), L"OrbelToolbox", MB_ICONERROR);
     fputws(message.c_str(), stdout);
     return false;
@@ -809,8 +819,7 @@ const wchar_t* GetNextUserLogMessage()
         if (data.GetLoggingMode() != OutputUserLogMessages)
             return data.GetNextUserLogMessage();
     }
-    Error(kCodeMisuse,
-          L"Call to GetNextUserLogMessage not allowed when LoggingMode is set to OutputUserLogMessages.");
+    Error(kCodeMisuse, L"Call to GetNextUserLogMessage not allowed when LoggingMode is set to OutputUserLogMessages.");
     return nullptr;
 }
 

@@ -30,14 +30,14 @@ namespace OrbelOutput {
 
 // String ids of the library's report texts.
 enum : UINT {
-    kStringReportTitle = 9000,    // the report's first line
-    kStringReportCode = 9001,     // the line with the code's text (%1)
-    kStringReportEnd = 9002,      // closing lines
+    kStringReportTitle = 9000,  // the report's first line
+    kStringReportCode = 9001,   // the line with the code's text (%1)
+    kStringReportEnd = 9002,    // closing lines
     kStringReportClose = 9003,
-    kStringFurtherError = 9005,   // an error reported while a report is in progress
-    kStringUnknownCode = 9099,    // the text of a code without one of its own
+    kStringFurtherError = 9005,  // an error reported while a report is in progress
+    kStringUnknownCode = 9099,   // the text of a code without one of its own
     kStringDebugLogNotOpened = 9302,
-    kStringInsert = 0,            // stands for "%1"
+    kStringInsert = 0,  // stands for "%1"
 };
 
 // The exception of a report. While at least one copy exists the report is in progress and

@@ -19,7 +19,7 @@ public:
     IPlexaStringCOW* CreateEmpty() const override;
     IPlexaStringCOW* Clone() const override;
     int Reserve(int n) override;
-    void* GetRawStorage() override;               // PlexaChar** (the buffer pointer)
+    void* GetRawStorage() override;                   // PlexaChar** (the buffer pointer)
     const void* GetConstRawStorage() const override;  // PlexaChar* const*; never null
     long AddRef() override;
     long Release() override;

@@ -65,7 +65,7 @@ int CompareUnits(const wchar_t* a, const wchar_t* b, int count)
 
 }  // namespace
 
-IPlexaString::IPlexaString() : m_formatStep(64), m_locale(), m_storage(nullptr) {}
+IPlexaString::IPlexaString() : m_formatStep(64), m_locale(), m_storage(nullptr) { }
 
 IPlexaString::IPlexaString(const IPlexaString& source)
     : m_formatStep(source.m_formatStep), m_locale(source.m_locale), m_storage(nullptr)
@@ -141,8 +141,7 @@ int IPlexaString::Assign(const wchar_t* text, int pos, int count)
 int IPlexaString::Assign(const IPlexaString& source, int pos, int count)
 {
     IPlexaStringCOW* const* sourceSlot = source.GetStorage();
-    if (pos == 0 && (count == -1 || count >= source.GetLength()) && *sourceSlot &&
-        !(*sourceSlot)->IsUnshareable()) {
+    if (pos == 0 && (count == -1 || count >= source.GetLength()) && *sourceSlot && !(*sourceSlot)->IsUnshareable()) {
         try {
             PlexaShareStorage(GetStorageForWrite(), sourceSlot);
         } catch (const PlexaMismatchedCOWs&) {
@@ -408,8 +407,7 @@ void IPlexaString::TrimLeft()
 {
     const wchar_t* text = GetString();
     int skip = 0;
-    while (text[skip] != L'\0' &&
-           (std::isspace(text[skip], m_locale) || std::isblank(text[skip], m_locale))) {
+    while (text[skip] != L'\0' && (std::isspace(text[skip], m_locale) || std::isblank(text[skip], m_locale))) {
         ++skip;
     }
     if (skip > 0) {

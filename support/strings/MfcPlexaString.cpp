@@ -9,10 +9,7 @@ MfcPlexaString::MfcPlexaString(const IPlexaString& source, int pos, int count)
 {
 }
 
-MfcPlexaString::MfcPlexaString(const MfcPlexaString& other)
-    : PlexaString<CStringT>(other, 0, -1, kPlexaAdopt)
-{
-}
+MfcPlexaString::MfcPlexaString(const MfcPlexaString& other) : PlexaString<CStringT>(other, 0, -1, kPlexaAdopt) { }
 
 MfcPlexaString::~MfcPlexaString() = default;
 

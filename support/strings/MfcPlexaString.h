@@ -9,8 +9,7 @@
 #include "MfcPlexaStringCOW.h"
 #include "PlexaString.h"
 
-template <>
-struct PlexaStorageFor<CStringT> {
+template <> struct PlexaStorageFor<CStringT> {
     typedef MfcPlexaStringCOW Type;
 };
 

@@ -4,7 +4,7 @@
 
 int MfcPlexaStringCOW::s_familyId = 0;
 
-MfcPlexaStringCOW::MfcPlexaStringCOW() : m_string(new CString()) {}
+MfcPlexaStringCOW::MfcPlexaStringCOW() : m_string(new CString()) { }
 
 MfcPlexaStringCOW::~MfcPlexaStringCOW()
 {

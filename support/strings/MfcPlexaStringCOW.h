@@ -19,7 +19,7 @@ public:
     IPlexaStringCOW* CreateEmpty() const override;
     IPlexaStringCOW* Clone() const override;
     int Reserve(int n) override;
-    void* GetRawStorage() override;               // CString*
+    void* GetRawStorage() override;                   // CString*
     const void* GetConstRawStorage() const override;  // const CString*
     long AddRef() override;
     long Release() override;

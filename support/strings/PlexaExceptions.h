@@ -21,7 +21,7 @@ public:
 // std::bad_alloc takes no text; this one carries a fixed text of static storage.
 class PlexaBadAlloc : public std::bad_alloc {
 public:
-    explicit PlexaBadAlloc(const char* text) noexcept : m_text(text) {}
+    explicit PlexaBadAlloc(const char* text) noexcept : m_text(text) { }
     const char* what() const noexcept override { return m_text; }
 
 private:
@@ -29,5 +29,5 @@ private:
 };
 
 // The two texts the library's allocation failures carry.
-extern const char* const kPlexaBadAllocation;       // "bad allocation"
-extern const char* const kPlexaStringAllocFailed;   // "String Memory Alloc Failed"
+extern const char* const kPlexaBadAllocation;      // "bad allocation"
+extern const char* const kPlexaStringAllocFailed;  // "String Memory Alloc Failed"

@@ -22,11 +22,9 @@
 enum PlexaAdopt { kPlexaAdopt };
 
 // The storage class of each family.
-template <class StorageT>
-struct PlexaStorageFor;
+template <class StorageT> struct PlexaStorageFor;
 
-template <>
-struct PlexaStorageFor<unsigned short*> {
+template <> struct PlexaStorageFor<unsigned short*> {
     typedef BasicCharPtrPlexaStringCOW Type;
 };
 
@@ -73,8 +71,7 @@ public:
     PlexaString(const IPlexaString& source, int pos, int count, PlexaAdopt) : IPlexaString(source)
     {
         IPlexaStringCOW* storage = *source.GetStorage();
-        if (pos == 0 && (count == -1 || count >= source.GetLength()) && storage &&
-            !storage->IsUnshareable()) {
+        if (pos == 0 && (count == -1 || count >= source.GetLength()) && storage && !storage->IsUnshareable()) {
             storage->AddRef();
             m_storage = storage;
         } else {

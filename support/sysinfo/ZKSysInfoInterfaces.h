@@ -18,10 +18,10 @@ struct IZKProductCollection;
 inline const CLSID CLSID_ZKSystemInfo = {0x5B9CECE7, 0x5B14, 0x44DA, {0xA0, 0x0B, 0xD3, 0x8C, 0x3C, 0x97, 0xFE, 0x66}};
 inline const IID IID_IZKSystemInfo = {0x1D7CDF13, 0xD7F5, 0x4082, {0xBD, 0x2E, 0x4D, 0x44, 0x59, 0x0F, 0x02, 0x50}};
 // The class and interface of the object that describes one distribution.
-inline const CLSID CLSID_ZKDistributionInfo = {
-    0x62AD1D11, 0x6EBB, 0x4427, {0xB5, 0x6D, 0x93, 0xCA, 0x8B, 0xA6, 0x86, 0xB3}};
-inline const IID IID_IZKDistributionInfo = {
-    0x588EC0B5, 0xB6B8, 0x4BD1, {0x80, 0xC1, 0x45, 0x74, 0x5C, 0x66, 0xC8, 0x8F}};
+inline const CLSID CLSID_ZKDistributionInfo
+    = {0x62AD1D11, 0x6EBB, 0x4427, {0xB5, 0x6D, 0x93, 0xCA, 0x8B, 0xA6, 0x86, 0xB3}};
+inline const IID IID_IZKDistributionInfo
+    = {0x588EC0B5, 0xB6B8, 0x4BD1, {0x80, 0xC1, 0x45, 0x74, 0x5C, 0x66, 0xC8, 0x8F}};
 
 // A collection of texts.
 struct IZKStringCollection : public IDispatch {
@@ -124,7 +124,8 @@ struct IZKDistributionInfo : public IDispatch {
     virtual HRESULT STDMETHODCALLTYPE PutTitle(BSTR text) = 0;
     virtual HRESULT STDMETHODCALLTYPE GetProducts(IZKDistributionProductCollection** products) = 0;
     virtual HRESULT STDMETHODCALLTYPE AddPart(BSTR productCode, BSTR packageCode, long reserved, BSTR packagePath,
-                                              BSTR language, BSTR productVersion, long volume) = 0;
+        BSTR language, BSTR productVersion, long volume)
+        = 0;
     virtual HRESULT STDMETHODCALLTYPE Update() = 0;
     virtual HRESULT STDMETHODCALLTYPE PutOdwBuilt(long built) = 0;
 };
@@ -137,12 +138,12 @@ struct IZKDistributionInfoCollection : public IDispatch {
 // The installed products, distributions and dependencies of the machine. Its version is the
 // pair (high, low) compared as one unsigned 64-bit number.
 struct IZKSystemInfo : public IDispatch {
-    virtual HRESULT STDMETHODCALLTYPE GetPartInfoList(IZKPartInfoList** list) = 0;  // method 7
+    virtual HRESULT STDMETHODCALLTYPE GetPartInfoList(IZKPartInfoList** list) = 0;       // method 7
     virtual HRESULT STDMETHODCALLTYPE GetProducts(IZKProductCollection** products) = 0;  // method 8
     virtual HRESULT STDMETHODCALLTYPE GetInstalledProducts(IZKInstalledProductCollection** products) = 0;
     virtual HRESULT STDMETHODCALLTYPE GetDistributions(IZKDistributionInfoCollection** distributions) = 0;
     // Reads the machine's products again.
-    virtual HRESULT STDMETHODCALLTYPE Refresh() = 0;  // method 11
+    virtual HRESULT STDMETHODCALLTYPE Refresh() = 0;                               // method 11
     virtual HRESULT STDMETHODCALLTYPE GetVersionHigh(unsigned long* version) = 0;  // method 12
-    virtual HRESULT STDMETHODCALLTYPE GetVersionLow(unsigned long* version) = 0;  // method 13
+    virtual HRESULT STDMETHODCALLTYPE GetVersionLow(unsigned long* version) = 0;   // method 13
 };

@@ -59,8 +59,8 @@ HMODULE DynamicLibrary::TryLoad()
     if (!loaded)
         return nullptr;
     // Two threads may bind at once: the first handle stays, the other reference is dropped.
-    HMODULE previous = static_cast<HMODULE>(InterlockedCompareExchangePointer(
-        reinterpret_cast<PVOID volatile*>(&m_handle), loaded, nullptr));
+    HMODULE previous = static_cast<HMODULE>(
+        InterlockedCompareExchangePointer(reinterpret_cast<PVOID volatile*>(&m_handle), loaded, nullptr));
     if (previous) {
         FreeLibrary(loaded);
         return previous;
@@ -75,8 +75,9 @@ HMODULE DynamicLibrary::Load(const wchar_t* directory)
     HMODULE loaded = directory ? LoadFrom(m_name, directory) : TryLoad();
     if (!loaded)
         OrbelOutput::Error(-40, L"OrbelToolbox: Dynamic library %s was not loaded.", m_name);
-    if (directory && InterlockedCompareExchangePointer(reinterpret_cast<PVOID volatile*>(&m_handle), loaded,
-                                                       nullptr) != nullptr) {
+    if (directory
+        && InterlockedCompareExchangePointer(reinterpret_cast<PVOID volatile*>(&m_handle), loaded, nullptr)
+            != nullptr) {
         FreeLibrary(loaded);
     }
     return m_handle;
@@ -100,8 +101,8 @@ FARPROC DynamicLibrary::TryGetProc(const char* name)
 
 bool DynamicLibrary::Unload(const wchar_t* newName)
 {
-    HMODULE module = static_cast<HMODULE>(
-        InterlockedExchangePointer(reinterpret_cast<PVOID volatile*>(&m_handle), nullptr));
+    HMODULE module
+        = static_cast<HMODULE>(InterlockedExchangePointer(reinterpret_cast<PVOID volatile*>(&m_handle), nullptr));
     if (newName)
         lstrcpynW(m_name, newName, MAX_PATH);
     return !module || FreeLibrary(module) != FALSE;
@@ -211,9 +212,7 @@ void EnumerateModules(ModuleSet& modules)
     }
 }
 
-ModuleList::ModuleList() : DynamicLibrary(nullptr)
-{
-}
+ModuleList::ModuleList() : DynamicLibrary(nullptr) { }
 
 ModuleList::~ModuleList()
 {
@@ -258,8 +257,8 @@ HMODULE GetLibraryModule()
     static DynamicFunctionW<BOOL> getModuleHandleEx(&Kernel32Library(), "GetModuleHandleEx");
     const DWORD flags = GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT;
     HMODULE module = nullptr;
-    if (getModuleHandleEx.IsLoaded() &&
-        getModuleHandleEx(flags, reinterpret_cast<LPCWSTR>(&g_libraryMarker), &module)) {
+    if (getModuleHandleEx.IsLoaded()
+        && getModuleHandleEx(flags, reinterpret_cast<LPCWSTR>(&g_libraryMarker), &module)) {
         return module;
     }
     MEMORY_BASIC_INFORMATION info;

@@ -90,10 +90,9 @@ private:
 };
 
 // A function of return type `R` bound by its plain export name.
-template <class R>
-class DynamicFunction : public DynamicFunctionBase {
+template <class R> class DynamicFunction : public DynamicFunctionBase {
 public:
-    DynamicFunction(DynamicLibrary* library, const char* name) : DynamicFunctionBase(library, name, "") {}
+    DynamicFunction(DynamicLibrary* library, const char* name) : DynamicFunctionBase(library, name, "") { }
 
 protected:
     DynamicFunction(DynamicLibrary* library, const char* name, const char* suffix)
@@ -103,8 +102,7 @@ protected:
 
 public:
     // Calls the function with the platform's standard calling convention.
-    template <class... Args>
-    R operator()(Args... args)
+    template <class... Args> R operator()(Args... args)
     {
         using Function = R(WINAPI*)(Args...);
         return reinterpret_cast<Function>(reinterpret_cast<void (*)()>(GetProc()))(args...);
@@ -112,10 +110,9 @@ public:
 };
 
 // The Unicode entry point of a function: its name with "W" appended.
-template <class R>
-class DynamicFunctionW : public DynamicFunction<R> {
+template <class R> class DynamicFunctionW : public DynamicFunction<R> {
 public:
-    DynamicFunctionW(DynamicLibrary* library, const char* name) : DynamicFunction<R>(library, name, "W") {}
+    DynamicFunctionW(DynamicLibrary* library, const char* name) : DynamicFunction<R>(library, name, "W") { }
 };
 
 // The same resolution as a free function: the address, or `UnresolvedProc()` when the function

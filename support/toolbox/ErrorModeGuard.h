@@ -8,7 +8,7 @@ namespace OrbelToolbox {
 
 class ErrorModeGuard {
 public:
-    ErrorModeGuard() : m_previous(SetErrorMode(SEM_FAILCRITICALERRORS)) {}
+    ErrorModeGuard() : m_previous(SetErrorMode(SEM_FAILCRITICALERRORS)) { }
     ~ErrorModeGuard() { SetErrorMode(m_previous); }
     ErrorModeGuard(const ErrorModeGuard&) = delete;
     ErrorModeGuard& operator=(const ErrorModeGuard&) = delete;

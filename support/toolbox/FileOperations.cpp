@@ -52,8 +52,8 @@ struct CopyProgress {
     std::exception_ptr error;
 };
 
-DWORD CALLBACK CopyProgressRoutine(LARGE_INTEGER total, LARGE_INTEGER transferred, LARGE_INTEGER, LARGE_INTEGER,
-                                   DWORD, DWORD, HANDLE, HANDLE, LPVOID data)
+DWORD CALLBACK CopyProgressRoutine(LARGE_INTEGER total, LARGE_INTEGER transferred, LARGE_INTEGER, LARGE_INTEGER, DWORD,
+    DWORD, HANDLE, HANDLE, LPVOID data)
 {
     auto* progress = static_cast<CopyProgress*>(data);
     try {
@@ -95,8 +95,8 @@ UniqueKernelHandle OpenForTimes(const wchar_t* file, DWORD access)
 uint64_t GetFileSize(const wchar_t* file, uint64_t limit)
 {
     auto fileContext = ContextMessageHolder::FromResource(kFileMessage, file ? file : L"");
-    ContextMessageHolder context(L"OrbelToolbox: %s failed. File: %s Size limit: %I64u", L"OrbelToolbox::GetFileSize",
-                                 file ? file : L"", limit);
+    ContextMessageHolder context(
+        L"OrbelToolbox: %s failed. File: %s Size limit: %I64u", L"OrbelToolbox::GetFileSize", file ? file : L"", limit);
     if (file == nullptr) {
         Refuse(-40, L"OrbelToolbox: Passed NULL string to %s", L"OrbelToolbox::GetFileSize");
     }
@@ -117,14 +117,14 @@ uint64_t GetFileSize(const wchar_t* file, uint64_t limit)
     }
     OrbelOutput::DebugPrint(L"WARNING: OrbelToolbox: %s returning incorrect file size because size exceeds specified "
                             L"limit. File: %s Size: %I64u, Limit: %I64u",
-                            L"OrbelToolbox::GetFileSize", file, size, limit);
+        L"OrbelToolbox::GetFileSize", file, size, limit);
     return limit;
 }
 
 ULONG ConvertFileSizeBytesToMB(uint64_t bytes)
 {
-    ContextMessageHolder context(L"OrbelToolbox: %s failed. FileSizeInBytes: %I64u",
-                                 L"OrbelToolbox::ConvertFileSizeBytesToMB", bytes);
+    ContextMessageHolder context(
+        L"OrbelToolbox: %s failed. FileSizeInBytes: %I64u", L"OrbelToolbox::ConvertFileSizeBytesToMB", bytes);
     if (bytes >= kLargestConvertibleBytes) {
         Refuse(-40, L"     File size exceeds ULONG_MAX (4096 terabytes).");
     }
@@ -138,8 +138,8 @@ uint64_t ConvertFileSizeMBToBytes(ULONG megabytes)
 
 uint64_t GetDirectorySizeRecursive(const wchar_t* directory, uint64_t limit)
 {
-    ContextMessageHolder context(L"     %s failed on directory: %s", L"OrbelToolbox::GetDirectorySizeRecursive",
-                                 directory ? directory : L"");
+    ContextMessageHolder context(
+        L"     %s failed on directory: %s", L"OrbelToolbox::GetDirectorySizeRecursive", directory ? directory : L"");
     FileSearch search(directory, L"*.*");
     uint64_t total = 0;
     while (search.Find(0)) {
@@ -157,7 +157,7 @@ uint64_t GetDirectorySize(const wchar_t* directory, uint64_t limit)
 {
     auto directoryContext = ContextMessageHolder::FromResource(kDirectoryMessage, directory ? directory : L"");
     ContextMessageHolder context(L"OrbelToolbox: %s failed. Directory: %s Size limit: %I64u",
-                                 L"OrbelToolbox::GetDirectorySize", directory ? directory : L"", limit);
+        L"OrbelToolbox::GetDirectorySize", directory ? directory : L"", limit);
     if (directory == nullptr) {
         Refuse(-40, L"OrbelToolbox: Passed NULL string to %s", L"OrbelToolbox::GetDirectorySize");
     }
@@ -185,7 +185,7 @@ void RemoveFileAttributes(const wchar_t* file, DWORD attributes)
 {
     auto fileContext = ContextMessageHolder::FromResource(kFileMessage, file ? file : L"");
     ContextMessageHolder context(L"OrbelToolbox: %s failed. File: %s Attributes:%d",
-                                 L"OrbelToolbox::RemoveFileAttributes", file ? file : L"", attributes);
+        L"OrbelToolbox::RemoveFileAttributes", file ? file : L"", attributes);
     const DWORD current = ReadAttributes(file);
     if (current == INVALID_FILE_ATTRIBUTES) {
         RefuseLastWindowsError(L"GetFileAttributes");
@@ -208,8 +208,8 @@ void CopyFileIgnoreAttribs(const wchar_t* source, const wchar_t* target, bool fa
     SetFileAttributesW(target, FILE_ATTRIBUTE_NORMAL);
     CopyProgress progress{target, nullptr};
     BOOL cancel = FALSE;
-    if (!copyFileEx(source, target, &CopyProgressRoutine, &progress, &cancel,
-                    failIfExists ? COPY_FILE_FAIL_IF_EXISTS : 0)) {
+    if (!copyFileEx(
+            source, target, &CopyProgressRoutine, &progress, &cancel, failIfExists ? COPY_FILE_FAIL_IF_EXISTS : 0)) {
         const DWORD error = GetLastError();
         if (progress.error) {
             std::rethrow_exception(progress.error);
@@ -223,8 +223,7 @@ void CopyFileIgnoreAttribs(const wchar_t* source, const wchar_t* target, bool fa
 void CopyFiles(const wchar_t* sourcePattern, const wchar_t* targetDirectory, const wchar_t* targetName, DWORD flags)
 {
     auto paths = ContextMessageHolder::FromResource(kCopyFilesMessage, sourcePattern ? sourcePattern : L"",
-                                                    targetDirectory ? targetDirectory : L"",
-                                                    targetName ? targetName : L"");
+        targetDirectory ? targetDirectory : L"", targetName ? targetName : L"");
     ContextMessageHolder context(kFailed, L"OrbelToolbox::CopyFiles");
     if (sourcePattern == nullptr || targetDirectory == nullptr) {
         Refuse(-40, L"OrbelToolbox: Passed NULL string to %s", L"OrbelToolbox::CopyFiles");
@@ -248,8 +247,8 @@ void CopyFiles(const wchar_t* sourcePattern, const wchar_t* targetDirectory, con
 
     FileSearch sources(sourcePattern);
     while (sources.Find(FileSearch::SkipDirectories)) {
-        const wchar_t* name = (targetName != nullptr && targetName[0] != L'\0') ? targetName
-                                                                                 : sources.GetFindData().cFileName;
+        const wchar_t* name
+            = (targetName != nullptr && targetName[0] != L'\0') ? targetName : sources.GetFindData().cFileName;
         StrictPath targetPath(target);
         targetPath.Append(name, StrictPath::FileName);
         unmatched.erase(StrictPath(name, StrictPath::FileName));
@@ -259,7 +258,7 @@ void CopyFiles(const wchar_t* sourcePattern, const wchar_t* targetDirectory, con
             if (CompareFileTime(&targetTime, &sources.GetFindData().ftLastWriteTime) >= 0) {
                 OrbelOutput::DebugPrint(L"Skipping copying file %s. File already exists in target directory and is "
                                         L"newer than or the same as the one is source directory.\r\n",
-                                        sources.GetPath().GetText());
+                    sources.GetPath().GetText());
                 continue;
             }
         }
@@ -322,7 +321,7 @@ void EraseDirectoryContents(const wchar_t* directory, bool deleteDirectory)
     }
     auto erasing = ContextMessageHolder::FromResource(kEraseDirectoryMessage, directory);
     ContextMessageHolder context(L"OrbelToolbox: %s failed. Path: %s DeleteDirectory: %d",
-                                 L"OrbelToolbox::EraseDirectoryContents", directory, deleteDirectory ? 1 : 0);
+        L"OrbelToolbox::EraseDirectoryContents", directory, deleteDirectory ? 1 : 0);
     std::wstring source = WithoutTrailingBackslash(directory);
     if (!deleteDirectory) {
         source += L"\\*";

@@ -32,9 +32,9 @@ void RemoveFileAttributes(const wchar_t* file, DWORD attributes);
 void CopyFileIgnoreAttribs(const wchar_t* source, const wchar_t* target, bool failIfExists);
 
 // Flags of CopyFiles.
-constexpr DWORD kCopySkipNotNewer = 1;    // keep a target that is as new as the source or newer
-constexpr DWORD kCopyMirror = 2;          // delete matching targets that have no source file
-constexpr DWORD kCopyRecurse = 4;         // also subdirectories whose names match the pattern
+constexpr DWORD kCopySkipNotNewer = 1;  // keep a target that is as new as the source or newer
+constexpr DWORD kCopyMirror = 2;        // delete matching targets that have no source file
+constexpr DWORD kCopyRecurse = 4;       // also subdirectories whose names match the pattern
 // Copies every file that matches the pattern into the directory (under `targetName` when it is
 // given and not empty).
 void CopyFiles(const wchar_t* sourcePattern, const wchar_t* targetDirectory, const wchar_t* targetName, DWORD flags);
@@ -52,7 +52,6 @@ void AppendPath(wchar_t* fullPath, const wchar_t* pathToAppend);
 
 // The times of a file; null pointers leave those times alone.
 void GetFileTime(const wchar_t* file, FILETIME* creation, FILETIME* lastAccess, FILETIME* lastWrite);
-void SetFileTime(const wchar_t* file, const FILETIME* creation, const FILETIME* lastAccess,
-                 const FILETIME* lastWrite);
+void SetFileTime(const wchar_t* file, const FILETIME* creation, const FILETIME* lastAccess, const FILETIME* lastWrite);
 
 }  // namespace OrbelToolbox

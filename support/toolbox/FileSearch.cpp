@@ -12,21 +12,15 @@ constexpr wchar_t kFind[] = L"OrbelToolbox::FileSearch::Find";
 }  // namespace
 
 FileSearch::FileSearch(const wchar_t* pattern)
-    : m_findData(),
-      m_handle(nullptr),
-      m_pattern(pattern, StrictPath::AllowWild),
-      m_directory(pattern, StrictPath::AllowWild),
-      m_current(0)
+    : m_findData(), m_handle(nullptr), m_pattern(pattern, StrictPath::AllowWild),
+      m_directory(pattern, StrictPath::AllowWild), m_current(0)
 {
     m_directory.GetParentDirectory();
 }
 
 FileSearch::FileSearch(const wchar_t* directory, const wchar_t* namePattern)
-    : m_findData(),
-      m_handle(nullptr),
-      m_pattern(directory, StrictPath::Directory | StrictPath::AllowWild),
-      m_directory(directory, StrictPath::Directory | StrictPath::AllowWild),
-      m_current(0)
+    : m_findData(), m_handle(nullptr), m_pattern(directory, StrictPath::Directory | StrictPath::AllowWild),
+      m_directory(directory, StrictPath::Directory | StrictPath::AllowWild), m_current(0)
 {
     m_pattern.Append(namePattern, StrictPath::FileName);
 }
@@ -48,15 +42,15 @@ bool FileSearch::Find(DWORD flags)
         return false;
     }
     // Directories the caller does not want, and those whose names begin with a dot, are passed.
-    while ((m_findData.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) &&
-           ((flags & SkipDirectories) || m_findData.cFileName[0] == L'.')) {
+    while ((m_findData.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+        && ((flags & SkipDirectories) || m_findData.cFileName[0] == L'.')) {
         if (!Advance(false, flags)) {
             if (first) {
                 FindClose(m_handle);
                 m_handle = INVALID_HANDLE_VALUE;
                 if (flags & ReportFailures) {
-                    Refuse(-32, L"%s failed because directories were found that match, but no files were found.",
-                           kFind);
+                    Refuse(
+                        -32, L"%s failed because directories were found that match, but no files were found.", kFind);
                 }
             }
             return false;

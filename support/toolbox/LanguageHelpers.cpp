@@ -7,7 +7,7 @@
 
 namespace OrbelToolbox {
 
-LANGID (WINAPI* g_getUserDefaultLangId)() = &::GetUserDefaultLangID;
+LANGID(WINAPI* g_getUserDefaultLangId)() = &::GetUserDefaultLangID;
 
 namespace {
 
@@ -81,7 +81,7 @@ UINT GetCodePageForLanguage(LANGID language)
     unsigned int codePage = 0;
     if (swscanf(text, L"%u", &codePage) != 1) {
         OrbelOutput::Error(-13, L"OrbelToolbox: %s could not convert locale string '%s' to code page value.",
-                           L"OrbelToolbox::GetCodePageForLanguage", text);
+            L"OrbelToolbox::GetCodePageForLanguage", text);
         return 0;
     }
     return codePage;

@@ -19,7 +19,7 @@ LANGID GetUserDefaultLanguage();
 
 // Where GetUserDefaultLanguage reads the user's language (GetUserDefaultLangID); tests
 // replace it.
-extern LANGID (WINAPI* g_getUserDefaultLangId)();
+extern LANGID(WINAPI* g_getUserDefaultLangId)();
 
 // Copies the ideographic full stop of 0x0404 or 0x0804 (two units, each carrying one byte of
 // the double-byte code page) into `out`, or the empty text for any other language. `out` must

@@ -4,15 +4,13 @@
 // for a test that changes several entries of it.
 #pragma once
 
-template <typename T>
-class ScopedOverride {
+template <typename T> class ScopedOverride {
 public:
-    template <typename U>
-    ScopedOverride(T& variable, U replacement) : m_variable(variable), m_previous(variable)
+    template <typename U> ScopedOverride(T& variable, U replacement) : m_variable(variable), m_previous(variable)
     {
         m_variable = replacement;
     }
-    explicit ScopedOverride(T& variable) : m_variable(variable), m_previous(variable) {}
+    explicit ScopedOverride(T& variable) : m_variable(variable), m_previous(variable) { }
     ~ScopedOverride() { m_variable = m_previous; }
     ScopedOverride(const ScopedOverride&) = delete;
     ScopedOverride& operator=(const ScopedOverride&) = delete;

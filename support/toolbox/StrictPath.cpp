@@ -20,8 +20,7 @@ constexpr wchar_t kErrorInFunction[] = L"OrbelToolbox: Error in %s function";
 constexpr wchar_t kInvalidCharacter[] = L"             Path has invalid character at index %d: %s";
 constexpr wchar_t kTooLong[] = L"             Path too long: current length is %d; append length is %d; MAX_PATH is %d";
 
-template <class Function>
-Function ShellFunction(const char* name)
+template <class Function> Function ShellFunction(const char* name)
 {
     Function function = BindSystemFunction<Function>(kShellLibrary, name);
     if (function == nullptr) {
@@ -95,12 +94,8 @@ struct StrictPath::Snapshot {
 };
 
 StrictPath::WritableBuffer::WritableBuffer(StrictPath& path, DWORD attributes)
-    : m_path(path),
-      m_buffer(path.m_text),
-      m_attributes(attributes),
-      m_previousText(path.m_text),
-      m_previousAttributes(path.m_attributes),
-      m_unwinding(std::uncaught_exceptions())
+    : m_path(path), m_buffer(path.m_text), m_attributes(attributes), m_previousText(path.m_text),
+      m_previousAttributes(path.m_attributes), m_unwinding(std::uncaught_exceptions())
 {
 }
 
@@ -117,9 +112,7 @@ StrictPath::WritableBuffer::~WritableBuffer() noexcept(false)
     }
 }
 
-StrictPath::StrictPath(DWORD attributes) : m_attributes(attributes), m_text()
-{
-}
+StrictPath::StrictPath(DWORD attributes) : m_attributes(attributes), m_text() { }
 
 StrictPath::StrictPath(const wchar_t* text, DWORD attributes) : m_attributes(attributes), m_text()
 {
@@ -467,7 +460,7 @@ void StrictPath::CheckInput(const wchar_t* text, const wchar_t* argumentName) co
     }
     if (!HasAttributes(P4Path) && text[0] == L'\\' && text[1] != L'\\') {
         Refuse(-41, L"             Input path %s has a leading backslash; leading backslashes are not supported: %s",
-               argumentName, text);
+            argumentName, text);
     }
 }
 
@@ -576,8 +569,8 @@ void StrictPath::Normalize()
             }
             const bool aboveRoot = m_text[i - 1] == L':' || (elementStart == 2 && m_text[0] == L'\\');
             const bool leadingSteps = elementStart == 0 && StartsWithParentStep(m_text);
-            const bool stepOverStep = i - elementStart == 2 && m_text[elementStart] == L'.' &&
-                                      m_text[elementStart + 1] == L'.';
+            const bool stepOverStep
+                = i - elementStart == 2 && m_text[elementStart] == L'.' && m_text[elementStart + 1] == L'.';
             if (aboveRoot || leadingSteps || stepOverStep) {
                 ++i;
                 continue;

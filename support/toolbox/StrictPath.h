@@ -27,18 +27,18 @@ UINT GetPathCharTypeBuiltIn(wchar_t c);
 class StrictPath {
 public:
     // Attribute bits. The low byte holds P4Path and the kind, the second byte the options.
-    static constexpr DWORD P4Path = 0x0001;          // depot notation: kept as it is, never validated
-    static constexpr DWORD Directory = 0x0010;       // kind: a directory, always ending in a backslash
-    static constexpr DWORD FileName = 0x0020;        // kind: a single name, no separators
+    static constexpr DWORD P4Path = 0x0001;     // depot notation: kept as it is, never validated
+    static constexpr DWORD Directory = 0x0010;  // kind: a directory, always ending in a backslash
+    static constexpr DWORD FileName = 0x0020;   // kind: a single name, no separators
     static constexpr DWORD KindMask = 0x00F0;
-    static constexpr DWORD RepairInvalid = 0x0100;   // replace invalid characters instead of refusing
-    static constexpr DWORD AllowWild = 0x0200;       // accept * and ?
-    static constexpr DWORD AllowLong = 0x0400;       // cut text that is too long instead of refusing
+    static constexpr DWORD RepairInvalid = 0x0100;  // replace invalid characters instead of refusing
+    static constexpr DWORD AllowWild = 0x0200;      // accept * and ?
+    static constexpr DWORD AllowLong = 0x0400;      // cut text that is too long instead of refusing
     static constexpr DWORD MustBeAbsolute = 0x0800;
     static constexpr DWORD MustBeRelative = 0x1000;
     static constexpr DWORD OptionMask = 0xFF00;
 
-    static constexpr size_t kUnits = MAX_PATH;        // buffer units, terminator included
+    static constexpr size_t kUnits = MAX_PATH;  // buffer units, terminator included
     static constexpr size_t kMaxLength = MAX_PATH - 1;
 
     // Lets code write straight into the text buffer (a registry read, a concatenation); the

@@ -6,8 +6,7 @@ namespace {
 
 // The room is the string's size: a writer grows the string with resize before writing into
 // its buffer (characters beyond the size are not part of the string).
-template <class String>
-void SetLength(String& text, int length)
+template <class String> void SetLength(String& text, int length)
 {
     size_t room = text.size();
     size_t newLength;

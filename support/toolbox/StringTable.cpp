@@ -169,8 +169,8 @@ void WriteStringBlock(HANDLE update, const StringBlock* block)
         out += count;
     }
     const DWORD used = static_cast<DWORD>((out - packed.get()) * sizeof(WORD));
-    if (!UpdateResourceW(update, RT_STRING, MAKEINTRESOURCEW(block->blockNumber), block->language, packed.get(),
-                         used)) {
+    if (!UpdateResourceW(
+            update, RT_STRING, MAKEINTRESOURCEW(block->blockNumber), block->language, packed.get(), used)) {
         RefuseLastWindowsError(L"UpdateResource");
     }
 }
@@ -206,7 +206,7 @@ void LoadStringFromResource(HMODULE module, UINT id, wchar_t* buffer, UINT* size
         GetString(block.get(), StringBlockIndex(id), buffer, size);
     } catch (...) {
         OrbelOutput::Print(L"Error in %s. Module Handle: %u", L"OrbelToolbox::LoadStringFromResource",
-                           static_cast<unsigned>(reinterpret_cast<UINT_PTR>(module)));
+            static_cast<unsigned>(reinterpret_cast<UINT_PTR>(module)));
         OrbelOutput::Print(L"         strId: %u; LangId: %u", id, static_cast<unsigned>(language));
         throw;
     }
@@ -214,8 +214,8 @@ void LoadStringFromResource(HMODULE module, UINT id, wchar_t* buffer, UINT* size
 
 void LoadStringFromResource(const wchar_t* moduleFile, UINT id, wchar_t* buffer, UINT* size, LANGID language)
 {
-    ContextMessageHolder context(L"Error in %s: Module Path: %s", L"OrbelToolbox::LoadStringFromResource",
-                                 moduleFile ? moduleFile : L"");
+    ContextMessageHolder context(
+        L"Error in %s: Module Path: %s", L"OrbelToolbox::LoadStringFromResource", moduleFile ? moduleFile : L"");
     UniqueModule module = LoadDataModule(moduleFile);
     LoadStringFromResource(module.Get(), id, buffer, size, language);
 }
@@ -225,7 +225,7 @@ void UpdateResourceString(const wchar_t* moduleFile, UINT id, const wchar_t* new
     auto file = ContextMessageHolder::FromResource(kModuleFileMessage, moduleFile ? moduleFile : L"");
     ContextMessageHolder function(L"Error in %s.", L"OrbelToolbox::UpdateResourceString");
     ContextMessageHolder details(L"         strId: %u; New String: %s; LangId: %u", id,
-                                 newString ? newString : L"(null)", static_cast<unsigned>(language));
+        newString ? newString : L"(null)", static_cast<unsigned>(language));
     if (newString == nullptr) {
         Refuse(-30, L"Parameter newString is NULL");
     }

@@ -19,8 +19,14 @@ struct StringBlock {
 };
 
 // The block of a string id and the string's index in it.
-inline UINT StringBlockNumber(UINT id) { return id / kStringsPerBlock + 1; }
-inline UINT StringBlockIndex(UINT id) { return id % kStringsPerBlock; }
+inline UINT StringBlockNumber(UINT id)
+{
+    return id / kStringsPerBlock + 1;
+}
+inline UINT StringBlockIndex(UINT id)
+{
+    return id % kStringsPerBlock;
+}
 
 // Reads and unpacks one block in the language (a bare primary language the library knows is
 // completed first).

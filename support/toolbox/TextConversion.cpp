@@ -88,8 +88,8 @@ void WideToMultiByte(const wchar_t* text, NarrowBuffer& out, UINT codePage)
     }
     char* buffer = new char[size];
     out.Reset(buffer);
-    if (WideCharToMultiByte(codePage, 0, text, static_cast<int>(wcslen(text)) + 1, buffer, size,
-                            nullptr, nullptr) == 0) {
+    if (WideCharToMultiByte(codePage, 0, text, static_cast<int>(wcslen(text)) + 1, buffer, size, nullptr, nullptr)
+        == 0) {
         OrbelOutput::ReportLastWindowsError(L"WideCharToMultiByte");
     }
 }
@@ -122,8 +122,8 @@ void WideToMultiByte(const wchar_t* text, std::string& out, UINT codePage)
         return;
     }
     out.resize(static_cast<size_t>(size));  // the room includes the terminator
-    int written = WideCharToMultiByte(codePage, 0, text, static_cast<int>(wcslen(text)) + 1, &out[0], size,
-                                      nullptr, nullptr);
+    int written
+        = WideCharToMultiByte(codePage, 0, text, static_cast<int>(wcslen(text)) + 1, &out[0], size, nullptr, nullptr);
     if (written == 0) {
         out.clear();
         OrbelOutput::ReportLastWindowsError(L"WideCharToMultiByte");

@@ -60,9 +60,16 @@ TEST(AppServices, LogModeFlagsAndOptions)
         DWORD options;
     };
     const Case cases[] = {
-        {L"", 0x1FDF, 0},      {L"l", 0x1FDF, 0},         {L"l*v", 0x1FDF, 0}, {L"L*V", 0x1FDF, 0},
-        {L"lwe+", 0x6, 1},     {L"l!", 0, 2},             {L"l+!", 0, 3},      {L"lmewuioarpcv", 0x1F9F, 0},
-        {L"lIWEARUCMOPV", 0x1F9F, 0}, {L"lxyz", 0, 0},
+        {L"", 0x1FDF, 0},
+        {L"l", 0x1FDF, 0},
+        {L"l*v", 0x1FDF, 0},
+        {L"L*V", 0x1FDF, 0},
+        {L"lwe+", 0x6, 1},
+        {L"l!", 0, 2},
+        {L"l+!", 0, 3},
+        {L"lmewuioarpcv", 0x1F9F, 0},
+        {L"lIWEARUCMOPV", 0x1F9F, 0},
+        {L"lxyz", 0, 0},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.modes);
@@ -116,8 +123,10 @@ TEST(AppServices, CostLogOfTheConfiguration)
     const std::wstring sampleRoot = SampleRoot();
     const std::string root(sampleRoot.begin(), sampleRoot.end());
     ASSERT_TRUE(WriteFileBytes(dir.File(L"setup.ini"),
-                               "[MsiEngine]\r\nWinNTPath=" + root + "\\engine\\engine-installer.txt\r\nCommandLine=/q\r\n"
-                               "[Debug]\r\nLogging=l " + "%TEMP%\\x.log\r\nCostLog=1\r\n"));
+        "[MsiEngine]\r\nWinNTPath=" + root
+            + "\\engine\\engine-installer.txt\r\nCommandLine=/q\r\n"
+              "[Debug]\r\nLogging=l "
+            + "%TEMP%\\x.log\r\nCostLog=1\r\n"));
     state.Config().SetIniFile(dir.Path().c_str(), nullptr);
     // The program's own name: app_test.ini, absent.
     EXPECT_THROW(state.Config().PopulateMsiInfo(), NoIniFile);
@@ -162,10 +171,14 @@ TEST(AppServices, PageEnablingFollowsThePageRecordsAndTheModes)
         bool enabled;
     };
     const Case cases[] = {
-        {kEndDialog, 4, false, true},       {kEndDialog, 2, false, false},
-        {kWelcomeDialog, 8, false, false},  {kWelcomeDialog, 8, true, true},
-        {kLicenseDialog, 4, false, true},   {kLicense2Dialog, 16, false, false},
-        {kLicense2Dialog, 16, true, false}, {kProgressDialog, 8, false, true},
+        {kEndDialog, 4, false, true},
+        {kEndDialog, 2, false, false},
+        {kWelcomeDialog, 8, false, false},
+        {kWelcomeDialog, 8, true, true},
+        {kLicenseDialog, 4, false, true},
+        {kLicense2Dialog, 16, false, false},
+        {kLicense2Dialog, 16, true, false},
+        {kProgressDialog, 8, false, true},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(std::to_string(c.page) + "/" + std::to_string(c.mode));
@@ -216,8 +229,8 @@ TEST(AppServices, DialogFontDefaults)
         LANGID language;
         BYTE charset;
     };
-    const Case cases[] = {{0x0409, ANSI_CHARSET}, {0x0419, RUSSIAN_CHARSET}, {0x0411, SHIFTJIS_CHARSET},
-                          {0x0408, GREEK_CHARSET}};
+    const Case cases[]
+        = {{0x0409, ANSI_CHARSET}, {0x0419, RUSSIAN_CHARSET}, {0x0411, SHIFTJIS_CHARSET}, {0x0408, GREEK_CHARSET}};
     ASSERT_EQ(nullptr, LoadDialogResourceById(233));
     for (const Case& c : cases) {
         SCOPED_TRACE(c.language);
@@ -257,7 +270,7 @@ TEST(AppServices, DialogTemplateFonts)
     };
     const Case cases[] = {
         {233, true, L"Tahoma", 9},
-        {234, true, L"A face name longer than thirty-", 10},   // cut to 31 characters
+        {234, true, L"A face name longer than thirty-", 10},  // cut to 31 characters
         {235, false, L"", 0},
     };
     for (const Case& c : cases) {
@@ -300,8 +313,8 @@ protected:
     TempDir m_source;
     ScopedOverride<CString> m_tempPath{theApp.m_strTempPath, (m_temp.Path() + L"\\").c_str()};
     ScopedOverride<std::list<CString>> m_tempFiles{theApp.m_tempFiles, std::list<CString>()};
-    ScopedOverride<decltype(CVelmoInstallerApp::s_pfnGetDriveTypeW)> m_driveType{CVelmoInstallerApp::s_pfnGetDriveTypeW,
-                                                                                 &FakeDriveType};
+    ScopedOverride<decltype(CVelmoInstallerApp::s_pfnGetDriveTypeW)> m_driveType{
+        CVelmoInstallerApp::s_pfnGetDriveTypeW, &FakeDriveType};
 };
 
 TEST_F(TempCopies, CopiedFromRemovableNetworkAndCdRomDrivesOnly)
@@ -313,9 +326,8 @@ TEST_F(TempCopies, CopiedFromRemovableNetworkAndCdRomDrivesOnly)
         UINT type;
         bool copied;
     };
-    const Case cases[] = {{DRIVE_REMOVABLE, true}, {DRIVE_REMOTE, true},  {DRIVE_CDROM, true},
-                          {DRIVE_FIXED, false},    {DRIVE_RAMDISK, false}, {DRIVE_UNKNOWN, false},
-                          {DRIVE_NO_ROOT_DIR, false}};
+    const Case cases[] = {{DRIVE_REMOVABLE, true}, {DRIVE_REMOTE, true}, {DRIVE_CDROM, true}, {DRIVE_FIXED, false},
+        {DRIVE_RAMDISK, false}, {DRIVE_UNKNOWN, false}, {DRIVE_NO_ROOT_DIR, false}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.type);
         g_driveType = c.type;

@@ -29,8 +29,8 @@ HostRun RunHost(const std::wstring& kind, const std::wstring& thread, const std:
     TempDir dir;
     std::wstring report = dir.File(L"report.txt");
     std::wstring log = dir.File(L"host.log");
-    std::wstring command = L"\"" + ModuleDir() + L"\\barrier_host.exe\" " + kind + L" " + thread + L" \"" + report +
-                           L"\" \"" + log + L"\" " + option;
+    std::wstring command = L"\"" + ModuleDir() + L"\\barrier_host.exe\" " + kind + L" " + thread + L" \"" + report
+        + L"\" \"" + log + L"\" " + option;
     ProcessResult result = RunProcess(command, 30000);
     EXPECT_FALSE(result.timedOut);
     HostRun run;
@@ -43,8 +43,8 @@ HostRun RunHost(const std::wstring& kind, const std::wstring& thread, const std:
 struct Row {
     const wchar_t* kind;
     DWORD exitCode;
-    const char* message;      // start of the message the report shows
-    const char* details;      // part of the details; null: no Details (none shown, none logged)
+    const char* message;  // start of the message the report shows
+    const char* details;  // part of the details; null: no Details (none shown, none logged)
     bool detailsLogged;
 };
 
@@ -53,7 +53,8 @@ const Row kRows[] = {
     {L"windows", 5, "Fatal Error. Unhandled Windows Error.", "Windows Error 5: ", true},
     {L"msi", 1603, "Fatal Error. Unhandled MSI Error.", "MsiError 1603: ", true},
     {L"installer", static_cast<DWORD>(-10004), "Fatal Error. Operation aborted.", "IInstallerError 10004", true},
-    {L"user", static_cast<DWORD>(-12004), "You must have administrative privileges to run this installation.", nullptr, false},
+    {L"user", static_cast<DWORD>(-12004), "You must have administrative privileges to run this installation.", nullptr,
+        false},
     {L"delaydll", 126, "Unable to find required dll velmo_missing.dll.", "No details available", false},
     {L"delayproc", 127, "Unable to load procedure <Unknown> from module kernel32.dll.", "No details available", false},
     {L"av", 0xC0000005, "", "Structured Exception number 0xC0000005", true},
@@ -87,7 +88,8 @@ TEST(ThreadBarrier, EveryRowOnTheMainThreadAndOnAWorker)
                 EXPECT_EQ(std::string::npos, text.find("\\n")) << "no details expected: " << text;
 
             // The log: "ERROR! " + message, and the details only when they say something.
-            EXPECT_NE(std::wstring::npos, run.log.find(L"OrbelInstaller: ERROR! " + Widen(row.message))) << run.log.c_str();
+            EXPECT_NE(std::wstring::npos, run.log.find(L"OrbelInstaller: ERROR! " + Widen(row.message)))
+                << run.log.c_str();
             if (row.detailsLogged)
                 EXPECT_NE(std::wstring::npos, run.log.find(Widen(row.details))) << run.log.c_str();
             else

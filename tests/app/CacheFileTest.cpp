@@ -80,13 +80,13 @@ TEST_F(CacheFileTest, ExecutesAndFeatureInformation)
 {
     CacheInto(m_dir.File(L"cache.xml"));
     theApp.AddCacheEntry(L"featureInfo", Attributes({{L"isRtf", L"true"}, {L"isFatal", L"true"}, {L"header", L""}}),
-                         L"It's\r\n{\\rtf1 needed}");
+        L"It's\r\n{\\rtf1 needed}");
     theApp.AddCacheEntry(L"customExecute",
-                         Attributes({{L"name", L"Readme"}, {L"checkState", L"checked"}, {L"", L"replaced"}}),
-                         L"notepad.exe \"C:\\Program Files\\Sample\\readme.txt\"");
+        Attributes({{L"name", L"Readme"}, {L"checkState", L"checked"}, {L"", L"replaced"}}),
+        L"notepad.exe \"C:\\Program Files\\Sample\\readme.txt\"");
     theApp.AddCacheEntry(L"customExecute",
-                         Attributes({{L"synchronous", L"false"}, {L"silentMode", L"true"}, {L"name", L"Tools & <more>"}}),
-                         L"tools.exe /q");
+        Attributes({{L"synchronous", L"false"}, {L"silentMode", L"true"}, {L"name", L"Tools & <more>"}}),
+        L"tools.exe /q");
     theApp.WriteCacheFile();
     EXPECT_EQ(Golden(L"executes-and-info.xml"), ReadFileBytes(m_dir.File(L"cache.xml")));
 }
@@ -115,7 +115,7 @@ TEST_F(CacheFileTest, WithoutACacheFlagNothingIsWritten)
     const std::string file = ReadFileBytes(m_dir.File(L"cache.xml"));
     const std::wstring line = L"<featureInfo header=\"First\"></featureInfo>";
     EXPECT_NE(std::string::npos,
-              file.find(std::string(reinterpret_cast<const char*>(line.c_str()), line.size() * sizeof(wchar_t))));
+        file.find(std::string(reinterpret_cast<const char*>(line.c_str()), line.size() * sizeof(wchar_t))));
 }
 
 // A file that cannot be written is passed over silently; the records stay for the next write.

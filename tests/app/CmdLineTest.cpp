@@ -15,7 +15,8 @@ using testsupport::Text;
 namespace {
 
 // Parses the arguments as the class library does for the process's own command line.
-void Parse(CVelmoCmdLine& cmd, const std::wstring& arguments) {
+void Parse(CVelmoCmdLine& cmd, const std::wstring& arguments)
+{
     std::wstring commandLine = L"setup.exe " + arguments;
     AfxParseCommandLine(cmd, commandLine.c_str());
 }
@@ -32,7 +33,8 @@ const Check kNothing = [](const CVelmoCmdLine&) {};
 
 }  // namespace
 
-TEST(CmdLine, Defaults) {
+TEST(CmdLine, Defaults)
+{
     CVelmoCmdLine cmd;
     Parse(cmd, L"");
     EXPECT_FALSE(cmd.m_bParseError);
@@ -48,14 +50,21 @@ TEST(CmdLine, Defaults) {
     EXPECT_TRUE(cmd.m_properties.empty());
 }
 
-TEST(CmdLine, Table) {
+TEST(CmdLine, Table)
+{
     const Case cases[] = {
         // Quiet and basic modes.
         {L"/q", true, [](auto& c) { EXPECT_EQ(UiQuiet, c.m_nUiMode); }},
         {L"/q /acceptlicenses yes", false,
-         [](auto& c) { EXPECT_EQ(UiQuiet, c.m_nUiMode); EXPECT_EQ(1, c.m_nAcceptLicenses); }},
+            [](auto& c) {
+                EXPECT_EQ(UiQuiet, c.m_nUiMode);
+                EXPECT_EQ(1, c.m_nAcceptLicenses);
+            }},
         {L"-qn -AcceptLicenses NO", false,
-         [](auto& c) { EXPECT_EQ(UiQuiet, c.m_nUiMode); EXPECT_EQ(0, c.m_nAcceptLicenses); }},
+            [](auto& c) {
+                EXPECT_EQ(UiQuiet, c.m_nUiMode);
+                EXPECT_EQ(0, c.m_nAcceptLicenses);
+            }},
         {L"/qnx /acceptlicenses yes", false, [](auto& c) { EXPECT_EQ(UiQuiet, c.m_nUiMode); }},
         {L"/Q /acceptlicenses yes", true, [](auto& c) { EXPECT_EQ(UiFull, c.m_nUiMode); }},
         {L"/qs", false, [](auto& c) { EXPECT_EQ(UiBasic, c.m_nUiMode); }},
@@ -72,49 +81,58 @@ TEST(CmdLine, Table) {
         {L"/r:", true, kNothing},
         {L"/R", true, kNothing},
         {L"/root C:\\dist /runkey ZKInstaller1", false,
-         [](auto& c) {
-             EXPECT_EQ(0, c.m_nRebootMode);
-             EXPECT_EQ(L"C:\\dist", Text(c.m_strRootDir));
-             EXPECT_EQ(L"ZKInstaller1", Text(c.m_strRunKey));
-         }},
+            [](auto& c) {
+                EXPECT_EQ(0, c.m_nRebootMode);
+                EXPECT_EQ(L"C:\\dist", Text(c.m_strRootDir));
+                EXPECT_EQ(L"ZKInstaller1", Text(c.m_strRunKey));
+            }},
         // Linking.
         {L"/k", false, [](auto& c) { EXPECT_TRUE(c.m_bNoLinking); }},
         {L"/K:N", false, [](auto& c) { EXPECT_TRUE(c.m_bNoLinking); }},
         {L"/k:x", false, [](auto& c) { EXPECT_FALSE(c.m_bNoLinking); }},
         // Cache.
         {L"/cache c.xml", false,
-         [](auto& c) {
-             EXPECT_TRUE(c.m_bCacheFeatureInfo);
-             EXPECT_TRUE(c.m_bCacheCustomExecutes);
-             EXPECT_EQ(L"c.xml", Text(c.m_strCacheFile));
-         }},
-        {L"/CACHE:FX c.xml", false,
-         [](auto& c) { EXPECT_TRUE(c.m_bCacheFeatureInfo && c.m_bCacheCustomExecutes); }},
+            [](auto& c) {
+                EXPECT_TRUE(c.m_bCacheFeatureInfo);
+                EXPECT_TRUE(c.m_bCacheCustomExecutes);
+                EXPECT_EQ(L"c.xml", Text(c.m_strCacheFile));
+            }},
+        {L"/CACHE:FX c.xml", false, [](auto& c) { EXPECT_TRUE(c.m_bCacheFeatureInfo && c.m_bCacheCustomExecutes); }},
         {L"/cache:xf c.xml", false,
-         [](auto& c) { EXPECT_FALSE(c.m_bCacheFeatureInfo); EXPECT_TRUE(c.m_bCacheCustomExecutes); }},
+            [](auto& c) {
+                EXPECT_FALSE(c.m_bCacheFeatureInfo);
+                EXPECT_TRUE(c.m_bCacheCustomExecutes);
+            }},
         {L"/cache:f c.xml", false,
-         [](auto& c) { EXPECT_TRUE(c.m_bCacheFeatureInfo); EXPECT_FALSE(c.m_bCacheCustomExecutes); }},
+            [](auto& c) {
+                EXPECT_TRUE(c.m_bCacheFeatureInfo);
+                EXPECT_FALSE(c.m_bCacheCustomExecutes);
+            }},
         {L"/cache", true, kNothing},
         {L"/cache:z c.xml", true, kNothing},
         {L"/cachex c.xml", true, kNothing},
         // Log.
         {L"/log my.log", false,
-         [](auto& c) {
-             EXPECT_TRUE(c.m_bLog);
-             EXPECT_TRUE(c.m_bCostLog);
-             EXPECT_EQ(L"l*v", Text(c.m_strLogModes));
-             EXPECT_EQ(L"my.log", Text(c.m_strLogFile));
-         }},
+            [](auto& c) {
+                EXPECT_TRUE(c.m_bLog);
+                EXPECT_TRUE(c.m_bCostLog);
+                EXPECT_EQ(L"l*v", Text(c.m_strLogModes));
+                EXPECT_EQ(L"my.log", Text(c.m_strLogFile));
+            }},
         {L"/lOG my.log", false, [](auto& c) { EXPECT_EQ(L"l*v", Text(c.m_strLogModes)); }},
         {L"/Log my.log", true, kNothing},
         {L"-l*v+! my.log", false,
-         [](auto& c) {
-             EXPECT_EQ(L"l*v+!", Text(c.m_strLogModes));
-             EXPECT_FALSE(c.m_bCostLog);
-         }},
+            [](auto& c) {
+                EXPECT_EQ(L"l*v+!", Text(c.m_strLogModes));
+                EXPECT_FALSE(c.m_bCostLog);
+            }},
         {L"/lvx my.log", true, [](auto& c) { EXPECT_EQ(L"lvx", Text(c.m_strLogModes)); }},
         {L"/lv", true, kNothing},
-        {L"/costlog", false, [](auto& c) { EXPECT_TRUE(c.m_bCostLog); EXPECT_FALSE(c.m_bLog); }},
+        {L"/costlog", false,
+            [](auto& c) {
+                EXPECT_TRUE(c.m_bCostLog);
+                EXPECT_FALSE(c.m_bLog);
+            }},
         // Help.
         {L"/?", false, [](auto& c) { EXPECT_TRUE(c.m_bShowHelp); }},
         {L"-h", false, [](auto& c) { EXPECT_TRUE(c.m_bShowHelp); }},
@@ -124,32 +142,30 @@ TEST(CmdLine, Table) {
         {L"/nosuchswitch /?", true, [](auto& c) { EXPECT_TRUE(c.m_bShowHelp); }},
         // Pending values and the plain argument.
         {L"/ini /reinstall b.ini", false,
-         [](auto& c) {
-             EXPECT_TRUE(c.m_bReinstall);
-             EXPECT_EQ(L"b.ini", Text(c.m_strIniFile));
-             EXPECT_TRUE(c.m_strSpecFile.IsEmpty());
-         }},
+            [](auto& c) {
+                EXPECT_TRUE(c.m_bReinstall);
+                EXPECT_EQ(L"b.ini", Text(c.m_strIniFile));
+                EXPECT_TRUE(c.m_strSpecFile.IsEmpty());
+            }},
         {L"/ini /tree a.ini", false,
-         [](auto& c) {
-             EXPECT_TRUE(c.m_bTreeStart);
-             EXPECT_TRUE(c.m_strIniFile.IsEmpty());
-             EXPECT_EQ(L"a.ini", Text(c.m_strSpecFile));
-         }},
+            [](auto& c) {
+                EXPECT_TRUE(c.m_bTreeStart);
+                EXPECT_TRUE(c.m_strIniFile.IsEmpty());
+                EXPECT_EQ(L"a.ini", Text(c.m_strSpecFile));
+            }},
         {L"/ini a.ini b.spec", false,
-         [](auto& c) {
-             EXPECT_EQ(L"a.ini", Text(c.m_strIniFile));
-             EXPECT_EQ(L"b.spec", Text(c.m_strSpecFile));
-         }},
-        {L"first.spec second.spec", false,
-         [](auto& c) { EXPECT_EQ(L"second.spec", Text(c.m_strSpecFile)); }},
+            [](auto& c) {
+                EXPECT_EQ(L"a.ini", Text(c.m_strIniFile));
+                EXPECT_EQ(L"b.spec", Text(c.m_strSpecFile));
+            }},
+        {L"first.spec second.spec", false, [](auto& c) { EXPECT_EQ(L"second.spec", Text(c.m_strSpecFile)); }},
         {L"/ini", false, [](auto& c) { EXPECT_TRUE(c.m_strIniFile.IsEmpty()); }},
         {L"\"C:\\My Dist\\unattended spec.ini\" /root \"D:\\a b\"", false,
-         [](auto& c) {
-             EXPECT_EQ(L"C:\\My Dist\\unattended spec.ini", Text(c.m_strSpecFile));
-             EXPECT_EQ(L"D:\\a b", Text(c.m_strRootDir));
-         }},
-        {L"/delexe /gdb /siv", false,
-         [](auto& c) { EXPECT_TRUE(c.m_bDeleteExe && c.m_bDebugLayout && c.m_bSiv); }},
+            [](auto& c) {
+                EXPECT_EQ(L"C:\\My Dist\\unattended spec.ini", Text(c.m_strSpecFile));
+                EXPECT_EQ(L"D:\\a b", Text(c.m_strRootDir));
+            }},
+        {L"/delexe /gdb /siv", false, [](auto& c) { EXPECT_TRUE(c.m_bDeleteExe && c.m_bDebugLayout && c.m_bSiv); }},
         {L"/linked", false, [](auto& c) { EXPECT_EQ(UiLinked, c.m_nUiMode); }},
         {L"/LinkedCustom", false, [](auto& c) { EXPECT_EQ(UiLinkedCustom, c.m_nUiMode); }},
         // Language.
@@ -165,49 +181,47 @@ TEST(CmdLine, Table) {
         {L"/level 0", true, kNothing},
         {L"/level abc", true, kNothing},
         // Master window.
-        {L"/masterhWnd 1a2b", false,
-         [](auto& c) { EXPECT_EQ(6699, reinterpret_cast<LONG_PTR>(c.m_hMasterWnd)); }},
-        {L"/MasterHwnd 0x1A2B", false,
-         [](auto& c) { EXPECT_EQ(6699, reinterpret_cast<LONG_PTR>(c.m_hMasterWnd)); }},
+        {L"/masterhWnd 1a2b", false, [](auto& c) { EXPECT_EQ(6699, reinterpret_cast<LONG_PTR>(c.m_hMasterWnd)); }},
+        {L"/MasterHwnd 0x1A2B", false, [](auto& c) { EXPECT_EQ(6699, reinterpret_cast<LONG_PTR>(c.m_hMasterWnd)); }},
         {L"/masterhWnd zz", true, kNothing},
         // Volume paths.
         {L"/VolumePath%d3 E:\\ /volumepath%D3 F:\\", false,
-         [](auto& c) {
-             CString path;
-             EXPECT_TRUE(c.GetVolumePath(3, path));
-             EXPECT_EQ(L"E:\\", Text(path));
-             EXPECT_FALSE(c.GetVolumePath(2, path));
-             EXPECT_EQ(L"E:\\", Text(path));
-         }},
+            [](auto& c) {
+                CString path;
+                EXPECT_TRUE(c.GetVolumePath(3, path));
+                EXPECT_EQ(L"E:\\", Text(path));
+                EXPECT_FALSE(c.GetVolumePath(2, path));
+                EXPECT_EQ(L"E:\\", Text(path));
+            }},
         {L"/VolumePath%d0 E:\\", true, kNothing},
         {L"/VolumePath2 E:\\", true, kNothing},
         // Properties.
         {L"/prop A=1,B=2\\,3", false,
-         [](auto& c) {
-             EXPECT_EQ(2u, c.m_properties.size());
-             EXPECT_EQ(L"1", Text(c.m_properties.at(L"A")));
-             EXPECT_EQ(L"2,3", Text(c.m_properties.at(L"B")));
-         }},
+            [](auto& c) {
+                EXPECT_EQ(2u, c.m_properties.size());
+                EXPECT_EQ(L"1", Text(c.m_properties.at(L"A")));
+                EXPECT_EQ(L"2,3", Text(c.m_properties.at(L"B")));
+            }},
         {L"/prop A=1,A=2,a=3", false,
-         [](auto& c) {
-             EXPECT_EQ(L"1", Text(c.m_properties.at(L"A")));
-             EXPECT_EQ(L"3", Text(c.m_properties.at(L"a")));
-         }},
+            [](auto& c) {
+                EXPECT_EQ(L"1", Text(c.m_properties.at(L"A")));
+                EXPECT_EQ(L"3", Text(c.m_properties.at(L"a")));
+            }},
         {L"/prop A=x\\\\,B=2", false,
-         [](auto& c) {
-             EXPECT_EQ(1u, c.m_properties.size());
-             EXPECT_EQ(L"x\\,B=2", Text(c.m_properties.at(L"A")));
-         }},
+            [](auto& c) {
+                EXPECT_EQ(1u, c.m_properties.size());
+                EXPECT_EQ(L"x\\,B=2", Text(c.m_properties.at(L"A")));
+            }},
         {L"/prop \"TITLE=a b=c\\d,\"", false,
-         [](auto& c) { EXPECT_EQ(L"a b=c\\d", Text(c.m_properties.at(L"TITLE"))); }},
+            [](auto& c) { EXPECT_EQ(L"a b=c\\d", Text(c.m_properties.at(L"TITLE"))); }},
         {L"/prop =1", true, kNothing},
         {L"/prop A", true, kNothing},
         {L"/prop ,A=1", true, [](auto& c) { EXPECT_TRUE(c.m_properties.empty()); }},
         {L"/prop A=1,,B=2", true,
-         [](auto& c) {
-             EXPECT_EQ(1u, c.m_properties.size());
-             EXPECT_EQ(0u, c.m_properties.count(L"B"));
-         }},
+            [](auto& c) {
+                EXPECT_EQ(1u, c.m_properties.size());
+                EXPECT_EQ(0u, c.m_properties.count(L"B"));
+            }},
         // Unknown switches.
         {L"/nosuchswitch", true, kNothing},
         {L"/", true, kNothing},
@@ -221,18 +235,18 @@ TEST(CmdLine, Table) {
     }
 }
 
-TEST(CmdLine, EndChecks) {
+TEST(CmdLine, EndChecks)
+{
     struct EndCase {
         const wchar_t* arguments;
         bool error;
     } cases[] = {
-        {L"/l*v", true},                       // log switch without a file
-        {L"/l*v x.log /q", true},              // quiet without /acceptlicenses
-        {L"/l*v x.log /qs", false},            // /qs needs no /acceptlicenses
+        {L"/l*v", true},             // log switch without a file
+        {L"/l*v x.log /q", true},    // quiet without /acceptlicenses
+        {L"/l*v x.log /qs", false},  // /qs needs no /acceptlicenses
         {L"/l*v x.log /q /acceptlicenses no", false},
-        {L"/q /acceptlicenses yes /cache:x", true},   // cache without a file
-        {L"/cache:x c.xml", false},
-        {L"/acceptlicenses /q", true},         // the pending value stays unfilled
+        {L"/q /acceptlicenses yes /cache:x", true},                 // cache without a file
+        {L"/cache:x c.xml", false}, {L"/acceptlicenses /q", true},  // the pending value stays unfilled
     };
     for (const EndCase& c : cases) {
         CVelmoCmdLine cmd;
@@ -241,7 +255,8 @@ TEST(CmdLine, EndChecks) {
     }
 }
 
-TEST(CmdLine, ASwitchOnlyCommandLineRunsTheEndChecksOnItsLastArgument) {
+TEST(CmdLine, ASwitchOnlyCommandLineRunsTheEndChecksOnItsLastArgument)
+{
     // The last flag comes with a plain argument too.
     CVelmoCmdLine cmd;
     cmd.ParseParam(L"q", TRUE, FALSE);
@@ -251,7 +266,8 @@ TEST(CmdLine, ASwitchOnlyCommandLineRunsTheEndChecksOnItsLastArgument) {
     EXPECT_EQ(L"spec.ini", Text(cmd.m_strSpecFile));
 }
 
-TEST(CmdLine, ANegativeLevelIsAccepted) {
+TEST(CmdLine, ANegativeLevelIsAccepted)
+{
     // The class library passes "-3" as a switch; given as a plain value it is accepted.
     CVelmoCmdLine cmd;
     cmd.ParseParam(L"level", TRUE, FALSE);

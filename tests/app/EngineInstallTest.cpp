@@ -117,8 +117,8 @@ TEST(EngineInstall, MissingInstallerIsAFailedStart)
 TEST(EngineInstall, RestartEntryTakesTheFirstFreeNumber)
 {
     HKEY key = nullptr;
-    ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExW(HKEY_LOCAL_MACHINE, kRunKey, 0, nullptr, 0, KEY_SET_VALUE, nullptr,
-                                             &key, nullptr));
+    ASSERT_EQ(ERROR_SUCCESS,
+        RegCreateKeyExW(HKEY_LOCAL_MACHINE, kRunKey, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key, nullptr));
     const wchar_t taken[] = L"taken";
     RegSetValueExW(key, L"ZKInstaller1", 0, REG_SZ, reinterpret_cast<const BYTE*>(taken), sizeof(taken));
     RegCloseKey(key);

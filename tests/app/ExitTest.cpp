@@ -22,12 +22,20 @@ public:
         const std::wstring sample = ModuleDir() + L"\\sample\\";
         const std::string root(sample.begin(), sample.end());
         WriteFileBytes(m_dir.File(L"setup.ini"),
-                       "[MsiEngine]\r\nWinNTPath=" + root + "engine\\engine-installer.txt\r\nCommandLine=/q\r\n"
-                       "[Localization]\r\nLanguages=1033\r\nCustomRes1033=" + root + "res\\custom1033.dll\r\n"
-                       "[Distribution]\r\nTitle=1\r\nGUID={5A0C7E2E-8F3B-4D1A-9C6E-2B7D4E1F3A10}\r\nVersion=1.0.0.0\r\n"
-                       "[Utilities]\r\nUpgradeManagerPostProcessor=" + root + "tools\\postprocessor.txt\r\n"
-                       "ZKSysInfo=" + root + "tools\\ZKSysInfo.dll\r\n"
-                       "[Settings]\r\nReboot=" + rebootSetting + "\r\n");
+            "[MsiEngine]\r\nWinNTPath=" + root
+                + "engine\\engine-installer.txt\r\nCommandLine=/q\r\n"
+                  "[Localization]\r\nLanguages=1033\r\nCustomRes1033="
+                + root
+                + "res\\custom1033.dll\r\n"
+                  "[Distribution]\r\nTitle=1\r\nGUID={5A0C7E2E-8F3B-4D1A-9C6E-2B7D4E1F3A10}\r\nVersion=1.0.0.0\r\n"
+                  "[Utilities]\r\nUpgradeManagerPostProcessor="
+                + root
+                + "tools\\postprocessor.txt\r\n"
+                  "ZKSysInfo="
+                + root
+                + "tools\\ZKSysInfo.dll\r\n"
+                  "[Settings]\r\nReboot="
+                + rebootSetting + "\r\n");
         try {
             m_config.SetIniFile(m_dir.Path().c_str(), L"setup.ini");
             m_config.PopulateMsiInfo();
@@ -38,10 +46,7 @@ public:
         theApp.m_pConfigInfo = &m_config;
         theApp.m_cmdLine = CVelmoCmdLine();
     }
-    ~RebootState()
-    {
-        m_config.FreeResourceModules();
-    }
+    ~RebootState() { m_config.FreeResourceModules(); }
 
 private:
     CurrentFolderGuard m_currentFolder;
@@ -59,7 +64,7 @@ struct RebootCase {
     int commandLine;      // 0 none, 1 /r, 2 /r:f
     const char* setting;  // [Settings] Reboot
     int exitCode;
-    int partRestart;      // the distribution's restart state
+    int partRestart;  // the distribution's restart state
     bool onlyAfterSuccess;
     bool required;
 };
@@ -100,7 +105,7 @@ TEST(InstanceObjects, ReleasedOnceSignalledOnce)
     EXPECT_EQ(nullptr, theApp.m_hMutex);
     EXPECT_EQ(nullptr, theApp.m_hExitEvent);
     EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(watcher, 0));
-    theApp.ReleaseInstanceObjects();  // nothing left: nothing happens
+    theApp.ReleaseInstanceObjects();                           // nothing left: nothing happens
     EXPECT_EQ(WAIT_TIMEOUT, WaitForSingleObject(watcher, 0));  // auto-reset, not signalled again
 
     CloseHandle(watcher);
@@ -123,7 +128,7 @@ TEST(TempCopyDeletion, ACopyInUseIsDeletedAtRestart)
     wchar_t pending[4096] = {};
     DWORD size = sizeof(pending);
     RegGetValueW(HKEY_LOCAL_MACHINE, L"System\\CurrentControlSet\\Control\\Session Manager",
-                 L"PendingFileRenameOperations", RRF_RT_REG_MULTI_SZ, nullptr, pending, &size);
+        L"PendingFileRenameOperations", RRF_RT_REG_MULTI_SZ, nullptr, pending, &size);
     bool found = false;
     for (const wchar_t* entry = pending; *entry; entry += wcslen(entry) + 1)
         found = found || wcsstr(entry, L"zkiBUSY.tmp") != nullptr;

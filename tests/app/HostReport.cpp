@@ -12,7 +12,8 @@ std::string ToUtf8(const std::wstring& text)
 {
     if (text.empty())
         return std::string();
-    int length = WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
+    int length
+        = WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
     std::string result(static_cast<size_t>(length), '\0');
     WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), &result[0], length, nullptr, nullptr);
     return result;
@@ -38,10 +39,10 @@ int WINAPI RecordMessageBox(HWND, LPCWSTR text, LPCWSTR caption, UINT type)
     }
     wchar_t typeText[16];
     wsprintfW(typeText, L"%X", type);
-    const std::string line =
-        "BOX|" + ToUtf8(typeText) + "|" + ToUtf8(caption ? caption : L"") + "|" + ToUtf8(flat) + "\n";
+    const std::string line
+        = "BOX|" + ToUtf8(typeText) + "|" + ToUtf8(caption ? caption : L"") + "|" + ToUtf8(flat) + "\n";
     HANDLE file = CreateFileW(g_reportFile.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                              OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+        OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file != INVALID_HANDLE_VALUE) {
         DWORD written = 0;
         WriteFile(file, line.data(), static_cast<DWORD>(line.size()), &written, nullptr);

@@ -162,8 +162,8 @@ TEST(LoadCancel, MastersCancelWhileTheLoaderRuns)
 {
     CancelState state;
     g_release = CreateEventW(nullptr, TRUE, FALSE, nullptr);
-    CVelmoWorkerThread* loader = VelmoBeginThread(&WaitForRelease, nullptr, THREAD_PRIORITY_NORMAL, 0,
-                                                  CREATE_SUSPENDED);
+    CVelmoWorkerThread* loader
+        = VelmoBeginThread(&WaitForRelease, nullptr, THREAD_PRIORITY_NORMAL, 0, CREATE_SUSPENDED);
     ASSERT_NE(nullptr, loader);
     loader->m_bAutoDelete = FALSE;
     loader->ResumeThread();

@@ -9,7 +9,7 @@
 
 struct SeenMessageBox {
     std::wstring caption;
-    std::wstring text;   // the texts of the box's static controls, one after another
+    std::wstring text;  // the texts of the box's static controls, one after another
 };
 
 class MessageBoxWatcher {

@@ -49,18 +49,28 @@ std::string Narrow(const std::wstring& text)
 // A configuration that passes the first two steps and the page records (its licence pages are
 // not shown), naming the sample's files by absolute path, with the title string `title` and the
 // custom module `custom` (empty: the sample's), followed by `extra`.
-std::string SampleIniWithAbsolutePaths(const std::string& extra, const std::string& title = "1",
-                                       const std::string& custom = "")
+std::string SampleIniWithAbsolutePaths(
+    const std::string& extra, const std::string& title = "1", const std::string& custom = "")
 {
     const std::string root = Narrow(SampleRoot()) + "\\";
     const std::string customModule = custom.empty() ? root + "res\\custom1033.dll" : custom;
-    return "[MsiEngine]\r\nWinNTPath=" + root + "engine\\engine-installer.txt\r\nCommandLine=/q\r\n"
-           "RequiredVersion=2.0.0.0\r\n"
-           "[Localization]\r\nLanguages=1033\r\nCustomRes1033=" + customModule + "\r\n"
-           "[Distribution]\r\nTitle=" + title + "\r\nGUID={5A0C7E2E-8F3B-4D1A-9C6E-2B7D4E1F3A10}\r\nVersion=1.0.0.0\r\n"
-           "[Utilities]\r\nUpgradeManagerPostProcessor=" + root + "tools\\postprocessor.txt\r\n"
-           "ZKSysInfo=" + root + "tools\\ZKSysInfo.dll\r\n"
-           "[Dialogs]\r\nLicense=0\r\nLicense2=0\r\n" + extra;
+    return "[MsiEngine]\r\nWinNTPath=" + root
+        + "engine\\engine-installer.txt\r\nCommandLine=/q\r\n"
+          "RequiredVersion=2.0.0.0\r\n"
+          "[Localization]\r\nLanguages=1033\r\nCustomRes1033="
+        + customModule
+        + "\r\n"
+          "[Distribution]\r\nTitle="
+        + title
+        + "\r\nGUID={5A0C7E2E-8F3B-4D1A-9C6E-2B7D4E1F3A10}\r\nVersion=1.0.0.0\r\n"
+          "[Utilities]\r\nUpgradeManagerPostProcessor="
+        + root
+        + "tools\\postprocessor.txt\r\n"
+          "ZKSysInfo="
+        + root
+        + "tools\\ZKSysInfo.dll\r\n"
+          "[Dialogs]\r\nLicense=0\r\nLicense2=0\r\n"
+        + extra;
 }
 
 const wchar_t kUsageStart[] = L"setup [Specfile] [/q]";
@@ -104,8 +114,8 @@ TEST(SetupProcess, QuietRunDecliningTheLicencesShowsNothing)
 TEST(SetupProcess, MissingIniFileEndsTheRun)
 {
     TempDir empty;
-    for (const std::wstring& arguments : {std::wstring(), L"/root \"" + empty.Path() + L"\"",
-                                          L"/root \"" + SampleRoot() + L"\" /ini other.ini"}) {
+    for (const std::wstring& arguments :
+        {std::wstring(), L"/root \"" + empty.Path() + L"\"", L"/root \"" + SampleRoot() + L"\" /ini other.ini"}) {
         SCOPED_TRACE(std::string(arguments.begin(), arguments.end()));
         SetupRun run = RunSetup(arguments);
         EXPECT_EQ(static_cast<DWORD>(-11005), run.exitCode);
@@ -123,16 +133,18 @@ TEST(SetupProcess, MissingIniFileEndsTheRun)
 TEST(SetupProcess, BrokenIniFileIsReportedWhole)
 {
     TempDir dir;
-    ASSERT_TRUE(WriteFileBytes(dir.File(L"setup.ini"), "[MsiEngine]\r\nRequiredVersion=2.0.0.0\r\n"
-                                                      "[Debug]\r\nLogging=x*v log.txt\r\n"));
+    ASSERT_TRUE(WriteFileBytes(dir.File(L"setup.ini"),
+        "[MsiEngine]\r\nRequiredVersion=2.0.0.0\r\n"
+        "[Debug]\r\nLogging=x*v log.txt\r\n"));
     SetupRun run = RunSetup(L"/root \"" + dir.Path() + L"\"");
     EXPECT_EQ(static_cast<DWORD>(-11006), run.exitCode);
     ASSERT_EQ(1u, run.boxes.size());
     const std::wstring& text = run.boxes[0].text;
     EXPECT_EQ(0u, text.find(L"Developer Error. The following errors were found in your ini file:")) << text.c_str();
-    EXPECT_NE(std::wstring::npos, text.find(L"1. Missing Key: [MsiEngine] WinNTPath\r\n"
-                                            L"2. Missing Key: [MsiEngine] CommandLine\r\n"
-                                            L"3. Bad Value: [Debug] Logging = x*v log.txt\r\n"))
+    EXPECT_NE(std::wstring::npos,
+        text.find(L"1. Missing Key: [MsiEngine] WinNTPath\r\n"
+                  L"2. Missing Key: [MsiEngine] CommandLine\r\n"
+                  L"3. Bad Value: [Debug] Logging = x*v log.txt\r\n"))
         << text.c_str();
     // Nothing is logged before the log is open.
     EXPECT_FALSE(FileExists(dir.File(L"log.txt")));
@@ -173,13 +185,15 @@ TEST(SetupProcess, OperatingSystemOutsideTheBounds)
     for (const char* bounds : {"VersionNTMin=-1\r\n", "VersionNTMax=5,0\r\n", "VersionNTMin=99,0\r\n"}) {
         SCOPED_TRACE(bounds);
         TempDir dir;
-        ASSERT_TRUE(WriteFileBytes(dir.File(L"setup.ini"), SampleIniWithAbsolutePaths(std::string("[OS]\r\n") + bounds)));
-        SetupRun run = RunSetup(L"/qn /AcceptLicenses yes /root \"" + dir.Path() + L"\" /log \"" + dir.File(L"x.log") + L"\"");
+        ASSERT_TRUE(
+            WriteFileBytes(dir.File(L"setup.ini"), SampleIniWithAbsolutePaths(std::string("[OS]\r\n") + bounds)));
+        SetupRun run
+            = RunSetup(L"/qn /AcceptLicenses yes /root \"" + dir.Path() + L"\" /log \"" + dir.File(L"x.log") + L"\"");
         EXPECT_EQ(static_cast<DWORD>(-12009), run.exitCode);
         EXPECT_TRUE(run.boxes.empty());
         const std::wstring log = ReadUtf16File(dir.File(L"x.log"));
         EXPECT_NE(std::wstring::npos,
-                  log.find(L"ERROR! This computer does not meet the minimum operating system requirements"))
+            log.find(L"ERROR! This computer does not meet the minimum operating system requirements"))
             << std::string(log.begin(), log.end());
     }
 }
@@ -189,7 +203,8 @@ TEST(SetupProcess, OperatingSystemOutsideTheBounds)
 TEST(SetupProcess, ConfigurationNamesTheLog)
 {
     TempDir dir;
-    ASSERT_TRUE(WriteFileBytes(dir.File(L"setup.ini"), SampleIniWithAbsolutePaths("[Debug]\r\nLogging=l*v+ run.log\r\n")));
+    ASSERT_TRUE(
+        WriteFileBytes(dir.File(L"setup.ini"), SampleIniWithAbsolutePaths("[Debug]\r\nLogging=l*v+ run.log\r\n")));
     SetupRun run = RunSetup(L"/qn /AcceptLicenses yes /root \"" + dir.Path() + L"\"");
     EXPECT_NE(0u, run.exitCode);
     EXPECT_EQ(0u, ReadUtf16File(dir.File(L"run.log")).find(L"\xFEFFOrbelInstaller: Started OrbelInstaller: "));
@@ -224,7 +239,8 @@ TEST(SetupProcess, LogThatWouldReplaceADistributionFileIsRefused)
     ASSERT_TRUE(WriteFileBytes(dir.File(L"merged.msi"), "merged"));
     CreateDirectoryW(dir.File(L"parts").c_str(), nullptr);
     ASSERT_TRUE(WriteFileBytes(dir.File(L"parts\\core.msi"), "core"));
-    for (const std::wstring& log : {dir.File(L"SETUP.INI"), std::wstring(L"merged.msi"), std::wstring(L"parts\\core.msi")}) {
+    for (const std::wstring& log :
+        {dir.File(L"SETUP.INI"), std::wstring(L"merged.msi"), std::wstring(L"parts\\core.msi")}) {
         SCOPED_TRACE(std::string(log.begin(), log.end()));
         SetupRun run = RunSetup(L"/root \"" + dir.Path() + L"\" /log \"" + log + L"\"");
         EXPECT_EQ(static_cast<DWORD>(-12007), run.exitCode);
@@ -249,43 +265,41 @@ TEST(SetupProcess, BadInputTable)
     manyReferences += "\\x.log\r\n";
     const struct {
         const char* name;
-        std::string extra;        // appended to a configuration that passes the first steps
+        std::string extra;  // appended to a configuration that passes the first steps
         DWORD exitCode;
-        const wchar_t* logged;    // expected in the log (or in the message box without a log)
-        const char* title = "1";  // the string id of the title
+        const wchar_t* logged;                     // expected in the log (or in the message box without a log)
+        const char* title = "1";                   // the string id of the title
         std::string customBlock1 = std::string();  // when set, the custom module's first string block as these bytes
     } rows[] = {
         {"signed disk number", "[Disk Labels]\r\n-1=Minus\r\n+3=Plus\r\n", static_cast<DWORD>(-11006),
-         L"1. Bad Key: [Disk Labels] +3\r\n2. Bad Key: [Disk Labels] -1\r\n"},
+            L"1. Bad Key: [Disk Labels] +3\r\n2. Bad Key: [Disk Labels] -1\r\n"},
         {"signed volume number", "[Volume Labels]\r\n-2=Minus\r\n", static_cast<DWORD>(-11006),
-         L"1. Bad Key: [Volume Labels] -2\r\n"},
+            L"1. Bad Key: [Volume Labels] -2\r\n"},
         {"bitmap the language module lacks", "[Graphics]\r\nTopBar=301\r\n", static_cast<DWORD>(-11006),
-         L"2. Specified resource not found: [Graphics] TopBar = 301\r\n"},
-        {"linked distribution without title or GUID",
-         "[Linked Distributions]\r\nDisk2=\r\n[Disk2]\r\nIDFile=x.id\r\n", static_cast<DWORD>(-11006),
-         L"1. Missing Key: [Disk2] Title\r\n2. Missing Key: [Disk2] GUID\r\n"},
+            L"2. Specified resource not found: [Graphics] TopBar = 301\r\n"},
+        {"linked distribution without title or GUID", "[Linked Distributions]\r\nDisk2=\r\n[Disk2]\r\nIDFile=x.id\r\n",
+            static_cast<DWORD>(-11006), L"1. Missing Key: [Disk2] Title\r\n2. Missing Key: [Disk2] GUID\r\n"},
         {"200,000 disk labels", manyDisks, static_cast<DWORD>(-10004), L"Fatal Error. Operation aborted."},
         {"100,000 environment references in the log name", manyReferences, static_cast<DWORD>(-12007),
-         L"Unable to open log file"},
+            L"Unable to open log file"},
         // The message names the missing string, not the Windows error.
         {"title naming a missing string", "", static_cast<DWORD>(-10006),
-         L"Fatal Error. Unable to load RT_STRING resource 4321.", "4321"},
+            L"Fatal Error. Unable to load RT_STRING resource 4321.", "4321"},
         // A string table whose lengths run past its block: the title is missing, nothing is read
         // outside the module.
         {"custom module with a corrupt string table", "", static_cast<DWORD>(-10006),
-         L"Fatal Error. Unable to load RT_STRING resource 1.", "1", std::string("\0\0\x40\x9c", 4)},
+            L"Fatal Error. Unable to load RT_STRING resource 1.", "1", std::string("\0\0\x40\x9c", 4)},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
         TempDir dir;
         std::string custom;
         if (!row.customBlock1.empty()) {
-            ASSERT_TRUE(CopyWithRawStringBlock(SampleRoot() + L"\\res\\custom1033.dll", dir.File(L"custom.dll"), 1,
-                                               row.customBlock1));
+            ASSERT_TRUE(CopyWithRawStringBlock(
+                SampleRoot() + L"\\res\\custom1033.dll", dir.File(L"custom.dll"), 1, row.customBlock1));
             custom = Narrow(dir.File(L"custom.dll"));
         }
-        ASSERT_TRUE(
-            WriteFileBytes(dir.File(L"setup.ini"), SampleIniWithAbsolutePaths(row.extra, row.title, custom)));
+        ASSERT_TRUE(WriteFileBytes(dir.File(L"setup.ini"), SampleIniWithAbsolutePaths(row.extra, row.title, custom)));
         SetupRun run = RunSetup(L"/root \"" + dir.Path() + L"\"");
         EXPECT_EQ(row.exitCode, run.exitCode);
         ASSERT_EQ(1u, run.boxes.size());
@@ -301,17 +315,17 @@ TEST(SetupProcess, MissingBitmapsOfEveryPageAreReportedTogether)
 {
     TempDir dir;
     ASSERT_TRUE(WriteFileBytes(dir.File(L"setup.ini"),
-                               SampleIniWithAbsolutePaths("[Graphics]\r\nFullScreen=welcome, 9999\r\n"
-                                                          "TopBar=banner\r\n")));
+        SampleIniWithAbsolutePaths("[Graphics]\r\nFullScreen=welcome, 9999\r\n"
+                                   "TopBar=banner\r\n")));
     const std::wstring logFile = dir.File(L"setup.log");
     SetupRun run = RunSetup(L"/qn /AcceptLicenses yes /root \"" + dir.Path() + L"\" /log \"" + logFile + L"\"");
     EXPECT_EQ(static_cast<DWORD>(-11006), run.exitCode);
     EXPECT_TRUE(run.boxes.empty());
-    std::wstring expected =
-        L"OrbelInstaller: 1. Specified resource not found: [Graphics] FullScreen = welcome, 9999\r\n";
+    std::wstring expected
+        = L"OrbelInstaller: 1. Specified resource not found: [Graphics] FullScreen = welcome, 9999\r\n";
     for (int page = 2; page <= 13; ++page)
-        expected += L"OrbelInstaller: " + std::to_wstring(page) +
-                    L". Specified resource not found: [Graphics] TopBar = banner\r\n";
+        expected += L"OrbelInstaller: " + std::to_wstring(page)
+            + L". Specified resource not found: [Graphics] TopBar = banner\r\n";
     expected += L"OrbelInstaller: \r\n";
     const std::wstring log = ReadUtf16File(logFile);
     EXPECT_NE(std::wstring::npos, log.find(expected)) << Narrow(log);

@@ -18,8 +18,8 @@ std::string Describe(const IniErrorList& errors)
     std::string text;
     for (size_t i = 0; i < errors.GetCount(); ++i) {
         const IniErrorRecord& r = errors[i];
-        std::wstring line = std::to_wstring(r.GetCode()) + L" [" + r.GetSection().GetString() + L"] " +
-                            r.GetKey().GetString() + L" = " + r.GetValue().GetString() + L"\n";
+        std::wstring line = std::to_wstring(r.GetCode()) + L" [" + r.GetSection().GetString() + L"] "
+            + r.GetKey().GetString() + L" = " + r.GetValue().GetString() + L"\n";
         text += std::string(line.begin(), line.end());
     }
     return text;
@@ -76,7 +76,7 @@ TEST_F(SpecFile, StartUpSectionsAndTheirErrors)
               "6 [DisableDialogs] Welcome = \n"
               "6 [DisableDialogs] license = \n"
               "1 [Settings] AutoAdvance = \n",
-              Describe(m_spec.GetErrors()));
+        Describe(m_spec.GetErrors()));
 }
 
 TEST_F(SpecFile, LongSectionsAreReadWhole)
@@ -115,7 +115,7 @@ TEST_F(SpecFile, ApplyChecksTheModelAndThrowsEveryErrorOnce)
               "1 [Directories] <RootDirectory9> = \n"
               "1 [Directories] NoSuchFeature = \n"
               "1 [UserInfo] Phone = \n",
-              Describe(m_spec.GetErrors()));
+        Describe(m_spec.GetErrors()));
     EXPECT_EQ(L"Ann", std::wstring(m_spec.m_strUserName));
     EXPECT_EQ(L"Acme", std::wstring(m_spec.m_strCompany));
 }

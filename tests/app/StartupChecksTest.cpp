@@ -106,19 +106,19 @@ TEST(MsiRegistration, MatchingAndMismatchedRegistration)
     std::wstring upper = registered;
     for (wchar_t& c : upper)
         c = towupper(c);
-    ASSERT_EQ(ERROR_SUCCESS, RegSetKeyValueW(HKEY_CLASSES_ROOT, kMsiServerKey, nullptr, REG_SZ, upper.c_str(),
-                                             static_cast<DWORD>((upper.size() + 1) * sizeof(wchar_t))));
+    ASSERT_EQ(ERROR_SUCCESS,
+        RegSetKeyValueW(HKEY_CLASSES_ROOT, kMsiServerKey, nullptr, REG_SZ, upper.c_str(),
+            static_cast<DWORD>((upper.size() + 1) * sizeof(wchar_t))));
     EXPECT_TRUE(CheckMsiEngineRegistration());
 
     // A registration naming another file is repaired by registering the loaded msi.dll.
     const wchar_t other[] = L"C:\\elsewhere\\msi.dll";
-    ASSERT_EQ(ERROR_SUCCESS,
-              RegSetKeyValueW(HKEY_CLASSES_ROOT, kMsiServerKey, nullptr, REG_SZ, other, sizeof(other)));
+    ASSERT_EQ(ERROR_SUCCESS, RegSetKeyValueW(HKEY_CLASSES_ROOT, kMsiServerKey, nullptr, REG_SZ, other, sizeof(other)));
     EXPECT_TRUE(CheckMsiEngineRegistration());
     EXPECT_EQ(0, _wcsicmp(registered.c_str(), RegisteredMsiPath().c_str()));
 
     RegSetKeyValueW(HKEY_CLASSES_ROOT, kMsiServerKey, nullptr, REG_SZ, registered.c_str(),
-                    static_cast<DWORD>((registered.size() + 1) * sizeof(wchar_t)));
+        static_cast<DWORD>((registered.size() + 1) * sizeof(wchar_t)));
 }
 
 std::vector<std::wstring> g_boxes;
@@ -132,7 +132,7 @@ int WINAPI RecordBox(HWND, LPCWSTR text, LPCWSTR caption, UINT)
 // Version subkeys of one product key for the time of a test.
 class VersionKeys {
 public:
-    explicit VersionKeys(const wchar_t* product) : m_product(product) {}
+    explicit VersionKeys(const wchar_t* product) : m_product(product) { }
     ~VersionKeys()
     {
         RegDeleteTreeW(HKEY_LOCAL_MACHINE, m_product);
@@ -170,9 +170,9 @@ TEST(VersionKeys, OnlyVersionNamesWhoseLengthIsAMultipleOfEight)
     // The switch that turns the check off.
     HKEY key = nullptr;
     RegCreateKeyExW(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Zekova Systems\\Common\\Installer", 0, nullptr, 0, KEY_WRITE,
-                    nullptr, &key, nullptr);
-    RegSetValueExW(key, L"DisableValidationForZKPathsHighestVersionReader", 0, REG_SZ,
-                   reinterpret_cast<const BYTE*>(L"1"), 4);
+        nullptr, &key, nullptr);
+    RegSetValueExW(
+        key, L"DisableValidationForZKPathsHighestVersionReader", 0, REG_SZ, reinterpret_cast<const BYTE*>(L"1"), 4);
     RegCloseKey(key);
     g_boxes.clear();
     EXPECT_TRUE(theApp.CheckInstalledVersionKeys());

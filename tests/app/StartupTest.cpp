@@ -91,15 +91,17 @@ TEST(Startup, CommandLineOutcomes)
 TEST(Startup, RunKeyIsDeletedAndItsResultIgnored)
 {
     HKEY key = nullptr;
-    ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExW(HKEY_LOCAL_MACHINE, L"Software\\Microsoft\\Windows\\CurrentVersion\\Run", 0,
-                                             nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr));
+    ASSERT_EQ(ERROR_SUCCESS,
+        RegCreateKeyExW(HKEY_LOCAL_MACHINE, L"Software\\Microsoft\\Windows\\CurrentVersion\\Run", 0, nullptr, 0,
+            KEY_ALL_ACCESS, nullptr, &key, nullptr));
     const wchar_t value[] = L"setup.exe";
     RegSetValueExW(key, L"ZKInstallerVelmoTest1", 0, REG_SZ, reinterpret_cast<const BYTE*>(value), sizeof(value));
 
     // The deletion comes before the configuration is read (there is no startup_host.ini).
     HostRun deleted = RunStartupHost(L"/qn /acceptlicenses yes /runkey ZKInstallerVelmoTest1");
     EXPECT_EQ(static_cast<DWORD>(-11005), deleted.exitCode);
-    EXPECT_EQ(ERROR_FILE_NOT_FOUND, RegQueryValueExW(key, L"ZKInstallerVelmoTest1", nullptr, nullptr, nullptr, nullptr));
+    EXPECT_EQ(
+        ERROR_FILE_NOT_FOUND, RegQueryValueExW(key, L"ZKInstallerVelmoTest1", nullptr, nullptr, nullptr, nullptr));
     // A value that is not there changes nothing.
     HostRun missing = RunStartupHost(L"/qn /acceptlicenses yes /runkey ZKInstallerVelmoTest1");
     EXPECT_EQ(static_cast<DWORD>(-11005), missing.exitCode);

@@ -21,8 +21,8 @@ HRESULT CallServerExport(const std::wstring& dll, const char* name)
     HMODULE module = LoadLibraryW(dll.c_str());
     if (!module)
         return HRESULT_FROM_WIN32(GetLastError());
-    auto function =
-        reinterpret_cast<HRESULT(STDAPICALLTYPE*)()>(reinterpret_cast<void (*)()>(GetProcAddress(module, name)));
+    auto function
+        = reinterpret_cast<HRESULT(STDAPICALLTYPE*)()>(reinterpret_cast<void (*)()>(GetProcAddress(module, name)));
     const HRESULT result = function ? function() : E_NOTIMPL;
     FreeLibrary(module);
     return result;
@@ -73,14 +73,13 @@ std::wstring ReadText(HKEY root, const wchar_t* path, const wchar_t* name)
     return result == ERROR_SUCCESS ? std::wstring(static_cast<const wchar_t*>(text)) : L"<no value>";
 }
 
-const char kData[] =
-    "[Server]\r\nVersion=4.2\r\n"
-    "[Products]\r\nCodes={P-CORE}; {P-ADDON}\r\n"
-    "[{P-CORE}]\r\nUpgradeCode={U-CORE}\r\nName=Core\r\nNameDetail=Core 1.0\r\nArpVisible=1\r\n"
-    "Subsets=Docs;Samples\r\nLists={P-ADDON}\r\n"
-    "[{P-ADDON}]\r\nUpgradeCode={U-ADDON}\r\nName=Add-on\r\nDependencies=NeedsCore\r\n"
-    "[NeedsCore]\r\nUpgradeCode={U-CORE}\r\nSubsetName=Docs\r\nVersionMin=1.0\r\nVersionMax=2.0\r\n"
-    "Languages=1033, 1031\r\nFeature=Main\r\nCondition=VersionNT\r\nAttributes=0x100\r\n";
+const char kData[] = "[Server]\r\nVersion=4.2\r\n"
+                     "[Products]\r\nCodes={P-CORE}; {P-ADDON}\r\n"
+                     "[{P-CORE}]\r\nUpgradeCode={U-CORE}\r\nName=Core\r\nNameDetail=Core 1.0\r\nArpVisible=1\r\n"
+                     "Subsets=Docs;Samples\r\nLists={P-ADDON}\r\n"
+                     "[{P-ADDON}]\r\nUpgradeCode={U-ADDON}\r\nName=Add-on\r\nDependencies=NeedsCore\r\n"
+                     "[NeedsCore]\r\nUpgradeCode={U-CORE}\r\nSubsetName=Docs\r\nVersionMin=1.0\r\nVersionMax=2.0\r\n"
+                     "Languages=1033, 1031\r\nFeature=Main\r\nCondition=VersionNT\r\nAttributes=0x100\r\n";
 
 class SysInfoServerTest : public ::testing::Test {
 protected:
@@ -112,14 +111,14 @@ TEST_F(SysInfoServerTest, RegistersBothClassesInProcessForEveryApartment)
     EXPECT_EQ(L"<no key>", ReadText(HKEY_CLASSES_ROOT, kSystemInfoKey, nullptr));
     Ref<IUnknown> none;
     EXPECT_EQ(REGDB_E_CLASSNOTREG,
-              CoCreateInstance(CLSID_ZKSystemInfo, nullptr, CLSCTX_INPROC_SERVER, IID_IUnknown, none.OutVoid()));
+        CoCreateInstance(CLSID_ZKSystemInfo, nullptr, CLSCTX_INPROC_SERVER, IID_IUnknown, none.OutVoid()));
 }
 
 TEST_F(SysInfoServerTest, AnswersInstalledProductsAndDependenciesFromItsData)
 {
     Ref<IZKSystemInfo> info;
-    ASSERT_EQ(S_OK, CoCreateInstance(CLSID_ZKSystemInfo, nullptr, CLSCTX_INPROC_SERVER, IID_IZKSystemInfo,
-                                     info.OutVoid()));
+    ASSERT_EQ(
+        S_OK, CoCreateInstance(CLSID_ZKSystemInfo, nullptr, CLSCTX_INPROC_SERVER, IID_IZKSystemInfo, info.OutVoid()));
     unsigned long high = 0, low = 0;
     EXPECT_EQ(S_OK, info->GetVersionHigh(&high));
     EXPECT_EQ(S_OK, info->GetVersionLow(&low));
@@ -203,8 +202,12 @@ TEST_F(SysInfoServerTest, AnswersInstalledProductsAndDependenciesFromItsData)
         long accepts;
     };
     const Case cases[] = {
-        {L"{U-CORE}", L"1.0", 1031, 1},   {L"{u-core}", L"1.5.3", 1033, 1}, {L"{U-CORE}", L"2.0", 1033, 0},
-        {L"{U-CORE}", L"0.9", 1033, 0},   {L"{U-CORE}", L"1.5", 1036, 0},   {L"{U-ADDON}", L"1.5", 1033, 0},
+        {L"{U-CORE}", L"1.0", 1031, 1},
+        {L"{u-core}", L"1.5.3", 1033, 1},
+        {L"{U-CORE}", L"2.0", 1033, 0},
+        {L"{U-CORE}", L"0.9", 1033, 0},
+        {L"{U-CORE}", L"1.5", 1036, 0},
+        {L"{U-ADDON}", L"1.5", 1033, 0},
     };
     for (const Case& c : cases) {
         long accepts = -1;
@@ -217,14 +220,16 @@ TEST_F(SysInfoServerTest, AnswersInstalledProductsAndDependenciesFromItsData)
 TEST_F(SysInfoServerTest, ARecordedDistributionIsListed)
 {
     Ref<IZKDistributionInfo> description;
-    ASSERT_EQ(S_OK, CoCreateInstance(CLSID_ZKDistributionInfo, nullptr, CLSCTX_INPROC_SERVER, IID_IZKDistributionInfo,
-                                     description.OutVoid()));
+    ASSERT_EQ(S_OK,
+        CoCreateInstance(
+            CLSID_ZKDistributionInfo, nullptr, CLSCTX_INPROC_SERVER, IID_IZKDistributionInfo, description.OutVoid()));
     EXPECT_EQ(S_OK, description->PutGuid(Text(L"{DIST}")));
     EXPECT_EQ(S_OK, description->PutTitle(Text(L"Sample")));
     EXPECT_EQ(S_OK, description->PutVersion(Text(L"1.2.3.4")));
     EXPECT_EQ(S_OK, description->PutRootPath(1, Text(L"C:\\media\\")));
-    EXPECT_EQ(S_OK, description->AddPart(Text(L"{P-CORE}"), Text(L"{K-CORE}"), 0, Text(L"parts\\core.msi"),
-                                         Text(L"1033"), Text(L"1.0.0"), 1));
+    EXPECT_EQ(S_OK,
+        description->AddPart(
+            Text(L"{P-CORE}"), Text(L"{K-CORE}"), 0, Text(L"parts\\core.msi"), Text(L"1033"), Text(L"1.0.0"), 1));
     Ref<IZKDistributionProductCollection> parts;
     ASSERT_EQ(S_OK, description->GetProducts(parts.Out()));
     Ref<IZKDistributionProduct> part;
@@ -233,8 +238,8 @@ TEST_F(SysInfoServerTest, ARecordedDistributionIsListed)
     EXPECT_EQ(S_OK, description->Update());
 
     Ref<IZKSystemInfo> info;
-    ASSERT_EQ(S_OK, CoCreateInstance(CLSID_ZKSystemInfo, nullptr, CLSCTX_INPROC_SERVER, IID_IZKSystemInfo,
-                                     info.OutVoid()));
+    ASSERT_EQ(
+        S_OK, CoCreateInstance(CLSID_ZKSystemInfo, nullptr, CLSCTX_INPROC_SERVER, IID_IZKSystemInfo, info.OutVoid()));
     Ref<IZKDistributionInfoCollection> distributions;
     ASSERT_EQ(S_OK, info->GetDistributions(distributions.Out()));
     long count = 0;

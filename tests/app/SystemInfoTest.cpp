@@ -39,7 +39,8 @@ HRESULT CallServerExport(const std::wstring& dll, const char* name)
     HMODULE module = LoadLibraryW(dll.c_str());
     if (!module)
         return HRESULT_FROM_WIN32(GetLastError());
-    auto function = reinterpret_cast<HRESULT(STDAPICALLTYPE*)()>(reinterpret_cast<void (*)()>(GetProcAddress(module, name)));
+    auto function
+        = reinterpret_cast<HRESULT(STDAPICALLTYPE*)()>(reinterpret_cast<void (*)()>(GetProcAddress(module, name)));
     const HRESULT result = function ? function() : E_NOTIMPL;
     FreeLibrary(module);
     return result;
@@ -73,12 +74,13 @@ protected:
         EXPECT_TRUE(CopyFileW(server.c_str(), m_registered.c_str(), FALSE));
         EXPECT_TRUE(WriteFileBytes(m_dir.File(L"post.exe"), ""));
         EXPECT_TRUE(WriteFileBytes(m_dir.File(L"setup.ini"),
-                                   "[MsiEngine]\r\nWinNTPath=post.exe\r\nCommandLine=/q\r\n"
-                                   "[Localization]\r\nLanguages=1033\r\nCustomRes1033=" +
-                                       Narrow(ModuleDir()) + "\\sample\\res\\custom1033.dll\r\n"
-                                       "[Distribution]\r\nTitle=1\r\nGUID={6F1C1A52-1B47-4C8E-9D1E-2B0B5C7A4E10}\r\n"
-                                       "Version=1.0.0.0\r\n"
-                                       "[Utilities]\r\nUpgradeManagerPostProcessor=post.exe\r\nZKSysInfo=sysinfo.dll\r\n"));
+            "[MsiEngine]\r\nWinNTPath=post.exe\r\nCommandLine=/q\r\n"
+            "[Localization]\r\nLanguages=1033\r\nCustomRes1033="
+                + Narrow(ModuleDir())
+                + "\\sample\\res\\custom1033.dll\r\n"
+                  "[Distribution]\r\nTitle=1\r\nGUID={6F1C1A52-1B47-4C8E-9D1E-2B0B5C7A4E10}\r\n"
+                  "Version=1.0.0.0\r\n"
+                  "[Utilities]\r\nUpgradeManagerPostProcessor=post.exe\r\nZKSysInfo=sysinfo.dll\r\n"));
         CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
         theApp.m_pConfigInfo = &m_config;
         theApp.m_pSystemInfo = nullptr;
@@ -121,8 +123,9 @@ protected:
     void DescribeDistribution(const wchar_t* guid)
     {
         IZKDistributionInfo* info = nullptr;
-        ASSERT_EQ(S_OK, theApp.CreateSystemInfoObject(CLSID_ZKDistributionInfo, IID_IZKDistributionInfo,
-                                                      reinterpret_cast<void**>(&info)));
+        ASSERT_EQ(S_OK,
+            theApp.CreateSystemInfoObject(
+                CLSID_ZKDistributionInfo, IID_IZKDistributionInfo, reinterpret_cast<void**>(&info)));
         BSTR text = SysAllocString(guid);
         EXPECT_EQ(S_OK, info->PutGuid(text));
         EXPECT_EQ(S_OK, info->Update());
@@ -208,7 +211,7 @@ TEST_F(SystemInfoTest, TheNewerServerServesAndTheRegisteredOneWinsATie)
 TEST_F(SystemInfoTest, AFailedLoadNamesItsCauseAndIsTriedAgain)
 {
     struct Case {
-        const char* shipped;   // data file of the shipped server; null: the module is no server
+        const char* shipped;  // data file of the shipped server; null: the module is no server
         bool registered;
         int line;
         std::wstring debugText;
@@ -217,7 +220,7 @@ TEST_F(SystemInfoTest, AFailedLoadNamesItsCauseAndIsTriedAgain)
         {"ClassObjectResult=0x80040111", false, 1643, L"Failed to get class object for ZKSystemInfo. Result=80040111"},
         {"CreateResult=0x8007000E", false, 1650, L"Failed to create distribution ZKSystemInfo object. Result=8007000e"},
         {"VersionResult=0x80004005", true, 1673,
-         L"Failed to get distribution ZKSystemInfo object version. Result=80004005"},
+            L"Failed to get distribution ZKSystemInfo object version. Result=80004005"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.line);
@@ -249,7 +252,7 @@ TEST_F(SystemInfoTest, AFailedLoadNamesItsCauseAndIsTriedAgain)
 TEST_F(SystemInfoTest, AModuleThatIsNoServerFailsTheLoad)
 {
     struct Case {
-        std::string content;   // of the file named as the server; empty: a module without the export
+        std::string content;  // of the file named as the server; empty: a module without the export
         int line;
     };
     const std::wstring module = ModuleDir() + L"\\sample\\res\\custom1033.dll";

@@ -113,8 +113,8 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, LPWSTR, int)
         host.InitInstance();
         exitCode = host.ExitInstance();
     } else {
-        CVelmoWorkerThread* worker =
-            VelmoBeginThread(&WorkerProc, nullptr, THREAD_PRIORITY_NORMAL, 0, CREATE_SUSPENDED, nullptr);
+        CVelmoWorkerThread* worker
+            = VelmoBeginThread(&WorkerProc, nullptr, THREAD_PRIORITY_NORMAL, 0, CREATE_SUSPENDED, nullptr);
         if (!worker)
             return 3;
         worker->m_bAutoDelete = FALSE;

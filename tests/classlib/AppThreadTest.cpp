@@ -135,7 +135,7 @@ TEST(WinApp, RegistrationAndMainWindow)
 // A thread object that reports its calls and its end.
 class TestThread : public CWinThread {
 public:
-    explicit TestThread(LONG* deleted) : m_deleted(deleted) {}
+    explicit TestThread(LONG* deleted) : m_deleted(deleted) { }
     ~TestThread() override { ::InterlockedIncrement(m_deleted); }
 
     BOOL InitInstance() override
@@ -170,8 +170,8 @@ DWORD RunToEnd(CWinThread* thread)
 {
     EXPECT_TRUE(thread->CreateThread(CREATE_SUSPENDED));
     HANDLE copy = nullptr;
-    EXPECT_TRUE(::DuplicateHandle(::GetCurrentProcess(), thread->m_hThread, ::GetCurrentProcess(), &copy, 0,
-                                  FALSE, DUPLICATE_SAME_ACCESS));
+    EXPECT_TRUE(::DuplicateHandle(
+        ::GetCurrentProcess(), thread->m_hThread, ::GetCurrentProcess(), &copy, 0, FALSE, DUPLICATE_SAME_ACCESS));
     EXPECT_EQ(1u, thread->ResumeThread());
     EXPECT_EQ(static_cast<DWORD>(WAIT_OBJECT_0), ::WaitForSingleObject(copy, 10000));
     DWORD code = 0;
@@ -191,8 +191,8 @@ TEST(WinThread, ExitCodesAndAutoDelete)
 {
     HookScope hook;
     const ThreadCase cases[] = {
-        {FALSE, 0, Throw::Nothing, 42},                        // ExitInstance's result
-        {TRUE, 5, Throw::Nothing, 5},                          // Run: WM_QUIT's code
+        {FALSE, 0, Throw::Nothing, 42},                         // ExitInstance's result
+        {TRUE, 5, Throw::Nothing, 5},                           // Run: WM_QUIT's code
         {FALSE, 0, Throw::InvalidArg, static_cast<DWORD>(-1)},  // catch-all
     };
     for (const ThreadCase& c : cases) {

@@ -42,12 +42,20 @@ TEST(CString, CopiesShareUntilTheFirstWrite)
     const Write writes[] = {
         [](CString& s) { s.SetAt(0, L'S'); },
         [](CString& s) { s += L"!"; },
-        [](CString& s) { s.GetBuffer(3)[0] = L'S'; s.ReleaseBuffer(); },
+        [](CString& s) {
+            s.GetBuffer(3)[0] = L'S';
+            s.ReleaseBuffer();
+        },
         [](CString& s) { s.SetLength(3); },
         [](CString& s) { s.MakeUpper(); },
         [](CString& s) { s.Replace(L'e', L'E'); },
         [](CString& s) { s.Remove(L' '); },
-        [](CString& s) { s.TrimRight(); s += L" "; s.TrimRight(); s.SetAt(1, L'x'); },
+        [](CString& s) {
+            s.TrimRight();
+            s += L" ";
+            s.TrimRight();
+            s.SetAt(1, L'x');
+        },
     };
     for (Write write : writes) {
         CString a(original);

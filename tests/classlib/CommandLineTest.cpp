@@ -57,7 +57,11 @@ TEST(CommandLine, ParamsWithFlagAndLast)
     Recorder r;
     AfxParseCommandLine(r, L"setup.exe /q -L \"file name\" / x");
     const std::vector<Call> expected = {
-        {L"q", TRUE, FALSE}, {L"L", TRUE, FALSE}, {L"file name", FALSE, FALSE}, {L"", TRUE, FALSE}, {L"x", FALSE, TRUE},
+        {L"q", TRUE, FALSE},
+        {L"L", TRUE, FALSE},
+        {L"file name", FALSE, FALSE},
+        {L"", TRUE, FALSE},
+        {L"x", FALSE, TRUE},
     };
     EXPECT_EQ(expected, r.calls);
 

@@ -38,8 +38,8 @@ class ResourceChain : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        m_module = ::LoadLibraryExW((testsupport::ModuleDir() + L"\\classlib_test_lang.dll").c_str(),
-                                    nullptr, LOAD_LIBRARY_AS_DATAFILE);
+        m_module = ::LoadLibraryExW(
+            (testsupport::ModuleDir() + L"\\classlib_test_lang.dll").c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
         ASSERT_NE(nullptr, m_module) << ::GetLastError();
     }
     void TearDown() override
@@ -112,15 +112,15 @@ TEST(Resources, CorruptStringBlocksAreReadInsideTheirBounds)
     // Block 7 holds the strings 96 to 111; 100 is its fifth entry.
     const struct {
         const wchar_t* name;
-        std::string raw;   // the block's new bytes; empty: its entry is moved to rva/size
+        std::string raw;  // the block's new bytes; empty: its entry is moved to rva/size
         DWORD rva;
         DWORD size;
-        bool found;        // string 100 is read ("ok")
+        bool found;  // string 100 is read ("ok")
     } cases[] = {
         {L"fine", Block({{0, L""}, {0, L""}, {0, L""}, {0, L""}, {2, L"ok"}}), 0, 0, true},
         {L"a length past the end", Block({{0, L""}, {0, L""}, {0, L""}, {0, L""}, {40000, L"ok"}}), 0, 0, false},
         {L"an earlier length past the end", Block({{0, L""}, {60000, L"x"}, {0, L""}, {0, L""}, {2, L"ok"}}), 0, 0,
-         false},
+            false},
         {L"a block that ends before the entry", Block({{0, L""}, {0, L""}, {0, L""}}), 0, 0, false},
         {L"half a count", std::string(9, '\0'), 0, 0, false},
         {L"data outside the image", "", image + 0x10000, 64, false},

@@ -63,9 +63,8 @@ protected:
     {
         g_enumeratedCodes.clear();
         g_related = {{L"{00000000-0000-0000-0000-000000000001}", L"2.0.0.0"},
-                     {L"{00000000-0000-0000-0000-000000000002}", L""},
-                     {L"{00000000-0000-0000-0000-000000000003}", L"10.0.0.0"},
-                     {L"{00000000-0000-0000-0000-000000000004}", L"9.5.0.0"}};
+            {L"{00000000-0000-0000-0000-000000000002}", L""}, {L"{00000000-0000-0000-0000-000000000003}", L"10.0.0.0"},
+            {L"{00000000-0000-0000-0000-000000000004}", L"9.5.0.0"}};
     }
 
     int Read(const std::string& ini)
@@ -106,10 +105,10 @@ TEST_F(BaselinePartInfoTest, ProviderFieldsAndTheHighestInstalledVersion)
                                   "[Runtime]\r\nPath=parta.msi\r\nVersions=1.0,2.0\r\nDriverProperty=RUNTIMEDIR\r\n"
                                   "VersionMin=1.2.3.4\r\nVersionMax=\r\nSecondaryDriverProperty=RUNTIME2\r\n"
                                   "SecondaryVersionMin=0.0.1\r\nSecondaryVersionMax=65535.0.0.1\r\n"
-                                  "UpgradeCode=") +
-                      "{4C0E9A51-2B7D-4F3A-9E61-0A5B7C3D2E90}\r\nProductVersion=10.0.0.0\r\n"
-                      "[Old]\r\nPath=parta.msi\r\nUpgradeCode={4C0E9A51-2B7D-4F3A-9E61-0A5B7C3D2E90}\r\n"
-                      "ProductVersion=9.1.0.0\r\n";
+                                  "UpgradeCode=")
+        + "{4C0E9A51-2B7D-4F3A-9E61-0A5B7C3D2E90}\r\nProductVersion=10.0.0.0\r\n"
+          "[Old]\r\nPath=parta.msi\r\nUpgradeCode={4C0E9A51-2B7D-4F3A-9E61-0A5B7C3D2E90}\r\n"
+          "ProductVersion=9.1.0.0\r\n";
     EXPECT_EQ(2, Read(ini));
     EXPECT_TRUE(m_errors.IsEmpty()) << ErrorText();
     ASSERT_EQ(2u, m_config.GetKolBaselinePartInfoCount());
@@ -142,7 +141,7 @@ TEST_F(BaselinePartInfoTest, MissingKeysNameTheProvider)
     EXPECT_EQ(L"1. Missing Key: [Core] Path\r\n"
               L"2. Missing Key: [UpgradeCode] Core\r\n"
               L"3. Missing Key: [ProductVersion] Core\r\n",
-              ErrorText());
+        ErrorText());
     CConfigInfo::KolBaselinePartInfo* core = m_config.GetBaselinePartInfo(0);
     EXPECT_EQ(0u, core->GetHighestInstalledVersion());
     EXPECT_EQ(0u, core->GetProductVersion());

@@ -130,7 +130,8 @@ TEST_F(ConfigInfoTest, RootOutsideTheUsersCodePageIsRefused)
     } catch (const NoIniFile& error) {
         EXPECT_EQ(root, Text(error.Argument<1>()));
         std::wstring debug = error.GetDebugMessage();
-        EXPECT_NE(std::wstring::npos, debug.find(L"The folder path '" + root + L"' contains an invalid character(s) for the system language ("))
+        EXPECT_NE(std::wstring::npos,
+            debug.find(L"The folder path '" + root + L"' contains an invalid character(s) for the system language ("))
             << debug;
     }
     EXPECT_EQ(m_savedDirectory, CurrentFolder());
@@ -180,13 +181,14 @@ TEST_F(ConfigInfoTest, MissingIniFileEndsTheStep)
 TEST_F(ConfigInfoTest, EngineAndDebugSettings)
 {
     ::SetEnvironmentVariableW(L"CFGCORE_LOGS", L"C:\\logs");
-    EXPECT_EQ(L"", PopulateMsiInfo("[MsiEngine]\r\n"
-                                   "WinNTPath=engine\\instmsiw.exe\r\n"
-                                   "CommandLine=/q /c:\"msiinst /delayrebootq\"\r\n"
-                                   "RequiredVersion=2.0.2600.2\r\n"
-                                   "[Debug]\r\n"
-                                   "Logging=l*v %CFGCORE_LOGS%\\setup.log\r\n"
-                                   "CostLog=1\r\n"));
+    EXPECT_EQ(L"",
+        PopulateMsiInfo("[MsiEngine]\r\n"
+                        "WinNTPath=engine\\instmsiw.exe\r\n"
+                        "CommandLine=/q /c:\"msiinst /delayrebootq\"\r\n"
+                        "RequiredVersion=2.0.2600.2\r\n"
+                        "[Debug]\r\n"
+                        "Logging=l*v %CFGCORE_LOGS%\\setup.log\r\n"
+                        "CostLog=1\r\n"));
     EXPECT_TRUE(m_config.IsMsiInfoPopulated());
     const CConfigInfo::InstallEngineInfo* engine = m_config.GetInstallEngineInfo();
     ASSERT_NE(nullptr, engine);
@@ -204,8 +206,9 @@ TEST_F(ConfigInfoTest, EngineAndDebugSettings)
 
 TEST_F(ConfigInfoTest, EngineDefaultsAndAbsolutePath)
 {
-    EXPECT_EQ(L"", PopulateMsiInfo("[MsiEngine]\r\nWinNTPath=" + std::string(m_dir.Path().begin(), m_dir.Path().end()) +
-                                   "\\engine\\instmsiw.exe\r\nCommandLine=/q\r\n[Debug]\r\nCostLog=1\r\n"));
+    EXPECT_EQ(L"",
+        PopulateMsiInfo("[MsiEngine]\r\nWinNTPath=" + std::string(m_dir.Path().begin(), m_dir.Path().end())
+            + "\\engine\\instmsiw.exe\r\nCommandLine=/q\r\n[Debug]\r\nCostLog=1\r\n"));
     EXPECT_EQ(m_dir.File(L"engine\\instmsiw.exe"), Text(m_config.GetInstallEngineInfo()->GetInstallerNT()));
     EXPECT_EQ(L"1.0.0.0", Text(m_config.GetInstallEngineInfo()->GetRequiredVersion()));
     // CostLog counts only when Logging is given.
@@ -257,7 +260,7 @@ TEST_F(ConfigInfoTest, BadEntriesOfBothRecordsAreReportedOnce)
     EXPECT_EQ(L"1. Specified file not found: [MsiEngine] WinNTPath = missing\\instmsiw.exe\r\n"
               L"2. Missing Key: [MsiEngine] CommandLine\r\n"
               L"3. Bad Value: [Debug] Logging = lv\r\n",
-              text);
+        text);
     // The records stay as far as they were read; the step is not done.
     EXPECT_FALSE(m_config.IsMsiInfoPopulated());
     ASSERT_NE(nullptr, m_config.GetDebugInfo());
@@ -270,8 +273,8 @@ TEST_F(ConfigInfoTest, BadEntriesOfBothRecordsAreReportedOnce)
         config.PopulateMsiInfo();
         FAIL() << "no error";
     } catch (const IniFileErrors& error) {
-        EXPECT_EQ(L"1. Missing Key: [MsiEngine] WinNTPath\r\n2. Missing Key: [MsiEngine] CommandLine\r\n",
-                  ListText(error));
+        EXPECT_EQ(
+            L"1. Missing Key: [MsiEngine] WinNTPath\r\n2. Missing Key: [MsiEngine] CommandLine\r\n", ListText(error));
         EXPECT_EQ(-11006, -error.GetCode());
     }
 }
@@ -281,8 +284,8 @@ TEST_F(ConfigInfoTest, IniFileArgumentOfTheStepReplacesThePath)
     ASSERT_TRUE(WriteFileBytes(m_dir.File(L"setup.ini"), "[Other]\r\n"));
     ::CreateDirectoryW(m_dir.File(L"engine").c_str(), nullptr);
     ASSERT_TRUE(WriteFileBytes(m_dir.File(L"engine\\instmsiw.exe"), "MZ"));
-    ASSERT_TRUE(WriteFileBytes(m_dir.File(L"second.ini"),
-                               "[MsiEngine]\r\nWinNTPath=engine\\instmsiw.exe\r\nCommandLine=/q\r\n"));
+    ASSERT_TRUE(WriteFileBytes(
+        m_dir.File(L"second.ini"), "[MsiEngine]\r\nWinNTPath=engine\\instmsiw.exe\r\nCommandLine=/q\r\n"));
     m_config.SetIniFile(m_dir.Path().c_str(), L"setup.ini");
     m_config.PopulateMsiInfo(L"second.ini");
     EXPECT_EQ(m_dir.File(L"second.ini"), Text(m_config.GetIniPath()));

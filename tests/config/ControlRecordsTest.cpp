@@ -50,9 +50,15 @@ TEST(ControlValues, StringIdsAreNumbersFollowedBySemicolonOrTheEnd)
         size_t restAt;
     };
     const Case cases[] = {
-        {L"120", true, 120, 3},  {L"120;30,1", true, 120, 3}, {L"120 ; 10", true, 120, 3},
-        {L"0120", false, 120, 3}, {L" 120", false, 120, 3},   {L"readme.txt", false, 0, 0},
-        {L"0", false, 0, 0},      {L"12x", false, 12, 2},     {L"", false, 0, 0},
+        {L"120", true, 120, 3},
+        {L"120;30,1", true, 120, 3},
+        {L"120 ; 10", true, 120, 3},
+        {L"0120", false, 120, 3},
+        {L" 120", false, 120, 3},
+        {L"readme.txt", false, 0, 0},
+        {L"0", false, 0, 0},
+        {L"12x", false, 12, 2},
+        {L"", false, 0, 0},
     };
     for (const Case& c : cases) {
         const wchar_t* end = nullptr;
@@ -67,8 +73,8 @@ TEST(ControlValues, TextPartRectangleAndRest)
 {
     PagesFixture pages;
     CConfigInfo& config = pages.Configure("");
-    ASSERT_TRUE(testsupport::WriteFileBytes(pages.Dir().File(L"readme.txt"),
-                                            "\xFF\xFE" + Utf16(L"Hello \x263A") + std::string("\0\0tail", 6)));
+    ASSERT_TRUE(testsupport::WriteFileBytes(
+        pages.Dir().File(L"readme.txt"), "\xFF\xFE" + Utf16(L"Hello \x263A") + std::string("\0\0tail", 6)));
     // A name outside the user's ANSI code page is read all the same.
     ASSERT_TRUE(testsupport::WriteFileBytes(pages.Dir().File(L"notes\x4E2D.txt"), Utf16(L"Wide name")));
     CConfigInfo::DialogInfo page(config, L"Test");
@@ -250,8 +256,8 @@ TEST_F(EndPageTest, CheckBoxPerLanguage)
 TEST_F(EndPageTest, ExitTexts)
 {
     EndDialogInfo* page = Load("");
-    EXPECT_EQ(L"The installation has failed.  Please correct the problem and try again.",
-              Text(page->GetErrorExitText()));
+    EXPECT_EQ(
+        L"The installation has failed.  Please correct the problem and try again.", Text(page->GetErrorExitText()));
     EXPECT_EQ(0u, Text(page->GetUserExitText()).find(L"The installation has been cancelled at your request."));
 
     page = Load("[EndDialog]\r\nErrorExit=250\r\nUserExit=251\r\n");
@@ -264,8 +270,8 @@ TEST_F(EndPageTest, ExitTexts)
 
 TEST_F(EndPageTest, PageNotShownReadsNothingButItsBitmapAndFlag)
 {
-    EndDialogInfo* page = Load("[EndDialog]\r\nReadme=993\r\nErrorExit=992\r\n",
-                               "[Dialogs]\r\nLicense=0\r\nLicense2=0\r\nEnd=0\r\n");
+    EndDialogInfo* page
+        = Load("[EndDialog]\r\nReadme=993\r\nErrorExit=992\r\n", "[Dialogs]\r\nLicense=0\r\nLicense2=0\r\nEnd=0\r\n");
     ASSERT_NE(nullptr, page);
     EXPECT_EQ(L"", m_errors);
     EXPECT_FALSE(page->IsShown());

@@ -23,26 +23,35 @@
 
 using testsupport::DistributionIni;
 using testsupport::ModuleDir;
-using testsupport::Text;
 using testsupport::TempDir;
+using testsupport::Text;
 using testsupport::WriteFileBytes;
 using DistributionInfo = CConfigInfo::DistributionInfo;
 
 namespace {
 
 LANGID g_userLanguage = 1033;
-LANGID WINAPI FakeUserLanguage() { return g_userLanguage; }
+LANGID WINAPI FakeUserLanguage()
+{
+    return g_userLanguage;
+}
 
-std::string Narrow(const std::wstring& text) { return std::string(text.begin(), text.end()); }
+std::string Narrow(const std::wstring& text)
+{
+    return std::string(text.begin(), text.end());
+}
 
-std::wstring ModulePath(const wchar_t* name) { return ModuleDir() + L"\\" + name + L".dll"; }
+std::wstring ModulePath(const wchar_t* name)
+{
+    return ModuleDir() + L"\\" + name + L".dll";
+}
 const std::string kEnu = Narrow(ModulePath(L"config_test_custom_enu"));
 const std::string kDeu = Narrow(ModulePath(L"config_test_custom_deu"));
 const std::string kStandardDeu = Narrow(ModulePath(L"config_test_standard_deu"));
 
 // English and German, each with its custom module, and German's standard module.
-const std::string kTwoLanguages = "Languages=1033,1031\r\nCustomRes1033=" + kEnu + "\r\nCustomRes1031=" + kDeu +
-                                  "\r\nStandardRes1031=" + kStandardDeu + "\r\n";
+const std::string kTwoLanguages = "Languages=1033,1031\r\nCustomRes1033=" + kEnu + "\r\nCustomRes1031=" + kDeu
+    + "\r\nStandardRes1031=" + kStandardDeu + "\r\n";
 
 std::wstring ProgramString(UINT id)
 {
@@ -60,10 +69,7 @@ protected:
         m_folder = m_dir->Path() + L"\\";
     }
 
-    void TearDown() override
-    {
-        ResetConfig();
-    }
+    void TearDown() override { ResetConfig(); }
 
     void ResetConfig()
     {
@@ -100,8 +106,8 @@ protected:
 
 private:
     testsupport::CurrentFolderGuard m_currentFolder;
-    ScopedOverride<decltype(OrbelToolbox::g_getUserDefaultLangId)> m_userLanguage{OrbelToolbox::g_getUserDefaultLangId,
-                                                                                  &FakeUserLanguage};
+    ScopedOverride<decltype(OrbelToolbox::g_getUserDefaultLangId)> m_userLanguage{
+        OrbelToolbox::g_getUserDefaultLangId, &FakeUserLanguage};
 };
 
 // --- The user-interface language ------------------------------------------------------------
@@ -124,14 +130,14 @@ TEST(ChooseUiLanguage, PrefersTheLanguageThenItsFamilyWithItsCodePageThenTheFirs
     ASSERT_EQ(936u, OrbelToolbox::GetAnsiCodePage(static_cast<LANGID>(0x0804)));
     const LanguageCase cases[] = {
         {{1033, 1031}, 1031, 1031, true},
-        {{1033, 1031}, 3079, 1031, false},           // German (Austria): same family and code page
-        {{1033, 1031}, 1041, 1033, false},           // Japanese: the first listed
-        {{1031, 7}, 2055, 7, false},                 // the primary-only entry beats 1031
-        {{7, 1031}, 1031, 1031, true},               // the exact language beats the primary-only one
-        {{1031, 3079}, 2055, 1031, false},           // the first entry of the family
-        {{0x0804, 0x0404}, 0x0C04, 0x0404, false},   // the family's entry with another code page loses
-        {{1033, 0x042C}, 0x082C, 1033, false},       // ... even to the first listed
-        {{0x042C, 1033}, 0x082C, 0x042C, false},     // ... unless it is the first listed
+        {{1033, 1031}, 3079, 1031, false},          // German (Austria): same family and code page
+        {{1033, 1031}, 1041, 1033, false},          // Japanese: the first listed
+        {{1031, 7}, 2055, 7, false},                // the primary-only entry beats 1031
+        {{7, 1031}, 1031, 1031, true},              // the exact language beats the primary-only one
+        {{1031, 3079}, 2055, 1031, false},          // the first entry of the family
+        {{0x0804, 0x0404}, 0x0C04, 0x0404, false},  // the family's entry with another code page loses
+        {{1033, 0x042C}, 0x082C, 1033, false},      // ... even to the first listed
+        {{0x042C, 1033}, 0x082C, 0x042C, false},    // ... unless it is the first listed
         {{1041, 1036}, 1033, 1041, false},
         {{}, 1033, 0, false},
     };
@@ -209,8 +215,8 @@ TEST_F(DistributionTest, AForcedLanguageMustBeListed)
     };
     for (const Case& c : cases) {
         m_services.app.SetRequestedLanguage(c.commandLineLanguage);
-        const std::string localization = "Languages=" + c.languages + "\r\n" + c.forceLine + "CustomRes1033=" + kEnu +
-                                         "\r\nCustomRes1031=" + kDeu + "\r\nStandardRes1031=" + kStandardDeu + "\r\n";
+        const std::string localization = "Languages=" + c.languages + "\r\n" + c.forceLine + "CustomRes1033=" + kEnu
+            + "\r\nCustomRes1031=" + kDeu + "\r\nStandardRes1031=" + kStandardDeu + "\r\n";
         EXPECT_EQ(c.errors, Load(DistributionIni(localization))) << c.forceLine << " /lang " << c.commandLineLanguage;
         EXPECT_EQ(c.chosen, Info().GetUiLanguage()) << c.forceLine << " /lang " << c.commandLineLanguage;
         EXPECT_TRUE(Info().IsLanguageForced());
@@ -219,28 +225,28 @@ TEST_F(DistributionTest, AForcedLanguageMustBeListed)
 
 TEST_F(DistributionTest, BadEntriesOfEverySectionAreReportedTogether)
 {
-    const std::string ini =
-        "[Localization]\r\nLanguages=1033, 1031 ,2057\r\nForceLanguage=1036\r\nCustomRes1033=" + kEnu +
-        "\r\n"
-        "[Settings]\r\nReboot=Later\r\n"
-        "[Distribution]\r\nTitle=100\r\n"
-        "[Disk Labels]\r\nTwo=x\r\n0=y\r\n1=ok\r\n"
-        "[Volume Labels]\r\nData=z\r\n"
-        "[Utilities]\r\nUpgradeManagerPostProcessor=tools\\missing.exe\r\nZKSysInfo=missing.dll\r\n";
-    const std::wstring expected =
-        L"1. Bad Value: [Localization] ForceLanguage\r\n"
-        L"2. Missing Key: [Localization] CustomRes1031\r\n"
-        L"3. Missing Key: [Localization] CustomRes2057\r\n"
-        L"4. Missing Key: [Localization] StandardRes1031\r\n"
-        L"5. Bad Key: [Settings] Reboot = Later\r\n"
-        L"6. Missing Key: [Distribution] GUID\r\n"
-        L"7. Missing Key: [Distribution] Version\r\n"
-        L"8. Bad Key: [Disk Labels] 0\r\n"
-        L"9. Bad Key: [Disk Labels] Two\r\n"
-        L"10. Bad Key: [Volume Labels] Data\r\n"
-        L"11. Specified file not found: [Utilities] UpgradeManagerPostProcessor = tools\\missing.exe\r\n"
-        L"12. Specified file not found: [Utilities] ZKSysInfo = " +
-        m_folder + L"missing.dll\r\n";
+    const std::string ini
+        = "[Localization]\r\nLanguages=1033, 1031 ,2057\r\nForceLanguage=1036\r\nCustomRes1033=" + kEnu
+        + "\r\n"
+          "[Settings]\r\nReboot=Later\r\n"
+          "[Distribution]\r\nTitle=100\r\n"
+          "[Disk Labels]\r\nTwo=x\r\n0=y\r\n1=ok\r\n"
+          "[Volume Labels]\r\nData=z\r\n"
+          "[Utilities]\r\nUpgradeManagerPostProcessor=tools\\missing.exe\r\nZKSysInfo=missing.dll\r\n";
+    const std::wstring expected
+        = L"1. Bad Value: [Localization] ForceLanguage\r\n"
+          L"2. Missing Key: [Localization] CustomRes1031\r\n"
+          L"3. Missing Key: [Localization] CustomRes2057\r\n"
+          L"4. Missing Key: [Localization] StandardRes1031\r\n"
+          L"5. Bad Key: [Settings] Reboot = Later\r\n"
+          L"6. Missing Key: [Distribution] GUID\r\n"
+          L"7. Missing Key: [Distribution] Version\r\n"
+          L"8. Bad Key: [Disk Labels] 0\r\n"
+          L"9. Bad Key: [Disk Labels] Two\r\n"
+          L"10. Bad Key: [Volume Labels] Data\r\n"
+          L"11. Specified file not found: [Utilities] UpgradeManagerPostProcessor = tools\\missing.exe\r\n"
+          L"12. Specified file not found: [Utilities] ZKSysInfo = "
+        + m_folder + L"missing.dll\r\n";
     EXPECT_EQ(expected, Load(ini));
     // The step counts as done and its record holds what could be read.
     EXPECT_TRUE(m_config->IsLanguageResourceLoaded());
@@ -255,7 +261,7 @@ TEST_F(DistributionTest, WithoutCustomResKeysNothingIsLoadedAndTheMissingKeysAre
     const std::string localization = "Languages=1033,1031\r\nStandardRes1031=" + kStandardDeu + "\r\n";
     EXPECT_EQ(L"1. Missing Key: [Localization] CustomRes1033\r\n"
               L"2. Missing Key: [Localization] CustomRes1031\r\n",
-              Load(DistributionIni(localization, "[Disk Labels]\r\nPrompt=5\r\n")));
+        Load(DistributionIni(localization, "[Disk Labels]\r\nPrompt=5\r\n")));
     EXPECT_EQ(nullptr, Info().GetCustomResourceModule());
     EXPECT_EQ(L"", Text(Info().GetCustomResourcePath()));
     // Texts that would name strings of the module stay as written.
@@ -274,7 +280,8 @@ TEST_F(DistributionTest, NoLanguagesListed)
 TEST_F(DistributionTest, RelativeModulePathsLieBelowTheConfigurationFolder)
 {
     ASSERT_TRUE(CreateDirectoryW(m_dir->File(L"res").c_str(), nullptr));
-    ASSERT_TRUE(CopyFileW(ModulePath(L"config_test_custom_deu").c_str(), m_dir->File(L"res\\custom.dll").c_str(), FALSE));
+    ASSERT_TRUE(
+        CopyFileW(ModulePath(L"config_test_custom_deu").c_str(), m_dir->File(L"res\\custom.dll").c_str(), FALSE));
     const std::wstring expectedPath = m_folder + L"res\\custom.dll";
     const std::string values[] = {"res\\custom.dll", "\\res\\custom.dll", Narrow(expectedPath)};
     for (const std::string& value : values) {
@@ -289,9 +296,9 @@ TEST_F(DistributionTest, OfTwoKeysForOneLanguageTheFirstInKeyOrderWins)
     g_userLanguage = 1031;
     // CustomRes01031 sorts before CustomRes1031; StandardRes1033 never replaces the built-in
     // entry, so English keeps the program's own resources.
-    const std::string localization = "Languages=1033,1031,2057\r\nCustomRes1031=" + kEnu + "\r\nCustomRes01031=" + kDeu +
-                                     "\r\nCustomRes1033=" + kEnu + "\r\nCustomRes2057=" + kEnu +
-                                     "\r\nStandardRes1031=" + kStandardDeu + "\r\nStandardRes1033=" + kStandardDeu + "\r\n";
+    const std::string localization = "Languages=1033,1031,2057\r\nCustomRes1031=" + kEnu + "\r\nCustomRes01031=" + kDeu
+        + "\r\nCustomRes1033=" + kEnu + "\r\nCustomRes2057=" + kEnu + "\r\nStandardRes1031=" + kStandardDeu
+        + "\r\nStandardRes1033=" + kStandardDeu + "\r\n";
     EXPECT_EQ(L"", Load(DistributionIni(localization)));
     EXPECT_EQ(L"Beispielprodukt", Text(Info().GetTitle()));
 
@@ -356,21 +363,21 @@ TEST_F(DistributionTest, RebootModes)
         {"[Settings]\r\nReboot=\r\n", 0, L"1. Bad Key: [Settings] Reboot\r\n"},
     };
     for (const Case& c : cases) {
-        EXPECT_EQ(c.errors, Load(DistributionIni("Languages=1033\r\nCustomRes1033=" + kEnu + "\r\n", c.settings))) << c.settings;
+        EXPECT_EQ(c.errors, Load(DistributionIni("Languages=1033\r\nCustomRes1033=" + kEnu + "\r\n", c.settings)))
+            << c.settings;
         EXPECT_EQ(c.mode, Info().GetRebootMode()) << c.settings;
     }
 }
 
 TEST_F(DistributionTest, DistributionValuesAndTheRootOfTheIdFile)
 {
-    const std::string more =
-        "[Settings]\r\nIsBeta=1\r\n"
-        "[InstallLevels]\r\nDefault=5\r\n";
-    const std::string ini = "[Localization]\r\nLanguages=1033\r\nCustomRes1033=" + kEnu +
-                            "\r\n[Distribution]\r\nTitle=100\r\nGUID={G}\r\nPackageGUID={P}\r\nVersion=2.5\r\n"
-                            "IDPath=sub\\my.id\r\nHas64bitPart=1\r\n"
-                            "[Utilities]\r\nUpgradeManagerPostProcessor=" +
-                            Narrow(m_folder) + "post.exe\r\nZKSysInfo=sysinfo.dll\r\n" + more;
+    const std::string more = "[Settings]\r\nIsBeta=1\r\n"
+                             "[InstallLevels]\r\nDefault=5\r\n";
+    const std::string ini = "[Localization]\r\nLanguages=1033\r\nCustomRes1033=" + kEnu
+        + "\r\n[Distribution]\r\nTitle=100\r\nGUID={G}\r\nPackageGUID={P}\r\nVersion=2.5\r\n"
+          "IDPath=sub\\my.id\r\nHas64bitPart=1\r\n"
+          "[Utilities]\r\nUpgradeManagerPostProcessor="
+        + Narrow(m_folder) + "post.exe\r\nZKSysInfo=sysinfo.dll\r\n" + more;
     ASSERT_EQ(L"", Load(ini));
     EXPECT_EQ(L"{G}", Text(Info().GetDistributionGuid()));
     EXPECT_EQ(L"{P}", Text(Info().GetPackageGuid()));
@@ -390,8 +397,8 @@ TEST_F(DistributionTest, DistributionValuesAndTheRootOfTheIdFile)
 
 TEST_F(DistributionTest, ATitleWithoutDigitsNamesStringZeroOfTheCustomModule)
 {
-    const std::string ini = "[Localization]\r\nLanguages=1033\r\nCustomRes1033=" + kEnu +
-                            "\r\n[Distribution]\r\nTitle=Product\r\n";
+    const std::string ini
+        = "[Localization]\r\nLanguages=1033\r\nCustomRes1033=" + kEnu + "\r\n[Distribution]\r\nTitle=Product\r\n";
     try {
         Load(ini);
         FAIL() << "no error";
@@ -404,9 +411,9 @@ TEST_F(DistributionTest, ATitleWithoutDigitsNamesStringZeroOfTheCustomModule)
 
 TEST_F(DistributionTest, DiskAndVolumeLabels)
 {
-    const std::string more =
-        "[Disk Labels]\r\nPrompt=5\r\nDefault=Disk [DiskNumber] of [Title]\r\n01=101\r\n1=ignored\r\n3=Third\r\n"
-        "[Volume Labels]\r\n02=102\r\n2=ignored\r\n7=Seven\r\n";
+    const std::string more
+        = "[Disk Labels]\r\nPrompt=5\r\nDefault=Disk [DiskNumber] of [Title]\r\n01=101\r\n1=ignored\r\n3=Third\r\n"
+          "[Volume Labels]\r\n02=102\r\n2=ignored\r\n7=Seven\r\n";
     ASSERT_EQ(L"", Load(DistributionIni("Languages=1033\r\nCustomRes1033=" + kEnu + "\r\n", more)));
     struct Case {
         int disk;
@@ -451,7 +458,8 @@ TEST_F(DistributionTest, OperatingSystemBoundsAndMessage)
     Info().GetOSErrorMessage(message);
     EXPECT_EQ(L"This product needs a newer system.", Text(message));
 
-    ASSERT_EQ(L"", Load(DistributionIni(localization, "[OS]\r\nVersion9XMin=4,10\r\nVersionNTMin=5,1\r\nVersionNTMax=6,1\r\n")));
+    ASSERT_EQ(L"",
+        Load(DistributionIni(localization, "[OS]\r\nVersion9XMin=4,10\r\nVersionNTMin=5,1\r\nVersionNTMax=6,1\r\n")));
     Info().GetOSVersionBounds(true, minimum, maximum);
     EXPECT_EQ(L"5,1", Text(minimum));
     EXPECT_EQ(L"6,1", Text(maximum));

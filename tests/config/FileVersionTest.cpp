@@ -64,7 +64,10 @@ TEST(FileVersion, FilesWithoutAVersion)
 
 TEST(VersionText, Parse)
 {
-    const struct { const wchar_t* text; uint64_t expected; } cases[] = {
+    const struct {
+        const wchar_t* text;
+        uint64_t expected;
+    } cases[] = {
         {L"1.2", V(1, 2, 0, 0)},
         {L"1.2.3.4", V(1, 2, 3, 4)},
         {L"65535.65535.65535.65535", V(65535, 65535, 65535, 65535)},
@@ -84,8 +87,17 @@ TEST(VersionText, Parse)
 TEST(VersionText, FormatWritesTheRequestedParts)
 {
     const DWORD ms = 0x00050006, ls = 0x00070008;
-    const struct { int parts; const wchar_t* expected; } cases[] = {
-        {0, L"5"}, {-3, L"5"}, {1, L"5"}, {2, L"5.6"}, {3, L"5.6.7"}, {4, L"5.6.7.8"}, {9, L"5.6.7.8"},
+    const struct {
+        int parts;
+        const wchar_t* expected;
+    } cases[] = {
+        {0, L"5"},
+        {-3, L"5"},
+        {1, L"5"},
+        {2, L"5.6"},
+        {3, L"5.6.7"},
+        {4, L"5.6.7.8"},
+        {9, L"5.6.7.8"},
     };
     for (const auto& c : cases) {
         wchar_t out[kVersionTextSize];

@@ -60,7 +60,8 @@ TEST(IniErrorListText, WritesOneNumberedLinePerRecordWithTheTextOfItsCode)
         {1, L"Settings", L"Reboot", L"Later", L"Bad Key: [Settings] Reboot = Later"},
         {2, L"Localization", L"Languages", nullptr, L"Missing Key: [Localization] Languages"},
         {3, L"Parts", nullptr, nullptr, L"Missing Section: [Parts]"},
-        {4, L"Utilities", L"ZKSysInfo", L"C:\\d\\zk.dll", L"Specified file not found: [Utilities] ZKSysInfo = C:\\d\\zk.dll"},
+        {4, L"Utilities", L"ZKSysInfo", L"C:\\d\\zk.dll",
+            L"Specified file not found: [Utilities] ZKSysInfo = C:\\d\\zk.dll"},
         {5, L"Welcome", L"Bitmap", L"", L"Specified resource not found: [Welcome] Bitmap"},
         {6, L"Debug", L"Logging", L"xv f", L"Bad Value: [Debug] Logging = xv f"},
         {7, L"Features", L"F1", L"On", L"Duplicate Key: [Features] F1 = On"},
@@ -159,8 +160,11 @@ TEST_F(IniReaderTest, NumbersReadTheirLeadingDigits)
         int value;
     };
     const Case cases[] = {
-        {L"Mixed", 0, true, 12}, {L"Letters", 5, false, 0}, {L"Negative", 0, true, -7},
-        {L"Empty", 5, false, 0}, {L"Absent", 10, true, 10},
+        {L"Mixed", 0, true, 12},
+        {L"Letters", 5, false, 0},
+        {L"Negative", 0, true, -7},
+        {L"Empty", 5, false, 0},
+        {L"Absent", 10, true, 10},
     };
     for (const Case& c : cases) {
         int value = 99;
@@ -202,8 +206,8 @@ TEST_F(IniReaderTest, ValuesReadWithAModuleAreStringIds)
     EXPECT_TRUE(m_config.ReadString(L"Distribution", L"Title", value, L"", Strings()));
     EXPECT_EQ(L"The product title", Text(value));
     EXPECT_TRUE(m_config.ReadString(L"Distribution", L"Long", value, L"", Strings()));
-    EXPECT_EQ(L"A text longer than sixty-four characters, so that the string buffer must grow twice over.",
-              Text(value));
+    EXPECT_EQ(
+        L"A text longer than sixty-four characters, so that the string buffer must grow twice over.", Text(value));
     EXPECT_FALSE(m_config.ReadString(L"Distribution", L"Empty", value, L"", Strings()));
 
     // A value without digits names string 0, which no module has.
@@ -225,8 +229,12 @@ TEST_F(IniReaderTest, LabelTextsWithALeadingNonZeroNumberAreStringIds)
         const wchar_t* text;
     };
     const Case cases[] = {
-        {L"5", L"Disk five"},   {L"12 apples", L"Twelve"},  {L"  12", L"Twelve"},
-        {L"Disk A", L"Disk A"}, {L"0", L"0"},                {L"005x", L"Disk five"},
+        {L"5", L"Disk five"},
+        {L"12 apples", L"Twelve"},
+        {L"  12", L"Twelve"},
+        {L"Disk A", L"Disk A"},
+        {L"0", L"0"},
+        {L"005x", L"Disk five"},
         {L"", L""},
     };
     for (const Case& c : cases) {

@@ -58,17 +58,18 @@ TEST(InstallPathValidation, RefusesWithTheMessageOfTheFirstFailedCheck)
         {L"\\single", ERROR_INVALID_NAME, L"The path \\single is not valid.  Please specify a valid path."},
         {L"Q:\\x", ERROR_INVALID_DRIVE, L"The path Q:\\ is not valid.  Please specify a valid path."},
         {dir.File(L"con.txt\\x"), ERROR_DIRECTORY,
-         L"The folder path 'con.txt' contains words that are not valid in folder paths. "},
-        {dir.File(L"Lpt9"), ERROR_DIRECTORY, L"The folder path 'Lpt9' contains words that are not valid in folder paths. "},
+            L"The folder path 'con.txt' contains words that are not valid in folder paths. "},
+        {dir.File(L"Lpt9"), ERROR_DIRECTORY,
+            L"The folder path 'Lpt9' contains words that are not valid in folder paths. "},
         {dir.File(L"afile\\x"), ERROR_DIRECTORY,
-         L"The path " + dir.File(L"afile") + L" is not valid.  Please specify a valid path."},
+            L"The path " + dir.File(L"afile") + L" is not valid.  Please specify a valid path."},
         {dir.File(L"a?b"), ERROR_DIRECTORY, L"The folder path 'a?b' contains an invalid character. "},
         {dir.File(L"a\tb\\c"), ERROR_DIRECTORY, L"The folder path 'a\tb' contains an invalid character. "},
         {dir.File(L"\x65E5\x672C"), ERROR_DIRECTORY,
-         L"The folder path '" + dir.File(L"\x65E5\x672C") +
-             L"' contains an invalid character(s) for the system language (English)."},
+            L"The folder path '" + dir.File(L"\x65E5\x672C")
+                + L"' contains an invalid character(s) for the system language (English)."},
         {dir.File(L"not\\yet"), ERROR_PATH_NOT_FOUND,
-         L"The path " + dir.File(L"not\\yet") + L" is not valid.  Please specify a valid path."},
+            L"The path " + dir.File(L"not\\yet") + L" is not valid.  Please specify a valid path."},
     };
     for (const auto& c : cases) {
         const Outcome outcome = Validate(c.path);

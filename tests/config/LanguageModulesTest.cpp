@@ -16,22 +16,26 @@
 
 namespace {
 
-std::wstring ModulePath() {
+std::wstring ModulePath()
+{
     return testsupport::ModuleDir() + L"\\config_test_standard_module.dll";
 }
 
-std::wstring Load(UINT id) {
+std::wstring Load(UINT id)
+{
     return LoadResourceString(id).GetString();
 }
 
-std::wstring CmdLineErrorMessage() {
+std::wstring CmdLineErrorMessage()
+{
     CmdLineError error(__FILE__, __LINE__, false);
     return error.GetUserMessage();
 }
 
 }  // namespace
 
-TEST(LanguageModules, AStandardModulesStringsWinUntilItIsFreed) {
+TEST(LanguageModules, AStandardModulesStringsWinUntilItIsFreed)
+{
     const std::wstring programUsage = Load(30000);
     const std::wstring programError = CmdLineErrorMessage();
     ASSERT_EQ(0u, programUsage.find(L"%1 [Specfile] [/q]"));
@@ -56,7 +60,8 @@ TEST(LanguageModules, AStandardModulesStringsWinUntilItIsFreed) {
     EXPECT_EQ(programError, CmdLineErrorMessage());
 }
 
-TEST(LanguageModules, ACustomModuleServesItsOwnStringsOnly) {
+TEST(LanguageModules, ACustomModuleServesItsOwnStringsOnly)
+{
     CLanguageModules modules;
     EXPECT_EQ(nullptr, modules.GetCustomModule());
     modules.LoadCustomModule(ModulePath().c_str());
@@ -69,7 +74,8 @@ TEST(LanguageModules, ACustomModuleServesItsOwnStringsOnly) {
     EXPECT_EQ(0u, Load(30000).find(L"%1 [Specfile]"));
 }
 
-TEST(LanguageModules, AModuleThatCannotBeLoadedThrowsInvalidResourceModule) {
+TEST(LanguageModules, AModuleThatCannotBeLoadedThrowsInvalidResourceModule)
+{
     std::wstring path = testsupport::ModuleDir() + L"\\no-such-module.dll";
     CLanguageModules modules;
     try {
@@ -78,8 +84,7 @@ TEST(LanguageModules, AModuleThatCannotBeLoadedThrowsInvalidResourceModule) {
     } catch (const InvalidResourceModule& e) {
         EXPECT_EQ(10007, e.GetCode());
         std::wstring debug = e.GetDebugMessage();
-        EXPECT_EQ(0u, debug.find(L"Unable to load " + path + L" because Windows Error "))
-            << debug;
+        EXPECT_EQ(0u, debug.find(L"Unable to load " + path + L" because Windows Error ")) << debug;
         EXPECT_NE(std::wstring::npos, debug.find(L"while attempting to load  " + path)) << debug;
     }
     EXPECT_EQ(AfxGetInstanceHandle(), AfxGetResourceHandle());

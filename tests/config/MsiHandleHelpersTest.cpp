@@ -118,10 +118,11 @@ TEST_F(MsiHandleHelpers, AComponentWhoseConditionIsFalseIsAbsent)
         UniqueMsiHandle database;
         ASSERT_EQ(0u, MsiOpenDatabaseW(m_package.c_str(), MSIDBOPEN_TRANSACT, database.AddressOf()));
         UniqueMsiHandle view;
-        ASSERT_EQ(0u, MsiDatabaseOpenViewW(database.Get(),
-                                           L"UPDATE Component SET Condition='VELMOPART=\"other\"' "
-                                           L"WHERE Component='PartAComponent'",
-                                           view.AddressOf()));
+        ASSERT_EQ(0u,
+            MsiDatabaseOpenViewW(database.Get(),
+                L"UPDATE Component SET Condition='VELMOPART=\"other\"' "
+                L"WHERE Component='PartAComponent'",
+                view.AddressOf()));
         ASSERT_EQ(0u, MsiViewExecute(view.Get(), 0));
         view.Reset();
         ASSERT_EQ(0u, MsiDatabaseCommit(database.Get()));
@@ -142,8 +143,8 @@ TEST_F(MsiHandleHelpers, LogsIntoTheInstallersLog)
     const std::wstring text = std::wstring(70, L'a') + std::wstring(70, L'b') + L"c";
     EXPECT_EQ(0, LogToInstallerChunked(m_session.Get(), L"%s", text.c_str()));
     EXPECT_EQ((std::vector<std::wstring>{L"count=5", L"OrbelInstaller: 100%", L"OrbelInstaller: " + text.substr(0, 70),
-                                         L"OrbelInstaller: " + text.substr(70, 70), L"OrbelInstaller: c"}),
-              g_logged);
+                  L"OrbelInstaller: " + text.substr(70, 70), L"OrbelInstaller: c"}),
+        g_logged);
 
     g_logged.clear();
     EXPECT_EQ(0u, DumpTable(m_session.Get(), L"Feature"));

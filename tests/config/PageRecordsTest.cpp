@@ -54,18 +54,27 @@ TEST(ParseRectangle, ReadsUpToFourNumbersAndKeepsTheRest)
 TEST(PageRecords, EveryRegisteredPageGetsItsRecordAndShownFlag)
 {
     PagesFixture pages;
-    EXPECT_EQ(L"", pages.Populate("[Dialogs]\r\nWelcome=0\r\nFeatureTree=0\r\nProgress=2\r\n"
-                                  "License=0\r\nLicense2=0\r\n"));
+    EXPECT_EQ(L"",
+        pages.Populate("[Dialogs]\r\nWelcome=0\r\nFeatureTree=0\r\nProgress=2\r\n"
+                       "License=0\r\nLicense2=0\r\n"));
     struct Row {
         int state;
         const wchar_t* name;
         bool shown;
     };
     const Row rows[] = {
-        {1, L"Welcome", true},        {2, L"UserInfo", true},      {3, L"FeatureInfo1", true},
-        {4, L"SingleDirectory", true}, {5, L"InstallationType", true}, {6, L"FeatureTree", false},
-        {7, L"FeatureInfo", true},    {8, L"License", false},      {9, L"License2", false},
-        {10, L"ConfirmStart", true},  {11, L"Progress", true},     {12, L"EndExecute", true},
+        {1, L"Welcome", true},
+        {2, L"UserInfo", true},
+        {3, L"FeatureInfo1", true},
+        {4, L"SingleDirectory", true},
+        {5, L"InstallationType", true},
+        {6, L"FeatureTree", false},
+        {7, L"FeatureInfo", true},
+        {8, L"License", false},
+        {9, L"License2", false},
+        {10, L"ConfirmStart", true},
+        {11, L"Progress", true},
+        {12, L"EndExecute", true},
         {13, L"End", true},
     };
     for (const Row& row : rows) {
@@ -89,15 +98,14 @@ TEST(PageRecords, BadEntriesOfAllPagesComeInOneList)
 {
     PagesFixture pages;
     // The user-information page is not shown: its empty property is not read.
-    const std::wstring list = pages.Populate(
-        "[Dialogs]\r\nUserInfo=0\r\nLicense2=0\r\n"
-        "[Graphics]\r\nFullScreen=301, missing\r\nTopBar=BANNER,302\r\n"
-        "[UserInfoDialog]\r\nRegUserProp=\r\n"
-        "[SingleDirectoryDialog]\r\nDir1EditLabel=999\r\n");
+    const std::wstring list = pages.Populate("[Dialogs]\r\nUserInfo=0\r\nLicense2=0\r\n"
+                                             "[Graphics]\r\nFullScreen=301, missing\r\nTopBar=BANNER,302\r\n"
+                                             "[UserInfoDialog]\r\nRegUserProp=\r\n"
+                                             "[SingleDirectoryDialog]\r\nDir1EditLabel=999\r\n");
     EXPECT_EQ(L"1. Specified resource not found: [Graphics] FullScreen = 301, missing\r\n"
               L"2. Specified resource not found: [SingleDirectoryDialog] Dir1EditLabel\r\n"
               L"3. Missing Key: [Files] LicenseTextFile\r\n",
-              list);
+        list);
     // The records stay as far as they were read.
     const DialogGraphicInfo* graphic = pages.Page<DialogInfo>(2)->GetGraphicInfo(0);
     ASSERT_EQ(2u, graphic->GetCandidates().size());
@@ -136,7 +144,7 @@ TEST(PageRecords, GraphicPlacementOfWelcomeAndOtherPages)
 // Dialog units are pixels here, so that targets can be compared with bitmap sizes.
 class PixelWizard : public testsupport::StandInWizardServices {
 public:
-    void MapScaledDialogRect(HWND, RECT&) override {}
+    void MapScaledDialogRect(HWND, RECT&) override { }
 };
 
 int g_displayBits = 24;
@@ -154,7 +162,7 @@ protected:
         RECT frame = {0, 0, 100, 50};
         ::AdjustWindowRectEx(&frame, WS_POPUP, FALSE, 0);
         m_window = ::CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, frame.right - frame.left,
-                                     frame.bottom - frame.top, nullptr, nullptr, nullptr, nullptr);
+            frame.bottom - frame.top, nullptr, nullptr, nullptr, nullptr);
     }
     ~GraphicTest() override
     {
@@ -235,7 +243,7 @@ TEST_F(GraphicTest, ChosenOnceAndRetriedWhileNoneLoads)
     HBITMAP first = nullptr;
     HBITMAP second = nullptr;
     graphic.ChooseBitmap(m_window, &first, nullptr, nullptr);
-    EXPECT_EQ(nullptr, first);   // no target asked for: nothing is chosen yet
+    EXPECT_EQ(nullptr, first);  // no target asked for: nothing is chosen yet
     RECT target = {};
     graphic.ChooseBitmap(m_window, &first, &target, nullptr);
     graphic.ChooseBitmap(m_window, &second, &target, nullptr);
@@ -301,7 +309,7 @@ TEST(PageTexts, FontsColoursAndAlignmentOfTextItems)
     wcscpy(mask.lfFaceName, L"x");
     values.lfWeight = 700;
     values.lfItalic = TRUE;
-    values.lfHeight = 99;   // not in the mask
+    values.lfHeight = 99;  // not in the mask
     wcscpy(values.lfFaceName, L"Arial");
     const COLORREF red = RGB(255, 0, 0);
     EXPECT_EQ(0, page.AddText(L"first", RECT{1, 2, 3, 4}, &mask, &values, DT_CENTER, &red));
@@ -355,11 +363,12 @@ TEST(WelcomePage, TitleTextProgressBarAndAutoAdvance)
 {
     ScopedOverride<int (*)()> dpi(CConfigInfo::WelcomeDialogInfo::s_pfnGetScreenPixelsPerInchY, &FakePixelsPerInch);
     PagesFixture pages;
-    EXPECT_EQ(L"", pages.Populate(std::string(kNoLicences) +
-                                  "[Strings]\r\nWelcomeTitle=200\r\nWelcomeText=201;10,130\r\n"
-                                  "[InitProgress]\r\nleft=10\r\ntop=200\r\nright=300\r\nbottom=210\r\n"
-                                  "red=255\r\ngreen=256\r\nblue=0x80\r\n"
-                                  "[Settings]\r\nWelcomeAutoAdvance=1\r\n"));
+    EXPECT_EQ(L"",
+        pages.Populate(std::string(kNoLicences)
+            + "[Strings]\r\nWelcomeTitle=200\r\nWelcomeText=201;10,130\r\n"
+              "[InitProgress]\r\nleft=10\r\ntop=200\r\nright=300\r\nbottom=210\r\n"
+              "red=255\r\ngreen=256\r\nblue=0x80\r\n"
+              "[Settings]\r\nWelcomeAutoAdvance=1\r\n"));
     auto* welcome = pages.Page<CConfigInfo::WelcomeDialogInfo>(1);
     ASSERT_NE(nullptr, welcome);
     ASSERT_EQ(2, welcome->GetCtrlInfoCount());
@@ -372,7 +381,7 @@ TEST(WelcomePage, TitleTextProgressBarAndAutoAdvance)
     welcome->GetText(0, base, text, rect, font, flags, color);
     EXPECT_EQ(L"Welcome to the product", Text(text));
     EXPECT_TRUE(SameRect(RECT{60, 92, 320, 120}, rect));
-    EXPECT_EQ(-20, font.lfHeight);   // 12 points at 120 pixels per inch
+    EXPECT_EQ(-20, font.lfHeight);  // 12 points at 120 pixels per inch
     EXPECT_EQ(800, font.lfWeight);
     welcome->GetText(1, base, text, rect, font, flags, color);
     EXPECT_EQ(L"This wizard installs the product.", Text(text));
@@ -395,7 +404,7 @@ TEST(WelcomePage, DefaultsAndMissingStrings)
     EXPECT_FALSE(welcome->IsAutoAdvance());
 
     EXPECT_EQ(L"1. Specified resource not found: [Strings] WelcomeTitle\r\n",
-              pages.Populate(std::string(kNoLicences) + "[Strings]\r\nWelcomeTitle=998\r\nWelcomeText=Hi\r\n"));
+        pages.Populate(std::string(kNoLicences) + "[Strings]\r\nWelcomeTitle=998\r\nWelcomeText=Hi\r\n"));
     welcome = pages.Page<CConfigInfo::WelcomeDialogInfo>(1);
     ASSERT_EQ(1, welcome->GetCtrlInfoCount());
     EXPECT_EQ(L"Hi", Text(welcome->GetTextInfo(0)->GetText()));
@@ -417,8 +426,9 @@ TEST(UserInfoPage, PropertiesInitialValuesAndExtraText)
     for (const Case& c : cases) {
         SCOPED_TRACE(c.section);
         PagesFixture pages;
-        EXPECT_EQ(c.errors, pages.Populate(std::string(kNoLicences) + "[UserInfoDialog]\r\n" + c.section +
-                                           "User=Ann\r\nCompany=Acme\r\nExtraText=12;5,6,7,8\r\n"));
+        EXPECT_EQ(c.errors,
+            pages.Populate(std::string(kNoLicences) + "[UserInfoDialog]\r\n" + c.section
+                + "User=Ann\r\nCompany=Acme\r\nExtraText=12;5,6,7,8\r\n"));
         auto* page = pages.Page<CConfigInfo::UserInfoDialogInfo>(2);
         ASSERT_NE(nullptr, page);
         EXPECT_EQ(c.userProperty, Text(page->GetUserProperty()));
@@ -448,12 +458,12 @@ TEST(DirectoryPage, RowsLabelsAndTexts)
         {"", {{L"ZKDIR", L"Destination Directory"}}, L""},
         {"Dir1EditLabel=230\r\n", {{L"ZKDIR", L"Install to:"}}, L""},
         {"Dir1=INSTALLDIR\r\nDir2=DATADIR\r\nDir2EditLabel=231\r\nDir4=GAP\r\n",
-         {{L"INSTALLDIR", L"Destination Directory"}, {L"DATADIR", L"Data folder:"}}, L""},
+            {{L"INSTALLDIR", L"Destination Directory"}, {L"DATADIR", L"Data folder:"}}, L""},
         {"Dir1=A\r\nDir2=B\r\nDir3=C\r\nDir4=D\r\nDir5=E\r\nDir6=F\r\nDir7=G\r\n",
-         {{L"A", L"Destination Directory"}, {L"B", L"Destination Directory"}, {L"C", L"Destination Directory"},
-          {L"D", L"Destination Directory"}, {L"E", L"Destination Directory"}, {L"F", L"Destination Directory"},
-          {L"G", L"Destination Directory"}},
-         L"1. Bad Key: [Dir7] G\r\n"},
+            {{L"A", L"Destination Directory"}, {L"B", L"Destination Directory"}, {L"C", L"Destination Directory"},
+                {L"D", L"Destination Directory"}, {L"E", L"Destination Directory"}, {L"F", L"Destination Directory"},
+                {L"G", L"Destination Directory"}},
+            L"1. Bad Key: [Dir7] G\r\n"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.section);
@@ -484,15 +494,16 @@ TEST(DirectoryPage, ExplanatoryTextsTakeTheLastRectangle)
 {
     PagesFixture pages;
     EXPECT_EQ(L"1. Specified resource not found: [SingleDirectoryDialog] DirText2\r\n",
-              pages.Populate(std::string(kNoLicences) + "[SingleDirectoryDialog]\r\nDirText1=240\r\nDirText2=996\r\n"));
+        pages.Populate(std::string(kNoLicences) + "[SingleDirectoryDialog]\r\nDirText1=240\r\nDirText2=996\r\n"));
     auto* page = pages.Page<CConfigInfo::SingleDirectoryDialogInfo>(4);
     ASSERT_EQ(1, page->GetCtrlInfoCount());
     RECT rect = {};
     page->GetTextRect(rect);
     EXPECT_TRUE(SameRect(RECT{40, 68, 307, 107}, rect));
 
-    EXPECT_EQ(L"", pages.Populate(std::string(kNoLicences) +
-                                  "[SingleDirectoryDialog]\r\nDirText1=240\r\nDirText2=Note;41,116\r\n"));
+    EXPECT_EQ(L"",
+        pages.Populate(
+            std::string(kNoLicences) + "[SingleDirectoryDialog]\r\nDirText1=240\r\nDirText2=Note;41,116\r\n"));
     page = pages.Page<CConfigInfo::SingleDirectoryDialogInfo>(4);
     ASSERT_EQ(2, page->GetCtrlInfoCount());
     EXPECT_EQ(RGB(0, 0, 128), page->GetTextInfo(1)->GetColor());
@@ -521,13 +532,13 @@ TEST(DirectoryPage, SixtyFourBitRowsGoOnlyOn32BitWindows)
     const std::string ini = std::string(kNoLicences) + "[SingleDirectoryDialog]\r\nDir1=PROGRAMS64\r\nDir2=DATA\r\n";
     EXPECT_EQ(L"", pages.Populate(ini));
     {
-        ScopedOverride<FARPROC (*)(const wchar_t*, const char*)> wow64(g_platformApi.FindSystemFunction,
-                                                                        &FindFakeWow64);
+        ScopedOverride<FARPROC (*)(const wchar_t*, const char*)> wow64(
+            g_platformApi.FindSystemFunction, &FindFakeWow64);
         pages.Page<CConfigInfo::SingleDirectoryDialogInfo>(4)->Remove64BitDirectories();
         EXPECT_EQ(2u, pages.Page<CConfigInfo::SingleDirectoryDialogInfo>(4)->GetDirectoryCount());
     }
     auto* page = pages.Page<CConfigInfo::SingleDirectoryDialogInfo>(4);
-    page->Remove64BitDirectories();   // this 64-bit test program does not run under WOW64
+    page->Remove64BitDirectories();  // this 64-bit test program does not run under WOW64
     ASSERT_EQ(1u, page->GetDirectoryCount());
     CString property;
     CString label;

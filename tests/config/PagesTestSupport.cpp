@@ -20,8 +20,8 @@ bool SameRect(const RECT& a, const RECT& b)
 
 std::string RectText(const RECT& rect)
 {
-    return std::to_string(rect.left) + "," + std::to_string(rect.top) + "," + std::to_string(rect.right) + "," +
-           std::to_string(rect.bottom);
+    return std::to_string(rect.left) + "," + std::to_string(rect.top) + "," + std::to_string(rect.right) + ","
+        + std::to_string(rect.bottom);
 }
 
 std::wstring ListText(const IniErrorList& errors)
@@ -54,8 +54,8 @@ CConfigInfo& PagesFixture::Configure(const std::string& more, const std::string&
 {
     Reset();
     const std::string custom = Narrow(testsupport::ModuleDir()) + "\\config_pages_custom.dll";
-    const std::string languages =
-        localization.empty() ? "Languages=1033\r\nCustomRes1033=" + custom + "\r\n" : localization;
+    const std::string languages
+        = localization.empty() ? "Languages=1033\r\nCustomRes1033=" + custom + "\r\n" : localization;
     testsupport::WriteFileBytes(m_dir.File(L"setup.ini"), testsupport::DistributionIni(languages, more));
     m_config.reset(new CConfigInfo);
     m_config->SetIniFile(m_dir.Path().c_str(), L"setup.ini");

@@ -37,8 +37,7 @@ public:
     // Configure, then the page records; the numbered list of the errors ("" without any).
     std::wstring Populate(const std::string& more);
     // The record of a page state, of class T (null when it is another class).
-    template <class T>
-    T* Page(int state)
+    template <class T> T* Page(int state)
     {
         CConfigInfo::DialogInfo* record = nullptr;
         if (!m_config || !m_config->GetDialogInfo(state, record))

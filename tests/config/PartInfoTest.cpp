@@ -87,11 +87,12 @@ TEST_F(PartRecordTest, BadEntriesOfPartSectionsAreCollected)
     EXPECT_EQ(6, m_config.ReadParts(errors));
     std::wstring expected = L"1. Specified file not found: [A] Path = missing.msi\r\n"
                             L"2. Bad Value: [C] Volume = 0\r\n"
-                            L"3. Specified file not found: [D] LangDb1031 = " +
-                            Folder() + L"de\\missing.msi\r\n"
-                            L"4. Missing Key: [E] Path\r\n"
-                            L"5. Missing Section: [F]\r\n"
-                            L"6. Missing Key: [F] Path\r\n";
+                            L"3. Specified file not found: [D] LangDb1031 = "
+        + Folder()
+        + L"de\\missing.msi\r\n"
+          L"4. Missing Key: [E] Path\r\n"
+          L"5. Missing Section: [F]\r\n"
+          L"6. Missing Key: [F] Path\r\n";
     EXPECT_EQ(expected, ListText(errors));
     EXPECT_EQ(1, m_config.FindPartInfo(L"A")->GetVolume());
     EXPECT_EQ(2, m_config.FindPartInfo(L"B")->GetVolume());

@@ -30,7 +30,7 @@ SampleFolder::SampleFolder()
         testsupport::WriteFileBytes(File(name), "");
 }
 
-SampleFolder::~SampleFolder() {}
+SampleFolder::~SampleFolder() { }
 
 void SampleFolder::WriteIni(const std::string& ini) const
 {
@@ -41,11 +41,11 @@ std::string BaseIni()
 {
     return "[MsiEngine]\r\n"
            "WinNTPath=engine.exe\r\n"
-           "CommandLine=/q\r\n" +
-           testsupport::DistributionIni("Languages=1033,1031\r\n"
-                                        "CustomRes1033=custom.dll\r\n"
-                                        "CustomRes1031=custom.dll\r\n"
-                                        "StandardRes1031=custom.dll\r\n");
+           "CommandLine=/q\r\n"
+        + testsupport::DistributionIni("Languages=1033,1031\r\n"
+                                       "CustomRes1033=custom.dll\r\n"
+                                       "CustomRes1031=custom.dll\r\n"
+                                       "StandardRes1031=custom.dll\r\n");
 }
 
 RootPathSetter::RootPathSetter(testsupport::StandInServices& services, const std::wstring& root)

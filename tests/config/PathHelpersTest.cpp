@@ -73,7 +73,11 @@ TEST_F(PathHelpers, MakeAbsolutePathResolvesAgainstTheBase)
 {
     const std::wstring base = m_dir.Path();
     const std::wstring drive = base.substr(0, 2);
-    const struct { std::wstring base; std::wstring path; std::wstring expected; } cases[] = {
+    const struct {
+        std::wstring base;
+        std::wstring path;
+        std::wstring expected;
+    } cases[] = {
         {base, L"file.txt", base + L"\\file.txt"},
         {base, L"sub\\..\\x.ini", base + L"\\x.ini"},
         {base, L"sub/y", base + L"\\sub\\y"},
@@ -89,8 +93,7 @@ TEST_F(PathHelpers, MakeAbsolutePathResolvesAgainstTheBase)
         {base + L"\\file.txt", L"rel", m_cwd + (m_cwd.back() == L'\\' ? L"" : L"\\") + L"rel"},
     };
     for (const auto& c : cases) {
-        EXPECT_EQ(c.expected, Text(MakeAbsolutePath(c.base.c_str(), c.path.c_str())))
-            << c.base << " + " << c.path;
+        EXPECT_EQ(c.expected, Text(MakeAbsolutePath(c.base.c_str(), c.path.c_str()))) << c.base << " + " << c.path;
     }
     std::wstring tooLong(300, L'a');
     EXPECT_EQ(L"", Text(MakeAbsolutePath(base.c_str(), tooLong.c_str())));
@@ -119,8 +122,8 @@ DWORD WINAPI ResolveManyTimes(LPVOID parameter)
 
 TEST_F(PathHelpers, MakeAbsolutePathOnSeveralThreadsAtOnce)
 {
-    ResolveJob jobs[2] = {{m_dir.Path(), m_dir.Path() + L"\\f", true},
-                          {m_dir.File(L"sub"), m_dir.File(L"sub") + L"\\f", true}};
+    ResolveJob jobs[2]
+        = {{m_dir.Path(), m_dir.Path() + L"\\f", true}, {m_dir.File(L"sub"), m_dir.File(L"sub") + L"\\f", true}};
     HANDLE threads[2];
     for (int i = 0; i < 2; ++i) {
         threads[i] = CreateThread(nullptr, 0, &ResolveManyTimes, &jobs[i], 0, nullptr);
@@ -141,7 +144,11 @@ TEST_F(PathHelpers, VolumeRootFromTheSystem)
 
 TEST_F(PathHelpers, VolumeRootFromTheTextWithoutGetVolumePathName)
 {
-    const struct { const wchar_t* path; bool ok; const wchar_t* root; } cases[] = {
+    const struct {
+        const wchar_t* path;
+        bool ok;
+        const wchar_t* root;
+    } cases[] = {
         {L"C:\\dir\\file", true, L"C:\\"},
         {L"d:", true, L"d:\\"},
         {L"\\\\server\\share\\dir\\file", true, L"\\\\server\\share\\"},

@@ -80,16 +80,16 @@ struct FakeGroup {
 };
 std::vector<FakeGroup> g_fakeGroups;
 
-BOOL WINAPI FakeGetTokenInformation(HANDLE, TOKEN_INFORMATION_CLASS infoClass, LPVOID info, DWORD length,
-                                    PDWORD returnLength)
+BOOL WINAPI FakeGetTokenInformation(
+    HANDLE, TOKEN_INFORMATION_CLASS infoClass, LPVOID info, DWORD length, PDWORD returnLength)
 {
     if (infoClass != TokenGroups) {
         SetLastError(ERROR_INVALID_PARAMETER);
         return FALSE;
     }
     const DWORD sidSize = GetSidLengthRequired(2);
-    const DWORD header = static_cast<DWORD>(offsetof(TOKEN_GROUPS, Groups) +
-                                            sizeof(SID_AND_ATTRIBUTES) * (g_fakeGroups.empty() ? 1 : g_fakeGroups.size()));
+    const DWORD header = static_cast<DWORD>(
+        offsetof(TOKEN_GROUPS, Groups) + sizeof(SID_AND_ATTRIBUTES) * (g_fakeGroups.empty() ? 1 : g_fakeGroups.size()));
     const DWORD needed = header + sidSize * static_cast<DWORD>(g_fakeGroups.size()) + 1;  // odd on purpose
     *returnLength = needed;
     if (length < needed) {
@@ -152,8 +152,7 @@ FARPROC FakeFindSystemFunction(const wchar_t* module, const char* name)
     return FindSystemFunctionReal(module, name);
 }
 
-template <class F>
-FARPROC AsFarProc(F function)
+template <class F> FARPROC AsFarProc(F function)
 {
     return reinterpret_cast<FARPROC>(reinterpret_cast<void (*)()>(function));
 }
@@ -238,8 +237,10 @@ TEST_F(PlatformChecks, AdministratorMembershipCountsWhateverItsAttributes)
     } cases[] = {
         {"no groups", {}, false},
         {"users only", {{SECURITY_BUILTIN_DOMAIN_RID, users, SE_GROUP_ENABLED}}, false},
-        {"enabled admin", {{SECURITY_BUILTIN_DOMAIN_RID, users, SE_GROUP_ENABLED},
-                           {SECURITY_BUILTIN_DOMAIN_RID, admins, SE_GROUP_ENABLED}}, true},
+        {"enabled admin",
+            {{SECURITY_BUILTIN_DOMAIN_RID, users, SE_GROUP_ENABLED},
+                {SECURITY_BUILTIN_DOMAIN_RID, admins, SE_GROUP_ENABLED}},
+            true},
         {"deny-only admin", {{SECURITY_BUILTIN_DOMAIN_RID, admins, SE_GROUP_USE_FOR_DENY_ONLY}}, true},
         {"other authority rid", {{33, admins, SE_GROUP_ENABLED}}, false},
     };
@@ -355,8 +356,8 @@ TEST_F(PlatformChecks, Nt4ServicePackFromTheRegistry)
     EXPECT_FALSE(GetNT4ServicePack(servicePack));  // no key
 
     HKEY key = nullptr;
-    ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExW(HKEY_CURRENT_USER, kTestKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
-                                             &key, nullptr));
+    ASSERT_EQ(ERROR_SUCCESS,
+        RegCreateKeyExW(HKEY_CURRENT_USER, kTestKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr));
     EXPECT_FALSE(GetNT4ServicePack(servicePack));  // no value
 
     const wchar_t text[] = L"0x600";

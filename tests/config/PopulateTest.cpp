@@ -32,26 +32,26 @@ namespace {
 
 std::string SampleIni()
 {
-    return partstest::BaseIni() +
-           "[Merged]\r\n"
-           "Path=merged.msi\r\n"
-           "LangXfm1033=\\xfm\\merged1033.mst\r\n"
-           "[Parts]\r\n"
-           "PartB=\r\n"
-           "PartA=\r\n"
-           "[PartA]\r\n"
-           "Path=parta.msi\r\n"
-           "LangXfm1033=xfm\\parta1033.mst\r\n"
-           "LangDb1031=disk2\\partb.msi\r\n"
-           "ProductCode={4C0E9A51-2B7D-4F3A-9E61-0A5B7C3D2E11}\r\n"
-           "ProductCode1033={4C0E9A51-2B7D-4F3A-9E61-0A5B7C3D2E13}\r\n"
-           "Properties=PartAProperties\r\n"
-           "[PartAProperties]\r\n"
-           "VELMOEXTRA=extra\r\n"
-           "[PartB]\r\n"
-           "Path=partb.msi\r\n"
-           "Volume=2\r\n"
-           "ProductCode={4C0E9A51-2B7D-4F3A-9E61-0A5B7C3D2E21}\r\n";
+    return partstest::BaseIni()
+        + "[Merged]\r\n"
+          "Path=merged.msi\r\n"
+          "LangXfm1033=\\xfm\\merged1033.mst\r\n"
+          "[Parts]\r\n"
+          "PartB=\r\n"
+          "PartA=\r\n"
+          "[PartA]\r\n"
+          "Path=parta.msi\r\n"
+          "LangXfm1033=xfm\\parta1033.mst\r\n"
+          "LangDb1031=disk2\\partb.msi\r\n"
+          "ProductCode={4C0E9A51-2B7D-4F3A-9E61-0A5B7C3D2E11}\r\n"
+          "ProductCode1033={4C0E9A51-2B7D-4F3A-9E61-0A5B7C3D2E13}\r\n"
+          "Properties=PartAProperties\r\n"
+          "[PartAProperties]\r\n"
+          "VELMOEXTRA=extra\r\n"
+          "[PartB]\r\n"
+          "Path=partb.msi\r\n"
+          "Volume=2\r\n"
+          "ProductCode={4C0E9A51-2B7D-4F3A-9E61-0A5B7C3D2E21}\r\n";
 }
 
 // The replacement of the transform call.
@@ -93,8 +93,8 @@ std::map<std::wstring, std::wstring> PropertyRows(MSIHANDLE session)
     std::map<std::wstring, std::wstring> rows;
     MSIHANDLE database = MsiGetActiveDatabase(session);
     MSIHANDLE view = 0;
-    if (MsiDatabaseOpenViewW(database, L"SELECT `Property`, `Value` FROM `Property`", &view) == ERROR_SUCCESS &&
-        MsiViewExecute(view, 0) == ERROR_SUCCESS) {
+    if (MsiDatabaseOpenViewW(database, L"SELECT `Property`, `Value` FROM `Property`", &view) == ERROR_SUCCESS
+        && MsiViewExecute(view, 0) == ERROR_SUCCESS) {
         MSIHANDLE record = 0;
         while (MsiViewFetch(view, &record) == ERROR_SUCCESS) {
             wchar_t name[256] = {};
@@ -263,11 +263,11 @@ TEST_F(PopulateTest, EachPartSessionReceivesItsOwnRows)
 
 TEST_F(PopulateTest, BadEntriesEndTheStepWithOneList)
 {
-    Prepare(partstest::BaseIni() +
-            "[Merged]\r\nVolume=1\r\n"
-            "[Parts]\r\nmerged=\r\nPartA=\r\n"
-            "[PartA]\r\nPath=missing.msi\r\n"
-            "[KolBaseProviders]\r\nCore=\r\n");
+    Prepare(partstest::BaseIni()
+        + "[Merged]\r\nVolume=1\r\n"
+          "[Parts]\r\nmerged=\r\nPartA=\r\n"
+          "[PartA]\r\nPath=missing.msi\r\n"
+          "[KolBaseProviders]\r\nCore=\r\n");
     try {
         m_config.Populate();
         FAIL() << "no error";
@@ -279,7 +279,7 @@ TEST_F(PopulateTest, BadEntriesEndTheStepWithOneList)
                   L"5. Missing Key: [Core] Path\r\n"
                   L"6. Missing Key: [UpgradeCode] Core\r\n"
                   L"7. Missing Key: [ProductVersion] Core\r\n",
-                  ListText(e.Argument<1>()));
+            ListText(e.Argument<1>()));
     }
     EXPECT_FALSE(m_config.IsPopulated());
     // The records stay as far as they were read.

@@ -17,7 +17,10 @@ std::wstring Load(UINT id)
 
 TEST(ProgramStrings, EveryNamedStringIsInTheTable)
 {
-#define NAMED(id) {#id, id}
+#define NAMED(id)                                                                                                      \
+    {                                                                                                                  \
+#id, id                                                                                                        \
+    }
     const struct {
         const char* name;
         UINT id;

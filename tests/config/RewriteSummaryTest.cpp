@@ -47,11 +47,11 @@ bool WriteSummary(const std::wstring& path, const wchar_t* templateText, int sch
 {
     MSIHANDLE database = 0;
     MSIHANDLE info = 0;
-    bool ok = MsiOpenDatabaseW(path.c_str(), MSIDBOPEN_TRANSACT, &database) == ERROR_SUCCESS &&
-              MsiGetSummaryInformationW(database, nullptr, 2, &info) == ERROR_SUCCESS &&
-              MsiSummaryInfoSetPropertyW(info, 7, VT_LPSTR, 0, nullptr, templateText) == ERROR_SUCCESS &&
-              MsiSummaryInfoSetPropertyW(info, 14, VT_I4, schema, nullptr, nullptr) == ERROR_SUCCESS &&
-              MsiSummaryInfoPersist(info) == ERROR_SUCCESS;
+    bool ok = MsiOpenDatabaseW(path.c_str(), MSIDBOPEN_TRANSACT, &database) == ERROR_SUCCESS
+        && MsiGetSummaryInformationW(database, nullptr, 2, &info) == ERROR_SUCCESS
+        && MsiSummaryInfoSetPropertyW(info, 7, VT_LPSTR, 0, nullptr, templateText) == ERROR_SUCCESS
+        && MsiSummaryInfoSetPropertyW(info, 14, VT_I4, schema, nullptr, nullptr) == ERROR_SUCCESS
+        && MsiSummaryInfoPersist(info) == ERROR_SUCCESS;
     if (info)
         MsiCloseHandle(info);
     ok = ok && MsiDatabaseCommit(database) == ERROR_SUCCESS;
@@ -84,10 +84,7 @@ protected:
         m_logPath = m_sample.File(L"setup.log");
         m_services.app.Log().Open(m_logPath.c_str(), false);
     }
-    ~RewriteSummaryTest() override
-    {
-        m_services.app.Log().Close();
-    }
+    ~RewriteSummaryTest() override { m_services.app.Log().Close(); }
 
     std::vector<std::wstring> TakeLog()
     {
@@ -125,10 +122,10 @@ TEST_F(RewriteSummaryTest, TheTemporaryCopyOfTheBuiltPackageBecomesX64)
     EXPECT_EQ(200, after.schema);
     EXPECT_EQ(0u, GetFileAttributesW(copy.c_str()) & FILE_ATTRIBUTE_READONLY);
     EXPECT_EQ(L"Intel;1033", ReadSummary(original).templateText);
-    EXPECT_EQ((std::vector<std::wstring>{
-                  L"Resetted summary info stream of \"Platform\" value of " + copy + L"\" to x64;1033",
-                  L"Resetted summary info stream of \"Schema\" value of " + copy + L"\" to 200"}),
-              TakeLog());
+    EXPECT_EQ(
+        (std::vector<std::wstring>{L"Resetted summary info stream of \"Platform\" value of " + copy + L"\" to x64;1033",
+            L"Resetted summary info stream of \"Schema\" value of " + copy + L"\" to 200"}),
+        TakeLog());
 
     // The rewritten copy still opens as a package.
     MSIHANDLE session = 0;
@@ -179,8 +176,8 @@ TEST_F(RewriteSummaryTest, FailuresAreLoggedAndReturnFalse)
     EXPECT_FALSE(m_part->RewriteSummaryForX64());
 
     EXPECT_EQ((std::vector<std::wstring>{L"Error : Cannot remove read-only attribute from " + path,
-                                         L"Error : Cannot open database handle to " + path}),
-              TakeLog());
+                  L"Error : Cannot open database handle to " + path}),
+        TakeLog());
 }
 
 TEST_F(RewriteSummaryTest, WithoutRootFolderNothingIsThrown)

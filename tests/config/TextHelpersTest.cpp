@@ -14,7 +14,11 @@ using testsupport::Text;
 
 TEST(TextCase, LowercaseAndUppercaseTests)
 {
-    const struct { const wchar_t* text; bool noLowercase; bool allUppercase; } cases[] = {
+    const struct {
+        const wchar_t* text;
+        bool noLowercase;
+        bool allUppercase;
+    } cases[] = {
         {L"", true, true},
         {L"ABC", true, true},
         {L"AbC", false, false},
@@ -31,7 +35,10 @@ TEST(TextCase, LowercaseAndUppercaseTests)
 
 TEST(GuidSuffix, FindsAGuidWrittenWithUnderscores)
 {
-    const struct { const wchar_t* name; int expected; } cases[] = {
+    const struct {
+        const wchar_t* name;
+        int expected;
+    } cases[] = {
         {L"Feature.12345678_1234_1234_1234_123456789ABC", 8},
         {L"Feature.12345678_1234_1234_1234_123456789abc", 8},
         {L"12345678_1234_1234_1234_123456789ABC", 0},
@@ -49,7 +56,11 @@ TEST(GuidSuffix, FindsAGuidWrittenWithUnderscores)
 
 TEST(CodePageFit, TellsWhetherTheTextCanBeShown)
 {
-    const struct { const wchar_t* text; UINT codePage; bool expected; } cases[] = {
+    const struct {
+        const wchar_t* text;
+        UINT codePage;
+        bool expected;
+    } cases[] = {
         {L"C:\\Program Files\\abc", 1252, false},
         {L"C:\\\x65E5\x672C", 1252, true},
         {L"C:\\\x65E5\x672C", 932, false},
@@ -76,7 +87,10 @@ TEST(EnvironmentReferences, ExpandsSetVariablesOnce)
     DWORD tempLength = GetEnvironmentVariableW(L"TEMP", temp, MAX_PATH);
     ASSERT_GT(tempLength, 0u);
 
-    const struct { std::wstring text; std::wstring expected; } cases[] = {
+    const struct {
+        std::wstring text;
+        std::wstring expected;
+    } cases[] = {
         {L"%TEMP%\\x.log", std::wstring(temp, tempLength) + L"\\x.log"},
         {L"%CFGTEST_A%\\x.log", L"alpha\\x.log"},
         {L"a%CFGTEST_A%b%CFGTEST_A%c", L"aalphabalphac"},
@@ -113,10 +127,15 @@ TEST(ProfileString, ReadsValuesOfAnyLength)
     const std::string v255(255, 'b');
     const std::string v300(300, 'c');
     const std::wstring ini = dir.File(L"t.ini");
-    ASSERT_TRUE(testsupport::WriteFileBytes(
-        ini, "[S]\r\nshort=value\r\nv255=" + v255 + "\r\nv300=" + v300 + "\r\nempty=\r\n"));
+    ASSERT_TRUE(
+        testsupport::WriteFileBytes(ini, "[S]\r\nshort=value\r\nv255=" + v255 + "\r\nv300=" + v300 + "\r\nempty=\r\n"));
 
-    const struct { const wchar_t* key; const wchar_t* defaultText; std::wstring expected; bool ok; } cases[] = {
+    const struct {
+        const wchar_t* key;
+        const wchar_t* defaultText;
+        std::wstring expected;
+        bool ok;
+    } cases[] = {
         {L"short", L"", L"value", true},
         {L"v255", L"", std::wstring(255, L'b'), true},
         {L"v300", L"", std::wstring(300, L'c'), true},

@@ -89,8 +89,9 @@ TEST(LinkedDistributions, MissingSpecFileIsReported)
 {
     PagesFixture pages;
     EXPECT_EQ(L"1. Specified file not found: [Disk2] SpecFile = absent.spec\r\n",
-              pages.Populate(std::string(kNoLicences) + "[Linked Distributions]\r\nDisk2=\r\n"
-                                                        "[Disk2]\r\nTitle=12\r\nGUID={D}\r\nSpecFile=absent.spec\r\n"));
+        pages.Populate(std::string(kNoLicences)
+            + "[Linked Distributions]\r\nDisk2=\r\n"
+              "[Disk2]\r\nTitle=12\r\nGUID={D}\r\nSpecFile=absent.spec\r\n"));
     EXPECT_EQ(1, pages.Config().GetLinkedDistributionInfo()->GetCount());
 }
 
@@ -102,8 +103,8 @@ BOOL WINAPI DeniedTokenInformation(HANDLE, TOKEN_INFORMATION_CLASS, LPVOID, DWOR
 
 TEST(LinkedDistributions, NeedAnAdministrator)
 {
-    ScopedOverride<decltype(g_platformApi.GetTokenInformation)> notAdmin(g_platformApi.GetTokenInformation,
-                                                                         &DeniedTokenInformation);
+    ScopedOverride<decltype(g_platformApi.GetTokenInformation)> notAdmin(
+        g_platformApi.GetTokenInformation, &DeniedTokenInformation);
     PagesFixture pages;
     pages.Configure(std::string(kNoLicences) + kLinked);
     try {
@@ -123,16 +124,15 @@ TEST(InstallationTypes, TypesInListOrderWithIconsLevelsAndLinkedLevels)
 {
     PagesFixture pages;
     ASSERT_TRUE(testsupport::WriteFileBytes(pages.Dir().File(L"beta.spec"), ""));
-    const std::wstring errors = pages.Populate(
-        std::string(kNoLicences) + kLinked +
-        "[Installation Types]\r\nTypical\r\nFull\r\nNoSuchType\r\n"
-        "[Typical]\r\nLabel=210\r\nText=211\r\nIcon=typical\r\nLevel=3\r\nBeta=4\r\nalpha=7\r\nDelta=1\r\n"
-        "[Full]\r\nLabel=220\r\nText=221\r\nIcon=Small\r\nLevel=1000\r\nCustom=1\r\n");
+    const std::wstring errors = pages.Populate(std::string(kNoLicences) + kLinked
+        + "[Installation Types]\r\nTypical\r\nFull\r\nNoSuchType\r\n"
+          "[Typical]\r\nLabel=210\r\nText=211\r\nIcon=typical\r\nLevel=3\r\nBeta=4\r\nalpha=7\r\nDelta=1\r\n"
+          "[Full]\r\nLabel=220\r\nText=221\r\nIcon=Small\r\nLevel=1000\r\nCustom=1\r\n");
     EXPECT_EQ(L"1. Missing Key: [Gamma] GUID\r\n"
               L"2. Bad Key: [Typical] Delta\r\n"
               L"3. Bad Value: [Installation Types] Icon = Small\r\n"
               L"4. Missing Section: [NoSuchType]\r\n",
-              errors);
+        errors);
     auto* page = pages.Page<CConfigInfo::InstallTypeDialogInfo>(5);
     ASSERT_NE(nullptr, page);
     ASSERT_EQ(2, page->GetInstallTypeCount());
@@ -164,8 +164,8 @@ TEST(InstallationTypes, IconNamesAndAMissingLabel)
     };
     for (const Case& c : {Case{"Custom", 503}, Case{"TYPICAL", 237}, Case{"complete", 236}}) {
         PagesFixture pages;
-        EXPECT_EQ(L"", pages.Populate(std::string(kNoLicences) + "[Installation Types]\r\nT\r\n[T]\r\nIcon=" + c.icon +
-                                      "\r\n"));
+        EXPECT_EQ(L"",
+            pages.Populate(std::string(kNoLicences) + "[Installation Types]\r\nT\r\n[T]\r\nIcon=" + c.icon + "\r\n"));
         EXPECT_EQ(c.id, pages.Page<CConfigInfo::InstallTypeDialogInfo>(5)->GetInstallationType(0).icon.GetId());
         EXPECT_EQ(0, pages.Page<CConfigInfo::InstallTypeDialogInfo>(5)->GetInstallationType(0).level);
     }
@@ -206,9 +206,8 @@ TEST(LicenceTexts, FirstPageFilesAndCaptionsPerLanguage)
     const std::wstring errors = pages.Populate("[Dialogs]\r\nLicense2=0\r\n"
                                                "[Files]\r\nLicenseTextFile1033=Terms; eula.rtf\r\n"
                                                "licensetextfile1031=gone.rtf\r\n");
-    EXPECT_EQ(L"1. Specified file not found: [Files] licensetextfile1031 = " + pages.Dir().File(L"gone.rtf") +
-                  L"\r\n",
-              errors);
+    EXPECT_EQ(L"1. Specified file not found: [Files] licensetextfile1031 = " + pages.Dir().File(L"gone.rtf") + L"\r\n",
+        errors);
     auto* page = pages.Page<CConfigInfo::LicenseDialogInfo>(8);
     ASSERT_NE(nullptr, page);
     EXPECT_TRUE(page->IsFirstPage());

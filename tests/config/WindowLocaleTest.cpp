@@ -30,8 +30,7 @@ public:
         HGLOBAL resource = LoadDialogResourceFrom(GetModuleHandleW(nullptr), kTemplateId);
         if (resource != nullptr) {
             m_hwnd = CreateDialogIndirectParamW(GetModuleHandleW(nullptr),
-                                                static_cast<LPCDLGTEMPLATEW>(LockResource(resource)), nullptr,
-                                                &EmptyDialogProc, 0);
+                static_cast<LPCDLGTEMPLATEW>(LockResource(resource)), nullptr, &EmptyDialogProc, 0);
         }
     }
     ~TestDialog()
@@ -130,10 +129,24 @@ TEST(Windows, TopLevelWindowAndFlashing)
 
 TEST(LanguageNames, OnlyExactIdsOfTheTableHaveAName)
 {
-    const struct { LANGID language; UINT expected; } cases[] = {
-        {0x07, 166}, {0x09, 168}, {0x0C, 170}, {0x11, 177}, {0x12, 180}, {0x13, 187},
-        {0x0404, 184}, {0x0804, 185},
-        {0x0407, 0}, {0x0409, 0}, {0x0417, 0}, {0x0C04, 0}, {0x04, 0}, {0, 0},
+    const struct {
+        LANGID language;
+        UINT expected;
+    } cases[] = {
+        {0x07, 166},
+        {0x09, 168},
+        {0x0C, 170},
+        {0x11, 177},
+        {0x12, 180},
+        {0x13, 187},
+        {0x0404, 184},
+        {0x0804, 185},
+        {0x0407, 0},
+        {0x0409, 0},
+        {0x0417, 0},
+        {0x0C04, 0},
+        {0x04, 0},
+        {0, 0},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(c.expected, GetLanguageNameStringId(c.language)) << std::hex << c.language;
@@ -142,12 +155,13 @@ TEST(LanguageNames, OnlyExactIdsOfTheTableHaveAName)
 
 TEST(LanguageNames, LocalesAreNamedByPrimaryLanguageExceptTheChineseVariants)
 {
-    const struct { LCID locale; UINT expected; } cases[] = {
-        {0x0407, 166}, {0x0C07, 166}, {0x0409, 168}, {0x0809, 168}, {0x040C, 170}, {0x0411, 177},
-        {0x0412, 180}, {0x0413, 187}, {0x0813, 187},
-        {0x0417, 0},  // Romansh: its low four bits are German's 7, its name is not
-        {0x0419, 0},
-        {0x0404, 184}, {0x0804, 185}, {0x0C04, 0}, {0x1004, 0},
+    const struct {
+        LCID locale;
+        UINT expected;
+    } cases[] = {
+        {0x0407, 166}, {0x0C07, 166}, {0x0409, 168}, {0x0809, 168}, {0x040C, 170}, {0x0411, 177}, {0x0412, 180},
+        {0x0413, 187}, {0x0813, 187}, {0x0417, 0},  // Romansh: its low four bits are German's 7, its name is not
+        {0x0419, 0}, {0x0404, 184}, {0x0804, 185}, {0x0C04, 0}, {0x1004, 0},
         {0x00010407, 166},  // an alternative sort of the same language
     };
     for (const auto& c : cases) {

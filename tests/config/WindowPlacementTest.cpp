@@ -9,8 +9,8 @@ namespace {
 class Window {
 public:
     Window(int x, int y, int width, int height)
-        : m_hwnd(CreateWindowExW(0, L"STATIC", L"placement", WS_OVERLAPPEDWINDOW, x, y, width, height, nullptr,
-                                 nullptr, GetModuleHandleW(nullptr), nullptr))
+        : m_hwnd(CreateWindowExW(0, L"STATIC", L"placement", WS_OVERLAPPEDWINDOW, x, y, width, height, nullptr, nullptr,
+            GetModuleHandleW(nullptr), nullptr))
     {
     }
     ~Window() { DestroyWindow(m_hwnd); }
@@ -57,9 +57,8 @@ TEST(WindowPlacement, TargetTakesTheSourcePlaceWithItsOwnSize)
 
 TEST(WindowPlacement, NoActivateShowCommands)
 {
-    const UINT cases[][2] = {{SW_HIDE, SW_SHOWNOACTIVATE}, {SW_SHOWMINIMIZED, SW_SHOWMINNOACTIVE},
-                             {SW_SHOW, SW_SHOWNA},         {SW_SHOWNORMAL, SW_SHOWNORMAL},
-                             {SW_SHOWMAXIMIZED, SW_SHOWMAXIMIZED}, {SW_SHOWNA, SW_SHOWNA}};
+    const UINT cases[][2] = {{SW_HIDE, SW_SHOWNOACTIVATE}, {SW_SHOWMINIMIZED, SW_SHOWMINNOACTIVE}, {SW_SHOW, SW_SHOWNA},
+        {SW_SHOWNORMAL, SW_SHOWNORMAL}, {SW_SHOWMAXIMIZED, SW_SHOWMAXIMIZED}, {SW_SHOWNA, SW_SHOWNA}};
     for (const auto& c : cases)
         EXPECT_EQ(c[1], WindowPlacementState::NoActivateShowCommand(c[0])) << c[0];
 }

@@ -45,8 +45,8 @@ TEST(DependencyRow, MatchesCodeVersionAndLanguage)
         {L"", L"", L"", 0, L"{6d1f3b20-7a4c-4e5d-8b9a-0c1d2e3f4a22}", L"1.0", 1033, false},
     };
     for (const MatchCase& c : cases) {
-        CZkDependencyRow row(kCode, L"", c.versionMin, c.versionMax, c.languages, c.attributes, L"Feature", nullptr,
-                             L"", nullptr);
+        CZkDependencyRow row(
+            kCode, L"", c.versionMin, c.versionMax, c.languages, c.attributes, L"Feature", nullptr, L"", nullptr);
         EXPECT_EQ(c.expected, row.Matches(c.code, c.version, c.language))
             << "min " << c.versionMin << " max " << c.versionMax << " languages " << c.languages << " attributes "
             << c.attributes << " version " << c.version << " language " << c.language;

@@ -29,8 +29,7 @@ const DWORD kAllValidStates = 62;
 
 // A tree of features made by hand, each ordinary feature with a part of its own (not installed,
 // nothing refusing it), one component and every state valid.
-class Tree
-{
+class Tree {
 public:
     CFeature* Add(const wchar_t* name, CFeature* parent = nullptr, int kind = CFeature::kOrdinary)
     {
@@ -109,123 +108,123 @@ TEST(FeatureSolver, OneRequestGivesTheWholeSelection)
     };
     const Case cases[] = {
         {"a disabled feature stays absent", [](Tree& t) { t.Add(L"A")->m_level = 0; }, L"A", kLocal, false, true,
-         L"A=2 "},
+            L"A=2 "},
         {"a child brings its parent",
-         [](Tree& t) {
-             CFeature* p = t.Add(L"P");
-             t.Add(L"C1", p);
-             t.Add(L"C2", p);
-         },
-         L"C1", kLocal, false, true, L"P=3 C1=3 C2=2 "},
+            [](Tree& t) {
+                CFeature* p = t.Add(L"P");
+                t.Add(L"C1", p);
+                t.Add(L"C2", p);
+            },
+            L"C1", kLocal, false, true, L"P=3 C1=3 C2=2 "},
         {"a parent alone leaves its children, except those that may not be absent",
-         [](Tree& t) {
-             CFeature* p = t.Add(L"P");
-             t.Add(L"C1", p);
-             t.Add(L"C2", p)->DisallowAbsent();
-         },
-         L"P", kLocal, false, true, L"P=3 C1=2 C2=3 "},
+            [](Tree& t) {
+                CFeature* p = t.Add(L"P");
+                t.Add(L"C1", p);
+                t.Add(L"C2", p)->DisallowAbsent();
+            },
+            L"P", kLocal, false, true, L"P=3 C1=2 C2=3 "},
         {"a parent with its subfeatures",
-         [](Tree& t) {
-             CFeature* p = t.Add(L"P");
-             t.Add(L"G", t.Add(L"C1", p));
-             t.Add(L"C2", p);
-         },
-         L"P", kSource, true, true, L"P=4 C1=4 G=4 C2=4 "},
+            [](Tree& t) {
+                CFeature* p = t.Add(L"P");
+                t.Add(L"G", t.Add(L"C1", p));
+                t.Add(L"C2", p);
+            },
+            L"P", kSource, true, true, L"P=4 C1=4 G=4 C2=4 "},
         {"a dependency is installed",
-         [](Tree& t) {
-             CFeature* a = t.Add(L"A");
-             a->AddDependency(Subset({t.Add(L"B"), t.Add(L"C")}), 0);
-         },
-         L"A", kLocal, false, true, L"A=3 B=3 C=3 "},
+            [](Tree& t) {
+                CFeature* a = t.Add(L"A");
+                a->AddDependency(Subset({t.Add(L"B"), t.Add(L"C")}), 0);
+            },
+            L"A", kLocal, false, true, L"A=3 B=3 C=3 "},
         {"removing a dependency removes its dependent",
-         [](Tree& t) {
-             CFeature* a = t.Add(L"A");
-             CFeature* b = t.Add(L"B");
-             a->AddDependency(Subset({b}), 0);
-             t.SetInstalled(a, kLocal);
-             t.SetInstalled(b, kLocal);
-         },
-         L"B", kAbsent, false, true, L"A=2 B=2 "},
+            [](Tree& t) {
+                CFeature* a = t.Add(L"A");
+                CFeature* b = t.Add(L"B");
+                a->AddDependency(Subset({b}), 0);
+                t.SetInstalled(a, kLocal);
+                t.SetInstalled(b, kLocal);
+            },
+            L"B", kAbsent, false, true, L"A=2 B=2 "},
         {"a dependent satisfied outside the distribution stays",
-         [](Tree& t) {
-             CFeature* a = t.Add(L"A");
-             CFeature* b = t.Add(L"B");
-             a->AddDependency(Subset({b}), kSubsetSatisfiedOutside);
-             t.SetInstalled(a, kLocal);
-             t.SetInstalled(b, kLocal);
-         },
-         L"B", kAbsent, false, true, L"A=3 B=2 "},
+            [](Tree& t) {
+                CFeature* a = t.Add(L"A");
+                CFeature* b = t.Add(L"B");
+                a->AddDependency(Subset({b}), kSubsetSatisfiedOutside);
+                t.SetInstalled(a, kLocal);
+                t.SetInstalled(b, kLocal);
+            },
+            L"B", kAbsent, false, true, L"A=3 B=2 "},
         {"a dependency nothing else needs goes with its dependent",
-         [](Tree& t) {
-             CFeature* a = t.Add(L"A");
-             CFeature* b = t.Add(L"B");
-             a->AddDependency(Subset({b}), 0);
-             t.SetInstalled(a, kLocal);
-             t.SetInstalled(b, kLocal);
-             a->m_lastUserRequest = kLocal;
-         },
-         L"A", kAbsent, false, true, L"A=2 B=2 "},
+            [](Tree& t) {
+                CFeature* a = t.Add(L"A");
+                CFeature* b = t.Add(L"B");
+                a->AddDependency(Subset({b}), 0);
+                t.SetInstalled(a, kLocal);
+                t.SetInstalled(b, kLocal);
+                a->m_lastUserRequest = kLocal;
+            },
+            L"A", kAbsent, false, true, L"A=2 B=2 "},
         {"a dependency the user chose stays",
-         [](Tree& t) {
-             CFeature* a = t.Add(L"A");
-             CFeature* b = t.Add(L"B");
-             a->AddDependency(Subset({b}), 0);
-             t.SetInstalled(a, kLocal);
-             t.SetInstalled(b, kLocal);
-             b->m_lastUserRequest = kLocal;
-         },
-         L"A", kAbsent, false, true, L"A=2 B=3 "},
+            [](Tree& t) {
+                CFeature* a = t.Add(L"A");
+                CFeature* b = t.Add(L"B");
+                a->AddDependency(Subset({b}), 0);
+                t.SetInstalled(a, kLocal);
+                t.SetInstalled(b, kLocal);
+                b->m_lastUserRequest = kLocal;
+            },
+            L"A", kAbsent, false, true, L"A=2 B=3 "},
         {"a dependency asking for its subtree by level",
-         [](Tree& t) {
-             CFeature* a = t.Add(L"A");
-             CFeature* b = t.Add(L"B");
-             t.Add(L"Low", b)->m_level = 5;
-             CFeature* high = t.Add(L"High", b);
-             high->m_level = 20;
-             t.SetInstalled(high, kLocal);
-             a->AddDependency(FeatureSubsetMap{{b, 1}}, 0);
-         },
-         L"A", kLocal, false, true, L"A=3 B=3 Low=3 High=2 "},
+            [](Tree& t) {
+                CFeature* a = t.Add(L"A");
+                CFeature* b = t.Add(L"B");
+                t.Add(L"Low", b)->m_level = 5;
+                CFeature* high = t.Add(L"High", b);
+                high->m_level = 20;
+                t.SetInstalled(high, kLocal);
+                a->AddDependency(FeatureSubsetMap{{b, 1}}, 0);
+            },
+            L"A", kLocal, false, true, L"A=3 B=3 Low=3 High=2 "},
         {"a dependency asking for its subtree by level, keeping what is installed",
-         [](Tree& t) {
-             CFeature* a = t.Add(L"A");
-             CFeature* b = t.Add(L"B");
-             CFeature* high = t.Add(L"High", b);
-             high->m_level = 20;
-             t.SetInstalled(high, kLocal);
-             a->AddDependency(FeatureSubsetMap{{b, 3}}, 0);
-         },
-         L"A", kLocal, false, true, L"A=3 B=3 High=3 "},
+            [](Tree& t) {
+                CFeature* a = t.Add(L"A");
+                CFeature* b = t.Add(L"B");
+                CFeature* high = t.Add(L"High", b);
+                high->m_level = 20;
+                t.SetInstalled(high, kLocal);
+                a->AddDependency(FeatureSubsetMap{{b, 3}}, 0);
+            },
+            L"A", kLocal, false, true, L"A=3 B=3 High=3 "},
         {"a parent no part supplies goes with its last child",
-         [](Tree& t) {
-             CFeature* p = t.Add(L"P", nullptr, CFeature::kNoPart);
-             CFeature* c1 = t.Add(L"C1", p);
-             t.Add(L"C2", p);
-             p->m_actionState = kLocal;
-             t.SetInstalled(c1, kLocal);
-         },
-         L"C1", kAbsent, false, true, L"P=2 C1=2 C2=2 "},
+            [](Tree& t) {
+                CFeature* p = t.Add(L"P", nullptr, CFeature::kNoPart);
+                CFeature* c1 = t.Add(L"C1", p);
+                t.Add(L"C2", p);
+                p->m_actionState = kLocal;
+                t.SetInstalled(c1, kLocal);
+            },
+            L"C1", kAbsent, false, true, L"P=2 C1=2 C2=2 "},
         {"the second alternative when the first conflicts, nothing left of the first",
-         [](Tree& t) {
-             CFeature* a = t.Add(L"A");
-             CFeature* disabled = t.Add(L"Disabled");
-             disabled->m_level = 0;
-             CFeature* x = t.Add(L"X", disabled);
-             CFeature* y = t.Add(L"Y");
-             CFeatureSubsetOr group(CFeatureSubsetDependency(Subset({x}), 0));
-             group.Add(CFeatureSubsetDependency(Subset({y}), 0));
-             a->AddDependencyGroup(group);
-         },
-         L"A", kLocal, false, true, L"A=3 Disabled=2 X=2 Y=3 "},
+            [](Tree& t) {
+                CFeature* a = t.Add(L"A");
+                CFeature* disabled = t.Add(L"Disabled");
+                disabled->m_level = 0;
+                CFeature* x = t.Add(L"X", disabled);
+                CFeature* y = t.Add(L"Y");
+                CFeatureSubsetOr group(CFeatureSubsetDependency(Subset({x}), 0));
+                group.Add(CFeatureSubsetDependency(Subset({y}), 0));
+                a->AddDependencyGroup(group);
+            },
+            L"A", kLocal, false, true, L"A=3 Disabled=2 X=2 Y=3 "},
         {"every alternative conflicts: nothing changes",
-         [](Tree& t) {
-             CFeature* a = t.Add(L"A");
-             CFeature* disabled = t.Add(L"Disabled");
-             disabled->m_level = 0;
-             a->AddDependency(Subset({t.Add(L"X", disabled)}), 0);
-             t.SetInstalled(t.Add(L"Kept"), kSource);
-         },
-         L"A", kLocal, false, false, L"A=2 Disabled=2 X=2 Kept=4 "},
+            [](Tree& t) {
+                CFeature* a = t.Add(L"A");
+                CFeature* disabled = t.Add(L"Disabled");
+                disabled->m_level = 0;
+                a->AddDependency(Subset({t.Add(L"X", disabled)}), 0);
+                t.SetInstalled(t.Add(L"Kept"), kSource);
+            },
+            L"A", kLocal, false, false, L"A=2 Disabled=2 X=2 Kept=4 "},
     };
     modeltest::TestAppServices app;
     for (const Case& c : cases) {
@@ -271,62 +270,62 @@ TEST(FeatureSolver, MapsRequestsToWhatTheFeatureCanTake)
     };
     const Case cases[] = {
         {"disabled",
-         [](Tree& t) {
-             CFeature* f = t.Add(L"F");
-             f->m_level = 0;
-             return f;
-         },
-         kLocal, kAbsent},
+            [](Tree& t) {
+                CFeature* f = t.Add(L"F");
+                f->m_level = 0;
+                return f;
+            },
+            kLocal, kAbsent},
         {"advertising not allowed",
-         [](Tree& t) {
-             CFeature* f = t.Add(L"F");
-             f->m_validStates = 1u << kLocal;
-             return f;
-         },
-         kAdvertised, kAbsent},
+            [](Tree& t) {
+                CFeature* f = t.Add(L"F");
+                f->m_validStates = 1u << kLocal;
+                return f;
+            },
+            kAdvertised, kAbsent},
         {"advertising allowed", [](Tree& t) { return t.Add(L"F"); }, kAdvertised, kAdvertised},
         {"unknown state", [](Tree& t) { return t.Add(L"F"); }, -7, kAbsent},
         {"source for a childless feature without components",
-         [](Tree& t) {
-             CFeature* f = t.Add(L"F");
-             f->m_componentCount = 0;
-             return f;
-         },
-         kSource, kLocal},
+            [](Tree& t) {
+                CFeature* f = t.Add(L"F");
+                f->m_componentCount = 0;
+                return f;
+            },
+            kSource, kLocal},
         {"source through a child",
-         [](Tree& t) {
-             CFeature* f = t.Add(L"F");
-             f->m_componentCount = 0;
-             t.Add(L"C", f);
-             return f;
-         },
-         kSource, kSource},
+            [](Tree& t) {
+                CFeature* f = t.Add(L"F");
+                f->m_componentCount = 0;
+                t.Add(L"C", f);
+                return f;
+            },
+            kSource, kSource},
         {"default favouring source",
-         [](Tree& t) {
-             CFeature* f = t.Add(L"F");
-             f->m_attributes = CFeature::kAttrFavorSource;
-             return f;
-         },
-         kDefault, kSource},
+            [](Tree& t) {
+                CFeature* f = t.Add(L"F");
+                f->m_attributes = CFeature::kAttrFavorSource;
+                return f;
+            },
+            kDefault, kSource},
         {"default following a parent that does not follow its own",
-         [](Tree& t) {
-             CFeature* p = t.Add(L"P");
-             p->m_actionState = kSource;
-             CFeature* f = t.Add(L"F", p);
-             f->m_attributes = CFeature::kAttrFollowParent;
-             return f;
-         },
-         kDefault, kLocal},
+            [](Tree& t) {
+                CFeature* p = t.Add(L"P");
+                p->m_actionState = kSource;
+                CFeature* f = t.Add(L"F", p);
+                f->m_attributes = CFeature::kAttrFollowParent;
+                return f;
+            },
+            kDefault, kLocal},
         {"default following a chain of followers",
-         [](Tree& t) {
-             CFeature* p = t.Add(L"P");
-             p->m_attributes = CFeature::kAttrFollowParent;
-             p->m_actionState = kSource;
-             CFeature* f = t.Add(L"F", p);
-             f->m_attributes = CFeature::kAttrFollowParent;
-             return f;
-         },
-         kDefault, kSource},
+            [](Tree& t) {
+                CFeature* p = t.Add(L"P");
+                p->m_attributes = CFeature::kAttrFollowParent;
+                p->m_actionState = kSource;
+                CFeature* f = t.Add(L"F", p);
+                f->m_attributes = CFeature::kAttrFollowParent;
+                return f;
+            },
+            kDefault, kSource},
     };
     for (const Case& c : cases) {
         Tree tree;
@@ -394,8 +393,8 @@ TEST(FeatureSolver, CallbackSeesEachChangeBeforeItIsMade)
     t.Add(L"Other");
     std::wstring calls;
     auto record = [](CFeature* feature, void* data) {
-        *static_cast<std::wstring*>(data) +=
-            std::wstring(feature->GetName()) + L":" + std::to_wstring(feature->GetActionState()) + L" ";
+        *static_cast<std::wstring*>(data)
+            += std::wstring(feature->GetName()) + L":" + std::to_wstring(feature->GetActionState()) + L" ";
     };
     EXPECT_EQ(kLocal, p->RequestState(kLocal, true, record, &calls));
     EXPECT_EQ("P:2 C1:2 C2:2 ", Narrow(calls));
@@ -422,9 +421,12 @@ TEST(FeatureSolver, BlockedFeaturesAndTheirReasons)
         int reason;
     };
     const Case cases[] = {
-        {empty, CFeature::kBlockedByUpgrade},    {dependent, CFeature::kBlockedByDependency},
-        {child, CFeature::kBlockedByDependency}, {outside, CFeature::kNotBlocked},
-        {placeholder, CFeature::kNotBlocked},    {fakeWithChild, CFeature::kNotBlocked},
+        {empty, CFeature::kBlockedByUpgrade},
+        {dependent, CFeature::kBlockedByDependency},
+        {child, CFeature::kBlockedByDependency},
+        {outside, CFeature::kNotBlocked},
+        {placeholder, CFeature::kNotBlocked},
+        {fakeWithChild, CFeature::kNotBlocked},
     };
     for (const Case& c : cases) {
         int reason = -1;

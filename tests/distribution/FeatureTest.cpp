@@ -19,8 +19,8 @@ namespace {
 // Features owned by the test, made without a session or a part.
 class Features {
 public:
-    CFeature* Make(const wchar_t* name, int display = 1, int kind = CFeature::kOrdinary,
-                   int installed = INSTALLSTATE_ABSENT)
+    CFeature* Make(
+        const wchar_t* name, int display = 1, int kind = CFeature::kOrdinary, int installed = INSTALLSTATE_ABSENT)
     {
         m_features.emplace_back(new CFeature);
         CFeature* feature = m_features.back().get();
@@ -67,8 +67,8 @@ TEST(Feature, ChildrenAreOrderedByDisplayThenName)
     parent->AddChildSorted(f.Make(L"z", 0));
     EXPECT_EQ(L"z c a b b ", ChildNames(parent));
     // The second "b" went after the first.
-    EXPECT_EQ(sameAgain,
-              parent->GetFirstChild()->GetNextSibling()->GetNextSibling()->GetNextSibling()->GetNextSibling());
+    EXPECT_EQ(
+        sameAgain, parent->GetFirstChild()->GetNextSibling()->GetNextSibling()->GetNextSibling()->GetNextSibling());
     // A feature that is already linked is left alone.
     parent->AddChildSorted(parent->GetFirstChild());
     EXPECT_EQ(L"z c a b b ", ChildNames(parent));

@@ -53,10 +53,10 @@ std::string Ini(const char* coreProductCode)
                        "[Utilities]\r\nUpgradeManagerPostProcessor=post.exe\r\nZKSysInfo=sysinfo.dll\r\n"
                        "[Merged]\r\nPath=merged.msi\r\n"
                        "[Parts]\r\nCore=\r\nExtras=\r\n"
-                       "[Core]\r\nPath=core.msi\r\nProductCode=") +
-           coreProductCode +
-           "\r\n"
-           "[Extras]\r\nPath=extras.msi\r\nProductCode={6D1F3B20-7A4C-4E5D-8B9A-0C1D2E3F4A21}\r\n";
+                       "[Core]\r\nPath=core.msi\r\nProductCode=")
+        + coreProductCode
+        + "\r\n"
+          "[Extras]\r\nPath=extras.msi\r\nProductCode={6D1F3B20-7A4C-4E5D-8B9A-0C1D2E3F4A21}\r\n";
 }
 
 std::wstring W(const CString& s)
@@ -161,8 +161,8 @@ protected:
         m_app.systemInfo.products = {{kCoreCode, 1, {}}, {kOldCoreCode, 0, {L"A", L"B"}}};
         m_app.systemInfo.installed = {
             {kOldCoreCode,
-             {{kExtrasUpgrade, L"Tools", L"1.0", L"", L"1033", L"OldFeature", L"VersionNT", 0x100},
-              {kExtrasUpgrade, L"", L"", L"", L"", L"Missing", L"", 0}}},
+                {{kExtrasUpgrade, L"Tools", L"1.0", L"", L"1033", L"OldFeature", L"VersionNT", 0x100},
+                    {kExtrasUpgrade, L"", L"", L"", L"", L"Missing", L"", 0}}},
             {kExtrasCode, {{kCoreUpgrade, L"", L"", L"", L"", L"Extras", L"", 0}}},
             {kUnknownCode, {{kExtrasUpgrade, L"", L"", L"", L"", L"Any", L"", 0}}},
             {kOldCoreCode, {{kCoreUpgrade, L"", L"", L"", L"", L"OldFeature", L"", 0}}},
@@ -209,12 +209,12 @@ TEST_F(ModelTest, BuildsPartsFeatureTreeAndDependencyRows)
               L"arp 1 3rd 0 state -1 related [{6D1F3B20-7A4C-4E5D-8B9A-0C1D2E3F4A31} Model Core Old v1.0.0 lang 1033 "
               L"excl 1] modes 0/2/1 (Major Upgrade) allows 1 exclusive {6D1F3B20-7A4C-4E5D-8B9A-0C1D2E3F4A31} "
               L"core Model Core claims Model Extras",
-              Describe(*m_model.GetPart(0)));
+        Describe(*m_model.GetPart(0)));
     EXPECT_EQ(L"Model Extras {6D1F3B20-7A4C-4E5D-8B9A-0C1D2E3F4A21} up {6D1F3B20-7A4C-4E5D-8B9A-0C1D2E3F4A22} "
               L"pkg {6D1F3B20-7A4C-4E5D-8B9A-0C1D2E3F4A24} v1.5.0 size 2048 lang 1033 labels DISK2 "
               L"arp 0 3rd 0 state 5 related [{6D1F3B20-7A4C-4E5D-8B9A-0C1D2E3F4A21} Model Extras v1.5.0 lang 1033 "
               L"excl 0] modes 1/3/2 (Reinstall) allows 1 exclusive core Model Core claims",
-              Describe(*m_model.GetPart(1)));
+        Describe(*m_model.GetPart(1)));
 
     EXPECT_EQ(
         L"Orphan kind 1 part - pkgname '' display 0 level 1 attr 0 trans 0/0 spec -1 installed 2 dir '' 'Orphan'\n"
@@ -234,7 +234,7 @@ TEST_F(ModelTest, BuildsPartsFeatureTreeAndDependencyRows)
         L"installed 2 dir '' 'Model Core Old'\n",
         Describe(m_model.GetFeatureTree()));
     EXPECT_EQ(L"Placeholder for dependencies from installed product {6D1F3B20-7A4C-4E5D-8B9A-0C1D2E3F4A31}",
-              W(m_model.FindFeature(L"InstalledProd1")->GetDescription()));
+        W(m_model.FindFeature(L"InstalledProd1")->GetDescription()));
     // Creation order is the tree's pre-order.
     std::wstring created;
     for (const CFeature* f : m_model.GetFeatureTree().GetFeatures())
@@ -243,7 +243,7 @@ TEST_F(ModelTest, BuildsPartsFeatureTreeAndDependencyRows)
 
     EXPECT_EQ(L"{6D1F3B20-7A4C-4E5D-8B9A-0C1D2E3F4A22} subset 'Tools' 1.0- lang '1033' attr 256 feature "
               L"InstalledProd1 part none cond 'VersionNT'\n",
-              Describe(m_model.GetDependencyRows()));
+        Describe(m_model.GetDependencyRows()));
 }
 
 TEST_F(ModelTest, LooksUpPartsAndFeaturesExactly)
@@ -289,7 +289,7 @@ TEST_F(ModelTest, PartMissingFromTheSummaryCancelsTheLoad)
     }
     EXPECT_EQ((std::vector<std::wstring>{L"Initialization aborted. Part section [Core] in setup.ini file contains an "
                                          L"invalid ProductCode key value (={6D1F3B20-7A4C-4E5D-8B9A-0C1D2E3F4A77})."}),
-              boxes.texts);
+        boxes.texts);
     EXPECT_EQ(1, m_app.cancelLoadingCalls);
     EXPECT_EQ(0u, m_model.GetPartCount());
 }
@@ -331,7 +331,7 @@ TEST_F(ModelTest, LoadDescribesTheDistributionAndItsParts)
                   L"AddPart {6D1F3B20-7A4C-4E5D-8B9A-0C1D2E3F4A21} {6D1F3B20-7A4C-4E5D-8B9A-0C1D2E3F4A24} 0 "
                   L"extras.msi 1033 1.5.0 1",
               }),
-              m_app.systemInfo.described);
+        m_app.systemInfo.described);
     EXPECT_EQ(root, W(m_model.GetCurrentRootPath()));
     // Both parts on volume 1: one record, labelled by the first part's first media label.
     ASSERT_EQ(1u, m_model.GetVolumeCount());
@@ -386,11 +386,11 @@ TEST_F(ModelTest, ComponentFailuresDuringTheLoad)
         {E_FAIL, L"", E_FAIL, L"Failed to create a ZKDistributionInfo object. Result=80004005"},
         {E_OUTOFMEMORY, L"", E_FAIL, nullptr},
         {S_OK, L"PutLanguages", E_FAIL,
-         L"Unexpected error while accessing the ZKDistributionInfo object. Make sure the versions of ZKSysInfo.dll "
-         L"and of OrbelInstaller are compatible."},
+            L"Unexpected error while accessing the ZKDistributionInfo object. Make sure the versions of ZKSysInfo.dll "
+            L"and of OrbelInstaller are compatible."},
         {S_OK, L"PutTitle", E_OUTOFMEMORY, nullptr},
         {S_OK, L"AddPart", E_INVALIDARG,
-         L"Unexpected error while accessing the ZKDistributionInfo object. Result=80070057"},
+            L"Unexpected error while accessing the ZKDistributionInfo object. Result=80070057"},
         {S_OK, L"AddPart", E_OUTOFMEMORY, nullptr},
     };
     Configure(Ini("{6D1F3B20-7A4C-4E5D-8B9A-0C1D2E3F4A11}"));
@@ -429,8 +429,8 @@ TEST_F(ModelTest, PostProcessingProgramRunsAroundAPart)
 
     const std::wstring logPath = m_dir.File(L"post.log");
     m_app.Log().Open(logPath.c_str(), false);
-    ASSERT_TRUE(CopyFileW((testsupport::ModuleDir() + L"\\exitwith.exe").c_str(), m_dir.File(L"post.exe").c_str(),
-                          FALSE));
+    ASSERT_TRUE(
+        CopyFileW((testsupport::ModuleDir() + L"\\exitwith.exe").c_str(), m_dir.File(L"post.exe").c_str(), FALSE));
     m_model.RunPartHelper(true, installed);
     DeleteFileW(m_dir.File(L"post.exe").c_str());
     m_model.RunPartHelper(false, installed);  // cannot start: logged, nothing thrown
@@ -531,7 +531,7 @@ TEST_F(ModelTest, FeatureSubsetsOfTheParts)
     EXPECT_EQ(0u, docs.at(m_model.FindFeature(L"CoreHelp")));
     EXPECT_EQ(core.GetFeatureCount(), subsets.Find(core, L"").size()) << names(subsets.Find(core, L""));
     EXPECT_EQ(3u, core.GetFeatureCount());
-    EXPECT_THROW(subsets.Find(core, L"docs"), ObjectNotFound);  // names are case-sensitive
+    EXPECT_THROW(subsets.Find(core, L"docs"), ObjectNotFound);   // names are case-sensitive
     EXPECT_THROW(subsets.Find(core, L"Tools"), ObjectNotFound);  // another part's subset
     EXPECT_TRUE(core.HasFeatureSubsetNamed(L"Docs"));
     EXPECT_TRUE(core.HasFeatureSubsetNamed(L"Docs.{6D1F3B20-7A4C-4E5D-8B9A-0C1D2E3F4A11}"));
@@ -666,11 +666,11 @@ TEST_F(ModelTest, FeatureConditionsDisplayAndDirectory)
         const wchar_t* feature;
         int level, display;
     } cases[] = {
-        {L"CoreHelp", 7, 4},   // the last true row decides
-        {L"CoreDocs", 5, 2},   // a row with a syntax error changes nothing
-        {L"Extras", 0, 3},     // a true level 0 ends the rows
-        {L"Core", 1, 7},       // the false display row changes nothing
-        {L"ExtrasMenu", 1, 0}, // a display of 0 counts
+        {L"CoreHelp", 7, 4},    // the last true row decides
+        {L"CoreDocs", 5, 2},    // a row with a syntax error changes nothing
+        {L"Extras", 0, 3},      // a true level 0 ends the rows
+        {L"Core", 1, 7},        // the false display row changes nothing
+        {L"ExtrasMenu", 1, 0},  // a display of 0 counts
     };
     for (const auto& c : cases) {
         CFeature& feature = *m_model.FindFeature(c.feature);
@@ -682,11 +682,13 @@ TEST_F(ModelTest, FeatureConditionsDisplayAndDirectory)
     m_app.Log().Close();
     const testsupport::LogFile log = testsupport::ReadLogFile(logPath);
     ASSERT_FALSE(log.lines.empty());
-    EXPECT_EQ(0u, log.lines.back().find(L"OrbelInstaller: ERROR! Feature: CoreDocs Condition: (( The conditional "
-                                        L"expression has a syntax error in the Condition table"))
+    EXPECT_EQ(0u,
+        log.lines.back().find(L"OrbelInstaller: ERROR! Feature: CoreDocs Condition: (( The conditional "
+                              L"expression has a syntax error in the Condition table"))
         << log.text;
-    EXPECT_EQ(1u, std::count_if(log.lines.begin(), log.lines.end(),
-                                [](const std::wstring& line) { return line.find(L"ERROR!") != std::wstring::npos; }));
+    EXPECT_EQ(1u, std::count_if(log.lines.begin(), log.lines.end(), [](const std::wstring& line) {
+        return line.find(L"ERROR!") != std::wstring::npos;
+    }));
 
     bool disabled = false;
     MsiSmartPtr<MsiSession> session = m_model.GetSession();
@@ -750,8 +752,8 @@ TEST_F(ModelTest, CostingActionsPrepareTheMergedSession)
     ASSERT_NE(nullptr, m_model.GetFeatureTree().GetRoot());
     EXPECT_NE(0u, m_model.FindFeature(L"Core")->m_validStates);
     EXPECT_EQ((std::vector<std::wstring>{L"PutFeaturesVisible {6D1F3B20-7A4C-4E5D-8B9A-0C1D2E3F4A11} 1",
-                                         L"PutFeaturesVisible {6D1F3B20-7A4C-4E5D-8B9A-0C1D2E3F4A21} 1"}),
-              m_app.systemInfo.described);
+                  L"PutFeaturesVisible {6D1F3B20-7A4C-4E5D-8B9A-0C1D2E3F4A21} 1"}),
+        m_app.systemInfo.described);
     CString path;
     EXPECT_TRUE(m_model.FindFeature(L"Core")->GetDirectoryValue(path));  // the directories are costed
 
@@ -797,13 +799,11 @@ TEST_F(ModelTest, ConditionsOnTheModelsFeatureStates)
     };
     for (const auto& c : cases) {
         docs.m_actionState = c.docsAction;
-        EXPECT_EQ(std::wstring(c.rewritten), std::wstring(m_model.ReplaceFeatureStates(c.condition)))
-            << W(c.condition);
+        EXPECT_EQ(std::wstring(c.rewritten), std::wstring(m_model.ReplaceFeatureStates(c.condition))) << W(c.condition);
         EXPECT_EQ(c.result, m_model.EvaluateFeatureCondition(c.condition)) << W(c.condition);
     }
     // Names run over letters, digits, '.' and '_'; unknown names stay for the engine.
-    EXPECT_EQ(std::wstring(L"&Core.Docs_2<>3"),
-              std::wstring(m_model.ReplaceFeatureStates(L"&Core.Docs_2<>&CoreDocs")));
+    EXPECT_EQ(std::wstring(L"&Core.Docs_2<>3"), std::wstring(m_model.ReplaceFeatureStates(L"&Core.Docs_2<>&CoreDocs")));
 }
 
 namespace {
@@ -813,7 +813,6 @@ void RunOnSession(CDistribution& model, const wchar_t* sql)
 {
     model.GetSession()->GetActiveDatabase()->OpenView(L"%s", sql)->Execute();
 }
-
 
 BOOL WINAPI ReportWow64(HANDLE, PBOOL wow64)
 {
@@ -842,20 +841,20 @@ TEST_F(ModelTest, SystemFolderAndPathPropertiesAreValidated)
     };
     const Case cases[] = {
         {"required path property without a value", {},
-         L"Fatal Error!! Required ZKPathsDir property DATADIR is undefined.\r\n", false},
+            L"Fatal Error!! Required ZKPathsDir property DATADIR is undefined.\r\n", false},
         {"all set", {{L"DATADIR", L"C:\\Data"}}, nullptr, false},
         {"folder on no volume", {{L"DATADIR", L"C:\\Data"}, {L"PersonalFolder", L"Q:\\Nowhere\\"}},
-         L"Fatal Error!! Required MSI directory property PersonalFolder is in an invalid location "
-         L"\"Q:\\Nowhere\\\".\r\n",
-         false},
+            L"Fatal Error!! Required MSI directory property PersonalFolder is in an invalid location "
+            L"\"Q:\\Nowhere\\\".\r\n",
+            false},
         {"no TARGETDIR", {{L"TARGETDIR", L""}, {L"PersonalFolder", L"Q:\\Nowhere\\"}},
-         L"TARGETDIR is undefined, the Directory table seems malformed. Aborting...", false},
+            L"TARGETDIR is undefined, the Directory table seems malformed. Aborting...", false},
         {"64-bit folders not looked at outside WOW64",
-         {{L"DATADIR", L"C:\\Data"}, {L"System64Folder", L"Q:\\Nowhere\\"}}, nullptr, false},
+            {{L"DATADIR", L"C:\\Data"}, {L"System64Folder", L"Q:\\Nowhere\\"}}, nullptr, false},
         {"64-bit folders under WOW64", {{L"DATADIR", L"C:\\Data"}, {L"System64Folder", L"Q:\\Nowhere\\"}},
-         L"Fatal Error!! Required MSI directory property System64Folder is in an invalid location "
-         L"\"Q:\\Nowhere\\\".\r\n",
-         true},
+            L"Fatal Error!! Required MSI directory property System64Folder is in an invalid location "
+            L"\"Q:\\Nowhere\\\".\r\n",
+            true},
     };
     Configure(Ini("{6D1F3B20-7A4C-4E5D-8B9A-0C1D2E3F4A11}"));
     for (const Case& c : cases) {
@@ -903,7 +902,7 @@ TEST_F(ModelTest, PartsClaimedTwiceAreReportedTogether)
         EXPECT_EQ(L"Model Extras {6D1F3B20-7A4C-4E5D-8B9A-0C1D2E3F4A21}\r\nis claimed by the following core parts:\r\n"
                   L"   Model Core {6D1F3B20-7A4C-4E5D-8B9A-0C1D2E3F4A11}\r\n"
                   L"   Model Core {6D1F3B20-7A4C-4E5D-8B9A-0C1D2E3F4A11}\r\n",
-                  W(e.Argument<1>()[0]));
+            W(e.Argument<1>()[0]));
     }
 }
 
@@ -914,10 +913,12 @@ TEST_F(ModelTest, FeatureTreeAndLaunchConditionsAreChecked)
     m_model.ValidateFeatureTree();
     m_model.CheckLaunchConditions();
 
-    RunOnSession(m_model, L"INSERT INTO `Feature` (`Feature`, `Feature_Parent`, `Display`, `Level`, `Attributes`) "
-                          L"VALUES ('Stray', 'Nowhere', 0, 1, 0) TEMPORARY");
-    RunOnSession(m_model, L"INSERT INTO `Feature` (`Feature`, `Feature_Parent`, `Display`, `Level`, `Attributes`) "
-                          L"VALUES ('Lost', 'Gone', 0, 1, 0) TEMPORARY");
+    RunOnSession(m_model,
+        L"INSERT INTO `Feature` (`Feature`, `Feature_Parent`, `Display`, `Level`, `Attributes`) "
+        L"VALUES ('Stray', 'Nowhere', 0, 1, 0) TEMPORARY");
+    RunOnSession(m_model,
+        L"INSERT INTO `Feature` (`Feature`, `Feature_Parent`, `Display`, `Level`, `Attributes`) "
+        L"VALUES ('Lost', 'Gone', 0, 1, 0) TEMPORARY");
     try {
         m_model.ValidateFeatureTree();
         ADD_FAILURE() << "no error";
@@ -925,8 +926,8 @@ TEST_F(ModelTest, FeatureTreeAndLaunchConditionsAreChecked)
         std::wstring lines;
         for (const CString& line : e.Argument<1>())
             lines += W(line) + L"\n";
-        EXPECT_EQ(L"1. Feature 'Stray' has invalid parent 'Nowhere'\n2. Feature 'Lost' has invalid parent 'Gone'\n",
-                  lines);
+        EXPECT_EQ(
+            L"1. Feature 'Stray' has invalid parent 'Nowhere'\n2. Feature 'Lost' has invalid parent 'Gone'\n", lines);
     }
 
     m_model.SetProperty(L"BLOCKINSTALL", L"1");
@@ -938,8 +939,9 @@ TEST_F(ModelTest, FeatureTreeAndLaunchConditionsAreChecked)
         EXPECT_EQ(L"This distribution is blocked.", W(e.Argument<2>()));
     }
     m_model.SetProperty(L"BLOCKINSTALL", L"");
-    RunOnSession(m_model, L"INSERT INTO `ZKDistributionLaunchCondition` (`Condition`, `Description`) "
-                          L"VALUES ('((', 'Unreadable.') TEMPORARY");
+    RunOnSession(m_model,
+        L"INSERT INTO `ZKDistributionLaunchCondition` (`Condition`, `Description`) "
+        L"VALUES ('((', 'Unreadable.') TEMPORARY");
     EXPECT_THROW(m_model.CheckLaunchConditions(), MsiInstallerError);
 }
 
@@ -954,10 +956,12 @@ TEST_F(ModelTest, FeaturesDisabledForTheBuildAndPathDefinitions)
     EXPECT_FALSE(m_model.IsPathDefinition64BitOnly(L"INSTALLDIR"));
     EXPECT_FALSE(m_model.IsPathDefinition64BitOnly(L"UNDEFINED"));
 
-    RunOnSession(m_model, L"INSERT INTO `Condition` (`Feature_`, `Level`, `Condition`) "
-                          L"VALUES ('ExtrasTools', 0, 'ZKODW_DISABLED_THIS_FEATURE AND VersionNT') TEMPORARY");
-    RunOnSession(m_model, L"INSERT INTO `Condition` (`Feature_`, `Level`, `Condition`) "
-                          L"VALUES ('CoreDocs', 0, 'ZKODW_DISABLED_THIS_FEATURE = \"2\"') TEMPORARY");
+    RunOnSession(m_model,
+        L"INSERT INTO `Condition` (`Feature_`, `Level`, `Condition`) "
+        L"VALUES ('ExtrasTools', 0, 'ZKODW_DISABLED_THIS_FEATURE AND VersionNT') TEMPORARY");
+    RunOnSession(m_model,
+        L"INSERT INTO `Condition` (`Feature_`, `Level`, `Condition`) "
+        L"VALUES ('CoreDocs', 0, 'ZKODW_DISABLED_THIS_FEATURE = \"2\"') TEMPORARY");
     m_model.SetProperty(L"ZKODW_DISABLED_THIS_FEATURE", L"1");
     CFeature& tools = *m_model.FindFeature(L"ExtrasTools");
     EXPECT_FALSE(m_model.IsFeatureDisabledForBuild(tools));  // not built by the tool: asked once
@@ -969,10 +973,12 @@ TEST_F(ModelTest, FeaturesDisabledForTheBuildAndPathDefinitions)
     IDistributionServices* previous = InstallDistributionServices(&built);
     built.PopulateFromIniInfo(m_config, nullptr, nullptr);
     built.BuildFeatureTree();
-    RunOnSession(built, L"INSERT INTO `Condition` (`Feature_`, `Level`, `Condition`) "
-                        L"VALUES ('ExtrasTools', 0, 'ZKODW_DISABLED_THIS_FEATURE AND VersionNT') TEMPORARY");
-    RunOnSession(built, L"INSERT INTO `Condition` (`Feature_`, `Level`, `Condition`) "
-                        L"VALUES ('CoreDocs', 0, 'ZKODW_DISABLED_THIS_FEATURE = \"2\"') TEMPORARY");
+    RunOnSession(built,
+        L"INSERT INTO `Condition` (`Feature_`, `Level`, `Condition`) "
+        L"VALUES ('ExtrasTools', 0, 'ZKODW_DISABLED_THIS_FEATURE AND VersionNT') TEMPORARY");
+    RunOnSession(built,
+        L"INSERT INTO `Condition` (`Feature_`, `Level`, `Condition`) "
+        L"VALUES ('CoreDocs', 0, 'ZKODW_DISABLED_THIS_FEATURE = \"2\"') TEMPORARY");
     built.SetProperty(L"ZKODW_DISABLED_THIS_FEATURE", L"1");
     EXPECT_TRUE(built.IsFeatureDisabledForBuild(*built.FindFeature(L"ExtrasTools")));
     EXPECT_FALSE(built.IsFeatureDisabledForBuild(*built.FindFeature(L"CoreDocs")));
@@ -996,9 +1002,9 @@ TEST_F(ModelTest, BrokenDependenciesOfInstalledProducts)
     const FakeDependency oldCoreOnItself{kCoreUpgrade, L"", L"", L"", L"", L"OldFeature", L"", 0, 0};
     m_app.systemInfo.partInfos = {
         {kOldCoreCode, {}, kCoreUpgrade,
-         {FakeDependent{1, refuses}, FakeDependent{1, acceptsAll}, FakeDependent{1, acceptsDocs},
-          FakeDependent{1, acceptsMissingSubset}, FakeDependent{1, refusesUninstalled},
-          FakeDependent{0, oldCoreOnItself}}},
+            {FakeDependent{1, refuses}, FakeDependent{1, acceptsAll}, FakeDependent{1, acceptsDocs},
+                FakeDependent{1, acceptsMissingSubset}, FakeDependent{1, refusesUninstalled},
+                FakeDependent{0, oldCoreOnItself}}},
         {kExtrasCode, {}, kExtrasUpgrade, {}},
     };
     Configure(Ini("{6D1F3B20-7A4C-4E5D-8B9A-0C1D2E3F4A11}"));
@@ -1023,9 +1029,9 @@ TEST_F(ModelTest, BrokenDependenciesOfInstalledProducts)
             items += L" " + W(broken.GetPart(n, m)->GetProductName());
         items += L"\n";
     }
-    EXPECT_EQ(std::wstring(kExtrasCode) + L" fixed by\n" + kExtrasCode + L" fixed by\n" + kOldCoreCode +
-                  L" fixed by Model Core\n",
-              items);
+    EXPECT_EQ(std::wstring(kExtrasCode) + L" fixed by\n" + kExtrasCode + L" fixed by\n" + kOldCoreCode
+            + L" fixed by Model Core\n",
+        items);
     EXPECT_FALSE(broken.CanBeFixed());
     EXPECT_FALSE(broken.IsItemFixed(2));
     for (CFeature* feature : core->GetFeatures())
@@ -1057,8 +1063,8 @@ TEST_F(ModelTest, ComponentFailuresWhileFindingBrokenDependencies)
         m_model.FindBrokenDependencies();
         ADD_FAILURE() << "no error";
     } catch (const ZKSystemInfoFailure& e) {
-        EXPECT_EQ(L"Unexpected error while finding broken dependencies. Result=80004005",
-                  std::wstring(e.GetDebugMessage()));
+        EXPECT_EQ(
+            L"Unexpected error while finding broken dependencies. Result=80004005", std::wstring(e.GetDebugMessage()));
     }
     m_app.systemInfo.failWith = E_OUTOFMEMORY;
     EXPECT_THROW(m_model.FindBrokenDependencies(), std::bad_alloc);

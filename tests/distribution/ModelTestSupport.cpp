@@ -5,7 +5,6 @@
 
 #include <algorithm>
 
-
 namespace modeltest {
 
 namespace {
@@ -162,7 +161,8 @@ class FakeRecords : public Fake<IZKDependencyRecordCollection> {
 public:
     FakeRecords(const FakeSystemInfoData& data, const std::vector<FakeDependency>& records)
         : Fake(data), m_records(records)
-    { }
+    {
+    }
     HRESULT STDMETHODCALLTYPE GetCount(long* count) override
     {
         *count = static_cast<long>(m_records.size());
@@ -181,7 +181,8 @@ private:
 class FakeInstalled : public Fake<IZKInstalledProduct> {
 public:
     FakeInstalled(const FakeSystemInfoData& data, const FakeInstalledProduct& product) : Fake(data), m_product(product)
-    { }
+    {
+    }
     HRESULT STDMETHODCALLTYPE GetProductCode(BSTR* text) override
     {
         *text = Text(m_product.productCode);
@@ -241,7 +242,8 @@ class FakeDependents : public Fake<IZKDependentCollection> {
 public:
     FakeDependents(const FakeSystemInfoData& data, const std::vector<FakeDependent>& dependents)
         : Fake(data), m_dependents(dependents)
-    { }
+    {
+    }
     HRESULT STDMETHODCALLTYPE GetCount(long* count) override
     {
         *count = static_cast<long>(m_dependents.size());
@@ -333,7 +335,8 @@ public:
 // The products of the description: those registered with AddPart.
 class FakeDistributionProduct : public Fake<IZKDistributionProduct> {
 public:
-    FakeDistributionProduct(FakeSystemInfoData& data, const std::wstring& code) : Fake(data), m_record(data), m_code(code)
+    FakeDistributionProduct(FakeSystemInfoData& data, const std::wstring& code)
+        : Fake(data), m_record(data), m_code(code)
     {
     }
     HRESULT STDMETHODCALLTYPE GetProductCode(BSTR* text) override
@@ -459,12 +462,12 @@ public:
         return S_OK;
     }
     HRESULT STDMETHODCALLTYPE AddPart(BSTR productCode, BSTR packageCode, long reserved, BSTR packagePath,
-                                      BSTR language, BSTR productVersion, long volume) override
+        BSTR language, BSTR productVersion, long volume) override
     {
         m_products.push_back(productCode);
-        return Record(L"AddPart", std::wstring(productCode) + L" " + packageCode + L" " + std::to_wstring(reserved) +
-                                      L" " + packagePath + L" " + language + L" " + productVersion + L" " +
-                                      std::to_wstring(volume));
+        return Record(L"AddPart",
+            std::wstring(productCode) + L" " + packageCode + L" " + std::to_wstring(reserved) + L" " + packagePath
+                + L" " + language + L" " + productVersion + L" " + std::to_wstring(volume));
     }
     HRESULT STDMETHODCALLTYPE Update() override { return E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE PutOdwBuilt(long) override { return E_NOTIMPL; }

@@ -65,16 +65,16 @@ TEST(PartAction, FollowsTheFeatureStates)
     };
     const Case cases[] = {
         {"nothing changes", {{kLocal, kLocal, 1, kOrdinary}, {kAbsent, kUnknown, 1, kOrdinary}}, false,
-         CPart::kActionNone},
+            CPart::kActionNone},
         {"one removal only", {{kLocal, kAbsent, 1, kOrdinary}, {kLocal, kLocal, 1, kOrdinary}}, false,
-         CPart::kActionRemoveOnly},
+            CPart::kActionRemoveOnly},
         {"a removal and an addition", {{kLocal, kAbsent, 1, kOrdinary}, {kAbsent, kSource, 1, kOrdinary}}, false,
-         CPart::kActionInstall},
+            CPart::kActionInstall},
         {"everything stays, reinstall asked", {{kLocal, kLocal, 1, kOrdinary}}, true, CPart::kActionInstall},
         {"removing another vendor's fake feature", {{kLocal, kAbsent, 1, CFeature::kThirdParty}}, false,
-         CPart::kActionNone},
+            CPart::kActionNone},
         {"level 0 never counts", {{kAbsent, kLocal, 0, kOrdinary}, {kLocal, kAbsent, 0, kOrdinary}}, false,
-         CPart::kActionNone},
+            CPart::kActionNone},
         {"no features", {}, true, CPart::kActionNone},
     };
     modeltest::TestAppServices app;
@@ -103,9 +103,14 @@ TEST(PartAction, AlternativesOfADependency)
         bool satisfied;
     };
     const Case cases[] = {
-        {kLocal, kSource, 0, true},   {kLocal, kAbsent, 0, false},  {kUnknown, kUnknown, kSubsetUnrequested, true}, {kAbsent, kUnknown, kSubsetUnrequested, false},
-        {kUnknown, kLocal, kSubsetUnrequested, false},           {kAbsent, kAbsent, kSubsetSatisfiedOutside, true},
-        {kAbsent, kAbsent, kSubsetIgnoreState, true},              {kAbsent, kAbsent, kSubsetAlternativeState, true},
+        {kLocal, kSource, 0, true},
+        {kLocal, kAbsent, 0, false},
+        {kUnknown, kUnknown, kSubsetUnrequested, true},
+        {kAbsent, kUnknown, kSubsetUnrequested, false},
+        {kUnknown, kLocal, kSubsetUnrequested, false},
+        {kAbsent, kAbsent, kSubsetSatisfiedOutside, true},
+        {kAbsent, kAbsent, kSubsetIgnoreState, true},
+        {kAbsent, kAbsent, kSubsetAlternativeState, true},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message() << c.requestA << " " << c.requestB << " flags " << c.flags);

@@ -16,9 +16,9 @@ TEST(Part, ChoosesTheLanguageThatFitsTheUser)
     const Case cases[] = {
         {L"Intel;1031,1033", 1033, 1033},
         {L"Intel;1031,1033", 1036, 1031},  // none fits: the first
-        {L"Intel;1033,9", 2057, 9},  // neutral sublanguage of the user's primary language
-        {L"Intel;1031,0", 1033, 0},  // a neutral package
-        {L"Intel", 1033, 0},  // no list
+        {L"Intel;1033,9", 2057, 9},        // neutral sublanguage of the user's primary language
+        {L"Intel;1031,0", 1033, 0},        // a neutral package
+        {L"Intel", 1033, 0},               // no list
         {L"Intel;", 1033, 0},
     };
     for (const Case& c : cases)
@@ -47,8 +47,12 @@ TEST(Part, UpgradeRowVersionRangeAndLanguages)
     const DWORD minIn = CPart::UpgradeRow::kAttrMinInclusive;
     const DWORD maxIn = CPart::UpgradeRow::kAttrMaxInclusive;
     const Case cases[] = {
-        {L"1.0", L"", 0, L"1.0", false},    {L"1.0", L"", 0, L"1.0.0.1", true},    {L"1.0", L"", minIn, L"1.0", true},
-        {L"1.0", L"2.0", 0, L"2.0", false}, {L"1.0", L"2.0", maxIn, L"2.0", true}, {L"1.0", L"", 0, L"99.0", true},
+        {L"1.0", L"", 0, L"1.0", false},
+        {L"1.0", L"", 0, L"1.0.0.1", true},
+        {L"1.0", L"", minIn, L"1.0", true},
+        {L"1.0", L"2.0", 0, L"2.0", false},
+        {L"1.0", L"2.0", maxIn, L"2.0", true},
+        {L"1.0", L"", 0, L"99.0", true},
     };
     for (const Case& c : cases) {
         CPart::UpgradeRow row(c.versionMin, c.versionMax, L"", c.attributes);

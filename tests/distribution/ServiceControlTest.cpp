@@ -124,9 +124,9 @@ SERVICE_STATUS Status(DWORD state, DWORD checkPoint = 0, DWORD waitHint = 0)
 class ScriptedServiceManager {
 public:
     explicit ScriptedServiceManager(Script& script)
-        : m_api(g_serviceManagerApi, ServiceManagerApi{&FakeOpenManager, &FakeOpenService, &FakeStartService,
-                                                      &FakeQueryStatus, &FakeControl, &FakeClose, &FakeSleep,
-                                                      &FakeTickCount})
+        : m_api(g_serviceManagerApi,
+            ServiceManagerApi{&FakeOpenManager, &FakeOpenService, &FakeStartService, &FakeQueryStatus, &FakeControl,
+                &FakeClose, &FakeSleep, &FakeTickCount})
     {
         g_script = &script;
     }
@@ -189,15 +189,13 @@ TEST(MsiService, StartWaitsWhileTheServiceStarts)
         {"running at once", {Status(SERVICE_RUNNING)}, {}, false},
         {"hint 0, no progress", {Status(SERVICE_START_PENDING), Status(SERVICE_START_PENDING)}, {1000}, true},
         {"hint 200000",
-         {Status(SERVICE_START_PENDING, 1, 200000), Status(SERVICE_START_PENDING, 2, 200000),
-          Status(SERVICE_RUNNING, 2, 200000)},
-         {10000, 10000},
-         false},
+            {Status(SERVICE_START_PENDING, 1, 200000), Status(SERVICE_START_PENDING, 2, 200000),
+                Status(SERVICE_RUNNING, 2, 200000)},
+            {10000, 10000}, false},
         {"progress then stalls",
-         {Status(SERVICE_START_PENDING, 1, 1500), Status(SERVICE_START_PENDING, 2, 1500),
-          Status(SERVICE_START_PENDING, 2, 1500), Status(SERVICE_START_PENDING, 2, 1500)},
-         {1000, 1000, 1000},
-         true},
+            {Status(SERVICE_START_PENDING, 1, 1500), Status(SERVICE_START_PENDING, 2, 1500),
+                Status(SERVICE_START_PENDING, 2, 1500), Status(SERVICE_START_PENDING, 2, 1500)},
+            {1000, 1000, 1000}, true},
         {"status query fails while waiting", {Status(SERVICE_START_PENDING, 0, 30000)}, {3000}, true},
         {"stopped", {Status(SERVICE_STOPPED)}, {}, true},
     };
@@ -250,17 +248,15 @@ TEST(MsiService, StopRetriesAndGivesUp)
     const Case cases[] = {
         {"stops", {{TRUE, 0, SERVICE_STOP_PENDING}}, 1, 0},
         {"busy starting, then stops",
-         {{FALSE, ERROR_SERVICE_CANNOT_ACCEPT_CTRL, SERVICE_START_PENDING},
-          {FALSE, ERROR_SERVICE_CANNOT_ACCEPT_CTRL, SERVICE_PAUSE_PENDING},
-          {TRUE, 0, SERVICE_STOP_PENDING}},
-         3,
-         0},
+            {{FALSE, ERROR_SERVICE_CANNOT_ACCEPT_CTRL, SERVICE_START_PENDING},
+                {FALSE, ERROR_SERVICE_CANNOT_ACCEPT_CTRL, SERVICE_PAUSE_PENDING}, {TRUE, 0, SERVICE_STOP_PENDING}},
+            3, 0},
         {"busy forever", {{FALSE, ERROR_SERVICE_CANNOT_ACCEPT_CTRL, SERVICE_CONTINUE_PENDING}},
-         static_cast<size_t>(kServiceStopRetryLimit), 0},
+            static_cast<size_t>(kServiceStopRetryLimit), 0},
         {"stop pending", {{FALSE, ERROR_SERVICE_CANNOT_ACCEPT_CTRL, SERVICE_STOP_PENDING}}, 2, 0},
         {"not active", {{FALSE, ERROR_SERVICE_NOT_ACTIVE, SERVICE_STOPPED}}, 2, 0},
         {"refused while running", {{FALSE, ERROR_SERVICE_CANNOT_ACCEPT_CTRL, SERVICE_RUNNING}}, 1,
-         ERROR_SERVICE_CANNOT_ACCEPT_CTRL},
+            ERROR_SERVICE_CANNOT_ACCEPT_CTRL},
         {"access denied", {{FALSE, ERROR_ACCESS_DENIED, SERVICE_RUNNING}}, 1, ERROR_ACCESS_DENIED},
     };
     for (const Case& c : cases) {

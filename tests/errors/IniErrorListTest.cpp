@@ -22,10 +22,9 @@ TEST(IniErrorListTest, WritesOneNumberedLinePerRecord)
     IniErrorList list;
     list.Add(kIniMissingKey, L"Localization", L"Languages");
     list.Add(kIniFileNotFound, L"Utilities", L"UpgradeManagerPostProcessor", L"C:\\dist\\post.exe");
-    EXPECT_EQ(
-        L"1. Missing Key: [Localization] Languages\r\n"
-        L"2. Specified file not found: [Utilities] UpgradeManagerPostProcessor = "
-        L"C:\\dist\\post.exe\r\n",
+    EXPECT_EQ(L"1. Missing Key: [Localization] Languages\r\n"
+              L"2. Specified file not found: [Utilities] UpgradeManagerPostProcessor = "
+              L"C:\\dist\\post.exe\r\n",
         Print(list));
 }
 
@@ -34,16 +33,9 @@ TEST(IniErrorListTest, RecordTextsByCode)
     const struct {
         int code;
         const wchar_t* text;
-    } cases[] = {{0, L"No Error"},
-                 {1, L"Bad Key"},
-                 {2, L"Missing Key"},
-                 {3, L"Missing Section"},
-                 {4, L"Specified file not found"},
-                 {5, L"Specified resource not found"},
-                 {6, L"Bad Value"},
-                 {7, L"Duplicate Key"},
-                 {9, L"<Unrecognized Error>"},
-                 {-1, L"<Unrecognized Error>"}};
+    } cases[] = {{0, L"No Error"}, {1, L"Bad Key"}, {2, L"Missing Key"}, {3, L"Missing Section"},
+        {4, L"Specified file not found"}, {5, L"Specified resource not found"}, {6, L"Bad Value"},
+        {7, L"Duplicate Key"}, {9, L"<Unrecognized Error>"}, {-1, L"<Unrecognized Error>"}};
     for (const auto& c : cases) {
         IniErrorList list;
         list.Add(c.code, L"S");

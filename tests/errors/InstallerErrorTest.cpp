@@ -13,14 +13,12 @@ using ZKInstallerError::IInstallerError;
 
 namespace {
 
-const wchar_t* const kArgumentNames[] = {L"one",  L"two", L"three",  L"four",
-                                         L"five", L"six", L"seven",  L"eight",
-                                         L"nine", L"ten", L"eleven", L"twelve"};
+const wchar_t* const kArgumentNames[]
+    = {L"one", L"two", L"three", L"four", L"five", L"six", L"seven", L"eight", L"nine", L"ten", L"eleven", L"twelve"};
 
 HMODULE LanguageModule()
 {
-    static HMODULE module =
-        ::LoadLibraryW((testsupport::ModuleDir() + L"\\errors_test_lang.dll").c_str());
+    static HMODULE module = ::LoadLibraryW((testsupport::ModuleDir() + L"\\errors_test_lang.dll").c_str());
     return module;
 }
 
@@ -33,7 +31,7 @@ HMODULE LanguageModuleCallback(int)
 class ProbeError : public VelmoInstallerError {
 public:
     ProbeError(unsigned int stringId, const wchar_t* debugText,
-               ZKInstallerError::ResourceModuleCallback module = &LanguageModuleCallback)
+        ZKInstallerError::ResourceModuleCallback module = &LanguageModuleCallback)
         : VelmoInstallerError("Probe.cpp", 1, 1, module, stringId, debugText)
     {
     }
@@ -81,8 +79,7 @@ TEST(InstallerErrorTest, ExpandsReferencesByTheRules)
 {
     for (const ExpansionCase& c : kExpansionCases) {
         ProbeError error(0, c.text);
-        EXPECT_STREQ(c.expanded, error.GetDebugMessage())
-            << "text: " << testing::PrintToString(std::wstring(c.text));
+        EXPECT_STREQ(c.expanded, error.GetDebugMessage()) << "text: " << testing::PrintToString(std::wstring(c.text));
     }
 }
 
@@ -135,17 +132,15 @@ TEST(InstallerErrorTest, LanguageModuleTemplateWinsOverTheProgramsOwn)
 
     EXPECT_EQ(L"Schwerer Fehler. Vorgang abgebrochen: Setup.", abortedMessage);
     EXPECT_EQ(L"You must have administrative privileges to run this installation.", noAdminMessage);
-    EXPECT_STREQ(L"Fatal Error. Operation aborted.",
-                 OperationAborted(__FILE__, __LINE__, L"Setup").GetUserMessage());
+    EXPECT_STREQ(L"Fatal Error. Operation aborted.", OperationAborted(__FILE__, __LINE__, L"Setup").GetUserMessage());
 }
 
 TEST(InstallerErrorTest, FullTextHasFileLineCodeAndBothMessages)
 {
     OperationAborted error("src\\Loader.cpp", 120, L"Loading", L"Initialization aborted.");
-    EXPECT_STREQ(
-        L"src\\Loader.cpp(120): IInstallerError 10004\n"
-        L"Fatal Error. Operation aborted.\n"
-        L"Initialization aborted.\n",
+    EXPECT_STREQ(L"src\\Loader.cpp(120): IInstallerError 10004\n"
+                 L"Fatal Error. Operation aborted.\n"
+                 L"Initialization aborted.\n",
         error.GetFullText());
     EXPECT_EQ(10004, error.GetCode());
     EXPECT_EQ(10004u, error.GetStringId());
@@ -156,10 +151,9 @@ TEST(InstallerErrorTest, FullTextWithoutFileOrDebugText)
 {
     NoAdminPriv error(nullptr, 7);
     EXPECT_STREQ("<No File>", error.GetFile());
-    EXPECT_STREQ(
-        L"<No File>(7): IInstallerError 12004\n"
-        L"You must have administrative privileges to run this installation.\n"
-        L"<No Debug Message>\n",
+    EXPECT_STREQ(L"<No File>(7): IInstallerError 12004\n"
+                 L"You must have administrative privileges to run this installation.\n"
+                 L"<No Debug Message>\n",
         error.GetFullText());
 }
 

@@ -15,8 +15,7 @@ HMODULE LoadTestModule(const wchar_t* name)
     return ::LoadLibraryW((testsupport::ModuleDir() + L"\\" + name).c_str());
 }
 
-const wchar_t* const kTableModules[] = {L"errors_test_messages_ansi.dll",
-                                        L"errors_test_messages_unicode.dll"};
+const wchar_t* const kTableModules[] = {L"errors_test_messages_ansi.dll", L"errors_test_messages_unicode.dll"};
 
 const struct {
     DWORD id;
@@ -86,8 +85,7 @@ TEST(MessageTableTest, ModuleWithoutTable)
     CMessageTableReader reader(module, 0);
     wchar_t buffer[16] = L"untouched";
     DWORD size = 16;
-    EXPECT_EQ(static_cast<DWORD>(ERROR_RESOURCE_TYPE_NOT_FOUND),
-              reader.GetMessage(100, buffer, size));
+    EXPECT_EQ(static_cast<DWORD>(ERROR_RESOURCE_TYPE_NOT_FOUND), reader.GetMessage(100, buffer, size));
     EXPECT_STREQ(L"untouched", buffer);
     EXPECT_EQ(16u, size);
     ::FreeLibrary(module);

@@ -31,7 +31,7 @@ __attribute__((noinline)) void CallStackTraceProbe()
 
 class ContinueProbe {
 public:
-    ContinueProbe() : m_handler(AddVectoredExceptionHandler(0, ContinueAfterProbe)) {}
+    ContinueProbe() : m_handler(AddVectoredExceptionHandler(0, ContinueAfterProbe)) { }
     ~ContinueProbe() { RemoveVectoredExceptionHandler(m_handler); }
 
 private:
@@ -70,7 +70,10 @@ TEST(ExceptionStackTrace, EveryRegisteredTraceReportsAndAnyMayLeaveFirst)
 
 TEST(ExceptionStackTrace, NamesTheCommonExceptionCodes)
 {
-    const struct { DWORD code; const wchar_t* name; } cases[] = {
+    const struct {
+        DWORD code;
+        const wchar_t* name;
+    } cases[] = {
         {STATUS_ACCESS_VIOLATION, L"ACCESS_VIOLATION"},
         {STATUS_INTEGER_DIVIDE_BY_ZERO, L"INT_DIVIDE_BY_ZERO"},
         {STATUS_STACK_OVERFLOW, L"STACK_OVERFLOW"},

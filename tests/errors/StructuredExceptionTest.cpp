@@ -182,8 +182,8 @@ void EndUnarmedThread()
 
 LONG CALLBACK CatchUntranslated(EXCEPTION_POINTERS* info)
 {
-    if (::GetCurrentThreadId() != g_unarmedThreadId ||
-        info->ExceptionRecord->ExceptionCode != EXCEPTION_ACCESS_VIOLATION) {
+    if (::GetCurrentThreadId() != g_unarmedThreadId
+        || info->ExceptionRecord->ExceptionCode != EXCEPTION_ACCESS_VIOLATION) {
         return EXCEPTION_CONTINUE_SEARCH;
     }
     ::InterlockedExchange(&g_untranslatedSeen, 1);
@@ -267,10 +267,9 @@ TEST(StructuredExceptionTest, DelayLoadMessageNamesProgramModuleAndFunction)
         const wchar_t* message;
     } cases[] = {
         {DelayLoadException(DelayLoadException::kProcedureNotFound, "msi.dll", "MsiOpenPackageW"),
-         L"The errors_test.exe File Linked to Missing Export msi.dll : MsiOpenPackageW"},
-        {DelayLoadException(DelayLoadException::kProcedureNotFound, "msi.dll",
-                            static_cast<DWORD>(12)),
-         L"The errors_test.exe File Linked to Missing Export msi.dll : 12"},
+            L"The errors_test.exe File Linked to Missing Export msi.dll : MsiOpenPackageW"},
+        {DelayLoadException(DelayLoadException::kProcedureNotFound, "msi.dll", static_cast<DWORD>(12)),
+            L"The errors_test.exe File Linked to Missing Export msi.dll : 12"},
     };
     for (const auto& c : cases) {
         wchar_t buffer[256] = {};

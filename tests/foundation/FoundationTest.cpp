@@ -14,9 +14,15 @@ using testsupport::TestDataPath;
 
 TEST(ProcessRunner, ReturnsAllBitsOfTheExitCode)
 {
-    const struct { const wchar_t* arg; DWORD expected; } cases[] = {
-        {L"0", 0}, {L"1639", 1639}, {L"-10004", static_cast<DWORD>(-10004)},
-        {L"263211", 263211}, {L"0xC0000005", 0xC0000005u},
+    const struct {
+        const wchar_t* arg;
+        DWORD expected;
+    } cases[] = {
+        {L"0", 0},
+        {L"1639", 1639},
+        {L"-10004", static_cast<DWORD>(-10004)},
+        {L"263211", 263211},
+        {L"0xC0000005", 0xC0000005u},
     };
     for (const auto& c : cases) {
         auto result = RunProcess(L"\"" + ModuleDir() + L"\\exitwith.exe\" " + c.arg);

@@ -147,8 +147,8 @@ void CopyFolderFiles(const std::string& from, const std::string& to)
     ASSERT_NE(INVALID_HANDLE_VALUE, search) << from;
     do {
         if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
-            ASSERT_TRUE(CopyFileA((from + "\\" + found.cFileName).c_str(), (to + "\\" + found.cFileName).c_str(),
-                                  FALSE))
+            ASSERT_TRUE(
+                CopyFileA((from + "\\" + found.cFileName).c_str(), (to + "\\" + found.cFileName).c_str(), FALSE))
                 << found.cFileName;
         }
     } while (FindNextFileA(search, &found));
@@ -201,8 +201,8 @@ TEST_F(InfStagerTest, StagesTheInfFilesOfAFolderAndRecordsTheirStagedNames)
     // ".inf" anywhere after the first character qualifies; "X.INF" and other files do not.
     const std::string plain = ExpectStaged("velmo_inftest_plain.inf", readOnly);
     const std::string mid = ExpectStaged("velmo_inftest_mid.inf.txt", folder + "\\velmo_inftest_mid.inf.txt");
-    std::map<std::string, std::string> expected = {{"velmo_inftest_mid.inf.txt", mid},
-                                                    {"velmo_inftest_plain.inf", plain}};
+    std::map<std::string, std::string> expected
+        = {{"velmo_inftest_mid.inf.txt", mid}, {"velmo_inftest_plain.inf", plain}};
     EXPECT_EQ(expected, TestRecords());
     // Nothing else reached the INF store (Wine adds its own precompiled files beside the copies).
     const std::string skipped[] = {ReadFileA(folder + "\\VELMO_INFTEST_CAPS.INF"), ReadFileA(folder + "\\notes.txt")};
@@ -247,11 +247,11 @@ TEST_F(InfStagerTest, CommandLinesThatNameNoRecordOrNoFolderChangeNothing)
 
     const std::string cases[] = {
         kProgram + " velmo_inftest_unknown.inf",
-        kProgram,                                      // no blank: the whole line is the name
-        kProgram + "  velmo_inftest_stay.inf",          // two blanks: the name is empty
+        kProgram,                                            // no blank: the whole line is the name
+        kProgram + "  velmo_inftest_stay.inf",               // two blanks: the name is empty
         kProgram + " installinfs " + DataDir("cwd") + "\\",  // the verb is case-sensitive
-        kProgram + " installINFs",                     // no folder
-        kProgram + " installINFs ",                    // an empty folder
+        kProgram + " installINFs",                           // no folder
+        kProgram + " installINFs ",                          // an empty folder
     };
     for (const auto& commandLine : cases) {
         SCOPED_TRACE(commandLine);
@@ -338,17 +338,17 @@ TEST_F(InfStagerTest, RecordsThatLeaveTheInfStoreDeleteNothing)
     char windows[MAX_PATH] = {};
     GetWindowsDirectoryA(windows, MAX_PATH);
     const std::string victim = std::string(windows) + "\\velmo_inftest_victim.txt";
-    const std::string records[] = {"..\\velmo_inftest_victim.txt", "../velmo_inftest_victim.txt", victim,
-                                   "C:velmo_inftest_victim.txt", ".."};
+    const std::string records[]
+        = {"..\\velmo_inftest_victim.txt", "../velmo_inftest_victim.txt", victim, "C:velmo_inftest_victim.txt", ".."};
     for (const bool beforeXp : {false, true}) {
         for (const std::string& record : records) {
             SCOPED_TRACE(record + (beforeXp ? " (direct deletion)" : " (Setup API)"));
             ASSERT_TRUE(testsupport::WriteFileBytes(Widen(victim), "keep"));
             HKEY key = nullptr;
-            ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExA(HKEY_LOCAL_MACHINE, kKeyPath, 0, nullptr, 0, KEY_SET_VALUE,
-                                                     nullptr, &key, nullptr));
+            ASSERT_EQ(ERROR_SUCCESS,
+                RegCreateKeyExA(HKEY_LOCAL_MACHINE, kKeyPath, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key, nullptr));
             RegSetValueExA(key, "velmo_inftest_evil.inf", 0, REG_SZ, reinterpret_cast<const BYTE*>(record.c_str()),
-                           static_cast<DWORD>(record.size() + 1));
+                static_cast<DWORD>(record.size() + 1));
             RegCloseKey(key);
             {
                 VersionSeam version(beforeXp ? 5 : 6, 0);

@@ -21,20 +21,26 @@ namespace {
 
 const std::wstring kPrefix = L"OrbelInstaller: ";
 
-LogFile ReadLog(const std::wstring& path) {
+LogFile ReadLog(const std::wstring& path)
+{
     LogFile log = ReadLogFile(path);
     EXPECT_EQ(L"", log.rest) << "text after the last line end";
     return log;
 }
 
-std::string Utf16(const std::wstring& text) {
+std::string Utf16(const std::wstring& text)
+{
     return std::string(reinterpret_cast<const char*>(text.data()), text.size() * sizeof(wchar_t));
 }
 
-bool NotNtFamily() { return false; }
+bool NotNtFamily()
+{
+    return false;
+}
 
 // Writes `input` at width `width` and returns the lines written.
-std::vector<std::wstring> WriteWrapped(DWORD width, const std::wstring& input) {
+std::vector<std::wstring> WriteWrapped(DWORD width, const std::wstring& input)
+{
     TempDir dir;
     std::wstring path = dir.File(L"wrap.log");
     {
@@ -49,7 +55,8 @@ std::vector<std::wstring> WriteWrapped(DWORD width, const std::wstring& input) {
 
 }  // namespace
 
-TEST(LogStream, LinesCarryThePrefixAndEndInCrLf) {
+TEST(LogStream, LinesCarryThePrefixAndEndInCrLf)
+{
     TempDir dir;
     std::wstring path = dir.File(L"a.log");
     {
@@ -59,8 +66,8 @@ TEST(LogStream, LinesCarryThePrefixAndEndInCrLf) {
     }  // destruction writes the pending partial line
     LogFile file = ReadLog(path);
     EXPECT_TRUE(file.bom);
-    std::vector<std::wstring> expected = {kPrefix + L"first 42", kPrefix, kPrefix + L"two",
-                                          kPrefix + L"lines", kPrefix + L"pending"};
+    std::vector<std::wstring> expected
+        = {kPrefix + L"first 42", kPrefix, kPrefix + L"two", kPrefix + L"lines", kPrefix + L"pending"};
     EXPECT_EQ(expected, file.lines);
 }
 
@@ -68,55 +75,56 @@ struct WrapCase {
     const char* name;
     DWORD width;
     std::wstring input;
-    std::vector<std::wstring> expected;   // without the prefix
+    std::vector<std::wstring> expected;  // without the prefix
 };
 
-TEST(LogStream, WrapsAtTheLastBlank) {
+TEST(LogStream, WrapsAtTheLastBlank)
+{
     // The prefix is 16 columns, so width 30 leaves 14 for the text.
     const WrapCase cases[] = {
         {"exactly the width is not broken", 30, L"aaaa bbbb cccc\n", {L"aaaa bbbb cccc"}},
-        {"one column more breaks at the last blank", 30, L"aaaa bbbb ccccc\n",
-         {L"aaaa bbbb", L"ccccc"}},
-        {"a run of blanks is neither written nor carried", 30, L"aaaa   bbbbbbbbbbbbb\n",
-         {L"aaaa", L"bbbbbbbbbbbbb"}},
-        {"an over-long word is written whole once white space follows", 30,
-         L"abcdefghijklmnopqrstu vw\n", {L"abcdefghijklmnopqrstu", L"vw"}},
-        {"an over-long word at the end is written whole by the line end", 30,
-         L"abcdefghijklmnopqrstu\n", {L"abcdefghijklmnopqrstu"}},
-        {"a tab counts eight columns and is written as one character", 30, L"a\tbbbbb\n",
-         {L"a\tbbbbb"}},
-        {"a tab that pushes past the width is a break point", 30, L"a\tbbbbbb\n",
-         {L"a", L"bbbbbb"}},
+        {"one column more breaks at the last blank", 30, L"aaaa bbbb ccccc\n", {L"aaaa bbbb", L"ccccc"}},
+        {"a run of blanks is neither written nor carried", 30, L"aaaa   bbbbbbbbbbbbb\n", {L"aaaa", L"bbbbbbbbbbbbb"}},
+        {"an over-long word is written whole once white space follows", 30, L"abcdefghijklmnopqrstu vw\n",
+            {L"abcdefghijklmnopqrstu", L"vw"}},
+        {"an over-long word at the end is written whole by the line end", 30, L"abcdefghijklmnopqrstu\n",
+            {L"abcdefghijklmnopqrstu"}},
+        {"a tab counts eight columns and is written as one character", 30, L"a\tbbbbb\n", {L"a\tbbbbb"}},
+        {"a tab that pushes past the width is a break point", 30, L"a\tbbbbbb\n", {L"a", L"bbbbbb"}},
         {"a break among leading blanks keeps one blank after the prefix", 30, L"  bbbbbbbbbbbbbbbbb\n",
-         {L" ", L"bbbbbbbbbbbbbbbbb"}},
+            {L" ", L"bbbbbbbbbbbbbbbbb"}},
         {"CR LF and LF give the same line", 0, L"x\r\ny\n", {L"x", L"y"}},
         {"a CR inside a line stays", 0, L"a\rb\n", {L"a\rb"}},
-        {"width 0 never wraps", 0, std::wstring(200, L'w') + L" z\n",
-         {std::wstring(200, L'w') + L" z"}},
+        {"width 0 never wraps", 0, std::wstring(200, L'w') + L" z\n", {std::wstring(200, L'w') + L" z"}},
     };
     for (const WrapCase& c : cases) {
         std::vector<std::wstring> expected;
-        for (const std::wstring& line : c.expected) expected.push_back(kPrefix + line);
+        for (const std::wstring& line : c.expected)
+            expected.push_back(kPrefix + line);
         EXPECT_EQ(expected, WriteWrapped(c.width, c.input)) << c.name;
     }
 }
 
-TEST(LogStream, Width70KeepsEveryLineWithinTheWidth) {
+TEST(LogStream, Width70KeepsEveryLineWithinTheWidth)
+{
     std::wstring text;
-    for (int i = 0; i < 60; ++i) text += L"word" + std::to_wstring(i) + L" ";
+    for (int i = 0; i < 60; ++i)
+        text += L"word" + std::to_wstring(i) + L" ";
     std::vector<std::wstring> lines = WriteWrapped(70, text + L"\n");
     ASSERT_GT(lines.size(), 3u);
     std::wstring joined;
     for (const std::wstring& line : lines) {
         EXPECT_LE(line.size(), 70u) << line;
         ASSERT_EQ(0u, line.find(kPrefix));
-        if (!joined.empty()) joined += L" ";
+        if (!joined.empty())
+            joined += L" ";
         joined += line.substr(kPrefix.size());
     }
     EXPECT_EQ(text, joined);
 }
 
-TEST(LogStream, SmallerWidthForAPendingLineLosesNoLineEnd) {
+TEST(LogStream, SmallerWidthForAPendingLineLosesNoLineEnd)
+{
     TempDir dir;
     std::wstring path = dir.File(L"w.log");
     {
@@ -127,12 +135,12 @@ TEST(LogStream, SmallerWidthForAPendingLineLosesNoLineEnd) {
         log << std::endl << L"next" << std::endl;
     }
     // The line breaks at its last blank; the carried word still gets its own line end.
-    std::vector<std::wstring> expected = {kPrefix + L"aaaa bbbb cccc dddd", kPrefix + L"eeee",
-                                          kPrefix + L"next"};
+    std::vector<std::wstring> expected = {kPrefix + L"aaaa bbbb cccc dddd", kPrefix + L"eeee", kPrefix + L"next"};
     EXPECT_EQ(expected, ReadLog(path).lines);
 }
 
-TEST(LogStream, ByteOrderMarkOnNewAndTruncatedFilesOnly) {
+TEST(LogStream, ByteOrderMarkOnNewAndTruncatedFilesOnly)
+{
     TempDir dir;
     const std::wstring old = kPrefix + L"old\r\n";
     struct Case {
@@ -151,7 +159,8 @@ TEST(LogStream, ByteOrderMarkOnNewAndTruncatedFilesOnly) {
     };
     int n = 0;
     for (const Case& c : cases) {
-        ScopedOverride nt(VelmoLogStreamBuf::s_pfnIsWindowsNT, c.nt ? VelmoLogStreamBuf::s_pfnIsWindowsNT : &NotNtFamily);
+        ScopedOverride nt(
+            VelmoLogStreamBuf::s_pfnIsWindowsNT, c.nt ? VelmoLogStreamBuf::s_pfnIsWindowsNT : &NotNtFamily);
         std::wstring path = dir.File(L"bom" + std::to_wstring(++n) + L".log");
         if (c.exists) {
             ASSERT_TRUE(WriteFileBytes(path, Utf16(old)));
@@ -168,7 +177,8 @@ TEST(LogStream, ByteOrderMarkOnNewAndTruncatedFilesOnly) {
     }
 }
 
-TEST(LogStream, ASecondWritersLinesAreNeverOverwritten) {
+TEST(LogStream, ASecondWritersLinesAreNeverOverwritten)
+{
     TempDir dir;
     std::wstring path = dir.File(L"shared.log");
     VelmoLogOStream log;
@@ -176,8 +186,8 @@ TEST(LogStream, ASecondWritersLinesAreNeverOverwritten) {
     log << L"one" << std::endl << L"two, half";
 
     // Windows Installer appends to the same file through a handle of its own.
-    HANDLE other = CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                               nullptr, OPEN_EXISTING, 0, nullptr);
+    HANDLE other = CreateFileW(
+        path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
     ASSERT_NE(INVALID_HANDLE_VALUE, other);
     SetFilePointer(other, 0, nullptr, FILE_END);
     std::string engine = Utf16(L"engine line 1\r\nengine line 2\r\n");
@@ -191,14 +201,13 @@ TEST(LogStream, ASecondWritersLinesAreNeverOverwritten) {
     log << L"three" << std::endl;
     log.Close();
 
-    std::vector<std::wstring> expected = {kPrefix + L"one",         L"engine line 1",
-                                          L"engine line 2",         kPrefix + L"two, half done",
-                                          L"engine line 1",         L"engine line 2",
-                                          kPrefix + L"three"};
+    std::vector<std::wstring> expected = {kPrefix + L"one", L"engine line 1", L"engine line 2",
+        kPrefix + L"two, half done", L"engine line 1", L"engine line 2", kPrefix + L"three"};
     EXPECT_EQ(expected, ReadLog(path).lines);
 }
 
-TEST(LogStream, LevelsOutsideTheMaskAreDropped) {
+TEST(LogStream, LevelsOutsideTheMaskAreDropped)
+{
     TempDir dir;
     std::wstring path = dir.File(L"levels.log");
     {
@@ -208,9 +217,9 @@ TEST(LogStream, LevelsOutsideTheMaskAreDropped) {
         EXPECT_EQ(2u, log.SetMessageLevel(0x10));
         log << L"info ";
         log.SetMessageLevel(2);
-        log << L"error\n";                   // dropped, the line end too
+        log << L"error\n";  // dropped, the line end too
         log.SetMessageLevel(0x1010);
-        log << L"detail\n";                  // 0x1000 is outside the mask
+        log << L"detail\n";  // 0x1000 is outside the mask
         log.SetMessageLevel(0x10);
         log << L"continued" << std::endl;
         log.SetLevelMask(0xFFFFFFFF);
@@ -221,7 +230,8 @@ TEST(LogStream, LevelsOutsideTheMaskAreDropped) {
     EXPECT_EQ(expected, ReadLog(path).lines);
 }
 
-TEST(LogStream, NothingIsWrittenWhileClosed) {
+TEST(LogStream, NothingIsWrittenWhileClosed)
+{
     TempDir dir;
     std::wstring path = dir.File(L"closed.log");
     VelmoLogOStream log;
@@ -229,7 +239,7 @@ TEST(LogStream, NothingIsWrittenWhileClosed) {
     EXPECT_FALSE(log.IsOpen());
     log.Open(path.c_str(), false);
     EXPECT_TRUE(log.IsOpen());
-    log.flush();   // only the prefix pending: writes nothing
+    log.flush();  // only the prefix pending: writes nothing
     log << L"inside";
     log.Close();
     log << L"after close" << std::endl;
@@ -238,7 +248,8 @@ TEST(LogStream, NothingIsWrittenWhileClosed) {
     EXPECT_EQ(std::vector<std::wstring>{kPrefix + L"inside"}, file.lines);
 }
 
-TEST(LogStream, AFileThatCannotBeOpenedThrowsLogFileError) {
+TEST(LogStream, AFileThatCannotBeOpenedThrowsLogFileError)
+{
     TempDir dir;
     std::wstring path = dir.File(L"no such folder\\x.log");
     VelmoLogOStream log;
@@ -254,7 +265,8 @@ TEST(LogStream, AFileThatCannotBeOpenedThrowsLogFileError) {
     EXPECT_FALSE(log.IsOpen());
 }
 
-TEST(LogStream, StringObjectsAreWrittenUpToTheirFirstNul) {
+TEST(LogStream, StringObjectsAreWrittenUpToTheirFirstNul)
+{
     TempDir dir;
     std::wstring path = dir.File(L"cstring.log");
     {
@@ -281,27 +293,29 @@ const int kStatements = 150;
 
 // Even threads: level 2, no wrapping, one long line per statement. Odd threads: level 0x1010
 // (outside the mask: nothing may reach the file) or 0x10 at width 40.
-DWORD WINAPI Writer(LPVOID param) {
+DWORD WINAPI Writer(LPVOID param)
+{
     WriterArgs* args = static_cast<WriterArgs*>(param);
     for (int i = 0; i < kStatements; ++i) {
         if (args->thread % 2 == 0) {
             VelmoLogGuard(*args->log, 2, 0)
-                << L"T" << args->thread << L" n=" << i << L" " << std::wstring(60, L'x') << L" end"
-                << std::endl;
+                << L"T" << args->thread << L" n=" << i << L" " << std::wstring(60, L'x') << L" end" << std::endl;
         } else if (i % 2 == 0) {
             VelmoLogGuard(*args->log, 0x1010, 0) << L"hidden T" << args->thread << std::endl;
         } else {
             VelmoLogGuard(*args->log, 0x10, 40)
                 << L"W" << args->thread << L" n=" << i << L" aaaa bbbb cccc dddd" << std::endl;
         }
-        if (i % 16 == 0) Sleep(0);
+        if (i % 16 == 0)
+            Sleep(0);
     }
     return 0;
 }
 
 }  // namespace
 
-TEST(LogStream, StatementsOfSeveralThreadsNeverInterleave) {
+TEST(LogStream, StatementsOfSeveralThreadsNeverInterleave)
+{
     TempDir dir;
     std::wstring path = dir.File(L"threads.log");
     VelmoLogOStream log;
@@ -316,7 +330,8 @@ TEST(LogStream, StatementsOfSeveralThreadsNeverInterleave) {
         ASSERT_NE(nullptr, threads[t]);
     }
     WaitForMultipleObjects(kThreads, threads, TRUE, INFINITE);
-    for (HANDLE h : threads) CloseHandle(h);
+    for (HANDLE h : threads)
+        CloseHandle(h);
     log.Close();
 
     std::vector<std::wstring> lines = ReadLog(path).lines;
@@ -328,9 +343,8 @@ TEST(LogStream, StatementsOfSeveralThreadsNeverInterleave) {
         ASSERT_EQ(std::wstring::npos, text.find(L"hidden")) << text;
         if (text[0] == L'T') {
             int t = text[1] - L'0';
-            std::wstring expected = L"T" + std::to_wstring(t) + L" n=" +
-                                    std::to_wstring(longLines[t]) + L" " +
-                                    std::wstring(60, L'x') + L" end";
+            std::wstring expected = L"T" + std::to_wstring(t) + L" n=" + std::to_wstring(longLines[t]) + L" "
+                + std::wstring(60, L'x') + L" end";
             ASSERT_EQ(expected, text);
             ++longLines[t];
         } else {
@@ -338,8 +352,7 @@ TEST(LogStream, StatementsOfSeveralThreadsNeverInterleave) {
             ASSERT_EQ(L'W', text[0]) << text;
             int t = text[1] - L'0';
             int n = 2 * wrapped[t] + 1;
-            std::wstring first = L"W" + std::to_wstring(t) + L" n=" + std::to_wstring(n) +
-                                 L" aaaa bbbb";
+            std::wstring first = L"W" + std::to_wstring(t) + L" n=" + std::to_wstring(n) + L" aaaa bbbb";
             std::wstring head = first + L" cccc";
             std::wstring expectedFirst = (kPrefix.size() + head.size() <= 40) ? head : first;
             ASSERT_EQ(expectedFirst, text);
@@ -355,7 +368,8 @@ TEST(LogStream, StatementsOfSeveralThreadsNeverInterleave) {
     }
 }
 
-TEST(LogStream, ANestedStatementRestoresTheOuterLevelAndWidth) {
+TEST(LogStream, ANestedStatementRestoresTheOuterLevelAndWidth)
+{
     TempDir dir;
     std::wstring path = dir.File(L"nested.log");
     VelmoLogOStream log;
@@ -364,10 +378,12 @@ TEST(LogStream, ANestedStatementRestoresTheOuterLevelAndWidth) {
     {
         VelmoLogGuard outer(log, 0x10, 0);
         outer << L"outer ";
-        { VelmoLogGuard(log, 2, 20) << L"inner dropped\n"; }
+        {
+            VelmoLogGuard(log, 2, 20) << L"inner dropped\n";
+        }
         outer << L"still level 16 and never wrapped at twenty" << std::endl;
     }
     log.Close();
-    EXPECT_EQ(std::vector<std::wstring>{kPrefix + L"outer still level 16 and never wrapped at twenty"},
-              ReadLog(path).lines);
+    EXPECT_EQ(
+        std::vector<std::wstring>{kPrefix + L"outer still level 16 and never wrapped at twenty"}, ReadLog(path).lines);
 }

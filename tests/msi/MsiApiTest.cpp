@@ -84,8 +84,7 @@ TEST(MsiApi, ReplacedEntryIsRestoredAndSurvivesBinding)
 {
     auto original = MsiApi().MsiCloseHandle;
     {
-        MsiApiOverride<decltype(MsiApiTable::MsiCloseHandle)> o(MsiApi().MsiCloseHandle,
-                                                                &FakeCloseHandle);
+        MsiApiOverride<decltype(MsiApiTable::MsiCloseHandle)> o(MsiApi().MsiCloseHandle, &FakeCloseHandle);
         EXPECT_EQ(4242u, MsiApi().MsiCloseHandle(0));
         // Binding other entries leaves the replacement in place.
         MSIHANDLE record = MsiApi().MsiCreateRecord(1);

@@ -119,9 +119,7 @@ TEST(MsiDatabaseOps, Transforms)
     // Wine cannot generate transforms: the engine's refusal arrives as an error.
     MsiSmartPtr<MsiDatabase> other = NewDatabase(dir, L"ref.msi");
     EXPECT_NE(~0u, MsiErrorCode([&] { db->GenerateTransform(*other, dir.File(L"t.mst").c_str()); }));
-    EXPECT_NE(~0u, MsiErrorCode([&] {
-        db->CreateTransformSummaryInfo(other, dir.File(L"t.mst").c_str(), 0, 0);
-    }));
+    EXPECT_NE(~0u, MsiErrorCode([&] { db->CreateTransformSummaryInfo(other, dir.File(L"t.mst").c_str(), 0, 0); }));
     EXPECT_NE(~0u, MsiErrorCode([&] { MsiTransformSummaryInfo::Open(dir.File(L"none.mst").c_str()); }));
 }
 
@@ -130,7 +128,7 @@ void* NoMemory(void*, size_t)
     return nullptr;
 }
 
-void ReleaseNothing(void*) {}
+void ReleaseNothing(void*) { }
 
 TEST(MsiDatabaseOps, WholeStreamReaders)
 {
@@ -166,14 +164,13 @@ TEST(MsiDatabaseOps, SessionOnAnOpenDatabase)
 TEST(MsiDatabaseOps, ConfigureProductThrowsOnlyNegativeResults)
 {
     SmartPtr<MsiInstaller> installer = MsiInstaller::GetInstance();
-    MsiApiOverride<decltype(MsiApiTable::MsiConfigureProductW)> o(MsiApi().MsiConfigureProductW,
-                                                                 &FakeConfigure);
+    MsiApiOverride<decltype(MsiApiTable::MsiConfigureProductW)> o(MsiApi().MsiConfigureProductW, &FakeConfigure);
     g_configureResult = ERROR_INSTALL_FAILURE;
     EXPECT_EQ(static_cast<UINT>(ERROR_INSTALL_FAILURE),
-              installer->ConfigureProduct(L"{X}", 0, INSTALLSTATE_DEFAULT, nullptr));
+        installer->ConfigureProduct(L"{X}", 0, INSTALLSTATE_DEFAULT, nullptr));
     g_configureResult = static_cast<UINT>(-3);
     EXPECT_EQ(static_cast<UINT>(-3),
-              MsiErrorCode([&] { installer->ConfigureProduct(L"{X}", 0, INSTALLSTATE_DEFAULT, nullptr); }));
+        MsiErrorCode([&] { installer->ConfigureProduct(L"{X}", 0, INSTALLSTATE_DEFAULT, nullptr); }));
 }
 
 TEST(MsiDatabaseOps, ADatabaseThatDoesNotOwnItsHandleLeavesItOpen)
@@ -193,9 +190,9 @@ TEST(MsiDatabaseOps, FailuresThrowTheEnginesCode)
         UINT code;
     } rows[] = {
         {"a query that does not parse", [&] { db->OpenView(L"SELECT FROM WHERE"); },
-         static_cast<UINT>(ERROR_BAD_QUERY_SYNTAX)},
+            static_cast<UINT>(ERROR_BAD_QUERY_SYNTAX)},
         {"a missing table", [&] { db->OpenView(L"SELECT * FROM `NoSuchTable`"); },
-         static_cast<UINT>(ERROR_BAD_QUERY_SYNTAX)},
+            static_cast<UINT>(ERROR_BAD_QUERY_SYNTAX)},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);

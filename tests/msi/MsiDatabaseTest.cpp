@@ -85,8 +85,7 @@ TEST(MsiDatabase, DescribesHandleAndPath)
     MsiSmartPtr<MsiDatabase> db = OpenFixture();
     MsiHeapString text;
     db->Describe(text);
-    std::wstring expected = L"MSI Database Handle: " + std::to_wstring(db->GetHandle()) + L" (" +
-                            FixturePath() + L")";
+    std::wstring expected = L"MSI Database Handle: " + std::to_wstring(db->GetHandle()) + L" (" + FixturePath() + L")";
     EXPECT_EQ(expected, Str(text));
     MsiDatabase empty;
     EXPECT_EQ(L"<Null MSI Database Handle>", Str(empty.Describe(text)));
@@ -113,8 +112,8 @@ TEST(MsiView, ReadsRowsInOrderAndReturnsNullPastTheEnd)
 TEST(MsiView, ABadQueryThrowsWithTheEngineResult)
 {
     MsiSmartPtr<MsiDatabase> db = OpenFixture();
-    EXPECT_EQ(static_cast<UINT>(ERROR_BAD_QUERY_SYNTAX),
-              MsiErrorCode([&] { db->OpenView(L"SELECT * FROM `NoSuchTable`"); }));
+    EXPECT_EQ(
+        static_cast<UINT>(ERROR_BAD_QUERY_SYNTAX), MsiErrorCode([&] { db->OpenView(L"SELECT * FROM `NoSuchTable`"); }));
 }
 
 TEST(MsiView, ParametersAndColumnInformation)
@@ -196,8 +195,8 @@ TEST(MsiRecord, DescriptionsOfFetchedAndBrokenRecords)
     row->Describe(text);
     MsiHeapString viewText;
     view->Describe(viewText);
-    std::wstring expected = L"> MSI View Record Handle: " + std::to_wstring(row->GetHandle()) +
-                            L" ('Name1' '1' ) from " + Str(viewText);
+    std::wstring expected
+        = L"> MSI View Record Handle: " + std::to_wstring(row->GetHandle()) + L" ('Name1' '1' ) from " + Str(viewText);
     EXPECT_EQ(expected, Str(text));
     EXPECT_EQ(L"'[1]' '[2]' ", Str(row->GetMfcString(0)));
     EXPECT_NE(std::wstring::npos, Str(viewText).find(L"(Queried \"SELECT `Name`"));
@@ -265,8 +264,7 @@ TEST(MsiDatabase, FormatsErrorRecordsWithAndWithoutATemplate)
     EXPECT_NE(std::wstring::npos, text.find(L"Z")) << text;
 
     MsiSmartPtr<MsiRecord> noNumber = MsiRecord::Create(1);
-    EXPECT_EQ(static_cast<UINT>(ERROR_INVALID_PARAMETER),
-              MsiErrorCode([&] { db->FormatMfcErrorRecord(noNumber); }));
+    EXPECT_EQ(static_cast<UINT>(ERROR_INVALID_PARAMETER), MsiErrorCode([&] { db->FormatMfcErrorRecord(noNumber); }));
 }
 
 TEST(MsiDatabase, ColumnTypesToSql)
@@ -276,10 +274,14 @@ TEST(MsiDatabase, ColumnTypesToSql)
         const wchar_t* sql;
         bool known;
     } cases[] = {
-        {L"s72", L"CHAR(72) NOT NULL", true},  {L"L0", L"LONGCHAR LOCALIZABLE", true},
-        {L"g255", L"CHAR(255) NOT NULL TEMPORARY", true}, {L"i2", L"SHORT NOT NULL", true},
-        {L"J4", L"LONG TEMPORARY", true},       {L"V0", L"OBJECT", true},
-        {L"I4", L"LONG", true},                 {L"l64", L"CHAR(64) NOT NULL LOCALIZABLE", true},
+        {L"s72", L"CHAR(72) NOT NULL", true},
+        {L"L0", L"LONGCHAR LOCALIZABLE", true},
+        {L"g255", L"CHAR(255) NOT NULL TEMPORARY", true},
+        {L"i2", L"SHORT NOT NULL", true},
+        {L"J4", L"LONG TEMPORARY", true},
+        {L"V0", L"OBJECT", true},
+        {L"I4", L"LONG", true},
+        {L"l64", L"CHAR(64) NOT NULL LOCALIZABLE", true},
         {L"x1", L"", false},
     };
     for (const Case& c : cases) {
@@ -294,13 +296,12 @@ TEST(MsiDatabase, CreateTableBuildsTheStatementAsText)
     testsupport::TempDir dir;
     std::wstring path = dir.File(L"created.msi");
     MsiSmartPtr<MsiDatabase> db = MsiDatabase::Open(path.c_str(), MSIDBOPEN_CREATE);
-    MsiApiOverride<decltype(MsiApiTable::MsiDatabaseOpenViewW)> o(MsiApi().MsiDatabaseOpenViewW,
-                                                                 &CapturingOpenView);
-    MsiColumnDefinition columns[] = {
-        {L"Id", L"s72", true}, {L"Value", L"I2", false}, {L"Other", L"S10", true}, {nullptr, nullptr, false}};
+    MsiApiOverride<decltype(MsiApiTable::MsiDatabaseOpenViewW)> o(MsiApi().MsiDatabaseOpenViewW, &CapturingOpenView);
+    MsiColumnDefinition columns[]
+        = {{L"Id", L"s72", true}, {L"Value", L"I2", false}, {L"Other", L"S10", true}, {nullptr, nullptr, false}};
     db->CreateTable(L"T", columns, false);
-    EXPECT_EQ(L"CREATE TABLE T (Id CHAR(72) NOT NULL, Value SHORT, Other CHAR(10) PRIMARY KEY `Id`, `Other`)",
-              g_lastSql);
+    EXPECT_EQ(
+        L"CREATE TABLE T (Id CHAR(72) NOT NULL, Value SHORT, Other CHAR(10) PRIMARY KEY `Id`, `Other`)", g_lastSql);
     EXPECT_TRUE(db->TableExists(L"T"));
 
     db->CreateTable(L"H", columns, 2, true);
@@ -364,8 +365,8 @@ TEST(MsiDatabase, TolerantModifyIgnoresOnlyError2259)
     duplicate->SetString(1, L"Name1");
     duplicate->SetInteger(2, 5);
 
-    MsiApiOverride<decltype(MsiApiTable::MsiGetLastErrorRecord)> o(MsiApi().MsiGetLastErrorRecord,
-                                                                  &FakeLastErrorRecord);
+    MsiApiOverride<decltype(MsiApiTable::MsiGetLastErrorRecord)> o(
+        MsiApi().MsiGetLastErrorRecord, &FakeLastErrorRecord);
     g_errorRecordField1 = 2259;
     UINT code = MsiErrorCode([&] { view->Modify(MSIMODIFY_INSERT, *duplicate); });
     EXPECT_NE(~0u, code);

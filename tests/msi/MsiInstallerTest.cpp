@@ -40,7 +40,9 @@ TEST(MsiInstaller, OneInstancePerProcess)
     SmartPtr<MsiInstaller> b = MsiInstaller::GetInstance();
     EXPECT_EQ(a.Get(), b.Get());
     LONG count = a->GetRefCount();
-    { SmartPtr<MsiInstaller> c = MsiInstaller::GetInstance(); }
+    {
+        SmartPtr<MsiInstaller> c = MsiInstaller::GetInstance();
+    }
     EXPECT_EQ(count, a->GetRefCount());
     MsiHeapString text;
     EXPECT_EQ(L"Global MsiInstaller Object", Str(a->Describe(text)));
@@ -50,14 +52,13 @@ TEST(MsiInstaller, ProductQueries)
 {
     SmartPtr<MsiInstaller> installer = MsiInstaller::GetInstance();
     EXPECT_EQ(INSTALLSTATE_UNKNOWN, installer->QueryProductState(kUnknownProduct));
-    EXPECT_EQ(static_cast<UINT>(ERROR_INVALID_PARAMETER),
-              MsiErrorCode([&] { installer->QueryProductState(L"not a guid"); }));
+    EXPECT_EQ(
+        static_cast<UINT>(ERROR_INVALID_PARAMETER), MsiErrorCode([&] { installer->QueryProductState(L"not a guid"); }));
     MsiHeapString product;
     EXPECT_FALSE(installer->EnumRelatedProducts(kUnknownProduct, 0, product));
     EXPECT_NE(~0u, MsiErrorCode([&] { installer->GetMfcProductInfo(kUnknownProduct, L"ProductName"); }));
 
-    MsiApiOverride<decltype(MsiApiTable::MsiGetProductInfoW)> o(MsiApi().MsiGetProductInfoW,
-                                                               &LongProductInfo);
+    MsiApiOverride<decltype(MsiApiTable::MsiGetProductInfoW)> o(MsiApi().MsiGetProductInfoW, &LongProductInfo);
     EXPECT_EQ(std::wstring(300, L'p'), Str(installer->GetMfcProductInfo(kUnknownProduct, L"X")));
 }
 
@@ -87,8 +88,8 @@ TEST(GuidText, AFailedConversionThrowsAndLeavesTheTextAlone)
             CreateGuidIdentifier(guid);
             ADD_FAILURE() << "no throw for " << status;
         } catch (const WindowsError& e) {
-            EXPECT_EQ(status == RPC_S_OK ? static_cast<DWORD>(ERROR_INVALID_DATA) : static_cast<DWORD>(status),
-                      e.GetCode());
+            EXPECT_EQ(
+                status == RPC_S_OK ? static_cast<DWORD>(ERROR_INVALID_DATA) : static_cast<DWORD>(status), e.GetCode());
             EXPECT_STREQ(L"UuidToStringA", e.GetContext());
         }
     }

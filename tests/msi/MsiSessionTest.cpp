@@ -104,8 +104,7 @@ TEST_F(MsiSessionTest, Conditions)
     EXPECT_EQ(MSICONDITION_TRUE, session->EvaluateCondition(L"VELMOSAMPLE=\"sample value\""));
     EXPECT_EQ(MSICONDITION_FALSE, session->EvaluateCondition(L"VELMOSAMPLE=\"other\""));
     EXPECT_EQ(MSICONDITION_NONE, session->EvaluateCondition(L""));
-    EXPECT_EQ(static_cast<UINT>(ERROR_INVALID_PARAMETER),
-              MsiErrorCode([&] { session->EvaluateCondition(L"((("); }));
+    EXPECT_EQ(static_cast<UINT>(ERROR_INVALID_PARAMETER), MsiErrorCode([&] { session->EvaluateCondition(L"((("); }));
 }
 
 TEST_F(MsiSessionTest, ActiveDatabase)
@@ -113,8 +112,8 @@ TEST_F(MsiSessionTest, ActiveDatabase)
     MsiSmartPtr<MsiDatabase> db = session->GetActiveDatabase();
     EXPECT_TRUE(db->TableExists(L"ZKUniqueA"));
 
-    MsiApiOverride<decltype(MsiApiTable::MsiGetActiveDatabase)> o(MsiApi().MsiGetActiveDatabase,
-                                                                 &CountingActiveDatabase);
+    MsiApiOverride<decltype(MsiApiTable::MsiGetActiveDatabase)> o(
+        MsiApi().MsiGetActiveDatabase, &CountingActiveDatabase);
     g_activeDatabaseCalls = 0;
     MsiSmartPtr<MsiSession> plain(new MsiSession);
     EXPECT_EQ(static_cast<UINT>(ERROR_INVALID_PARAMETER), MsiErrorCode([&] { plain->GetActiveDatabase(); }));
@@ -134,8 +133,7 @@ TEST_F(MsiSessionTest, ValidStatesAndFailingActionsThroughTheSeam)
 
 TEST_F(MsiSessionTest, MessagesDropEveryAnswerButMinusOne)
 {
-    MsiApiOverride<decltype(MsiApiTable::MsiProcessMessage)> o(MsiApi().MsiProcessMessage,
-                                                              &FakeProcessMessage);
+    MsiApiOverride<decltype(MsiApiTable::MsiProcessMessage)> o(MsiApi().MsiProcessMessage, &FakeProcessMessage);
     g_answer = IDCANCEL;
     session->Message(INSTALLMESSAGE_INFO, L"%s=%d", L"value", 5);
     EXPECT_EQ(L"value=5", g_message);
@@ -165,7 +163,9 @@ TEST(MsiSession, WrappedHandlesAndDescriptions)
             EXPECT_EQ(L"sample value", Str(borrowed->GetMfcProperty(L"VELMOSAMPLE")));
         }
         EXPECT_EQ(0, g_closeCalls);
-        { MsiSmartPtr<MsiSession> owned = MsiSession::FromHandle(h, true); }
+        {
+            MsiSmartPtr<MsiSession> owned = MsiSession::FromHandle(h, true);
+        }
         EXPECT_EQ(1, g_closeCalls);
     }
     MsiCloseHandle(h);
@@ -181,9 +181,9 @@ TEST(MsiSession, InstallStateNames)
     struct Case {
         int state;
         const wchar_t* name;
-    } cases[] = {{-7, L"NotUsed"}, {-2, L"InvalidArgument"}, {0, L"Broken"},
-                 {1, L"Advertised or Removed"}, {3, L"Local"}, {5, L"Default"},
-                 {6, L"Unrecognized INSTALLSTATE Value"}, {-8, L"Unrecognized INSTALLSTATE Value"}};
+    } cases[]
+        = {{-7, L"NotUsed"}, {-2, L"InvalidArgument"}, {0, L"Broken"}, {1, L"Advertised or Removed"}, {3, L"Local"},
+            {5, L"Default"}, {6, L"Unrecognized INSTALLSTATE Value"}, {-8, L"Unrecognized INSTALLSTATE Value"}};
     for (const Case& c : cases)
         EXPECT_STREQ(c.name, GetInstallStateName(static_cast<INSTALLSTATE>(c.state))) << c.state;
 }

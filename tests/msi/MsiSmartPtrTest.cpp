@@ -10,7 +10,7 @@ namespace {
 
 class Probe : public IMsiObject {
 public:
-    explicit Probe(int* deleted) : m_deleted(deleted) {}
+    explicit Probe(int* deleted) : m_deleted(deleted) { }
     ~Probe() override { ++*m_deleted; }
     MSIHANDLE GetHandle() const override { return 7; }
     MsiString& Describe(MsiString& text) const override { return text; }

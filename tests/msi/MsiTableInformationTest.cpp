@@ -43,8 +43,8 @@ TEST(MsiTableInformation, SchemaOfATable)
     MsiHeapString text;
     EXPECT_EQ(L"MsiTableInformation Object for table ZKEmpty", Str(info.Describe(text)));
 
-    EXPECT_EQ(static_cast<UINT>(ERROR_INVALID_TABLE),
-              MsiErrorCode([&] { MsiTableInformation missing(db, L"ZKNothing"); }));
+    EXPECT_EQ(
+        static_cast<UINT>(ERROR_INVALID_TABLE), MsiErrorCode([&] { MsiTableInformation missing(db, L"ZKNothing"); }));
 }
 
 TEST(MsiTableInformation, UniqueValuesCountOnlyExactMatches)
@@ -68,14 +68,15 @@ TEST(MsiTableInformation, ProductUniqueValue)
 {
     MsiSmartPtr<MsiDatabase> db = OpenFixture();
     MsiTableInformation info(db, L"ZKEmpty");
-    EXPECT_STREQ(L"_9AB.7D2F5B1A_4E8B_4D66_8C42_1C6D3F6F8B01",
-                 info.MakeProductUniqueValue(db, L"Name", L"9ab"));
+    EXPECT_STREQ(L"_9AB.7D2F5B1A_4E8B_4D66_8C42_1C6D3F6F8B01", info.MakeProductUniqueValue(db, L"Name", L"9ab"));
     EXPECT_STREQ(L"_7D2F5B1A_4E8B_4D66_8C42_1C6D3F6F8B01", info.MakeProductUniqueValue(db, L"Name", L""));
 }
 
 TEST(MsiTableInformation, RecordFromText)
 {
-    MsiHeapString text(L"a\x0001" L"bc\x0001" L"rest");
+    MsiHeapString text(L"a\x0001"
+                       L"bc\x0001"
+                       L"rest");
     MsiSmartPtr<MsiRecord> record = MsiTableInformation::RecordFromText(text);
     ASSERT_EQ(2u, record->GetFieldCount());
     EXPECT_EQ(L"a", Str(record->GetMfcString(1)));

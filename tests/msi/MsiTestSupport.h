@@ -14,8 +14,7 @@ namespace msitest {
 std::wstring FixturePath();
 
 // The code of the MsiInstallerError that `f` throws; ~0u when it throws nothing.
-template <typename F>
-UINT MsiErrorCode(F f)
+template <typename F> UINT MsiErrorCode(F f)
 {
     try {
         f();

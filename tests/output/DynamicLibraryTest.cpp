@@ -18,8 +18,7 @@ namespace {
 
 const char kExportName[] = "ZK_OrbelToolbox_OrbelOutput_GetSharedGlobalData";
 
-template <class Action>
-int ReportedCode(Action action)
+template <class Action> int ReportedCode(Action action)
 {
     try {
         action();
@@ -69,7 +68,7 @@ TEST(DynamicFunction, AMissingFunctionIsLoggedThenReportedWhenFetched)
     ASSERT_FALSE(lines.empty());
     EXPECT_EQ(L"OrbelToolbox: Dynamic library function NoSuchFunctionAnywhere was not loaded from library "
               L"kernel32.dll.",
-              lines[0]);
+        lines[0]);
 }
 
 TEST(DynamicLibrary, ALibraryThatCannotBeLoadedIsReportedAndTriedAgain)
@@ -97,13 +96,12 @@ TEST(DynamicLibrary, LoadsFromAGivenFolder)
 TEST(ModuleEnumeration, FindsEveryModuleOnceAlsoBeyondTheFirstBuffer)
 {
     // More modules than the first 256-byte buffer holds.
-    const wchar_t* extra[] = {L"comctl32.dll", L"comdlg32.dll", L"gdi32.dll",    L"user32.dll",   L"shell32.dll",
-                              L"ole32.dll",    L"oleaut32.dll", L"advapi32.dll", L"version.dll",  L"setupapi.dll",
-                              L"rpcrt4.dll",   L"shlwapi.dll",  L"psapi.dll",    L"dbghelp.dll",  L"imagehlp.dll",
-                              L"winmm.dll",    L"ws2_32.dll",   L"crypt32.dll",  L"wininet.dll",  L"urlmon.dll",
-                              L"msi.dll",      L"riched20.dll", L"riched32.dll", L"uxtheme.dll",  L"iphlpapi.dll",
-                              L"netapi32.dll", L"secur32.dll",  L"userenv.dll",  L"winspool.drv", L"mpr.dll",
-                              L"msimg32.dll",  L"winhttp.dll",  L"wintrust.dll", L"imm32.dll",    L"cabinet.dll"};
+    const wchar_t* extra[] = {L"comctl32.dll", L"comdlg32.dll", L"gdi32.dll", L"user32.dll", L"shell32.dll",
+        L"ole32.dll", L"oleaut32.dll", L"advapi32.dll", L"version.dll", L"setupapi.dll", L"rpcrt4.dll", L"shlwapi.dll",
+        L"psapi.dll", L"dbghelp.dll", L"imagehlp.dll", L"winmm.dll", L"ws2_32.dll", L"crypt32.dll", L"wininet.dll",
+        L"urlmon.dll", L"msi.dll", L"riched20.dll", L"riched32.dll", L"uxtheme.dll", L"iphlpapi.dll", L"netapi32.dll",
+        L"secur32.dll", L"userenv.dll", L"winspool.drv", L"mpr.dll", L"msimg32.dll", L"winhttp.dll", L"wintrust.dll",
+        L"imm32.dll", L"cabinet.dll"};
     std::vector<UniqueModule> loaded;
     for (const wchar_t* name : extra)
         loaded.emplace_back(LoadLibraryW(name));

@@ -42,8 +42,7 @@ private:
 };
 
 // Runs `action` and returns the code of the report it raised (0 when it raised none).
-template <class Action>
-int ReportedCode(Action action)
+template <class Action> int ReportedCode(Action action)
 {
     try {
         action();
@@ -101,8 +100,8 @@ TEST(SharedOutput, AModuleLoadedLaterUsesTheSameObject)
     UniqueModule module(LoadLibraryW((testsupport::ModuleDir() + L"\\output_test_module.dll").c_str()));
     ASSERT_TRUE(module);
     using Export = int (*)(void**);
-    auto moduleExport = reinterpret_cast<Export>(
-        reinterpret_cast<void (*)()>(GetProcAddress(module.Get(), kExportName)));
+    auto moduleExport
+        = reinterpret_cast<Export>(reinterpret_cast<void (*)()>(GetProcAddress(module.Get(), kExportName)));
     ASSERT_NE(nullptr, moduleExport);
     void* cached = &cached;
     moduleExport(&cached);
@@ -155,8 +154,7 @@ TEST(OutputReport, ReportLinesReachTheUserLogQueue)
 
 TEST(OutputReport, PrintedReportsAreReadOnlyThroughTheReportCursor)
 {
-    while (OrbelOutput::GetNextLogMessage()) {
-    }
+    while (OrbelOutput::GetNextLogMessage()) { }
     OrbelOutput::SetLoggingMode(OrbelOutput::OutputUserLogMessages);
     EXPECT_EQ(-3, ReportedCode([] { OrbelOutput::ReportError(-3); }));
     Lines reported;
@@ -216,12 +214,12 @@ TEST(OutputReport, AFailedCallNamesTheFunctionAndItsErrorCode)
         const wchar_t* context;
     } cases[] = {
         {[] { OrbelOutput::ReportWindowsError(ERROR_FILE_NOT_FOUND, L"CreateFileW"); }, -12,
-         L"> Windows function CreateFileW returned an error. Error code: 2"},
+            L"> Windows function CreateFileW returned an error. Error code: 2"},
         {[] {
              errno = ENOENT;
              OrbelOutput::ReportCrtError(L"_wfopen");
          },
-         -13, L"> C Runtime function _wfopen returned an error. Error code: 2"},
+            -13, L"> C Runtime function _wfopen returned an error. Error code: 2"},
     };
     for (const auto& c : cases) {
         DebugLog log;
@@ -251,9 +249,9 @@ TEST(OutputReport, AStructuredExceptionIsReportedWithTheTextOfItsKind)
         {0xC0000094u, nullptr, {L"> Divide by zero error! Structured exception code 3221225620"}},
         {0xE0000001u, nullptr, {L"> Runtime error! Structured exception code 3758096385"}},
         {0xC06D007Fu, &pointers,
-         {L"> Error 0 occurred in delay-loaded module! Structured exception code 3228369023",
-          L"> Module name: missing.dll Module handle: 0", L"> Proc name: MissingFunction",
-          L"> Proc ordinal: 0 Proc Address: 0 Actual proc: 0"}},
+            {L"> Error 0 occurred in delay-loaded module! Structured exception code 3228369023",
+                L"> Module name: missing.dll Module handle: 0", L"> Proc name: MissingFunction",
+                L"> Proc ordinal: 0 Proc Address: 0 Actual proc: 0"}},
     };
     for (const auto& c : cases) {
         DebugLog log;
@@ -356,8 +354,17 @@ TEST(Progress, IsFormattedAndPassedToTheCallback)
 
 TEST(OutputLanguage, ShortIdsBecomeFullLanguageIds)
 {
-    const struct { LANGID in; LANGID out; } cases[] = {
-        {9, 1033}, {12, 1036}, {17, 1041}, {18, 1042}, {7, 1031}, {1033, 1033}, {0x0419, 0x0419},
+    const struct {
+        LANGID in;
+        LANGID out;
+    } cases[] = {
+        {9, 1033},
+        {12, 1036},
+        {17, 1041},
+        {18, 1042},
+        {7, 1031},
+        {1033, 1033},
+        {0x0419, 0x0419},
     };
     for (const auto& c : cases)
         EXPECT_EQ(c.out, OrbelOutput::GetFullLanguageId(c.in)) << c.in;

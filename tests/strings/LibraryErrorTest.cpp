@@ -17,24 +17,22 @@ using HeapString = PlexaString<unsigned short*>;
 std::wstring SystemText(DWORD code)
 {
     wchar_t* message = nullptr;
-    DWORD length = ::FormatMessageW(
-        FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_IGNORE_INSERTS,
-        nullptr, code, 0, reinterpret_cast<wchar_t*>(&message), 0, nullptr);
+    DWORD length
+        = ::FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_IGNORE_INSERTS,
+            nullptr, code, 0, reinterpret_cast<wchar_t*>(&message), 0, nullptr);
     std::wstring text = length ? std::wstring(message, length) : std::wstring();
     ::LocalFree(message);
     return text;
 }
 
-template <class E>
-std::wstring Describe(const E& error)
+template <class E> std::wstring Describe(const E& error)
 {
     HeapString text;
     error.Describe(text);
     return text.GetString();
 }
 
-template <class E>
-std::wstring Insert(const E& error)
+template <class E> std::wstring Insert(const E& error)
 {
     std::wostringstream out;
     out << error;
@@ -103,8 +101,7 @@ TEST(MsiInstallerError, WithoutARecord)
     LastErrorOverride seam(MsiApi().MsiGetLastErrorRecord, &NoErrorRecord);
     MsiInstallerError error(static_cast<UINT>(-1), nullptr);
     EXPECT_EQ(L"<Unable to format error record.>", Describe(error));
-    EXPECT_EQ(L"Msi Error: 4294967295\r\nError Record: <Unable to format error record.>",
-              Insert(error));
+    EXPECT_EQ(L"Msi Error: 4294967295\r\nError Record: <Unable to format error record.>", Insert(error));
     EXPECT_EQ(0u, error.GetErrorRecord().GetHandle());
     EXPECT_STREQ("InstallerError", error.what());
 }
@@ -143,37 +140,35 @@ TEST(SystemErrorClasses, PrintLibraryErrorsAsArguments)
 {
     const std::wstring fileNotFound = SystemText(ERROR_FILE_NOT_FOUND);
 
-    InvalidResourceModule module(__FILE__, __LINE__, L"lang.dll", WindowsError(2, L"loading"),
-                                 L"Unable to load %1 because %2");
+    InvalidResourceModule module(
+        __FILE__, __LINE__, L"lang.dll", WindowsError(2, L"loading"), L"Unable to load %1 because %2");
     EXPECT_EQ(10007, module.GetCode());
     EXPECT_EQ(L"Unable to load lang.dll because Windows Error 2: " + fileNotFound + L" loading",
-              std::wstring(module.GetDebugMessage()));
+        std::wstring(module.GetDebugMessage()));
 
-    LinkedDistCreateProcess launch(__FILE__, __LINE__, L"child.exe", L"/q",
-                                   WindowsError(kUnknownCode, nullptr),
-                                   L"Failed to start %1 with command line %2.\nWindows Error %3");
+    LinkedDistCreateProcess launch(__FILE__, __LINE__, L"child.exe", L"/q", WindowsError(kUnknownCode, nullptr),
+        L"Failed to start %1 with command line %2.\nWindows Error %3");
     EXPECT_EQ(10008, launch.GetCode());
     EXPECT_EQ(L"Failed to start child.exe with command line /q.\nWindows Error Windows Error "
               L"536914893: Windows Error 536914893 ",
-              std::wstring(launch.GetDebugMessage()));
+        std::wstring(launch.GetDebugMessage()));
 
     TempCopyCreationFailed copy(__FILE__, __LINE__, L"a", L"b", WindowsError(kUnknownCode, L"x"),
-                                L"Unable to copy original %1 to %2.\nWindows Error %3.");
+        L"Unable to copy original %1 to %2.\nWindows Error %3.");
     EXPECT_EQ(10009, copy.GetCode());
     EXPECT_EQ(L"Unable to copy original a to b.\nWindows Error Windows Error 536914893: Windows "
               L"Error 536914893 x.",
-              std::wstring(copy.GetDebugMessage()));
+        std::wstring(copy.GetDebugMessage()));
 
     LastErrorOverride seam(MsiApi().MsiGetLastErrorRecord, &MissingTableRecord);
-    InstallSessionOpenError session(__FILE__, __LINE__, MsiInstallerError(1627, nullptr),
-                                    L"merged.msi", L"Failed to open database handle for %2.\r\n%1");
+    InstallSessionOpenError session(__FILE__, __LINE__, MsiInstallerError(1627, nullptr), L"merged.msi",
+        L"Failed to open database handle for %2.\r\n%1");
     EXPECT_EQ(11002, session.GetCode());
     InstallSessionOpenError sessionCopy(session);
     EXPECT_EQ(L"Failed to open database handle for merged.msi.\r\nMsi Error: 1627\r\nError Record: "
               L"Error 2259: table ZKPaths is missing",
-              std::wstring(sessionCopy.GetDebugMessage()));
-    EXPECT_EQ(2259, MsiApi().MsiRecordGetInteger(
-                        session.Argument<1>().GetErrorRecord().GetHandle(), 1));
+        std::wstring(sessionCopy.GetDebugMessage()));
+    EXPECT_EQ(2259, MsiApi().MsiRecordGetInteger(session.Argument<1>().GetErrorRecord().GetHandle(), 1));
 }
 
 }  // namespace

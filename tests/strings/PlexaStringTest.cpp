@@ -28,8 +28,7 @@ std::wstring Text(const IPlexaString& s)
     return s.GetString();
 }
 
-template <class F>
-std::string OutOfRangeText(F f)
+template <class F> std::string OutOfRangeText(F f)
 {
     try {
         f();
@@ -154,7 +153,10 @@ TEST(PlexaStringRanges, ErrorsLeaveTheStringUnchanged)
     EXPECT_EQ(text, OutOfRangeText([&] { s.SetAt(4, L'x'); }));
     EXPECT_EQ(text, OutOfRangeText([&] { s.Mid(2, 2); }));
     EXPECT_EQ(text, OutOfRangeText([&] { s.Replace(1, 5, L"x"); }));
-    EXPECT_EQ(text, OutOfRangeText([&] { HeapString other(L"xy"); s.Assign(other, 1, 2); }));
+    EXPECT_EQ(text, OutOfRangeText([&] {
+        HeapString other(L"xy");
+        s.Assign(other, 1, 2);
+    }));
     EXPECT_EQ(L"abc", Text(s));
 }
 
@@ -223,8 +225,12 @@ TEST(PlexaStringCompare, OrdinalTable)
         const wchar_t* b;
         int expected;
     } cases[] = {
-        {L"ab", L"abc", -1}, {L"abc", L"ab", 1},       {L"abc", L"abc", 0},
-        {L"", L"", 0},       {L"B", L"a", -1},         {L"\x8000", L"z", 1},
+        {L"ab", L"abc", -1},
+        {L"abc", L"ab", 1},
+        {L"abc", L"abc", 0},
+        {L"", L"", 0},
+        {L"B", L"a", -1},
+        {L"\x8000", L"z", 1},
         {L"z", L"\xFFFF", -1},
     };
     for (const Case& c : cases) {
@@ -304,11 +310,11 @@ TEST(PlexaStringSearch, ReplaceAll)
         const wchar_t* result;
     } cases[] = {
         {L"a-b-c-d", L"-", L"_", 0, -1, 3, L"a_b_c_d"},
-        {L"a-b-c-d", L"-", L"_", 2, -1, 2, L"a-b_c_d"},       // from after the first, to the end
+        {L"a-b-c-d", L"-", L"_", 2, -1, 2, L"a-b_c_d"},          // from after the first, to the end
         {L"a-b-c-d", L"-", L"<->", 0, -1, 3, L"a<->b<->c<->d"},  // no rescan of the insert
         {L"a-b-c-d", L"-", L"===", 0, 4, 2, L"a===b===c-d"},     // range of the original text
         {L"aaaa", L"aa", L"a", 0, -1, 2, L"aa"},
-        {L"abc", L"", L"x", 0, -1, 0, L"abc"},                   // empty search: nothing
+        {L"abc", L"", L"x", 0, -1, 0, L"abc"},  // empty search: nothing
         {L"abc", L"x", L"y", 0, -1, 0, L"abc"},
     };
     for (const Case& c : cases) {

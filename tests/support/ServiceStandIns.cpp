@@ -55,7 +55,7 @@ bool StandInApplicationServices::CopyIfOnCdRom(const wchar_t* path, CString& pat
         MakeTempCopy(path, pathToUse);
         return true;
     }
-    CString unchanged(path);   // `path` may be pathToUse's own text
+    CString unchanged(path);  // `path` may be pathToUse's own text
     pathToUse = unchanged;
     return false;
 }
@@ -81,8 +81,8 @@ bool StandInApplicationServices::GetVolumePath(int volume, CString& path) const
 const CString& StandInDistributionServices::GetCurrentRootPath() const
 {
     if (m_root.IsEmpty())
-        throw PriorOperationRequired(__FILE__, __LINE__, L"CDistribution::PopulateFromIniFile",
-                                     L"CDistribution::GetCurrentRootPath");
+        throw PriorOperationRequired(
+            __FILE__, __LINE__, L"CDistribution::PopulateFromIniFile", L"CDistribution::GetCurrentRootPath");
     return m_root;
 }
 
@@ -95,10 +95,8 @@ StandInWizardServices::StandInWizardServices()
         {kWelcomeDialog, {L"Welcome", Factory(new CConfigInfo::WelcomeDialogInfoFactory)}},
         {kUserInfoDialog, {L"UserInfo", Factory(new CConfigInfo::UserInfoDialogInfoFactory)}},
         {kFeatureInfo1Dialog, {L"FeatureInfo1", plain}},
-        {kSingleDirectoryDialog,
-         {L"SingleDirectory", Factory(new CConfigInfo::SingleDirectoryDialogInfoFactory)}},
-        {kInstallationTypeDialog,
-         {L"InstallationType", Factory(new CConfigInfo::InstallTypeDialogInfoFactory)}},
+        {kSingleDirectoryDialog, {L"SingleDirectory", Factory(new CConfigInfo::SingleDirectoryDialogInfoFactory)}},
+        {kInstallationTypeDialog, {L"InstallationType", Factory(new CConfigInfo::InstallTypeDialogInfoFactory)}},
         {kFeatureTreeDialog, {L"FeatureTree", plain}},
         {kFeatureInfoDialog, {L"FeatureInfo", plain}},
         {kLicenseDialog, {L"License", license}},
@@ -122,10 +120,7 @@ CConfigInfo::DialogInfo* StandInWizardServices::CreateDialogConfig(eDialogState 
     return page.factory->CreateDialogInfo(config, page.name.c_str());
 }
 
-ScopedWizardServices::ScopedWizardServices(IWizardServices* services)
-    : m_previous(InstallWizardServices(services))
-{
-}
+ScopedWizardServices::ScopedWizardServices(IWizardServices* services) : m_previous(InstallWizardServices(services)) { }
 
 ScopedWizardServices::~ScopedWizardServices()
 {

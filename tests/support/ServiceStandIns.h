@@ -106,7 +106,7 @@ public:
 private:
     TempDir m_folder;
     VelmoLogOStream m_log;
-    int m_uiMode = UiFull;   // as without a command line
+    int m_uiMode = UiFull;  // as without a command line
     LANGID m_requestedLanguage = 0;
     bool m_removable = false;
     std::map<std::wstring, int> m_featureRequests;

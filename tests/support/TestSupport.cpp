@@ -83,8 +83,8 @@ bool WriteFileBytes(const std::wstring& path, const std::string& content)
 
 std::string ReadFileBytes(const std::wstring& path)
 {
-    HANDLE h = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                           OPEN_EXISTING, 0, nullptr);
+    HANDLE h = CreateFileW(
+        path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
     if (h == INVALID_HANDLE_VALUE)
         return std::string();
     std::string data;
@@ -103,10 +103,10 @@ bool FileExists(const std::wstring& path)
 
 std::string DistributionIni(const std::string& localization, const std::string& more)
 {
-    return "[Localization]\r\n" + localization +
-           "[Distribution]\r\nTitle=100\r\nGUID={6F1C1A52-1B47-4C8E-9D1E-2B0B5C7A4E10}\r\nVersion=1.2.3.4\r\n"
-           "[Utilities]\r\nUpgradeManagerPostProcessor=post.exe\r\nZKSysInfo=sysinfo.dll\r\n" +
-           more;
+    return "[Localization]\r\n" + localization
+        + "[Distribution]\r\nTitle=100\r\nGUID={6F1C1A52-1B47-4C8E-9D1E-2B0B5C7A4E10}\r\nVersion=1.2.3.4\r\n"
+          "[Utilities]\r\nUpgradeManagerPostProcessor=post.exe\r\nZKSysInfo=sysinfo.dll\r\n"
+        + more;
 }
 
 LogFile ReadLogFile(const std::wstring& path)
@@ -114,14 +114,14 @@ LogFile ReadLogFile(const std::wstring& path)
     const std::string bytes = ReadFileBytes(path);
     LogFile log;
     size_t start = 0;
-    if (bytes.size() >= 2 && static_cast<unsigned char>(bytes[0]) == 0xFF &&
-        static_cast<unsigned char>(bytes[1]) == 0xFE) {
+    if (bytes.size() >= 2 && static_cast<unsigned char>(bytes[0]) == 0xFF
+        && static_cast<unsigned char>(bytes[1]) == 0xFE) {
         log.bom = true;
         start = 2;
     }
     for (size_t i = start; i + 1 < bytes.size(); i += 2)
-        log.text.push_back(static_cast<wchar_t>(static_cast<unsigned char>(bytes[i]) |
-                                                (static_cast<unsigned char>(bytes[i + 1]) << 8)));
+        log.text.push_back(static_cast<wchar_t>(
+            static_cast<unsigned char>(bytes[i]) | (static_cast<unsigned char>(bytes[i + 1]) << 8)));
     size_t pos = 0;
     for (size_t end; (end = log.text.find(L"\r\n", pos)) != std::wstring::npos; pos = end + 2)
         log.lines.push_back(log.text.substr(pos, end - pos));
@@ -140,7 +140,7 @@ std::wstring CurrentFolder()
     }
 }
 
-CurrentFolderGuard::CurrentFolderGuard() : m_saved(CurrentFolder()) {}
+CurrentFolderGuard::CurrentFolderGuard() : m_saved(CurrentFolder()) { }
 
 CurrentFolderGuard::CurrentFolderGuard(const std::wstring& folder) : m_saved(CurrentFolder())
 {
@@ -152,8 +152,8 @@ CurrentFolderGuard::~CurrentFolderGuard()
     SetCurrentDirectoryW(m_saved.c_str());
 }
 
-bool CopyWithRawStringBlock(const std::wstring& source, const std::wstring& target, unsigned block,
-                            const std::string& raw)
+bool CopyWithRawStringBlock(
+    const std::wstring& source, const std::wstring& target, unsigned block, const std::string& raw)
 {
     if (!CopyFileW(source.c_str(), target.c_str(), FALSE))
         return false;
@@ -162,14 +162,13 @@ bool CopyWithRawStringBlock(const std::wstring& source, const std::wstring& targ
         return false;
     std::string data = raw;
     BOOL ok = UpdateResourceW(update, MAKEINTRESOURCEW(6), MAKEINTRESOURCEW(block),
-                              MAKELANGID(LANG_NEUTRAL, SUBLANG_NEUTRAL), &data[0], static_cast<DWORD>(data.size()));
+        MAKELANGID(LANG_NEUTRAL, SUBLANG_NEUTRAL), &data[0], static_cast<DWORD>(data.size()));
     return EndUpdateResourceW(update, !ok) && ok;
 }
 
 namespace {
 
-template <class T>
-T* At(std::string& bytes, size_t offset)
+template <class T> T* At(std::string& bytes, size_t offset)
 {
     return offset + sizeof(T) <= bytes.size() ? reinterpret_cast<T*>(&bytes[offset]) : nullptr;
 }
@@ -199,8 +198,8 @@ IMAGE_RESOURCE_DIRECTORY_ENTRY* FindEntry(std::string& bytes, size_t offset, uns
 
 }  // namespace
 
-bool CopyWithStringBlockAt(const std::wstring& source, const std::wstring& target, unsigned block, DWORD rva,
-                           DWORD size)
+bool CopyWithStringBlockAt(
+    const std::wstring& source, const std::wstring& target, unsigned block, DWORD rva, DWORD size)
 {
     std::string bytes = ReadFileBytes(source);
     IMAGE_NT_HEADERS* headers = Headers(bytes);

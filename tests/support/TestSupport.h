@@ -54,10 +54,10 @@ std::string DistributionIni(const std::string& localization, const std::string& 
 
 // A UTF-16LE text file (a log) read back.
 struct LogFile {
-    bool bom = false;                  // the file starts with the byte-order mark
-    std::wstring text;                 // everything after the mark
-    std::vector<std::wstring> lines;   // the text's lines, each ended by CR LF (not included)
-    std::wstring rest;                 // what follows the last CR LF
+    bool bom = false;                 // the file starts with the byte-order mark
+    std::wstring text;                // everything after the mark
+    std::vector<std::wstring> lines;  // the text's lines, each ended by CR LF (not included)
+    std::wstring rest;                // what follows the last CR LF
 };
 LogFile ReadLogFile(const std::wstring& path);
 
@@ -82,11 +82,11 @@ private:
 // 16 * (block - 1) to 16 * (block - 1) + 15), for the readers' robustness tests. Both return
 // false when the copy cannot be made.
 // The block replaced by `raw` as it stands (its lengths may run past its end).
-bool CopyWithRawStringBlock(const std::wstring& source, const std::wstring& target, unsigned block,
-                            const std::string& raw);
+bool CopyWithRawStringBlock(
+    const std::wstring& source, const std::wstring& target, unsigned block, const std::string& raw);
 // The block's resource entry pointed at `rva` with `size` bytes (which may lie outside the image).
-bool CopyWithStringBlockAt(const std::wstring& source, const std::wstring& target, unsigned block, DWORD rva,
-                           DWORD size);
+bool CopyWithStringBlockAt(
+    const std::wstring& source, const std::wstring& target, unsigned block, DWORD rva, DWORD size);
 // The size of the module's image (of the headers of the file at `path`); 0 when unreadable.
 DWORD ImageSizeOf(const std::wstring& path);
 

@@ -39,9 +39,8 @@ TEST(CPathAbsolute, SecondCharacterDecides)
         const wchar_t* text;
         bool absolute;
     } cases[] = {
-        {L"C:\\dir", true}, {L"C:foo", true},       {L"C:", true},   {L"\\\\server\\share\\x", true},
-        {L"\\\\?\\C:\\x", true}, {L"\\foo", false}, {L"foo", false}, {L"", false},
-        {L"C", false},      {L"ab:", false},
+        {L"C:\\dir", true}, {L"C:foo", true}, {L"C:", true}, {L"\\\\server\\share\\x", true}, {L"\\\\?\\C:\\x", true},
+        {L"\\foo", false}, {L"foo", false}, {L"", false}, {L"C", false}, {L"ab:", false},
         {L"1\\setup.msi", false},  // a one-letter folder, relative
     };
     for (const Case& c : cases) {

@@ -89,10 +89,9 @@ TEST(FileOperations, AFailureNamesTheFileInTheReport)
     EXPECT_EQ(-12, ReportedCode([&] { GetFileSize(missing.c_str(), 100); }));
     OrbelOutput::EnableDebugLog(false);
     const std::vector<std::wstring> lines = testsupport::ReadLogFile(log).lines;
-    for (const std::wstring& expected :
-         {L"> File: " + missing,
-          L"> OrbelToolbox: OrbelToolbox::GetFileSize failed. File: " + missing + L" Size limit: 100",
-          std::wstring(L"> Windows function GetFileAttributes returned an error. Error code: 2")}) {
+    for (const std::wstring& expected : {L"> File: " + missing,
+             L"> OrbelToolbox: OrbelToolbox::GetFileSize failed. File: " + missing + L" Size limit: 100",
+             std::wstring(L"> Windows function GetFileAttributes returned an error. Error code: 2")}) {
         EXPECT_NE(lines.end(), std::find(lines.begin(), lines.end(), expected)) << expected;
     }
 }
@@ -174,8 +173,8 @@ namespace {
 
 // CopyFileExW as Windows runs it: the progress routine is called with the sizes and can cancel
 // the copy (Wine's never calls it).
-BOOL WINAPI CopyWithProgress(LPCWSTR source, LPCWSTR target, LPPROGRESS_ROUTINE progress, LPVOID data, LPBOOL,
-                             DWORD flags)
+BOOL WINAPI CopyWithProgress(
+    LPCWSTR source, LPCWSTR target, LPPROGRESS_ROUTINE progress, LPVOID data, LPBOOL, DWORD flags)
 {
     LARGE_INTEGER total, half;
     total.QuadPart = 70000;
@@ -209,8 +208,8 @@ void RecordProgress(const wchar_t*, int value, int maximum)
 
 TEST(FileOperations, CopyOverAReadOnlyTargetWithProgress)
 {
-    ScopedOverride<FARPROC (*)(const wchar_t*, const char*)> copy(g_platformApi.FindSystemFunction,
-                                                                 &FindCopyWithProgress);
+    ScopedOverride<FARPROC (*)(const wchar_t*, const char*)> copy(
+        g_platformApi.FindSystemFunction, &FindCopyWithProgress);
     TempDir dir;
     const std::wstring source = dir.File(L"source.bin");
     const std::wstring target = dir.File(L"target.bin");
@@ -232,13 +231,13 @@ TEST(FileOperations, CopyOverAReadOnlyTargetWithProgress)
 
 TEST(FileOperations, ARequestedAbortCancelsTheCopy)
 {
-    ScopedOverride<FARPROC (*)(const wchar_t*, const char*)> copy(g_platformApi.FindSystemFunction,
-                                                                 &FindCopyWithProgress);
+    ScopedOverride<FARPROC (*)(const wchar_t*, const char*)> copy(
+        g_platformApi.FindSystemFunction, &FindCopyWithProgress);
     TempDir dir;
     WriteFileBytes(dir.File(L"source"), "data");
     OrbelOutput::RequestAbort();
-    const int code =
-        ReportedCode([&] { CopyFileIgnoreAttribs(dir.File(L"source").c_str(), dir.File(L"t").c_str(), false); });
+    const int code
+        = ReportedCode([&] { CopyFileIgnoreAttribs(dir.File(L"source").c_str(), dir.File(L"t").c_str(), false); });
     OrbelOutput::ClearAbortRequest();
     EXPECT_EQ(-100, code);
     EXPECT_FALSE(IsFile(dir.File(L"t").c_str()));
@@ -246,13 +245,12 @@ TEST(FileOperations, ARequestedAbortCancelsTheCopy)
 
 TEST(FileOperations, AnErrorOfTheProgressCallbackLeavesAfterTheCopy)
 {
-    ScopedOverride<FARPROC (*)(const wchar_t*, const char*)> copy(g_platformApi.FindSystemFunction,
-                                                                 &FindCopyWithProgress);
+    ScopedOverride<FARPROC (*)(const wchar_t*, const char*)> copy(
+        g_platformApi.FindSystemFunction, &FindCopyWithProgress);
     TempDir dir;
     WriteFileBytes(dir.File(L"source"), "data");
     OrbelOutput::SetProgressCallback([](const wchar_t*, int, int) { throw std::runtime_error("progress"); });
-    EXPECT_THROW(CopyFileIgnoreAttribs(dir.File(L"source").c_str(), dir.File(L"t").c_str(), false),
-                 std::runtime_error);
+    EXPECT_THROW(CopyFileIgnoreAttribs(dir.File(L"source").c_str(), dir.File(L"t").c_str(), false), std::runtime_error);
     OrbelOutput::SetProgressCallback(nullptr);
 }
 

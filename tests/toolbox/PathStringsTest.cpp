@@ -15,8 +15,7 @@ using toolboxtest::WithoutShellFunctions;
 
 namespace {
 
-template <class Edit>
-std::wstring Edited(const wchar_t* text, Edit edit)
+template <class Edit> std::wstring Edited(const wchar_t* text, Edit edit)
 {
     wchar_t buffer[MAX_PATH] = {};
     wcscpy(buffer, text);
@@ -74,7 +73,11 @@ TEST(PathStrings, NullTextIsRefused)
 
 TEST(PathStrings, SplitAtLastBar)
 {
-    const struct { const wchar_t* text; const wchar_t* first; const wchar_t* second; } cases[] = {
+    const struct {
+        const wchar_t* text;
+        const wchar_t* first;
+        const wchar_t* second;
+    } cases[] = {
         {L"a|b|c", L"a|b", L"c"},
         {L"abc", L"abc", L"abc"},
         {L"", L"", L""},
@@ -122,14 +125,14 @@ TEST(PathStrings, UncPathsWithAndWithoutTheShell)
 TEST(PathStrings, EscapeUrlPathWithoutTheShell)
 {
     WithoutShellFunctions noShell;
-    const struct { const wchar_t* text; const wchar_t* expected; } cases[] = {
-        {L"C:\\My Dir\\a.txt", L"C:/My%20Dir/a.txt"},
-        {L"\\\\srv\\share\\a b", L"\\\\srv/share/a%20b"},
-        {L"C:\\a#b", L"C:/a%23b"},
-        {L"C:\\a\tb", L"C:/a%09b"},
+    const struct {
+        const wchar_t* text;
+        const wchar_t* expected;
+    } cases[] = {
+        {L"C:\\My Dir\\a.txt", L"C:/My%20Dir/a.txt"}, {L"\\\\srv\\share\\a b", L"\\\\srv/share/a%20b"},
+        {L"C:\\a#b", L"C:/a%23b"}, {L"C:\\a\tb", L"C:/a%09b"},
         // Characters outside the safe set go as their UTF-8 bytes.
-        {L"C:\\\x20AC", L"C:/%e2%82%ac"},
-        {L"\\\\srv\\s\\\x3000", L"\\\\srv/s/%e3%80%80"},  // ideographic space
+        {L"C:\\\x20AC", L"C:/%e2%82%ac"}, {L"\\\\srv\\s\\\x3000", L"\\\\srv/s/%e3%80%80"},  // ideographic space
     };
     for (const auto& c : cases) {
         EXPECT_EQ(c.expected, Edited(c.text, &EscapeUrlPath)) << c.text;

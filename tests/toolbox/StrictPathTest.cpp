@@ -244,8 +244,8 @@ FARPROC FindFailingVolumeLookUp(const wchar_t* module, const char* name)
 
 TEST(StrictPath, AFailedSystemVolumeLookUpFallsBackToTheText)
 {
-    ScopedOverride<FARPROC (*)(const wchar_t*, const char*)> failing(g_platformApi.FindSystemFunction,
-                                                                    &FindFailingVolumeLookUp);
+    ScopedOverride<FARPROC (*)(const wchar_t*, const char*)> failing(
+        g_platformApi.FindSystemFunction, &FindFailingVolumeLookUp);
     StrictPath drive(L"C:\\windows\\system32", kDir);
     drive.GetVolume(true);
     EXPECT_STREQ(L"C:\\", drive.GetText());
@@ -256,7 +256,12 @@ TEST(StrictPath, AFailedSystemVolumeLookUpFallsBackToTheText)
 
 TEST(StrictPath, RelativePathsAndCommonRoots)
 {
-    const struct { const wchar_t* path; DWORD kind; const wchar_t* base; const wchar_t* relative; } cases[] = {
+    const struct {
+        const wchar_t* path;
+        DWORD kind;
+        const wchar_t* base;
+        const wchar_t* relative;
+    } cases[] = {
         {L"C:\\a\\x", 0, L"C:\\b\\c", L"..\\..\\a\\x"},
         {L"C:\\a\\x", 0, L"C:\\a", L"x"},
         {L"C:\\a\\b", kDir, L"C:\\a", L"b\\"},
@@ -264,12 +269,17 @@ TEST(StrictPath, RelativePathsAndCommonRoots)
     };
     for (const auto& c : cases) {
         StrictPath result(0);
-        EXPECT_EQ(0, ReportedCode([&] { StrictPath(c.path, c.kind).GetRelativePath(StrictPath(c.base, kDir), result); }))
-            << c.path;
+        EXPECT_EQ(0, ReportedCode([&] {
+            StrictPath(c.path, c.kind).GetRelativePath(StrictPath(c.base, kDir), result);
+        })) << c.path;
         EXPECT_STREQ(c.relative, result.GetText()) << c.path << " against " << c.base;
     }
 
-    const struct { const wchar_t* first; const wchar_t* second; const wchar_t* root; } roots[] = {
+    const struct {
+        const wchar_t* first;
+        const wchar_t* second;
+        const wchar_t* root;
+    } roots[] = {
         {L"C:\\a\\b\\x.txt", L"C:\\a\\c\\", L"C:\\a\\"},
         {L"C:\\a\\b", L"c:\\A\\b\\d", L"C:\\a\\"},
         {L"C:\\a", L"D:\\a", L""},
@@ -318,9 +328,26 @@ TEST(StrictPath, SmallQueries)
 
 TEST(StrictPath, BuiltInCharacterTable)
 {
-    const struct { wchar_t c; UINT type; } cases[] = {
-        {L'\0', 3}, {L'\x1f', 0}, {L'"', 0}, {L'<', 0}, {L'>', 0}, {L'|', 0}, {L'/', 0},
-        {L' ', 1}, {L',', 1}, {L';', 1}, {L'*', 4}, {L'?', 4}, {L':', 8}, {L'\\', 8}, {L'a', 3}, {L'\x2F2F', 3},
+    const struct {
+        wchar_t c;
+        UINT type;
+    } cases[] = {
+        {L'\0', 3},
+        {L'\x1f', 0},
+        {L'"', 0},
+        {L'<', 0},
+        {L'>', 0},
+        {L'|', 0},
+        {L'/', 0},
+        {L' ', 1},
+        {L',', 1},
+        {L';', 1},
+        {L'*', 4},
+        {L'?', 4},
+        {L':', 8},
+        {L'\\', 8},
+        {L'a', 3},
+        {L'\x2F2F', 3},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(c.type, GetPathCharTypeBuiltIn(c.c)) << static_cast<int>(c.c);

@@ -24,8 +24,7 @@ LANGID WINAPI FakeUserDefaultLangId()
 }
 
 // Runs `action` and returns the code of the report it raised (0 when it raised none).
-template <class Action>
-int ReportedCode(Action action)
+template <class Action> int ReportedCode(Action action)
 {
     try {
         action();
@@ -39,9 +38,17 @@ int ReportedCode(Action action)
 
 TEST(UserDefaultLanguage, FoldsChineseVariantsOntoTheTwoSupported)
 {
-    const struct { LANGID read; LANGID expected; } cases[] = {
-        {0x0C04, 0x0404}, {0x1404, 0x0404}, {0x1004, 0x0804},
-        {0x0404, 0x0404}, {0x0804, 0x0804}, {0x0409, 0x0409}, {0x0411, 0x0411},
+    const struct {
+        LANGID read;
+        LANGID expected;
+    } cases[] = {
+        {0x0C04, 0x0404},
+        {0x1404, 0x0404},
+        {0x1004, 0x0804},
+        {0x0404, 0x0404},
+        {0x0804, 0x0804},
+        {0x0409, 0x0409},
+        {0x0411, 0x0411},
     };
     ScopedOverride userLanguage(g_getUserDefaultLangId, &FakeUserDefaultLangId);
     for (const auto& c : cases) {
@@ -68,8 +75,15 @@ TEST(SentenceTerminator, GivesTheDoubleByteFullStopOfTheChineseLanguages)
 
 TEST(AnsiCodePage, OfLanguagesAndLocales)
 {
-    const struct { LANGID language; UINT expected; } cases[] = {
-        {0x0409, 1252}, {0x0411, 932}, {0x0419, 1251}, {0x0804, 936}, {0x0404, 950},
+    const struct {
+        LANGID language;
+        UINT expected;
+    } cases[] = {
+        {0x0409, 1252},
+        {0x0411, 932},
+        {0x0419, 1251},
+        {0x0804, 936},
+        {0x0404, 950},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(c.expected, GetAnsiCodePage(c.language)) << std::hex << c.language;
@@ -136,7 +150,12 @@ TEST(TextConversion, UnknownCodePageIsReportedAsAWindowsError)
 
 TEST(StringBuffers, SetStringLengthEndsAtTheFirstNulOrTheGivenLength)
 {
-    const struct { const char* written; size_t room; int length; const char* expected; } cases[] = {
+    const struct {
+        const char* written;
+        size_t room;
+        int length;
+        const char* expected;
+    } cases[] = {
         {"abc", 8, -1, "abc"},
         {"abcdefgh", 8, -1, "abcdefg"},  // no NUL: at most room - 1
         {"abcdef", 8, 3, "abc"},

@@ -13,8 +13,7 @@
 namespace toolboxtest {
 
 // Runs `action` and returns the code of the report it raised (0 when it raised none).
-template <class Action>
-int ReportedCode(Action action)
+template <class Action> int ReportedCode(Action action)
 {
     try {
         action();
@@ -35,7 +34,7 @@ inline FARPROC FindWithoutShell(const wchar_t* module, const char* name)
 // For its lifetime the shell library's path functions and GetVolumePathNameW are missing.
 class WithoutShellFunctions {
 public:
-    WithoutShellFunctions() : m_override(g_platformApi.FindSystemFunction, &FindWithoutShell) {}
+    WithoutShellFunctions() : m_override(g_platformApi.FindSystemFunction, &FindWithoutShell) { }
 
 private:
     ScopedOverride<FARPROC (*)(const wchar_t*, const char*)> m_override;

@@ -20,14 +20,12 @@ uint64_t V(uint64_t major, uint64_t minor, uint64_t build, uint64_t revision)
 
 TEST(Version, ParseFillsMissingPartsWithZero)
 {
-    const struct { const wchar_t* text; uint64_t expected; } cases[] = {
-        {L"1.2", V(1, 2, 0, 0)},
-        {L"1.2.3.4", V(1, 2, 3, 4)},
-        {L"7", V(7, 0, 0, 0)},
-        {L"", 0},
-        {nullptr, 0},
-        {L"abc", 0},
-        {L"1.65537", V(1, 1, 0, 0)},  // parts are not masked: the excess is or-ed into the part above
+    const struct {
+        const wchar_t* text;
+        uint64_t expected;
+    } cases[] = {
+        {L"1.2", V(1, 2, 0, 0)}, {L"1.2.3.4", V(1, 2, 3, 4)}, {L"7", V(7, 0, 0, 0)}, {L"", 0}, {nullptr, 0},
+        {L"abc", 0}, {L"1.65537", V(1, 1, 0, 0)},  // parts are not masked: the excess is or-ed into the part above
     };
     for (const auto& c : cases) {
         EXPECT_EQ(c.expected, Version::Parse(c.text)) << (c.text ? c.text : L"(null)");
@@ -80,7 +78,12 @@ TEST(Version, OrdersNonNullVersionsByValue)
 
 TEST(Version, IsInRange)
 {
-    const struct { const wchar_t* version; const wchar_t* minimum; const wchar_t* maximum; bool expected; } cases[] = {
+    const struct {
+        const wchar_t* version;
+        const wchar_t* minimum;
+        const wchar_t* maximum;
+        bool expected;
+    } cases[] = {
         {L"1.5", L"1.0", L"2.0", true},
         {L"0.9", L"1.0", L"2.0", false},
         {L"2.0.1", L"1.0", L"2.0", false},

@@ -4,6 +4,8 @@
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE prev, LPSTR cmdLine, int show)
 {
-    (void)instance; (void)prev; (void)show;
+    (void)instance;
+    (void)prev;
+    (void)show;
     return (int)strtoul(cmdLine, NULL, 0);
 }

@@ -4,7 +4,10 @@
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE prev, LPSTR cmdLine, int show)
 {
-    (void)instance; (void)prev; (void)cmdLine; (void)show;
+    (void)instance;
+    (void)prev;
+    (void)cmdLine;
+    (void)show;
     HWND wnd = CreateWindowExA(0, "STATIC", "keepalive", 0, 0, 0, 0, 0, NULL, NULL, NULL, NULL);
     SetTimer(wnd, 1, 2u * 60u * 60u * 1000u, NULL);
     MSG msg;

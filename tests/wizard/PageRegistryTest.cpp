@@ -27,9 +27,18 @@ struct Page {
 };
 
 const Page kPages[] = {
-    {1, 7, L"Welcome"},       {2, 4, L"UserInfo"},     {3, 4, L"FeatureInfo1"}, {4, 4, L"SingleDirectory"},
-    {5, 4, L"InstallationType"}, {6, 20, L"FeatureTree"}, {7, 20, L"FeatureInfo"}, {8, 4, L"License"},
-    {9, 20, L"License2"},     {10, 20, L"ConfirmStart"}, {11, 31, L"Progress"},  {12, 5, L"EndExecute"},
+    {1, 7, L"Welcome"},
+    {2, 4, L"UserInfo"},
+    {3, 4, L"FeatureInfo1"},
+    {4, 4, L"SingleDirectory"},
+    {5, 4, L"InstallationType"},
+    {6, 20, L"FeatureTree"},
+    {7, 20, L"FeatureInfo"},
+    {8, 4, L"License"},
+    {9, 20, L"License2"},
+    {10, 20, L"ConfirmStart"},
+    {11, 31, L"Progress"},
+    {12, 5, L"EndExecute"},
     {13, 5, L"End"},
 };
 
@@ -53,12 +62,18 @@ TEST(PageRegistry, EachPageGetsTheRecordClassOfItsSettings)
 {
     using Config = CConfigInfo;
     const std::type_index classes[] = {
-        typeid(Config::WelcomeDialogInfo),      typeid(Config::UserInfoDialogInfo),
-        typeid(Config::DialogInfo),             typeid(Config::SingleDirectoryDialogInfo),
-        typeid(Config::InstallTypeDialogInfo),  typeid(Config::DialogInfo),
-        typeid(Config::DialogInfo),             typeid(Config::LicenseDialogInfo),
-        typeid(Config::LicenseDialogInfo),      typeid(Config::DialogInfo),
-        typeid(Config::DialogInfo),             typeid(Config::DialogInfo),
+        typeid(Config::WelcomeDialogInfo),
+        typeid(Config::UserInfoDialogInfo),
+        typeid(Config::DialogInfo),
+        typeid(Config::SingleDirectoryDialogInfo),
+        typeid(Config::InstallTypeDialogInfo),
+        typeid(Config::DialogInfo),
+        typeid(Config::DialogInfo),
+        typeid(Config::LicenseDialogInfo),
+        typeid(Config::LicenseDialogInfo),
+        typeid(Config::DialogInfo),
+        typeid(Config::DialogInfo),
+        typeid(Config::DialogInfo),
         typeid(Config::EndDialogInfo),
     };
     CConfigInfo config;
@@ -80,10 +95,22 @@ TEST(PageRegistry, NextStateWalksInAscendingOrder)
 
 TEST(PageRegistry, ModeMaskSharesABit)
 {
-    struct Case { eDialogState state; unsigned int mode; bool shown; };
+    struct Case {
+        eDialogState state;
+        unsigned int mode;
+        bool shown;
+    };
     const Case cases[] = {
-        {1, 1, true}, {1, 8, false}, {2, 4, true}, {2, 1, false}, {6, 16, true}, {6, 8, false},
-        {11, 8, true}, {13, 1, true}, {13, 2, false}, {12, 0, false},
+        {1, 1, true},
+        {1, 8, false},
+        {2, 4, true},
+        {2, 1, false},
+        {6, 16, true},
+        {6, 8, false},
+        {11, 8, true},
+        {13, 1, true},
+        {13, 2, false},
+        {12, 0, false},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(std::to_string(c.state) + "/" + std::to_string(c.mode));

@@ -53,8 +53,8 @@ public:
     {
         if (!object)
             return E_POINTER;
-        if (IsEqualIID(iid, IID_IUnknown) || (ownIid && IsEqualIID(iid, *ownIid)) ||
-            (std::is_base_of<IDispatch, Interface>::value && IsEqualIID(iid, IID_IDispatch))) {
+        if (IsEqualIID(iid, IID_IUnknown) || (ownIid && IsEqualIID(iid, *ownIid))
+            || (std::is_base_of<IDispatch, Interface>::value && IsEqualIID(iid, IID_IDispatch))) {
             *object = static_cast<Interface*>(this);
             this->AddRef();
             return S_OK;

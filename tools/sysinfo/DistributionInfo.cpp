@@ -24,9 +24,8 @@ using SharedDistribution = std::shared_ptr<Distribution>;
 
 class DistributionProduct : public ComObject<IZKDistributionProduct> {
 public:
-    DistributionProduct(SharedDistribution distribution, size_t index) : m_distribution(distribution), m_index(index)
-    {
-    }
+    DistributionProduct(SharedDistribution distribution, size_t index)
+        : m_distribution(distribution), m_index(index) { }
     HRESULT STDMETHODCALLTYPE GetProductCode(BSTR* text) override
     {
         return ComBarrier([&] { return GiveText(m_distribution->parts[m_index].productCode, text); });
@@ -103,12 +102,12 @@ public:
     {
         return ComBarrier([&] {
             return products ? GiveObject<IZKDistributionProductCollection>(
-                                  new DistributionProductCollection(m_distribution), products)
+                       new DistributionProductCollection(m_distribution), products)
                             : E_POINTER;
         });
     }
     HRESULT STDMETHODCALLTYPE AddPart(BSTR productCode, BSTR packageCode, long, BSTR packagePath, BSTR language,
-                                      BSTR productVersion, long volume) override
+        BSTR productVersion, long volume) override
     {
         return ComBarrier([&] {
             DistributionPart part;

@@ -47,7 +47,7 @@ LONG SetText(HKEY root, const std::wstring& path, const wchar_t* name, const std
     if (result != ERROR_SUCCESS)
         return result;
     result = RegSetValueExW(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
-                            static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)));
+        static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)));
     RegCloseKey(key);
     return result;
 }
@@ -68,8 +68,8 @@ public:
             if (FAILED(refused))
                 return refused;
             IUnknown* created = IsEqualCLSID(m_classId, CLSID_ZKSystemInfo)
-                                    ? static_cast<IUnknown*>(sysinfo::NewSystemInfo())
-                                    : static_cast<IUnknown*>(sysinfo::NewDistributionInfo());
+                ? static_cast<IUnknown*>(sysinfo::NewSystemInfo())
+                : static_cast<IUnknown*>(sysinfo::NewDistributionInfo());
             created->AddRef();
             const HRESULT result = created->QueryInterface(iid, object);
             created->Release();
@@ -136,9 +136,9 @@ extern "C" HRESULT STDAPICALLTYPE DllRegisterServer()
             return SELFREG_E_CLASS;
         for (const ServerClass& known : kClasses) {
             const std::wstring key = ClassKey(*known.classId);
-            if (SetText(HKEY_CLASSES_ROOT, key, nullptr, known.name) != ERROR_SUCCESS ||
-                SetText(HKEY_CLASSES_ROOT, key + L"\\InprocServer32", nullptr, path) != ERROR_SUCCESS ||
-                SetText(HKEY_CLASSES_ROOT, key + L"\\InprocServer32", L"ThreadingModel", L"Both") != ERROR_SUCCESS)
+            if (SetText(HKEY_CLASSES_ROOT, key, nullptr, known.name) != ERROR_SUCCESS
+                || SetText(HKEY_CLASSES_ROOT, key + L"\\InprocServer32", nullptr, path) != ERROR_SUCCESS
+                || SetText(HKEY_CLASSES_ROOT, key + L"\\InprocServer32", L"ThreadingModel", L"Both") != ERROR_SUCCESS)
                 return SELFREG_E_CLASS;
         }
         return S_OK;

@@ -107,8 +107,7 @@ std::wstring DataFilePath()
 std::wstring ReadValue(const wchar_t* section, const wchar_t* key)
 {
     std::wstring value(kValueChars, L'\0');
-    const DWORD length =
-        GetPrivateProfileStringW(section, key, L"", &value[0], kValueChars, DataFilePath().c_str());
+    const DWORD length = GetPrivateProfileStringW(section, key, L"", &value[0], kValueChars, DataFilePath().c_str());
     value.resize(length);
     return Trim(value);
 }
@@ -200,9 +199,9 @@ void WriteDistribution(const Distribution& distribution)
         const DistributionPart& part = distribution.parts[i];
         const std::wstring key = L"Part" + std::to_wstring(i + 1);
         WriteValue(section, key.c_str(),
-                   part.productCode + L"," + part.packageCode + L"," + part.packagePath + L"," + part.language +
-                       L"," + part.productVersion + L"," + std::to_wstring(part.volume) + L"," +
-                       std::to_wstring(part.featuresVisible));
+            part.productCode + L"," + part.packageCode + L"," + part.packagePath + L"," + part.language + L","
+                + part.productVersion + L"," + std::to_wstring(part.volume) + L","
+                + std::to_wstring(part.featuresVisible));
     }
     std::vector<std::wstring> guids = SplitList(ReadValue(L"Distributions", L"Guids"));
     bool listed = false;
@@ -218,8 +217,8 @@ void WriteDistribution(const Distribution& distribution)
 
 bool SameText(const std::wstring& a, const std::wstring& b)
 {
-    return CompareStringOrdinal(a.c_str(), static_cast<int>(a.size()), b.c_str(), static_cast<int>(b.size()),
-                                TRUE) == CSTR_EQUAL;
+    return CompareStringOrdinal(a.c_str(), static_cast<int>(a.size()), b.c_str(), static_cast<int>(b.size()), TRUE)
+        == CSTR_EQUAL;
 }
 
 std::vector<std::wstring> SplitList(const std::wstring& text)

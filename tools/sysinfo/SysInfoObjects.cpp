@@ -82,9 +82,7 @@ private:
 // Some products of the list, by index.
 class ProductCollection : public ComObject<IZKProductCollection> {
 public:
-    ProductCollection(ProductList products, std::vector<size_t> indexes) : m_products(products), m_indexes(indexes)
-    {
-    }
+    ProductCollection(ProductList products, std::vector<size_t> indexes) : m_products(products), m_indexes(indexes) { }
     HRESULT STDMETHODCALLTYPE GetCount(long* count) override
     {
         return ComBarrier([&] { return GiveLong(static_cast<long>(m_indexes.size()), count); });
@@ -172,8 +170,7 @@ private:
 
 class DependencyRecordCollection : public ComObject<IZKDependencyRecordCollection> {
 public:
-    DependencyRecordCollection(ProductList products, const Product& product)
-        : m_products(products), m_product(product)
+    DependencyRecordCollection(ProductList products, const Product& product) : m_products(products), m_product(product)
     {
     }
     HRESULT STDMETHODCALLTYPE GetCount(long* count) override
@@ -188,7 +185,7 @@ public:
             const HRESULT valid = CheckIndex(index, m_product.dependencies.size());
             return FAILED(valid) ? valid
                                  : GiveObject<IZKDependencyRecord>(
-                                       new DependencyRecord(m_products, m_product.dependencies[index - 1]), item);
+                                     new DependencyRecord(m_products, m_product.dependencies[index - 1]), item);
         });
     }
 
@@ -214,9 +211,9 @@ public:
             if (!record)
                 return E_POINTER;
             const HRESULT valid = CheckIndex(index, m_links.size());
-            return FAILED(valid) ? valid
-                                 : GiveObject<IZKDependencyRecord>(
-                                       new DependencyRecord(m_products, *m_links[index - 1].second), record);
+            return FAILED(valid)
+                ? valid
+                : GiveObject<IZKDependencyRecord>(new DependencyRecord(m_products, *m_links[index - 1].second), record);
         });
     }
 
@@ -240,8 +237,8 @@ public:
     {
         return ComBarrier([&] {
             return dependents
-                       ? GiveObject<IZKDependentCollection>(new DependentCollection(m_products, Product()), dependents)
-                       : E_POINTER;
+                ? GiveObject<IZKDependentCollection>(new DependentCollection(m_products, Product()), dependents)
+                : E_POINTER;
         });
     }
     HRESULT STDMETHODCALLTYPE QueryByText(BSTR subset, long* installed) override
@@ -258,7 +255,7 @@ public:
     {
         return ComBarrier([&] {
             return products ? GiveObject<IZKProductCollection>(
-                                  new ProductCollection(m_products, std::vector<size_t>(1, m_index)), products)
+                       new ProductCollection(m_products, std::vector<size_t>(1, m_index)), products)
                             : E_POINTER;
         });
     }
@@ -336,7 +333,7 @@ public:
     {
         return ComBarrier([&] {
             return dependencies ? GiveObject<IZKDependencyRecordCollection>(
-                                      new DependencyRecordCollection(m_products, m_product), dependencies)
+                       new DependencyRecordCollection(m_products, m_product), dependencies)
                                 : E_POINTER;
         });
     }
@@ -381,9 +378,9 @@ public:
             if (!item)
                 return E_POINTER;
             const HRESULT valid = CheckIndex(index, m_distributions.size());
-            return FAILED(valid) ? valid
-                                 : GiveObject<IZKDistributionInfo>(NewDistributionInfo(m_distributions[index - 1]),
-                                                                   item);
+            return FAILED(valid)
+                ? valid
+                : GiveObject<IZKDistributionInfo>(NewDistributionInfo(m_distributions[index - 1]), item);
         });
     }
 
@@ -410,17 +407,17 @@ public:
     HRESULT STDMETHODCALLTYPE GetInstalledProducts(IZKInstalledProductCollection** products) override
     {
         return ComBarrier([&] {
-            return products ? GiveObject<IZKInstalledProductCollection>(
-                                  new InstalledProductCollection(ReadProducts()), products)
-                            : E_POINTER;
+            return products
+                ? GiveObject<IZKInstalledProductCollection>(new InstalledProductCollection(ReadProducts()), products)
+                : E_POINTER;
         });
     }
     HRESULT STDMETHODCALLTYPE GetDistributions(IZKDistributionInfoCollection** distributions) override
     {
         return ComBarrier([&] {
             return distributions
-                       ? GiveObject<IZKDistributionInfoCollection>(new DistributionInfoCollection, distributions)
-                       : E_POINTER;
+                ? GiveObject<IZKDistributionInfoCollection>(new DistributionInfoCollection, distributions)
+                : E_POINTER;
         });
     }
     // Every answer is read from the data file when it is asked for: nothing to read again.
