@@ -16,18 +16,6 @@ namespace {
 const wchar_t kSystemInfoKey[] = L"CLSID\\{5B9CECE7-5B14-44DA-A00B-D38C3C97FE66}\\InprocServer32";
 const wchar_t kDistributionInfoKey[] = L"CLSID\\{62AD1D11-6EBB-4427-B56D-93CA8BA686B3}\\InprocServer32";
 
-HRESULT CallServerExport(const std::wstring& dll, const char* name)
-{
-    HMODULE module = LoadLibraryW(dll.c_str());
-    if (!module)
-        return HRESULT_FROM_WIN32(GetLastError());
-    auto function
-        = reinterpret_cast<HRESULT(STDAPICALLTYPE*)()>(reinterpret_cast<void (*)()>(GetProcAddress(module, name)));
-    const HRESULT result = function ? function() : E_NOTIMPL;
-    FreeLibrary(module);
-    return result;
-}
-
 // One reference, released with the holder.
 template <typename T> class Ref {
 public:

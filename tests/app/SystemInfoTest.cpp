@@ -33,19 +33,6 @@ void WriteServerData(const std::wstring& dll, const std::string& data)
     ASSERT_TRUE(WriteFileBytes(ServerDataFile(dll), data));
 }
 
-// Calls an export of a server module: DllRegisterServer or DllUnregisterServer.
-HRESULT CallServerExport(const std::wstring& dll, const char* name)
-{
-    HMODULE module = LoadLibraryW(dll.c_str());
-    if (!module)
-        return HRESULT_FROM_WIN32(GetLastError());
-    auto function
-        = reinterpret_cast<HRESULT(STDAPICALLTYPE*)()>(reinterpret_cast<void (*)()>(GetProcAddress(module, name)));
-    const HRESULT result = function ? function() : E_NOTIMPL;
-    FreeLibrary(module);
-    return result;
-}
-
 unsigned long long VersionOf(IUnknown* object)
 {
     IZKSystemInfo* systemInfo = nullptr;

@@ -240,4 +240,16 @@ DWORD ImageSizeOf(const std::wstring& path)
     return headers ? headers->OptionalHeader.SizeOfImage : 0;
 }
 
+HRESULT CallServerExport(const std::wstring& dll, const char* name)
+{
+    HMODULE module = LoadLibraryW(dll.c_str());
+    if (!module)
+        return HRESULT_FROM_WIN32(GetLastError());
+    auto function
+        = reinterpret_cast<HRESULT(STDAPICALLTYPE*)()>(reinterpret_cast<void (*)()>(GetProcAddress(module, name)));
+    const HRESULT result = function ? function() : E_NOTIMPL;
+    FreeLibrary(module);
+    return result;
+}
+
 }  // namespace testsupport

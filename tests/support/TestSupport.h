@@ -90,4 +90,8 @@ bool CopyWithStringBlockAt(
 // The size of the module's image (of the headers of the file at `path`); 0 when unreadable.
 DWORD ImageSizeOf(const std::wstring& path);
 
+// Calls an export of a COM server module taking no argument (DllRegisterServer,
+// DllUnregisterServer); the module's load error, or E_NOTIMPL without the export.
+HRESULT CallServerExport(const std::wstring& dll, const char* name);
+
 }  // namespace testsupport
