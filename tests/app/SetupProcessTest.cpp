@@ -348,3 +348,31 @@ TEST(SetupProcess, SecondInstanceIsRefused)
 }
 
 }  // namespace
+
+// A spec file named on the command line that does not exist: its full path in the message, -1.
+TEST(SetupProcess, MissingSpecFileIsNamed)
+{
+    TempDir dir;
+    const std::wstring spec = dir.File(L"missing-spec.ini");
+    SetupRun run = RunSetup(L"\"" + spec + L"\" /qn /AcceptLicenses yes /root \"" + SampleRoot() + L"\"");
+    EXPECT_EQ(static_cast<DWORD>(-1), run.exitCode);
+    ASSERT_EQ(1u, run.boxes.size());
+    EXPECT_NE(std::wstring::npos, run.boxes[0].text.find(spec)) << Narrow(run.boxes[0].text);
+}
+
+// A part package that does not exist is found by the loader's reading of the part records: the
+// numbered list in the log, -11006, and the exit line last.
+TEST(SetupProcess, MissingPartPackageIsListed)
+{
+    TempDir dir;
+    const std::string root = Narrow(SampleRoot()) + "\\";
+    ASSERT_TRUE(WriteFileBytes(dir.File(L"setup.ini"),
+        SampleIniWithAbsolutePaths("[Merged]\r\nPath=" + root
+            + "merged.msi\r\n[Parts]\r\nGhost=\r\n[Ghost]\r\nPath=" + root + "parts\\ghost.msi\r\n")));
+    const std::wstring logFile = dir.File(L"setup.log");
+    SetupRun run = RunSetup(L"/qn /AcceptLicenses yes /root \"" + dir.Path() + L"\" /l*v \"" + logFile + L"\"");
+    EXPECT_EQ(static_cast<DWORD>(-11006), run.exitCode);
+    const std::wstring log = ReadUtf16File(logFile);
+    EXPECT_NE(std::wstring::npos, log.find(L"1. Specified file not found: [Ghost] Path = ")) << Narrow(log);
+    EXPECT_NE(std::wstring::npos, log.rfind(L"OrbelInstaller: OrbelInstaller exiting ")) << Narrow(log);
+}
