@@ -20,6 +20,7 @@
 #include "DependencyRow.h"
 #include "DistributionServices.h"
 #include "DistributionVolume.h"
+#include "FeatureSubsets.h"
 #include "FeatureTree.h"
 #include "MsiSmartPtr.h"
 #include "SystemInfoClient.h"
@@ -102,6 +103,11 @@ public:
     // features and subsets, with the initial selection applied.
     void PopulateZkDependencyInfo();
     void ResolveDependencies();
+    // 1 when no dependency on another vendor's product of a feature to be installed is
+    // unsatisfied or unknown, -1 when one is unknown, 0 at the first unsatisfied one (logged;
+    // `requiredUnsatisfied` set when it is required).
+    int CheckThirdPartyDependencies(bool& requiredUnsatisfied);
+    CFeatureSubsetTable& GetFeatureSubsets() { return m_featureSubsets; }
     // Loads the feature tree from the merged session; failures of the system-information
     // component become ZKSystemInfoFailure.
     void BuildFeatureTree();
@@ -246,6 +252,7 @@ private:
     std::vector<CPart*> m_parts;
     CFeatureTree m_featureTree;
     std::list<ThirdPartyDependency> m_thirdPartyDependencies;
+    CFeatureSubsetTable m_featureSubsets;
     CPart* m_currentPart;
     int m_partCount;
     int m_currentPartNumber;

@@ -26,6 +26,7 @@
 // command line, property lists) adds kLogDetail to the level of its line.
 enum LogLevel : DWORD {
     kLogError = 0x2,
+    kLogWarning = 0x4,
     kLogInfo = 0x10,
     kLogDetail = 0x1000,
 };

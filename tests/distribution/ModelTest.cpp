@@ -1124,3 +1124,47 @@ TEST_F(ModelTest, InstallLevelAndTheInitialSelection)
     m_model.PushFeatureStatesToSession();
     EXPECT_TRUE(m_model.GetPart(0)->HasAction());
 }
+
+// Dependency rows resolved against the parts: inconsistencies of the tables in one numbered
+// report; a placeholder's unsatisfied row is not reported.
+TEST_F(ModelTest, DependencyResolutionReportsEveryInconsistency)
+{
+    Configure(Ini("{6D1F3B20-7A4C-4E5D-8B9A-0C1D2E3F4A11}"));
+    m_model.PopulateFromIniInfo(m_config, nullptr, nullptr);
+    m_model.BuildFeatureTree();
+    m_model.PopulateZkDependencyInfo();  // no dependency tables: the subsets only
+    m_model.m_dependencyRows.clear();
+    CPart* core = m_model.GetPart(0);
+    m_model.m_dependencyRows.emplace_back(L"{00000000-0000-0000-0000-00000000000A}", L"", L"1.0", L"2.0", L"1033,1031",
+        0x100 | 0x400, L"CoreDocs", core, L"", nullptr);
+    m_model.m_dependencyRows.emplace_back(
+        L"{00000000-0000-0000-0000-00000000000B}", L"", L"", L"", L"", 0, L"InstalledProd1", nullptr, L"", nullptr);
+    m_model.m_dependencyRows.emplace_back(kExtrasUpgrade, L"", L"", L"", L"", 0, L"NoSuchFeature", core, L"", nullptr);
+    m_model.m_dependencyRows.emplace_back(
+        kExtrasUpgrade, L"Unknown", L"", L"", L"", 0, L"CoreHelp", core, L"", nullptr);
+    m_model.m_dependencyRows.emplace_back(
+        L"{00000000-0000-0000-0000-00000000000C}", L"", L"", L"", L"", 0, L"CoreDocs", core, L"VersionNT < 1", nullptr);
+    try {
+        m_model.ResolveDependencies();
+        ADD_FAILURE() << "no report";
+    } catch (const InvalidDependencies& e) {
+        EXPECT_EQ(L"1. Product Model Core ({6D1F3B20-7A4C-4E5D-8B9A-0C1D2E3F4A11}) depends on\n"
+                  L"    product with upgrade code {00000000-0000-0000-0000-00000000000A},\n"
+                  L"    version [1.0,2.0), language not in {1033,1031}\n"
+                  L"    which is not in the distibution.\n\n"
+                  L"2. Feature NoSuchFeature listed in ZKDependency table,\n"
+                  L"    but not in Feature table of Model Core\n({6D1F3B20-7A4C-4E5D-8B9A-0C1D2E3F4A11})\n\n"
+                  L"3. FeatureSubset Unknown in Model Extras ({6D1F3B20-7A4C-4E5D-8B9A-0C1D2E3F4A21})\n"
+                  L"    requested by Model Core ({6D1F3B20-7A4C-4E5D-8B9A-0C1D2E3F4A11}) but is not defined.\n\n",
+            W(e.Argument<1>()));
+    }
+
+    // A row a part satisfies gives the feature one dependency group, and the level is set again.
+    m_model.m_dependencyRows.clear();
+    m_model.m_dependencyRows.emplace_back(kExtrasUpgrade, L"Tools", L"", L"", L"", 0, L"CoreDocs", core, L"", nullptr);
+    m_model.ResolveDependencies();
+    EXPECT_EQ(1u, m_model.FindFeature(L"CoreDocs")->GetDependencyGroups().size());
+    bool required = true;
+    EXPECT_EQ(1, m_model.CheckThirdPartyDependencies(required));
+    EXPECT_FALSE(required);
+}
