@@ -19,6 +19,8 @@
 #include "PartInfo.h"
 #include "PlexaExceptions.h"
 #include "TextHelpers.h"
+#include "UserInfoDialogInfo.h"
+#include "DialogState.h"
 
 namespace {
 
@@ -164,7 +166,14 @@ void CDistribution::PopulateProductInstallInfo(std::vector<CPart*>& installList)
 
 void CDistribution::GetUserInfoPropertyNames(CString& company, CString& user) const
 {
-    // The user-information page's record names them; these are its defaults.
+    // The user-information page's record names them; without one, its defaults.
     company = L"COMPANYNAME";
     user = L"USERNAME";
+    CConfigInfo::DialogInfo* info = nullptr;
+    if (!m_pConfig || !m_pConfig->GetDialogInfo(kUserInfoDialog, info) || !info)
+        return;
+    if (const auto* userInfo = dynamic_cast<const CConfigInfo::UserInfoDialogInfo*>(info)) {
+        company = userInfo->GetCompanyProperty();
+        user = userInfo->GetUserProperty();
+    }
 }
