@@ -61,9 +61,7 @@ bool CDistribution::ValidateDirectory(const wchar_t* directory, const wchar_t* p
         MsiSmartPtr<MsiView> rows
             = database->OpenView(L"SELECT Attributes, Parameter, Condition, Text FROM ZKDirectoryRestriction "
                                  L"WHERE Directory_=?");
-        MsiSmartPtr<MsiRecord> key = MsiRecord::Create(1);
-        key->SetString(1, directory);
-        rows->Execute(key.Get());
+        rows->ExecuteWith(directory);
         while (valid) {
             MsiSmartPtr<MsiRecord> row = rows->Fetch();
             if (!row)

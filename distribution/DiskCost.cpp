@@ -106,9 +106,7 @@ UINT CDistribution::AddComponentCost(VolumeCostSet& volumes, const wchar_t* comp
     MsiSmartPtr<MsiView> rows = session->GetActiveDatabase()->OpenView(
         L"SELECT Directory_, NoRbLocalCost, NoRbSourceCost, NoRbRemoveCost, LocalCost, SourceCost, RemoveCost "
         L"FROM Component WHERE Component=?");
-    MsiSmartPtr<MsiRecord> key = MsiRecord::Create(1);
-    key->SetString(1, component);
-    rows->Execute(key.Get());
+    rows->ExecuteWith(component);
     MsiSmartPtr<MsiRecord> row = rows->Fetch();
     if (!row)
         return ERROR_SUCCESS;

@@ -27,9 +27,7 @@ int CDistribution::GetPartOSExclusion(const CPart& part)
     MsiSmartPtr<MsiDatabase> database = GetSession()->GetActiveDatabase();
     MsiSmartPtr<MsiView> rows
         = database->OpenView(L"SELECT `Property_` FROM `ZKPropertyProduct` WHERE `ProductCode`=?");
-    MsiSmartPtr<MsiRecord> key = MsiRecord::Create(1);
-    key->SetString(1, owner->GetProductCode());
-    rows->Execute(key.Get());
+    rows->ExecuteWith(owner->GetProductCode());
     while (MsiSmartPtr<MsiRecord> row = rows->Fetch()) {
         const CString name = row->GetMfcString(1);
         int kind;
@@ -52,9 +50,7 @@ bool CDistribution::IsPathDefinition64BitOnly(const wchar_t* property) const
         return false;
     MsiSmartPtr<MsiView> rows
         = database->OpenView(L"SELECT `Attributes` FROM `ZKPathsDefinition` WHERE `Property` = ?");
-    MsiSmartPtr<MsiRecord> key = MsiRecord::Create(1);
-    key->SetString(1, property);
-    rows->Execute(key.Get());
+    rows->ExecuteWith(property);
     MsiSmartPtr<MsiRecord> row = rows->Fetch();
     return row && (row->GetInteger(1) & kPath64BitOnly) != 0;
 }

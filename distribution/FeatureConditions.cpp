@@ -36,9 +36,7 @@ void CFeature::ApplyConditionRows(const wchar_t* table, const wchar_t* query, in
     if (!database->TableExists(table))
         return;
     MsiSmartPtr<MsiView> rows = database->OpenView(L"%s", query);
-    MsiSmartPtr<MsiRecord> key = MsiRecord::Create(1);
-    key->SetString(1, m_name);
-    rows->Execute(key.Get());
+    rows->ExecuteWith(m_name);
     while (MsiSmartPtr<MsiRecord> row = rows->Fetch()) {
         const CString condition = row->GetMfcString(1);
         try {
@@ -76,9 +74,7 @@ void CFeature::ReadDisableDirectoryBrowse(MsiSession& session, bool& disabled) c
         MsiSmartPtr<MsiView> rows
             = database->OpenView(L"SELECT ZKDisableDirectoryBrowse.Condition FROM ZKDisableDirectoryBrowse WHERE "
                                  L"ZKDisableDirectoryBrowse.Feature_=?");
-        MsiSmartPtr<MsiRecord> key = MsiRecord::Create(1);
-        key->SetString(1, m_name);
-        rows->Execute(key.Get());
+        rows->ExecuteWith(m_name);
         MsiSmartPtr<MsiRecord> row = rows->Fetch();
         if (row && session.EvaluateCondition(CString(row->GetMfcString(1))) == MSICONDITION_TRUE)
             disabled = true;

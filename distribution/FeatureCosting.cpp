@@ -42,14 +42,6 @@ void ResetCostingAbort()
     throw OperationAborted(kSource, line, L"Feature Costing");
 }
 
-// A one-field parameter record for a query.
-MsiSmartPtr<MsiRecord> Key(const wchar_t* text)
-{
-    MsiSmartPtr<MsiRecord> key = MsiRecord::Create(1);
-    key->SetString(1, text);
-    return key;
-}
-
 }  // namespace
 
 void CFeature::ComputeComponentAction(MsiDatabase& database, const wchar_t* component, const wchar_t* condition,
@@ -72,7 +64,7 @@ void CFeature::ComputeComponentAction(MsiDatabase& database, const wchar_t* comp
     MsiSmartPtr<MsiView> votes = database.OpenView(
         L"SELECT Feature_, ComponentId, Directory_ FROM FeatureComponents, Component WHERE Component_=? AND "
         L"FeatureComponents.Component_=Component.Component");
-    votes->Execute(Key(component).Get());
+    votes->ExecuteWith(component);
     while (action != INSTALLSTATE_LOCAL && !IsCostingAborted()) {
         MsiSmartPtr<MsiRecord> row = votes->Fetch();
         if (!row)
@@ -98,7 +90,7 @@ void CFeature::ComputeComponentAction(MsiDatabase& database, const wchar_t* comp
     try {
         MsiSmartPtr<MsiView> rows
             = database.OpenView(L"SELECT ComponentId, Directory_ FROM Component WHERE Component=?");
-        rows->Execute(Key(component).Get());
+        rows->ExecuteWith(component);
         if (MsiSmartPtr<MsiRecord> row = rows->Fetch()) {
             const CString componentId = row->GetMfcString(1);
             const CString target = m_session->GetMfcTargetPath(CString(row->GetMfcString(2)));
@@ -134,7 +126,7 @@ void CFeature::ComputeComponentStates(MsiDatabase& database, const wchar_t* comp
     CFeature** decider, bool keepEvent) const
 {
     MsiSmartPtr<MsiView> rows = database.OpenView(L"SELECT Condition, Attributes FROM Component WHERE Component=?");
-    rows->Execute(Key(component).Get());
+    rows->ExecuteWith(component);
     MsiSmartPtr<MsiRecord> row = rows->Fetch();
     if (!row) {
         installed = INSTALLSTATE_ABSENT;
@@ -152,7 +144,7 @@ void CFeature::CollectFeatureComponents(MsiDatabase& database, ComponentCollecti
 {
     MsiSmartPtr<MsiView> rows
         = database.OpenView(L"SELECT Component_ FROM FeatureComponents WHERE FeatureComponents.Feature_=?");
-    rows->Execute(Key(m_name).Get());
+    rows->ExecuteWith(m_name);
     int count = 0;
     while (!IsCostingAborted()) {
         MsiSmartPtr<MsiRecord> row = rows->Fetch();

@@ -56,12 +56,10 @@ void CFeatureTree::Load(MsiSession& session)
 
 void CFeatureTree::LoadChildren(MsiSession& session, MsiDatabase& database, CFeature* parent)
 {
-    MsiSmartPtr<MsiRecord> key = MsiRecord::Create(1);
-    key->SetString(1, parent ? static_cast<const wchar_t*>(parent->GetName()) : L"");
     MsiSmartPtr<MsiView> view = database.OpenView(
         L"SELECT Feature, Feature_Parent, Title, Description, Display, Level, Directory_, Attributes FROM Feature "
         L"WHERE Feature_Parent=? ORDER BY Feature.Display");
-    view->Execute(key.Get());
+    view->ExecuteWith(parent ? static_cast<const wchar_t*>(parent->GetName()) : L"");
 
     const bool hasFeatureProduct = database.TableExists(L"ZKFeatureProduct");
     const bool hasFakeFeature = database.TableExists(L"ZKFakeFeature");

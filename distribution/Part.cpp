@@ -25,9 +25,9 @@ const wchar_t kProductInfoFailure[]
     = L"Unexpected error while accessing the ZKProductInfo object. Make sure the versions of ZKSysInfo.dll and of "
       L"OrbelInstaller are compatible.";
 
-// The Add/Remove Programs flag the component holds for the product; false when it does not know
-// the product. Failures raise SysInfoComError.
-bool FindComponentArpVisible(const wchar_t* productCode, bool& visible)
+// The component's record of an installed product; false when it does not know the product.
+// Failures raise SysInfoComError.
+bool FindComponentProduct(const wchar_t* productCode, SysInfoPtr<IZKProductInfo>& product)
 {
     SysInfoPtr<IZKSystemInfo> systemInfo = GetSystemInfoObject();
     SysInfoPtr<IZKProductCollection> products;
@@ -37,8 +37,17 @@ bool FindComponentArpVisible(const wchar_t* productCode, bool& visible)
     CheckSysInfo(products->FindItem(code.Get(), &position));
     if (position == 0)
         return false;
-    SysInfoPtr<IZKProductInfo> product;
     CheckSysInfo(products->GetItem(position, product.Out()));
+    return true;
+}
+
+// The Add/Remove Programs flag the component holds for the product; false when it does not know
+// the product. Failures raise SysInfoComError.
+bool FindComponentArpVisible(const wchar_t* productCode, bool& visible)
+{
+    SysInfoPtr<IZKProductInfo> product;
+    if (!FindComponentProduct(productCode, product))
+        return false;
     long arpVisible = 0;
     CheckSysInfo(product->GetArpVisible(&arpVisible));
     visible = arpVisible != 0;
@@ -201,16 +210,9 @@ void CPart::RelatedPart::LoadListedProducts()
         return;
     m_listedProducts.reset(new std::set<CString>);
     try {
-        SysInfoPtr<IZKSystemInfo> systemInfo = GetSystemInfoObject();
-        SysInfoPtr<IZKProductCollection> products;
-        CheckSysInfo(systemInfo->GetProducts(products.Out()));
-        SysInfoText code(m_productCode);
-        long position = 0;
-        CheckSysInfo(products->FindItem(code.Get(), &position));
-        if (position == 0)
-            return;
         SysInfoPtr<IZKProductInfo> product;
-        CheckSysInfo(products->GetItem(position, product.Out()));
+        if (!FindComponentProduct(m_productCode, product))
+            return;
         SysInfoPtr<IZKStringCollection> texts;
         CheckSysInfo(product->GetStringList(texts.Out()));
         long count = 0;

@@ -34,9 +34,7 @@ void CPart::PopulatePackageInstallInfo(MsiSession& session, const wchar_t* kind,
         = database->OpenView(L"SELECT `%s` FROM `%s`, `ZK%sProduct` WHERE `%s`.`%s`=`ZK%sProduct`.`%s_` AND "
                              L"`ZK%sProduct`.`ProductCode`=?",
             kind, kind, kind, kind, kind, kind, kind, kind);
-    MsiSmartPtr<MsiRecord> key = MsiRecord::Create(1);
-    key->SetString(1, m_productCode);
-    rows->Execute(key.Get());
+    rows->ExecuteWith(m_productCode);
     const bool directory = CString(kind) == L"Directory";
     while (MsiSmartPtr<MsiRecord> row = rows->Fetch()) {
         const CString name = row->GetMfcString(1);

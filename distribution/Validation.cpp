@@ -131,9 +131,7 @@ bool CDistribution::IsFeatureDisabledForBuild(const CFeature& feature)
     MsiSmartPtr<MsiSession> session = GetSession();
     MsiSmartPtr<MsiDatabase> database = session->GetActiveDatabase();
     MsiSmartPtr<MsiView> rows = database->OpenView(L"SELECT `Condition` FROM `Condition` WHERE `Feature_`=?");
-    MsiSmartPtr<MsiRecord> key = MsiRecord::Create(1);
-    key->SetString(1, feature.GetName());
-    rows->Execute(key.Get());
+    rows->ExecuteWith(feature.GetName());
     while (MsiSmartPtr<MsiRecord> row = rows->Fetch()) {
         const CString condition = row->GetMfcString(1);
         if (condition.Find(kOdwDisabledMarker) >= 0 && session->EvaluateCondition(condition) == MSICONDITION_TRUE)

@@ -50,6 +50,13 @@ void MsiView::Execute(MsiRecord* parameters)
     MsiCheck(MsiApi().MsiViewExecute(m_handle, parameters ? parameters->GetHandle() : 0), this);
 }
 
+void MsiView::ExecuteWith(const wchar_t* parameter)
+{
+    MsiSmartPtr<MsiRecord> record = MsiRecord::Create(1);
+    record->SetString(1, parameter);
+    Execute(record.Get());
+}
+
 MsiSmartPtr<MsiRecord> MsiView::Fetch()
 {
     UniqueMsiHandle handle;

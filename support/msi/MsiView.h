@@ -24,6 +24,9 @@ public:
     // Opens the query on the database and keeps a reference to it.
     void Open(MsiDatabase& database, const wchar_t* sql);
     void Execute(MsiRecord* parameters = nullptr);
+    // Executes with one text for the query's single `?`: a value from outside never becomes part
+    // of the SQL text.
+    void ExecuteWith(const wchar_t* parameter);
     // The next row, or a null holder after the last one.
     MsiSmartPtr<MsiRecord> Fetch();
     // MsiViewModify; with `tolerate`, a failure whose error record carries 2259 in field 1 is
