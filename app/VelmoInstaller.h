@@ -125,11 +125,11 @@ public:
     bool IsOsVersionInBounds(bool isNt, const OSVERSIONINFOW& version);
     // The version keys of installed products that the install run checks; false after showing
     // the keys whose version names have a length that is a multiple of 8.
-    bool CheckInstalledVersionKeys();
+    bool CheckInstalledVersionKeys() override;
 
     // The restart decision: the command line's /r switches, else [Settings] Reboot, else (when
     // `onlyAfterSuccess` and the run failed) false, else whether a part asked for a restart.
-    bool IsRebootRequired(bool onlyAfterSuccess);
+    bool IsRebootRequired(bool onlyAfterSuccess) override;
     // Releases and closes the single-instance mutex and signals and closes the exit event;
     // again does nothing.
     void ReleaseInstanceObjects();

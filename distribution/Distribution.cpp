@@ -30,7 +30,7 @@ CDistribution::CDistribution()
     : m_nRebootState(-1), m_featureTree(*this), m_currentPart(nullptr), m_partCount(-1), m_currentPartNumber(0),
       m_installLevel(3), m_selectionApplied(false), m_currentVolume(1),
       m_hAbortEvent(CreateEventW(nullptr, TRUE, FALSE, nullptr)), m_featureStatesDirty(true), m_odwBuiltState(-1),
-      m_pConfig(nullptr)
+      m_progressPage(nullptr), m_pConfig(nullptr)
 {
 }
 
@@ -381,12 +381,3 @@ int CDistribution::GetExtraFeatureInfo(int, void*)
     return 0;
 }
 
-int CDistribution::InstallSilently()
-{
-    throw OperationAborted(kSource, __LINE__, L"CDistribution::InstallSilently", L"%1 is not available yet.");
-}
-
-void CDistribution::LaunchExecutes(int, void*)
-{
-    throw OperationAborted(kSource, __LINE__, L"CDistribution::LaunchExecutes", L"%1 is not available yet.");
-}

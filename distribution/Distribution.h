@@ -2,8 +2,6 @@
 // distribution, the state the initialisation and the install run share, and the merged
 // package's session that every component borrows.
 //
-// The installation operations stop the run with OperationAborted naming themselves until they
-// are built.
 #pragma once
 
 #include <windows.h>
@@ -17,6 +15,7 @@
 
 #include "BrokenDependencies.h"
 #include "CString.h"
+#include "CustomExecute.h"
 #include "DependencyRow.h"
 #include "DistributionServices.h"
 #include "DistributionVolume.h"
@@ -26,10 +25,13 @@
 #include "SystemInfoClient.h"
 #include "UniqueHandle.h"
 #include "VolumeCost.h"
+#include "Wnd.h"
 
 class CConfigInfo;
 class CFeature;
 class CPart;
+class IInstallProgressPage;
+class MsiDatabase;
 class MsiSession;
 
 // A load-progress callback: context and event code (1 a step, 4 start of the initialisation
@@ -189,8 +191,63 @@ public:
     size_t GetBrokenDependencyCount() const { return m_brokenDependencies.size(); }
 
     int GetExtraFeatureInfo(int page, void* pageObject);
-    int InstallSilently();
-    void LaunchExecutes(int kind, void* pageObject);
+
+    // ---- The install run ----
+    // What an entry point hands to the run: Windows Installer's external handler with its message
+    // filter and context (none for the other modes), and the window that answers the run's
+    // questions (none in a quiet run).
+    struct InstallContext {
+        INSTALLUI_HANDLERW handler = nullptr;
+        DWORD messageFilter = 0;
+        void* handlerContext = nullptr;
+        CWnd* page = nullptr;
+    };
+    enum InstallMode { kInstallSilently = 0, kInstallWithWindow = 1, kInstallWithProgress = 2 };
+    // Installs, changes or removes every part with an action and returns the overall Windows
+    // Installer result (0, 3010, 1641, 1602, 1603, 1223 or a part's failure code).
+    UINT InstallWithProgress(CWnd* page, INSTALLUI_HANDLERW handler, DWORD messageFilter, void* handlerContext);
+    UINT InstallWithWindow(CWnd* window);
+    UINT InstallSilently();
+    UINT Install(int mode, const InstallContext& context);
+    // The values of the linked distributions' properties in the merged session, taken once
+    // before any part installs (first value of a name wins).
+    void SnapshotLinkedProperties();
+    const std::map<CString, CString>& GetLinkedProperties() const { return m_linkedProperties; }
+    // The run's order: by volume (stable), other vendors' parts placed first to the front and
+    // placed last to the back, and the first part of the installer engine's own family first.
+    static void OrderInstallList(std::vector<CPart*>& parts);
+    // The rank of a result: 0, 3010, 1641, 1602 in rising order, 4 for any other code.
+    static int RankInstallResult(UINT code);
+    // Keeps the overall result unless the new code ranks higher.
+    static void MergeInstallResult(UINT& overall, UINT code);
+    int GetCurrentVolume() const { return m_currentVolume; }
+    // The part being processed (null outside the loop), its number in the run and the count.
+    CPart* GetCurrentPart() const { return m_currentPart; }
+    int GetCurrentPartNumber() const { return m_currentPartNumber; }
+    // The run's progress page, when it has one.
+    IInstallProgressPage* GetProgressPage() const { return m_progressPage; }
+
+    // ---- Custom executes ----
+    // Collects the executes of the merged package, once per install run.
+    void CollectCustomExecutes();
+    // Evaluates the condition in the merged session; when it holds (or is empty) sets `holds`
+    // and formats the command line there.
+    void PrepareCustomExecute(CString& commandLine, const CString& condition, bool& holds);
+    // The command line of a published execute; `given` when its condition holds.
+    void GetOrbelCustomExecuteCommand(const wchar_t* executable, CString& commandLine, bool& given);
+    // The ProductCode of the part an execute belongs to, or empty.
+    CString GetCustomExecuteProducts(MsiDatabase& database, const wchar_t* executable);
+    // Runs (or records in the cache file) the executes of one kind: 0 before the parts, 1 at the
+    // end with progress, 2 from the end page. Returns 0; no execute's outcome changes the run.
+    int LaunchExecutes(int kind, CWnd* window);
+    // Unchecks the executes of the part with that ProductCode (its installation failed).
+    void DropExecutesOfPart(const wchar_t* productCode);
+    std::list<CustomExecute>& GetCustomExecutes() { return m_customExecutes; }
+
+    // ---- Disk costing ----
+    // Fills one record per volume with what the planned changes need and what the volume offers;
+    // ERROR_DISK_FULL when a volume lacks space, else 0 or an error of the engine's costing.
+    UINT ComputeDiskCost(VolumeCostSet& volumes);
 
     // A condition evaluated in the merged session after every "&Feature" of the tree became the
     // feature's action state and every "!Feature" its current state; MsiInstallerError when the
@@ -205,7 +262,7 @@ public:
     // Whether the ZKPathsDefinition row of the directory property is marked 64-bit only.
     bool IsPathDefinition64BitOnly(const wchar_t* directoryProperty) const override;
 
-    // -1 no install run yet; 0 no restart needed; above 0 once an installed part asked for one.
+    // -1 no install run yet; 0 no restart needed; 1 once an installed part asked for one.
     int m_nRebootState;
     // The folder of the volume in use, set when the model is loaded; empty before.
     CString m_currentRootPath;
@@ -265,6 +322,8 @@ private:
     CString m_odwBuiltDistValue;
     int m_odwBuiltState;
     std::map<CString, CString> m_linkedProperties;
+    std::list<CustomExecute> m_customExecutes;
+    IInstallProgressPage* m_progressPage;  // not owned
     std::vector<DistributionVolume> m_volumes;
     CConfigInfo* m_pConfig;  // the configuration the model was loaded from
 };

@@ -8,6 +8,8 @@
 
 #include <windows.h>
 
+#include <msi.h>
+
 #include <cstdint>
 #include <list>
 #include <map>
@@ -193,8 +195,45 @@ public:
     void PopulateInstallInfo(MsiSession& session, const std::map<CString, CString>& directories,
         const std::map<CString, CString>& properties);
     const std::map<CString, CString>& GetDirectories() const { return m_directories; }
+    // ---- Installing the part ----
+    // The three entry points of the install run: each sets Windows Installer's user interface for
+    // the call (external handler, basic with an owner window, none), installs (another vendor's
+    // installer or the part's own package) and restores the previous settings. The result is
+    // Windows Installer's (or the vendor's) unchanged.
+    UINT InstallWithExternalUI(
+        CDistribution& distribution, INSTALLUI_HANDLERW handler, DWORD messageFilter, void* context);
+    UINT InstallWithBasicUI(CDistribution& distribution, HWND owner);
+    UINT InstallSilently(CDistribution& distribution);
+    // One MsiInstallProductW call with the feature lists, directories and properties.
+    UINT InstallPackage(CDistribution& distribution);
+    // The properties every package receives (a name already in the map keeps its value).
+    void AddStandardProperties(std::map<CString, CString>& properties);
+
+    // ---- Where the package is ----
+    // The package's full path on the current volume; IncorrectVolume when the part lies on
+    // another volume.
+    CString GetSourcePackagePath() const;
+    // Points Windows Installer's cached source list of the product at the distribution's media.
+    void UpdateVolumeCache(const CString& title);
+
+    // ---- Other vendors' installers ----
+    // One command of another vendor's installer for one state of the part's feature.
+    struct ThirdPartyCommand {
+        CString title;
+        CString packagePath;
+        CString command;
+        bool msi = false;             // a Windows Installer command line for the package
+        bool ignoreExitCode = false;  // an executable's exit code is not the result
+        int placement = 0;            // -1 run first, 1 run last
+        INSTALLSTATE state = INSTALLSTATE_UNKNOWN;
+    };
     // The commands of another vendor's installer from the merged session.
     void Populate3rdPartyCommands(MsiSession& session);
+    // Runs the commands in order; the last result an entry set, 0 when none did.
+    UINT Install3rdParty(CDistribution& distribution);
+    bool Has3rdPartyEntryFirst() const;
+    bool Has3rdPartyEntryLast() const;
+    const std::vector<ThirdPartyCommand>& GetThirdPartyCommands() const { return m_thirdPartyCommands; }
 
     CDistribution* GetDistribution() const { return m_distribution; }
     CConfigInfo::PartInfo* GetPartInfo() const { return m_partInfo; }
@@ -296,6 +335,7 @@ private:
     std::map<CString, CString> m_directories;
     std::map<CString, CString> m_properties;
     std::vector<CString> m_volumeLabels;
+    std::vector<ThirdPartyCommand> m_thirdPartyCommands;
     int m_productState;
     int m_action;
 };

@@ -49,8 +49,3 @@ void CPart::PopulatePackageInstallInfo(MsiSession& session, const wchar_t* kind,
         }
     }
 }
-
-void CPart::Populate3rdPartyCommands(MsiSession&)
-{
-    throw OperationAborted("Part", __LINE__, L"CPart::Populate3rdPartyCommands", L"%1 is not available yet.");
-}

@@ -1,6 +1,7 @@
 #include "WizardServicesImpl.h"
 
 #include "FatalErrorDialog.h"
+#include "InstallerErrors.h"
 #include "NestedInstallerDialog.h"
 
 namespace {
@@ -26,6 +27,11 @@ public:
     // The pages' own scaling by their locale font comes with the page windows; until then a
     // page's dialog units convert as the system converts them.
     void MapScaledDialogRect(HWND page, RECT& rect) override { ::MapDialogRect(page, &rect); }
+
+    IMediaPrompt* CreateSpannedPrompt(const CConfigInfo::DistributionInfo&, int, const CString&) override
+    {
+        throw OperationAborted("WizardServices", __LINE__, L"CreateSpannedPrompt", L"%1 is not available yet.");
+    }
 };
 
 }  // namespace

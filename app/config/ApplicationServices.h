@@ -82,6 +82,12 @@ public:
     // Writes every record made so far to the cache file, replacing its content; failures are
     // not reported.
     virtual void WriteCacheFile() = 0;
+    // The restart decision: the command line's restart switches, else the configuration's, else
+    // (when `onlyAfterSuccess` and the run failed) false, else whether a part asked for a restart.
+    virtual bool IsRebootRequired(bool onlyAfterSuccess) = 0;
+    // The version keys of installed products after an install run: false after showing the
+    // suspect ones.
+    virtual bool CheckInstalledVersionKeys() = 0;
 };
 
 // Installs the implementation (null removes it) and returns the one it replaced.

@@ -12,6 +12,19 @@
 // The crash report a caller may attach to a fatal-error report (defined by the wizard).
 class CCrashReport;
 
+// A prompt for a medium (a volume of the distribution) that the install run builds on its own
+// thread: it first asks whether the medium is already in a folder and has the wizard show the
+// prompt only when it is not.
+class IMediaPrompt {
+public:
+    virtual ~IMediaPrompt() { }
+    // True when the current folder holds the expected medium (no window involved).
+    virtual bool IsMediaPresent() = 0;
+    // The folder proposed to, or chosen by, the user.
+    virtual const CString& GetPath() const = 0;
+    virtual void SetPath(const CString& path) = 0;
+};
+
 class IWizardServices {
 public:
     virtual ~IWizardServices() { }
@@ -29,6 +42,11 @@ public:
     // Converts `rect` from the dialog units of the page window to pixels, scaled as the page
     // scales its controls.
     virtual void MapScaledDialogRect(HWND page, RECT& rect) = 0;
+    // A new prompt, owned by the caller, for volume `volume` of the distribution with those
+    // settings, proposing `path`.
+    virtual IMediaPrompt* CreateSpannedPrompt(
+        const CConfigInfo::DistributionInfo& settings, int volume, const CString& path)
+        = 0;
 };
 
 // Installs the implementation (null removes it) and returns the one it replaced.

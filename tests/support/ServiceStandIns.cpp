@@ -148,3 +148,42 @@ ScopedDistributionServices::~ScopedDistributionServices()
 }
 
 }  // namespace testsupport
+
+namespace {
+
+CString WithoutTrailingBackslash(const CString& path)
+{
+    CString result = path;
+    while (!result.IsEmpty() && result[result.GetLength() - 1] == L'\\')
+        result = result.Left(result.GetLength() - 1);
+    return result;
+}
+
+class StandInMediaPrompt : public IMediaPrompt {
+public:
+    StandInMediaPrompt(const std::vector<std::wstring>& folders, const CString& path) : m_folders(folders), m_path(path)
+    {
+    }
+    bool IsMediaPresent() override
+    {
+        for (const std::wstring& folder : m_folders)
+            if (WithoutTrailingBackslash(folder.c_str()).CompareNoCase(WithoutTrailingBackslash(m_path)) == 0)
+                return true;
+        return false;
+    }
+    const CString& GetPath() const override { return m_path; }
+    void SetPath(const CString& path) override { m_path = path; }
+
+private:
+    std::vector<std::wstring> m_folders;
+    CString m_path;
+};
+
+}  // namespace
+
+IMediaPrompt* testsupport::StandInWizardServices::CreateSpannedPrompt(
+    const CConfigInfo::DistributionInfo&, int volume, const CString& path)
+{
+    promptedVolumes.push_back(volume);
+    return new StandInMediaPrompt(mediaFolders, path);
+}

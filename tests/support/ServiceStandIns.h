@@ -73,6 +73,21 @@ public:
         cacheEntries.emplace(CString(element), entry);
     }
     void WriteCacheFile() override { ++cacheFileWrites; }
+    // The restart decision and the version-key check as the test sets them; calls counted.
+    bool IsRebootRequired(bool onlyAfterSuccess) override
+    {
+        rebootQuestions.push_back(onlyAfterSuccess);
+        return rebootRequired;
+    }
+    bool CheckInstalledVersionKeys() override
+    {
+        ++versionKeyChecks;
+        return versionKeysPass;
+    }
+    bool rebootRequired = false;
+    std::vector<bool> rebootQuestions;
+    bool versionKeysPass = true;
+    int versionKeyChecks = 0;
     bool cachingCustomExecutes = false;
     bool cachingFeatureInfo = false;
     CacheEntries cacheEntries;
@@ -162,8 +177,14 @@ public:
     eDialogState GetNextDialogState(eDialogState state) override;
     CConfigInfo::DialogInfo* CreateDialogConfig(eDialogState state, CConfigInfo& config) override;
     void MapScaledDialogRect(HWND page, RECT& rect) override { ::MapDialogRect(page, &rect); }
+    // A prompt that finds its medium in the folders the test lists (compared ignoring case and
+    // a trailing backslash); the volumes asked for are recorded.
+    IMediaPrompt* CreateSpannedPrompt(
+        const CConfigInfo::DistributionInfo& settings, int volume, const CString& path) override;
 
     int fatalErrorReports = 0;
+    std::vector<int> promptedVolumes;
+    std::vector<std::wstring> mediaFolders;
     // The registry: state to page; the test may change it.
     std::map<eDialogState, Page> pages;
 };
