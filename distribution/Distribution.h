@@ -216,6 +216,15 @@ public:
     // The run's order: by volume (stable), other vendors' parts placed first to the front and
     // placed last to the back, and the first part of the installer engine's own family first.
     static void OrderInstallList(std::vector<CPart*>& parts);
+    // What the order looks at of one part; the order as indexes into `keys`.
+    struct InstallOrderKey {
+        int volume = 1;
+        bool thirdParty = false;
+        bool placedFirst = false;
+        bool placedLast = false;
+        bool engine = false;  // the installer engine's own family
+    };
+    static std::vector<size_t> OrderInstall(const std::vector<InstallOrderKey>& keys);
     // The rank of a result: 0, 3010, 1641, 1602 in rising order, 4 for any other code.
     static int RankInstallResult(UINT code);
     // Keeps the overall result unless the new code ranks higher.
@@ -226,6 +235,8 @@ public:
     int GetCurrentPartNumber() const { return m_currentPartNumber; }
     // The run's progress page, when it has one.
     IInstallProgressPage* GetProgressPage() const { return m_progressPage; }
+    // The linked distributions, run after the parts in the full wizard; their merged result.
+    UINT RunLinkedDistributions(int mode, const InstallContext& context);
 
     // ---- Custom executes ----
     // Collects the executes of the merged package, once per install run.
@@ -269,7 +280,19 @@ public:
     // The feature dependency rows; the feature tree appends those of installed products.
     std::list<CZkDependencyRow> m_dependencyRows;
 
+protected:
+    // Installs one part in the run's mode (a seam for tests of the run).
+    virtual UINT InstallPart(CPart& part, int mode, const InstallContext& context);
+
 private:
+    // Tells the system-information component that a run starts; its failures are ignored.
+    void AnnounceInstallRun();
+    // Windows Installer's log for the package installs: appended to the run's log, or off.
+    void EnableInstallerLog();
+    // Makes `volume` current: found in one of its folders, else asked for through the question
+    // window. False when it cannot be found and there is no window; `partResult` becomes a user
+    // exit when the user cancelled the prompt.
+    bool FindVolume(int volume, HWND questionWindow, UINT& partResult);
     static void ReportProgress(ProgressCallback callback, void* context, int event);
     typedef void (CDistribution::*InitializationStep)();
     static const InitializationStep kInitializationSteps[];
