@@ -8,6 +8,7 @@
 
 #include <msi.h>
 
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -276,6 +277,23 @@ TEST_F(PartInstallTest, DirectoriesAndPropertiesOfThePart)
     // The standard properties stay in the part's map.
     EXPECT_EQ(L"D", Text(core.GetProperties().at(L"PROMPTROLLBACKCOST")));
     EXPECT_EQ(0u, core.GetProperties().count(L"ZKODWBUILTDIST"));
+}
+
+TEST_F(PartInstallTest, StandardPropertiesWithTheBuildMarker)
+{
+    LoadedModel loaded(m_dir, Ini());
+    loaded.model.SetProperty(L"ZKODWBUILTDIST", L"Build 7");
+    loaded.model.RunCostingActions();
+    std::map<CString, CString> properties{{L"REBOOT", L"Force"}};
+
+    loaded.Core().AddStandardProperties(properties);
+
+    std::wstring text;
+    for (const auto& entry : properties)
+        text += Text(entry.first) + L"=" + Text(entry.second) + L"\n";
+    EXPECT_EQ(L"PROMPTROLLBACKCOST=D\nREBOOT=Force\nREINSTALLMODE=vemus\nZKODWBUILTDIST=Build 7\nZKORBELDISTROOT="
+            + Root() + L"\nZKORBELDISTTITLE=" + loaded.Title() + L"\nZKORBELLANGID=1033\nZKORBELLAUNCHED=1\n",
+        text);
 }
 
 TEST_F(PartInstallTest, LanguageTransform)
