@@ -2,7 +2,7 @@
 // source list of the product pointed at those media.
 #include "Part.h"
 
-#include <cstdlib>
+#include <algorithm>
 
 #include "ApplicationServices.h"
 #include "CPath.h"
@@ -34,6 +34,20 @@ LONG SetTextValue(HKEY key, const wchar_t* name, const CString& text)
 {
     return RegSetValueExW(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(text.GetString()),
         static_cast<DWORD>((text.GetLength() + 1) * sizeof(wchar_t)));
+}
+
+// The drive ("X:", empty without one) and the folder (after the drive, up to and with the last
+// separator) of a path, as the C library's path splitting gives them, for a path of any length.
+void SplitDriveAndFolder(const CString& path, CString& drive, CString& folder)
+{
+    int start = 0;
+    if (path.GetLength() >= 2 && path[1] == L':') {
+        drive = path.Left(2);
+        start = 2;
+    }
+    const int last = std::max(path.ReverseFind(L'\\'), path.ReverseFind(L'/'));
+    if (last >= start)
+        folder = path.Mid(start, last + 1 - start);
 }
 
 bool IsRemovableMedium(UINT driveType)
@@ -90,12 +104,10 @@ void CPart::UpdateVolumeCache(const CString& title)
             SetTextValue(key.Get(), L"DiskPrompt", prompt);
 
             const CString package = GetSourcePackagePath();
-            wchar_t drive[_MAX_DRIVE] = {};
-            wchar_t folder[_MAX_DIR] = {};
-            _wsplitpath(package, drive, folder, nullptr, nullptr);
+            CString drive, folder;
+            SplitDriveAndFolder(package, drive, folder);
             // The drive's root folder: GetDriveTypeW asks for the trailing backslash.
-            const CString driveRoot = CString(drive) + L"\\";
-            if (drive[0] && IsRemovableMedium(s_pfnGetDriveTypeW(driveRoot)))
+            if (!drive.IsEmpty() && IsRemovableMedium(s_pfnGetDriveTypeW(drive + L"\\")))
                 outcome = SetTextValue(key.Get(), L"MediaPackage", folder);
             key.Reset();
         }
