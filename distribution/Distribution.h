@@ -163,6 +163,10 @@ public:
     int GetPartOSExclusion(const CPart& part);
     // True when the merged session's ZKODWBUILTDIST property is set (asked once).
     bool IsOdwBuiltDistribution();
+    // The merged session's ZKODWBUILTDIST value as the costing actions read it (empty before).
+    const CString& GetOdwBuiltDistValue() const { return m_odwBuiltDistValue; }
+    // The configuration the model was loaded from; null before the load.
+    CConfigInfo* GetConfig() const { return m_pConfig; }
 
     // ---- The Windows Installer service, the validation steps and broken dependencies ----
     // Starts the Windows Installer service and waits while it starts (NT family, administrator

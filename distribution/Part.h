@@ -297,6 +297,8 @@ public:
 
     // Seam: the user's default language (GetUserDefaultLangID).
     static LANGID(WINAPI* s_pfnGetUserDefaultLangID)();
+    // Seam: the type of a drive (GetDriveTypeW), asked for the medium the package lies on.
+    static UINT(WINAPI* s_pfnGetDriveTypeW)(LPCWSTR rootPath);
 
 private:
     // One pass of PopulateInstallInfo: kind "Directory" or "Property".
