@@ -1,0 +1,21 @@
+// Helpers of the parts that another vendor's installer installs: the names of the feature states
+// in the log and the paths and command lines built from the part's package folder.
+#pragma once
+
+#include <ostream>
+
+#include "CString.h"
+
+// Writes the name of a Windows Installer feature state ("Local", "Absent"...; "Invalid State"
+// for a value that is none).
+std::wostream& WriteInstallStateName(std::wostream& out, int state);
+
+// The folder with a backslash between it and the text unless the text starts with one; an empty
+// folder gives the text alone.
+CString JoinThirdPartyPath(const CString& folder, const CString& text);
+
+// The command line of a vendor's executable: the program, taken from the folder, in double
+// quotes, then the arguments unchanged. The program is the command's first blank-separated word,
+// or, when the command starts with a double quote, the text up to the closing quote (the whole
+// rest without one).
+CString BuildThirdPartyCommandLine(const CString& folder, const CString& command);
