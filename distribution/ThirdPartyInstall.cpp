@@ -85,6 +85,12 @@ std::wostream& WriteInstallStateName(std::wostream& out, int state)
     return out << kNames[state - first];
 }
 
+CString GetPackageFolder(const CString& packagePath)
+{
+    const int lastBackslash = packagePath.ReverseFind(L'\\');
+    return lastBackslash < 0 ? CString() : packagePath.Left(lastBackslash);
+}
+
 CString JoinThirdPartyPath(const CString& folder, const CString& text)
 {
     CString path = folder;
@@ -160,10 +166,8 @@ void CPart::Populate3rdPartyCommands(MsiSession& session)
 
 UINT CPart::Install3rdParty(CDistribution& distribution)
 {
-    const CString packagePath = GetSourcePackagePath();
-    const int lastBackslash = packagePath.ReverseFind(L'\\');
-    const CString folder = lastBackslash < 0 ? CString() : packagePath.Left(lastBackslash);
-    return RunThirdPartyCommands(distribution, m_productName, folder, m_thirdPartyCommands);
+    return RunThirdPartyCommands(
+        distribution, m_productName, GetPackageFolder(GetSourcePackagePath()), m_thirdPartyCommands);
 }
 
 UINT CPart::RunThirdPartyCommands(CDistribution& distribution, const CString& productName, const CString& packageFolder,

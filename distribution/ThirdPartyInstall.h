@@ -10,6 +10,9 @@
 // for a value that is none).
 std::wostream& WriteInstallStateName(std::wostream& out, int state);
 
+// The package path up to, not including, its last backslash; empty without one.
+CString GetPackageFolder(const CString& packagePath);
+
 // The folder with a backslash between it and the text unless the text starts with one; an empty
 // folder gives the text alone.
 CString JoinThirdPartyPath(const CString& folder, const CString& text);

@@ -104,7 +104,7 @@ TEST(ThirdPartyInstall, NamesTheInstallStates)
 
 // The program of a vendor's command is taken from the package folder and quoted, so that a
 // folder with blanks stays one program path; the arguments follow unchanged.
-TEST(ThirdPartyInstall, QuotesTheProgramTakenFromThePackageFolder)
+TEST(ThirdPartyInstall, BuildsPathsAndCommandLinesFromThePackageFolder)
 {
     const struct {
         const wchar_t* folder;
@@ -125,6 +125,9 @@ TEST(ThirdPartyInstall, QuotesTheProgramTakenFromThePackageFolder)
     EXPECT_EQ(L"D:\\Vendor\\tool.msi", std::wstring(JoinThirdPartyPath(L"D:\\Vendor", L"tool.msi").GetString()));
     EXPECT_EQ(L"D:\\Vendor\\tool.msi", std::wstring(JoinThirdPartyPath(L"D:\\Vendor", L"\\tool.msi").GetString()));
     EXPECT_EQ(L"tool.msi", std::wstring(JoinThirdPartyPath(L"", L"tool.msi").GetString()));
+
+    EXPECT_EQ(L"D:\\Vendor Files", std::wstring(GetPackageFolder(L"D:\\Vendor Files\\tool.msi").GetString()));
+    EXPECT_EQ(L"", std::wstring(GetPackageFolder(L"tool.msi").GetString()));
 }
 
 // One command per changing fake feature of another vendor's installer, from the column of the
