@@ -85,6 +85,14 @@ std::wostream& WriteInstallStateName(std::wostream& out, int state)
     return out << kNames[state - first];
 }
 
+CString FormatThirdPartyStatus(const CString& productName, int partNumber, int partCount)
+{
+    CString status;
+    status.FormatMessage(kInstallStatusText, static_cast<const wchar_t*>(productName),
+        static_cast<const wchar_t*>(NumberText(partNumber)), static_cast<const wchar_t*>(NumberText(partCount)));
+    return status;
+}
+
 CString GetPackageFolder(const CString& packagePath)
 {
     const int lastBackslash = packagePath.ReverseFind(L'\\');
@@ -203,11 +211,8 @@ UINT CPart::RunThirdPartyCommands(CDistribution& distribution, const CString& pr
             << L"Command: " << commandLine << std::endl;
         IInstallProgressPage* page = distribution.GetProgressPage();
         if (page && AppServices().GetUiMode() != UiQuiet) {
-            CString status;
-            status.FormatMessage(kInstallStatusText, static_cast<const wchar_t*>(productName),
-                static_cast<const wchar_t*>(NumberText(distribution.GetCurrentPartNumber())),
-                static_cast<const wchar_t*>(NumberText(distribution.GetPartCountToInstall())));
-            page->ShowInstallStatus(status);
+            page->ShowInstallStatus(FormatThirdPartyStatus(
+                productName, distribution.GetCurrentPartNumber(), distribution.GetPartCountToInstall()));
         }
 
         STARTUPINFOW startup = {};

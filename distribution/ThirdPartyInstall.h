@@ -10,6 +10,10 @@
 // for a value that is none).
 std::wostream& WriteInstallStateName(std::wostream& out, int state);
 
+// The progress page's status while a vendor's executable runs: "Currently installing <product>.
+// Part <n> of <count>." from the string resources.
+CString FormatThirdPartyStatus(const CString& productName, int partNumber, int partCount);
+
 // The package path up to, not including, its last backslash; empty without one.
 CString GetPackageFolder(const CString& packagePath);
 

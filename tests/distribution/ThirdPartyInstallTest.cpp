@@ -130,6 +130,12 @@ TEST(ThirdPartyInstall, BuildsPathsAndCommandLinesFromThePackageFolder)
     EXPECT_EQ(L"", std::wstring(GetPackageFolder(L"tool.msi").GetString()));
 }
 
+TEST(ThirdPartyInstall, FormatsTheProgressStatus)
+{
+    EXPECT_EQ(L"Currently installing Vendor Tool.  Part 2 of 3.",
+        std::wstring(FormatThirdPartyStatus(L"Vendor Tool", 2, 3).GetString()));
+}
+
 // One command per changing fake feature of another vendor's installer, from the column of the
 // state it changes to, formatted in the merged session, with the state's flags and the placement.
 TEST(ThirdPartyInstall, ReadsTheCommandOfTheStateTheFeatureChangesTo)
