@@ -22,6 +22,7 @@
 #include "MsiInstallerError.h"
 #include "ModelTestSupport.h"
 #include "FeatureSubsets.h"
+#include "MsiApi.h"
 #include "MsiDatabase.h"
 #include "MsiSession.h"
 #include "MsiRecord.h"
@@ -652,6 +653,120 @@ TEST(VolumeCost, EnoughSpace)
     EXPECT_EQ(-1, record->available);
     EXPECT_TRUE(record->HasEnoughSpace());
     EXPECT_EQ(2u, volumes.size());
+}
+
+namespace {
+
+// The free space the volumes report: C:\ what the test sets, D:\ not ready.
+int64_t g_freeOnC = 0;
+BOOL WINAPI FakeFreeSpace(LPCWSTR root, PULARGE_INTEGER available, PULARGE_INTEGER total, PULARGE_INTEGER free)
+{
+    if (lstrcmpiW(root, L"C:\\") != 0) {
+        SetLastError(ERROR_NOT_READY);
+        return FALSE;
+    }
+    available->QuadPart = static_cast<ULONGLONG>(g_freeOnC);
+    total->QuadPart = free->QuadPart = static_cast<ULONGLONG>(g_freeOnC);
+    return TRUE;
+}
+
+FARPROC FindFakeFreeSpace(const wchar_t* module, const char* name)
+{
+    if (lstrcmpA(name, "GetDiskFreeSpaceExW") == 0)
+        return reinterpret_cast<FARPROC>(reinterpret_cast<void (*)()>(&FakeFreeSpace));
+    return FindSystemFunctionReal(module, name);
+}
+
+// The engine's costs of a component installed locally: 10 units (4 more for rollback) on C:
+// and 3 on D:; nothing for other states. A failure code replaces the first answer when set.
+UINT g_enumFailure = ERROR_SUCCESS;
+UINT WINAPI FakeComponentCosts(MSIHANDLE, LPCWSTR, DWORD index, INSTALLSTATE state, LPWSTR drive, LPDWORD length,
+    INT* cost, INT* temporary)
+{
+    if (g_enumFailure != ERROR_SUCCESS)
+        return g_enumFailure;
+    if (state != INSTALLSTATE_LOCAL || index > 1)
+        return ERROR_NO_MORE_ITEMS;
+    if (*length < 3)
+        return ERROR_MORE_DATA;
+    lstrcpyW(drive, index == 0 ? L"C:" : L"D:");
+    *length = 2;
+    *cost = index == 0 ? 10 : 3;
+    *temporary = index == 0 ? 4 : 0;
+    return ERROR_SUCCESS;
+}
+
+std::wstring Describe(const VolumeCostSet& volumes)
+{
+    std::wostringstream out;
+    for (const auto& entry : volumes)
+        out << W(entry.second.volume) << L" " << entry.second.required << L" of " << entry.second.available << L"; ";
+    return out.str();
+}
+
+}  // namespace
+
+// The disk cost of the plan: the engine's costs of every component that a feature decides, and
+// on the Windows volume the packages that the engine keeps of the parts it installs (and frees
+// of the parts it removes).
+TEST_F(ModelTest, DiskCostOfThePlan)
+{
+    Configure(Ini("{6D1F3B20-7A4C-4E5D-8B9A-0C1D2E3F4A11}"));
+    m_model.PopulateFromIniInfo(m_config, nullptr, nullptr);
+    m_model.BuildFeatureTree();
+    MsiSmartPtr<MsiSession> session = m_model.GetSession();
+    for (const wchar_t* action : {L"CostInitialize", L"FileCost", L"CostFinalize"})
+        session->DoAction(action);
+    ScopedOverride<decltype(g_platformApi.FindSystemFunction)> freeSpace(
+        g_platformApi.FindSystemFunction, &FindFakeFreeSpace);
+    MsiApiOverride<decltype(MsiApiTable::MsiEnumComponentCostsW)> costs(
+        MsiApi().MsiEnumComponentCostsW, &FakeComponentCosts);
+    wchar_t windows[MAX_PATH] = L"";
+    GetWindowsDirectoryW(windows, MAX_PATH);
+    ASSERT_EQ(L'C', windows[0]);
+
+    // Core (not installed, package of 3000000000 bytes) and Extras (installed, 2048 bytes).
+    const int64_t coreInstall = 3000000000LL + (10 + 4) * 512;
+    const struct {
+        const char* name;
+        const wchar_t* local;   // the feature to install, or null
+        const wchar_t* absent;  // the feature to remove, or null
+        int64_t freeOnC;
+        UINT enumFailure;
+        UINT result;
+        std::wstring volumes;
+    } cases[] = {
+        {"nothing changes", nullptr, nullptr, 1000, ERROR_SUCCESS, ERROR_SUCCESS, L"C: 0 of 1000; "},
+        {"Core installed", L"Core", nullptr, 4000000000LL, ERROR_SUCCESS, ERROR_SUCCESS,
+            L"C: 3000007168 of 4000000000; D: 1536 of -1; "},
+        {"exactly the free space", L"Core", nullptr, coreInstall, ERROR_SUCCESS, ERROR_SUCCESS,
+            L"C: 3000007168 of 3000007168; D: 1536 of -1; "},
+        {"one byte more than free", L"Core", nullptr, coreInstall - 1, ERROR_SUCCESS, ERROR_DISK_FULL,
+            L"C: 3000007168 of 3000007167; D: 1536 of -1; "},
+        {"the components alone do not fit", L"Core", nullptr, 100, ERROR_SUCCESS, ERROR_DISK_FULL,
+            L"C: 3000007168 of 100; D: 1536 of -1; "},
+        {"Extras removed", nullptr, L"Extras", 0, ERROR_SUCCESS, ERROR_SUCCESS, L"C: -2048 of 0; "},
+        {"Extras changed: its package is kept already", L"ExtrasTools", nullptr, 0, ERROR_SUCCESS, ERROR_SUCCESS,
+            L"C: 0 of 0; "},
+        {"the engine's costing fails", L"Core", nullptr, 4000000000LL, ERROR_FUNCTION_FAILED, ERROR_FUNCTION_FAILED,
+            L"C: 3000000000 of 4000000000; "},
+        {"lack of space beats a failure", L"Core", nullptr, 10, ERROR_FUNCTION_FAILED, ERROR_DISK_FULL,
+            L"C: 3000000000 of 10; "},
+    };
+    for (const auto& c : cases) {
+        for (CFeature* feature : m_model.GetFeatureTree().GetFeatures())
+            feature->m_actionState = feature->GetCurrentState();
+        if (c.local)
+            m_model.FindFeature(c.local)->m_actionState = INSTALLSTATE_LOCAL;
+        if (c.absent)
+            m_model.FindFeature(c.absent)->m_actionState = INSTALLSTATE_ABSENT;
+        g_freeOnC = c.freeOnC;
+        g_enumFailure = c.enumFailure;
+        VolumeCostSet volumes;
+        EXPECT_EQ(c.result, m_model.ComputeDiskCost(volumes)) << c.name;
+        EXPECT_EQ(c.volumes, Describe(volumes)) << c.name;
+    }
+    g_enumFailure = ERROR_SUCCESS;
 }
 
 // Levels and display values chosen by condition, the browse restriction and the directory value.
