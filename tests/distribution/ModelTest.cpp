@@ -7,6 +7,7 @@
 #include <windows.h>
 
 #include <msi.h>
+#include <msiquery.h>
 
 #include <algorithm>
 #include <sstream>
@@ -22,6 +23,7 @@
 #include "MsiInstallerError.h"
 #include "ModelTestSupport.h"
 #include "FeatureSubsets.h"
+#include "FileOperations.h"
 #include "MsiApi.h"
 #include "MsiDatabase.h"
 #include "MsiSession.h"
@@ -677,8 +679,9 @@ FARPROC FindFakeFreeSpace(const wchar_t* module, const char* name)
     return FindSystemFunctionReal(module, name);
 }
 
-// The engine's costs of a component installed locally: 10 units (4 more for rollback) on C:
-// and 3 on D:; nothing for other states. A failure code replaces the first answer when set.
+// The engine's costs of a component installed locally: 8000000 units (4 more for rollback) on
+// C:, more bytes than 32 bits hold, and 3 on D:; nothing for other states. A failure code
+// replaces the first answer when set.
 UINT g_enumFailure = ERROR_SUCCESS;
 UINT WINAPI FakeComponentCosts(MSIHANDLE, LPCWSTR, DWORD index, INSTALLSTATE state, LPWSTR drive, LPDWORD length,
     INT* cost, INT* temporary)
@@ -691,7 +694,7 @@ UINT WINAPI FakeComponentCosts(MSIHANDLE, LPCWSTR, DWORD index, INSTALLSTATE sta
         return ERROR_MORE_DATA;
     lstrcpyW(drive, index == 0 ? L"C:" : L"D:");
     *length = 2;
-    *cost = index == 0 ? 10 : 3;
+    *cost = index == 0 ? 8000000 : 3;
     *temporary = index == 0 ? 4 : 0;
     return ERROR_SUCCESS;
 }
@@ -726,7 +729,7 @@ TEST_F(ModelTest, DiskCostOfThePlan)
     ASSERT_EQ(L'C', windows[0]);
 
     // Core (not installed, package of 3000000000 bytes) and Extras (installed, 2048 bytes).
-    const int64_t coreInstall = 3000000000LL + (10 + 4) * 512;
+    const int64_t coreInstall = 3000000000LL + (8000000LL + 4) * 512;
     const struct {
         const char* name;
         const wchar_t* local;   // the feature to install, or null
@@ -737,19 +740,19 @@ TEST_F(ModelTest, DiskCostOfThePlan)
         std::wstring volumes;
     } cases[] = {
         {"nothing changes", nullptr, nullptr, 1000, ERROR_SUCCESS, ERROR_SUCCESS, L"C: 0 of 1000; "},
-        {"Core installed", L"Core", nullptr, 4000000000LL, ERROR_SUCCESS, ERROR_SUCCESS,
-            L"C: 3000007168 of 4000000000; D: 1536 of -1; "},
+        {"Core installed", L"Core", nullptr, 8000000000LL, ERROR_SUCCESS, ERROR_SUCCESS,
+            L"C: 7096002048 of 8000000000; D: 1536 of -1; "},
         {"exactly the free space", L"Core", nullptr, coreInstall, ERROR_SUCCESS, ERROR_SUCCESS,
-            L"C: 3000007168 of 3000007168; D: 1536 of -1; "},
+            L"C: 7096002048 of 7096002048; D: 1536 of -1; "},
         {"one byte more than free", L"Core", nullptr, coreInstall - 1, ERROR_SUCCESS, ERROR_DISK_FULL,
-            L"C: 3000007168 of 3000007167; D: 1536 of -1; "},
-        {"the components alone do not fit", L"Core", nullptr, 100, ERROR_SUCCESS, ERROR_DISK_FULL,
-            L"C: 3000007168 of 100; D: 1536 of -1; "},
+            L"C: 7096002048 of 7096002047; D: 1536 of -1; "},
+        {"far too little space", L"Core", nullptr, 100, ERROR_SUCCESS, ERROR_DISK_FULL,
+            L"C: 7096002048 of 100; D: 1536 of -1; "},
         {"Extras removed", nullptr, L"Extras", 0, ERROR_SUCCESS, ERROR_SUCCESS, L"C: -2048 of 0; "},
         {"Extras changed: its package is kept already", L"ExtrasTools", nullptr, 0, ERROR_SUCCESS, ERROR_SUCCESS,
             L"C: 0 of 0; "},
-        {"the engine's costing fails", L"Core", nullptr, 4000000000LL, ERROR_FUNCTION_FAILED, ERROR_FUNCTION_FAILED,
-            L"C: 3000000000 of 4000000000; "},
+        {"the engine's costing fails", L"Core", nullptr, 8000000000LL, ERROR_FUNCTION_FAILED, ERROR_FUNCTION_FAILED,
+            L"C: 3000000000 of 8000000000; "},
         {"lack of space beats a failure", L"Core", nullptr, 10, ERROR_FUNCTION_FAILED, ERROR_DISK_FULL,
             L"C: 3000000000 of 10; "},
     };
@@ -767,6 +770,50 @@ TEST_F(ModelTest, DiskCostOfThePlan)
         EXPECT_EQ(c.volumes, Describe(volumes)) << c.name;
     }
     g_enumFailure = ERROR_SUCCESS;
+}
+
+namespace {
+
+// The size of a stream of the package, through the engine.
+DWORD StreamSize(const std::wstring& package, const wchar_t* name)
+{
+    MSIHANDLE database = 0, view = 0, record = 0;
+    EXPECT_EQ(ERROR_SUCCESS, MsiOpenDatabaseW(package.c_str(), MSIDBOPEN_READONLY, &database));
+    EXPECT_EQ(ERROR_SUCCESS, MsiDatabaseOpenViewW(database, L"SELECT Data FROM _Streams WHERE Name=?", &view));
+    MSIHANDLE parameters = MsiCreateRecord(1);
+    MsiRecordSetStringW(parameters, 1, name);
+    MsiViewExecute(view, parameters);
+    DWORD size = 0;
+    if (MsiViewFetch(view, &record) == ERROR_SUCCESS)
+        size = MsiRecordDataSize(record, 1);
+    for (MSIHANDLE handle : {record, parameters, view, database})
+        MsiCloseHandle(handle);
+    return size;
+}
+
+}  // namespace
+
+// A package's size without its embedded cabinets: only Media rows naming a stream count.
+TEST(PackageSize, WithoutEmbeddedCabinets)
+{
+    testsupport::TempDir dir;
+    const std::wstring package = dir.File(L"core.msi");
+    ASSERT_TRUE(CopyFileW(testsupport::TestDataPath(L"model_core.msi").c_str(), package.c_str(), FALSE));
+    const uint64_t fileSize = OrbelToolbox::GetFileSize(package.c_str(), ~0ull);
+    const DWORD cabinet = StreamSize(package, L"core.cab");
+    ASSERT_GT(cabinet, 0u);
+    EXPECT_EQ(fileSize - cabinet, CDistribution::GetPackageSizeWithoutCabinets(package.c_str()));
+
+    // A cabinet beside the package is not part of it.
+    MSIHANDLE database = 0, view = 0;
+    ASSERT_EQ(ERROR_SUCCESS, MsiOpenDatabaseW(package.c_str(), MSIDBOPEN_TRANSACT, &database));
+    ASSERT_EQ(ERROR_SUCCESS, MsiDatabaseOpenViewW(database, L"UPDATE Media SET Cabinet='core.cab'", &view));
+    EXPECT_EQ(ERROR_SUCCESS, MsiViewExecute(view, 0));
+    MsiCloseHandle(view);
+    EXPECT_EQ(ERROR_SUCCESS, MsiDatabaseCommit(database));
+    MsiCloseHandle(database);
+    EXPECT_EQ(OrbelToolbox::GetFileSize(package.c_str(), ~0ull),
+        CDistribution::GetPackageSizeWithoutCabinets(package.c_str()));
 }
 
 // Levels and display values chosen by condition, the browse restriction and the directory value.
