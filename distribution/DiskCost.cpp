@@ -165,8 +165,8 @@ UINT CDistribution::ComputeDiskCost(VolumeCostSet& volumes)
     MsiSmartPtr<MsiDatabase> database = session->GetActiveDatabase();
     UINT result = ERROR_SUCCESS;
     bool lacksSpace = false;
-    MsiSmartPtr<MsiView> rows
-        = database->OpenView(L"SELECT Component, Condition, Attributes FROM Component WHERE ComponentId<>'Temporary Id'");
+    MsiSmartPtr<MsiView> rows = database->OpenView(
+        L"SELECT Component, Condition, Attributes FROM Component WHERE ComponentId<>'Temporary Id'");
     rows->Execute();
     while (MsiSmartPtr<MsiRecord> row = rows->Fetch()) {
         const CString component = row->GetMfcString(1);

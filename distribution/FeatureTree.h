@@ -46,8 +46,8 @@ public:
     // (CFeature::ComputeComponentAction); `decider` (when given) gets the feature that decides,
     // null when none does. With an empty tree no feature decides: the component stays absent and
     // unchanged (both forms).
-    void GetComponentAction(MsiDatabase& database, const wchar_t* component, const wchar_t* condition,
-        int attributes, int& installed, int& action, CFeature** decider) const;
+    void GetComponentAction(MsiDatabase& database, const wchar_t* component, const wchar_t* condition, int attributes,
+        int& installed, int& action, CFeature** decider) const;
     // The same with the component's own condition and attributes (CFeature::ComputeComponentStates).
     void GetComponentStates(
         MsiDatabase& database, const wchar_t* component, int& installed, int& action, CFeature** decider) const;

@@ -683,8 +683,8 @@ FARPROC FindFakeFreeSpace(const wchar_t* module, const char* name)
 // C:, more bytes than 32 bits hold, and 3 on D:; nothing for other states. A failure code
 // replaces the first answer when set.
 UINT g_enumFailure = ERROR_SUCCESS;
-UINT WINAPI FakeComponentCosts(MSIHANDLE, LPCWSTR, DWORD index, INSTALLSTATE state, LPWSTR drive, LPDWORD length,
-    INT* cost, INT* temporary)
+UINT WINAPI FakeComponentCosts(
+    MSIHANDLE, LPCWSTR, DWORD index, INSTALLSTATE state, LPWSTR drive, LPDWORD length, INT* cost, INT* temporary)
 {
     if (g_enumFailure != ERROR_SUCCESS)
         return g_enumFailure;
@@ -792,6 +792,69 @@ DWORD StreamSize(const std::wstring& package, const wchar_t* name)
 }
 
 }  // namespace
+
+// Without the engine's component costing the Component table's cost columns count: the cost
+// on the directory's volume, the rollback share on the temporary volume when it counts, and
+// 36 % of the whole on the temporary volume in any case. Here every volume is C:.
+TEST_F(ModelTest, ComponentCostFromTheComponentTable)
+{
+    Configure(Ini("{6D1F3B20-7A4C-4E5D-8B9A-0C1D2E3F4A11}"));
+    m_model.PopulateFromIniInfo(m_config, nullptr, nullptr);
+    m_model.BuildFeatureTree();
+    MsiSmartPtr<MsiSession> session = m_model.GetSession();
+    for (const wchar_t* action : {L"CostInitialize", L"FileCost", L"CostFinalize"})
+        session->DoAction(action);
+    MsiSmartPtr<MsiDatabase> database = session->GetActiveDatabase();
+    for (const wchar_t* column :
+        {L"NoRbLocalCost", L"NoRbSourceCost", L"NoRbRemoveCost", L"LocalCost", L"SourceCost", L"RemoveCost"})
+        database->OpenView(L"ALTER TABLE `Component` ADD `%s` LONG TEMPORARY HOLD", column)->Execute();
+    // 8000000 units are more bytes than 32 bits hold.
+    database
+        ->OpenView(L"UPDATE `Component` SET `NoRbLocalCost`=8000000, `LocalCost`=8000004, `NoRbRemoveCost`=-2, "
+                   L"`RemoveCost`=-2 WHERE `Component`='CoreComponent'")
+        ->Execute();
+    wchar_t temp[MAX_PATH] = L"";
+    GetTempPathW(MAX_PATH, temp);
+    ASSERT_EQ(L'C', temp[0]);
+    ScopedOverride<decltype(g_platformApi.FindSystemFunction)> freeSpace(
+        g_platformApi.FindSystemFunction, &FindFakeFreeSpace);
+    CFeature* core = m_model.FindFeature(L"Core");
+    core->m_actionState = INSTALLSTATE_LOCAL;  // the part has an action: the rollback share may count
+
+    const struct {
+        const char* name;
+        int action;
+        bool countTemporary;
+        int64_t freeOnC;
+        UINT result;
+        int64_t required;
+    } cases[] = {
+        {"local with rollback", INSTALLSTATE_LOCAL, true, 6000000000LL, ERROR_SUCCESS,
+            4096000000LL + 2048 + 1474560737},
+        {"local without rollback", INSTALLSTATE_LOCAL, false, 6000000000LL, ERROR_SUCCESS, 4096000000LL + 1474560737},
+        {"the directory's volume is full", INSTALLSTATE_LOCAL, false, 4095999999LL, ERROR_DISK_FULL,
+            4096000000LL + 1474560737},
+        {"removed", INSTALLSTATE_ABSENT, true, 0, ERROR_SUCCESS, -1024 - 368},
+        {"from source: no costs given", INSTALLSTATE_SOURCE, true, 0, ERROR_SUCCESS, 0},
+        {"no change", INSTALLSTATE_UNKNOWN, true, 0, ERROR_SUCCESS, 0},
+    };
+    for (const auto& c : cases) {
+        g_freeOnC = c.freeOnC;
+        VolumeCostSet volumes;
+        EXPECT_EQ(
+            c.result, m_model.AddComponentCost(volumes, L"CoreComponent", c.action, core, c.countTemporary, nullptr))
+            << c.name;
+        const int64_t required = volumes.empty() ? 0 : volumes.begin()->second.required;
+        EXPECT_EQ(c.required, required) << c.name;
+        EXPECT_LE(volumes.size(), 1u) << c.name;
+    }
+    VolumeCostSet volumes;
+    EXPECT_EQ(
+        ERROR_SUCCESS, m_model.AddComponentCost(volumes, L"NoSuchComponent", INSTALLSTATE_LOCAL, core, true, nullptr));
+    EXPECT_EQ(
+        ERROR_SUCCESS, m_model.AddComponentCost(volumes, L"CoreComponent", INSTALLSTATE_LOCAL, nullptr, true, nullptr));
+    EXPECT_TRUE(volumes.empty());
+}
 
 // A package's size without its embedded cabinets: only Media rows naming a stream count.
 TEST(PackageSize, WithoutEmbeddedCabinets)

@@ -100,8 +100,8 @@ TEST_F(SpannedPromptTest, OnlyTheVolumeIdFileOfTheExpectedVolumeMatches)
         CSpannedCDPromptDlg prompt;
         prompt.SetVolume(Settings(), 2, CString(m_dir.File(L"disk2").c_str()));
         EXPECT_EQ(c.matches, prompt.IsMediaPresent()) << c.name;
-        EXPECT_EQ(c.matches ? L"" : L"The specified folder does not contain the correct volume.",
-            Text(prompt.GetError()))
+        EXPECT_EQ(
+            c.matches ? L"" : L"The specified folder does not contain the correct volume.", Text(prompt.GetError()))
             << c.name;
         // A folder given with its trailing backslash is the same folder.
         EXPECT_EQ(c.matches, prompt.ValidatePath(CString((m_dir.File(L"disk2") + L"\\").c_str()))) << c.name;
