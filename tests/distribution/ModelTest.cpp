@@ -619,6 +619,16 @@ TEST_F(ModelTest, ComponentStatesAndFeatureCosts)
     core.ComputeComponentStates(*database, L"CoreComponent", installed, action, &decider, false);
     EXPECT_EQ(INSTALLSTATE_LOCAL, action);
     EXPECT_EQ(&core, decider);
+    // The tree asks its features the same questions; a tree without features has no decider.
+    decider = nullptr;
+    m_model.GetFeatureTree().GetComponentStates(*database, L"CoreComponent", installed, action, &decider);
+    EXPECT_EQ(INSTALLSTATE_LOCAL, action);
+    EXPECT_EQ(&core, decider);
+    CDistribution empty;
+    empty.GetFeatureTree().GetComponentAction(*database, L"CoreComponent", L"", 0, installed, action, &decider);
+    EXPECT_EQ(INSTALLSTATE_ABSENT, installed);
+    EXPECT_EQ(INSTALLSTATE_UNKNOWN, action);
+    EXPECT_EQ(nullptr, decider);
     EXPECT_GE(core.ComputeSubtreeCost(false), 0);
 
     // An abort requested while costing ends the call; a call that resets the event clears it.
