@@ -264,6 +264,9 @@ public:
     // Fills one record per volume with what the planned changes need and what the volume offers;
     // ERROR_DISK_FULL when a volume lacks space, else 0 or an error of the engine's costing.
     UINT ComputeDiskCost(VolumeCostSet& volumes);
+    // The package file's size less the sizes of the cabinets embedded in it (Media rows whose
+    // Cabinet begins with '#').
+    static uint64_t GetPackageSizeWithoutCabinets(const wchar_t* package);
 
     // A condition evaluated in the merged session after every "&Feature" of the tree became the
     // feature's action state and every "!Feature" its current state; MsiInstallerError when the
