@@ -139,7 +139,16 @@ public:
         messages.clear();
     }
     int GetCheckboxState() const override { return m_checkbox; }
+    // Takes the probe message of the test's thread before it is dispatched.
+    BOOL PreTranslateMessage(MSG* msg) override
+    {
+        if (msg->message != kProbe)
+            return FALSE;
+        messages.push_back(L"probe");
+        return TRUE;
+    }
 
+    static const UINT kProbe = WM_APP + 1;
     static std::vector<std::wstring> messages;
 
 private:
@@ -264,6 +273,21 @@ TEST_F(LaunchTest, EndPassWithProgressReportsToItsPageAndAlwaysReleasesIt)
     for (int tries = 0; tries < 100 && (started = Started()).find("later") == std::string::npos; ++tries)
         Sleep(50);
     EXPECT_TRUE(started == "later\nnow\n" || started == "now\nlater\n") << started;
+}
+
+TEST_F(LaunchTest, WaitHandsTheThreadsMessagesToTheWindowAndKeepsAQuit)
+{
+    Add(L"Wait", L"\"" + testsupport::ModuleDir() + L"\\exitwith.exe\" 0", true, false, CustomExecute::kEndPage);
+    RecordingPage page(IEndPageCheckbox::kNoCheckbox);
+    PostMessageW(page.GetSafeHwnd(), RecordingPage::kProbe, 0, 0);
+    PostQuitMessage(7);
+
+    m_model.LaunchExecutes(CustomExecute::kEndPage, &page);
+
+    EXPECT_EQ(std::vector<std::wstring>{L"probe"}, RecordingPage::messages);
+    MSG quit = {};
+    ASSERT_TRUE(PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
+    EXPECT_EQ(7u, quit.wParam);
 }
 
 TEST_F(LaunchTest, StartFailureWithWindowIsShown)
