@@ -4,13 +4,18 @@
 
 #include <windows.h>
 
+#include <msiquery.h>
+
 #include <sstream>
 #include <string>
 #include <vector>
 
 #include "ConfigInfo.h"
 #include "Distribution.h"
+#include "DialogState.h"
 #include "EndPageCheckbox.h"
+#include "Feature.h"
+#include "MsiSession.h"
 #include "ModelTestSupport.h"
 #include "PrivateMessages.h"
 #include "ServiceStandIns.h"
@@ -63,8 +68,8 @@ protected:
     }
     ~CollectionTest() override { m_config.FreeResourceModules(); }
 
-    // The model loaded with that end page, its executes collected.
-    std::wstring Collect(const std::string& endPage)
+    // The model loaded with that end page.
+    void Load(const std::string& endPage)
     {
         testsupport::WriteFileBytes(m_dir.File(L"setup.ini"), Ini(endPage));
         m_config.SetIniFile(m_dir.Path().c_str(), L"setup.ini");
@@ -73,6 +78,11 @@ protected:
         m_config.Populate();
         m_config.PopulateDialogInfo();
         m_model.PopulateFromIniInfo(m_config, nullptr, nullptr);
+    }
+    // The model loaded with that end page, its executes collected.
+    std::wstring Collect(const std::string& endPage)
+    {
+        Load(endPage);
         m_model.CollectCustomExecutes();
         return Describe(m_model.GetCustomExecutes());
     }
@@ -122,6 +132,20 @@ TEST_F(CollectionTest, WithoutCheckBoxTheFirstNameKeepsItsKind)
     EXPECT_NE(std::wstring::npos, collected.find(L" | sync kind 1 state 0\nLate | "));
     EXPECT_FALSE(m_model.HasCheckedExecute());
     EXPECT_EQ(5u, m_model.GetCustomExecutes().size());
+}
+
+TEST_F(CollectionTest, ConditionsSeeTheChosenFeatureStates)
+{
+    // The costing installs CoreDocs; the user's choice leaves it out, and so its execute.
+    Load("");
+    m_model.RunCostingActions();
+    ASSERT_EQ(MSICONDITION_TRUE, CDistribution::EvaluateSessionCondition(*m_model.GetSession(), L"&CoreDocs=3"));
+    m_model.FindFeature(L"CoreDocs")->m_actionState = INSTALLSTATE_ABSENT;
+
+    m_model.CollectCustomExecutes();
+    const std::wstring collected = Describe(m_model.GetCustomExecutes());
+    EXPECT_EQ(std::wstring::npos, collected.find(L"Docs |")) << collected;
+    EXPECT_NE(std::wstring::npos, collected.find(L"Late |")) << collected;
 }
 
 // A window that records the custom-execute messages it is sent, with the end page's check box.
