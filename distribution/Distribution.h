@@ -259,6 +259,15 @@ public:
     // Unchecks the executes of the part with that ProductCode (its installation failed).
     void DropExecutesOfPart(const wchar_t* productCode);
     std::list<CustomExecute>& GetCustomExecutes() { return m_customExecutes; }
+    // True when an execute has a check box (checked or unchecked): the end page shows its own.
+    bool HasCheckedExecute() const;
+    // The first checked execute, in list order, becomes unchecked.
+    void UncheckEndPageExecute();
+    // The executes of a kind that are not unchecked; with kind 2 in a run that records the
+    // executes to the cache file, every one of that kind.
+    int CountExecutesOfKind(int kind) const;
+    int GetEndExecuteCount() const { return CountExecutesOfKind(CustomExecute::kEndWithProgress); }
+    int GetEndPageExecuteCount() const { return CountExecutesOfKind(CustomExecute::kEndPage); }
 
     // ---- Disk costing ----
     // Fills one record per volume with what the planned changes need and what the volume offers;
@@ -326,6 +335,15 @@ private:
     static void CheckDescription(HRESULT result);
     // OperationAborted naming `operation` ("Initialization aborted.") once the abort event is set.
     void ThrowIfAborted(const wchar_t* operation) const;
+
+    // The end page's record; null when the configuration has none.
+    CConfigInfo::EndDialogInfo* GetEndPageRecord() const;
+    // Pushes the feature action states into the merged session once, before the first custom
+    // execute's condition is evaluated.
+    void PushFeatureStatesIfDirty();
+    // The command line with the words replaced that stand for the restart decision and the end
+    // page's check box at launch time.
+    static CString ReplaceLaunchWords(const CString& commandLine, CWnd* window);
 
     // Sends the text to the session's log, shows it, cancels the load and aborts.
     [[noreturn]] void FailSystemFolderValidation(const CString& text);
