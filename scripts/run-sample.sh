@@ -34,20 +34,41 @@ echo
 sample="$build/bin/sample"
 root=$("$run" winepath -w "$sample")
 setup=$("$run" winepath -w "$build/bin/setup.exe")
-rm -f "$sample/setup-sample.log"
-echo "== setup /qn /acceptlicenses yes /root $root"
-set +e
-"$run" "$setup" /qn /acceptlicenses yes /root "$root"
-status=$?
-set -e
-# A Unix shell sees only the low 8 bits of the exit code; the log holds the whole story.
-echo "== log ($sample/setup-sample.log, named by the sample's [Debug] Logging)"
-if [ -f "$sample/setup-sample.log" ]; then
-    iconv -f UTF-16 -t UTF-8 "$sample/setup-sample.log" | tr -d '\r'
-else
-    echo "(no log written)"
-fi
-echo "== exit code: low byte $status (minus the code of the error that ended the run)"
-echo "The start-up reads the configuration and its page records, takes the mutex, opens the log,"
-echo "checks the operating system, the rights and the Windows Installer engine; the run stops at"
-echo "the first step that is not built yet, whose error the log names."
+specs=$("$run" winepath -w "$src/samples/specs")
+# The products of the sample's two parts, as Windows Installer knows them.
+show_products() {
+    for code in '{5A0C7E2E-8F3B-4D1A-9C6E-2B7D4E1F3A21}' '{5A0C7E2E-8F3B-4D1A-9C6E-2B7D4E1F3A31}'; do
+        if "$run" reg query "HKLM\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\$code" >/dev/null 2>&1; then
+            echo "   $code installed"
+        else
+            echo "   $code not installed"
+        fi
+    done
+}
+# One quiet run: its command line, its exit code, the parts' products afterwards and the log.
+quiet_run() {
+    local what=$1
+    shift
+    rm -f "$sample/setup-sample.log"
+    echo "== $what: setup $* /qn /acceptlicenses yes /root $root"
+    set +e
+    "$run" "$setup" "$@" /qn /acceptlicenses yes /root "$root"
+    local status=$?
+    set -e
+    # A Unix shell sees only the low 8 bits of the exit code; the log's last line has it whole.
+    echo "== $what: exit code (low byte) $status"
+    show_products
+    echo "== $what: log ($sample/setup-sample.log, named by the sample's [Debug] Logging)"
+    if [ -f "$sample/setup-sample.log" ]; then
+        iconv -f UTF-16 -t UTF-8 "$sample/setup-sample.log" | tr -d '\r' | grep -v '^[^O]' || true
+    else
+        echo "(no log written)"
+    fi
+    echo
+}
+quiet_run "install" 
+quiet_run "change" "$specs\\change.ini"
+quiet_run "remove" "$specs\\remove.ini"
+echo "Each run loads the distribution (two parts on two volumes: bin/sample and bin/SAMPLE2), runs its"
+echo "initialisation and installs, changes or removes the parts through Windows Installer. The logs"
+echo "above show setup's own lines; Windows Installer's log follows each part in the same file."
