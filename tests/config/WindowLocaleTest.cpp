@@ -57,7 +57,7 @@ BOOL WINAPI RecordFlashWindowEx(PFLASHWINFO info)
 
 bool g_withoutFlashWindowEx = false;
 
-FARPROC WINAPI FakeFindSystemFunction(HMODULE module, LPCSTR name)
+FARPROC WINAPI FakeGetProcAddress(HMODULE module, LPCSTR name)
 {
     if (strcmp(name, "FlashWindowEx") == 0) {
         return g_withoutFlashWindowEx ? nullptr
@@ -111,7 +111,7 @@ TEST(Windows, TopLevelWindowAndFlashing)
     EXPECT_EQ(dialog.Get(), GetTopLevelWindow(button));
     EXPECT_EQ(dialog.Get(), GetTopLevelWindow(dialog.Get()));
 
-    ScopedOverride findFunction(g_platformApi.GetProcAddress, &FakeFindSystemFunction);
+    ScopedOverride findFunction(g_platformApi.GetProcAddress, &FakeGetProcAddress);
     g_flashCalls = 0;
     FlashWindowTimes(dialog.Get(), 3);
     EXPECT_EQ(1, g_flashCalls);
