@@ -3,6 +3,7 @@
 #include <cwctype>
 #include <vector>
 
+#include "DynamicLibrary.h"
 #include "PlatformChecks.h"
 #include "UniqueHandle.h"
 
@@ -124,9 +125,9 @@ bool GetVolumeRoot(const wchar_t* path, CString& root)
     }
     OSVERSIONINFOW version;
     if (QueryOsVersion(version) && version.dwPlatformId == VER_PLATFORM_WIN32_NT && version.dwMajorVersion > 4) {
-        using GetVolumePathNameFn = BOOL(WINAPI*)(LPCWSTR, LPWSTR, DWORD);
-        auto getVolumePathName = BindSystemFunction<GetVolumePathNameFn>(L"kernel32.dll", "GetVolumePathNameW");
-        if (getVolumePathName != nullptr) {
+        static OrbelToolbox::DynamicFunctionW<BOOL> getVolumePathName(
+            &OrbelToolbox::Kernel32Library(), "GetVolumePathName");
+        if (getVolumePathName.IsLoaded()) {
             DWORD size = GetFullPathNameW(path, 0, nullptr, nullptr) + 1;
             std::vector<wchar_t> buffer(size < MAX_PATH ? MAX_PATH : size);
             if (getVolumePathName(path, buffer.data(), static_cast<DWORD>(buffer.size()))) {

@@ -4,6 +4,7 @@
 
 #include <vector>
 
+#include "DynamicLibrary.h"
 #include "UniqueHandle.h"
 
 using OrbelToolbox::UniqueKernelHandle;
@@ -72,9 +73,8 @@ bool GetNT4ServicePack(DWORD& servicePack)
 
 bool IsWow64()
 {
-    using IsWow64ProcessFn = BOOL(WINAPI*)(HANDLE, PBOOL);
-    auto isWow64Process = BindSystemFunction<IsWow64ProcessFn>(L"kernel32", "IsWow64Process");
-    if (isWow64Process == nullptr) {
+    static OrbelToolbox::DynamicFunction<BOOL> isWow64Process(&OrbelToolbox::Kernel32Library(), "IsWow64Process");
+    if (!isWow64Process.IsLoaded()) {
         return false;
     }
     BOOL wow64 = FALSE;
@@ -155,12 +155,11 @@ BOOL ExitWindowsWithPrivilege(UINT flags)
 
 HRESULT CoInitializeExIfAvailable(LPVOID reserved, DWORD concurrencyModel)
 {
-    using CoInitializeExFn = HRESULT(WINAPI*)(LPVOID, DWORD);
-    using CoInitializeFn = HRESULT(WINAPI*)(LPVOID);
-    auto coInitializeEx = BindSystemFunction<CoInitializeExFn>(L"ole32.dll", "CoInitializeEx");
-    if (coInitializeEx == nullptr) {
-        auto coInitialize = BindSystemFunction<CoInitializeFn>(L"ole32.dll", "CoInitialize");
-        return coInitialize == nullptr ? E_FAIL : coInitialize(reserved);
+    static OrbelToolbox::DynamicLibrary ole32(L"ole32.dll");
+    static OrbelToolbox::DynamicFunction<HRESULT> coInitializeEx(&ole32, "CoInitializeEx");
+    static OrbelToolbox::DynamicFunction<HRESULT> coInitialize(&ole32, "CoInitialize");
+    if (!coInitializeEx.IsLoaded()) {
+        return coInitialize.IsLoaded() ? coInitialize(reserved) : E_FAIL;
     }
     DWORD model = IsWindowsNT() ? concurrencyModel : static_cast<DWORD>(COINIT_APARTMENTTHREADED);
     return coInitializeEx(reserved, model);

@@ -1,5 +1,6 @@
 #include "WindowHelpers.h"
 
+#include "DynamicLibrary.h"
 #include "PlatformChecks.h"
 #include "Resources.h"
 
@@ -57,9 +58,9 @@ HWND GetTopLevelWindow(HWND window)
 
 void FlashWindowTimes(HWND window, UINT count)
 {
-    using FlashWindowExFn = BOOL(WINAPI*)(PFLASHWINFO);
-    auto flashWindowEx = BindSystemFunction<FlashWindowExFn>(L"user32.dll", "FlashWindowEx");
-    if (flashWindowEx == nullptr) {
+    static OrbelToolbox::DynamicLibrary user32(L"user32.dll");
+    static OrbelToolbox::DynamicFunction<BOOL> flashWindowEx(&user32, "FlashWindowEx");
+    if (!flashWindowEx.IsLoaded()) {
         FlashWindow(window, TRUE);
         return;
     }

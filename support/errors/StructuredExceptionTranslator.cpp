@@ -34,12 +34,16 @@ __asm__(".text\n"
 
 namespace {
 
-// One per thread with an armed scope; CONTEXT needs 16-byte alignment on x86_64.
+// One per thread with an armed scope or a translator of its own; CONTEXT needs 16-byte alignment
+// on x86_64.
 struct alignas(16) ThreadState {
     CONTEXT context;
     EXCEPTION_RECORD record;
     EXCEPTION_POINTERS pointers;
     LONG depth = 0;
+    StructuredExceptionTranslatorFunction translator = nullptr;
+
+    bool Armed() const { return depth > 0 || translator != nullptr; }
 };
 
 DWORD g_slot = TLS_OUT_OF_INDEXES;
@@ -109,7 +113,7 @@ bool InOwnImage(const void* address)
 LONG CALLBACK TranslatingHandler(EXCEPTION_POINTERS* info)
 {
     ThreadState* state = CurrentState();
-    if (!state || state->depth == 0) {
+    if (!state || !state->Armed()) {
         return EXCEPTION_CONTINUE_SEARCH;
     }
     const EXCEPTION_RECORD* record = info->ExceptionRecord;
@@ -151,23 +155,8 @@ BOOL CALLBACK Initialize(PINIT_ONCE, PVOID, PVOID*)
     return ::AddVectoredExceptionHandler(1, TranslatingHandler) != nullptr;
 }
 
-}  // namespace
-
-extern "C" __attribute__((used)) void VelmoThrowTranslated()
-{
-    ThreadState* state = CurrentState();
-    TranslateStructuredException(state->record.ExceptionCode, &state->pointers);
-}
-
-void TranslateStructuredException(unsigned int code, EXCEPTION_POINTERS* pointers)
-{
-    if (code == DelayLoadException::kModuleNotFound || code == DelayLoadException::kProcedureNotFound) {
-        throw DelayLoadException(code, pointers);
-    }
-    throw SEH_Exception(code, pointers);
-}
-
-StructuredExceptionTranslatorScope::StructuredExceptionTranslatorScope()
+// The calling thread's state, made when it has none.
+ThreadState& AttachState()
 {
     if (!::InitOnceExecuteOnce(&g_initOnce, Initialize, nullptr, nullptr)) {
         throw std::runtime_error("Cannot install the structured-exception translator");
@@ -180,20 +169,66 @@ StructuredExceptionTranslatorScope::StructuredExceptionTranslatorScope()
             throw std::runtime_error("Cannot arm the structured-exception translator");
         }
     }
-    ++state->depth;
+    return *state;
+}
+
+// Drops the calling thread's state once nothing keeps it armed.
+void DetachStateIfIdle(ThreadState* state)
+{
+    if (state && !state->Armed()) {
+        ::TlsSetValue(g_slot, nullptr);
+        delete state;
+    }
+}
+
+}  // namespace
+
+extern "C" __attribute__((used)) void VelmoThrowTranslated()
+{
+    ThreadState* state = CurrentState();
+    if (state->translator) {
+        state->translator(state->record.ExceptionCode, &state->pointers);
+    }
+    TranslateStructuredException(state->record.ExceptionCode, &state->pointers);
+}
+
+void TranslateStructuredException(unsigned int code, EXCEPTION_POINTERS* pointers)
+{
+    if (code == DelayLoadException::kModuleNotFound || code == DelayLoadException::kProcedureNotFound) {
+        throw DelayLoadException(code, pointers);
+    }
+    throw SEH_Exception(code, pointers);
+}
+
+StructuredExceptionTranslatorFunction SetThreadStructuredExceptionTranslator(
+    StructuredExceptionTranslatorFunction translator)
+{
+    ThreadState* state = translator ? &AttachState() : CurrentState();
+    if (!state) {
+        return nullptr;
+    }
+    StructuredExceptionTranslatorFunction previous = state->translator;
+    state->translator = translator;
+    DetachStateIfIdle(state);
+    return previous;
+}
+
+StructuredExceptionTranslatorScope::StructuredExceptionTranslatorScope()
+{
+    ++AttachState().depth;
 }
 
 StructuredExceptionTranslatorScope::~StructuredExceptionTranslatorScope()
 {
     ThreadState* state = CurrentState();
-    if (state && --state->depth == 0) {
-        ::TlsSetValue(g_slot, nullptr);
-        delete state;
+    if (state) {
+        --state->depth;
+        DetachStateIfIdle(state);
     }
 }
 
 bool StructuredExceptionTranslatorScope::IsArmed()
 {
     ThreadState* state = CurrentState();
-    return state && state->depth > 0;
+    return state && state->Armed();
 }

@@ -13,6 +13,15 @@
 // SEH_Exception for every other code. Never returns.
 [[noreturn]] void TranslateStructuredException(unsigned int code, EXCEPTION_POINTERS* pointers);
 
+// A thread's own translator: it raises the exception it makes of the fault. When it returns
+// instead, the fault is thrown as TranslateStructuredException throws it.
+using StructuredExceptionTranslatorFunction = void (*)(unsigned int code, const EXCEPTION_POINTERS* pointers);
+
+// Sets the calling thread's own translator (null: none) and returns the one it had. While one is
+// set, the thread's hardware faults are translated by it, with or without an armed scope.
+StructuredExceptionTranslatorFunction SetThreadStructuredExceptionTranslator(
+    StructuredExceptionTranslatorFunction translator);
+
 // Arms the translator on the calling thread for its lifetime; scopes nest. The exception
 // pointers of a translated fault stay valid while the thread keeps a scope armed.
 class StructuredExceptionTranslatorScope {
@@ -23,6 +32,6 @@ public:
     StructuredExceptionTranslatorScope(const StructuredExceptionTranslatorScope&) = delete;
     StructuredExceptionTranslatorScope& operator=(const StructuredExceptionTranslatorScope&) = delete;
 
-    // True while the calling thread has a scope armed.
+    // True while the calling thread has a scope armed or a translator of its own.
     static bool IsArmed();
 };

@@ -16,6 +16,8 @@
 #include "DynamicLibrary.h"
 #include "MsPrintf.h"
 #include "SharedData.h"
+#include "StringTable.h"
+#include "StructuredExceptionTranslator.h"
 #include "UniqueHandle.h"
 #include "VaListEnd.h"
 
@@ -47,9 +49,7 @@ const int kCodeMisuse = -30;
 const int kCodeNoResources = -40;
 const int kCodeAbort = -100;
 const LANGID kResourceCheckLanguage = LANG_ENGLISH;
-const DWORD kResourceStringStart = 512;
 const size_t kDebugLineGrowth = 128;
-const UINT kStringsPerBlock = 16;
 
 // Resource state of this module: -1 not checked, 0 missing, 1 present.
 LONG volatile g_resourceState = -1;
@@ -64,20 +64,8 @@ bool LoadTableString(HMODULE module, UINT id, LANGID language, std::wstring& out
 {
     const LANGID candidates[] = {language, MAKELANGID(PRIMARYLANGID(language), SUBLANG_NEUTRAL)};
     for (LANGID candidate : candidates) {
-        HRSRC found = FindResourceExW(module, RT_STRING, MAKEINTRESOURCEW(id / kStringsPerBlock + 1), candidate);
-        if (!found)
-            continue;
-        HGLOBAL loaded = LoadResource(module, found);
-        const WCHAR* entry = loaded ? static_cast<const WCHAR*>(LockResource(loaded)) : nullptr;
-        if (!entry)
-            return false;
-        for (UINT index = 0; index < id % kStringsPerBlock; ++index)
-            entry += 1 + *entry;
-        if (*entry == 0)
-            return false;
-        out.reserve(kResourceStringStart);
-        out.assign(entry + 1, *entry);
-        return true;
+        if (FindTableString(module, id, candidate, out))
+            return true;
     }
     return false;
 }
@@ -714,6 +702,12 @@ void TranslateStructuredException(unsigned int code, const EXCEPTION_POINTERS* p
         break;
     }
     Error(kCodeOutputFailure, text, code);
+}
+
+void InstallSehTranslator(bool install)
+{
+    if (install)
+        SetThreadStructuredExceptionTranslator(&TranslateStructuredException);
 }
 
 bool CheckResources()

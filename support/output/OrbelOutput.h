@@ -94,6 +94,10 @@ void ThrowIfDeferred();
 // Reports a structured exception (-10) with the text of its kind; a failed delay-loaded import
 // also with the module and the function that `pointers` name.
 void TranslateStructuredException(unsigned int code, const EXCEPTION_POINTERS* pointers = nullptr);
+// When `install` is true, makes TranslateStructuredException the calling thread's translator of
+// hardware faults (StructuredExceptionTranslator.h): a fault is then reported (-10) and raised as
+// the report's exception.
+void InstallSehTranslator(bool install);
 // True when the module that holds the library carries its strings; checked once per module.
 bool CheckResources();
 

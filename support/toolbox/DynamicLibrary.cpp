@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "OrbelOutput.h"
+#include "PlatformApi.h"
 
 namespace OrbelToolbox {
 
@@ -40,6 +41,22 @@ HMODULE LoadFrom(const wchar_t* name, const wchar_t* directory)
         wcscat(path, L"\\");
     wcscat(path, name);
     return LoadLibraryExW(path, nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
+}
+
+// True while a test stands in for the look-up of bound functions: its answers are asked on
+// every use and never kept, so that a process-wide holder neither keeps a stand-in's function
+// nor hides one behind a real address found before.
+bool LookUpReplaced()
+{
+    return g_platformApi.GetProcAddress != &::GetProcAddress;
+}
+
+// An export of the library, loaded when needed (a library that cannot be loaded is reported).
+FARPROC LookUp(DynamicLibrary& library, const char* name)
+{
+    library.Load();
+    HMODULE module = library.GetHandle();
+    return module ? g_platformApi.GetProcAddress(module, name) : nullptr;
 }
 
 }  // namespace
@@ -136,23 +153,27 @@ DynamicFunctionBase::DynamicFunctionBase(DynamicLibrary* library, const char* na
 
 FARPROC DynamicFunctionBase::Resolve()
 {
-    m_library->Load();
-    FARPROC proc = m_library->GetHandle() ? GetProcAddress(m_library->GetHandle(), m_name) : nullptr;
-    m_proc = proc ? proc : UnresolvedProc();
+    FARPROC proc = LookUp(*m_library, m_name);
+    if (!LookUpReplaced())
+        m_proc = proc ? proc : UnresolvedProc();
     return proc;
 }
 
 bool DynamicFunctionBase::IsLoaded()
 {
-    if (m_proc == nullptr && !Resolve())
+    if (LookUpReplaced() || m_proc == nullptr) {
+        if (Resolve())
+            return true;
         OrbelOutput::DebugPrint(kMissingFunction, m_name, m_library->GetName());
+        return false;
+    }
     return m_proc != UnresolvedProc();
 }
 
 FARPROC DynamicFunctionBase::GetProc()
 {
     FARPROC proc = m_proc;
-    if (proc != nullptr && proc != UnresolvedProc())
+    if (!LookUpReplaced() && proc != nullptr && proc != UnresolvedProc())
         return proc;
     proc = Resolve();
     if (!proc)
@@ -162,8 +183,7 @@ FARPROC DynamicFunctionBase::GetProc()
 
 FARPROC GetLibraryFunction(DynamicLibrary& library, const char* name, bool reportMissing)
 {
-    library.Load();
-    FARPROC proc = library.GetHandle() ? GetProcAddress(library.GetHandle(), name) : nullptr;
+    FARPROC proc = LookUp(library, name);
     if (proc)
         return proc;
     if (reportMissing)

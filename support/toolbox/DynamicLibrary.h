@@ -2,8 +2,9 @@
 //
 // The system functions that older systems lack are not imported: a `DynamicLibrary` loads its
 // module on first use, a `DynamicFunction` resolves one export of it on first use, and the caller
-// tests `IsLoaded` and falls back to code of its own when the function is missing. The Windows
-// Installer table (MsiApi.h) binds msi.dll through the same holder.
+// tests `IsLoaded` and falls back to code of its own when the function is missing. Functions are
+// looked up through the platform seam (PlatformApi.h), which tests replace to stand in for
+// other systems. The Windows Installer table (MsiApi.h) binds msi.dll through the same holder.
 #pragma once
 
 #include <windows.h>

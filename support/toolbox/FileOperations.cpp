@@ -16,6 +16,7 @@
 #include "ContextMessage.h"
 #include "OrbelOutput.h"
 #include "PathStrings.h"
+#include "DynamicLibrary.h"
 #include "PlatformApi.h"
 #include "RegistryText.h"
 #include "ToolboxFailure.h"
@@ -199,17 +200,17 @@ void CopyFileIgnoreAttribs(const wchar_t* source, const wchar_t* target, bool fa
 {
     auto files = ContextMessageHolder::FromResource(kCopyMessage, source ? source : L"", target ? target : L"");
     ContextMessageHolder context(kFailed, L"OrbelToolbox::CopyFileIgnoreAttribs");
-    using CopyFileExFn = BOOL(WINAPI*)(LPCWSTR, LPCWSTR, LPPROGRESS_ROUTINE, LPVOID, LPBOOL, DWORD);
-    auto copyFileEx = BindSystemFunction<CopyFileExFn>(L"kernel32.dll", "CopyFileExW");
-    if (copyFileEx == nullptr) {
+    static DynamicFunctionW<BOOL> copyFileEx(&Kernel32Library(), "CopyFileEx");
+    if (!copyFileEx.IsLoaded()) {
         RefuseWindowsError(ERROR_PROC_NOT_FOUND, L"CopyFileEx");
     }
     ErrorModeGuard errorMode;
     SetFileAttributesW(target, FILE_ATTRIBUTE_NORMAL);
     CopyProgress progress{target, nullptr};
     BOOL cancel = FALSE;
-    if (!copyFileEx(
-            source, target, &CopyProgressRoutine, &progress, &cancel, failIfExists ? COPY_FILE_FAIL_IF_EXISTS : 0)) {
+    const DWORD flags = failIfExists ? COPY_FILE_FAIL_IF_EXISTS : 0;
+    if (!copyFileEx(source, target, static_cast<LPPROGRESS_ROUTINE>(&CopyProgressRoutine),
+            static_cast<LPVOID>(&progress), &cancel, flags)) {
         const DWORD error = GetLastError();
         if (progress.error) {
             std::rethrow_exception(progress.error);

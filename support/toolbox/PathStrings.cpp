@@ -7,14 +7,13 @@
 #include <string>
 
 #include "MsPrintf.h"
-#include "PlatformApi.h"
+#include "DynamicLibrary.h"
 #include "ToolboxFailure.h"
 
 namespace OrbelToolbox {
 
 namespace {
 
-constexpr wchar_t kShellLibrary[] = L"shlwapi.dll";
 constexpr size_t kGuidTextUnits = 39;
 
 void RefuseNull(const wchar_t* functionName)
@@ -151,8 +150,8 @@ void CreateGuidText(wchar_t* out)
 
 bool IsUncPath(const wchar_t* path)
 {
-    using PathIsUncFn = BOOL(WINAPI*)(LPCWSTR);
-    if (auto pathIsUnc = BindSystemFunction<PathIsUncFn>(kShellLibrary, "PathIsUNCW")) {
+    static DynamicFunctionW<BOOL> pathIsUnc(&ShlwapiLibrary(), "PathIsUNC");
+    if (pathIsUnc.IsLoaded()) {
         return pathIsUnc(path) != FALSE;
     }
     return path != nullptr && path[0] == L'\\' && path[1] == L'\\' && wcschr(path + 2, L'\\') != nullptr;
@@ -164,12 +163,11 @@ void EscapeUrlPath(wchar_t* path)
         RefuseNull(L"OrbelToolbox::EscapeUrlPath");
     }
     const bool unc = IsUncPath(path);
-    using UrlEscapeFn = HRESULT(WINAPI*)(LPCWSTR, LPWSTR, LPDWORD, DWORD);
-    auto urlEscape = unc ? nullptr : BindSystemFunction<UrlEscapeFn>(kShellLibrary, "UrlEscapeW");
-    if (urlEscape != nullptr) {
+    static DynamicFunctionW<HRESULT> urlEscape(&ShlwapiLibrary(), "UrlEscape");
+    if (!unc && urlEscape.IsLoaded()) {
         wchar_t work[kUrlPathUnits] = {};
         DWORD size = kUrlPathUnits;
-        HRESULT result = urlEscape(path, work, &size, 0);
+        HRESULT result = urlEscape(static_cast<LPCWSTR>(path), static_cast<LPWSTR>(work), &size, DWORD{0});
         if (result != S_OK) {
             RefuseWindowsError(static_cast<DWORD>(result), L"UrlEscapeFunc");
         }

@@ -1,14 +1,5 @@
 #include "PlatformApi.h"
 
-FARPROC FindSystemFunctionReal(const wchar_t* module, const char* name)
-{
-    HMODULE handle = GetModuleHandleW(module);
-    if (handle == nullptr) {
-        handle = LoadLibraryW(module);
-    }
-    return handle == nullptr ? nullptr : GetProcAddress(handle, name);
-}
-
 PlatformApi g_platformApi = {
     &::GetVersionExW,
     &::OpenThreadToken,
@@ -17,7 +8,7 @@ PlatformApi g_platformApi = {
     &::AdjustTokenPrivileges,
     &::ExitWindowsEx,
     &::RegOpenKeyExW,
-    &FindSystemFunctionReal,
+    &::GetProcAddress,
     &::GetVersionExA,
 };
 

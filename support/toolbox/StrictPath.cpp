@@ -8,26 +8,16 @@
 #include "ContextMessage.h"
 #include "OrbelOutput.h"
 #include "PathStrings.h"
-#include "PlatformApi.h"
+#include "DynamicLibrary.h"
 #include "ToolboxFailure.h"
 
 namespace OrbelToolbox {
 
 namespace {
 
-constexpr wchar_t kShellLibrary[] = L"shlwapi.dll";
 constexpr wchar_t kErrorInFunction[] = L"OrbelToolbox: Error in %s function";
 constexpr wchar_t kInvalidCharacter[] = L"             Path has invalid character at index %d: %s";
 constexpr wchar_t kTooLong[] = L"             Path too long: current length is %d; append length is %d; MAX_PATH is %d";
-
-template <class Function> Function ShellFunction(const char* name)
-{
-    Function function = BindSystemFunction<Function>(kShellLibrary, name);
-    if (function == nullptr) {
-        OrbelOutput::DebugPrint(L"%hs is not available; using the built-in fallback.", name);
-    }
-    return function;
-}
 
 bool StartsWithParentStep(const wchar_t* text)
 {
@@ -64,9 +54,9 @@ UINT GetPathCharTypeBuiltIn(wchar_t c)
 
 UINT GetPathCharType(wchar_t c)
 {
-    using PathGetCharTypeFn = UINT(WINAPI*)(WCHAR);
-    if (auto getCharType = ShellFunction<PathGetCharTypeFn>("PathGetCharTypeW")) {
-        return getCharType(c);
+    static DynamicFunctionW<UINT> getCharType(&ShlwapiLibrary(), "PathGetCharType");
+    if (getCharType.IsLoaded()) {
+        return getCharType(static_cast<WCHAR>(c));
     }
     return GetPathCharTypeBuiltIn(c);
 }
@@ -315,9 +305,9 @@ void StrictPath::ReleaseBuffer(DWORD attributes)
 
 bool StrictPath::IsAbsolute() const
 {
-    using PathIsRelativeFn = BOOL(WINAPI*)(LPCWSTR);
-    if (auto pathIsRelative = ShellFunction<PathIsRelativeFn>("PathIsRelativeW")) {
-        return pathIsRelative(m_text) == FALSE;
+    static DynamicFunctionW<BOOL> pathIsRelative(&ShlwapiLibrary(), "PathIsRelative");
+    if (pathIsRelative.IsLoaded()) {
+        return pathIsRelative(static_cast<LPCWSTR>(m_text)) == FALSE;
     }
     if (IsEmpty()) {
         return false;
@@ -347,10 +337,11 @@ void StrictPath::GetVolume(bool useSystem)
         Refuse(-40, L"OrbelToolbox: Non-absolute path '%s' passed to %s", m_text, kFunction);
     }
     if (useSystem) {
-        using GetVolumePathNameFn = BOOL(WINAPI*)(LPCWSTR, LPWSTR, DWORD);
-        auto getVolumePathName = BindSystemFunction<GetVolumePathNameFn>(L"kernel32.dll", "GetVolumePathNameW");
+        static DynamicFunctionW<BOOL> getVolumePathName(&Kernel32Library(), "GetVolumePathName");
         wchar_t volume[kUnits] = {};
-        if (getVolumePathName != nullptr && getVolumePathName(m_text, volume, kUnits) && volume[0] != L'\0') {
+        if (getVolumePathName.IsLoaded()
+            && getVolumePathName(static_cast<LPCWSTR>(m_text), static_cast<LPWSTR>(volume), static_cast<DWORD>(kUnits))
+            && volume[0] != L'\0') {
             Assign(volume, Directory);
             return;
         }
@@ -438,9 +429,9 @@ void StrictPath::RemoveTrailingBackslash(std::wstring& out) const
     }
     wchar_t buffer[kUnits];
     wmemcpy(buffer, m_text, kUnits);
-    using PathRemoveBackslashFn = LPWSTR(WINAPI*)(LPWSTR);
-    if (auto removeBackslash = ShellFunction<PathRemoveBackslashFn>("PathRemoveBackslashW")) {
-        removeBackslash(buffer);
+    static DynamicFunctionW<LPWSTR> removeBackslash(&ShlwapiLibrary(), "PathRemoveBackslash");
+    if (removeBackslash.IsLoaded()) {
+        removeBackslash(static_cast<LPWSTR>(buffer));
     } else {
         const size_t length = wcslen(buffer);
         if (buffer[length - 1] == L'\\' && length != 3) {
@@ -530,9 +521,9 @@ void StrictPath::AddTrailingBackslash()
     if (!IsKind(Directory) || length == 0 || length >= kMaxLength) {
         return;
     }
-    using PathAddBackslashFn = LPWSTR(WINAPI*)(LPWSTR);
-    if (auto addBackslash = ShellFunction<PathAddBackslashFn>("PathAddBackslashW")) {
-        addBackslash(m_text);
+    static DynamicFunctionW<LPWSTR> addBackslash(&ShlwapiLibrary(), "PathAddBackslash");
+    if (addBackslash.IsLoaded()) {
+        addBackslash(static_cast<LPWSTR>(m_text));
     } else if (m_text[length - 1] != L'\\') {
         m_text[length] = L'\\';
         m_text[length + 1] = L'\0';

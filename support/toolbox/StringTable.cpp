@@ -43,26 +43,63 @@ UniqueModule LoadDataModule(const wchar_t* moduleFile)
     return module;
 }
 
+// The packed form of block `blockNumber` of `module` in exactly `language`, and its length in
+// 16-bit units; null when there is none, with the Windows function that failed in `failed`.
+const WORD* FindPackedBlock(HMODULE module, UINT blockNumber, LANGID language, size_t& units, const wchar_t*& failed)
+{
+    HRSRC resource = FindResourceExW(module, RT_STRING, MAKEINTRESOURCEW(blockNumber), language);
+    if (resource == nullptr) {
+        failed = L"FindResourceEx";
+        return nullptr;
+    }
+    HGLOBAL loaded = LoadResource(module, resource);
+    if (loaded == nullptr) {
+        failed = L"LoadResource";
+        return nullptr;
+    }
+    const WORD* data = static_cast<const WORD*>(LockResource(loaded));
+    if (data == nullptr) {
+        failed = L"LockResource";
+        return nullptr;
+    }
+    units = SizeofResource(module, resource) / sizeof(WORD);
+    return data;
+}
+
+// Entry `index` of a packed block of `units` units: each entry is a count and that many units.
+// The counts are checked against the block's size, so that a damaged block never makes a reader
+// run past its end: false when one runs past it. A block that ends early holds its missing
+// entries empty.
+bool FindPackedEntry(const WORD* data, size_t units, UINT index, const WORD*& text, size_t& count)
+{
+    size_t at = 0;
+    for (UINT i = 0;; ++i) {
+        count = at < units ? data[at] : 0;
+        if (at < units) {
+            ++at;
+        }
+        if (count > units - at) {
+            return false;
+        }
+        if (i == index) {
+            text = data + at;
+            return true;
+        }
+        at += count;
+    }
+}
+
 }  // namespace
 
 StringBlock* LoadStringBlock(HMODULE module, UINT blockNumber, LANGID language)
 {
     language = OrbelOutput::GetFullLanguageId(language);
-    HRSRC resource = FindResourceExW(module, RT_STRING, MAKEINTRESOURCEW(blockNumber), language);
-    if (resource == nullptr) {
-        RefuseLastWindowsError(L"FindResourceEx");
-    }
-    HGLOBAL loaded = LoadResource(module, resource);
-    if (loaded == nullptr) {
-        RefuseLastWindowsError(L"LoadResource");
-    }
-    const WORD* data = static_cast<const WORD*>(LockResource(loaded));
+    size_t units = 0;
+    const wchar_t* failed = nullptr;
+    const WORD* data = FindPackedBlock(module, blockNumber, language, units, failed);
     if (data == nullptr) {
-        RefuseLastWindowsError(L"LockResource");
+        RefuseLastWindowsError(failed);
     }
-    // The counts are checked against the resource's size: a damaged block must not make the
-    // reader run past its end.
-    const size_t units = SizeofResource(module, resource) / sizeof(WORD);
 
     BlockOwner block(static_cast<StringBlock*>(calloc(1, sizeof(StringBlock))));
     if (!block) {
@@ -70,25 +107,35 @@ StringBlock* LoadStringBlock(HMODULE module, UINT blockNumber, LANGID language)
     }
     block->blockNumber = blockNumber;
     block->language = language;
-    size_t at = 0;
     for (UINT i = 0; i < kStringsPerBlock; ++i) {
-        const size_t count = at < units ? data[at] : 0;
-        if (at < units) {
-            ++at;
-        }
-        if (count > units - at) {
+        const WORD* entry = nullptr;
+        size_t count = 0;
+        if (!FindPackedEntry(data, units, i, entry, count)) {
             RefuseWindowsError(ERROR_INVALID_DATA, L"LoadStringBlock");
         }
         wchar_t* text = static_cast<wchar_t*>(malloc((count + 1) * sizeof(wchar_t)));
         if (text == nullptr) {
             Refuse(-11, kOutOfMemory);
         }
-        memcpy(text, data + at, count * sizeof(wchar_t));
+        memcpy(text, entry, count * sizeof(wchar_t));
         text[count] = L'\0';
         block->strings[i] = text;
-        at += count;
     }
     return block.release();
+}
+
+bool FindTableString(HMODULE module, UINT id, LANGID language, std::wstring& out)
+{
+    size_t units = 0;
+    const wchar_t* failed = nullptr;
+    const WORD* data = FindPackedBlock(module, StringBlockNumber(id), language, units, failed);
+    const WORD* entry = nullptr;
+    size_t count = 0;
+    if (data == nullptr || !FindPackedEntry(data, units, StringBlockIndex(id), entry, count) || count == 0) {
+        return false;
+    }
+    out.assign(reinterpret_cast<const wchar_t*>(entry), count);
+    return true;
 }
 
 void DeleteStringBlock(StringBlock* block)

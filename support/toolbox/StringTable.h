@@ -6,6 +6,8 @@
 
 #include <windows.h>
 
+#include <string>
+
 namespace OrbelToolbox {
 
 constexpr UINT kStringsPerBlock = 16;
@@ -49,6 +51,12 @@ void UpdateStringBlock(const wchar_t* moduleFile, const StringBlock* block);
 // length + 1 in *size.
 void LoadStringFromResource(HMODULE module, UINT id, wchar_t* buffer, UINT* size, LANGID language);
 void LoadStringFromResource(const wchar_t* moduleFile, UINT id, wchar_t* buffer, UINT* size, LANGID language);
+
+// String `id` in exactly the language, with the same bounded reading as LoadStringFromResource
+// but quietly, for the output's own texts, which are loaded while a report is being written (a
+// report of the loader's own would start inside it): false when the module has no such string
+// or its block is damaged.
+bool FindTableString(HMODULE module, UINT id, LANGID language, std::wstring& out);
 
 // Replaces string `id` of the module file in the language; the block must already exist there.
 // A read-only file is refused (code -33) and left as it is.

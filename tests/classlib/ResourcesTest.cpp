@@ -11,17 +11,6 @@
 
 namespace {
 
-// A raw string block: each entry a count of characters and the characters.
-std::string Block(std::initializer_list<std::pair<WORD, std::wstring>> entries)
-{
-    std::string raw;
-    for (const auto& entry : entries) {
-        raw.append(reinterpret_cast<const char*>(&entry.first), sizeof(WORD));
-        raw.append(reinterpret_cast<const char*>(entry.second.data()), entry.second.size() * sizeof(wchar_t));
-    }
-    return raw;
-}
-
 std::wstring Repeat(const wchar_t* prefix, int count)
 {
     std::wstring text;
@@ -105,6 +94,7 @@ TEST_F(ResourceChain, LanguageModuleWinsThenTheProgram)
 // cannot hold are missing, whether the module is loaded as an image or as a data file.
 TEST(Resources, CorruptStringBlocksAreReadInsideTheirBounds)
 {
+    using testsupport::RawStringBlock;
     testsupport::TempDir dir;
     const std::wstring good = testsupport::ModuleDir() + L"\\classlib_test_lang.dll";
     const DWORD image = testsupport::ImageSizeOf(good);
@@ -117,11 +107,12 @@ TEST(Resources, CorruptStringBlocksAreReadInsideTheirBounds)
         DWORD size;
         bool found;  // string 100 is read ("ok")
     } cases[] = {
-        {L"fine", Block({{0, L""}, {0, L""}, {0, L""}, {0, L""}, {2, L"ok"}}), 0, 0, true},
-        {L"a length past the end", Block({{0, L""}, {0, L""}, {0, L""}, {0, L""}, {40000, L"ok"}}), 0, 0, false},
-        {L"an earlier length past the end", Block({{0, L""}, {60000, L"x"}, {0, L""}, {0, L""}, {2, L"ok"}}), 0, 0,
+        {L"fine", RawStringBlock({{0, L""}, {0, L""}, {0, L""}, {0, L""}, {2, L"ok"}}), 0, 0, true},
+        {L"a length past the end", RawStringBlock({{0, L""}, {0, L""}, {0, L""}, {0, L""}, {40000, L"ok"}}), 0, 0,
             false},
-        {L"a block that ends before the entry", Block({{0, L""}, {0, L""}, {0, L""}}), 0, 0, false},
+        {L"an earlier length past the end", RawStringBlock({{0, L""}, {60000, L"x"}, {0, L""}, {0, L""}, {2, L"ok"}}),
+            0, 0, false},
+        {L"a block that ends before the entry", RawStringBlock({{0, L""}, {0, L""}, {0, L""}}), 0, 0, false},
         {L"half a count", std::string(9, '\0'), 0, 0, false},
         {L"data outside the image", "", image + 0x10000, 64, false},
         {L"data running past the image", "", image - 16, 0x100000, false},

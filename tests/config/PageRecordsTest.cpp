@@ -518,11 +518,11 @@ BOOL WINAPI ReportsWow64(HANDLE, PBOOL wow64)
     return TRUE;
 }
 
-FARPROC FindFakeWow64(const wchar_t* module, const char* name)
+FARPROC WINAPI FindFakeWow64(HMODULE module, LPCSTR name)
 {
     if (std::string(name) == "IsWow64Process")
         return reinterpret_cast<FARPROC>(reinterpret_cast<void (*)()>(&ReportsWow64));
-    return FindSystemFunctionReal(module, name);
+    return ::GetProcAddress(module, name);
 }
 
 TEST(DirectoryPage, SixtyFourBitRowsGoOnlyOn32BitWindows)
@@ -532,8 +532,7 @@ TEST(DirectoryPage, SixtyFourBitRowsGoOnlyOn32BitWindows)
     const std::string ini = std::string(kNoLicences) + "[SingleDirectoryDialog]\r\nDir1=PROGRAMS64\r\nDir2=DATA\r\n";
     EXPECT_EQ(L"", pages.Populate(ini));
     {
-        ScopedOverride<FARPROC (*)(const wchar_t*, const char*)> wow64(
-            g_platformApi.FindSystemFunction, &FindFakeWow64);
+        ScopedOverride<decltype(g_platformApi.GetProcAddress)> wow64(g_platformApi.GetProcAddress, &FindFakeWow64);
         pages.Page<CConfigInfo::SingleDirectoryDialogInfo>(4)->Remove64BitDirectories();
         EXPECT_EQ(2u, pages.Page<CConfigInfo::SingleDirectoryDialogInfo>(4)->GetDirectoryCount());
     }

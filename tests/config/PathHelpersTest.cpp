@@ -29,9 +29,9 @@ BOOL WINAPI FakeGetVersionEx(LPOSVERSIONINFOW info)
     return TRUE;
 }
 
-FARPROC WithoutGetVolumePathName(const wchar_t* module, const char* name)
+FARPROC WINAPI WithoutGetVolumePathName(HMODULE module, LPCSTR name)
 {
-    return strcmp(name, "GetVolumePathNameW") == 0 ? nullptr : FindSystemFunctionReal(module, name);
+    return strcmp(name, "GetVolumePathNameW") == 0 ? nullptr : ::GetProcAddress(module, name);
 }
 
 class PathHelpers : public ::testing::Test {
@@ -164,7 +164,7 @@ TEST_F(PathHelpers, VolumeRootFromTheTextWithoutGetVolumePathName)
     for (int pass = 0; pass < 2; ++pass) {
         if (pass == 1) {
             g_platformApi = m_platform.Previous();  // a newer system whose kernel32 lacks the function
-            g_platformApi.FindSystemFunction = &WithoutGetVolumePathName;
+            g_platformApi.GetProcAddress = &WithoutGetVolumePathName;
         }
         for (const auto& c : cases) {
             CString root;

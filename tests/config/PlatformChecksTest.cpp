@@ -135,7 +135,7 @@ BOOL WINAPI FakeIsWow64ProcessFails(HANDLE, PBOOL wow64)
 
 FARPROC g_isWow64Replacement = nullptr;
 
-FARPROC FakeFindSystemFunction(const wchar_t* module, const char* name)
+FARPROC WINAPI FakeGetProcAddress(HMODULE module, LPCSTR name)
 {
     if (g_noModules) {
         return nullptr;
@@ -149,7 +149,7 @@ FARPROC FakeFindSystemFunction(const wchar_t* module, const char* name)
     if (g_isWow64Replacement != nullptr && strcmp(name, "IsWow64Process") == 0) {
         return g_isWow64Replacement;
     }
-    return FindSystemFunctionReal(module, name);
+    return ::GetProcAddress(module, name);
 }
 
 template <class F> FARPROC AsFarProc(F function)
@@ -324,7 +324,7 @@ TEST_F(PlatformChecks, SetTokenPrivilege)
 
 TEST_F(PlatformChecks, Wow64)
 {
-    g_platformApi.FindSystemFunction = &FakeFindSystemFunction;
+    g_platformApi.GetProcAddress = &FakeGetProcAddress;
 #if defined(__x86_64__) || defined(_M_X64)
     EXPECT_FALSE(IsWow64());  // a 64-bit process never runs under WOW64
 #endif
@@ -419,7 +419,7 @@ TEST_F(PlatformChecks, ComInitialisation)
     EXPECT_EQ(RPC_E_CHANGED_MODE, c.realAfterwards);  // apartment-threaded on the 9x family
     g_platformApi.GetVersionExW = m_platform.Previous().GetVersionExW;
 
-    g_platformApi.FindSystemFunction = &FakeFindSystemFunction;
+    g_platformApi.GetProcAddress = &FakeGetProcAddress;
     g_missingFunction = L"CoInitializeEx";
     c = RunOnThread(COINIT_MULTITHREADED);
     EXPECT_EQ(S_OK, c.first);

@@ -57,13 +57,13 @@ BOOL WINAPI RecordFlashWindowEx(PFLASHWINFO info)
 
 bool g_withoutFlashWindowEx = false;
 
-FARPROC FakeFindSystemFunction(const wchar_t* module, const char* name)
+FARPROC WINAPI FakeGetProcAddress(HMODULE module, LPCSTR name)
 {
     if (strcmp(name, "FlashWindowEx") == 0) {
         return g_withoutFlashWindowEx ? nullptr
                                       : reinterpret_cast<FARPROC>(reinterpret_cast<void (*)()>(&RecordFlashWindowEx));
     }
-    return FindSystemFunctionReal(module, name);
+    return ::GetProcAddress(module, name);
 }
 
 }  // namespace
@@ -111,7 +111,7 @@ TEST(Windows, TopLevelWindowAndFlashing)
     EXPECT_EQ(dialog.Get(), GetTopLevelWindow(button));
     EXPECT_EQ(dialog.Get(), GetTopLevelWindow(dialog.Get()));
 
-    ScopedOverride findFunction(g_platformApi.FindSystemFunction, &FakeFindSystemFunction);
+    ScopedOverride findFunction(g_platformApi.GetProcAddress, &FakeGetProcAddress);
     g_flashCalls = 0;
     FlashWindowTimes(dialog.Get(), 3);
     EXPECT_EQ(1, g_flashCalls);

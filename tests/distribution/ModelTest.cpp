@@ -971,11 +971,11 @@ BOOL WINAPI ReportWow64(HANDLE, PBOOL wow64)
     return TRUE;
 }
 
-FARPROC FindWow64Kernel(const wchar_t* module, const char* name)
+FARPROC WINAPI FindWow64Kernel(HMODULE module, LPCSTR name)
 {
     if (lstrcmpA(name, "IsWow64Process") == 0)
         return reinterpret_cast<FARPROC>(reinterpret_cast<void (*)()>(&ReportWow64));
-    return FindSystemFunctionReal(module, name);
+    return ::GetProcAddress(module, name);
 }
 
 }  // namespace
@@ -1022,8 +1022,8 @@ TEST_F(ModelTest, SystemFolderAndPathPropertiesAreValidated)
         modeltest::MessageBoxRecorder boxes;
         boxes.texts.clear();
         m_app.cancelLoadingCalls = 0;
-        ScopedOverride<decltype(g_platformApi.FindSystemFunction)> wow64(
-            g_platformApi.FindSystemFunction, c.wow64 ? &FindWow64Kernel : g_platformApi.FindSystemFunction);
+        ScopedOverride<decltype(g_platformApi.GetProcAddress)> wow64(
+            g_platformApi.GetProcAddress, c.wow64 ? &FindWow64Kernel : g_platformApi.GetProcAddress);
         try {
             model.ValidateZKPathDirAndSysFolderProps();
             EXPECT_EQ(nullptr, c.text);

@@ -4,11 +4,14 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <string>
 #include <vector>
 
 #include "DynamicLibrary.h"
 #include "OrbelOutput.h"
+#include "PlatformApi.h"
+#include "ScopedOverride.h"
 #include "TestSupport.h"
 #include "UniqueHandle.h"
 
@@ -39,7 +42,42 @@ ModuleSet SnapshotModules()
     return modules;
 }
 
+DWORD WINAPI StandInProcessId()
+{
+    return 42;
+}
+
+bool g_standInMissing = false;
+
+FARPROC WINAPI StandInLookUp(HMODULE module, LPCSTR name)
+{
+    if (strcmp(name, "GetCurrentProcessId") != 0)
+        return ::GetProcAddress(module, name);
+    return g_standInMissing ? nullptr : reinterpret_cast<FARPROC>(reinterpret_cast<void (*)()>(&StandInProcessId));
+}
+
 }  // namespace
+
+// A test's stand-in for the look-up reaches a holder that resolved before, and leaves nothing
+// behind when it goes.
+TEST(DynamicFunction, AReplacedLookUpIsAskedOnEveryUseAndNotKept)
+{
+    DynamicLibrary kernel32(L"kernel32.dll");
+    DynamicFunction<DWORD> processId(&kernel32, "GetCurrentProcessId");
+    ASSERT_TRUE(processId.IsLoaded());
+    EXPECT_EQ(GetCurrentProcessId(), processId());
+    {
+        ScopedOverride<decltype(g_platformApi.GetProcAddress)> standIn(g_platformApi.GetProcAddress, &StandInLookUp);
+        EXPECT_TRUE(processId.IsLoaded());
+        EXPECT_EQ(42u, processId());
+        g_standInMissing = true;
+        EXPECT_FALSE(processId.IsLoaded());
+        g_standInMissing = false;
+        EXPECT_TRUE(processId.IsLoaded());
+    }
+    EXPECT_TRUE(processId.IsLoaded());
+    EXPECT_EQ(GetCurrentProcessId(), processId());
+}
 
 TEST(DynamicFunction, TheUnicodeFormBindsTheExportNamedWithW)
 {

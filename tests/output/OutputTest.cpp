@@ -12,6 +12,7 @@
 
 #include "ContextMessage.h"
 #include "OrbelOutput.h"
+#include "StructuredExceptionTranslator.h"
 #include "TestSupport.h"
 #include "UniqueHandle.h"
 
@@ -260,6 +261,55 @@ TEST(OutputReport, AStructuredExceptionIsReportedWithTheTextOfItsKind)
         ASSERT_EQ(c.context.size() + 7, lines.size()) << c.code;
         EXPECT_EQ(c.context, Lines(lines.begin() + 4, lines.begin() + 4 + c.context.size())) << c.code;
     }
+}
+
+namespace {
+
+// Volatile, so that the optimiser keeps the faulting access.
+volatile int* volatile g_badAddress = reinterpret_cast<volatile int*>(0x10);
+
+__attribute__((noinline)) int ReadBadAddress()
+{
+    return *g_badAddress;
+}
+
+struct FaultOutcome {
+    int reportedCode = 0;
+    bool otherException = false;
+    bool armedAfterDeclining = true;
+};
+
+// On a thread of its own, so that the translator does not stay with the test's thread.
+DWORD WINAPI FaultWithOutputTranslator(void* parameter)
+{
+    FaultOutcome& outcome = *static_cast<FaultOutcome*>(parameter);
+    OrbelOutput::InstallSehTranslator(false);
+    outcome.armedAfterDeclining = StructuredExceptionTranslatorScope::IsArmed();
+    OrbelOutput::InstallSehTranslator(true);
+    try {
+        outcome.reportedCode = ReportedCode([] { ReadBadAddress(); });
+    } catch (...) {
+        outcome.otherException = true;
+    }
+    SetThreadStructuredExceptionTranslator(nullptr);
+    return 0;
+}
+
+}  // namespace
+
+TEST(OutputReport, TheInstalledTranslatorReportsAThreadsHardwareFault)
+{
+    DebugLog log;
+    FaultOutcome outcome;
+    UniqueKernelHandle thread(CreateThread(nullptr, 0, FaultWithOutputTranslator, &outcome, 0, nullptr));
+    ASSERT_TRUE(thread);
+    ASSERT_EQ(WAIT_OBJECT_0, WaitForSingleObject(thread.Get(), 10000));
+    EXPECT_FALSE(outcome.armedAfterDeclining);
+    EXPECT_FALSE(outcome.otherException);
+    EXPECT_EQ(-10, outcome.reportedCode);
+    const Lines lines = log.ReadLines();
+    ASSERT_LE(5u, lines.size());
+    EXPECT_EQ(L"> Access violation! Structured exception code 3221225477", lines[4]);
 }
 
 TEST(OutputReport, ACatchPointDefersTheReportUntilItIsRaisedAgain)

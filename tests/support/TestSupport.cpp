@@ -152,6 +152,16 @@ CurrentFolderGuard::~CurrentFolderGuard()
     SetCurrentDirectoryW(m_saved.c_str());
 }
 
+std::string RawStringBlock(std::initializer_list<std::pair<WORD, std::wstring>> entries)
+{
+    std::string raw;
+    for (const auto& entry : entries) {
+        raw.append(reinterpret_cast<const char*>(&entry.first), sizeof(WORD));
+        raw.append(reinterpret_cast<const char*>(entry.second.data()), entry.second.size() * sizeof(wchar_t));
+    }
+    return raw;
+}
+
 bool CopyWithRawStringBlock(
     const std::wstring& source, const std::wstring& target, unsigned block, const std::string& raw)
 {

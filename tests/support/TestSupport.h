@@ -3,7 +3,9 @@
 
 #include <windows.h>
 
+#include <initializer_list>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace testsupport {
@@ -81,6 +83,8 @@ private:
 // Copies of a resource module with a corrupt string table (block `block` holds the strings
 // 16 * (block - 1) to 16 * (block - 1) + 15), for the readers' robustness tests. Both return
 // false when the copy cannot be made.
+// A raw string block: each entry a count of characters (which need not match) and the characters.
+std::string RawStringBlock(std::initializer_list<std::pair<WORD, std::wstring>> entries);
 // The block replaced by `raw` as it stands (its lengths may run past its end).
 bool CopyWithRawStringBlock(
     const std::wstring& source, const std::wstring& target, unsigned block, const std::string& raw);

@@ -188,12 +188,12 @@ BOOL WINAPI CopyWithProgress(
     return CopyFileW(source, target, (flags & COPY_FILE_FAIL_IF_EXISTS) != 0);
 }
 
-FARPROC FindCopyWithProgress(const wchar_t* module, const char* name)
+FARPROC WINAPI FindCopyWithProgress(HMODULE module, LPCSTR name)
 {
     if (strcmp(name, "CopyFileExW") == 0) {
         return reinterpret_cast<FARPROC>(reinterpret_cast<void (*)()>(&CopyWithProgress));
     }
-    return FindSystemFunctionReal(module, name);
+    return ::GetProcAddress(module, name);
 }
 
 std::vector<int> g_percents;
@@ -208,8 +208,7 @@ void RecordProgress(const wchar_t*, int value, int maximum)
 
 TEST(FileOperations, CopyOverAReadOnlyTargetWithProgress)
 {
-    ScopedOverride<FARPROC (*)(const wchar_t*, const char*)> copy(
-        g_platformApi.FindSystemFunction, &FindCopyWithProgress);
+    ScopedOverride<decltype(g_platformApi.GetProcAddress)> copy(g_platformApi.GetProcAddress, &FindCopyWithProgress);
     TempDir dir;
     const std::wstring source = dir.File(L"source.bin");
     const std::wstring target = dir.File(L"target.bin");
@@ -231,8 +230,7 @@ TEST(FileOperations, CopyOverAReadOnlyTargetWithProgress)
 
 TEST(FileOperations, ARequestedAbortCancelsTheCopy)
 {
-    ScopedOverride<FARPROC (*)(const wchar_t*, const char*)> copy(
-        g_platformApi.FindSystemFunction, &FindCopyWithProgress);
+    ScopedOverride<decltype(g_platformApi.GetProcAddress)> copy(g_platformApi.GetProcAddress, &FindCopyWithProgress);
     TempDir dir;
     WriteFileBytes(dir.File(L"source"), "data");
     OrbelOutput::RequestAbort();
@@ -245,8 +243,7 @@ TEST(FileOperations, ARequestedAbortCancelsTheCopy)
 
 TEST(FileOperations, AnErrorOfTheProgressCallbackLeavesAfterTheCopy)
 {
-    ScopedOverride<FARPROC (*)(const wchar_t*, const char*)> copy(
-        g_platformApi.FindSystemFunction, &FindCopyWithProgress);
+    ScopedOverride<decltype(g_platformApi.GetProcAddress)> copy(g_platformApi.GetProcAddress, &FindCopyWithProgress);
     TempDir dir;
     WriteFileBytes(dir.File(L"source"), "data");
     OrbelOutput::SetProgressCallback([](const wchar_t*, int, int) { throw std::runtime_error("progress"); });

@@ -232,20 +232,20 @@ BOOL WINAPI FailingGetVolumePathName(LPCWSTR, LPWSTR, DWORD)
     return FALSE;
 }
 
-FARPROC FindFailingVolumeLookUp(const wchar_t* module, const char* name)
+FARPROC WINAPI FindFailingVolumeLookUp(HMODULE module, LPCSTR name)
 {
     if (strcmp(name, "GetVolumePathNameW") == 0) {
         return reinterpret_cast<FARPROC>(reinterpret_cast<void (*)()>(&FailingGetVolumePathName));
     }
-    return FindSystemFunctionReal(module, name);
+    return ::GetProcAddress(module, name);
 }
 
 }  // namespace
 
 TEST(StrictPath, AFailedSystemVolumeLookUpFallsBackToTheText)
 {
-    ScopedOverride<FARPROC (*)(const wchar_t*, const char*)> failing(
-        g_platformApi.FindSystemFunction, &FindFailingVolumeLookUp);
+    ScopedOverride<decltype(g_platformApi.GetProcAddress)> failing(
+        g_platformApi.GetProcAddress, &FindFailingVolumeLookUp);
     StrictPath drive(L"C:\\windows\\system32", kDir);
     drive.GetVolume(true);
     EXPECT_STREQ(L"C:\\", drive.GetText());

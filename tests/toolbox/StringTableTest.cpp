@@ -119,3 +119,39 @@ TEST(StringTable, AReadOnlyModuleIsRefusedAndLeftAsItIs)
     EXPECT_EQ(before, testsupport::ReadFileBytes(copy));
     SetFileAttributesW(copy.c_str(), FILE_ATTRIBUTE_NORMAL);
 }
+
+// Both readers keep to the block's bounds: the quiet one answers false, the block loader reports
+// the damage; string 33 is the second entry of block 3.
+TEST(StringTable, DamagedBlocksAreReadInsideTheirBounds)
+{
+    using testsupport::RawStringBlock;
+    testsupport::TempDir dir;
+    const struct {
+        const char* name;
+        std::string raw;
+        const wchar_t* text;  // null: not found
+        bool damaged;
+    } cases[] = {
+        {"fine", RawStringBlock({{0, L""}, {2, L"ok"}}), L"ok", false},
+        {"a length past the end", RawStringBlock({{0, L""}, {40000, L"ok"}}), nullptr, true},
+        {"an earlier length past the end", RawStringBlock({{60000, L"x"}, {2, L"ok"}}), nullptr, true},
+        {"a block that ends before the entry", RawStringBlock({{0, L""}}), nullptr, false},
+        {"half a count", std::string(3, '\0'), nullptr, false},
+    };
+    int made = 0;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::wstring copy = dir.File(L"damaged" + std::to_wstring(++made) + L".dll");
+        ASSERT_TRUE(testsupport::CopyWithRawStringBlock(ModulePath(), copy, 3, c.raw));
+        DataModule module(copy);
+        ASSERT_NE(nullptr, module.Get());
+        std::wstring text;
+        EXPECT_EQ(c.text != nullptr, FindTableString(module.Get(), 33, LANG_NEUTRAL, text));
+        if (c.text) {
+            EXPECT_EQ(c.text, text);
+        }
+        EXPECT_EQ(c.damaged ? -12 : 0, ReportedCode([&] {
+            DeleteStringBlock(LoadStringBlock(module.Get(), StringBlockNumber(33), LANG_NEUTRAL));
+        }));
+    }
+}

@@ -23,21 +23,21 @@ template <class Action> int ReportedCode(Action action)
     return 0;
 }
 
-inline FARPROC FindWithoutShell(const wchar_t* module, const char* name)
+inline FARPROC WINAPI FindWithoutShell(HMODULE module, LPCSTR name)
 {
-    if (_wcsicmp(module, L"shlwapi.dll") == 0 || strcmp(name, "GetVolumePathNameW") == 0) {
+    if (module == GetModuleHandleW(L"shlwapi.dll") || strcmp(name, "GetVolumePathNameW") == 0) {
         return nullptr;
     }
-    return FindSystemFunctionReal(module, name);
+    return ::GetProcAddress(module, name);
 }
 
 // For its lifetime the shell library's path functions and GetVolumePathNameW are missing.
 class WithoutShellFunctions {
 public:
-    WithoutShellFunctions() : m_override(g_platformApi.FindSystemFunction, &FindWithoutShell) { }
+    WithoutShellFunctions() : m_override(g_platformApi.GetProcAddress, &FindWithoutShell) { }
 
 private:
-    ScopedOverride<FARPROC (*)(const wchar_t*, const char*)> m_override;
+    ScopedOverride<decltype(g_platformApi.GetProcAddress)> m_override;
 };
 
 }  // namespace toolboxtest
