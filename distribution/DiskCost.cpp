@@ -2,6 +2,7 @@
 // component's cost for its planned action, the free space of the volumes they land on, and the
 // size of a package without its embedded cabinets.
 #include "Distribution.h"
+#include "DynamicLibrary.h"
 
 #include "Feature.h"
 #include "FileOperations.h"
@@ -27,7 +28,6 @@ const uint64_t kPackageSizeLimit = 0xFFFFFFFFull;
 // A Media row's Cabinet that begins with this names a stream of the package.
 const wchar_t kEmbeddedCabinetPrefix = L'#';
 
-typedef BOOL(WINAPI* GetDiskFreeSpaceExFunction)(LPCWSTR, PULARGE_INTEGER, PULARGE_INTEGER, PULARGE_INTEGER);
 
 // The volume root of a path without its trailing backslash; false when it cannot be determined.
 bool VolumeOf(const wchar_t* path, CString& volume)
@@ -51,13 +51,13 @@ DWORD CDistribution::GetVolumeFreeSpace(VolumeCostSet& volumes, const CString& v
     record->volume = volume;
     record->required = 0;
     BOOL ok = FALSE;
-    const auto freeSpaceEx = BindSystemFunction<GetDiskFreeSpaceExFunction>(L"kernel32.dll", "GetDiskFreeSpaceExW");
+    static OrbelToolbox::DynamicFunction<BOOL> freeSpaceEx(&OrbelToolbox::Kernel32Library(), "GetDiskFreeSpaceExW");
     // The root form the volume calls want: "C:\".
     CString root = volume;
     AddTrailingBackslash(root);
-    if (freeSpaceEx) {
+    if (freeSpaceEx.IsLoaded()) {
         ULARGE_INTEGER availableToCaller = {}, total = {}, totalFree = {};
-        ok = freeSpaceEx(root, &availableToCaller, &total, &totalFree);
+        ok = freeSpaceEx(root.GetString(), &availableToCaller, &total, &totalFree);
         if (ok)
             record->available = static_cast<int64_t>(availableToCaller.QuadPart);
     } else {

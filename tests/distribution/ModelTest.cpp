@@ -598,11 +598,11 @@ BOOL WINAPI FakeFreeSpace(LPCWSTR root, PULARGE_INTEGER available, PULARGE_INTEG
     return TRUE;
 }
 
-FARPROC FindFakeFreeSpace(const wchar_t* module, const char* name)
+FARPROC WINAPI FindFakeFreeSpace(HMODULE module, LPCSTR name)
 {
     if (lstrcmpA(name, "GetDiskFreeSpaceExW") == 0)
         return reinterpret_cast<FARPROC>(reinterpret_cast<void (*)()>(&FakeFreeSpace));
-    return FindSystemFunctionReal(module, name);
+    return ::GetProcAddress(module, name);
 }
 
 // The engine's costs of a component installed locally: 8000000 units (4 more for rollback) on
@@ -646,8 +646,7 @@ TEST_F(ModelTest, DiskCostOfThePlan)
     MsiSmartPtr<MsiSession> session = m_model.GetSession();
     for (const wchar_t* action : {L"CostInitialize", L"FileCost", L"CostFinalize"})
         session->DoAction(action);
-    ScopedOverride<decltype(g_platformApi.FindSystemFunction)> freeSpace(
-        g_platformApi.FindSystemFunction, &FindFakeFreeSpace);
+    ScopedOverride<decltype(g_platformApi.GetProcAddress)> freeSpace(g_platformApi.GetProcAddress, &FindFakeFreeSpace);
     MsiApiOverride<decltype(MsiApiTable::MsiEnumComponentCostsW)> costs(
         MsiApi().MsiEnumComponentCostsW, &FakeComponentCosts);
     wchar_t windows[MAX_PATH] = L"";
@@ -742,8 +741,7 @@ TEST_F(ModelTest, ComponentCostFromTheComponentTable)
     wchar_t temp[MAX_PATH] = L"";
     GetTempPathW(MAX_PATH, temp);
     ASSERT_EQ(L'C', temp[0]);
-    ScopedOverride<decltype(g_platformApi.FindSystemFunction)> freeSpace(
-        g_platformApi.FindSystemFunction, &FindFakeFreeSpace);
+    ScopedOverride<decltype(g_platformApi.GetProcAddress)> freeSpace(g_platformApi.GetProcAddress, &FindFakeFreeSpace);
     CFeature* core = m_model.FindFeature(L"Core");
     core->m_actionState = INSTALLSTATE_LOCAL;  // the part has an action: the rollback share may count
 
