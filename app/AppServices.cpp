@@ -4,11 +4,14 @@
 
 #include <locale.h>
 
+#include <typeinfo>
 #include <vector>
 
 #include "CPath.h"
+#include "Distribution.h"
 #include "DistributionInfo.h"
 #include "IniReader.h"
+#include "LinkedDistributionInfo.h"
 #include "PathHelpers.h"
 #include "InstallerErrors.h"
 #include "LocaleNames.h"
@@ -196,6 +199,20 @@ int CVelmoInstallerApp::GetInstallLevel()
         return m_cmdLine.m_nInstallLevel;
     CConfigInfo::DistributionInfo* distribution = m_pConfigInfo ? m_pConfigInfo->GetDistributionInfo() : nullptr;
     return distribution ? distribution->GetDefaultInstallLevel() : 10;
+}
+
+int CVelmoInstallerApp::GetDistributionInstallLevel()
+{
+    return m_pDistribution->GetInstallLevel();
+}
+
+CLinkedDistribution& CVelmoInstallerApp::FindLinkedDistribution(const wchar_t* name)
+{
+    CConfigInfo::LinkedDistributionInfo* linked = m_pConfigInfo ? m_pConfigInfo->GetLinkedDistributionInfo() : nullptr;
+    if (!linked)
+        throw ObjectNotFound(kSource, __LINE__, typeid(CLinkedDistribution), L".ini key", name ? name : L"",
+            L"No %2 matching '%3'");
+    return linked->FindLinkedDistribution(name);
 }
 
 bool CVelmoInstallerApp::IsDialogEnabled(eDialogState state, bool anyMode, bool ignoreSpecFile)

@@ -74,8 +74,11 @@ public:
     bool IsCostLogOnCommandLine() const override { return m_cmdLine.m_bCostLog; }
     bool IsInstallValidateSkipped() const override { return m_cmdLine.m_bSiv; }
 
+    bool IsLinkingDisabled() const override { return m_cmdLine.m_bNoLinking; }
     // The command line's install level, else the configuration's default.
     int GetInstallLevel() override;
+    int GetDistributionInstallLevel() override;
+    CLinkedDistribution& FindLinkedDistribution(const wchar_t* name) override;
     // The page at which a /linkedcustom run starts: the first registered page that the spec
     // file leaves enabled and that is shown and allowed in the current mode.
     eDialogState GetFirstEnabledDialog();

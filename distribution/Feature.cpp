@@ -7,6 +7,14 @@
 #include "MsiSession.h"
 #include "Part.h"
 
+namespace {
+
+// CPart::IsOSExcluded kinds: excluded on 64-bit Windows, on 32-bit Windows.
+const int kOsExcludedOn64Bit = 2;
+const int kOsExcludedOn32Bit = 3;
+
+}  // namespace
+
 HANDLE CFeature::s_costingAbortEvent = nullptr;
 long CFeature::s_liveFeatures = 0;
 
@@ -48,17 +56,42 @@ void CFeature::Initialize(const wchar_t* name, const wchar_t* partFeatureName, c
     m_part = part;
     m_session = session;
     m_specRequest = placeholder ? INSTALLSTATE_LOCAL : specRequest;
-    if (placeholder)
-        m_fakeKind = kPlaceholder;
-    else if (!part)
-        m_fakeKind = kNoPart;
-    else
-        m_fakeKind = kOrdinary;
-    m_installedState = INSTALLSTATE_ABSENT;
-    if (m_fakeKind == kOrdinary)
-        m_installedState = MsiApi().MsiQueryFeatureStateW(part->GetProductCode(), m_partFeatureName);
-    if (part)
-        part->AddFeature(this);
+    // A part this Windows excludes takes no request from the spec file.
+    if (part && (part->IsOSExcluded(kOsExcludedOn64Bit) || part->IsOSExcluded(kOsExcludedOn32Bit)))
+        m_specRequest = INSTALLSTATE_UNKNOWN;
+
+    if (session)
+        m_linkedDistFake = LoadLinkedDistFakeFeature(*session, name, *this, m_specRequest == INSTALLSTATE_ABSENT);
+    if (m_linkedDistFake) {
+        m_fakeKind = kLinkedDist;
+    } else {
+        if (part)
+            part->AddFeature(this);
+        if (placeholder)
+            m_fakeKind = kPlaceholder;
+        else if (!part)
+            m_fakeKind = kNoPart;
+        else if (part->IsThirdPartyInstaller())
+            m_fakeKind = kThirdParty;
+        else
+            m_fakeKind = kOrdinary;
+        if (m_fakeKind == kThirdParty && session)
+            SetUpOtherVendorFakeFeature();
+    }
+
+    if (m_fakeKind != kThirdParty) {
+        m_installedState = INSTALLSTATE_ABSENT;
+        if (part) {
+            const int product = part->GetProductState();
+            m_installedState = product == INSTALLSTATE_DEFAULT || product == INSTALLSTATE_ADVERTISED
+                ? MsiApi().MsiQueryFeatureStateW(part->GetProductCode(), m_partFeatureName)
+                : product;
+        }
+        if (m_installedState == INSTALLSTATE_UNKNOWN)
+            m_installedState = INSTALLSTATE_ABSENT;
+    }
+    if (session)
+        ReadDisableDirectoryBrowse(*session, m_browseDisabled);
 }
 
 void CFeature::SignalAbort()

@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <list>
 #include <map>
+#include <memory>
 #include <set>
 #include <vector>
 
@@ -18,6 +19,7 @@
 #include "FeatureSubsets.h"
 
 class CBrokenDependency;
+class CLinkedDistribution;
 class FeatureChangeLevel;
 class FeatureChangeQueue;
 struct FeatureStateChange;
@@ -59,17 +61,83 @@ public:
         kCountSkipRequiredChildren = 64,  // with 16: leave out children required by installed products
     };
 
+    // The menu of a linked-distribution fake feature: its items in menu order and the item
+    // chosen last. Choosing an item enables or disables the linked distribution, sets the level
+    // passed to it and installs or removes the fake feature.
+    class LinkedDistFakeFeature {
+    public:
+        struct MenuItem {
+            CString title;
+            int type;   // kTypeLeaveOut leaves the linked distribution out
+            int level;  // passed to the linked distribution; kLevelNotRun: it is not run
+        };
+        static const int kTypeLeaveOut = 0;
+        static const int kLevelNotRun = -1;
+
+        explicit LinkedDistFakeFeature(CFeature& fakeFeature);
+        virtual ~LinkedDistFakeFeature() { }
+        LinkedDistFakeFeature(const LinkedDistFakeFeature&) = delete;
+        LinkedDistFakeFeature& operator=(const LinkedDistFakeFeature&) = delete;
+
+        int GetMenuItemCount() const { return static_cast<int>(m_items.size()); }
+        // An index not below the number of items throws ValueOutOfRange.
+        const MenuItem& GetMenuItem(int n) const;
+        int GetMenuItemType(int n) const { return GetMenuItem(n).type; }
+        int GetMenuItemLevel(int n) const { return GetMenuItem(n).level; }
+        // The item a new selection starts from: in a maintenance run or with distribution
+        // linking switched off, the first item that leaves the linked distribution out.
+        int GetDefaultItem() const;
+        int GetSelectedItem() const { return m_selectedItem; }
+        int GetInstallItem() const { return m_installItem; }
+        int GetLeaveOutItem() const { return m_leaveOutItem; }
+        CLinkedDistribution* GetLinkedDistribution() const { return m_linkedDistribution; }
+        CFeature* GetFakeFeature() const { return m_fakeFeature; }
+        // Chooses item n: the linked distribution runs with the item's level, and the fake
+        // feature is installed, or the linked distribution is left out and the fake feature
+        // removed. A menu without items has nothing to choose and stays as it is.
+        void SelectMenuItem(int n);
+
+    private:
+        friend class CFeature;
+
+        CLinkedDistribution* m_linkedDistribution;  // the configuration's record, borrowed
+        std::vector<MenuItem> m_items;
+        int m_selectedItem;
+        int m_defaultItem;
+        int m_installItem;
+        int m_leaveOutItem;
+        CFeature* m_fakeFeature;
+    };
+
     CFeature();
     virtual ~CFeature();
     CFeature(const CFeature&) = delete;
     CFeature& operator=(const CFeature&) = delete;
 
     // Fills the feature once, before it is linked: the Feature row's values, its part (null
-    // when none), the spec file's request and whether it is a placeholder. Fixes the kind and
-    // the installed state (asked of Windows Installer for a feature with a part; 2 otherwise).
+    // when none), the spec file's request (dropped when this Windows excludes the part) and
+    // whether it is a placeholder. Fixes the kind: a linked distribution's menu makes a linked-
+    // distribution fake feature, and another vendor's installer is set up from its own tables.
+    // The installed state of the others comes from the part's product (asked of Windows
+    // Installer for an installed product; 2 when unknown or without a part).
     void Initialize(const wchar_t* name, const wchar_t* partFeatureName, const wchar_t* title,
         const wchar_t* description, int display, int level, const wchar_t* directory, DWORD attributes, bool transitive,
         DWORD transitiveAttributes, CPart* part, MsiSession* session, int specRequest, bool placeholder);
+
+    // The menu of the linked distribution named for `name` in the fake-feature tables, read
+    // from the session's database; null when the feature is no linked-distribution fake
+    // feature. The menu starts on the item that leaves the linked distribution out when the
+    // feature's level is above the run's install level or `specAbsent`. Throws
+    // LinkDistFakeFeature when the menu cannot be read or the configuration does not list the
+    // linked distribution.
+    static std::unique_ptr<LinkedDistFakeFeature> LoadLinkedDistFakeFeature(
+        MsiSession& session, const wchar_t* name, CFeature& feature, bool specAbsent);
+    // For a feature of another vendor's installer: the installed state and valid states from
+    // the installer's conditions and commands, and its disk space reserved through a temporary
+    // component of the feature.
+    void SetUpOtherVendorFakeFeature();
+    // The feature's menu; ObjectNotFound for a feature without one.
+    LinkedDistFakeFeature& GetLinkedDistFakeFeature() const;
 
     // The process-wide costing-abort event (null while no feature exists).
     static HANDLE GetCostingAbortEvent() { return s_costingAbortEvent; }
@@ -231,6 +299,7 @@ public:
     DWORD m_validStates;
     CString m_directoryPath;
     CPart* m_part;
+    std::unique_ptr<LinkedDistFakeFeature> m_linkedDistFake;
     bool m_transitive;
     DWORD m_transitiveAttributes;
     int m_fakeKind;

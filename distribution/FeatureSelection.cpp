@@ -176,6 +176,9 @@ void CFeature::ApplyRequestedStates(ChangeCallback callback, void* data)
         feature->m_actionState = blocked ? INSTALLSTATE_ABSENT : request;
         feature->m_changed = true;
         feature->m_requestPriority = 0;
+        if (LinkedDistFakeFeature* menu = feature->m_linkedDistFake.get())
+            menu->SelectMenuItem(
+                feature->m_actionState == INSTALLSTATE_LOCAL ? menu->GetInstallItem() : menu->GetLeaveOutItem());
     }
 }
 
@@ -272,6 +275,8 @@ void CFeature::ApplyInstallLevel(int installLevel)
         feature->m_lastUserRequest = INSTALLSTATE_ABSENT;
         feature->m_requestPriority = 0;
         feature->m_changed = false;
+        if (LinkedDistFakeFeature* menu = feature->m_linkedDistFake.get())
+            menu->SelectMenuItem(menu->GetDefaultItem());
         feature->EvaluateConditionTable();
         feature->EvaluateFeatureDisplayTable();
         feature->m_lastUserRequest = feature->GetLevelState(installLevel);

@@ -17,6 +17,8 @@
 #include "CacheEntries.h"
 #include "VelmoLogStream.h"
 
+class CLinkedDistribution;
+
 class IApplicationServices {
 public:
     virtual ~IApplicationServices() { }
@@ -68,8 +70,15 @@ public:
     virtual bool IsTreeStart() const = 0;
     virtual bool IsCostLogOnCommandLine() const = 0;
     virtual bool IsInstallValidateSkipped() const = 0;
+    // Distribution linking switched off on the command line (/k, /k:n).
+    virtual bool IsLinkingDisabled() const = 0;
     // The run's install level: /level when given, else the configuration's default.
     virtual int GetInstallLevel() = 0;
+    // The install level the distribution model applies now.
+    virtual int GetDistributionInstallLevel() = 0;
+    // The configuration's record of the linked distribution of that section name; ObjectNotFound
+    // when the configuration lists none of that name.
+    virtual CLinkedDistribution& FindLinkedDistribution(const wchar_t* name) = 0;
     // Whether a page may be shown (see the application's own description).
     virtual bool IsDialogEnabled(int state, bool anyMode, bool ignoreSpecFile) = 0;
     // The cache file: whether the end-page custom executables (/cache, /cache:x, /cache:fx) and

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <stdexcept>
+#include <typeinfo>
 
 #include "InstallerErrors.h"
 
@@ -67,6 +68,15 @@ void StandInApplicationServices::GetFeatureRequest(const wchar_t* feature, int& 
     disallowAbsent = std::find(m_disallowAbsent.begin(), m_disallowAbsent.end(), feature) != m_disallowAbsent.end();
     if (disallowAbsent)
         state = INSTALLSTATE_LOCAL;
+}
+
+CLinkedDistribution& StandInApplicationServices::FindLinkedDistribution(const wchar_t* name)
+{
+    auto found = m_linked.find(CString(name ? name : L""));
+    if (found == m_linked.end())
+        throw ObjectNotFound(__FILE__, __LINE__, typeid(CLinkedDistribution), L".ini key", name ? name : L"",
+            L"No %2 matching '%3'");
+    return found->second;
 }
 
 bool StandInApplicationServices::GetVolumePath(int volume, CString& path) const

@@ -14,6 +14,7 @@
 #include "ApplicationServices.h"
 #include "CString.h"
 #include "DistributionServices.h"
+#include "LinkedDistribution.h"
 #include "TestSupport.h"
 #include "UiMode.h"
 #include "VelmoLogStream.h"
@@ -63,6 +64,12 @@ public:
     bool IsCostLogOnCommandLine() const override { return m_costLog; }
     bool IsInstallValidateSkipped() const override { return m_skipInstallValidate; }
     int GetInstallLevel() override { return m_installLevel; }
+    // /k as the test sets it (off by default); the model's install level as the test sets it
+    // (10 by default).
+    bool IsLinkingDisabled() const override { return m_linkingDisabled; }
+    int GetDistributionInstallLevel() override { return m_distributionInstallLevel; }
+    // The linked distributions the test adds; any other name throws ObjectNotFound.
+    CLinkedDistribution& FindLinkedDistribution(const wchar_t* name) override;
     bool IsDialogEnabled(int, bool, bool) override { return m_pagesEnabled; }
     int cancelLoadingCalls = 0;
     // The cache file: the flags the test sets; entries are kept, writes counted.
@@ -108,6 +115,9 @@ public:
     void SetCostLog(bool costLog) { m_costLog = costLog; }
     void SetSkipInstallValidate(bool skip) { m_skipInstallValidate = skip; }
     void SetInstallLevel(int level) { m_installLevel = level; }
+    void SetLinkingDisabled(bool disabled) { m_linkingDisabled = disabled; }
+    void SetDistributionInstallLevel(int level) { m_distributionInstallLevel = level; }
+    CLinkedDistribution& AddLinkedDistribution(const CString& name) { return m_linked[name]; }
     void SetPagesEnabled(bool enabled) { m_pagesEnabled = enabled; }
     // The stream behind GetLogStream: closed until the test opens it.
     VelmoLogOStream& Log() { return m_log; }
@@ -135,6 +145,9 @@ private:
     bool m_costLog = false;
     bool m_skipInstallValidate = false;
     int m_installLevel = 10;  // the default without /level or [InstallLevels]
+    bool m_linkingDisabled = false;
+    int m_distributionInstallLevel = 10;
+    std::map<CString, CLinkedDistribution> m_linked;
     bool m_pagesEnabled = true;
     std::vector<LANGID> m_uiLanguages;
     std::vector<LANGID> m_dialogFonts;
