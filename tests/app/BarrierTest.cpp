@@ -98,6 +98,37 @@ TEST(ThreadBarrier, EveryRowOnTheMainThreadAndOnAWorker)
     }
 }
 
+// A message text as the system formats it, without its closing line break; empty when the
+// system has none.
+std::wstring MessageText(DWORD source, HMODULE module, DWORD code)
+{
+    wchar_t buffer[257] = {};
+    DWORD length = FormatMessageW(source | FORMAT_MESSAGE_IGNORE_INSERTS, module, code, 0, buffer, 256, nullptr);
+    std::wstring text(buffer, length);
+    while (!text.empty() && (text.back() == L'\n' || text.back() == L'\r'))
+        text.pop_back();
+    return text;
+}
+
+// The memory and fault rows show the system's own texts: error 8 from the system's messages,
+// the exception code from ntdll's (the test system may have none: then the message is empty).
+TEST(ThreadBarrier, MemoryAndFaultRowsShowTheSystemsTexts)
+{
+    const struct {
+        const wchar_t* kind;
+        std::wstring text;
+    } rows[] = {
+        {L"badalloc", MessageText(FORMAT_MESSAGE_FROM_SYSTEM, nullptr, ERROR_NOT_ENOUGH_MEMORY)},
+        {L"av", MessageText(FORMAT_MESSAGE_FROM_HMODULE, GetModuleHandleW(L"ntdll.dll"), EXCEPTION_ACCESS_VIOLATION)},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.kind);
+        HostRun run = RunHost(row.kind, L"main");
+        EXPECT_NE(std::wstring::npos, run.log.find(L"OrbelInstaller: ERROR! " + row.text + L"\r\nOrbelInstaller: "))
+            << std::string(run.log.begin(), run.log.end());
+    }
+}
+
 TEST(ThreadBarrier, QuietRunOnlyLogs)
 {
     HostRun run = RunHost(L"installer", L"worker", L"quiet");

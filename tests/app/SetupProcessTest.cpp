@@ -6,6 +6,7 @@
 
 #include <msi.h>
 
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -346,6 +347,47 @@ TEST(SetupProcess, SecondInstanceIsRefused)
     CloseHandle(mutex);
     EXPECT_EQ(static_cast<DWORD>(-12003), run.exitCode);
     EXPECT_EQ("first instance's log", ReadFileBytes(log));
+}
+
+DWORD WINAPI TakeMutexAndEnd(LPVOID mutex)
+{
+    *static_cast<HANDLE*>(mutex) = CreateMutexW(nullptr, TRUE, L"_ZKOrbelInstallerMutex");
+    return 0;
+}
+
+// A child installer (/masterhWnd) never takes the mutex, so it runs beside its master; a mutex
+// whose owner ended without releasing it is taken over. Both runs open their log.
+TEST(SetupProcess, ChildInstallerAndAbandonedMutexRun)
+{
+    HWND master = CreateWindowExW(0, L"STATIC", L"master", 0, 0, 0, 0, 0, nullptr, nullptr, nullptr, nullptr);
+    ASSERT_NE(nullptr, master);
+    std::wostringstream masterText;
+    masterText << std::hex << static_cast<unsigned long>(reinterpret_cast<ULONG_PTR>(master));
+
+    HANDLE held = CreateMutexW(nullptr, TRUE, L"_ZKOrbelInstallerMutex");
+    ASSERT_NE(nullptr, held);
+    TempDir childDir;
+    SetupRun child = RunSetup(L"/qn /AcceptLicenses yes /masterhWnd " + masterText.str() + L" /root \""
+        + SampleRoot() + L"\" /l*v \"" + childDir.File(L"child.log") + L"\"");
+    ReleaseMutex(held);
+    CloseHandle(held);
+    DestroyWindow(master);
+    EXPECT_NE(static_cast<DWORD>(-12003), child.exitCode);
+    EXPECT_EQ(0u, ReadUtf16File(childDir.File(L"child.log")).find(L"\xFEFFOrbelInstaller: Started OrbelInstaller: "));
+
+    // The owner is a thread of this process that ended; this process keeps the mutex in being.
+    HANDLE abandoned = nullptr;
+    HANDLE owner = CreateThread(nullptr, 0, &TakeMutexAndEnd, &abandoned, 0, nullptr);
+    ASSERT_NE(nullptr, owner);
+    WaitForSingleObject(owner, INFINITE);
+    CloseHandle(owner);
+    ASSERT_NE(nullptr, abandoned);
+    TempDir dir;
+    SetupRun run = RunSetup(
+        L"/qn /AcceptLicenses yes /root \"" + SampleRoot() + L"\" /l*v \"" + dir.File(L"setup.log") + L"\"");
+    CloseHandle(abandoned);
+    EXPECT_NE(static_cast<DWORD>(-12003), run.exitCode);
+    EXPECT_EQ(0u, ReadUtf16File(dir.File(L"setup.log")).find(L"\xFEFFOrbelInstaller: Started OrbelInstaller: "));
 }
 
 }  // namespace

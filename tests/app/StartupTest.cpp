@@ -25,13 +25,15 @@ struct HostRun {
     std::vector<std::string> boxes;  // "type|caption|text"
 };
 
-HostRun RunStartupHost(const std::wstring& arguments)
+HostRun RunStartupHost(const std::wstring& arguments, bool fault = false)
 {
     TempDir dir;
+    SetEnvironmentVariableW(L"VELMO_TEST_FAULT", fault ? L"1" : nullptr);
     std::wstring report = dir.File(L"report.txt");
     SetEnvironmentVariableW(L"VELMO_TEST_REPORT", report.c_str());
     ProcessResult result = RunProcess(L"\"" + ModuleDir() + L"\\startup_host.exe\" " + arguments, 30000);
     SetEnvironmentVariableW(L"VELMO_TEST_REPORT", nullptr);
+    SetEnvironmentVariableW(L"VELMO_TEST_FAULT", nullptr);
     EXPECT_FALSE(result.timedOut);
     HostRun run;
     run.exitCode = result.exitCode;
@@ -74,6 +76,8 @@ TEST(Startup, CommandLineOutcomes)
         {L"/level abc", 1639, "10030|startup_host|Invalid command line parameters.\\r\\n" + usage},
         {L"/qn /AcceptLicenses NO", 1602, ""},
         {L"/q /acceptlicenses no", 1602, ""},
+        // Quiet without an answer to the licences is a bad command line, not a declined run.
+        {L"/q", 1639, "10030|startup_host|Invalid command line parameters.\\r\\n" + usage},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.arguments);
@@ -110,14 +114,33 @@ TEST(Startup, RunKeyIsDeletedAndItsResultIgnored)
     RegCloseKey(key);
 }
 
+// A fault in the program's own code on the main thread, past the opened log, reaches the
+// start-up's barrier: reported and logged by the structured-exception row, and the run still
+// ends through its exit line (the process's last resort would end it at once).
+TEST(Startup, FaultInTheProgramReachesTheBarrier)
+{
+    TempDir dir;
+    const std::wstring logFile = dir.File(L"setup.log");
+    HostRun run = RunStartupHost(
+        L"/qn /acceptlicenses yes /root \"" + ModuleDir() + L"\\sample\" /ini setup.ini /l*v \"" + logFile + L"\"", true);
+    EXPECT_EQ(0xC0000005u, run.exitCode);
+    EXPECT_TRUE(run.boxes.empty());
+    const std::wstring log = ReadLogFile(logFile).text;
+    const size_t error = log.find(L"OrbelInstaller: ERROR! ");
+    ASSERT_NE(std::wstring::npos, error) << std::string(log.begin(), log.end());
+    EXPECT_NE(std::wstring::npos, log.find(L"Structured Exception number 0xC0000005", error));
+    EXPECT_NE(std::wstring::npos, log.find(L"OrbelInstaller exiting ", error)) << std::string(log.begin(), log.end());
+}
+
 int WINAPI NoMessageBox(HWND, LPCWSTR, LPCWSTR, UINT)
 {
     return IDOK;
 }
 
 // COM already initialised on the thread (S_FALSE) is no reason to stop: in this process, whose
-// own command line the start-up parses.
-TEST(Startup, ComAlreadyInitialisedGoesOn)
+// own command line the start-up parses. An error that escapes the start-up undoes its own
+// initialisation and leaves the caller's.
+TEST(Startup, ComAlreadyInitialisedGoesOnAndIsUndoneOnAnEscape)
 {
     if (__argc > 1)
         GTEST_SKIP() << "the start-up parses this process's own arguments";
@@ -130,6 +153,9 @@ TEST(Startup, ComAlreadyInitialisedGoesOn)
         // It went on to the configuration, which this process does not have (app_test.ini).
         EXPECT_NE(nullptr, wcsstr(error.GetFullText(), L"app_test.ini")) << error.GetFullText();
     }
+    CoUninitialize();
+    // Nothing is left initialised on the thread: a new initialisation is the first again.
+    EXPECT_EQ(S_OK, CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED));
     CoUninitialize();
 }
 

@@ -213,6 +213,8 @@ TEST_F(DistributionTest, AForcedLanguageMustBeListed)
         // ForceLanguage wins over /lang.
         {"ForceLanguage=1033\r\n", 1031, "1033,1031", 1033, L""},
     };
+    // The application's locale follows the user's language, the dialog font the chosen one.
+    g_userLanguage = 1036;
     for (const Case& c : cases) {
         m_services.app.SetRequestedLanguage(c.commandLineLanguage);
         const std::string localization = "Languages=" + c.languages + "\r\n" + c.forceLine + "CustomRes1033=" + kEnu
@@ -220,6 +222,10 @@ TEST_F(DistributionTest, AForcedLanguageMustBeListed)
         EXPECT_EQ(c.errors, Load(DistributionIni(localization))) << c.forceLine << " /lang " << c.commandLineLanguage;
         EXPECT_EQ(c.chosen, Info().GetUiLanguage()) << c.forceLine << " /lang " << c.commandLineLanguage;
         EXPECT_TRUE(Info().IsLanguageForced());
+        ASSERT_FALSE(m_services.app.UiLanguages().empty());
+        EXPECT_EQ(1036, m_services.app.UiLanguages().back());
+        ASSERT_FALSE(m_services.app.DialogFonts().empty());
+        EXPECT_EQ(c.chosen, m_services.app.DialogFonts().back());
     }
 }
 

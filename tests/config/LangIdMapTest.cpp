@@ -52,6 +52,7 @@ TEST(LangIdMap, RanksExactThenNeutralThenSublanguageThenPreferred)
         {"no candidate: lowest", {1031, 1036}, 1041, 1033, 1031},
         {"no candidate: English", {9, 1036}, 1041, 1033, 9},
         {"English only when no candidate", {9, 1036}, 1041, 1036, 1036},
+        {"no candidate: English before a lower id", {7, 9, 1036}, 1041, 1033, 9},
         {"sublanguage of the same code page", {0x0404, 0x0804}, 0x1004, 0x0409, 0x0804},
         {"other sublanguage code page", {0x0404, 0x0804}, 0x0C04, 0x0409, 0x0404},
         {"other code page is no candidate", {0x0804, 0x0C04}, 0x1404, 0x0409, 0x0C04},

@@ -55,6 +55,28 @@ TEST(WindowPlacement, TargetTakesTheSourcePlaceWithItsOwnSize)
     EXPECT_TRUE(IsWindowVisible(target.Get()));
 }
 
+// The target goes below the first window above the source that counts: hidden windows and
+// the target itself are passed over.
+TEST(WindowPlacement, InsertAfterTheFirstVisibleWindowAboveTheSource)
+{
+    // Each new window starts at the top of the z-order.
+    Window source(100, 120, 400, 300);
+    Window target(10, 20, 250, 150);
+    Window hidden(30, 30, 50, 50);
+    Window visible(40, 40, 50, 50);
+    ShowWindow(target.Get(), SW_SHOWNA);
+    ShowWindow(visible.Get(), SW_SHOWNA);
+    ASSERT_EQ(target.Get(), GetWindow(source.Get(), GW_HWNDPREV));
+    ASSERT_EQ(hidden.Get(), GetWindow(target.Get(), GW_HWNDPREV));
+    ASSERT_EQ(visible.Get(), GetWindow(hidden.Get(), GW_HWNDPREV));
+
+    WindowPlacementState state;
+    state.Save(source.Get(), target.Get());
+    EXPECT_EQ(visible.Get(), state.GetInsertAfterWindow());
+    state.ApplyTo(true);
+    EXPECT_EQ(target.Get(), GetWindow(visible.Get(), GW_HWNDNEXT));
+}
+
 TEST(WindowPlacement, NoActivateShowCommands)
 {
     const UINT cases[][2] = {{SW_HIDE, SW_SHOWNOACTIVATE}, {SW_SHOWMINIMIZED, SW_SHOWMINNOACTIVE}, {SW_SHOW, SW_SHOWNA},

@@ -206,6 +206,42 @@ TEST(MsiRecord, DescriptionsOfFetchedAndBrokenRecords)
     EXPECT_EQ(L"<Null Msi Record Handle>", Str(none.Describe(noneText)));
 }
 
+// Each kind of record names itself in its description; only fetched and column-information
+// records name their view.
+TEST(MsiRecord, EveryKindDescribesItself)
+{
+    MsiSmartPtr<MsiDatabase> db = OpenFixture();
+    MsiSmartPtr<MsiView> view = db->OpenView(L"SELECT `Name`, `Value` FROM `ZKUniqueA`");
+    MsiApiOverride<decltype(MsiApiTable::MsiGetLastErrorRecord)> o(
+        MsiApi().MsiGetLastErrorRecord, &FakeLastErrorRecord);
+    g_errorRecordField1 = 2205;
+    const struct {
+        MsiSmartPtr<MsiRecord> record;
+        int kind;
+        const wchar_t* prefix;
+        bool namesView;
+    } rows[] = {
+        {MsiRecord::Create(1), MsiRecord::Created, L"MSI Record Handle: ", false},
+        {view->GetColumnNames(), MsiRecord::ColumnInfo, L"MSI ViewInfo Record Handle: ", true},
+        {MsiRecord::GetLastErrorRecord(), MsiRecord::LastError, L"MSI Error Record Handle: ", false},
+    };
+    g_errorRecordField1 = 0;
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.prefix);
+        EXPECT_EQ(row.kind, row.record->GetKind());
+        MsiHeapString text;
+        const std::wstring described = Str(row.record->Describe(text));
+        EXPECT_EQ(std::wstring(row.prefix) + std::to_wstring(row.record->GetHandle()) + L" (",
+            described.substr(0, described.find(L'(') + 1));
+        EXPECT_EQ(row.namesView, described.find(L") from MSI View Handle") != std::wstring::npos) << described;
+    }
+    // The engine's record is the one the error code came with; without one the record is empty.
+    EXPECT_EQ(2205, rows[2].record->GetInteger(1));
+    MsiSmartPtr<MsiRecord> none = MsiRecord::GetLastErrorRecord();
+    EXPECT_EQ(MsiRecord::LastError, none->GetKind());
+    EXPECT_EQ(0u, none->GetHandle());
+}
+
 TEST(MsiRecord, StreamsOfTheBinaryTable)
 {
     const std::string expected = "STREAMDATA-0123456789";

@@ -181,6 +181,67 @@ TEST_F(MsiSummaryInfoTest, RoundTripThroughTheFile)
     EXPECT_EQ(0u, Str(describe).find(L"MSI Database Summary Information Handle "));
 }
 
+// Each property written with its type, persisted, and read back from the file by its type and
+// by its named member.
+TEST_F(MsiSummaryInfoTest, TypedPropertiesThroughTheFile)
+{
+    const FILETIME created = {0x12345678u, 0x01D9ABCDu};
+    const struct {
+        UINT pid;
+        VARTYPE type;
+        int number;
+        const wchar_t* text;
+    } rows[] = {
+        {1, VT_I2, 1252, nullptr},
+        {3, VT_LPSTR, 0, L"Velmo subject"},
+        {5, VT_LPSTR, 0, L"Installer;Velmo"},
+        {6, VT_LPSTR, 0, L"Velmo comments"},
+        {12, VT_FILETIME, 0, nullptr},
+        {14, VT_I4, 200, nullptr},
+        {15, VT_I4, 3, nullptr},
+        {18, VT_LPSTR, 0, L"Velmo application"},
+        {19, VT_I4, 2, nullptr},
+    };
+    for (const auto& row : rows) {
+        if (row.type == VT_LPSTR)
+            info->SetStringProperty(row.pid, row.text);
+        else if (row.type == VT_I2)
+            info->SetShortProperty(row.pid, static_cast<short>(row.number));
+        else if (row.type == VT_I4)
+            info->SetIntegerProperty(row.pid, row.number);
+        else
+            info->SetFileTimeProperty(row.pid, created);
+    }
+    info->Persist();
+    info = MsiSmartPtr<MsiDatabaseSummaryInfo>();
+    db->Commit();
+    db = MsiSmartPtr<MsiDatabase>();
+
+    MsiSmartPtr<MsiDatabaseSummaryInfo> read = MsiDatabaseSummaryInfo::Open(path.c_str());
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.pid);
+        if (row.type == VT_LPSTR) {
+            MsiHeapString text;
+            read->GetStringProperty(text, row.pid);
+            EXPECT_EQ(row.text, Str(text));
+        } else if (row.type == VT_FILETIME) {
+            const FILETIME back = read->GetFileTimeProperty(row.pid);
+            EXPECT_EQ(created.dwLowDateTime, back.dwLowDateTime);
+            EXPECT_EQ(created.dwHighDateTime, back.dwHighDateTime);
+        } else {
+            EXPECT_EQ(row.number, read->GetIntegerProperty(row.pid));
+        }
+    }
+    EXPECT_EQ(1252, read->GetCodepage());
+    EXPECT_EQ(200, read->GetSchema());
+    EXPECT_EQ(2, read->GetSecurity());
+    EXPECT_TRUE(read->IsShortFileNames());
+    EXPECT_TRUE(read->IsCompressed());
+    MsiHeapString text;
+    read->GetAppName(text);
+    EXPECT_EQ(L"Velmo application", Str(text));
+}
+
 TEST_F(MsiSummaryInfoTest, CopyFromAnotherPackage)
 {
     info->SetTitle(L"changed");
