@@ -70,9 +70,11 @@ bool IsInstalled(const wchar_t* productCode)
 // The parts' products are removed after each test, whatever it left behind.
 class QuietInstall : public ::testing::Test {
 protected:
-    QuietInstall() { MsiSetInternalUI(INSTALLUILEVEL_NONE, nullptr); }
-    ~QuietInstall() override
+    QuietInstall() { RemoveProducts(); }
+    ~QuietInstall() override { RemoveProducts(); }
+    static void RemoveProducts()
     {
+        MsiSetInternalUI(INSTALLUILEVEL_NONE, nullptr);
         for (const wchar_t* code : {kCoreCode, kExtrasCode})
             if (MsiQueryProductStateW(code) != INSTALLSTATE_UNKNOWN)
                 MsiConfigureProductW(code, 0, INSTALLSTATE_ABSENT);
@@ -191,8 +193,6 @@ TEST_F(QuietInstall, FailuresEndWithTheirCodes)
         EXPECT_EQ(c.coreInstalled, IsInstalled(kCoreCode)) << c.what;
         EXPECT_EQ(c.extrasInstalled, IsInstalled(kExtrasCode)) << c.what;
         EXPECT_NE(std::wstring::npos, run.log.find(c.logText)) << c.what << "\n" << Narrow(run.log);
-        for (const wchar_t* code : {kCoreCode, kExtrasCode})
-            if (MsiQueryProductStateW(code) != INSTALLSTATE_UNKNOWN)
-                MsiConfigureProductW(code, 0, INSTALLSTATE_ABSENT);
+        RemoveProducts();
     }
 }

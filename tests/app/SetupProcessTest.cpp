@@ -39,6 +39,16 @@ std::wstring SampleRoot()
     return ModuleDir() + L"\\sample";
 }
 
+// The products of the sample's parts removed from the test prefix, as a run over the sample
+// installs them.
+void RemoveSampleProducts()
+{
+    MsiSetInternalUI(INSTALLUILEVEL_NONE, nullptr);
+    for (const wchar_t* code : {L"{5A0C7E2E-8F3B-4D1A-9C6E-2B7D4E1F3A21}", L"{5A0C7E2E-8F3B-4D1A-9C6E-2B7D4E1F3A31}"})
+        if (MsiQueryProductStateW(code) != INSTALLSTATE_UNKNOWN)
+            MsiConfigureProductW(code, 0, INSTALLSTATE_ABSENT);
+}
+
 // A UTF-16LE file as text (its byte-order mark included).
 std::wstring ReadUtf16File(const std::wstring& path)
 {
@@ -162,8 +172,7 @@ TEST(SetupProcess, SampleDistributionStartsItsLog)
     TempDir dir;
     const std::wstring logFile = dir.File(L"setup.log");
     SetupRun run = RunSetup(L"/qn /AcceptLicenses yes /r:n /root \"" + SampleRoot() + L"\" /l*v \"" + logFile + L"\"");
-    for (const wchar_t* code : {L"{5A0C7E2E-8F3B-4D1A-9C6E-2B7D4E1F3A21}", L"{5A0C7E2E-8F3B-4D1A-9C6E-2B7D4E1F3A31}"})
-        MsiConfigureProductW(code, 0, INSTALLSTATE_ABSENT);
+    RemoveSampleProducts();
     EXPECT_EQ(0u, run.exitCode);
     EXPECT_TRUE(run.boxes.empty());
     const std::wstring log = ReadUtf16File(logFile);
@@ -367,8 +376,8 @@ TEST(SetupProcess, ChildInstallerAndAbandonedMutexRun)
     HANDLE held = CreateMutexW(nullptr, TRUE, L"_ZKOrbelInstallerMutex");
     ASSERT_NE(nullptr, held);
     TempDir childDir;
-    SetupRun child = RunSetup(L"/qn /AcceptLicenses yes /masterhWnd " + masterText.str() + L" /root \""
-        + SampleRoot() + L"\" /l*v \"" + childDir.File(L"child.log") + L"\"");
+    SetupRun child = RunSetup(L"/qn /AcceptLicenses yes /masterhWnd " + masterText.str() + L" /root \"" + SampleRoot()
+        + L"\" /l*v \"" + childDir.File(L"child.log") + L"\"");
     ReleaseMutex(held);
     CloseHandle(held);
     DestroyWindow(master);
@@ -383,11 +392,12 @@ TEST(SetupProcess, ChildInstallerAndAbandonedMutexRun)
     CloseHandle(owner);
     ASSERT_NE(nullptr, abandoned);
     TempDir dir;
-    SetupRun run = RunSetup(
-        L"/qn /AcceptLicenses yes /root \"" + SampleRoot() + L"\" /l*v \"" + dir.File(L"setup.log") + L"\"");
+    SetupRun run
+        = RunSetup(L"/qn /AcceptLicenses yes /root \"" + SampleRoot() + L"\" /l*v \"" + dir.File(L"setup.log") + L"\"");
     CloseHandle(abandoned);
     EXPECT_NE(static_cast<DWORD>(-12003), run.exitCode);
     EXPECT_EQ(0u, ReadUtf16File(dir.File(L"setup.log")).find(L"\xFEFFOrbelInstaller: Started OrbelInstaller: "));
+    RemoveSampleProducts();
 }
 
 }  // namespace

@@ -5,12 +5,12 @@
 
 namespace {
 
-// A top-level window of the static class, destroyed with the object.
+// A window of the static class, top-level or the child of `parent`, destroyed with the object.
 class Window {
 public:
-    Window(int x, int y, int width, int height)
-        : m_hwnd(CreateWindowExW(0, L"STATIC", L"placement", WS_OVERLAPPEDWINDOW, x, y, width, height, nullptr, nullptr,
-            GetModuleHandleW(nullptr), nullptr))
+    Window(int x, int y, int width, int height, HWND parent = nullptr)
+        : m_hwnd(CreateWindowExW(0, L"STATIC", L"placement", parent ? WS_CHILD : WS_OVERLAPPEDWINDOW, x, y, width,
+            height, parent, nullptr, GetModuleHandleW(nullptr), nullptr))
     {
     }
     ~Window() { DestroyWindow(m_hwnd); }
@@ -56,14 +56,17 @@ TEST(WindowPlacement, TargetTakesTheSourcePlaceWithItsOwnSize)
 }
 
 // The target goes below the first window above the source that counts: hidden windows and
-// the target itself are passed over.
+// the target itself are passed over. The windows are siblings under a parent of the test, so
+// that other programs' windows cannot come between them.
 TEST(WindowPlacement, InsertAfterTheFirstVisibleWindowAboveTheSource)
 {
-    // Each new window starts at the top of the z-order.
-    Window source(100, 120, 400, 300);
-    Window target(10, 20, 250, 150);
-    Window hidden(30, 30, 50, 50);
-    Window visible(40, 40, 50, 50);
+    // Each new child window starts at the bottom of its siblings' z-order.
+    Window parent(0, 0, 600, 600);
+    ShowWindow(parent.Get(), SW_SHOWNA);  // a child is visible only inside a visible parent
+    Window visible(40, 40, 50, 50, parent.Get());
+    Window hidden(30, 30, 50, 50, parent.Get());
+    Window target(10, 20, 250, 150, parent.Get());
+    Window source(100, 120, 400, 300, parent.Get());
     ShowWindow(target.Get(), SW_SHOWNA);
     ShowWindow(visible.Get(), SW_SHOWNA);
     ASSERT_EQ(target.Get(), GetWindow(source.Get(), GW_HWNDPREV));
