@@ -173,7 +173,10 @@ void CDistribution::RunCostingActions()
             break;
     }
     session->SetIntegerProperty(L"INSTALLLEVEL", AppServices().GetInstallLevel());
-    MsiApi().MsiEnableLogW(0, nullptr, 0);
+    if (m_installerLog.IsCapturing())
+        m_installerLog.Stop();
+    else
+        MsiApi().MsiEnableLogW(0, nullptr, 0);
 }
 
 void CDistribution::ReadFeatureValidStates()

@@ -71,12 +71,8 @@ void CDistribution::PopulateFromIniInfo(CConfigInfo& config, ProgressCallback ca
     try {
         DescribeDistribution(config);
 
-        if (AppServices().IsCostLogEnabled()) {
-            const CString logFile = AppServices().GetLogFile();
-            if (!logFile.IsEmpty())
-                MsiApi().MsiEnableLogW(AppServices().GetLogModeFlags(), logFile,
-                    AppServices().GetLogFileOptions() | INSTALLLOGATTRIBUTES_APPEND);
-        }
+        if (AppServices().IsCostLogEnabled())
+            m_installerLog.Start(AppServices().GetLogModeFlags(), AppServices().GetLogFileOptions());
         MsiApi().MsiSetInternalUI(INSTALLUILEVEL_NONE, nullptr);
 
         int highestVolume = 0;

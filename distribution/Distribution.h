@@ -21,6 +21,7 @@
 #include "DistributionVolume.h"
 #include "FeatureSubsets.h"
 #include "FeatureTree.h"
+#include "InstallerLogCapture.h"
 #include "MsiSmartPtr.h"
 #include "SystemInfoClient.h"
 #include "UniqueHandle.h"
@@ -287,8 +288,6 @@ protected:
 private:
     // Tells the system-information component that a run starts; its failures are ignored.
     void AnnounceInstallRun();
-    // Windows Installer's log for the package installs: appended to the run's log, or off.
-    void EnableInstallerLog();
     // Makes `volume` current: found in one of its folders, else asked for through the question
     // window. False when it cannot be found and there is no window; `partResult` becomes a user
     // exit when the user cancelled the prompt.
@@ -347,6 +346,8 @@ private:
     std::map<CString, CString> m_linkedProperties;
     std::list<CustomExecute> m_customExecutes;
     IInstallProgressPage* m_progressPage;  // not owned
+    // Windows Installer's log while costing (with the cost log) and while the parts install.
+    InstallerLogCapture m_installerLog;
     std::vector<DistributionVolume> m_volumes;
     CConfigInfo* m_pConfig;  // the configuration the model was loaded from
 };

@@ -13,7 +13,6 @@
 #include "InstallProgressPage.h"
 #include "InstallerErrors.h"
 #include "LinkedDistributionInfo.h"
-#include "MsiApi.h"
 #include "Part.h"
 #include "PartInfo.h"
 #include "PathHelpers.h"
@@ -30,8 +29,8 @@ namespace {
 const wchar_t kEngineUpgradeCode[] = L"{5B0CB826-E499-4E6B-94F0-75B6327ED934}";
 
 // The results the run ranks, in rising order; any other code ranks above them.
-const UINT kRankedResults[] = {ERROR_SUCCESS, ERROR_SUCCESS_REBOOT_REQUIRED, ERROR_SUCCESS_REBOOT_INITIATED,
-    ERROR_INSTALL_USEREXIT};
+const UINT kRankedResults[]
+    = {ERROR_SUCCESS, ERROR_SUCCESS_REBOOT_REQUIRED, ERROR_SUCCESS_REBOOT_INITIATED, ERROR_INSTALL_USEREXIT};
 const int kUnrankedResult = 4;
 
 // Answers of the progress page to a failed part.
@@ -212,16 +211,6 @@ UINT CDistribution::InstallPart(CPart& part, int mode, const InstallContext& con
     }
 }
 
-void CDistribution::EnableInstallerLog()
-{
-    const CString logFile = AppServices().GetLogFile();
-    if (logFile.IsEmpty())
-        MsiApi().MsiEnableLogW(0, nullptr, 0);
-    else
-        MsiApi().MsiEnableLogW(
-            AppServices().GetLogModeFlags(), logFile, AppServices().GetLogFileOptions() | INSTALLLOGATTRIBUTES_APPEND);
-}
-
 UINT CDistribution::Install(int mode, const InstallContext& context)
 {
     std::vector<CPart*> parts;
@@ -232,7 +221,7 @@ UINT CDistribution::Install(int mode, const InstallContext& context)
     AnnounceInstallRun();
     // No session on the merged package stays open while the packages install.
     m_pConfig->GetMergedPartInfo()->ReleaseSession();
-    EnableInstallerLog();
+    m_installerLog.Start(AppServices().GetLogModeFlags(), AppServices().GetLogFileOptions());
     OrderInstallList(parts);
     LaunchExecutes(CustomExecute::kBeforeParts, context.page);
 
@@ -255,7 +244,13 @@ UINT CDistribution::Install(int mode, const InstallContext& context)
         if (result != ERROR_INSTALL_USEREXIT) {
             RunPartHelper(true, part);
             m_currentPart = &part;
-            result = InstallPart(part, mode, context);
+            try {
+                result = InstallPart(part, mode, context);
+            } catch (...) {
+                m_installerLog.Drain();
+                throw;
+            }
+            m_installerLog.Drain();
         }
         if (!IsSuccessResult(result))
             DropExecutesOfPart(part.GetProductCode());
@@ -294,6 +289,7 @@ UINT CDistribution::Install(int mode, const InstallContext& context)
     }
 
     m_currentPart = nullptr;
+    m_installerLog.Stop();
     if (!AppServices().CheckInstalledVersionKeys()) {
         if (RankInstallResult(overall) < RankInstallResult(ERROR_CANCELLED))
             overall = ERROR_CANCELLED;

@@ -20,6 +20,7 @@
 #include "IInstallerError.h"
 #include "InstallerErrors.h"
 #include "MsiInstallerError.h"
+#include "ModelFixture.h"
 #include "ModelTestSupport.h"
 #include "FeatureSubsets.h"
 #include "MsiDatabase.h"
@@ -33,36 +34,11 @@
 #include "TestSupport.h"
 
 using modeltest::FakeDependency;
+using modeltest::ModelTest;
 using modeltest::TestAppServices;
+using namespace modeltest::fixture;
 
 namespace {
-
-const wchar_t kCoreCode[] = L"{6D1F3B20-7A4C-4E5D-8B9A-0C1D2E3F4A11}";
-const wchar_t kCoreUpgrade[] = L"{6D1F3B20-7A4C-4E5D-8B9A-0C1D2E3F4A12}";
-const wchar_t kExtrasCode[] = L"{6D1F3B20-7A4C-4E5D-8B9A-0C1D2E3F4A21}";
-const wchar_t kExtrasUpgrade[] = L"{6D1F3B20-7A4C-4E5D-8B9A-0C1D2E3F4A22}";
-const wchar_t kOldCoreCode[] = L"{6D1F3B20-7A4C-4E5D-8B9A-0C1D2E3F4A31}";
-const wchar_t kUnknownCode[] = L"{6D1F3B20-7A4C-4E5D-8B9A-0C1D2E3F4AFF}";
-
-std::string Ini(const char* coreProductCode)
-{
-    return std::string("[MsiEngine]\r\nWinNTPath=engine.exe\r\nCommandLine=/q\r\n"
-                       "[Localization]\r\nLanguages=1033\r\nCustomRes1033=custom.dll\r\n"
-                       "[Distribution]\r\nTitle=100\r\nGUID={6D1F3B20-7A4C-4E5D-8B9A-0C1D2E3F4AEE}\r\n"
-                       "Version=1.0.0.0\r\n"
-                       "[Utilities]\r\nUpgradeManagerPostProcessor=post.exe\r\nZKSysInfo=sysinfo.dll\r\n"
-                       "[Merged]\r\nPath=merged.msi\r\n"
-                       "[Parts]\r\nCore=\r\nExtras=\r\n"
-                       "[Core]\r\nPath=core.msi\r\nProductCode=")
-        + coreProductCode
-        + "\r\n"
-          "[Extras]\r\nPath=extras.msi\r\nProductCode={6D1F3B20-7A4C-4E5D-8B9A-0C1D2E3F4A21}\r\n";
-}
-
-std::wstring W(const CString& s)
-{
-    return s.GetString();
-}
 
 void ProgressRecorder(void* context, int code)
 {
@@ -128,66 +104,6 @@ std::wstring Describe(const std::list<CZkDependencyRow>& rows)
             << L"'\n";
     return out.str();
 }
-
-void Install(const wchar_t* package)
-{
-    const UINT result = MsiInstallProductW(testsupport::TestDataPath(package).c_str(), L"");
-    ASSERT_EQ(ERROR_SUCCESS, result) << "installing " << std::string(package, package + wcslen(package));
-}
-
-class ModelTest : public ::testing::Test {
-protected:
-    static void SetUpTestSuite()
-    {
-        MsiSetInternalUI(INSTALLUILEVEL_NONE, nullptr);
-        Install(L"model_coreold.msi");
-        Install(L"model_extras.msi");
-    }
-    static void TearDownTestSuite()
-    {
-        MsiConfigureProductW(kOldCoreCode, 0, INSTALLSTATE_ABSENT);
-        MsiConfigureProductW(kExtrasCode, 0, INSTALLSTATE_ABSENT);
-    }
-
-    ModelTest()
-    {
-        CopyFileW(testsupport::TestDataPath(L"model_merged.msi").c_str(), m_dir.File(L"merged.msi").c_str(), FALSE);
-        CopyFileW(testsupport::TestDataPath(L"model_core.msi").c_str(), m_dir.File(L"core.msi").c_str(), FALSE);
-        CopyFileW(testsupport::TestDataPath(L"model_extras.msi").c_str(), m_dir.File(L"extras.msi").c_str(), FALSE);
-        CopyFileW((testsupport::ModuleDir() + L"\\model_custom.dll").c_str(), m_dir.File(L"custom.dll").c_str(), FALSE);
-        for (const wchar_t* name : {L"engine.exe", L"post.exe", L"sysinfo.dll"})
-            testsupport::WriteFileBytes(m_dir.File(name), "");
-
-        m_app.systemInfo.products = {{kCoreCode, 1, {}}, {kOldCoreCode, 0, {L"A", L"B"}}};
-        m_app.systemInfo.installed = {
-            {kOldCoreCode,
-                {{kExtrasUpgrade, L"Tools", L"1.0", L"", L"1033", L"OldFeature", L"VersionNT", 0x100},
-                    {kExtrasUpgrade, L"", L"", L"", L"", L"Missing", L"", 0}}},
-            {kExtrasCode, {{kCoreUpgrade, L"", L"", L"", L"", L"Extras", L"", 0}}},
-            {kUnknownCode, {{kExtrasUpgrade, L"", L"", L"", L"", L"Any", L"", 0}}},
-            {kOldCoreCode, {{kCoreUpgrade, L"", L"", L"", L"", L"OldFeature", L"", 0}}},
-        };
-        m_app.RequestFeature(L"CoreDocs", INSTALLSTATE_SOURCE);
-        m_app.DisallowAbsent(L"CoreHelp");
-    }
-    ~ModelTest() override { m_config.FreeResourceModules(); }
-
-    void Configure(const std::string& ini)
-    {
-        testsupport::WriteFileBytes(m_dir.File(L"setup.ini"), ini);
-        m_config.SetIniFile(m_dir.Path().c_str(), L"setup.ini");
-        m_config.PopulateMsiInfo();
-        m_config.LoadLanguageResource();
-        m_config.Populate();
-    }
-
-    testsupport::CurrentFolderGuard m_currentFolder;
-    testsupport::TempDir m_dir;
-    TestAppServices m_app;
-    CConfigInfo m_config;
-    CDistribution m_model;
-    testsupport::ScopedDistributionServices m_modelServices{&m_model};
-};
 
 }  // namespace
 

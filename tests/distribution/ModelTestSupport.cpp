@@ -469,8 +469,8 @@ public:
             std::wstring(productCode) + L" " + packageCode + L" " + std::to_wstring(reserved) + L" " + packagePath
                 + L" " + language + L" " + productVersion + L" " + std::to_wstring(volume));
     }
-    HRESULT STDMETHODCALLTYPE Update() override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE PutOdwBuilt(long) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE Update() override { return Record(L"Update", L""); }
+    HRESULT STDMETHODCALLTYPE PutOdwBuilt(long built) override { return Record(L"PutOdwBuilt", std::to_wstring(built)); }
 
 private:
     HRESULT Record(const wchar_t* call, const std::wstring& text)

@@ -49,7 +49,9 @@ public:
     // The command line's volume folders, /reinstall and /prop as the test set them (none by
     // default); no Windows Installer log.
     bool GetVolumePath(int volume, CString& path) const override;
-    CString GetLogFile() override { return CString(); }
+    // The run's log file as the test names it (none by default).
+    CString GetLogFile() override { return logFile; }
+    CString logFile;
     DWORD GetLogModeFlags() override { return 0; }
     DWORD GetLogFileOptions() override { return 0; }
     bool IsCostLogEnabled() override { return false; }
