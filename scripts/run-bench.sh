@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
-# Sets up the machine, builds the benchmarks (tests/bench, with the build type that ships) and runs them under Wine,
-# printing one "BENCH <name> key=value ..." line per measurement. Both sides of every comparison
-# are measured in the same run. Never part of CI.
+# Sets up the machine, builds the benchmarks (tests/bench, in the build type that ships) and runs
+# them under Wine, printing one "BENCH <name> key=value ..." line per measurement. Both sides of
+# every comparison are measured in the same run. Never part of CI.
 #   BUILD_DIR     build folder (default: build-bench beside the sources)
 #   BENCH_ROUNDS  rounds of each quiet-install comparison (default 3)
 set -euo pipefail

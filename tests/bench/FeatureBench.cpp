@@ -29,9 +29,9 @@ const size_t kLargeTree = 10000;
 // Every state from advertised to default is valid.
 const DWORD kAllValidStates = 62;
 // Changes made before timing starts, and the least time one measurement runs.
-const int kWarmUpChanges = 20;
+const int kWarmUpChanges = 3;
 const double kMinSeconds = 2.0;
-const int kMinChanges = 20;
+const int kMinChanges = 10;
 const unsigned kSeed = 20261211;
 
 // A small deterministic generator, so that both sides see the same sequence of changes.
