@@ -28,6 +28,9 @@ public:
     // Removes the `remove` bits and adds the `add` bits of the window's style.
     BOOL ModifyStyle(DWORD remove, DWORD add);
     void SetWindowText(const wchar_t* text) { ::SetWindowTextW(m_hWnd, text); }
+    // Offered a message of the calling thread's pump before it is translated and dispatched;
+    // TRUE when the window handled it.
+    virtual BOOL PreTranslateMessage(MSG*) { return FALSE; }
 
     HWND m_hWnd;
 

@@ -1,8 +1,11 @@
-// Disk space per volume: one component's cost for its planned action, and the free space of
-// the volumes it lands on.
+// Disk space per volume: what the planned changes of the whole distribution need, one
+// component's cost for its planned action, the free space of the volumes they land on, and the
+// size of a package without its embedded cabinets.
 #include "Distribution.h"
 
 #include "Feature.h"
+#include "FileOperations.h"
+#include "MsiApi.h"
 #include "MsiDatabase.h"
 #include "MsiInstallerError.h"
 #include "MsiRecord.h"
@@ -10,6 +13,7 @@
 #include "MsiView.h"
 #include "Part.h"
 #include "PathHelpers.h"
+#include "PlatformApi.h"
 
 namespace {
 
@@ -18,6 +22,10 @@ const int64_t kCostUnit = 512;
 // Share of a component's total cost that the engine needs in the temporary folder.
 const double kTemporaryShare = 0.36;
 const DWORD kDriveBufferStart = 16;
+// Package files are measured up to this size.
+const uint64_t kPackageSizeLimit = 0xFFFFFFFFull;
+// A Media row's Cabinet that begins with this names a stream of the package.
+const wchar_t kEmbeddedCabinetPrefix = L'#';
 
 typedef BOOL(WINAPI* GetDiskFreeSpaceExFunction)(LPCWSTR, PULARGE_INTEGER, PULARGE_INTEGER, PULARGE_INTEGER);
 
@@ -43,8 +51,7 @@ DWORD CDistribution::GetVolumeFreeSpace(VolumeCostSet& volumes, const CString& v
     record->volume = volume;
     record->required = 0;
     BOOL ok = FALSE;
-    const auto freeSpaceEx = reinterpret_cast<GetDiskFreeSpaceExFunction>(
-        reinterpret_cast<void (*)()>(GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "GetDiskFreeSpaceExW")));
+    const auto freeSpaceEx = BindSystemFunction<GetDiskFreeSpaceExFunction>(L"kernel32.dll", "GetDiskFreeSpaceExW");
     // The root form the volume calls want: "C:\".
     CString root = volume;
     AddTrailingBackslash(root);
@@ -149,4 +156,72 @@ UINT CDistribution::AddComponentCost(VolumeCostSet& volumes, const wchar_t* comp
         record->required += static_cast<int64_t>(static_cast<double>(total) * kTemporaryShare);
     }
     return lacksSpace ? ERROR_DISK_FULL : ERROR_SUCCESS;
+}
+
+UINT CDistribution::ComputeDiskCost(VolumeCostSet& volumes)
+{
+    const EnumComponentCostsFunction enumCosts = MsiApiEnumComponentCosts();
+    MsiSmartPtr<MsiSession> session = GetSession();
+    MsiSmartPtr<MsiDatabase> database = session->GetActiveDatabase();
+    UINT result = ERROR_SUCCESS;
+    bool lacksSpace = false;
+    MsiSmartPtr<MsiView> rows = database->OpenView(
+        L"SELECT Component, Condition, Attributes FROM Component WHERE ComponentId<>'Temporary Id'");
+    rows->Execute();
+    while (MsiSmartPtr<MsiRecord> row = rows->Fetch()) {
+        const CString component = row->GetMfcString(1);
+        const CString condition = row->GetMfcString(2);
+        int installed = INSTALLSTATE_UNKNOWN, action = INSTALLSTATE_UNKNOWN;
+        CFeature* decider = nullptr;
+        m_featureTree.GetComponentAction(
+            *database, component, condition, row->GetIntegerOrDefault(3, 0), installed, action, &decider);
+        if (!decider)
+            continue;
+        const UINT added = AddComponentCost(volumes, component, action, decider, true, enumCosts);
+        if (added == ERROR_DISK_FULL)
+            lacksSpace = true;
+        else if (added != ERROR_SUCCESS)
+            result = added;
+    }
+
+    // Windows Installer keeps a copy of every package it installs on the Windows volume.
+    wchar_t windowsDirectory[MAX_PATH] = L"";
+    GetWindowsDirectoryW(windowsDirectory, MAX_PATH);
+    CString windowsVolume;
+    if (VolumeOf(windowsDirectory, windowsVolume)) {
+        VolumeCost* record = nullptr;
+        GetVolumeFreeSpace(volumes, windowsVolume, record);
+        for (CPart* part : m_parts) {
+            const int state = part->GetProductState();
+            const bool registered
+                = state == INSTALLSTATE_DEFAULT || state == INSTALLSTATE_ADVERTISED || state == INSTALLSTATE_ABSENT;
+            if (part->IsInstallingOrReinstalling() && !registered)
+                record->required += part->GetPackageSize();
+            else if (part->IsRemoving() && registered)
+                record->required -= part->GetPackageSize();
+        }
+        if (record->available != -1 && record->available < record->required)
+            lacksSpace = true;
+    }
+    return lacksSpace ? ERROR_DISK_FULL : result;
+}
+
+uint64_t CDistribution::GetPackageSizeWithoutCabinets(const wchar_t* package)
+{
+    uint64_t size = OrbelToolbox::GetFileSize(package, kPackageSizeLimit);
+    MsiSmartPtr<MsiDatabase> database = MsiDatabase::Open(package, MSIDBOPEN_READONLY);
+    MsiSmartPtr<MsiView> media = database->OpenView(L"SELECT Cabinet FROM Media");
+    media->Execute();
+    while (MsiSmartPtr<MsiRecord> row = media->Fetch()) {
+        const CString cabinet = row->GetMfcString(1);
+        if (cabinet.IsEmpty() || cabinet[0] != kEmbeddedCabinetPrefix)
+            continue;
+        MsiSmartPtr<MsiView> streams = database->OpenView(L"SELECT Data FROM _Streams WHERE Name=?");
+        streams->ExecuteWith(cabinet.Mid(1));
+        if (MsiSmartPtr<MsiRecord> stream = streams->Fetch()) {
+            const uint64_t streamSize = stream->GetStreamSize();
+            size = streamSize < size ? size - streamSize : 0;
+        }
+    }
+    return size;
 }

@@ -163,6 +163,10 @@ public:
     int GetPartOSExclusion(const CPart& part);
     // True when the merged session's ZKODWBUILTDIST property is set (asked once).
     bool IsOdwBuiltDistribution();
+    // The merged session's ZKODWBUILTDIST value as the costing actions read it (empty before).
+    const CString& GetOdwBuiltDistValue() const { return m_odwBuiltDistValue; }
+    // The configuration the model was loaded from; null before the load.
+    CConfigInfo* GetConfig() const { return m_pConfig; }
 
     // ---- The Windows Installer service, the validation steps and broken dependencies ----
     // Starts the Windows Installer service and waits while it starts (NT family, administrator
@@ -255,11 +259,23 @@ public:
     // Unchecks the executes of the part with that ProductCode (its installation failed).
     void DropExecutesOfPart(const wchar_t* productCode);
     std::list<CustomExecute>& GetCustomExecutes() { return m_customExecutes; }
+    // True when an execute has a check box (checked or unchecked): the end page shows its own.
+    bool HasCheckedExecute() const;
+    // The first checked execute, in list order, becomes unchecked.
+    void UncheckEndPageExecute();
+    // The executes of a kind that are not unchecked; with kind 2 in a run that records the
+    // executes to the cache file, every one of that kind.
+    int CountExecutesOfKind(int kind) const;
+    int GetEndExecuteCount() const { return CountExecutesOfKind(CustomExecute::kEndWithProgress); }
+    int GetEndPageExecuteCount() const { return CountExecutesOfKind(CustomExecute::kEndPage); }
 
     // ---- Disk costing ----
     // Fills one record per volume with what the planned changes need and what the volume offers;
     // ERROR_DISK_FULL when a volume lacks space, else 0 or an error of the engine's costing.
     UINT ComputeDiskCost(VolumeCostSet& volumes);
+    // The package file's size less the sizes of the cabinets embedded in it (Media rows whose
+    // Cabinet begins with '#').
+    static uint64_t GetPackageSizeWithoutCabinets(const wchar_t* package);
 
     // A condition evaluated in the merged session after every "&Feature" of the tree became the
     // feature's action state and every "!Feature" its current state; MsiInstallerError when the
@@ -319,6 +335,15 @@ private:
     static void CheckDescription(HRESULT result);
     // OperationAborted naming `operation` ("Initialization aborted.") once the abort event is set.
     void ThrowIfAborted(const wchar_t* operation) const;
+
+    // The end page's record; null when the configuration has none.
+    CConfigInfo::EndDialogInfo* GetEndPageRecord() const;
+    // Pushes the feature action states into the merged session once, before the first custom
+    // execute's condition is evaluated.
+    void PushFeatureStatesIfDirty();
+    // The command line with the words replaced that stand for the restart decision and the end
+    // page's check box at launch time.
+    static CString ReplaceLaunchWords(const CString& commandLine, CWnd* window);
 
     // Sends the text to the session's log, shows it, cancels the load and aborts.
     [[noreturn]] void FailSystemFolderValidation(const CString& text);

@@ -1,5 +1,7 @@
 #include "FeatureTree.h"
 
+#include <msi.h>
+
 #include <typeinfo>
 
 #include "ApplicationServices.h"
@@ -282,4 +284,30 @@ bool CFeatureTree::AnyFeatureMarked() const
             return true;
     }
     return false;
+}
+
+void CFeatureTree::GetComponentAction(MsiDatabase& database, const wchar_t* component, const wchar_t* condition,
+    int attributes, int& installed, int& action, CFeature** decider) const
+{
+    if (decider)
+        *decider = nullptr;
+    if (!m_root) {
+        installed = INSTALLSTATE_ABSENT;
+        action = INSTALLSTATE_UNKNOWN;
+        return;
+    }
+    m_root->ComputeComponentAction(database, component, condition, attributes, installed, action, decider, false);
+}
+
+void CFeatureTree::GetComponentStates(
+    MsiDatabase& database, const wchar_t* component, int& installed, int& action, CFeature** decider) const
+{
+    if (decider)
+        *decider = nullptr;
+    if (!m_root) {
+        installed = INSTALLSTATE_ABSENT;
+        action = INSTALLSTATE_UNKNOWN;
+        return;
+    }
+    m_root->ComputeComponentStates(database, component, installed, action, decider, false);
 }

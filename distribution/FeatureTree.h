@@ -42,6 +42,16 @@ public:
     // True when the solver changed some feature.
     bool AnyFeatureMarked() const;
 
+    // A component's installed state and planned action as the features of the tree decide them
+    // (CFeature::ComputeComponentAction); `decider` (when given) gets the feature that decides,
+    // null when none does. With an empty tree no feature decides: the component stays absent and
+    // unchanged (both forms).
+    void GetComponentAction(MsiDatabase& database, const wchar_t* component, const wchar_t* condition, int attributes,
+        int& installed, int& action, CFeature** decider) const;
+    // The same with the component's own condition and attributes (CFeature::ComputeComponentStates).
+    void GetComponentStates(
+        MsiDatabase& database, const wchar_t* component, int& installed, int& action, CFeature** decider) const;
+
     // Every feature in creation order (a pre-order of the Feature rows, placeholders last).
     const std::list<CFeature*>& GetFeatures() const { return m_features; }
 

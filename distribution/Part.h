@@ -229,8 +229,12 @@ public:
     };
     // The commands of another vendor's installer from the merged session.
     void Populate3rdPartyCommands(MsiSession& session);
-    // Runs the commands in order; the last result an entry set, 0 when none did.
+    // Runs the commands in order from the package's folder; the last result an entry set, 0 when
+    // none did.
     UINT Install3rdParty(CDistribution& distribution);
+    // The run of Install3rdParty for the given product name, package folder and commands.
+    static UINT RunThirdPartyCommands(CDistribution& distribution, const CString& productName,
+        const CString& packageFolder, const std::vector<ThirdPartyCommand>& commands);
     bool Has3rdPartyEntryFirst() const;
     bool Has3rdPartyEntryLast() const;
     const std::vector<ThirdPartyCommand>& GetThirdPartyCommands() const { return m_thirdPartyCommands; }
@@ -297,6 +301,8 @@ public:
 
     // Seam: the user's default language (GetUserDefaultLangID).
     static LANGID(WINAPI* s_pfnGetUserDefaultLangID)();
+    // Seam: the type of a drive (GetDriveTypeW), asked for the medium the package lies on.
+    static UINT(WINAPI* s_pfnGetDriveTypeW)(LPCWSTR rootPath);
 
 private:
     // One pass of PopulateInstallInfo: kind "Directory" or "Property".

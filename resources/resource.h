@@ -24,8 +24,11 @@
 #define IDS_LANGUAGE_DUTCH 187
 #define IDS_INSTALLER_CAPTION 227
 #define IDS_OS_REQUIREMENTS 234
+#define IDS_SOURCE_LIST_DISK_PROMPT 254  // a product's cached source list asks for the medium
+#define IDS_INSERT_SOURCE_CAPTION 259  // the media prompts' caption
 #define IDS_DISK_PROMPT 264
 #define IDS_DEFAULT_DISK_LABEL 265
+#define IDS_WRONG_VOLUME 267  // a media prompt's folder holds another medium
 #define IDS_END_ERROR_EXIT_TEXT 269  // the end page's default exit texts
 #define IDS_END_USER_EXIT_TEXT 270
 #define IDS_DESTINATION_DIRECTORY 280

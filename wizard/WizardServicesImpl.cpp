@@ -1,8 +1,10 @@
 #include "WizardServicesImpl.h"
 
+#include <memory>
+
 #include "FatalErrorDialog.h"
-#include "InstallerErrors.h"
 #include "NestedInstallerDialog.h"
+#include "SpannedCDPromptDlg.h"
 
 namespace {
 
@@ -28,9 +30,12 @@ public:
     // page's dialog units convert as the system converts them.
     void MapScaledDialogRect(HWND page, RECT& rect) override { ::MapDialogRect(page, &rect); }
 
-    IMediaPrompt* CreateSpannedPrompt(const CConfigInfo::DistributionInfo&, int, const CString&) override
+    IMediaPrompt* CreateSpannedPrompt(
+        const CConfigInfo::DistributionInfo& settings, int volume, const CString& path) override
     {
-        throw OperationAborted("WizardServices", __LINE__, L"CreateSpannedPrompt", L"%1 is not available yet.");
+        std::unique_ptr<CSpannedCDPromptDlg> prompt(new CSpannedCDPromptDlg);
+        prompt->SetVolume(settings, volume, path);
+        return prompt.release();
     }
 };
 

@@ -35,6 +35,8 @@ public:
     // The check box of the distribution's user-interface language; false when none is
     // configured.
     bool GetCheckbox(CheckboxInfo*& checkbox) const;
+    // True when a check box is configured for any language.
+    bool HasCheckbox() const { return !m_checkboxes.GetEntries().empty(); }
     const CString& GetErrorExitText() const { return m_strErrorExit; }
     const CString& GetUserExitText() const { return m_strUserExit; }
 

@@ -7,6 +7,7 @@
 #include <windows.h>
 
 #include <msi.h>
+#include <msiquery.h>
 
 #include <algorithm>
 #include <sstream>
@@ -23,6 +24,8 @@
 #include "ModelFixture.h"
 #include "ModelTestSupport.h"
 #include "FeatureSubsets.h"
+#include "FileOperations.h"
+#include "MsiApi.h"
 #include "MsiDatabase.h"
 #include "MsiSession.h"
 #include "MsiRecord.h"
@@ -532,6 +535,16 @@ TEST_F(ModelTest, ComponentStatesAndFeatureCosts)
     core.ComputeComponentStates(*database, L"CoreComponent", installed, action, &decider, false);
     EXPECT_EQ(INSTALLSTATE_LOCAL, action);
     EXPECT_EQ(&core, decider);
+    // The tree asks its features the same questions; a tree without features has no decider.
+    decider = nullptr;
+    m_model.GetFeatureTree().GetComponentStates(*database, L"CoreComponent", installed, action, &decider);
+    EXPECT_EQ(INSTALLSTATE_LOCAL, action);
+    EXPECT_EQ(&core, decider);
+    CDistribution empty;
+    empty.GetFeatureTree().GetComponentAction(*database, L"CoreComponent", L"", 0, installed, action, &decider);
+    EXPECT_EQ(INSTALLSTATE_ABSENT, installed);
+    EXPECT_EQ(INSTALLSTATE_UNKNOWN, action);
+    EXPECT_EQ(nullptr, decider);
     EXPECT_GE(core.ComputeSubtreeCost(false), 0);
 
     // An abort requested while costing ends the call; a call that resets the event clears it.
@@ -568,6 +581,228 @@ TEST(VolumeCost, EnoughSpace)
     EXPECT_EQ(-1, record->available);
     EXPECT_TRUE(record->HasEnoughSpace());
     EXPECT_EQ(2u, volumes.size());
+}
+
+namespace {
+
+// The free space the volumes report: C:\ what the test sets, D:\ not ready.
+int64_t g_freeOnC = 0;
+BOOL WINAPI FakeFreeSpace(LPCWSTR root, PULARGE_INTEGER available, PULARGE_INTEGER total, PULARGE_INTEGER free)
+{
+    if (lstrcmpiW(root, L"C:\\") != 0) {
+        SetLastError(ERROR_NOT_READY);
+        return FALSE;
+    }
+    available->QuadPart = static_cast<ULONGLONG>(g_freeOnC);
+    total->QuadPart = free->QuadPart = static_cast<ULONGLONG>(g_freeOnC);
+    return TRUE;
+}
+
+FARPROC FindFakeFreeSpace(const wchar_t* module, const char* name)
+{
+    if (lstrcmpA(name, "GetDiskFreeSpaceExW") == 0)
+        return reinterpret_cast<FARPROC>(reinterpret_cast<void (*)()>(&FakeFreeSpace));
+    return FindSystemFunctionReal(module, name);
+}
+
+// The engine's costs of a component installed locally: 8000000 units (4 more for rollback) on
+// C:, more bytes than 32 bits hold, and 3 on D:; nothing for other states. A failure code
+// replaces the first answer when set.
+UINT g_enumFailure = ERROR_SUCCESS;
+UINT WINAPI FakeComponentCosts(
+    MSIHANDLE, LPCWSTR, DWORD index, INSTALLSTATE state, LPWSTR drive, LPDWORD length, INT* cost, INT* temporary)
+{
+    if (g_enumFailure != ERROR_SUCCESS)
+        return g_enumFailure;
+    if (state != INSTALLSTATE_LOCAL || index > 1)
+        return ERROR_NO_MORE_ITEMS;
+    if (*length < 3)
+        return ERROR_MORE_DATA;
+    lstrcpyW(drive, index == 0 ? L"C:" : L"D:");
+    *length = 2;
+    *cost = index == 0 ? 8000000 : 3;
+    *temporary = index == 0 ? 4 : 0;
+    return ERROR_SUCCESS;
+}
+
+std::wstring Describe(const VolumeCostSet& volumes)
+{
+    std::wostringstream out;
+    for (const auto& entry : volumes)
+        out << W(entry.second.volume) << L" " << entry.second.required << L" of " << entry.second.available << L"; ";
+    return out.str();
+}
+
+}  // namespace
+
+// The disk cost of the plan: the engine's costs of every component that a feature decides, and
+// on the Windows volume the packages that the engine keeps of the parts it installs (and frees
+// of the parts it removes).
+TEST_F(ModelTest, DiskCostOfThePlan)
+{
+    Configure(Ini("{6D1F3B20-7A4C-4E5D-8B9A-0C1D2E3F4A11}"));
+    m_model.PopulateFromIniInfo(m_config, nullptr, nullptr);
+    m_model.BuildFeatureTree();
+    MsiSmartPtr<MsiSession> session = m_model.GetSession();
+    for (const wchar_t* action : {L"CostInitialize", L"FileCost", L"CostFinalize"})
+        session->DoAction(action);
+    ScopedOverride<decltype(g_platformApi.FindSystemFunction)> freeSpace(
+        g_platformApi.FindSystemFunction, &FindFakeFreeSpace);
+    MsiApiOverride<decltype(MsiApiTable::MsiEnumComponentCostsW)> costs(
+        MsiApi().MsiEnumComponentCostsW, &FakeComponentCosts);
+    wchar_t windows[MAX_PATH] = L"";
+    GetWindowsDirectoryW(windows, MAX_PATH);
+    ASSERT_EQ(L'C', windows[0]);
+
+    // Core (not installed, package of 3000000000 bytes) and Extras (installed, 2048 bytes).
+    const int64_t coreInstall = 3000000000LL + (8000000LL + 4) * 512;
+    const struct {
+        const char* name;
+        const wchar_t* local;   // the feature to install, or null
+        const wchar_t* absent;  // the feature to remove, or null
+        int64_t freeOnC;
+        UINT enumFailure;
+        UINT result;
+        std::wstring volumes;
+    } cases[] = {
+        {"nothing changes", nullptr, nullptr, 1000, ERROR_SUCCESS, ERROR_SUCCESS, L"C: 0 of 1000; "},
+        {"Core installed", L"Core", nullptr, 8000000000LL, ERROR_SUCCESS, ERROR_SUCCESS,
+            L"C: 7096002048 of 8000000000; D: 1536 of -1; "},
+        {"exactly the free space", L"Core", nullptr, coreInstall, ERROR_SUCCESS, ERROR_SUCCESS,
+            L"C: 7096002048 of 7096002048; D: 1536 of -1; "},
+        {"one byte more than free", L"Core", nullptr, coreInstall - 1, ERROR_SUCCESS, ERROR_DISK_FULL,
+            L"C: 7096002048 of 7096002047; D: 1536 of -1; "},
+        {"far too little space", L"Core", nullptr, 100, ERROR_SUCCESS, ERROR_DISK_FULL,
+            L"C: 7096002048 of 100; D: 1536 of -1; "},
+        {"Extras removed", nullptr, L"Extras", 0, ERROR_SUCCESS, ERROR_SUCCESS, L"C: -2048 of 0; "},
+        {"Extras changed: its package is kept already", L"ExtrasTools", nullptr, 0, ERROR_SUCCESS, ERROR_SUCCESS,
+            L"C: 0 of 0; "},
+        {"the engine's costing fails", L"Core", nullptr, 8000000000LL, ERROR_FUNCTION_FAILED, ERROR_FUNCTION_FAILED,
+            L"C: 3000000000 of 8000000000; "},
+        {"lack of space beats a failure", L"Core", nullptr, 10, ERROR_FUNCTION_FAILED, ERROR_DISK_FULL,
+            L"C: 3000000000 of 10; "},
+    };
+    for (const auto& c : cases) {
+        for (CFeature* feature : m_model.GetFeatureTree().GetFeatures())
+            feature->m_actionState = feature->GetCurrentState();
+        if (c.local)
+            m_model.FindFeature(c.local)->m_actionState = INSTALLSTATE_LOCAL;
+        if (c.absent)
+            m_model.FindFeature(c.absent)->m_actionState = INSTALLSTATE_ABSENT;
+        g_freeOnC = c.freeOnC;
+        g_enumFailure = c.enumFailure;
+        VolumeCostSet volumes;
+        EXPECT_EQ(c.result, m_model.ComputeDiskCost(volumes)) << c.name;
+        EXPECT_EQ(c.volumes, Describe(volumes)) << c.name;
+    }
+    g_enumFailure = ERROR_SUCCESS;
+}
+
+namespace {
+
+// The size of a stream of the package, through the engine.
+DWORD StreamSize(const std::wstring& package, const wchar_t* name)
+{
+    MSIHANDLE database = 0, view = 0, record = 0;
+    EXPECT_EQ(ERROR_SUCCESS, MsiOpenDatabaseW(package.c_str(), MSIDBOPEN_READONLY, &database));
+    EXPECT_EQ(ERROR_SUCCESS, MsiDatabaseOpenViewW(database, L"SELECT Data FROM _Streams WHERE Name=?", &view));
+    MSIHANDLE parameters = MsiCreateRecord(1);
+    MsiRecordSetStringW(parameters, 1, name);
+    MsiViewExecute(view, parameters);
+    DWORD size = 0;
+    if (MsiViewFetch(view, &record) == ERROR_SUCCESS)
+        size = MsiRecordDataSize(record, 1);
+    for (MSIHANDLE handle : {record, parameters, view, database})
+        MsiCloseHandle(handle);
+    return size;
+}
+
+}  // namespace
+
+// Without the engine's component costing the Component table's cost columns count: the cost
+// on the directory's volume, the rollback share on the temporary volume when it counts, and
+// 36 % of the whole on the temporary volume in any case. Here every volume is C:.
+TEST_F(ModelTest, ComponentCostFromTheComponentTable)
+{
+    Configure(Ini("{6D1F3B20-7A4C-4E5D-8B9A-0C1D2E3F4A11}"));
+    m_model.PopulateFromIniInfo(m_config, nullptr, nullptr);
+    m_model.BuildFeatureTree();
+    MsiSmartPtr<MsiSession> session = m_model.GetSession();
+    for (const wchar_t* action : {L"CostInitialize", L"FileCost", L"CostFinalize"})
+        session->DoAction(action);
+    MsiSmartPtr<MsiDatabase> database = session->GetActiveDatabase();
+    for (const wchar_t* column :
+        {L"NoRbLocalCost", L"NoRbSourceCost", L"NoRbRemoveCost", L"LocalCost", L"SourceCost", L"RemoveCost"})
+        database->OpenView(L"ALTER TABLE `Component` ADD `%s` LONG TEMPORARY HOLD", column)->Execute();
+    // 8000000 units are more bytes than 32 bits hold.
+    database
+        ->OpenView(L"UPDATE `Component` SET `NoRbLocalCost`=8000000, `LocalCost`=8000004, `NoRbRemoveCost`=-2, "
+                   L"`RemoveCost`=-2 WHERE `Component`='CoreComponent'")
+        ->Execute();
+    wchar_t temp[MAX_PATH] = L"";
+    GetTempPathW(MAX_PATH, temp);
+    ASSERT_EQ(L'C', temp[0]);
+    ScopedOverride<decltype(g_platformApi.FindSystemFunction)> freeSpace(
+        g_platformApi.FindSystemFunction, &FindFakeFreeSpace);
+    CFeature* core = m_model.FindFeature(L"Core");
+    core->m_actionState = INSTALLSTATE_LOCAL;  // the part has an action: the rollback share may count
+
+    const struct {
+        const char* name;
+        int action;
+        bool countTemporary;
+        int64_t freeOnC;
+        UINT result;
+        int64_t required;
+    } cases[] = {
+        {"local with rollback", INSTALLSTATE_LOCAL, true, 6000000000LL, ERROR_SUCCESS,
+            4096000000LL + 2048 + 1474560737},
+        {"local without rollback", INSTALLSTATE_LOCAL, false, 6000000000LL, ERROR_SUCCESS, 4096000000LL + 1474560737},
+        {"the directory's volume is full", INSTALLSTATE_LOCAL, false, 4095999999LL, ERROR_DISK_FULL,
+            4096000000LL + 1474560737},
+        {"removed", INSTALLSTATE_ABSENT, true, 0, ERROR_SUCCESS, -1024 - 368},
+        {"from source: no costs given", INSTALLSTATE_SOURCE, true, 0, ERROR_SUCCESS, 0},
+        {"no change", INSTALLSTATE_UNKNOWN, true, 0, ERROR_SUCCESS, 0},
+    };
+    for (const auto& c : cases) {
+        g_freeOnC = c.freeOnC;
+        VolumeCostSet volumes;
+        EXPECT_EQ(
+            c.result, m_model.AddComponentCost(volumes, L"CoreComponent", c.action, core, c.countTemporary, nullptr))
+            << c.name;
+        const int64_t required = volumes.empty() ? 0 : volumes.begin()->second.required;
+        EXPECT_EQ(c.required, required) << c.name;
+        EXPECT_LE(volumes.size(), 1u) << c.name;
+    }
+    VolumeCostSet volumes;
+    EXPECT_EQ(
+        ERROR_SUCCESS, m_model.AddComponentCost(volumes, L"NoSuchComponent", INSTALLSTATE_LOCAL, core, true, nullptr));
+    EXPECT_EQ(
+        ERROR_SUCCESS, m_model.AddComponentCost(volumes, L"CoreComponent", INSTALLSTATE_LOCAL, nullptr, true, nullptr));
+    EXPECT_TRUE(volumes.empty());
+}
+
+// A package's size without its embedded cabinets: only Media rows naming a stream count.
+TEST(PackageSize, WithoutEmbeddedCabinets)
+{
+    testsupport::TempDir dir;
+    const std::wstring package = dir.File(L"core.msi");
+    ASSERT_TRUE(CopyFileW(testsupport::TestDataPath(L"model_core.msi").c_str(), package.c_str(), FALSE));
+    const uint64_t fileSize = OrbelToolbox::GetFileSize(package.c_str(), ~0ull);
+    const DWORD cabinet = StreamSize(package, L"core.cab");
+    ASSERT_GT(cabinet, 0u);
+    EXPECT_EQ(fileSize - cabinet, CDistribution::GetPackageSizeWithoutCabinets(package.c_str()));
+
+    // A cabinet beside the package is not part of it.
+    MSIHANDLE database = 0, view = 0;
+    ASSERT_EQ(ERROR_SUCCESS, MsiOpenDatabaseW(package.c_str(), MSIDBOPEN_TRANSACT, &database));
+    ASSERT_EQ(ERROR_SUCCESS, MsiDatabaseOpenViewW(database, L"UPDATE Media SET Cabinet='core.cab'", &view));
+    EXPECT_EQ(ERROR_SUCCESS, MsiViewExecute(view, 0));
+    MsiCloseHandle(view);
+    EXPECT_EQ(ERROR_SUCCESS, MsiDatabaseCommit(database));
+    MsiCloseHandle(database);
+    EXPECT_EQ(OrbelToolbox::GetFileSize(package.c_str(), ~0ull),
+        CDistribution::GetPackageSizeWithoutCabinets(package.c_str()));
 }
 
 // Levels and display values chosen by condition, the browse restriction and the directory value.
