@@ -88,7 +88,8 @@ std::vector<PartPackage> ReadParts(const std::wstring& root)
 {
     const std::wstring ini = root + L"\\" + kSetupIni;
     std::vector<wchar_t> names(32768);
-    const DWORD length = GetPrivateProfileSectionW(L"Parts", names.data(), static_cast<DWORD>(names.size()), ini.c_str());
+    const DWORD length
+        = GetPrivateProfileSectionW(L"Parts", names.data(), static_cast<DWORD>(names.size()), ini.c_str());
     std::vector<PartPackage> parts;
     for (const wchar_t* entry = names.data(); entry < names.data() + length && *entry; entry += wcslen(entry) + 1) {
         std::wstring name(entry);

@@ -73,7 +73,9 @@ for (( k = 1; k <= count; ++k )); do
 "
     feature_rows+="$name	$(guid $kProduct "$k")
 "
-    summary_rows+="$(guid $kProduct "$k")	$(guid $kPackage "$k")	Intel;1033	1.0.0	Velmo Bench $count $name	$(guid $kUpgrade "$k")	1	$(stat -c %s "$out/parts/$name.msi")
+    size=$(stat -c %s "$out/parts/$name.msi")
+    summary_rows+="$(guid $kProduct "$k")	$(guid $kPackage "$k")	Intel;1033	1.0.0	Velmo Bench $count $name"
+    summary_rows+="	$(guid $kUpgrade "$k")	1	$size
 "
     media_rows+="$(guid $kProduct "$k")	VELMOBENCH
 "
@@ -84,17 +86,19 @@ done
 product_wxs "$(guid $kMergedProduct 0)" "$(guid $kMergedUpgrade 0)" "$(guid $kPackage 0)" \
     "Velmo Bench Distribution $count" "$merged_components" "$merged_features" > "$out/merged-src/merged.wxs"
 # The merged package carries the distribution's name and the version of the tool that built it.
-sed -i "s|<Media Id=\"1\"|<Property Id=\"ZKDISTNAME\" Value=\"Velmo Bench Distribution $count\"/>\n    <Property Id=\"VelmoBuilderVersion\" Value=\"1.0\"/>\n    &|" \
-    "$out/merged-src/merged.wxs"
+properties="<Property Id=\"ZKDISTNAME\" Value=\"Velmo Bench Distribution $count\"/>"
+properties+="\n    <Property Id=\"VelmoBuilderVersion\" Value=\"1.0\"/>"
+sed -i "s|<Media Id=\"1\"|$properties\n    &|" "$out/merged-src/merged.wxs"
 tables="$out/merged-src/tables"
-printf 'Feature_\tProductCode\ns38\ts38\nZKFeatureProduct\tFeature_\n%s' "$feature_rows" > "$tables/ZKFeatureProduct.idt"
-printf 'ProductCode\tPackageCode\tProductLanguage\tProductVersion\tProductName\tUpgradeCode\tUniquifier\tMSISize\n%s\n%s%s' \
-    's38	s38	s255	s72	s255	s38	S72	i4' 'ZKSummaryProduct	ProductCode
-' "$summary_rows" > "$tables/ZKSummaryProduct.idt"
+printf 'Feature_\tProductCode\ns38\ts38\nZKFeatureProduct\tFeature_\n%s' "$feature_rows" \
+    > "$tables/ZKFeatureProduct.idt"
+summary_columns='ProductCode	PackageCode	ProductLanguage	ProductVersion	ProductName	UpgradeCode	Uniquifier'
+printf '%s\n%s\n%s\n%s' "$summary_columns	MSISize" 's38	s38	s255	s72	s255	s38	S72	i4' \
+    'ZKSummaryProduct	ProductCode' "$summary_rows" > "$tables/ZKSummaryProduct.idt"
 printf 'ProductCode\tVolumeLabel\ns38\ts72\nZKMediaProduct\tProductCode\tVolumeLabel\n%s' "$media_rows" \
     > "$tables/ZKMediaProduct.idt"
-printf '%s\n%s\n%s\n' \
-    'UpgradeCode_	ProductCode	VersionMin_	VersionMax_	Language_	Attributes_	ActionProperty	Remove	PreventsInstall' \
+upgrade_columns='UpgradeCode_	ProductCode	VersionMin_	VersionMax_	Language_	Attributes_	ActionProperty'
+printf '%s\n%s\n%s\n' "$upgrade_columns	Remove	PreventsInstall" \
     's38	s38	S20	S20	S255	I4	S72	S255	S8' 'ZKUpgradeProduct	UpgradeCode_	ProductCode	VersionMin_' \
     > "$tables/ZKUpgradeProduct.idt"
 (cd "$out/merged-src" && "$wixl" -o "$out/merged.msi" merged.wxs)

@@ -34,7 +34,8 @@ HEAD
     for (( i = 0; i < count; ++i )); do
         printf -v name 'F%05d' "$i"
         printf '          <Component Id="C%s" Guid="{7B3E51C0-2D4A-4E8F-9A61-1000%08X}">\n' "$name" "$i"
-        printf '            <RegistryValue Root="HKLM" Key="Software\\VelmoFeatureBench" Name="%s" Type="integer" Value="1" KeyPath="yes"/>\n' "$name"
+        printf '            <RegistryValue Root="HKLM" Key="Software\\VelmoFeatureBench"'
+        printf ' Name="%s" Type="integer" Value="1" KeyPath="yes"/>\n' "$name"
         printf '          </Component>\n'
     done
     cat <<MID
