@@ -90,6 +90,7 @@ void CDistribution::PopulateZkDependencyInfo()
 
 void CDistribution::ResolveDependencies()
 {
+    CFeature::InvalidateBlockedStates();
     DependencyReport report;
     std::vector<SubsetResolveError> subsetErrors;
     m_featureSubsets.Resolve(*this, subsetErrors);

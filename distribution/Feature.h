@@ -344,6 +344,9 @@ public:
     void AddDependency(const FeatureSubsetMap& features, DWORD flags);
     void AddDependencyGroup(const CFeatureSubsetOr& group);
     const std::list<CFeatureSubsetOr>& GetDependencyGroups() const { return m_dependencyGroups; }
+    // Forgets every feature's kept blocked answer: what a feature's blocking depends on (the
+    // dependencies, the parts' upgrade relations and product states, the core parts) changed.
+    static void InvalidateBlockedStates() { ++s_blockedGeneration; }
     // Runs the queue's changes to a consistent selection, trying other alternatives of the
     // dependency groups on a conflict. A non-zero install level is the initial selection's mode.
     // False when no combination works; the requests are then as they were before the solve.
@@ -378,7 +381,8 @@ public:
     void ResetTreeRequests();
     // Disables, transitively, the features that depend on this one.
     void ResetDependentsToAbsent(std::set<CFeature*>& visited);
-    // Whether the feature cannot be installed, with the reason (BlockReason).
+    // Whether the feature cannot be installed, with the reason (BlockReason). The answer does
+    // not depend on the selection: it is worked out once and kept until the inputs change.
     bool IsBlocked(int* reason = nullptr);
     // Whether a feature that depends on this one, directly or through others, is blocked by its
     // part's upgrade relation.
@@ -406,4 +410,8 @@ private:
 
     static HANDLE s_costingAbortEvent;
     static long s_liveFeatures;
+    // The kept answer of IsBlocked and the generation of the inputs it was worked out from.
+    int m_blockedReason = kNotBlocked;
+    unsigned long m_blockedGeneration = 0;
+    static unsigned long s_blockedGeneration;
 };

@@ -184,18 +184,22 @@ void CFeature::ApplyRequestedStates(ChangeCallback callback, void* data)
 
 bool CFeature::IsBlocked(int* reason)
 {
-    int found = kNotBlocked;
-    std::set<CFeature*> upgradeVisited;
-    std::set<CFeature*> dependencyVisited;
-    if (IsBlockedByUpgrade(upgradeVisited))
-        found = kBlockedByUpgrade;
-    else if (IsBlockedByDependency(dependencyVisited))
-        found = kBlockedByDependency;
-    else if (IsBlockedByRelatedProduct())
-        found = kBlockedByRelatedProduct;
+    if (m_blockedGeneration != s_blockedGeneration) {
+        int found = kNotBlocked;
+        std::set<CFeature*> upgradeVisited;
+        std::set<CFeature*> dependencyVisited;
+        if (IsBlockedByUpgrade(upgradeVisited))
+            found = kBlockedByUpgrade;
+        else if (IsBlockedByDependency(dependencyVisited))
+            found = kBlockedByDependency;
+        else if (IsBlockedByRelatedProduct())
+            found = kBlockedByRelatedProduct;
+        m_blockedReason = found;
+        m_blockedGeneration = s_blockedGeneration;
+    }
     if (reason)
-        *reason = found;
-    return found != kNotBlocked;
+        *reason = m_blockedReason;
+    return m_blockedReason != kNotBlocked;
 }
 
 bool CFeature::IsBlockedByUpgrade(std::set<CFeature*>& visited)

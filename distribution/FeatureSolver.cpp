@@ -197,6 +197,7 @@ void CFeature::AddDependency(const FeatureSubsetMap& features, DWORD flags)
 
 void CFeature::AddDependencyGroup(const CFeatureSubsetOr& group)
 {
+    InvalidateBlockedStates();
     m_dependencyGroups.push_back(group);
     for (const CFeatureSubsetDependency& alternative : group.GetAlternatives()) {
         for (const auto& entry : alternative.GetFeatures())

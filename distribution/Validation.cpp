@@ -30,6 +30,7 @@ const wchar_t kOdwDisabledMarker[] = L"ZKODW_DISABLED_THIS_FEATURE";
 
 void CDistribution::ResolveCoreParts()
 {
+    CFeature::InvalidateBlockedStates();
     std::vector<CString> conflicts;
     for (CPart* part : m_parts)
         part->ResolvePartProducts(*this, conflicts);

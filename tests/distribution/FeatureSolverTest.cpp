@@ -443,6 +443,13 @@ TEST(FeatureSolver, BlockedFeaturesAndTheirReasons)
     EXPECT_TRUE(dependent->TryRequestState(kLocal, false, count, &calls));
     EXPECT_EQ(kAbsent, dependent->GetActionState());
     EXPECT_GT(calls, 0);
+
+    // The answer is kept, and worked out again once a dependency is added.
+    EXPECT_FALSE(outside->IsBlocked());
+    outside->AddDependency(Subset({dependent}), 0);
+    int reason = -1;
+    EXPECT_TRUE(outside->IsBlocked(&reason));
+    EXPECT_EQ(CFeature::kBlockedByDependency, reason);
 }
 
 TEST(FeatureSolver, SpecRequestsOfASubtree)
