@@ -16,6 +16,7 @@
 #include "EndPageCheckbox.h"
 #include "Feature.h"
 #include "MsiSession.h"
+#include "ModelFixture.h"
 #include "ModelTestSupport.h"
 #include "PrivateMessages.h"
 #include "ServiceStandIns.h"
@@ -24,21 +25,12 @@
 
 namespace {
 
-const wchar_t kCoreCode[] = L"{6D1F3B20-7A4C-4E5D-8B9A-0C1D2E3F4A11}";
-const wchar_t kExtrasCode[] = L"{6D1F3B20-7A4C-4E5D-8B9A-0C1D2E3F4A21}";
+using modeltest::fixture::kCoreCode;
+using modeltest::fixture::kExtrasCode;
 
 std::string Ini(const std::string& endPage)
 {
-    return "[MsiEngine]\r\nWinNTPath=engine.exe\r\nCommandLine=/q\r\n"
-           "[Localization]\r\nLanguages=1033\r\nCustomRes1033=custom.dll\r\n"
-           "[Distribution]\r\nTitle=100\r\nGUID={6D1F3B20-7A4C-4E5D-8B9A-0C1D2E3F4AEE}\r\nVersion=1.0.0.0\r\n"
-           "[Utilities]\r\nUpgradeManagerPostProcessor=post.exe\r\nZKSysInfo=sysinfo.dll\r\n"
-           "[Merged]\r\nPath=merged.msi\r\n"
-           "[Parts]\r\nCore=\r\nExtras=\r\n"
-           "[Core]\r\nPath=core.msi\r\nProductCode={6D1F3B20-7A4C-4E5D-8B9A-0C1D2E3F4A11}\r\n"
-           "[Extras]\r\nPath=extras.msi\r\nProductCode={6D1F3B20-7A4C-4E5D-8B9A-0C1D2E3F4A21}\r\n"
-           "[EndDialog]\r\n"
-        + endPage;
+    return modeltest::ModelIni("", "", "[EndDialog]\r\n" + endPage);
 }
 
 // One line per execute: name, command line, part, then sync/async, silent, kind and check state.
@@ -56,12 +48,7 @@ class CollectionTest : public ::testing::Test {
 protected:
     CollectionTest()
     {
-        CopyFileW(testsupport::TestDataPath(L"model_merged.msi").c_str(), m_dir.File(L"merged.msi").c_str(), FALSE);
-        CopyFileW(testsupport::TestDataPath(L"model_core.msi").c_str(), m_dir.File(L"core.msi").c_str(), FALSE);
-        CopyFileW(testsupport::TestDataPath(L"model_extras.msi").c_str(), m_dir.File(L"extras.msi").c_str(), FALSE);
-        CopyFileW((testsupport::ModuleDir() + L"\\model_custom.dll").c_str(), m_dir.File(L"custom.dll").c_str(), FALSE);
-        for (const wchar_t* name : {L"engine.exe", L"post.exe", L"sysinfo.dll"})
-            testsupport::WriteFileBytes(m_dir.File(name), "");
+        modeltest::CopyModelFiles(m_dir);
         // Only the end page's record is read.
         auto end = m_wizard.pages.find(kEndDialog);
         m_wizard.pages = {*end};

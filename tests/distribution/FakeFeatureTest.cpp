@@ -277,9 +277,9 @@ TEST_F(FakeFeatureTest, OtherVendorCostsAreReservedThroughOneTemporaryComponent)
     EXPECT_EQ(0u, componentRows[0].find(L"INSTALLDIR|0|{"));
     EXPECT_EQ(std::wstring(L"INSTALLDIR|0|").size() + 38, componentRows[0].size());
 
-    const std::vector<std::wstring> reserved = Rows(
-        L"SELECT ReserveKey, ReserveFolder, ReserveLocal, ReserveSource FROM ReserveCost WHERE Component_=?",
-        component.c_str(), 4);
+    const std::vector<std::wstring> reserved
+        = Rows(L"SELECT ReserveKey, ReserveFolder, ReserveLocal, ReserveSource FROM ReserveCost WHERE Component_=?",
+            component.c_str(), 4);
     ASSERT_EQ(2u, reserved.size());
     std::set<std::wstring> keys, costs;
     for (const std::wstring& row : reserved) {

@@ -106,8 +106,7 @@ protected:
         run.PopulateFromIniInfo(m_config, nullptr, nullptr);
         run.BuildFeatureTree();
         MsiSmartPtr<MsiSession> session = run.GetSession();
-        for (const wchar_t* action : {L"CostInitialize", L"FileCost", L"CostFinalize"})
-            session->DoAction(action);
+        modeltest::RunCosting(*session);
         for (CFeature* feature : run.GetFeatureTree().GetFeatures())
             feature->m_actionState = feature->GetCurrentState();
         run.FindFeature(L"Core")->m_actionState = INSTALLSTATE_LOCAL;

@@ -15,6 +15,7 @@
 #include "ConfigInfo.h"
 #include "Distribution.h"
 #include "ModelTestSupport.h"
+#include "MsiSession.h"
 #include "TestSupport.h"
 
 namespace modeltest {
@@ -27,19 +28,47 @@ const wchar_t kExtrasUpgrade[] = L"{6D1F3B20-7A4C-4E5D-8B9A-0C1D2E3F4A22}";
 const wchar_t kOldCoreCode[] = L"{6D1F3B20-7A4C-4E5D-8B9A-0C1D2E3F4A31}";
 const wchar_t kUnknownCode[] = L"{6D1F3B20-7A4C-4E5D-8B9A-0C1D2E3F4AFF}";
 
+// The configuration of the model: `core` and `extras` are added to the parts' sections, `tail`
+// after them.
+inline std::string ModelIni(const std::string& core = "", const std::string& extras = "", const std::string& tail = "")
+{
+    return "[MsiEngine]\r\nWinNTPath=engine.exe\r\nCommandLine=/q\r\n"
+           "[Localization]\r\nLanguages=1033\r\nCustomRes1033=custom.dll\r\n"
+           "[Distribution]\r\nTitle=100\r\nGUID={6D1F3B20-7A4C-4E5D-8B9A-0C1D2E3F4AEE}\r\nVersion=1.0.0.0\r\n"
+           "[Utilities]\r\nUpgradeManagerPostProcessor=post.exe\r\nZKSysInfo=sysinfo.dll\r\n"
+           "[Merged]\r\nPath=merged.msi\r\n"
+           "[Parts]\r\nCore=\r\nExtras=\r\n"
+           "[Core]\r\nPath=core.msi\r\nProductCode={6D1F3B20-7A4C-4E5D-8B9A-0C1D2E3F4A11}\r\n"
+        + core + "[Extras]\r\nPath=extras.msi\r\nProductCode={6D1F3B20-7A4C-4E5D-8B9A-0C1D2E3F4A21}\r\n" + extras
+        + tail;
+}
+
+// The same with the core part's configured ProductCode.
 inline std::string Ini(const char* coreProductCode)
 {
-    return std::string("[MsiEngine]\r\nWinNTPath=engine.exe\r\nCommandLine=/q\r\n"
-                       "[Localization]\r\nLanguages=1033\r\nCustomRes1033=custom.dll\r\n"
-                       "[Distribution]\r\nTitle=100\r\nGUID={6D1F3B20-7A4C-4E5D-8B9A-0C1D2E3F4AEE}\r\n"
-                       "Version=1.0.0.0\r\n"
-                       "[Utilities]\r\nUpgradeManagerPostProcessor=post.exe\r\nZKSysInfo=sysinfo.dll\r\n"
-                       "[Merged]\r\nPath=merged.msi\r\n"
-                       "[Parts]\r\nCore=\r\nExtras=\r\n"
-                       "[Core]\r\nPath=core.msi\r\nProductCode=")
-        + coreProductCode
-        + "\r\n"
-          "[Extras]\r\nPath=extras.msi\r\nProductCode={6D1F3B20-7A4C-4E5D-8B9A-0C1D2E3F4A21}\r\n";
+    std::string ini = ModelIni();
+    const std::string configured = "{6D1F3B20-7A4C-4E5D-8B9A-0C1D2E3F4A11}";
+    ini.replace(ini.find(configured), configured.size(), coreProductCode);
+    return ini;
+}
+
+// The model's files in `dir`: the merged package and the parts' packages, the custom language
+// module and empty stand-ins for the engine, the post-processing program and the component.
+inline void CopyModelFiles(const testsupport::TempDir& dir)
+{
+    for (const wchar_t* name : {L"merged", L"core", L"extras"})
+        CopyFileW(testsupport::TestDataPath(std::wstring(L"model_") + name + L".msi").c_str(),
+            dir.File(std::wstring(name) + L".msi").c_str(), FALSE);
+    CopyFileW((testsupport::ModuleDir() + L"\\model_custom.dll").c_str(), dir.File(L"custom.dll").c_str(), FALSE);
+    for (const wchar_t* name : {L"engine.exe", L"post.exe", L"sysinfo.dll"})
+        testsupport::WriteFileBytes(dir.File(name), "");
+}
+
+// The costing actions that give the merged session its target paths and costs.
+inline void RunCosting(MsiSession& session)
+{
+    for (const wchar_t* action : {L"CostInitialize", L"FileCost", L"CostFinalize"})
+        session.DoAction(action);
 }
 
 inline std::wstring W(const CString& s)
@@ -73,13 +102,7 @@ protected:
 
     ModelTest()
     {
-        CopyFileW(testsupport::TestDataPath(L"model_merged.msi").c_str(), m_dir.File(L"merged.msi").c_str(), FALSE);
-        CopyFileW(testsupport::TestDataPath(L"model_core.msi").c_str(), m_dir.File(L"core.msi").c_str(), FALSE);
-        CopyFileW(testsupport::TestDataPath(L"model_extras.msi").c_str(), m_dir.File(L"extras.msi").c_str(), FALSE);
-        CopyFileW((testsupport::ModuleDir() + L"\\model_custom.dll").c_str(), m_dir.File(L"custom.dll").c_str(), FALSE);
-        for (const wchar_t* name : {L"engine.exe", L"post.exe", L"sysinfo.dll"})
-            testsupport::WriteFileBytes(m_dir.File(name), "");
-
+        CopyModelFiles(m_dir);
         m_app.systemInfo.products = {{kCoreCode, 1, {}}, {kOldCoreCode, 0, {L"A", L"B"}}};
         m_app.systemInfo.installed = {
             {kOldCoreCode,

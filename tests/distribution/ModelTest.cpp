@@ -476,8 +476,7 @@ TEST_F(ModelTest, ConfiguredPropertiesAndTheInstallList)
     EXPECT_TRUE(m_model.GetProperty(L"FROMCOMMANDLINE", value));
     EXPECT_EQ(L"given", W(value));
     MsiSmartPtr<MsiSession> session = m_model.GetSession();
-    for (const wchar_t* action : {L"CostInitialize", L"FileCost", L"CostFinalize"})
-        session->DoAction(action);
+    modeltest::RunCosting(*session);
 
     // Nothing changes: no part to process.
     for (CFeature* feature : m_model.GetFeatureTree().GetFeatures())
@@ -511,8 +510,7 @@ TEST_F(ModelTest, ComponentStatesAndFeatureCosts)
     m_model.PopulateFromIniInfo(m_config, nullptr, nullptr);
     m_model.BuildFeatureTree();
     MsiSmartPtr<MsiSession> session = m_model.GetSession();
-    for (const wchar_t* action : {L"CostInitialize", L"FileCost", L"CostFinalize"})
-        session->DoAction(action);
+    modeltest::RunCosting(*session);
     for (CFeature* feature : m_model.GetFeatureTree().GetFeatures())
         feature->m_actionState = feature->GetCurrentState();
     MsiSmartPtr<MsiDatabase> database = session->GetActiveDatabase();
@@ -644,8 +642,7 @@ TEST_F(ModelTest, DiskCostOfThePlan)
     m_model.PopulateFromIniInfo(m_config, nullptr, nullptr);
     m_model.BuildFeatureTree();
     MsiSmartPtr<MsiSession> session = m_model.GetSession();
-    for (const wchar_t* action : {L"CostInitialize", L"FileCost", L"CostFinalize"})
-        session->DoAction(action);
+    modeltest::RunCosting(*session);
     ScopedOverride<decltype(g_platformApi.GetProcAddress)> freeSpace(g_platformApi.GetProcAddress, &FindFakeFreeSpace);
     MsiApiOverride<decltype(MsiApiTable::MsiEnumComponentCostsW)> costs(
         MsiApi().MsiEnumComponentCostsW, &FakeComponentCosts);
@@ -727,8 +724,7 @@ TEST_F(ModelTest, ComponentCostFromTheComponentTable)
     m_model.PopulateFromIniInfo(m_config, nullptr, nullptr);
     m_model.BuildFeatureTree();
     MsiSmartPtr<MsiSession> session = m_model.GetSession();
-    for (const wchar_t* action : {L"CostInitialize", L"FileCost", L"CostFinalize"})
-        session->DoAction(action);
+    modeltest::RunCosting(*session);
     MsiSmartPtr<MsiDatabase> database = session->GetActiveDatabase();
     for (const wchar_t* column :
         {L"NoRbLocalCost", L"NoRbSourceCost", L"NoRbRemoveCost", L"LocalCost", L"SourceCost", L"RemoveCost"})
@@ -846,8 +842,7 @@ TEST_F(ModelTest, FeatureConditionsDisplayAndDirectory)
     m_model.FindFeature(L"Core")->ReadDisableDirectoryBrowse(*session, disabled);
     EXPECT_TRUE(disabled);
 
-    for (const wchar_t* action : {L"CostInitialize", L"FileCost", L"CostFinalize"})
-        session->DoAction(action);
+    modeltest::RunCosting(*session);
     CString path;
     EXPECT_TRUE(m_model.FindFeature(L"Core")->GetDirectoryValue(path));
     EXPECT_NE(-1, path.Find(L"VelmoModel"));
@@ -1013,8 +1008,7 @@ TEST_F(ModelTest, SystemFolderAndPathPropertiesAreValidated)
         IDistributionServices* previous = InstallDistributionServices(&model);
         model.PopulateFromIniInfo(m_config, nullptr, nullptr);
         MsiSmartPtr<MsiSession> session = model.GetSession();
-        for (const wchar_t* action : {L"CostInitialize", L"FileCost", L"CostFinalize"})
-            session->DoAction(action);
+        modeltest::RunCosting(*session);
         for (const auto& property : c.properties)
             model.SetProperty(property.first, property.second);
         modeltest::MessageBoxRecorder boxes;

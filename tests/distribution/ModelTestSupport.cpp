@@ -470,7 +470,10 @@ public:
                 + L" " + language + L" " + productVersion + L" " + std::to_wstring(volume));
     }
     HRESULT STDMETHODCALLTYPE Update() override { return Record(L"Update", L""); }
-    HRESULT STDMETHODCALLTYPE PutOdwBuilt(long built) override { return Record(L"PutOdwBuilt", std::to_wstring(built)); }
+    HRESULT STDMETHODCALLTYPE PutOdwBuilt(long built) override
+    {
+        return Record(L"PutOdwBuilt", std::to_wstring(built));
+    }
 
 private:
     HRESULT Record(const wchar_t* call, const std::wstring& text)

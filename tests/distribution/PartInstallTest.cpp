@@ -19,6 +19,7 @@
 #include "DistributionInfo.h"
 #include "Feature.h"
 #include "InstallerErrors.h"
+#include "ModelFixture.h"
 #include "ModelTestSupport.h"
 #include "MsiApi.h"
 #include "MsiSession.h"
@@ -33,20 +34,6 @@ namespace {
 
 const wchar_t kCoreCode[] = L"{6D1F3B20-7A4C-4E5D-8B9A-0C1D2E3F4A11}";
 const wchar_t kCorePacked[] = L"02B3F1D6C4A7D5E4B8A9C0D1E2F3A411";
-
-// The sample distribution: the merged package with two parts, "Core" (features Core, CoreDocs
-// and CoreHelp) and "Extras"; `core` and `extras` are added to the parts' sections.
-std::string Ini(const std::string& core = "", const std::string& extras = "")
-{
-    return "[MsiEngine]\r\nWinNTPath=engine.exe\r\nCommandLine=/q\r\n"
-           "[Localization]\r\nLanguages=1033\r\nCustomRes1033=custom.dll\r\n"
-           "[Distribution]\r\nTitle=100\r\nGUID={6D1F3B20-7A4C-4E5D-8B9A-0C1D2E3F4AEE}\r\nVersion=1.0.0.0\r\n"
-           "[Utilities]\r\nUpgradeManagerPostProcessor=post.exe\r\nZKSysInfo=sysinfo.dll\r\n"
-           "[Merged]\r\nPath=merged.msi\r\n"
-           "[Parts]\r\nCore=\r\nExtras=\r\n"
-           "[Core]\r\nPath=core.msi\r\nProductCode={6D1F3B20-7A4C-4E5D-8B9A-0C1D2E3F4A11}\r\n"
-        + core + "[Extras]\r\nPath=extras.msi\r\nProductCode={6D1F3B20-7A4C-4E5D-8B9A-0C1D2E3F4A21}\r\n" + extras;
-}
 
 // What the Windows Installer seams saw.
 std::vector<std::wstring> g_calls;
@@ -141,13 +128,8 @@ class PartInstallTest : public ::testing::Test {
 protected:
     PartInstallTest()
     {
-        for (const wchar_t* name : {L"merged", L"core", L"extras"}) {
-            CopyFileW(testsupport::TestDataPath(std::wstring(L"model_") + name + L".msi").c_str(),
-                m_dir.File(std::wstring(name) + L".msi").c_str(), FALSE);
-        }
-        CopyFileW((testsupport::ModuleDir() + L"\\model_custom.dll").c_str(), m_dir.File(L"custom.dll").c_str(), FALSE);
-        for (const wchar_t* name : {L"engine.exe", L"post.exe", L"sysinfo.dll", L"core.mst"})
-            testsupport::WriteFileBytes(m_dir.File(name), "");
+        modeltest::CopyModelFiles(m_dir);
+        testsupport::WriteFileBytes(m_dir.File(L"core.mst"), "");
     }
 
     std::wstring Root() const { return m_dir.Path() + L"\\"; }
@@ -235,7 +217,7 @@ TEST_F(PartInstallTest, FeatureListsFollowTheActionStates)
     RecordedInstaller installer;
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        LoadedModel loaded(m_dir, Ini());
+        LoadedModel loaded(m_dir, modeltest::ModelIni());
         for (const State& state : c.states)
             loaded.SetStates(state.feature, state.installed, state.action);
         loaded.SetStates(L"Extras", kAbsent, kLocal);  // another part's feature
@@ -252,7 +234,7 @@ TEST_F(PartInstallTest, FeatureListsFollowTheActionStates)
 
 TEST_F(PartInstallTest, DirectoriesAndPropertiesOfThePart)
 {
-    LoadedModel loaded(m_dir, Ini());
+    LoadedModel loaded(m_dir, modeltest::ModelIni());
     loaded.SetStates(L"Core", kAbsent, kLocal);
     loaded.SetStates(L"CoreDocs", kAbsent, kUnknown);
     loaded.SetStates(L"CoreHelp", kAbsent, kUnknown);
@@ -281,7 +263,7 @@ TEST_F(PartInstallTest, DirectoriesAndPropertiesOfThePart)
 
 TEST_F(PartInstallTest, StandardPropertiesWithTheBuildMarker)
 {
-    LoadedModel loaded(m_dir, Ini());
+    LoadedModel loaded(m_dir, modeltest::ModelIni());
     loaded.model.SetProperty(L"ZKODWBUILTDIST", L"Build 7");
     loaded.model.RunCostingActions();
     std::map<CString, CString> properties{{L"REBOOT", L"Force"}};
@@ -317,7 +299,8 @@ TEST_F(PartInstallTest, LanguageTransform)
     RecordedInstaller installer;
     for (const Case& c : cases) {
         SCOPED_TRACE(c.configured ? c.configured : "no transform");
-        LoadedModel loaded(m_dir, Ini(c.configured ? std::string("LangXfm1033=") + c.configured + "\r\n" : ""));
+        LoadedModel loaded(
+            m_dir, modeltest::ModelIni(c.configured ? std::string("LangXfm1033=") + c.configured + "\r\n" : ""));
         if (c.given)
             loaded.Core().AddProperty(L"TRANSFORMS", c.given);
         g_calls.clear();
@@ -337,7 +320,7 @@ TEST_F(PartInstallTest, LanguageTransform)
 
 TEST_F(PartInstallTest, UserInterfaceIsSetAroundTheInstallation)
 {
-    LoadedModel loaded(m_dir, Ini());
+    LoadedModel loaded(m_dir, modeltest::ModelIni());
     RecordedInstaller installer;
     auto installs = [](const std::vector<std::wstring>& calls) {
         std::vector<std::wstring> kept;
@@ -359,7 +342,7 @@ TEST_F(PartInstallTest, UserInterfaceIsSetAroundTheInstallation)
         installs(g_calls));
 
     // A part on another volume: the error leaves, the settings are back.
-    LoadedModel elsewhere(m_dir, Ini("", "Volume=3\r\n") + "[Volume Labels]\r\n2=SECOND\r\n");
+    LoadedModel elsewhere(m_dir, modeltest::ModelIni("", "Volume=3\r\n") + "[Volume Labels]\r\n2=SECOND\r\n");
     g_calls.clear();
     EXPECT_THROW(elsewhere.Extras().InstallSilently(elsewhere.model), IncorrectVolume);
     EXPECT_EQ((std::vector<std::wstring>{L"internal 2 0", L"internal 5 " + previousOwner}), installs(g_calls));
@@ -370,7 +353,7 @@ TEST_F(PartInstallTest, PackagePathOnTheCurrentVolume)
     const std::wstring absolute = m_dir.File(L"core.msi");
     const std::string absoluteNarrow(absolute.begin(), absolute.end());
     {
-        LoadedModel loaded(m_dir, Ini("", "Volume=3\r\n") + "[Volume Labels]\r\n2=SECOND\r\n");
+        LoadedModel loaded(m_dir, modeltest::ModelIni("", "Volume=3\r\n") + "[Volume Labels]\r\n2=SECOND\r\n");
         EXPECT_EQ(Root() + L"core.msi", Text(loaded.Core().GetSourcePackagePath()));
         // A folder found through a media prompt has no trailing backslash: one is put between.
         loaded.model.m_currentRootPath = m_dir.Path().c_str();
@@ -386,7 +369,7 @@ TEST_F(PartInstallTest, PackagePathOnTheCurrentVolume)
         }
     }
     for (const std::string& path : {std::string("\\core.msi"), absoluteNarrow}) {
-        std::string ini = Ini();
+        std::string ini = modeltest::ModelIni();
         ini.replace(ini.find("Path=core.msi"), 13, "Path=" + path);
         LoadedModel loaded(m_dir, ini);
         EXPECT_EQ(absolute, Text(loaded.Core().GetSourcePackagePath())) << path;
@@ -395,7 +378,7 @@ TEST_F(PartInstallTest, PackagePathOnTheCurrentVolume)
 
 TEST_F(PartInstallTest, SourceListOfAnUnknownProductIsLeftAlone)
 {
-    LoadedModel loaded(m_dir, Ini());
+    LoadedModel loaded(m_dir, modeltest::ModelIni());
     const std::wstring logPath = m_dir.File(L"setup.log");
     m_app.Log().Open(logPath.c_str(), false);
 
@@ -417,7 +400,7 @@ TEST_F(PartInstallTest, SourceListMediaOfAKnownProduct)
 {
     const std::wstring product = std::wstring(L"Software\\Microsoft\\Installer\\Products\\") + kCorePacked;
     const std::wstring media = product + L"\\SourceList\\Media";
-    LoadedModel loaded(m_dir, Ini());
+    LoadedModel loaded(m_dir, modeltest::ModelIni());
     auto value = [&](const wchar_t* name) {
         wchar_t text[512] = {};
         DWORD size = sizeof(text);
@@ -453,7 +436,7 @@ TEST_F(PartInstallTest, SourceListMediaOfAKnownProduct)
 
 TEST_F(PartInstallTest, InstallsAndRemovesThePackage)
 {
-    LoadedModel loaded(m_dir, Ini());
+    LoadedModel loaded(m_dir, modeltest::ModelIni());
     loaded.SetStates(L"Core", kAbsent, kLocal);
     loaded.SetStates(L"CoreDocs", kAbsent, kUnknown);
     loaded.SetStates(L"CoreHelp", kAbsent, kUnknown);
