@@ -35,16 +35,24 @@ sample="$build/bin/sample"
 root=$("$run" winepath -w "$sample")
 setup=$("$run" winepath -w "$build/bin/setup.exe")
 specs=$("$run" winepath -w "$src/samples/specs")
-# The products of the sample's two parts, as Windows Installer knows them.
+# The products of the sample's two parts, as Windows Installer has them registered (under their
+# packed product codes).
+products="{5A0C7E2E-8F3B-4D1A-9C6E-2B7D4E1F3A21}=E2E7C0A5B3F8A1D4C9E6B2D7E4F1A312
+{5A0C7E2E-8F3B-4D1A-9C6E-2B7D4E1F3A31}=E2E7C0A5B3F8A1D4C9E6B2D7E4F1A313"
+registered='HKLM\Software\Microsoft\Windows\CurrentVersion\Installer\UserData\S-1-5-18\Products'
 show_products() {
-    for code in '{5A0C7E2E-8F3B-4D1A-9C6E-2B7D4E1F3A21}' '{5A0C7E2E-8F3B-4D1A-9C6E-2B7D4E1F3A31}'; do
-        if "$run" reg query "HKLM\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\$code" >/dev/null 2>&1; then
-            echo "   $code installed"
+    for entry in $products; do
+        if "$run" reg query "$registered\\${entry#*=}" >/dev/null 2>&1; then
+            echo "   ${entry%%=*} installed"
         else
-            echo "   $code not installed"
+            echo "   ${entry%%=*} not installed"
         fi
     done
 }
+# A clean start: the parts' products of an earlier run are removed first.
+for entry in $products; do
+    "$run" msiexec /x "${entry%%=*}" /qn >/dev/null 2>&1 || true
+done
 # One quiet run: its command line, its exit code, the parts' products afterwards and the log.
 quiet_run() {
     local what=$1
@@ -60,7 +68,7 @@ quiet_run() {
     show_products
     echo "== $what: log ($sample/setup-sample.log, named by the sample's [Debug] Logging)"
     if [ -f "$sample/setup-sample.log" ]; then
-        iconv -f UTF-16 -t UTF-8 "$sample/setup-sample.log" | tr -d '\r' | grep -v '^[^O]' || true
+        iconv -f UTF-16 -t UTF-8 "$sample/setup-sample.log" | tr -d '\r' | sed '1s/^\xEF\xBB\xBF//' | grep '^OrbelInstaller' || true
     else
         echo "(no log written)"
     fi
