@@ -130,9 +130,26 @@ int Toggled(int state)
 
 void Report(const char* name, size_t features, int changes, double seconds)
 {
-    std::printf("BENCH %s features=%u changes=%d us_per_change=%.1f\n", name, static_cast<unsigned>(features),
-        changes, seconds * 1e6 / changes);
+    std::printf("BENCH %s features=%u changes=%d us_per_change=%.1f\n", name, static_cast<unsigned>(features), changes,
+        seconds * 1e6 / changes);
     std::fflush(stdout);
+}
+
+// Warms up, then makes changes until enough have been made for long enough, and reports the
+// mean time of one.
+template <class Change> void TimeChanges(const char* name, size_t count, Change& change)
+{
+    for (int i = 0; i < kWarmUpChanges; ++i)
+        change();
+    int changes = 0;
+    const double start = Now();
+    double elapsed = 0;
+    while (changes < kMinChanges || elapsed < kMinSeconds) {
+        change();
+        ++changes;
+        elapsed = Now() - start;
+    }
+    Report(name, count, changes, elapsed);
 }
 
 void BenchSolver(size_t count)
@@ -145,17 +162,7 @@ void BenchSolver(size_t count)
         CFeature* feature = tree.At(random.Below(tree.Size()));
         feature->TryRequestState(Toggled(feature->GetActionState()), false, nullptr, nullptr);
     };
-    for (int i = 0; i < kWarmUpChanges; ++i)
-        change();
-    int changes = 0;
-    const double start = Now();
-    double elapsed = 0;
-    while (changes < kMinChanges || elapsed < kMinSeconds) {
-        change();
-        ++changes;
-        elapsed = Now() - start;
-    }
-    Report("solver", count, changes, elapsed);
+    TimeChanges("solver", count, change);
 }
 
 void Check(UINT result, const char* what)
@@ -184,17 +191,7 @@ void BenchEngine(const wchar_t* package, size_t count)
         Check(MsiSetFeatureStateW(session, name.c_str(), static_cast<INSTALLSTATE>(Toggled(action))),
             "MsiSetFeatureStateW");
     };
-    for (int i = 0; i < kWarmUpChanges; ++i)
-        change();
-    int changes = 0;
-    const double start = Now();
-    double elapsed = 0;
-    while (changes < kMinChanges || elapsed < kMinSeconds) {
-        change();
-        ++changes;
-        elapsed = Now() - start;
-    }
-    Report("msi-feature-state", count, changes, elapsed);
+    TimeChanges("msi-feature-state", count, change);
 }
 
 }  // namespace
@@ -202,8 +199,8 @@ void BenchEngine(const wchar_t* package, size_t count)
 int wmain(int argc, wchar_t** argv)
 {
     if (argc != 2) {
-        std::fprintf(stderr, "usage: feature_bench <package with the %u-feature tree>\n",
-            static_cast<unsigned>(kSmallTree));
+        std::fprintf(
+            stderr, "usage: feature_bench <package with the %u-feature tree>\n", static_cast<unsigned>(kSmallTree));
         return 2;
     }
     try {
