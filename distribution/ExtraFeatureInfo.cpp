@@ -28,10 +28,10 @@
 namespace {
 
 const wchar_t kExtraInfoTable[] = L"ZKExtraFeatureInfo";
-const wchar_t kSelectRows[] =
-    L"SELECT `Feature_`, `Condition`, `Attributes`, `Header`, `Info` FROM `ZKExtraFeatureInfo`";
-const wchar_t kSelectRowsWithDisplay[] =
-    L"SELECT `Feature_`, `Condition`, `Attributes`, `Header`, `Info`, `DisplayComplete` FROM `ZKExtraFeatureInfo`";
+const wchar_t kSelectRows[]
+    = L"SELECT `Feature_`, `Condition`, `Attributes`, `Header`, `Info` FROM `ZKExtraFeatureInfo`";
+const wchar_t kSelectRowsWithDisplay[]
+    = L"SELECT `Feature_`, `Condition`, `Attributes`, `Header`, `Info`, `DisplayComplete` FROM `ZKExtraFeatureInfo`";
 enum Column { kFeatureColumn = 1, kConditionColumn, kAttributesColumn, kHeaderColumn, kInfoColumn, kDisplayColumn };
 
 // The page states: the quiet run's check, the page before the feature selection and the one
@@ -47,8 +47,7 @@ bool IsNewlyInstalled(const CFeature& feature)
 }
 
 // Counts, logs and keeps one entry that applies.
-void CollectEntry(
-    CFeature* feature, const ExtraFeatureInfo& entry, ExtraFeatureInfoMap* entries, int& fatalCount)
+void CollectEntry(CFeature* feature, const ExtraFeatureInfo& entry, ExtraFeatureInfoMap* entries, int& fatalCount)
 {
     const bool fatal = (entry.m_attributes & ExtraFeatureInfo::kAttrFatal) != 0;
     if (fatal)

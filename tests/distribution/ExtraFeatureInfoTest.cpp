@@ -70,10 +70,7 @@ protected:
         found->m_actionState = action;
         found->m_installedState = installed;
     }
-    void Run(const wchar_t* sql)
-    {
-        m_config.GetMergedPartInfo()->GetDatabase()->OpenView(L"%s", sql)->Execute();
-    }
+    void Run(const wchar_t* sql) { m_config.GetMergedPartInfo()->GetDatabase()->OpenView(L"%s", sql)->Execute(); }
     std::vector<std::wstring> LogLines()
     {
         m_app.Log().Close();
@@ -172,6 +169,66 @@ TEST_F(ExtraFeatureInfoTest, RowsShownOnOnePageAreNotShownOnTheOther)
     ExtraFeatureInfoMap entries{FeatureTreeOrder(m_model.GetFeatureTree())};
     m_model.GetExtraFeatureInfo(kFirstPage, &entries);
     EXPECT_EQ(std::vector<std::wstring>{L"Core: Core note"}, Describe(entries));
+}
+
+// Unsatisfied dependencies of newly installed features on other vendors' products follow the
+// feature's rows: an optional one informs, a required one is fatal; none on the first page.
+TEST_F(ExtraFeatureInfoTest, UnsatisfiedDependenciesOfNewFeaturesAreAdded)
+{
+    Load();
+    Run(L"CREATE TABLE `ZKDependency` (`Dependency_` CHAR(72) NOT NULL, `Feature_` CHAR(38) NOT NULL "
+        L"PRIMARY KEY `Dependency_`, `Feature_`) HOLD");
+    Run(L"CREATE TABLE `ZK3rdPartyDependency` (`Dependency` CHAR(72) NOT NULL, `SatisfiedCondition` CHAR(255), "
+        L"`Attributes` SHORT, `Name` CHAR(255), `VersionMin` CHAR(72), `Info` CHAR(255) PRIMARY KEY `Dependency`) "
+        L"HOLD");
+    const wchar_t* const rows[] = {
+        L"INSERT INTO `ZKDependency` (`Dependency_`, `Feature_`) VALUES ('Viewer', 'CoreDocs') TEMPORARY",
+        L"INSERT INTO `ZKDependency` (`Dependency_`, `Feature_`) VALUES ('Runtime', 'Extras') TEMPORARY",
+        L"INSERT INTO `ZKDependency` (`Dependency_`, `Feature_`) VALUES ('Present', 'Extras') TEMPORARY",
+        L"INSERT INTO `ZKDependency` (`Dependency_`, `Feature_`) VALUES ('Old', 'Core') TEMPORARY",
+        L"INSERT INTO `ZK3rdPartyDependency` (`Dependency`, `SatisfiedCondition`, `Attributes`, `Name`, "
+        L"`VersionMin`, `Info`) VALUES ('Viewer', '1 = 0', 4, 'Viewer', '', 'Views the documents') TEMPORARY",
+        L"INSERT INTO `ZK3rdPartyDependency` (`Dependency`, `SatisfiedCondition`, `Attributes`, `Name`, "
+        L"`VersionMin`, `Info`) VALUES ('Runtime', '1 = 0', 0, 'Runtime', '2.5', 'Runs the tools') TEMPORARY",
+        L"INSERT INTO `ZK3rdPartyDependency` (`Dependency`, `SatisfiedCondition`, `Attributes`, `Name`, "
+        L"`VersionMin`, `Info`) VALUES ('Present', '1 = 1', 0, 'Present', '', 'Already there') TEMPORARY",
+        L"INSERT INTO `ZK3rdPartyDependency` (`Dependency`, `SatisfiedCondition`, `Attributes`, `Name`, "
+        L"`VersionMin`, `Info`) VALUES ('Old', '1 = 0', 0, 'Old', '', 'Installed before') TEMPORARY",
+    };
+    for (const wchar_t* row : rows)
+        Run(row);
+    m_model.PopulateZkDependencyInfo();
+    m_model.ResolveDependencies();
+    // The docs and Extras are new, Core stays installed.
+    SetStates(L"Core", INSTALLSTATE_LOCAL, INSTALLSTATE_LOCAL);
+    SetStates(L"Orphan", INSTALLSTATE_ABSENT, INSTALLSTATE_ABSENT);
+    SetStates(L"CoreDocs", INSTALLSTATE_LOCAL, INSTALLSTATE_ABSENT);
+    SetStates(L"Extras", INSTALLSTATE_LOCAL, INSTALLSTATE_ABSENT);
+    Run(L"ALTER TABLE `ZKExtraFeatureInfo` ADD `DisplayComplete` SHORT TEMPORARY HOLD");
+
+    ExtraFeatureInfoMap entries{FeatureTreeOrder(m_model.GetFeatureTree())};
+    EXPECT_EQ(2, m_model.GetExtraFeatureInfo(kSecondPage, &entries));
+    EXPECT_EQ((std::vector<std::wstring>{L"Core: Core second", L"CoreDocs: Docs local",
+                  L"CoreDocs: Viewer will enhance this installation", L"Extras: Fatal first",
+                  L"Extras: Runtime version 2.5 is required for this installation"}),
+        Describe(entries));
+    const auto runtime = std::prev(entries.end());
+    EXPECT_EQ(1, runtime->second.m_attributes);
+    EXPECT_TRUE(runtime->second.m_condition.IsEmpty());
+    EXPECT_EQ(L"Runs the tools", std::wstring(runtime->second.m_info.GetString()));
+    const auto viewer = std::next(entries.lower_bound(m_model.FindFeature(L"CoreDocs")));
+    EXPECT_EQ(0, viewer->second.m_attributes);
+    // The quiet run's check: Orphan's and Extras' fatal rows and the required dependency; Core's
+    // dependency is not counted, Core being installed already.
+    EXPECT_EQ(3, m_model.GetExtraFeatureInfo(kQuietCheck, nullptr));
+    const std::vector<std::wstring> lines = LogLines();
+    EXPECT_TRUE(EntryLogged(lines, L"Info/Warning: \"Viewer will enhance this installation\" Views the documents"));
+    EXPECT_TRUE(
+        EntryLogged(lines, L"Fatal Error!! \"Runtime version 2.5 is required for this installation\" Runs the tools"));
+
+    ExtraFeatureInfoMap firstPage{FeatureTreeOrder(m_model.GetFeatureTree())};
+    EXPECT_EQ(0, m_model.GetExtraFeatureInfo(kFirstPage, &firstPage));
+    EXPECT_EQ((std::vector<std::wstring>{L"Core: Core note", L"Core: Core second"}), Describe(firstPage));
 }
 
 }  // namespace modeltest
