@@ -371,9 +371,3 @@ bool CDistribution::IsAborted() const
     return m_hAbortEvent && WaitForSingleObject(m_hAbortEvent.Get(), 0) == WAIT_OBJECT_0;
 }
 
-int CDistribution::GetExtraFeatureInfo(int, void*)
-{
-    // No extra information and no dependencies on other vendors' products are read yet.
-    return 0;
-}
-

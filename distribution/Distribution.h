@@ -19,6 +19,7 @@
 #include "DependencyRow.h"
 #include "DistributionServices.h"
 #include "DistributionVolume.h"
+#include "ExtraFeatureInfo.h"
 #include "FeatureSubsets.h"
 #include "FeatureTree.h"
 #include "InstallerLogCapture.h"
@@ -195,7 +196,12 @@ public:
     CBrokenDependency& GetBrokenDependency(size_t index);
     size_t GetBrokenDependencyCount() const { return m_brokenDependencies.size(); }
 
-    int GetExtraFeatureInfo(int page, void* pageObject);
+    // The extra information that applies for a page state (0 the quiet run's check, 3 the page
+    // before the feature selection, 7 the page after it): the applying ZKExtraFeatureInfo rows,
+    // then, except on 3, the unsatisfied dependencies of newly installed features on other
+    // vendors' products. Each entry is logged and added to `entries` when given. Returns the
+    // number of fatal entries; a Windows Installer error ends the collection with the count so far.
+    int GetExtraFeatureInfo(int page, ExtraFeatureInfoMap* entries);
 
     // ---- The install run ----
     // What an entry point hands to the run: Windows Installer's external handler with its message

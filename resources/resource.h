@@ -22,6 +22,9 @@
 #define IDS_LANGUAGE_CHINESE_TRADITIONAL 184
 #define IDS_LANGUAGE_CHINESE_SIMPLIFIED 185
 #define IDS_LANGUAGE_DUTCH 187
+#define IDS_DEPENDENCY_NAME_VERSION 223  // a vendor product's name with its minimum version
+#define IDS_DEPENDENCY_OPTIONAL 224      // the header of an unsatisfied optional dependency
+#define IDS_DEPENDENCY_REQUIRED 225      // the header of an unsatisfied required dependency
 #define IDS_INSTALLER_CAPTION 227
 #define IDS_OS_REQUIREMENTS 234
 #define IDS_SOURCE_LIST_DISK_PROMPT 254  // a product's cached source list asks for the medium

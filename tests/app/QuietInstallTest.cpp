@@ -81,9 +81,11 @@ protected:
     }
 
     // A copy of the sample's configuration in a folder of the test whose first part is the
-    // package `corePackage` (absolute), the rest of the sample named by absolute path; volume 2
-    // is looked for in the folder `volume2` beside it.
-    std::wstring Distribution(const TempDir& dir, const std::wstring& corePackage)
+    // package `corePackage` (absolute) and whose merged package is `mergedPackage` (absolute; empty:
+    // the sample's), the rest of the sample named by absolute path; volume 2 is looked for in the
+    // folder `volume2` beside it.
+    std::wstring Distribution(
+        const TempDir& dir, const std::wstring& corePackage, const std::wstring& mergedPackage = std::wstring())
     {
         const std::string root = Narrow(SampleRoot()) + "\\";
         std::string ini = ReadFileBytes(SampleRoot() + L"\\setup.ini");
@@ -100,7 +102,7 @@ protected:
         replace("=tools\\ZKSysInfo", "=" + root + "tools\\ZKSysInfo");
         replace(";license\\license1033", ";" + root + "license\\license1033");
         replace(";license\\license1031", ";" + root + "license\\license1031");
-        replace("Path=merged.msi", "Path=" + root + "merged.msi");
+        replace("Path=merged.msi", "Path=" + (mergedPackage.empty() ? root + "merged.msi" : Narrow(mergedPackage)));
         replace("Path=parts\\core.msi", "Path=" + Narrow(corePackage));
         const std::wstring volume1 = dir.File(L"VOLUME1");
         CreateDirectoryW(volume1.c_str(), nullptr);
@@ -195,4 +197,27 @@ TEST_F(QuietInstall, FailuresEndWithTheirCodes)
         EXPECT_NE(std::wstring::npos, run.log.find(c.logText)) << c.what << "\n" << Narrow(run.log);
         RemoveProducts();
     }
+}
+
+// A fatal extra information row of the merged package ends the quiet run before anything is
+// installed.
+TEST_F(QuietInstall, FatalExtraInformationRefusesTheInstallation)
+{
+    TempDir dir;
+    const std::wstring root =
+        Distribution(dir, SampleRoot() + L"\\parts\\core.msi", TestDataPath(L"app_fatalinfo_merged.msi"));
+    AddVolume2(dir, true);
+    QuietRun run = RunQuiet(root);
+    EXPECT_EQ(static_cast<DWORD>(-10004), run.exitCode) << Narrow(run.log);
+    EXPECT_FALSE(IsInstalled(kCoreCode));
+    EXPECT_FALSE(IsInstalled(kExtrasCode));
+    EXPECT_NE(std::wstring::npos,
+        run.log.find(L"Fatal Error!! \"Core cannot be installed\" The test distribution refuses every installation."))
+        << Narrow(run.log);
+    EXPECT_NE(std::wstring::npos, run.log.find(L"Info/Warning: \"Extras note\" Shown before the feature selection."))
+        << Narrow(run.log);
+    EXPECT_NE(std::wstring::npos,
+        run.log.find(L"Installation failed due to fatal errors or unsatisfied 3rd Party Dependencies"))
+        << Narrow(run.log);
+    EXPECT_EQ(std::wstring::npos, run.log.find(L"--- Installing Part")) << Narrow(run.log);
 }
