@@ -7,6 +7,7 @@
 #include "MessageBox.h"
 #include "PathHelpers.h"
 #include "PlatformChecks.h"
+#include "ProgramStart.h"
 #include "UniqueHandle.h"
 #include "WinApp.h"
 #include "resource.h"
@@ -163,19 +164,12 @@ UINT CMsiEngineInstall::Run()
         return static_cast<UINT>(written);
     }
 
-    UINT result = 0;
-    STARTUPINFOW startup = {};
-    startup.cb = sizeof(startup);
-    PROCESS_INFORMATION process = {};
-    if (!CreateProcessW(nullptr, command.GetBuffer(command.GetLength()), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-            &startup, &process)) {
-        result = GetLastError();
-        command.ReleaseBuffer();
+    OrbelToolbox::UniqueKernelHandle installer;
+    OrbelToolbox::UniqueKernelHandle thread;
+    UINT result = StartProgram(command, installer, thread);
+    if (result != 0) {
         ReportError(kStartFailed, result, command);
     } else {
-        command.ReleaseBuffer();
-        OrbelToolbox::UniqueKernelHandle thread(process.hThread);
-        OrbelToolbox::UniqueKernelHandle installer(process.hProcess);
         WaitForSingleObject(installer.Get(), INFINITE);
         DWORD exitCode = 0;
         GetExitCodeProcess(installer.Get(), &exitCode);

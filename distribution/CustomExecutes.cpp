@@ -22,6 +22,7 @@
 #include "MsiSession.h"
 #include "MsiView.h"
 #include "PrivateMessages.h"
+#include "ProgramStart.h"
 #include "TextHelpers.h"
 #include "UniqueHandle.h"
 
@@ -99,22 +100,6 @@ struct AlwaysRow {
     CString special;
     int attributes;
 };
-
-// Starts the command line; the system's error code, or 0 with the new process's handles.
-DWORD StartProgram(
-    const CString& commandLine, OrbelToolbox::UniqueKernelHandle& process, OrbelToolbox::UniqueKernelHandle& thread)
-{
-    STARTUPINFOW startup = {};
-    startup.cb = sizeof(startup);
-    PROCESS_INFORMATION created = {};
-    // CreateProcessW may write into the command line: it gets its own buffer.
-    std::vector<wchar_t> buffer(commandLine.GetString(), commandLine.GetString() + commandLine.GetLength() + 1);
-    if (!CreateProcessW(nullptr, buffer.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &created))
-        return GetLastError();
-    process.Reset(created.hProcess);
-    thread.Reset(created.hThread);
-    return 0;
-}
 
 // Waits for the program's primary thread while the calling thread's messages are handled, the
 // window (when there is one) seeing each first. A WM_QUIT ends the wait and is posted again.

@@ -2,12 +2,11 @@
 // waited for; only its start and end are logged, its outcome is never read.
 #include <windows.h>
 
-#include <vector>
-
 #include "ApplicationServices.h"
 #include "Distribution.h"
 #include "DistributionInfo.h"
 #include "Part.h"
+#include "ProgramStart.h"
 #include "SystemMessage.h"
 #include "TextHelpers.h"
 
@@ -36,22 +35,15 @@ void CDistribution::RunPartHelper(bool before, const CPart& part)
         << L"--- Starting ZKPie " << when << L": " << GetCurrentTimeText() << L" ---" << std::endl;
     AppServices().GetLogStream(kLogInfo | kLogDetail, 0) << L"Command: " << command << std::endl;
 
-    STARTUPINFOW startup = {};
-    startup.cb = sizeof(startup);
-    PROCESS_INFORMATION process = {};
-    // CreateProcessW may write into the command line: it gets its own buffer.
-    std::vector<wchar_t> commandLine(command.GetString(), command.GetString() + command.GetLength() + 1);
-    if (!CreateProcessW(
-            nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process)) {
-        const DWORD error = GetLastError();
+    OrbelToolbox::UniqueKernelHandle processHandle;
+    OrbelToolbox::UniqueKernelHandle threadHandle;
+    if (const DWORD error = StartProgram(command, processHandle, threadHandle)) {
         CString reason = SystemMessageText(error);
         reason.TrimRight();  // the system's text ends with a line break
         AppServices().GetLogStream(kLogInfo, 0) << L"--- ZKPie " << when << L" failed: " << reason << L" : "
                                                 << GetCurrentTimeText() << L" ---" << std::endl;
         return;
     }
-    OrbelToolbox::UniqueKernelHandle processHandle(process.hProcess);
-    OrbelToolbox::UniqueKernelHandle threadHandle(process.hThread);
     WaitForSingleObject(processHandle.Get(), INFINITE);
     AppServices().GetLogStream(kLogInfo, 0)
         << L"--- Finished ZKPie " << when << L": " << GetCurrentTimeText() << L" ---" << std::endl;

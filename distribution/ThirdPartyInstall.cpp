@@ -20,6 +20,7 @@
 #include "MsiView.h"
 #include "Part.h"
 #include "PathHelpers.h"
+#include "ProgramStart.h"
 #include "TextHelpers.h"
 #include "UiMode.h"
 #include "UniqueHandle.h"
@@ -215,20 +216,14 @@ UINT CPart::RunThirdPartyCommands(CDistribution& distribution, const CString& pr
                 productName, distribution.GetCurrentPartNumber(), distribution.GetPartCountToInstall()));
         }
 
-        STARTUPINFOW startup = {};
-        startup.cb = sizeof(startup);
-        PROCESS_INFORMATION process = {};
-        // CreateProcessW may write into the command line: it gets its own buffer.
-        std::vector<wchar_t> buffer(commandLine.GetString(), commandLine.GetString() + commandLine.GetLength() + 1);
-        if (!CreateProcessW(nullptr, buffer.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process)) {
-            const DWORD error = GetLastError();
+        OrbelToolbox::UniqueKernelHandle processHandle;
+        OrbelToolbox::UniqueKernelHandle threadHandle;
+        if (const DWORD error = StartProgram(commandLine, processHandle, threadHandle)) {
             AppServices().GetLogStream(kLogError, 0)
                 << L"ERROR: Failed to launch 3rd Party product " << productName << L". Error: " << error << std::endl;
             result = kLaunchFailure;
             continue;
         }
-        OrbelToolbox::UniqueKernelHandle processHandle(process.hProcess);
-        OrbelToolbox::UniqueKernelHandle threadHandle(process.hThread);
         WaitForSingleObject(processHandle.Get(), INFINITE);
         DWORD exitCode = 0;
         GetExitCodeProcess(processHandle.Get(), &exitCode);
