@@ -7,6 +7,7 @@
 #include <typeinfo>
 
 #include "InstallerErrors.h"
+#include "PathHelpers.h"
 
 namespace testsupport {
 
@@ -161,12 +162,9 @@ ScopedDistributionServices::~ScopedDistributionServices()
 
 namespace {
 
-CString WithoutTrailingBackslash(const CString& path)
+CString WithoutTrailingBackslash(CString path)
 {
-    CString result = path;
-    while (!result.IsEmpty() && result[result.GetLength() - 1] == L'\\')
-        result = result.Left(result.GetLength() - 1);
-    return result;
+    return RemoveTrailingBackslash(path);
 }
 
 class StandInMediaPrompt : public IMediaPrompt {
