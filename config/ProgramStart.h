@@ -10,3 +10,8 @@
 // Starts the command line; the system's error code, or 0 with the new process's handles.
 DWORD StartProgram(
     const CString& commandLine, OrbelToolbox::UniqueKernelHandle& process, OrbelToolbox::UniqueKernelHandle& thread);
+
+// True when `path` names an existing file as the system finds the program of a command line:
+// ".exe" added to a name without an extension, a name without a folder searched for along the
+// system's search path. A folder is no program.
+bool NamesProgramFile(const CString& path);
