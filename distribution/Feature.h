@@ -35,6 +35,12 @@ struct FeatureDependentLink {
     DWORD subsetAttributes;
 };
 
+// Links ordered by the other feature's name (ordinal), then by the required states.
+struct FeatureDependentLinkLess {
+    bool operator()(const FeatureDependentLink& a, const FeatureDependentLink& b) const;
+};
+typedef std::set<FeatureDependentLink, FeatureDependentLinkLess> FeatureDependentLinkSet;
+
 class CFeature {
 public:
     // What the feature stands for.
@@ -203,14 +209,9 @@ public:
     void AddDependent(const FeatureDependentLink& link) { m_dependents.push_back(link); }
     std::list<FeatureDependentLink>::const_iterator DependentsBegin() const { return m_dependents.begin(); }
     std::list<FeatureDependentLink>::const_iterator DependentsEnd() const { return m_dependents.end(); }
-    std::vector<FeatureDependentLink>::const_iterator SelectedDependenciesBegin() const
-    {
-        return m_selectedDependencies.begin();
-    }
-    std::vector<FeatureDependentLink>::const_iterator SelectedDependenciesEnd() const
-    {
-        return m_selectedDependencies.end();
-    }
+    // The features the solver has chosen from the alternatives of the dependency groups, by name.
+    FeatureDependentLinkSet::const_iterator SelectedDependenciesBegin() const { return m_selectedDependencies.begin(); }
+    FeatureDependentLinkSet::const_iterator SelectedDependenciesEnd() const { return m_selectedDependencies.end(); }
     int CountDependents(DWORD flags) const;
     int CountActiveDependents(bool recursive, const CFeature* excluded) const;
     // Inserts the nearest visible self-or-ancestor of this feature and of every feature reached
@@ -314,7 +315,7 @@ public:
     CFeature* m_firstChild;
     CFeature* m_nextSibling;
     CFeature* m_prevSibling;
-    std::vector<FeatureDependentLink> m_selectedDependencies;
+    FeatureDependentLinkSet m_selectedDependencies;
     std::list<FeatureDependentLink> m_dependents;
     std::vector<CBrokenDependency*> m_brokenDependencies;
     MsiSession* m_session;
@@ -354,7 +355,8 @@ public:
     // Works out the consequences of the newest level, this feature being the one the solve
     // started from: a new level, a conflict or done.
     int PropagateChange(FeatureChangeQueue& queue, int installLevel);
-    // Rebuilds the selected dependencies from the alternatives the change's cursors are on.
+    // Rebuilds the selected dependencies from the alternatives the change's cursors are on, in
+    // the order of the features' names, so that the same input always gives the same selection.
     void ExpandSelectedDependencies(const FeatureStateChange& change);
     // True when `to` is reached from `from` by following each feature's first dependent.
     static bool IsLinkedThroughFirstDependents(const CFeature* from, const CFeature* to);

@@ -205,6 +205,12 @@ void CFeature::AddDependencyGroup(const CFeatureSubsetOr& group)
     }
 }
 
+bool FeatureDependentLinkLess::operator()(const FeatureDependentLink& a, const FeatureDependentLink& b) const
+{
+    const int names = a.feature->GetName().Compare(b.feature->GetName());
+    return names != 0 ? names < 0 : a.requiredStates < b.requiredStates;
+}
+
 void CFeature::ExpandSelectedDependencies(const FeatureStateChange& change)
 {
     m_selectedDependencies.clear();
@@ -212,7 +218,7 @@ void CFeature::ExpandSelectedDependencies(const FeatureStateChange& change)
         if (cursor.alternative == cursor.group->GetAlternatives().end())
             continue;
         for (const auto& entry : cursor.alternative->GetFeatures())
-            m_selectedDependencies.push_back(
+            m_selectedDependencies.insert(
                 FeatureDependentLink{entry.first, cursor.alternative->GetFlags(), entry.second});
     }
 }

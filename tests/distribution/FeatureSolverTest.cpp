@@ -7,6 +7,7 @@
 #include <msi.h>
 
 #include <functional>
+#include <iterator>
 #include <memory>
 #include <string>
 #include <vector>
@@ -34,9 +35,15 @@ public:
     CFeature* Add(const wchar_t* name, CFeature* parent = nullptr, int kind = CFeature::kOrdinary)
     {
         m_features.emplace_back(new CFeature);
-        CFeature* feature = m_features.back().get();
+        return Link(m_features.back().get(), name, parent, kind);
+    }
+    // The same for a feature the caller owns (and keeps alive longer than the tree).
+    CFeature* Link(CFeature* feature, const wchar_t* name, CFeature* parent = nullptr, int kind = CFeature::kOrdinary)
+    {
+        if (!m_first)
+            m_first = feature;
         feature->m_name = name;
-        feature->m_display = static_cast<int>(m_features.size());
+        feature->m_display = ++m_count;
         feature->m_level = 1;
         feature->m_fakeKind = kind;
         feature->m_validStates = kAllValidStates;
@@ -47,11 +54,11 @@ public:
         }
         if (parent)
             parent->AddChildSorted(feature);
-        else if (m_features.size() > 1)
+        else if (feature != m_first)
             LastTopLevel()->InsertSiblingAfter(feature);
         return feature;
     }
-    CFeature* operator[](const wchar_t* name) const { return &m_features.front()->FindFeature(name); }
+    CFeature* operator[](const wchar_t* name) const { return &m_first->FindFeature(name); }
     // Installed and planned as the same state.
     void SetInstalled(CFeature* feature, int state)
     {
@@ -62,7 +69,7 @@ public:
     std::wstring ActionStates() const
     {
         std::wstring text;
-        for (const CFeature* f = m_features.front()->GetRoot()->GetFirstSibling(); f; f = f->GetNextInTree())
+        for (const CFeature* f = m_first->GetRoot()->GetFirstSibling(); f; f = f->GetNextInTree())
             text += std::wstring(f->GetName()) + L"=" + std::to_wstring(f->GetActionState()) + L" ";
         return text;
     }
@@ -70,12 +77,14 @@ public:
 private:
     CFeature* LastTopLevel() const
     {
-        CFeature* last = m_features.front()->GetRoot();
+        CFeature* last = m_first->GetRoot();
         while (last->GetNextSibling())
             last = last->GetNextSibling();
         return last;
     }
 
+    CFeature* m_first = nullptr;
+    int m_count = 0;
     std::vector<std::unique_ptr<CFeature>> m_features;
     std::vector<std::unique_ptr<CPart>> m_parts;
 };
@@ -250,7 +259,7 @@ TEST(FeatureSolver, ConflictingAlternativeIsUndoneAndTheOtherSelected)
     group.Add(CFeatureSubsetDependency(Subset({y}), 0));
     a->AddDependencyGroup(group);
     ASSERT_TRUE(a->TryRequestState(kLocal, false, nullptr, nullptr));
-    ASSERT_EQ(1, a->SelectedDependenciesEnd() - a->SelectedDependenciesBegin());
+    ASSERT_EQ(1, std::distance(a->SelectedDependenciesBegin(), a->SelectedDependenciesEnd()));
     EXPECT_EQ(y, a->SelectedDependenciesBegin()->feature);
     // The first alternative's requests were taken back.
     EXPECT_EQ(0, x->m_requestPriority);
@@ -258,6 +267,35 @@ TEST(FeatureSolver, ConflictingAlternativeIsUndoneAndTheOtherSelected)
     // Both alternatives know their dependent.
     EXPECT_EQ(a, x->DependentsBegin()->feature);
     EXPECT_EQ(a, y->DependentsBegin()->feature);
+}
+
+// The features of a chosen alternative are taken by name, wherever they lie in memory: here the
+// first one taken decides whether their common parent runs from source or is installed locally.
+TEST(FeatureSolver, SelectionDoesNotDependOnWhereFeaturesLie)
+{
+    modeltest::TestAppServices app;
+    for (bool sourceFirstInMemory : {true, false}) {
+        SCOPED_TRACE(sourceFirstInMemory ? "source child first in memory" : "local child first in memory");
+        // Two children of one parent in one block, so that their addresses are ordered.
+        std::unique_ptr<CFeature[]> children(new CFeature[2]);
+        CFeature* source = &children[sourceFirstInMemory ? 0 : 1];
+        CFeature* local = &children[sourceFirstInMemory ? 1 : 0];
+        Tree t;
+        CFeature* top = t.Add(L"Top");
+        CFeature* dependent = t.Add(L"Dependent", top);
+        CFeature* parent = t.Add(L"Parent");
+        t.Link(source, L"C1", parent)->m_attributes = CFeature::kAttrFavorSource;
+        t.Link(local, L"C2", parent);
+        dependent->AddDependency(Subset({source, local}), 0);
+        // The dependent becomes a consequence of its parent, and its dependencies with it: the
+        // second child's different request for the parent is refused, not a conflict.
+        ASSERT_TRUE(top->TryRequestState(kLocal, true, nullptr, nullptr));
+        EXPECT_EQ("Top=3 Dependent=3 Parent=4 C1=4 C2=3 ", Narrow(t.ActionStates()));
+        std::wstring selected;
+        for (auto link = dependent->SelectedDependenciesBegin(); link != dependent->SelectedDependenciesEnd(); ++link)
+            selected += std::wstring(link->feature->GetName()) + L" ";
+        EXPECT_EQ("C1 C2 ", Narrow(selected));
+    }
 }
 
 TEST(FeatureSolver, MapsRequestsToWhatTheFeatureCanTake)
