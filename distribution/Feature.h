@@ -351,6 +351,8 @@ public:
     // Runs the queue's changes to a consistent selection, trying other alternatives of the
     // dependency groups on a conflict. A non-zero install level is the initial selection's mode.
     // False when no combination works; the requests are then as they were before the solve.
+    // After 100000 conflicting combinations the solve gives up: it logs that, takes the start
+    // requests the queue keeps back as well and marks the queue abandoned.
     bool Solve(FeatureChangeQueue& queue, int installLevel);
     // Works out the consequences of the newest level, this feature being the one the solve
     // started from: a new level, a conflict or done.
@@ -369,7 +371,7 @@ public:
     // beats advertise), else the level state.
     int GetSpecRequestOrDefault(int installLevel);
     // The user's change of this feature (with its subfeatures when asked); the action states
-    // change only when the solve succeeds.
+    // change only when the solve succeeds. A solve that gives up takes the request back too.
     bool TryRequestState(int state, bool withSubfeatures, ChangeCallback callback, void* data);
     // The same, giving the feature's action state afterwards.
     int RequestState(int state, bool withSubfeatures, ChangeCallback callback, void* data);

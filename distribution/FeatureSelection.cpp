@@ -5,10 +5,9 @@
 
 #include <msi.h>
 
-#include "ApplicationServices.h"
-#include "FeatureStateChange.h"
 #include <set>
 
+#include "ApplicationServices.h"
 #include "FeatureStateChange.h"
 #include "InstallerErrors.h"
 #include "Part.h"
@@ -138,6 +137,8 @@ void CFeature::ResetDependentsToAbsent(std::set<CFeature*>& visited)
 bool CFeature::TryRequestState(int state, bool withSubfeatures, ChangeCallback callback, void* data)
 {
     ResetTreeRequests();
+    FeatureChangeQueue queue;
+    queue.KeepStartRequest(this);
     const int mapped = MapRequestedState(state);
     if (m_requestPriority < kPriorityUser) {
         m_requestPriority = kPriorityUser;
@@ -146,7 +147,6 @@ bool CFeature::TryRequestState(int state, bool withSubfeatures, ChangeCallback c
     } else if (mapped == m_requestedState) {
         m_lastUserRequest = m_requestedState;
     }
-    FeatureChangeQueue queue;
     FeatureChangeLevel first;
     first.Add(this, kPriorityUser, withSubfeatures);
     queue.Append(std::move(first));
@@ -294,6 +294,7 @@ void CFeature::ApplyInstallLevel(int installLevel)
     FeatureChangeQueue queue;
     FeatureChangeLevel start;
     for (CFeature* top = first; top; top = top->GetNextSibling()) {
+        queue.KeepStartRequest(top);
         const int state = top->MapRequestedState(top->ComputeInheritedState(installLevel));
         top->MergeRequest(state, kPriorityInitial, false);
         start.Add(top, kPriorityInitial, false);

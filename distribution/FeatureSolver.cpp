@@ -8,6 +8,7 @@
 #include "ApplicationServices.h"
 #include "FeatureStateChange.h"
 #include "InstallerErrors.h"
+#include "VelmoLogStream.h"
 
 namespace {
 
@@ -246,9 +247,18 @@ bool CFeature::Solve(FeatureChangeQueue& queue, int installLevel)
         result = PropagateChange(queue, installLevel);
         if (result == kPropagateNewLevel)
             continue;
-        if (result == kPropagateConflict && ++combinations <= kMaxCombinations && queue.Backtrack())
-            continue;
-        break;
+        if (result != kPropagateConflict)
+            break;
+        if (++combinations > kMaxCombinations) {
+            // Not every combination was tried: the request is refused as a whole, its own part too.
+            AppServices().GetLogStream(kLogWarning, 0)
+                << L"The feature selection for '" << m_name << L"' was given up after " << kMaxCombinations
+                << L" combinations of dependency alternatives; the request is refused." << std::endl;
+            queue.Abandon();
+            return false;
+        }
+        if (!queue.Backtrack())
+            break;
     }
     if (result != kPropagateDone)
         queue.RollBackAll();

@@ -17,6 +17,7 @@
 #include "FeatureSubsets.h"
 #include "ModelTestSupport.h"
 #include "Part.h"
+#include "TestSupport.h"
 
 namespace {
 
@@ -295,6 +296,47 @@ TEST(FeatureSolver, SelectionDoesNotDependOnWhereFeaturesLie)
         for (auto link = dependent->SelectedDependenciesBegin(); link != dependent->SelectedDependenciesEnd(); ++link)
             selected += std::wstring(link->feature->GetName()) + L" ";
         EXPECT_EQ("C1 C2 ", Narrow(selected));
+    }
+}
+
+// A search through too many combinations of alternatives is given up: the log says so and the
+// request is refused as a whole, the requested feature's own request taken back too. A search
+// that tries every combination (here 2^16 of them) fails as a conflict, without that line.
+TEST(FeatureSolver, SearchGivenUpRefusesTheWholeRequest)
+{
+    for (int groups : {16, 17}) {
+        SCOPED_TRACE(groups);
+        modeltest::TestAppServices app;
+        testsupport::TempDir dir;
+        const std::wstring logPath = dir.File(L"solver.log");
+        app.Log().Open(logPath.c_str(), false);
+        Tree t;
+        CFeature* a = t.Add(L"A");
+        CFeature* disabled = t.Add(L"Disabled");
+        disabled->m_level = 0;
+        a->AddDependency(Subset({t.Add(L"X", disabled)}), 0);  // conflicts whatever else is chosen
+        for (int i = 0; i < groups; ++i) {
+            CFeatureSubsetOr group(CFeatureSubsetDependency(Subset({t.Add((L"Y" + std::to_wstring(i)).c_str())}), 0));
+            group.Add(CFeatureSubsetDependency(Subset({t.Add((L"Z" + std::to_wstring(i)).c_str())}), 0));
+            a->AddDependencyGroup(group);
+        }
+        t.SetInstalled(a, kSource);
+        a->m_lastUserRequest = kSource;
+
+        EXPECT_FALSE(a->TryRequestState(kLocal, false, nullptr, nullptr));
+        app.Log().Close();
+        const std::wstring log = testsupport::ReadLogFile(logPath).text;
+        const bool givenUp = log.find(L"was given up after 100000 combinations") != std::wstring::npos;
+        EXPECT_EQ(groups == 17, givenUp) << Narrow(log);
+        EXPECT_EQ(kSource, a->GetActionState());
+        if (groups == 17) {
+            EXPECT_NE(std::wstring::npos, log.find(L"The feature selection for 'A'")) << Narrow(log);
+            EXPECT_EQ(0, a->m_requestPriority);
+            EXPECT_EQ(kSource, a->GetEffectiveRequest());
+            EXPECT_EQ(kSource, a->m_lastUserRequest);
+        }
+        for (const wchar_t* name : {L"X", L"Y0", L"Z0", L"Disabled"})
+            EXPECT_EQ(0, t[name]->m_requestPriority) << Narrow(name);
     }
 }
 
