@@ -159,6 +159,7 @@ CFeature* CFeature::InsertSiblingAfter(CFeature* feature)
 {
     if (!feature)
         return nullptr;
+    InvalidateBlockedStates();
     feature->m_parent = m_parent;
     feature->m_prevSibling = this;
     feature->m_nextSibling = m_nextSibling;
@@ -180,6 +181,7 @@ void CFeature::AddChildSorted(CFeature* feature)
         previous = child;
         child = child->m_nextSibling;
     }
+    InvalidateBlockedStates();
     feature->m_parent = this;
     if (previous) {
         previous->InsertSiblingAfter(feature);

@@ -346,7 +346,8 @@ public:
     void AddDependencyGroup(const CFeatureSubsetOr& group);
     const std::list<CFeatureSubsetOr>& GetDependencyGroups() const { return m_dependencyGroups; }
     // Forgets every feature's kept blocked answer: what a feature's blocking depends on (the
-    // dependencies, the parts' upgrade relations and product states, the core parts) changed.
+    // tree, the dependencies, the parts' upgrade relations and product states, the core parts)
+    // changed.
     static void InvalidateBlockedStates() { ++s_blockedGeneration; }
     // Runs the queue's changes to a consistent selection, trying other alternatives of the
     // dependency groups on a conflict. A non-zero install level is the initial selection's mode.
@@ -406,6 +407,9 @@ private:
     bool IsBlockedByUpgrade(std::set<CFeature*>& visited);
     bool IsBlockedByDependency(std::set<CFeature*>& visited);
     bool IsBlockedByRelatedProduct();
+    // The upgrade test (kBlockedByUpgrade) or the dependency test (kBlockedByDependency), which
+    // call each other, walked without recursion.
+    bool RunBlockingTest(int test, std::set<CFeature*>& visited);
 
     // Applies the rows of a condition table to `value`.
     void ApplyConditionRows(const wchar_t* table, const wchar_t* query, int& value, bool stopAtZero);

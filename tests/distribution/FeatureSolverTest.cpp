@@ -103,6 +103,61 @@ std::string Narrow(const std::wstring& text)
     return std::string(text.begin(), text.end());
 }
 
+// A chain of top-level features, each with a part of its own and each depending on the next
+// (with `flags`), ending in a feature that nothing supplies and that has nothing below it.
+class Chain {
+public:
+    Chain(size_t links, DWORD flags)
+    {
+        for (size_t i = 0; i <= links; ++i) {
+            m_features.emplace_back(new CFeature);
+            CFeature* feature = m_features.back().get();
+            feature->m_name = (L"F" + std::to_wstring(i)).c_str();
+            feature->m_level = 1;
+            feature->m_fakeKind = i < links ? CFeature::kOrdinary : CFeature::kNoPart;
+            if (i < links) {
+                m_parts.emplace_back(new CPart);
+                feature->m_part = m_parts.back().get();
+            }
+            if (i > 0)
+                m_features[i - 1]->InsertSiblingAfter(feature);
+        }
+        for (size_t i = 0; i < links; ++i)
+            m_features[i]->AddDependency(Subset({m_features[i + 1].get()}), flags);
+    }
+    CFeature* First() const { return m_features.front().get(); }
+    CFeature* Last() const { return m_features.back().get(); }
+
+private:
+    std::vector<std::unique_ptr<CFeature>> m_features;
+    std::vector<std::unique_ptr<CPart>> m_parts;
+};
+
+DWORD WINAPI RunWork(void* work)
+{
+    try {
+        (*static_cast<const std::function<void()>*>(work))();
+    } catch (...) {
+        return 1;
+    }
+    return 0;
+}
+
+// Runs `work` on a thread with a stack of 256 KB, far less than one call per link of a long
+// chain needs; false when it did not end normally.
+bool RunOnSmallStack(const std::function<void()>& work)
+{
+    HANDLE thread = CreateThread(nullptr, 256 * 1024, &RunWork, const_cast<std::function<void()>*>(&work),
+        STACK_SIZE_PARAM_IS_A_RESERVATION, nullptr);
+    if (!thread)
+        return false;
+    WaitForSingleObject(thread, INFINITE);
+    DWORD code = 1;
+    GetExitCodeThread(thread, &code);
+    CloseHandle(thread);
+    return code == 0;
+}
+
 }  // namespace
 
 TEST(FeatureSolver, OneRequestGivesTheWholeSelection)
@@ -530,6 +585,55 @@ TEST(FeatureSolver, BlockedFeaturesAndTheirReasons)
     int reason = -1;
     EXPECT_TRUE(outside->IsBlocked(&reason));
     EXPECT_EQ(CFeature::kBlockedByDependency, reason);
+
+    // ... and once a feature is linked into the tree, as a child or as a sibling: a feature
+    // without a part is no longer blocked once something that can be installed lies below it.
+    EXPECT_TRUE(empty->IsBlocked());
+    CFeature* stub = t.Add(L"Stub", empty, CFeature::kNoPart);
+    EXPECT_TRUE(empty->IsBlocked());
+    t.Add(L"First", stub);
+    EXPECT_FALSE(empty->IsBlocked());
+    EXPECT_FALSE(dependent->IsBlocked());
+    CFeature* group = t.Add(L"Group", nullptr, CFeature::kNoPart);
+    CFeature* lastStub = t.Add(L"LastStub", group, CFeature::kNoPart);
+    EXPECT_TRUE(group->IsBlocked());
+    CPart laterPart;
+    CFeature later;
+    later.m_name = L"Later";
+    later.m_part = &laterPart;
+    lastStub->InsertSiblingAfter(&later);
+    EXPECT_FALSE(group->IsBlocked());
+}
+
+// Dependency chains as long as a merged package makes them are walked without a call per link:
+// the blocked test, the disabling of dependents and the search for a blocked dependent.
+TEST(FeatureSolver, LongDependencyChains)
+{
+    modeltest::TestAppServices app;
+    const size_t kLinks = 20000;
+    Chain chain(kLinks, 0);
+    int reason = -1;
+    bool blocked = false;
+    ASSERT_TRUE(RunOnSmallStack([&] { blocked = chain.First()->IsBlocked(&reason); }));
+    EXPECT_TRUE(blocked);
+    EXPECT_EQ(CFeature::kBlockedByDependency, reason);
+
+    std::set<CFeature*> visited;
+    ASSERT_TRUE(RunOnSmallStack([&] { chain.Last()->ResetDependentsToAbsent(visited); }));
+    EXPECT_EQ(kLinks + 1, visited.size());
+    EXPECT_EQ(0, chain.First()->m_level);
+    EXPECT_EQ(kAbsent, chain.First()->m_lastUserRequest);
+
+    // Links satisfied outside the distribution block nothing; the last feature is needed by the
+    // first, which nothing supplies either, through every dependent of the chain.
+    Chain outside(kLinks, kSubsetSatisfiedOutside);
+    outside.First()->m_part = nullptr;
+    outside.First()->m_fakeKind = CFeature::kNoPart;
+    bool needed = false;
+    visited.clear();
+    ASSERT_TRUE(RunOnSmallStack([&] { needed = outside.Last()->IsNeededByBlockedDependent(visited); }));
+    EXPECT_TRUE(needed);
+    EXPECT_EQ(kLinks, visited.size());
 }
 
 TEST(FeatureSolver, SpecRequestsOfASubtree)
