@@ -19,6 +19,7 @@
 #include "FeatureSubsets.h"
 
 class CBrokenDependency;
+class CDistribution;
 class CLinkedDistribution;
 class FeatureChangeLevel;
 class FeatureChangeQueue;
@@ -204,6 +205,12 @@ public:
     void DisallowAbsent() { m_attributes |= kAttrDisallowAbsent; }
     // A source is always shown as a CD.
     bool IsNetworkSource() const { return false; }
+    // True when the distribution is built by the packaging tool and one of the feature's
+    // conditions that names ZKODW_DISABLED_THIS_FEATURE holds.
+    bool IsDisabledByCondition() const;
+    // The distribution of the feature's part, or for a feature without a part the one of the
+    // first part in the tree; null when no feature of the tree has one.
+    CDistribution* GetDistribution() const;
 
     // Dependents: one entry per alternative of every feature whose dependency names this one.
     void AddDependent(const FeatureDependentLink& link) { m_dependents.push_back(link); }
@@ -224,6 +231,11 @@ public:
     size_t AddBrokenDependency(CBrokenDependency* dependency);
     size_t GetBrokenDependencyCount() const { return m_brokenDependencies.size(); }
     CBrokenDependency* GetBrokenDependencyAt(size_t index) const { return m_brokenDependencies[index]; }
+    // 0 when the feature is to be absent; else the number of broken dependencies that the
+    // planned part changes do not fix.
+    int CountUnfixableBrokenDependencies() const;
+    // True when every broken dependency has, for each dependent product, a part that could fix it.
+    bool CanFixBrokenDependencies() const;
 
     // Costing. Components of the merged package by key, each with the walked features that hold it.
     typedef std::map<CString, std::set<CFeature*>> ComponentCollection;
