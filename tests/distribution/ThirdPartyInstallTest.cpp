@@ -297,8 +297,7 @@ TEST_F(ThirdPartyRun, ProgramWithABlankInItsName)
         {"a shorter name exists too", {L"my tool.exe", L"my.exe"}, L"my tool.exe 7", L"my tool.exe", L" 7", 7},
         {"name without its extension", {L"my tool.exe"}, L"my tool 6", L"my tool", L" 6", 6},
         {"only the shorter name exists", {L"my.exe"}, L"my tool.exe 7", L"my", L" tool.exe 7", 0},
-        {"in a sub-folder", {L"sub dir\\my tool.exe"}, L"sub dir\\my tool.exe\t5", L"sub dir\\my tool.exe", L"\t5",
-            5},
+        {"in a sub-folder", {L"sub dir\\my tool.exe"}, L"sub dir\\my tool.exe\t5", L"sub dir\\my tool.exe", L"\t5", 5},
         {"nothing exists", {}, L"my tool.exe 7", L"my", L" tool.exe 7", 1603},
     };
     CreateDirectoryW((m_folder + L"\\sub dir").c_str(), nullptr);
