@@ -11,3 +11,8 @@
 // the id of its main thread when `threadId` is given).
 DWORD StartProgram(const CString& commandLine, OrbelToolbox::UniqueKernelHandle& process,
     OrbelToolbox::UniqueKernelHandle& thread, DWORD* threadId = nullptr);
+
+// True when `path` names an existing file as the system finds the program of a command line:
+// ".exe" added to a name without an extension, a name without a folder searched for along the
+// system's search path. A folder is no program.
+bool NamesProgramFile(const CString& path);

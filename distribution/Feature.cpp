@@ -2,6 +2,8 @@
 
 #include <typeinfo>
 
+#include "BrokenDependencies.h"
+#include "Distribution.h"
 #include "InstallerErrors.h"
 #include "MsiApi.h"
 #include "MsiSession.h"
@@ -159,6 +161,7 @@ CFeature* CFeature::InsertSiblingAfter(CFeature* feature)
 {
     if (!feature)
         return nullptr;
+    InvalidateBlockedStates();
     feature->m_parent = m_parent;
     feature->m_prevSibling = this;
     feature->m_nextSibling = m_nextSibling;
@@ -180,6 +183,7 @@ void CFeature::AddChildSorted(CFeature* feature)
         previous = child;
         child = child->m_nextSibling;
     }
+    InvalidateBlockedStates();
     feature->m_parent = this;
     if (previous) {
         previous->InsertSiblingAfter(feature);
@@ -457,6 +461,44 @@ size_t CFeature::AddBrokenDependency(CBrokenDependency* dependency)
 {
     m_brokenDependencies.push_back(dependency);
     return m_brokenDependencies.size();
+}
+
+int CFeature::CountUnfixableBrokenDependencies() const
+{
+    if (m_actionState == INSTALLSTATE_ABSENT)
+        return 0;
+    int count = 0;
+    for (const CBrokenDependency* dependency : m_brokenDependencies) {
+        if (!dependency->IsFixedBySelection())
+            ++count;
+    }
+    return count;
+}
+
+bool CFeature::CanFixBrokenDependencies() const
+{
+    for (const CBrokenDependency* dependency : m_brokenDependencies) {
+        if (!dependency->CanBeFixed())
+            return false;
+    }
+    return true;
+}
+
+CDistribution* CFeature::GetDistribution() const
+{
+    if (m_part)
+        return m_part->GetDistribution();
+    for (const CFeature* feature = GetRoot()->GetFirstSibling(); feature; feature = feature->GetNextInTree()) {
+        if (feature->m_part)
+            return feature->m_part->GetDistribution();
+    }
+    return nullptr;
+}
+
+bool CFeature::IsDisabledByCondition() const
+{
+    CDistribution* distribution = GetDistribution();
+    return distribution && distribution->IsFeatureDisabledForBuild(*this);
 }
 
 void CFeature::SetDirectoryValue(const wchar_t* path)

@@ -19,6 +19,7 @@
 #include "FeatureSubsets.h"
 
 class CBrokenDependency;
+class CDistribution;
 class CLinkedDistribution;
 class FeatureChangeLevel;
 class FeatureChangeQueue;
@@ -34,6 +35,12 @@ struct FeatureDependentLink {
     DWORD requiredStates;
     DWORD subsetAttributes;
 };
+
+// Links ordered by the other feature's name (ordinal), then by the required states.
+struct FeatureDependentLinkLess {
+    bool operator()(const FeatureDependentLink& a, const FeatureDependentLink& b) const;
+};
+typedef std::set<FeatureDependentLink, FeatureDependentLinkLess> FeatureDependentLinkSet;
 
 class CFeature {
 public:
@@ -198,19 +205,20 @@ public:
     void DisallowAbsent() { m_attributes |= kAttrDisallowAbsent; }
     // A source is always shown as a CD.
     bool IsNetworkSource() const { return false; }
+    // True when the distribution is built by the packaging tool and one of the feature's
+    // conditions that names ZKODW_DISABLED_THIS_FEATURE holds.
+    bool IsDisabledByCondition() const;
+    // The distribution of the feature's part, or for a feature without a part the one of the
+    // first part in the tree; null when no feature of the tree has one.
+    CDistribution* GetDistribution() const;
 
     // Dependents: one entry per alternative of every feature whose dependency names this one.
     void AddDependent(const FeatureDependentLink& link) { m_dependents.push_back(link); }
     std::list<FeatureDependentLink>::const_iterator DependentsBegin() const { return m_dependents.begin(); }
     std::list<FeatureDependentLink>::const_iterator DependentsEnd() const { return m_dependents.end(); }
-    std::vector<FeatureDependentLink>::const_iterator SelectedDependenciesBegin() const
-    {
-        return m_selectedDependencies.begin();
-    }
-    std::vector<FeatureDependentLink>::const_iterator SelectedDependenciesEnd() const
-    {
-        return m_selectedDependencies.end();
-    }
+    // The features the solver has chosen from the alternatives of the dependency groups, by name.
+    FeatureDependentLinkSet::const_iterator SelectedDependenciesBegin() const { return m_selectedDependencies.begin(); }
+    FeatureDependentLinkSet::const_iterator SelectedDependenciesEnd() const { return m_selectedDependencies.end(); }
     int CountDependents(DWORD flags) const;
     int CountActiveDependents(bool recursive, const CFeature* excluded) const;
     // Inserts the nearest visible self-or-ancestor of this feature and of every feature reached
@@ -223,6 +231,11 @@ public:
     size_t AddBrokenDependency(CBrokenDependency* dependency);
     size_t GetBrokenDependencyCount() const { return m_brokenDependencies.size(); }
     CBrokenDependency* GetBrokenDependencyAt(size_t index) const { return m_brokenDependencies[index]; }
+    // 0 when the feature is to be absent; else the number of broken dependencies that the
+    // planned part changes do not fix.
+    int CountUnfixableBrokenDependencies() const;
+    // True when every broken dependency has, for each dependent product, a part that could fix it.
+    bool CanFixBrokenDependencies() const;
 
     // Costing. Components of the merged package by key, each with the walked features that hold it.
     typedef std::map<CString, std::set<CFeature*>> ComponentCollection;
@@ -314,7 +327,7 @@ public:
     CFeature* m_firstChild;
     CFeature* m_nextSibling;
     CFeature* m_prevSibling;
-    std::vector<FeatureDependentLink> m_selectedDependencies;
+    FeatureDependentLinkSet m_selectedDependencies;
     std::list<FeatureDependentLink> m_dependents;
     std::vector<CBrokenDependency*> m_brokenDependencies;
     MsiSession* m_session;
@@ -345,16 +358,20 @@ public:
     void AddDependencyGroup(const CFeatureSubsetOr& group);
     const std::list<CFeatureSubsetOr>& GetDependencyGroups() const { return m_dependencyGroups; }
     // Forgets every feature's kept blocked answer: what a feature's blocking depends on (the
-    // dependencies, the parts' upgrade relations and product states, the core parts) changed.
+    // tree, the dependencies, the parts' upgrade relations and product states, the core parts)
+    // changed.
     static void InvalidateBlockedStates() { ++s_blockedGeneration; }
     // Runs the queue's changes to a consistent selection, trying other alternatives of the
     // dependency groups on a conflict. A non-zero install level is the initial selection's mode.
     // False when no combination works; the requests are then as they were before the solve.
+    // After 100000 conflicting combinations the solve gives up: it logs that, takes the start
+    // requests the queue keeps back as well and marks the queue abandoned.
     bool Solve(FeatureChangeQueue& queue, int installLevel);
     // Works out the consequences of the newest level, this feature being the one the solve
     // started from: a new level, a conflict or done.
     int PropagateChange(FeatureChangeQueue& queue, int installLevel);
-    // Rebuilds the selected dependencies from the alternatives the change's cursors are on.
+    // Rebuilds the selected dependencies from the alternatives the change's cursors are on, in
+    // the order of the features' names, so that the same input always gives the same selection.
     void ExpandSelectedDependencies(const FeatureStateChange& change);
     // True when `to` is reached from `from` by following each feature's first dependent.
     static bool IsLinkedThroughFirstDependents(const CFeature* from, const CFeature* to);
@@ -367,7 +384,7 @@ public:
     // beats advertise), else the level state.
     int GetSpecRequestOrDefault(int installLevel);
     // The user's change of this feature (with its subfeatures when asked); the action states
-    // change only when the solve succeeds.
+    // change only when the solve succeeds. A solve that gives up takes the request back too.
     bool TryRequestState(int state, bool withSubfeatures, ChangeCallback callback, void* data);
     // The same, giving the feature's action state afterwards.
     int RequestState(int state, bool withSubfeatures, ChangeCallback callback, void* data);
@@ -402,6 +419,9 @@ private:
     bool IsBlockedByUpgrade(std::set<CFeature*>& visited);
     bool IsBlockedByDependency(std::set<CFeature*>& visited);
     bool IsBlockedByRelatedProduct();
+    // The upgrade test (kBlockedByUpgrade) or the dependency test (kBlockedByDependency), which
+    // call each other, walked without recursion.
+    bool RunBlockingTest(int test, std::set<CFeature*>& visited);
 
     // Applies the rows of a condition table to `value`.
     void ApplyConditionRows(const wchar_t* table, const wchar_t* query, int& value, bool stopAtZero);

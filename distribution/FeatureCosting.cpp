@@ -204,6 +204,9 @@ void CFeature::ComputeComponentCosts(MsiDatabase& database, const ComponentColle
 {
     total = 0;
     const auto enumCosts = MsiApiEnumComponentCosts();
+    // A feature that no part supplies is costed through the distribution all the same: its
+    // subtree's components are its children's.
+    CDistribution* distribution = GetDistribution();
     VolumeCostSet volumes;
     for (const auto& entry : collection) {
         if (IsCostingAborted())
@@ -211,8 +214,8 @@ void CFeature::ComputeComponentCosts(MsiDatabase& database, const ComponentColle
         int installed = INSTALLSTATE_UNKNOWN, action = INSTALLSTATE_UNKNOWN;
         CFeature* decider = nullptr;
         ComputeComponentStates(database, entry.first, installed, action, &decider, true);
-        if (m_part && m_part->GetDistribution())
-            m_part->GetDistribution()->AddComponentCost(volumes, entry.first, action, decider, false, enumCosts);
+        if (distribution)
+            distribution->AddComponentCost(volumes, entry.first, action, decider, false, enumCosts);
         if (IsCostingAborted())
             ThrowCostingAborted(__LINE__);
     }

@@ -5,10 +5,12 @@
 
 #include <msi.h>
 
-#include "ApplicationServices.h"
-#include "FeatureStateChange.h"
+#include <list>
 #include <set>
+#include <utility>
+#include <vector>
 
+#include "ApplicationServices.h"
 #include "FeatureStateChange.h"
 #include "InstallerErrors.h"
 #include "Part.h"
@@ -126,18 +128,30 @@ void CFeature::ResetDependentsToAbsent(std::set<CFeature*>& visited)
 {
     if (!visited.insert(this).second)
         return;
-    for (const FeatureDependentLink& link : m_dependents) {
+    // Depth first through the dependents, on a stack of its own (the chain may be long).
+    std::vector<std::pair<CFeature*, std::list<FeatureDependentLink>::const_iterator>> walk;
+    walk.emplace_back(this, m_dependents.begin());
+    while (!walk.empty()) {
+        auto& top = walk.back();
+        if (top.second == top.first->m_dependents.end()) {
+            walk.pop_back();
+            continue;
+        }
+        const FeatureDependentLink& link = *top.second++;
         if (link.requiredStates & kSubsetIgnoreState)
             continue;
         link.feature->m_level = 0;
         link.feature->m_lastUserRequest = INSTALLSTATE_ABSENT;
-        link.feature->ResetDependentsToAbsent(visited);
+        if (visited.insert(link.feature).second)
+            walk.emplace_back(link.feature, link.feature->m_dependents.begin());
     }
 }
 
 bool CFeature::TryRequestState(int state, bool withSubfeatures, ChangeCallback callback, void* data)
 {
     ResetTreeRequests();
+    FeatureChangeQueue queue;
+    queue.KeepStartRequest(this);
     const int mapped = MapRequestedState(state);
     if (m_requestPriority < kPriorityUser) {
         m_requestPriority = kPriorityUser;
@@ -146,7 +160,6 @@ bool CFeature::TryRequestState(int state, bool withSubfeatures, ChangeCallback c
     } else if (mapped == m_requestedState) {
         m_lastUserRequest = m_requestedState;
     }
-    FeatureChangeQueue queue;
     FeatureChangeLevel first;
     first.Add(this, kPriorityUser, withSubfeatures);
     queue.Append(std::move(first));
@@ -204,38 +217,158 @@ bool CFeature::IsBlocked(int* reason)
 
 bool CFeature::IsBlockedByUpgrade(std::set<CFeature*>& visited)
 {
-    if (m_part)
-        return !PartAllowsInstall(*m_part);
-    if (m_fakeKind == kLinkedDist || m_fakeKind == kPlaceholder)
-        return false;
-    // A feature that stands for nothing of its own is blocked when everything below it is.
-    for (CFeature* node = GetNextInSubtree(nullptr); node; node = GetNextInSubtree(node)) {
-        if (!node->IsBlockedByUpgrade(visited) && !node->IsBlockedByDependency(visited)
-            && !node->IsBlockedByRelatedProduct())
-            return false;
-    }
-    return true;
+    return RunBlockingTest(kBlockedByUpgrade, visited);
 }
 
 bool CFeature::IsBlockedByDependency(std::set<CFeature*>& visited)
 {
-    if (m_part && m_part->GetProductState() == INSTALLSTATE_DEFAULT)
-        return false;
-    for (const CFeatureSubsetOr& group : m_dependencyGroups) {
-        for (const CFeatureSubsetDependency& alternative : group.GetAlternatives()) {
-            if (alternative.GetFlags() & kSubsetSatisfiedOutside)
-                continue;
-            for (const auto& entry : alternative.GetFeatures()) {
-                CFeature* needed = entry.first;
-                if (!visited.insert(needed).second)
-                    continue;
-                if (needed->IsBlockedByRelatedProduct() || needed->IsBlockedByUpgrade(visited)
-                    || needed->IsBlockedByDependency(visited))
-                    return true;
+    return RunBlockingTest(kBlockedByDependency, visited);
+}
+
+// The upgrade test and the dependency test call each other along the tree and along the
+// dependency groups, and a chain of dependencies may be as long as a merged package makes it:
+// the calls are kept on a stack of their own, each test resuming where it called the other.
+//
+// Upgrade test: a feature with a part is blocked when its part may not be installed; a linked
+// distribution or a placeholder is not; any other feature is blocked when everything below it is
+// (by upgrade, dependency or related product), and so is one with nothing below it.
+// Dependency test: a feature of an installed product is not blocked; otherwise it is blocked by
+// the first feature of its alternatives (not satisfied outside, each feature once) that is
+// blocked by related product, upgrade or dependency, else by its parent's dependency test and
+// then its parent's related product.
+bool CFeature::RunBlockingTest(int test, std::set<CFeature*>& visited)
+{
+    struct Call {
+        int test;
+        CFeature* feature;
+        int stage;
+        CFeature* node;                 // the subtree node or the needed feature under test
+        std::vector<CFeature*> needed;  // the dependency test's features, in group order
+        size_t next;
+    };
+    enum Stage { kStart, kNextNode, kAfterUpgrade, kAfterDependency, kAfterParent };
+    std::vector<Call> calls;
+    calls.push_back(Call{test, this, kStart, nullptr, {}, 0});
+    bool answer = false;  // the answer of the call that ended last
+    while (!calls.empty()) {
+        Call& call = calls.back();
+        CFeature& feature = *call.feature;
+        int callTest = kNotBlocked;
+        CFeature* callFeature = nullptr;
+        bool ended = false;
+        bool result = false;
+        if (call.test == kBlockedByUpgrade) {
+            switch (call.stage) {
+            case kStart:
+                if (feature.m_part) {
+                    ended = true;
+                    result = !PartAllowsInstall(*feature.m_part);
+                } else if (feature.m_fakeKind == kLinkedDist || feature.m_fakeKind == kPlaceholder) {
+                    ended = true;
+                } else {
+                    call.node = feature.GetNextInSubtree(nullptr);
+                    call.stage = kNextNode;
+                }
+                break;
+            case kNextNode:
+                if (!call.node) {
+                    ended = true;
+                    result = true;
+                } else {
+                    callTest = kBlockedByUpgrade;
+                    callFeature = call.node;
+                    call.stage = kAfterUpgrade;
+                }
+                break;
+            case kAfterUpgrade:
+                if (answer) {
+                    call.node = feature.GetNextInSubtree(call.node);
+                    call.stage = kNextNode;
+                } else {
+                    callTest = kBlockedByDependency;
+                    callFeature = call.node;
+                    call.stage = kAfterDependency;
+                }
+                break;
+            default:  // kAfterDependency
+                if (answer || call.node->IsBlockedByRelatedProduct()) {
+                    call.node = feature.GetNextInSubtree(call.node);
+                    call.stage = kNextNode;
+                } else {
+                    ended = true;
+                }
+                break;
+            }
+        } else {
+            switch (call.stage) {
+            case kStart:
+                if (feature.m_part && feature.m_part->GetProductState() == INSTALLSTATE_DEFAULT) {
+                    ended = true;
+                    break;
+                }
+                for (const CFeatureSubsetOr& group : feature.m_dependencyGroups) {
+                    for (const CFeatureSubsetDependency& alternative : group.GetAlternatives()) {
+                        if (alternative.GetFlags() & kSubsetSatisfiedOutside)
+                            continue;
+                        for (const auto& entry : alternative.GetFeatures())
+                            call.needed.push_back(entry.first);
+                    }
+                }
+                call.stage = kNextNode;
+                break;
+            case kNextNode:
+                while (call.next < call.needed.size() && !visited.insert(call.needed[call.next]).second)
+                    ++call.next;
+                if (call.next < call.needed.size()) {
+                    call.node = call.needed[call.next++];
+                    if (call.node->IsBlockedByRelatedProduct()) {
+                        ended = true;
+                        result = true;
+                    } else {
+                        callTest = kBlockedByUpgrade;
+                        callFeature = call.node;
+                        call.stage = kAfterUpgrade;
+                    }
+                } else if (feature.m_parent) {
+                    callTest = kBlockedByDependency;
+                    callFeature = feature.m_parent;
+                    call.stage = kAfterParent;
+                } else {
+                    ended = true;
+                }
+                break;
+            case kAfterUpgrade:
+                if (answer) {
+                    ended = true;
+                    result = true;
+                } else {
+                    callTest = kBlockedByDependency;
+                    callFeature = call.node;
+                    call.stage = kAfterDependency;
+                }
+                break;
+            case kAfterDependency:
+                if (answer) {
+                    ended = true;
+                    result = true;
+                } else {
+                    call.stage = kNextNode;
+                }
+                break;
+            default:  // kAfterParent
+                ended = true;
+                result = answer || feature.m_parent->IsBlockedByRelatedProduct();
+                break;
             }
         }
+        if (ended) {
+            calls.pop_back();
+            answer = result;
+        } else if (callFeature) {
+            calls.push_back(Call{callTest, callFeature, kStart, nullptr, {}, 0});
+        }
     }
-    return m_parent && (m_parent->IsBlockedByDependency(visited) || m_parent->IsBlockedByRelatedProduct());
+    return answer;
 }
 
 bool CFeature::IsBlockedByRelatedProduct()
@@ -259,13 +392,23 @@ bool CFeature::IsBlockedByRelatedProduct()
 
 bool CFeature::IsNeededByBlockedDependent(std::set<CFeature*>& visited)
 {
-    for (const FeatureDependentLink& link : m_dependents) {
-        if (!visited.insert(link.feature).second)
+    // Depth first through the dependents, each once, on a stack of its own: the chain of
+    // dependents may be as long as a merged package makes it.
+    std::vector<std::pair<CFeature*, std::list<FeatureDependentLink>::const_iterator>> walk;
+    walk.emplace_back(this, m_dependents.begin());
+    while (!walk.empty()) {
+        auto& top = walk.back();
+        if (top.second == top.first->m_dependents.end()) {
+            walk.pop_back();
+            continue;
+        }
+        CFeature* dependent = (top.second++)->feature;
+        if (!visited.insert(dependent).second)
             continue;
         int reason = kNotBlocked;
-        if ((link.feature->IsBlocked(&reason) && reason == kBlockedByUpgrade)
-            || link.feature->IsNeededByBlockedDependent(visited))
+        if (dependent->IsBlocked(&reason) && reason == kBlockedByUpgrade)
             return true;
+        walk.emplace_back(dependent, dependent->m_dependents.begin());
     }
     return false;
 }
@@ -294,6 +437,7 @@ void CFeature::ApplyInstallLevel(int installLevel)
     FeatureChangeQueue queue;
     FeatureChangeLevel start;
     for (CFeature* top = first; top; top = top->GetNextSibling()) {
+        queue.KeepStartRequest(top);
         const int state = top->MapRequestedState(top->ComputeInheritedState(installLevel));
         top->MergeRequest(state, kPriorityInitial, false);
         start.Add(top, kPriorityInitial, false);

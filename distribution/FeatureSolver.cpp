@@ -8,6 +8,7 @@
 #include "ApplicationServices.h"
 #include "FeatureStateChange.h"
 #include "InstallerErrors.h"
+#include "VelmoLogStream.h"
 
 namespace {
 
@@ -205,6 +206,12 @@ void CFeature::AddDependencyGroup(const CFeatureSubsetOr& group)
     }
 }
 
+bool FeatureDependentLinkLess::operator()(const FeatureDependentLink& a, const FeatureDependentLink& b) const
+{
+    const int names = a.feature->GetName().Compare(b.feature->GetName());
+    return names != 0 ? names < 0 : a.requiredStates < b.requiredStates;
+}
+
 void CFeature::ExpandSelectedDependencies(const FeatureStateChange& change)
 {
     m_selectedDependencies.clear();
@@ -212,7 +219,7 @@ void CFeature::ExpandSelectedDependencies(const FeatureStateChange& change)
         if (cursor.alternative == cursor.group->GetAlternatives().end())
             continue;
         for (const auto& entry : cursor.alternative->GetFeatures())
-            m_selectedDependencies.push_back(
+            m_selectedDependencies.insert(
                 FeatureDependentLink{entry.first, cursor.alternative->GetFlags(), entry.second});
     }
 }
@@ -240,9 +247,18 @@ bool CFeature::Solve(FeatureChangeQueue& queue, int installLevel)
         result = PropagateChange(queue, installLevel);
         if (result == kPropagateNewLevel)
             continue;
-        if (result == kPropagateConflict && ++combinations <= kMaxCombinations && queue.Backtrack())
-            continue;
-        break;
+        if (result != kPropagateConflict)
+            break;
+        if (++combinations > kMaxCombinations) {
+            // Not every combination was tried: the request is refused as a whole, its own part too.
+            AppServices().GetLogStream(kLogWarning, 0)
+                << L"The feature selection for '" << m_name << L"' was given up after " << kMaxCombinations
+                << L" combinations of dependency alternatives; the request is refused." << std::endl;
+            queue.Abandon();
+            return false;
+        }
+        if (!queue.Backtrack())
+            break;
     }
     if (result != kPropagateDone)
         queue.RollBackAll();

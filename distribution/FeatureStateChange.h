@@ -87,6 +87,21 @@ public:
     // Undoes and discards every level, newest first.
     void RollBackAll();
 
+    // Keeps a feature's request values before the request that starts the solve is made, so that
+    // a solve that gives up can take the request back too.
+    void KeepStartRequest(CFeature* feature) { m_startRequests.Record(feature); }
+    // Undoes every level and the start requests: the solve gave up.
+    void Abandon()
+    {
+        RollBackAll();
+        m_startRequests.RollBack();
+        m_abandoned = true;
+    }
+    // True when the solve gave up before it had tried every combination of alternatives.
+    bool IsAbandoned() const { return m_abandoned; }
+
 private:
     std::deque<FeatureChangeLevel> m_levels;
+    FeatureChangeLevel m_startRequests;
+    bool m_abandoned = false;
 };

@@ -126,9 +126,21 @@ CString BuildThirdPartyCommandLine(const CString& folder, const CString& command
             arguments = programEnd;
         }
     } else {
-        programEnd = program;
-        while (*programEnd && !IsBlank(*programEnd))
-            ++programEnd;
+        // The program is the longest part of the command, cut at a blank, that names a program
+        // file in the folder, as the system's own search would find it: a blank in the program's
+        // name stays in it, and no shorter path is started instead. When none does, the first word.
+        programEnd = nullptr;
+        const wchar_t* end = program + wcslen(program);
+        for (const wchar_t* cut = end; cut > program && !programEnd; --cut) {
+            if ((cut == end || IsBlank(*cut)) && !IsBlank(cut[-1])
+                && NamesProgramFile(JoinThirdPartyPath(folder, CString(program, static_cast<int>(cut - program)))))
+                programEnd = cut;
+        }
+        if (!programEnd) {
+            programEnd = program;
+            while (*programEnd && !IsBlank(*programEnd))
+                ++programEnd;
+        }
         arguments = programEnd;
     }
     const CString programName(program, static_cast<int>(programEnd - program));

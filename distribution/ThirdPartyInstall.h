@@ -22,7 +22,8 @@ CString GetPackageFolder(const CString& packagePath);
 CString JoinThirdPartyPath(const CString& folder, const CString& text);
 
 // The command line of a vendor's executable: the program, taken from the folder, in double
-// quotes, then the arguments unchanged. The program is the command's first blank-separated word,
-// or, when the command starts with a double quote, the text up to the closing quote (the whole
-// rest without one).
+// quotes, then the arguments unchanged. When the command starts with a double quote the program
+// is the text up to the closing quote (the whole rest without one); otherwise it is the longest
+// part of the command, cut at a blank, that names an existing program file in the folder (as
+// the system's search finds it), else the command's first blank-separated word.
 CString BuildThirdPartyCommandLine(const CString& folder, const CString& command);

@@ -7,6 +7,7 @@
 #include <msi.h>
 
 #include <functional>
+#include <iterator>
 #include <memory>
 #include <string>
 #include <vector>
@@ -16,6 +17,7 @@
 #include "FeatureSubsets.h"
 #include "ModelTestSupport.h"
 #include "Part.h"
+#include "TestSupport.h"
 
 namespace {
 
@@ -34,9 +36,15 @@ public:
     CFeature* Add(const wchar_t* name, CFeature* parent = nullptr, int kind = CFeature::kOrdinary)
     {
         m_features.emplace_back(new CFeature);
-        CFeature* feature = m_features.back().get();
+        return Link(m_features.back().get(), name, parent, kind);
+    }
+    // The same for a feature the caller owns (and keeps alive longer than the tree).
+    CFeature* Link(CFeature* feature, const wchar_t* name, CFeature* parent = nullptr, int kind = CFeature::kOrdinary)
+    {
+        if (!m_first)
+            m_first = feature;
         feature->m_name = name;
-        feature->m_display = static_cast<int>(m_features.size());
+        feature->m_display = ++m_count;
         feature->m_level = 1;
         feature->m_fakeKind = kind;
         feature->m_validStates = kAllValidStates;
@@ -47,11 +55,11 @@ public:
         }
         if (parent)
             parent->AddChildSorted(feature);
-        else if (m_features.size() > 1)
+        else if (feature != m_first)
             LastTopLevel()->InsertSiblingAfter(feature);
         return feature;
     }
-    CFeature* operator[](const wchar_t* name) const { return &m_features.front()->FindFeature(name); }
+    CFeature* operator[](const wchar_t* name) const { return &m_first->FindFeature(name); }
     // Installed and planned as the same state.
     void SetInstalled(CFeature* feature, int state)
     {
@@ -62,7 +70,7 @@ public:
     std::wstring ActionStates() const
     {
         std::wstring text;
-        for (const CFeature* f = m_features.front()->GetRoot()->GetFirstSibling(); f; f = f->GetNextInTree())
+        for (const CFeature* f = m_first->GetRoot()->GetFirstSibling(); f; f = f->GetNextInTree())
             text += std::wstring(f->GetName()) + L"=" + std::to_wstring(f->GetActionState()) + L" ";
         return text;
     }
@@ -70,12 +78,14 @@ public:
 private:
     CFeature* LastTopLevel() const
     {
-        CFeature* last = m_features.front()->GetRoot();
+        CFeature* last = m_first->GetRoot();
         while (last->GetNextSibling())
             last = last->GetNextSibling();
         return last;
     }
 
+    CFeature* m_first = nullptr;
+    int m_count = 0;
     std::vector<std::unique_ptr<CFeature>> m_features;
     std::vector<std::unique_ptr<CPart>> m_parts;
 };
@@ -91,6 +101,61 @@ FeatureSubsetMap Subset(std::initializer_list<CFeature*> features)
 std::string Narrow(const std::wstring& text)
 {
     return std::string(text.begin(), text.end());
+}
+
+// A chain of top-level features, each with a part of its own and each depending on the next
+// (with `flags`), ending in a feature that nothing supplies and that has nothing below it.
+class Chain {
+public:
+    Chain(size_t links, DWORD flags)
+    {
+        for (size_t i = 0; i <= links; ++i) {
+            m_features.emplace_back(new CFeature);
+            CFeature* feature = m_features.back().get();
+            feature->m_name = (L"F" + std::to_wstring(i)).c_str();
+            feature->m_level = 1;
+            feature->m_fakeKind = i < links ? CFeature::kOrdinary : CFeature::kNoPart;
+            if (i < links) {
+                m_parts.emplace_back(new CPart);
+                feature->m_part = m_parts.back().get();
+            }
+            if (i > 0)
+                m_features[i - 1]->InsertSiblingAfter(feature);
+        }
+        for (size_t i = 0; i < links; ++i)
+            m_features[i]->AddDependency(Subset({m_features[i + 1].get()}), flags);
+    }
+    CFeature* First() const { return m_features.front().get(); }
+    CFeature* Last() const { return m_features.back().get(); }
+
+private:
+    std::vector<std::unique_ptr<CFeature>> m_features;
+    std::vector<std::unique_ptr<CPart>> m_parts;
+};
+
+DWORD WINAPI RunWork(void* work)
+{
+    try {
+        (*static_cast<const std::function<void()>*>(work))();
+    } catch (...) {
+        return 1;
+    }
+    return 0;
+}
+
+// Runs `work` on a thread with a stack of 256 KB, far less than one call per link of a long
+// chain needs; false when it did not end normally.
+bool RunOnSmallStack(const std::function<void()>& work)
+{
+    HANDLE thread = CreateThread(nullptr, 256 * 1024, &RunWork, const_cast<std::function<void()>*>(&work),
+        STACK_SIZE_PARAM_IS_A_RESERVATION, nullptr);
+    if (!thread)
+        return false;
+    WaitForSingleObject(thread, INFINITE);
+    DWORD code = 1;
+    GetExitCodeThread(thread, &code);
+    CloseHandle(thread);
+    return code == 0;
 }
 
 }  // namespace
@@ -250,7 +315,7 @@ TEST(FeatureSolver, ConflictingAlternativeIsUndoneAndTheOtherSelected)
     group.Add(CFeatureSubsetDependency(Subset({y}), 0));
     a->AddDependencyGroup(group);
     ASSERT_TRUE(a->TryRequestState(kLocal, false, nullptr, nullptr));
-    ASSERT_EQ(1, a->SelectedDependenciesEnd() - a->SelectedDependenciesBegin());
+    ASSERT_EQ(1, std::distance(a->SelectedDependenciesBegin(), a->SelectedDependenciesEnd()));
     EXPECT_EQ(y, a->SelectedDependenciesBegin()->feature);
     // The first alternative's requests were taken back.
     EXPECT_EQ(0, x->m_requestPriority);
@@ -258,6 +323,76 @@ TEST(FeatureSolver, ConflictingAlternativeIsUndoneAndTheOtherSelected)
     // Both alternatives know their dependent.
     EXPECT_EQ(a, x->DependentsBegin()->feature);
     EXPECT_EQ(a, y->DependentsBegin()->feature);
+}
+
+// The features of a chosen alternative are taken by name, wherever they lie in memory: here the
+// first one taken decides whether their common parent runs from source or is installed locally.
+TEST(FeatureSolver, SelectionDoesNotDependOnWhereFeaturesLie)
+{
+    modeltest::TestAppServices app;
+    for (bool sourceFirstInMemory : {true, false}) {
+        SCOPED_TRACE(sourceFirstInMemory ? "source child first in memory" : "local child first in memory");
+        // Two children of one parent in one block, so that their addresses are ordered.
+        std::unique_ptr<CFeature[]> children(new CFeature[2]);
+        CFeature* source = &children[sourceFirstInMemory ? 0 : 1];
+        CFeature* local = &children[sourceFirstInMemory ? 1 : 0];
+        Tree t;
+        CFeature* top = t.Add(L"Top");
+        CFeature* dependent = t.Add(L"Dependent", top);
+        CFeature* parent = t.Add(L"Parent");
+        t.Link(source, L"C1", parent)->m_attributes = CFeature::kAttrFavorSource;
+        t.Link(local, L"C2", parent);
+        dependent->AddDependency(Subset({source, local}), 0);
+        // The dependent becomes a consequence of its parent, and its dependencies with it: the
+        // second child's different request for the parent is refused, not a conflict.
+        ASSERT_TRUE(top->TryRequestState(kLocal, true, nullptr, nullptr));
+        EXPECT_EQ("Top=3 Dependent=3 Parent=4 C1=4 C2=3 ", Narrow(t.ActionStates()));
+        std::wstring selected;
+        for (auto link = dependent->SelectedDependenciesBegin(); link != dependent->SelectedDependenciesEnd(); ++link)
+            selected += std::wstring(link->feature->GetName()) + L" ";
+        EXPECT_EQ("C1 C2 ", Narrow(selected));
+    }
+}
+
+// A search through too many combinations of alternatives is given up: the log says so and the
+// request is refused as a whole, the requested feature's own request taken back too. A search
+// that tries every combination (here 2^16 of them) fails as a conflict, without that line.
+TEST(FeatureSolver, SearchGivenUpRefusesTheWholeRequest)
+{
+    for (int groups : {16, 17}) {
+        SCOPED_TRACE(groups);
+        modeltest::TestAppServices app;
+        testsupport::TempDir dir;
+        const std::wstring logPath = dir.File(L"solver.log");
+        app.Log().Open(logPath.c_str(), false);
+        Tree t;
+        CFeature* a = t.Add(L"A");
+        CFeature* disabled = t.Add(L"Disabled");
+        disabled->m_level = 0;
+        a->AddDependency(Subset({t.Add(L"X", disabled)}), 0);  // conflicts whatever else is chosen
+        for (int i = 0; i < groups; ++i) {
+            CFeatureSubsetOr group(CFeatureSubsetDependency(Subset({t.Add((L"Y" + std::to_wstring(i)).c_str())}), 0));
+            group.Add(CFeatureSubsetDependency(Subset({t.Add((L"Z" + std::to_wstring(i)).c_str())}), 0));
+            a->AddDependencyGroup(group);
+        }
+        t.SetInstalled(a, kSource);
+        a->m_lastUserRequest = kSource;
+
+        EXPECT_FALSE(a->TryRequestState(kLocal, false, nullptr, nullptr));
+        app.Log().Close();
+        const std::wstring log = testsupport::ReadLogFile(logPath).text;
+        const bool givenUp = log.find(L"was given up after 100000 combinations") != std::wstring::npos;
+        EXPECT_EQ(groups == 17, givenUp) << Narrow(log);
+        EXPECT_EQ(kSource, a->GetActionState());
+        if (groups == 17) {
+            EXPECT_NE(std::wstring::npos, log.find(L"The feature selection for 'A'")) << Narrow(log);
+            EXPECT_EQ(0, a->m_requestPriority);
+            EXPECT_EQ(kSource, a->GetEffectiveRequest());
+            EXPECT_EQ(kSource, a->m_lastUserRequest);
+        }
+        for (const wchar_t* name : {L"X", L"Y0", L"Z0", L"Disabled"})
+            EXPECT_EQ(0, t[name]->m_requestPriority) << Narrow(name);
+    }
 }
 
 TEST(FeatureSolver, MapsRequestsToWhatTheFeatureCanTake)
@@ -450,6 +585,55 @@ TEST(FeatureSolver, BlockedFeaturesAndTheirReasons)
     int reason = -1;
     EXPECT_TRUE(outside->IsBlocked(&reason));
     EXPECT_EQ(CFeature::kBlockedByDependency, reason);
+
+    // ... and once a feature is linked into the tree, as a child or as a sibling: a feature
+    // without a part is no longer blocked once something that can be installed lies below it.
+    EXPECT_TRUE(empty->IsBlocked());
+    CFeature* stub = t.Add(L"Stub", empty, CFeature::kNoPart);
+    EXPECT_TRUE(empty->IsBlocked());
+    t.Add(L"First", stub);
+    EXPECT_FALSE(empty->IsBlocked());
+    EXPECT_FALSE(dependent->IsBlocked());
+    CFeature* group = t.Add(L"Group", nullptr, CFeature::kNoPart);
+    CFeature* lastStub = t.Add(L"LastStub", group, CFeature::kNoPart);
+    EXPECT_TRUE(group->IsBlocked());
+    CPart laterPart;
+    CFeature later;
+    later.m_name = L"Later";
+    later.m_part = &laterPart;
+    lastStub->InsertSiblingAfter(&later);
+    EXPECT_FALSE(group->IsBlocked());
+}
+
+// Dependency chains as long as a merged package makes them are walked without a call per link:
+// the blocked test, the disabling of dependents and the search for a blocked dependent.
+TEST(FeatureSolver, LongDependencyChains)
+{
+    modeltest::TestAppServices app;
+    const size_t kLinks = 20000;
+    Chain chain(kLinks, 0);
+    int reason = -1;
+    bool blocked = false;
+    ASSERT_TRUE(RunOnSmallStack([&] { blocked = chain.First()->IsBlocked(&reason); }));
+    EXPECT_TRUE(blocked);
+    EXPECT_EQ(CFeature::kBlockedByDependency, reason);
+
+    std::set<CFeature*> visited;
+    ASSERT_TRUE(RunOnSmallStack([&] { chain.Last()->ResetDependentsToAbsent(visited); }));
+    EXPECT_EQ(kLinks + 1, visited.size());
+    EXPECT_EQ(0, chain.First()->m_level);
+    EXPECT_EQ(kAbsent, chain.First()->m_lastUserRequest);
+
+    // Links satisfied outside the distribution block nothing; the last feature is needed by the
+    // first, which nothing supplies either, through every dependent of the chain.
+    Chain outside(kLinks, kSubsetSatisfiedOutside);
+    outside.First()->m_part = nullptr;
+    outside.First()->m_fakeKind = CFeature::kNoPart;
+    bool needed = false;
+    visited.clear();
+    ASSERT_TRUE(RunOnSmallStack([&] { needed = outside.Last()->IsNeededByBlockedDependent(visited); }));
+    EXPECT_TRUE(needed);
+    EXPECT_EQ(kLinks, visited.size());
 }
 
 TEST(FeatureSolver, SpecRequestsOfASubtree)

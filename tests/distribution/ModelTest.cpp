@@ -97,6 +97,9 @@ std::wstring Describe(const CFeatureTree& tree)
     return out.str();
 }
 
+// Runs a statement on the model's merged session.
+void RunOnSession(CDistribution& model, const wchar_t* sql);
+
 std::wstring Describe(const std::list<CZkDependencyRow>& rows)
 {
     std::wostringstream out;
@@ -694,6 +697,40 @@ TEST_F(ModelTest, DiskCostOfThePlan)
     g_enumFailure = ERROR_SUCCESS;
 }
 
+// A feature that no part supplies costs what its subtree's changes cost: here a grouping
+// feature over a feature of the core part that holds the core's component.
+TEST_F(ModelTest, GroupingFeatureIsCostedFromItsChildren)
+{
+    Configure(Ini("{6D1F3B20-7A4C-4E5D-8B9A-0C1D2E3F4A11}"));
+    m_model.PopulateFromIniInfo(m_config, nullptr, nullptr);
+    RunOnSession(m_model,
+        L"INSERT INTO `Feature` (`Feature`, `Feature_Parent`, `Title`, `Display`, `Level`, `Attributes`) "
+        L"VALUES ('OrphanTool', 'Orphan', 'Tool', 7, 1, 0) TEMPORARY");
+    RunOnSession(m_model,
+        L"INSERT INTO `FeatureComponents` (`Feature_`, `Component_`) VALUES ('OrphanTool', 'CoreComponent') TEMPORARY");
+    RunOnSession(m_model,
+        L"INSERT INTO `ZKFeatureProduct` (`Feature_`, `ProductCode`) "
+        L"VALUES ('OrphanTool', '{6D1F3B20-7A4C-4E5D-8B9A-0C1D2E3F4A11}') TEMPORARY");
+    m_model.BuildFeatureTree();
+    MsiSmartPtr<MsiSession> session = m_model.GetSession();
+    modeltest::RunCosting(*session);
+    MsiApiOverride<decltype(MsiApiTable::MsiEnumComponentCostsW)> costs(
+        MsiApi().MsiEnumComponentCostsW, &FakeComponentCosts);
+    for (CFeature* feature : m_model.GetFeatureTree().GetFeatures())
+        feature->m_actionState = feature->GetCurrentState();
+    CFeature& group = *m_model.FindFeature(L"Orphan");
+    CFeature& tool = *m_model.FindFeature(L"OrphanTool");
+    ASSERT_EQ(CFeature::kNoPart, group.GetKind());
+    ASSERT_EQ(&group, tool.GetParent());
+    EXPECT_EQ(0, group.ComputeSubtreeCost(false));  // nothing changes
+
+    tool.m_actionState = INSTALLSTATE_LOCAL;
+    group.m_actionState = INSTALLSTATE_LOCAL;
+    // 8000000 units on C: and 3 on D: for the component installed locally.
+    EXPECT_EQ(8000003, tool.ComputeSubtreeCost(false));
+    EXPECT_EQ(8000003, group.ComputeSubtreeCost(false));
+}
+
 namespace {
 
 // The size of a stream of the package, through the engine.
@@ -1126,6 +1163,15 @@ TEST_F(ModelTest, FeaturesDisabledForTheBuildAndPathDefinitions)
     EXPECT_TRUE(built.IsFeatureDisabledForBuild(*built.FindFeature(L"ExtrasTools")));
     EXPECT_FALSE(built.IsFeatureDisabledForBuild(*built.FindFeature(L"CoreDocs")));
     EXPECT_FALSE(built.IsFeatureDisabledForBuild(*built.FindFeature(L"CoreHelp")));  // true, but unmarked
+    // The feature asks its distribution, also a feature that no part supplies.
+    RunOnSession(built,
+        L"INSERT INTO `Condition` (`Feature_`, `Level`, `Condition`) "
+        L"VALUES ('ExtrasMenu', 0, 'ZKODW_DISABLED_THIS_FEATURE') TEMPORARY");
+    EXPECT_TRUE(built.FindFeature(L"ExtrasTools")->IsDisabledByCondition());
+    EXPECT_FALSE(built.FindFeature(L"CoreDocs")->IsDisabledByCondition());
+    EXPECT_TRUE(built.FindFeature(L"ExtrasMenu")->IsDisabledByCondition());
+    EXPECT_FALSE(built.FindFeature(L"Orphan")->IsDisabledByCondition());
+    EXPECT_FALSE(tools.IsDisabledByCondition());  // not built by the tool
     built.SetProperty(L"ZKODWBUILTDIST", L"");
     EXPECT_TRUE(built.IsFeatureDisabledForBuild(*built.FindFeature(L"ExtrasTools")));  // the answer is kept
     InstallDistributionServices(previous);
@@ -1177,11 +1223,18 @@ TEST_F(ModelTest, BrokenDependenciesOfInstalledProducts)
         items);
     EXPECT_FALSE(broken.CanBeFixed());
     EXPECT_FALSE(broken.IsItemFixed(2));
+    CFeature& coreFeature = *m_model.FindFeature(L"Core");
+    EXPECT_EQ(0, coreFeature.CountUnfixableBrokenDependencies());  // not to be installed
+    EXPECT_FALSE(coreFeature.CanFixBrokenDependencies());
     for (CFeature* feature : core->GetFeatures())
         feature->m_actionState = INSTALLSTATE_LOCAL;  // the core part is to be installed
     EXPECT_TRUE(broken.IsItemFixed(2));
     EXPECT_FALSE(broken.IsItemFixed(0));
     EXPECT_FALSE(broken.IsFixedBySelection());
+    EXPECT_EQ(1, coreFeature.CountUnfixableBrokenDependencies());
+    CFeature& extras = *m_model.FindFeature(L"Extras");
+    EXPECT_EQ(0, extras.CountUnfixableBrokenDependencies());
+    EXPECT_TRUE(extras.CanFixBrokenDependencies());
     ASSERT_EQ(core->GetFeatureCount(), 3u);
     for (CFeature* feature : core->GetFeatures()) {
         ASSERT_EQ(1u, feature->GetBrokenDependencyCount());
@@ -1195,6 +1248,31 @@ TEST_F(ModelTest, BrokenDependenciesOfInstalledProducts)
         EXPECT_EQ(L"BrokenDependency Index", W(e.Argument<1>()));
         EXPECT_EQ(1, e.Argument<2>());
     }
+}
+
+// A broken dependency whose every dependent product has a fixing part can be fixed, and the
+// selection fixes it once the fixing part is installed.
+TEST_F(ModelTest, BrokenDependenciesTheSelectionFixes)
+{
+    const FakeDependency oldCoreOnItself{kCoreUpgrade, L"", L"", L"", L"", L"OldFeature", L"", 0, 0};
+    m_app.systemInfo.partInfos = {
+        {kOldCoreCode, {}, kCoreUpgrade, {modeltest::FakeDependent{0, oldCoreOnItself}}},
+    };
+    Configure(Ini("{6D1F3B20-7A4C-4E5D-8B9A-0C1D2E3F4A11}"));
+    m_model.PopulateFromIniInfo(m_config, nullptr, nullptr);
+    m_model.BuildFeatureTree();
+    CFeatureSubsetTable subsets;
+    subsets.Load(*m_model.GetSession()->GetActiveDatabase(), m_model);
+    std::vector<SubsetResolveError> errors;
+    ASSERT_TRUE(subsets.Resolve(m_model, errors));
+    m_model.FindBrokenDependencies();
+    ASSERT_EQ(1u, m_model.GetBrokenDependencyCount());
+
+    CFeature& docs = *m_model.FindFeature(L"CoreDocs");
+    ASSERT_EQ(1u, docs.GetBrokenDependencyCount());
+    EXPECT_TRUE(docs.CanFixBrokenDependencies());
+    docs.m_actionState = INSTALLSTATE_SOURCE;  // the part changes, through another feature of it
+    EXPECT_EQ(0, docs.CountUnfixableBrokenDependencies());
 }
 
 TEST_F(ModelTest, ComponentFailuresWhileFindingBrokenDependencies)

@@ -278,3 +278,38 @@ TEST_F(ThirdPartyRun, LogsEachEntry)
         at = found + expected[i].size();
     }
 }
+
+// A blank in the program's name: the longest part of the command that names a program file in
+// the folder is the program, so a shorter name that also exists is not started instead; a
+// command whose program does not exist keeps its first word and fails to start.
+TEST_F(ThirdPartyRun, ProgramWithABlankInItsName)
+{
+    const std::wstring exitWith = testsupport::ModuleDir() + L"\\exitwith.exe";
+    const struct {
+        const char* name;
+        std::vector<const wchar_t*> files;  // copies of the exit-code program in the folder
+        const wchar_t* command;
+        const wchar_t* program;  // the quoted program, relative to the folder
+        const wchar_t* arguments;
+        UINT expected;
+    } cases[] = {
+        {"blank in the name", {L"my tool.exe"}, L"my tool.exe 7", L"my tool.exe", L" 7", 7},
+        {"a shorter name exists too", {L"my tool.exe", L"my.exe"}, L"my tool.exe 7", L"my tool.exe", L" 7", 7},
+        {"name without its extension", {L"my tool.exe"}, L"my tool 6", L"my tool", L" 6", 6},
+        {"only the shorter name exists", {L"my.exe"}, L"my tool.exe 7", L"my", L" tool.exe 7", 0},
+        {"in a sub-folder", {L"sub dir\\my tool.exe"}, L"sub dir\\my tool.exe\t5", L"sub dir\\my tool.exe", L"\t5", 5},
+        {"nothing exists", {}, L"my tool.exe 7", L"my", L" tool.exe 7", 1603},
+    };
+    CreateDirectoryW((m_folder + L"\\sub dir").c_str(), nullptr);
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        for (const wchar_t* file : c.files)
+            ASSERT_TRUE(CopyFileW(exitWith.c_str(), (m_folder + L"\\" + file).c_str(), FALSE));
+        EXPECT_EQ(L"\"" + m_folder + L"\\" + c.program + L"\"" + c.arguments,
+            std::wstring(BuildThirdPartyCommandLine(m_folder.c_str(), c.command).GetString()));
+        EXPECT_EQ(c.expected, Run({Command(c.command, false, false)}));
+        for (const wchar_t* file : c.files)
+            DeleteFileW((m_folder + L"\\" + file).c_str());
+    }
+    RemoveDirectoryW((m_folder + L"\\sub dir").c_str());
+}
