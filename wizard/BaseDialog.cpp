@@ -52,7 +52,13 @@ CBaseDialog::CBaseDialog(UINT templateId, CWnd* parent) : CBaseDialog()
     InitModalIndirect(LockedTemplate(LoadDialogResourceById(templateId)), parent);
 }
 
-CBaseDialog::~CBaseDialog() { }
+CBaseDialog::~CBaseDialog()
+{
+    // A window still alive is destroyed by the class library after this part of the object is
+    // gone, so its WM_NCDESTROY no longer reaches DoWindowProc: forget its entries here.
+    for (HWND window : m_entered)
+        RescaledWindows().erase(window);
+}
 
 BOOL CBaseDialog::Create(UINT templateId, CWnd* parent)
 {

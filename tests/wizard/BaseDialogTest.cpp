@@ -214,6 +214,24 @@ TEST(BaseDialogTest, AWindowMarkedBeforeTheLayoutKeepsItsSizeAndFont)
     EXPECT_NE(services.app.dialogFont, font);
 }
 
+TEST(BaseDialogTest, AModelessDialogDeletedWithItsWindowForgetsItsEntries)
+{
+    StandInServices services;
+    HWND window = nullptr;
+    HWND button = nullptr;
+    {
+        CBaseDialog page;
+        ASSERT_TRUE(page.Create(kLargeFontDialog));
+        window = page.m_hWnd;
+        button = ::GetDlgItem(window, kButton);
+        EXPECT_TRUE(CBaseDialog::IsWindowRescaled(window));
+        EXPECT_TRUE(CBaseDialog::IsWindowRescaled(button));
+    }
+    EXPECT_FALSE(::IsWindow(window));
+    EXPECT_FALSE(CBaseDialog::IsWindowRescaled(window));
+    EXPECT_FALSE(CBaseDialog::IsWindowRescaled(button));
+}
+
 TEST(BaseDialogTest, MissingTemplateFailsCreateAndTheModalRun)
 {
     StandInServices services;
