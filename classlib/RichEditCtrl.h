@@ -21,5 +21,11 @@ public:
         return static_cast<long>(
             SendMessage(EM_STREAMIN, static_cast<WPARAM>(format), reinterpret_cast<LPARAM>(&stream)));
     }
+    // EM_STREAMOUT in `format`; returns the number of characters written.
+    long StreamOut(int format, EDITSTREAM& stream)
+    {
+        return static_cast<long>(
+            SendMessage(EM_STREAMOUT, static_cast<WPARAM>(format), reinterpret_cast<LPARAM>(&stream)));
+    }
     BOOL SetReadOnly(BOOL readOnly = TRUE) { return static_cast<BOOL>(SendMessage(EM_SETREADONLY, readOnly)); }
 };

@@ -4,6 +4,8 @@
 
 #include <atomic>
 
+#include "AfxThreadState.h"
+
 namespace {
 
 std::atomic<AfxExceptionHook> g_exceptionHook{nullptr};
@@ -109,6 +111,7 @@ unsigned __stdcall CWinThread::ThreadEntry(void* param)
 {
     auto* thread = static_cast<CWinThread*>(param);
     int code = thread->RunThreadBody();
+    AfxTermThreadState();
     if (thread->m_bAutoDelete) {
         delete thread;
     }

@@ -35,6 +35,10 @@ public:
         BOOL logDetails, const CCrashReport* crashReport)
         = 0;
 
+    // Shows the fatal-error dialog modally, owned by `owner`, with the exclamation icon, the
+    // application's title as caption, `message` and `details` (behind the Details button).
+    virtual void ShowFatalErrorDialog(HWND owner, const wchar_t* message, const wchar_t* details) = 0;
+
     // The next registered page state in ascending order: 0 gives the first, the last gives 0;
     // an unregistered state throws ValueOutOfRange.
     virtual eDialogState GetNextDialogState(eDialogState state) = 0;
@@ -55,11 +59,6 @@ public:
     // Shows a prompt made by this interface modally on the calling thread, without an owner;
     // IDOK when the medium was found, IDCANCEL when the user gave up.
     virtual INT_PTR RunMediaPrompt(IMediaPrompt& prompt) = 0;
-    // Shows the fatal-error dialog owned by `owner` modally: the message-box icon `iconType`,
-    // the caption, the message and the details behind its Details button.
-    virtual void ShowErrorDialog(
-        HWND owner, UINT iconType, const wchar_t* caption, const wchar_t* message, const wchar_t* details)
-        = 0;
 };
 
 // Installs the implementation (null removes it) and returns the one it replaced.

@@ -113,8 +113,7 @@ UINT CDistribution::RunLinkedDistributions(int mode, const InstallContext& conte
             last = RunChild(linked, prompt->GetPath(), window, mode, context, m_linkedProperties);
         } catch (const VelmoInstallerError& error) {
             if (window)
-                wizard.ShowErrorDialog(
-                    window, MB_ICONEXCLAMATION, AppServices().GetTitle(), error.GetUserMessage(), error.GetFullText());
+                wizard.ShowFatalErrorDialog(window, error.GetUserMessage(), error.GetFullText());
             last = static_cast<UINT>(error.GetCode());
         }
         MergeInstallResult(overall, last);

@@ -6,6 +6,11 @@
 // Dialog templates.
 #define IDD_TOP_DIALOG 132     // the wizard's frame
 #define IDD_FONT_TEMPLATE 233  // names the pages' font (language modules)
+#define IDD_FATAL_ERROR 235    // the fatal-error dialog
+#define IDC_FATAL_DETAILS_BUTTON 1068
+#define IDC_FATAL_ICON 1069
+#define IDC_FATAL_DETAILS 1070
+#define IDI_PROGRAM 128  // the windows' icon (the resource module's)
 
 // Strings of the application shell.
 #define IDS_INSTALLER_PATH_INVALID 3

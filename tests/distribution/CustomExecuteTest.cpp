@@ -169,7 +169,7 @@ private:
             messages.push_back(L"status " + std::wstring(reinterpret_cast<const wchar_t*>(lParam)));
         else if (message == WM_EXECUTES_DONE)
             messages.push_back(L"done");
-        return DefWindowProcW(window, message, wParam, lParam);
+        return ::DefWindowProcW(window, message, wParam, lParam);
     }
     static constexpr const wchar_t* kClassName = L"CustomExecuteTestPage";
     int m_checkbox;

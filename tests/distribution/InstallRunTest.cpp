@@ -74,7 +74,7 @@ private:
             : message == WM_RUN_MEDIA_PROMPT                 ? L"media"
                                                              : nullptr;
         if (!name || !s_window)
-            return DefWindowProcW(window, message, wParam, lParam);
+            return ::DefWindowProcW(window, message, wParam, lParam);
         std::wstring text = message == WM_RUN_MEDIA_PROMPT ? L"" : reinterpret_cast<const wchar_t*>(lParam);
         s_window->questions.push_back(std::wstring(name) + L" " + std::to_wstring(wParam == 0 ? 0 : 1) + L" " + text);
         if (message == WM_PART_ERROR)

@@ -206,10 +206,10 @@ IMediaPrompt* testsupport::StandInWizardServices::CreateLinkedPrompt(
     return new StandInMediaPrompt(mediaFolders, folder);
 }
 
-void testsupport::StandInWizardServices::ShowErrorDialog(
-    HWND owner, UINT iconType, const wchar_t* caption, const wchar_t* message, const wchar_t* details)
+void testsupport::StandInWizardServices::ShowFatalErrorDialog(
+    HWND owner, const wchar_t* message, const wchar_t* details)
 {
-    errorDialogs.push_back(std::to_wstring(iconType) + L" " + caption + L"|" + message);
+    errorDialogs.push_back(message);
     errorDetails.push_back(details);
     errorOwners.push_back(owner);
 }
