@@ -17,6 +17,11 @@
 
 namespace {
 
+bool IsInstallSuccess(UINT result)
+{
+    return result == ERROR_SUCCESS || result == ERROR_SUCCESS_REBOOT_REQUIRED || result == ERROR_SUCCESS_REBOOT_INITIATED;
+}
+
 // The lines of the command line's summary wrap at this width.
 const DWORD kCommandLogWrap = 100;
 
@@ -186,10 +191,24 @@ UINT CPart::InstallPackage(CDistribution& distribution)
 
     UpdateVolumeCache(settings.GetTitle());
     const CString package = GetSourcePackagePath();
-    const UINT result = MsiApi().MsiInstallProductW(package, commandLine);
+    const bool installing = IsInstallingOrReinstalling();
+    UINT result = MsiApi().MsiInstallProductW(package, commandLine);
 
-    AppServices().GetLogStream(kLogInfo, 0) << L"Part returned " << result << std::endl
-                                            << L"--- Finished Running Part " << m_productName << L" ---" << std::endl
+    AppServices().GetLogStream(kLogInfo, 0) << L"Part returned " << result << std::endl;
+    if (installing && IsInstallSuccess(result) && !IsProductInstalled()) {
+        // The package is not the product the configuration names (another part's package, a
+        // package with another ProductCode): the part failed, whatever the engine said.
+        AppServices().GetLogStream(kLogError, 0)
+            << L"Windows Installer does not report the product " << m_productName << L" " << m_productCode
+            << L" as installed after its part's run: the part failed." << std::endl;
+        result = ERROR_INSTALL_FAILURE;
+    }
+    AppServices().GetLogStream(kLogInfo, 0) << L"--- Finished Running Part " << m_productName << L" ---" << std::endl
                                             << GetCurrentTimeText() << std::endl;
     return result;
+}
+
+bool CPart::IsProductInstalled() const
+{
+    return MsiApi().MsiQueryProductStateW(m_productCode) == INSTALLSTATE_DEFAULT;
 }
