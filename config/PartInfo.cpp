@@ -111,9 +111,13 @@ void CConfigInfo::PartInfo::Load(IniErrorList& errors)
 
 void CConfigInfo::PartInfo::CheckPackageProductCode(IniErrorList& errors) const
 {
-    // Packages on other volumes are not at hand while the configuration is read.
+    // Packages on other volumes are not at hand while the configuration is read; a language
+    // transform may change the ProductCode. Those parts are checked after their run (the install
+    // run asks Windows Installer for the product).
     const CString configured = GetProductCode();
-    if (configured.IsEmpty() || m_nVolume != 1)
+    CString transform;
+    LANGID language = 0;
+    if (configured.IsEmpty() || m_nVolume != 1 || (GetUiLanguage(language) && GetLangXfm(language, transform)))
         return;
     CPath package(m_config.GetConfigFolder());
     package.Append(GetLangDbPath());
@@ -121,9 +125,7 @@ void CConfigInfo::PartInfo::CheckPackageProductCode(IniErrorList& errors) const
         return;
     CString packageCode;
     try {
-        MsiSmartPtr<MsiDatabase> database = MsiDatabase::Open(package, MSIDBOPEN_READONLY);
-        ApplyLanguageTransform(*database);
-        packageCode = database->GetMfcProperty(L"ProductCode");
+        packageCode = MsiDatabase::Open(package, MSIDBOPEN_READONLY)->GetMfcProperty(L"ProductCode");
     } catch (const MsiInstallerError&) {
         // A package that cannot be read is reported when it is opened.
         return;
@@ -131,7 +133,6 @@ void CConfigInfo::PartInfo::CheckPackageProductCode(IniErrorList& errors) const
     if (packageCode.CompareNoCase(configured) == 0)
         return;
     CString key = L"ProductCode";
-    LANGID language = 0;
     if (GetUiLanguage(language) && m_langProductCodes.count(language))
         key.AppendFormat(L"%u", static_cast<unsigned int>(language));
     errors.Add(kIniBadValue, m_strName, key,

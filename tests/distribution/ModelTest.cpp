@@ -233,6 +233,51 @@ TEST_F(ModelTest, PartMissingFromTheSummaryCancelsTheLoad)
     }
 }
 
+// A package on the first volume that is not the product its section names (another part's
+// package, or a ProductCode entry naming another product) is refused with the configuration; the
+// letter case of the code does not matter; the other volumes' packages and the transformed ones
+// are not read here.
+TEST_F(ModelTest, PackageOfAnotherProductIsRefusedWithTheConfiguration)
+{
+    const std::wstring root = m_dir.Path() + L"\\";
+    const struct {
+        const char* name;
+        std::string coreSection;  // after [Core]'s Path and ProductCode
+        std::string path;         // the Path of [Core]
+        std::wstring errors;      // the list, empty when the configuration is accepted
+    } cases[] = {
+        {"another part's package", "", "extras.msi",
+            L"1. Bad Value: [Core] ProductCode = {6D1F3B20-7A4C-4E5D-8B9A-0C1D2E3F4A11} (the package " + root
+                + L"extras.msi is the product {6D1F3B20-7A4C-4E5D-8B9A-0C1D2E3F4A21})\r\n"},
+        {"the language's ProductCode", "ProductCode1033={6D1F3B20-7A4C-4E5D-8B9A-0C1D2E3F4A21}\r\n", "core.msi",
+            L"1. Bad Value: [Core] ProductCode1033 = {6D1F3B20-7A4C-4E5D-8B9A-0C1D2E3F4A21} (the package " + root
+                + L"core.msi is the product {6D1F3B20-7A4C-4E5D-8B9A-0C1D2E3F4A11})\r\n"},
+        {"the code in lower case", "ProductCode1033={6d1f3b20-7a4c-4e5d-8b9a-0c1d2e3f4a11}\r\n", "core.msi", L""},
+        {"on the second volume", "Volume=2\r\n", "extras.msi", L""},
+        // A language transform may change the ProductCode: the run's own check holds.
+        {"with a language transform", "LangXfm1033=core.mst\r\n", "extras.msi", L""},
+    };
+    testsupport::WriteFileBytes(m_dir.File(L"core.mst"), "");
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::string ini = Ini("{6D1F3B20-7A4C-4E5D-8B9A-0C1D2E3F4A11}");
+        ini.replace(ini.find("[Core]\r\nPath=core.msi\r\n"), 22, "[Core]\r\nPath=" + c.path + "\r\n" + c.coreSection);
+        testsupport::WriteFileBytes(m_dir.File(L"setup.ini"), ini);
+        CConfigInfo config;
+        config.SetIniFile(m_dir.Path().c_str(), L"setup.ini");
+        config.PopulateMsiInfo();
+        config.LoadLanguageResource();
+        std::wostringstream errors;
+        try {
+            config.Populate();
+        } catch (const IniFileErrors& e) {
+            errors << e.Argument<1>();
+        }
+        EXPECT_EQ(c.errors, errors.str());
+        config.FreeResourceModules();
+    }
+}
+
 // A part whose ProductCode ends in a quote finds its summary, media, upgrade and part-product
 // rows: the code is bound as a parameter of every query.
 TEST_F(ModelTest, QuotedProductCodeFindsItsRows)
