@@ -241,6 +241,8 @@ public:
     static int RankInstallResult(UINT code);
     // Keeps the overall result unless the new code ranks higher.
     static void MergeInstallResult(UINT& overall, UINT code);
+    // Whether an installation's result is a success: 0, or a restart required or initiated.
+    static bool IsSuccessResult(UINT code);
     int GetCurrentVolume() const { return m_currentVolume; }
     // The part being processed (null outside the loop), its number in the run and the count.
     CPart* GetCurrentPart() const { return m_currentPart; }

@@ -17,11 +17,6 @@
 
 namespace {
 
-bool IsInstallSuccess(UINT result)
-{
-    return result == ERROR_SUCCESS || result == ERROR_SUCCESS_REBOOT_REQUIRED || result == ERROR_SUCCESS_REBOOT_INITIATED;
-}
-
 // The lines of the command line's summary wrap at this width.
 const DWORD kCommandLogWrap = 100;
 
@@ -195,7 +190,7 @@ UINT CPart::InstallPackage(CDistribution& distribution)
     UINT result = MsiApi().MsiInstallProductW(package, commandLine);
 
     AppServices().GetLogStream(kLogInfo, 0) << L"Part returned " << result << std::endl;
-    if (installing && IsInstallSuccess(result) && !IsProductInstalled()) {
+    if (installing && CDistribution::IsSuccessResult(result) && !IsProductInstalled()) {
         // The package is not the product the configuration names (another part's package, a
         // package with another ProductCode): the part failed, whatever the engine said.
         AppServices().GetLogStream(kLogError, 0)
