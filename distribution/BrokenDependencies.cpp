@@ -116,7 +116,8 @@ void CDistribution::FindBrokenDependencies()
                 feature->AddBrokenDependency(stored);
         }
     } catch (const SysInfoComError& error) {
-        ThrowComFailure(error.GetResult(), __LINE__, L"Unexpected error while finding broken dependencies. Result=%08x");
+        ThrowComFailure(
+            error.GetResult(), __LINE__, L"Unexpected error while finding broken dependencies. Result=%08x");
     } catch (const std::bad_alloc&) {
         throw;
     } catch (...) {

@@ -150,8 +150,8 @@ void CDistribution::ThrowComFailure(HRESULT result, int line, const wchar_t* for
 DistributionVolume& CDistribution::GetVolume(unsigned int number)
 {
     if (number == 0 || number > m_volumes.size())
-        throw ValueOutOfRange(kSource, __LINE__, L"Volume Number", static_cast<long>(number),
-            L"The distribution has no volume %2.");
+        throw ValueOutOfRange(
+            kSource, __LINE__, L"Volume Number", static_cast<long>(number), L"The distribution has no volume %2.");
     return m_volumes[number - 1];
 }
 

@@ -234,8 +234,8 @@ void RecordDistribution(IZKDistributionInfo* info, const wchar_t* guid)
     EXPECT_EQ(S_OK, info->PutVersion(Text(L"1.2.3.4")));
     EXPECT_EQ(S_OK, info->PutRootPath(1, Text(L"C:\\media\\")));
     EXPECT_EQ(S_OK,
-        info->AddPart(Text(kSampleCoreCode), Text(L"{K-CORE}"), 0, Text(L"parts\\core.msi"), Text(L"1033"),
-            Text(L"1.0.0"), 1));
+        info->AddPart(
+            Text(kSampleCoreCode), Text(L"{K-CORE}"), 0, Text(L"parts\\core.msi"), Text(L"1033"), Text(L"1.0.0"), 1));
     Ref<IZKDistributionProductCollection> parts;
     ASSERT_EQ(S_OK, info->GetProducts(parts.Out()));
     Ref<IZKDistributionProduct> part;
@@ -325,8 +325,7 @@ TEST_F(SysInfoServerTest, ItsRecordIsFoundWhereverItIsLoadedFrom)
     InstallSampleCore();
     {
         Ref<IZKDistributionInfo> description;
-        ASSERT_EQ(S_OK,
-            CreateFromModule(first, CLSID_ZKDistributionInfo, IID_IZKDistributionInfo, description.Out()));
+        ASSERT_EQ(S_OK, CreateFromModule(first, CLSID_ZKDistributionInfo, IID_IZKDistributionInfo, description.Out()));
         RecordDistribution(description.Get(), L"{DIST-ON-MEDIA}");
         Ref<IZKSystemInfo> info;
         ASSERT_EQ(S_OK, CreateFromModule(copy, CLSID_ZKSystemInfo, IID_IZKSystemInfo, info.Out()));

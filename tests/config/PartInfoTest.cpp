@@ -102,7 +102,8 @@ TEST_F(PartRecordTest, BadEntriesOfPartSectionsAreCollected)
 TEST_F(PartRecordTest, SectionFieldsAndLanguageMaps)
 {
     Locate("[Parts]\r\nPartA=\r\n"
-           "[PartA]\r\nPath=parta.msi\r\nProductCode={4C0E9A51-2B7D-4F3A-9E61-0A5B7C3D2E11}\r\nproductcode=\r\nproductcode1031={P1031}\r\nProductCodeX={P0}\r\n"
+           "[PartA]\r\nPath=parta.msi\r\nProductCode={4C0E9A51-2B7D-4F3A-9E61-0A5B7C3D2E11}\r\n"
+           "productcode=\r\nproductcode1031={P1031}\r\nProductCodeX={P0}\r\n"
            "LangDb1031=parta.msi\r\nLangDb01031=disk2\\partb.msi\r\nlangxfm3079=parta.msi\r\n"
            "Properties=PartAProps\r\nUnknown=1\r\n"
            "[PartAProps]\r\nZETA=z\r\nALPHA=a\r\nbeta=b\r\n");

@@ -225,7 +225,7 @@ TEST_F(ModelTest, PartMissingFromTheSummaryCancelsTheLoad)
         }
         EXPECT_EQ((std::vector<std::wstring>{L"Initialization aborted. Part section [Core] in setup.ini file contains "
                                              L"an invalid ProductCode key value (="
-                + std::wstring(code, code + strlen(code)) + L")."}),
+                      + std::wstring(code, code + strlen(code)) + L")."}),
             boxes.texts);
         EXPECT_EQ(1, m_app.cancelLoadingCalls);
         EXPECT_EQ(0u, model.GetPartCount());
@@ -324,7 +324,8 @@ UpgradeTableSeen g_upgradeTableSeen = UpgradeTableSeen::kQueryFails;
 UINT WINAPI OpenViewOfUpgradeRows(MSIHANDLE database, LPCWSTR query, MSIHANDLE* view)
 {
     const std::wstring text(query);
-    if (g_upgradeTableSeen == UpgradeTableSeen::kQueryFails && text.find(L"FROM ZKUpgradeProduct") != std::wstring::npos)
+    if (g_upgradeTableSeen == UpgradeTableSeen::kQueryFails
+        && text.find(L"FROM ZKUpgradeProduct") != std::wstring::npos)
         return ERROR_BAD_QUERY_SYNTAX;
     if (g_upgradeTableSeen == UpgradeTableSeen::kMissing && text.find(L"`_Tables`") != std::wstring::npos
         && text.find(L"'ZKUpgradeProduct'") != std::wstring::npos)
@@ -389,7 +390,8 @@ TEST_F(ModelTest, ComponentFailuresWhileBuildingTheFeatureTree)
             ADD_FAILURE() << "no error";
         } catch (const ZKSystemInfoFailure& e) {
             EXPECT_EQ(E_FAIL, failure);
-            EXPECT_EQ(std::wstring(L"Unexpected error while creating the feature tree. Result=80004005"), e.GetDebugMessage());
+            EXPECT_EQ(std::wstring(L"Unexpected error while creating the feature tree. Result=80004005"),
+                e.GetDebugMessage());
         } catch (const std::bad_alloc& e) {
             EXPECT_EQ(E_OUTOFMEMORY, failure);
             EXPECT_STREQ("bad allocation", e.what());
