@@ -105,6 +105,39 @@ void CConfigInfo::PartInfo::Load(IniErrorList& errors)
     }
     if (m_strPath.IsEmpty())
         errors.Add(kIniMissingKey, section, L"Path");
+    else
+        CheckPackageProductCode(errors);
+}
+
+void CConfigInfo::PartInfo::CheckPackageProductCode(IniErrorList& errors) const
+{
+    // Packages on other volumes are not at hand while the configuration is read; a language
+    // transform may change the ProductCode. Those parts are checked after their run (the install
+    // run asks Windows Installer for the product).
+    const CString configured = GetProductCode();
+    CString transform;
+    LANGID language = 0;
+    if (configured.IsEmpty() || m_nVolume != 1 || (GetUiLanguage(language) && GetLangXfm(language, transform)))
+        return;
+    CPath package(m_config.GetConfigFolder());
+    package.Append(GetLangDbPath());
+    if (!FileExists(package))
+        return;
+    CString packageCode;
+    try {
+        packageCode = MsiDatabase::Open(package, MSIDBOPEN_READONLY)->GetMfcProperty(L"ProductCode");
+    } catch (const MsiInstallerError&) {
+        // A package that cannot be read is reported when it is opened.
+        return;
+    }
+    if (packageCode.CompareNoCase(configured) == 0)
+        return;
+    CString key = L"ProductCode";
+    if (GetUiLanguage(language) && m_langProductCodes.count(language))
+        key.AppendFormat(L"%u", static_cast<unsigned int>(language));
+    errors.Add(kIniBadValue, m_strName, key,
+        configured + L" (the package " + CString(static_cast<const wchar_t*>(package)) + L" is the product "
+            + packageCode + L")");
 }
 
 void CConfigInfo::PartInfo::ReadLanguageFile(

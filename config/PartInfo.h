@@ -90,6 +90,10 @@ private:
     // Reads a LangDb/LangXfm entry into `map`; on the first volume the file must exist.
     void ReadLanguageFile(
         LanguageMap& map, const CString& key, const CString& value, LANGID language, IniErrorList& errors);
+    // On the first volume and without a language transform, the package named for the
+    // user-interface language must be the product its ProductCode entry names; a package of
+    // another product is a Bad Value of that entry.
+    void CheckPackageProductCode(IniErrorList& errors) const;
     // Applies the LangXfm entry of exactly the user-interface language, if any.
     void ApplyLanguageTransform(MsiDatabase& database) const;
     // The package path for a message: the file to open, or the configured path when the

@@ -116,12 +116,8 @@ void CDistribution::FindBrokenDependencies()
                 feature->AddBrokenDependency(stored);
         }
     } catch (const SysInfoComError& error) {
-        if (error.GetResult() == E_OUTOFMEMORY)
-            throw PlexaBadAlloc(kPlexaBadAllocation);
-        CString details;
-        details.Format(L"Unexpected error while finding broken dependencies. Result=%08x",
-            static_cast<unsigned int>(error.GetResult()));
-        throw ZKSystemInfoFailure(kSource, __LINE__, details);
+        ThrowComFailure(
+            error.GetResult(), __LINE__, L"Unexpected error while finding broken dependencies. Result=%08x");
     } catch (const std::bad_alloc&) {
         throw;
     } catch (...) {

@@ -138,18 +138,28 @@ void CDistribution::CheckDescription(HRESULT result)
             L"versions of ZKSysInfo.dll and of OrbelInstaller are compatible.");
 }
 
-void CDistribution::ThrowComFailure(HRESULT result, int line)
+void CDistribution::ThrowComFailure(HRESULT result, int line, const wchar_t* format)
 {
     if (result == E_OUTOFMEMORY)
         throw PlexaBadAlloc(kPlexaBadAllocation);
     CString details;
-    details.Format(L"Unexpected error while accessing the ZKDistributionInfo object. Result=%08x",
-        static_cast<unsigned int>(result));
+    details.Format(format, static_cast<unsigned int>(result));
     throw ZKSystemInfoFailure(kDistributionSource, line, details);
+}
+
+DistributionVolume& CDistribution::GetVolume(unsigned int number)
+{
+    if (number == 0 || number > m_volumes.size())
+        throw ValueOutOfRange(
+            kSource, __LINE__, L"Volume Number", static_cast<long>(number), L"The distribution has no volume %2.");
+    return m_volumes[number - 1];
 }
 
 void CDistribution::ReadPartFromMergedPackage(CConfigInfo::PartInfo& record, bool baseline)
 {
+    // The volume records come from the [Parts] entries: a provider joins only on one of them.
+    if (baseline)
+        GetVolume(static_cast<unsigned int>(record.GetVolume()));
     MsiSmartPtr<MsiDatabase> database = GetSession()->GetActiveDatabase();
     std::unique_ptr<CPart> part(new CPart);
     if (baseline)
@@ -233,16 +243,9 @@ void CDistribution::BuildFeatureTree()
 {
     try {
         m_featureTree.Load(*GetSession());
-    } catch (const SysInfoComError& error) {
-        CString details;
-        details.Format(L"Unexpected error while accessing the ZKSystemInfo object. Result=%08x",
-            static_cast<unsigned int>(error.GetResult()));
-        throw ZKSystemInfoFailure(kDistributionSource, __LINE__, details);
-    }
-    if (!m_distributionInfo)
-        return;
-    // The component learns which parts show features on the feature page.
-    try {
+        if (!m_distributionInfo)
+            return;
+        // The component learns which parts show features on the feature page.
         SysInfoPtr<IZKDistributionProductCollection> products;
         CheckSysInfo(m_distributionInfo->GetProducts(products.Out()));
         long count = 0;
@@ -262,12 +265,7 @@ void CDistribution::BuildFeatureTree()
             CheckSysInfo(product->PutFeaturesVisible(pageEnabled && part->HasVisibleFeature() ? 1 : 0));
         }
     } catch (const SysInfoComError& error) {
-        if (error.GetResult() == E_OUTOFMEMORY)
-            throw PlexaBadAlloc(kPlexaBadAllocation);
-        CString details;
-        details.Format(L"Unexpected error while creating the feature tree. Result=%08x",
-            static_cast<unsigned int>(error.GetResult()));
-        throw ZKSystemInfoFailure(kDistributionSource, __LINE__, details);
+        ThrowComFailure(error.GetResult(), __LINE__, L"Unexpected error while creating the feature tree. Result=%08x");
     }
 }
 

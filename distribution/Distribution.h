@@ -90,8 +90,9 @@ public:
     void RunPartHelper(bool before, const CPart& part);
     // The program's command line for that time and part.
     CString GetPartHelperCommand(bool before, const CPart& part) const;
-    // The record of volume `number` (from 1; the caller keeps it in range).
-    DistributionVolume& GetVolume(unsigned int number) { return m_volumes[number - 1]; }
+    // The record of volume `number` (from 1); ValueOutOfRange ("Volume Number") for a volume the
+    // distribution does not have.
+    DistributionVolume& GetVolume(unsigned int number);
     size_t GetVolumeCount() const { return m_volumes.size(); }
     // The ten initialisation steps in order, with progress (4 first, 1 after each step, 3 at the
     // end) and an abort check after each step.
@@ -240,6 +241,8 @@ public:
     static int RankInstallResult(UINT code);
     // Keeps the overall result unless the new code ranks higher.
     static void MergeInstallResult(UINT& overall, UINT code);
+    // Whether an installation's result is a success: 0, or a restart required or initiated.
+    static bool IsSuccessResult(UINT code);
     int GetCurrentVolume() const { return m_currentVolume; }
     // The part being processed (null outside the loop), its number in the run and the count.
     CPart* GetCurrentPart() const { return m_currentPart; }
@@ -334,9 +337,10 @@ private:
     void GetUserInfoPropertyNames(CString& company, CString& user) const;
     // The description of the distribution in the system-information component, items in order.
     void DescribeDistribution(const CConfigInfo& config);
-    // The component's failure during the load: out of memory as such, else ZKSystemInfoFailure
-    // with the result.
-    [[noreturn]] static void ThrowComFailure(HRESULT result, int line);
+    // The component's failure: out of memory as such, else ZKSystemInfoFailure whose debug text
+    // is `format` (one %08x) filled with the result; by default the failure of the load.
+    [[noreturn]] static void ThrowComFailure(HRESULT result, int line,
+        const wchar_t* format = L"Unexpected error while accessing the ZKDistributionInfo object. Result=%08x");
     // A rejected description item: ZKSystemInfoFailure naming a version mismatch.
     static void CheckDescription(HRESULT result);
     // OperationAborted naming `operation` ("Initialization aborted.") once the abort event is set.

@@ -43,11 +43,6 @@ bool IsRestartResult(UINT result)
     return result == ERROR_SUCCESS_REBOOT_REQUIRED || result == ERROR_SUCCESS_REBOOT_INITIATED;
 }
 
-bool IsSuccessResult(UINT result)
-{
-    return result == ERROR_SUCCESS || IsRestartResult(result);
-}
-
 }  // namespace
 
 UINT CDistribution::InstallWithProgress(
@@ -80,6 +75,11 @@ int CDistribution::RankInstallResult(UINT code)
     const UINT* end = kRankedResults + sizeof(kRankedResults) / sizeof(kRankedResults[0]);
     const UINT* found = std::find(kRankedResults, end, code);
     return found == end ? kUnrankedResult : static_cast<int>(found - kRankedResults);
+}
+
+bool CDistribution::IsSuccessResult(UINT code)
+{
+    return code == ERROR_SUCCESS || IsRestartResult(code);
 }
 
 void CDistribution::MergeInstallResult(UINT& overall, UINT code)

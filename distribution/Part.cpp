@@ -101,30 +101,30 @@ bool CPart::UpgradeRow::MatchesLanguage(LANGID language) const
 
 CPart::UpgradeRowList::UpgradeRowList(const CPart& part, MsiDatabase& database) : m_part(part)
 {
-    try {
-        MsiSmartPtr<MsiView> view
-            = database.OpenView(L"SELECT VersionMin_, VersionMax_, Language_, Attributes_, ActionProperty, Remove, "
-                                L"PreventsInstall FROM ZKUpgradeProduct WHERE UpgradeCode_='%s' AND ProductCode='%s'",
-                static_cast<const wchar_t*>(part.GetUpgradeCode()), static_cast<const wchar_t*>(part.GetProductCode()));
-        view->Execute();
-        while (MsiSmartPtr<MsiRecord> row = view->Fetch()) {
-            const CString remove = row->GetMfcString(6);
-            if (!remove.IsEmpty() && remove.Left(3).CompareNoCase(L"ALL") != 0)
-                continue;
-            try {
-                const DWORD attributes = static_cast<DWORD>(row->GetInteger(4));
-                if ((attributes & UpgradeRow::kAttrOnlyDetect) && _wtoi(CString(row->GetMfcString(7))) == 0)
-                    throw UpgradeTable::NotUpgradeRelated();
-                const CString versionMin = row->GetMfcString(1);
-                const CString versionMax = row->GetMfcString(2);
-                const CString languages = row->GetMfcString(3);
-                m_rows.emplace_back(versionMin, versionMax, languages, attributes);
-            } catch (const UpgradeTable::NotUpgradeRelated&) {
-            } catch (const MsiInstallerError&) {
-            }
+    // A merged package without the table has no upgrade rows; any other failure of the query
+    // ends the load: a part without its rows would no longer detect its major upgrades.
+    if (!database.TableExists(L"ZKUpgradeProduct"))
+        return;
+    MsiSmartPtr<MsiView> view = database.OpenView(L"SELECT VersionMin_, VersionMax_, Language_, Attributes_, "
+                                                  L"ActionProperty, Remove, PreventsInstall FROM ZKUpgradeProduct "
+                                                  L"WHERE UpgradeCode_=? AND ProductCode=?");
+    view->ExecuteWith(part.GetUpgradeCode(), part.GetProductCode());
+    while (MsiSmartPtr<MsiRecord> row = view->Fetch()) {
+        const CString remove = row->GetMfcString(6);
+        if (!remove.IsEmpty() && remove.Left(3).CompareNoCase(L"ALL") != 0)
+            continue;
+        try {
+            const DWORD attributes = static_cast<DWORD>(row->GetInteger(4));
+            if ((attributes & UpgradeRow::kAttrOnlyDetect) && _wtoi(CString(row->GetMfcString(7))) == 0)
+                throw UpgradeTable::NotUpgradeRelated();
+            const CString versionMin = row->GetMfcString(1);
+            const CString versionMax = row->GetMfcString(2);
+            const CString languages = row->GetMfcString(3);
+            m_rows.emplace_back(versionMin, versionMax, languages, attributes);
+        } catch (const UpgradeTable::NotUpgradeRelated&) {
+        } catch (const MsiInstallerError&) {
+            // A row that cannot be read is skipped.
         }
-    } catch (const MsiInstallerError&) {
-        // The rows taken so far stay.
     }
 }
 
@@ -440,9 +440,8 @@ void CPart::Populate(MsiDatabase& database, CDistribution& distribution, CConfig
 
     MsiSmartPtr<MsiView> summary
         = database.OpenView(L"SELECT PackageCode, ProductLanguage, ProductVersion, ProductName, UpgradeCode, "
-                            L"Uniquifier, MSISize FROM ZKSummaryProduct WHERE ProductCode = '%s'",
-            static_cast<const wchar_t*>(m_productCode));
-    summary->Execute();
+                            L"Uniquifier, MSISize FROM ZKSummaryProduct WHERE ProductCode = ?");
+    summary->ExecuteWith(m_productCode);
     MsiSmartPtr<MsiRecord> row = summary->Fetch();
     if (!row) {
         CString message;
@@ -471,6 +470,8 @@ void CPart::Populate(MsiDatabase& database, CDistribution& distribution, CConfig
         ReadArpVisible(arpVisible.IsEmpty() || _wtoi(arpVisible) != 0);
     } catch (const SysInfoComError&) {
         throw ZKSystemInfoFailure(".\\Part.cpp", __LINE__, kProductInfoFailure);
+    } catch (const MsiInstallerError&) {
+        throw ZKSystemInfoFailure(".\\Part.cpp", __LINE__, kProductInfoFailure);
     } catch (const std::bad_alloc&) {
         throw ZKSystemInfoFailure(".\\Part.cpp", __LINE__, kProductInfoFailure);
     }
@@ -478,9 +479,8 @@ void CPart::Populate(MsiDatabase& database, CDistribution& distribution, CConfig
     const CString thirdParty = database.GetMfcProperty(thirdPartyProperty);
     m_thirdParty = !thirdParty.IsEmpty() && _wtoi(thirdParty) != 0;
 
-    MsiSmartPtr<MsiView> media = database.OpenView(
-        L"SELECT VolumeLabel FROM ZKMediaProduct WHERE ProductCode = '%s'", static_cast<const wchar_t*>(m_productCode));
-    media->Execute();
+    MsiSmartPtr<MsiView> media = database.OpenView(L"SELECT VolumeLabel FROM ZKMediaProduct WHERE ProductCode = ?");
+    media->ExecuteWith(m_productCode);
     while (MsiSmartPtr<MsiRecord> label = media->Fetch())
         m_volumeLabels.push_back(label->GetMfcString(1));
 
@@ -488,9 +488,8 @@ void CPart::Populate(MsiDatabase& database, CDistribution& distribution, CConfig
 
     if (database.TableExists(L"ZKProductPartProduct") && !database.IsTableEmpty(L"ZKProductPartProduct")) {
         MsiSmartPtr<MsiView> products
-            = database.OpenView(L"SELECT PartProductCode_ FROM ZKProductPartProduct WHERE ProductCode='%s'",
-                static_cast<const wchar_t*>(m_productCode));
-        products->Execute();
+            = database.OpenView(L"SELECT PartProductCode_ FROM ZKProductPartProduct WHERE ProductCode=?");
+        products->ExecuteWith(m_productCode);
         while (MsiSmartPtr<MsiRecord> product = products->Fetch()) {
             if (!m_partProductCodes)
                 m_partProductCodes.reset(new std::vector<CString>);
@@ -504,9 +503,8 @@ void CPart::PopulateKolBaseProviderPart(
 {
     MsiSmartPtr<MsiView> view
         = database.OpenView(L"SELECT ProductCode, UpgradeCode, ProductName, ProductVersion, ZKArpVisible, PackageCode, "
-                            L"Template, VolumeLabel FROM ZKKolBaselineSummaryProduct WHERE UpgradeCode = '%s'",
-            static_cast<const wchar_t*>(record.GetUpgradeCode()));
-    view->Execute();
+                            L"Template, VolumeLabel FROM ZKKolBaselineSummaryProduct WHERE UpgradeCode = ?");
+    view->ExecuteWith(record.GetUpgradeCode());
     MsiSmartPtr<MsiRecord> row;
     while ((row = view->Fetch())) {
         if (ParseVersionString(CString(row->GetMfcString(4))) == record.GetProductVersion())

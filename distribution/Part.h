@@ -204,8 +204,12 @@ public:
         CDistribution& distribution, INSTALLUI_HANDLERW handler, DWORD messageFilter, void* context);
     UINT InstallWithBasicUI(CDistribution& distribution, HWND owner);
     UINT InstallSilently(CDistribution& distribution);
-    // One MsiInstallProductW call with the feature lists, directories and properties.
+    // One MsiInstallProductW call with the feature lists, directories and properties. A run that
+    // was to install or change the part and after which Windows Installer does not report its
+    // product as installed gives ERROR_INSTALL_FAILURE, whatever the engine returned.
     UINT InstallPackage(CDistribution& distribution);
+    // Whether Windows Installer reports the part's product as installed.
+    bool IsProductInstalled() const;
     // The properties every package receives (a name already in the map keeps its value).
     void AddStandardProperties(std::map<CString, CString>& properties);
 

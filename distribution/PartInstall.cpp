@@ -186,10 +186,24 @@ UINT CPart::InstallPackage(CDistribution& distribution)
 
     UpdateVolumeCache(settings.GetTitle());
     const CString package = GetSourcePackagePath();
-    const UINT result = MsiApi().MsiInstallProductW(package, commandLine);
+    const bool installing = IsInstallingOrReinstalling();
+    UINT result = MsiApi().MsiInstallProductW(package, commandLine);
 
-    AppServices().GetLogStream(kLogInfo, 0) << L"Part returned " << result << std::endl
-                                            << L"--- Finished Running Part " << m_productName << L" ---" << std::endl
+    AppServices().GetLogStream(kLogInfo, 0) << L"Part returned " << result << std::endl;
+    if (installing && CDistribution::IsSuccessResult(result) && !IsProductInstalled()) {
+        // The package is not the product the configuration names (another part's package, a
+        // package with another ProductCode): the part failed, whatever the engine said.
+        AppServices().GetLogStream(kLogError, 0)
+            << L"Windows Installer does not report the product " << m_productName << L" " << m_productCode
+            << L" as installed after its part's run: the part failed." << std::endl;
+        result = ERROR_INSTALL_FAILURE;
+    }
+    AppServices().GetLogStream(kLogInfo, 0) << L"--- Finished Running Part " << m_productName << L" ---" << std::endl
                                             << GetCurrentTimeText() << std::endl;
     return result;
+}
+
+bool CPart::IsProductInstalled() const
+{
+    return MsiApi().MsiQueryProductStateW(m_productCode) == INSTALLSTATE_DEFAULT;
 }

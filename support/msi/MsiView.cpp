@@ -57,6 +57,14 @@ void MsiView::ExecuteWith(const wchar_t* parameter)
     Execute(record.Get());
 }
 
+void MsiView::ExecuteWith(const wchar_t* first, const wchar_t* second)
+{
+    MsiSmartPtr<MsiRecord> record = MsiRecord::Create(2);
+    record->SetString(1, first);
+    record->SetString(2, second);
+    Execute(record.Get());
+}
+
 MsiSmartPtr<MsiRecord> MsiView::Fetch()
 {
     UniqueMsiHandle handle;

@@ -27,6 +27,8 @@ public:
     // Executes with one text for the query's single `?`: a value from outside never becomes part
     // of the SQL text.
     void ExecuteWith(const wchar_t* parameter);
+    // The same for a query with two `?`, in their order.
+    void ExecuteWith(const wchar_t* first, const wchar_t* second);
     // The next row, or a null holder after the last one.
     MsiSmartPtr<MsiRecord> Fetch();
     // MsiViewModify; with `tolerate`, a failure whose error record carries 2259 in field 1 is

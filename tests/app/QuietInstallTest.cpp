@@ -88,7 +88,12 @@ protected:
         EXPECT_FALSE(volume1.empty());
         return volume1;
     }
-    static void AddVolume2(const TempDir& dir, bool withPackage) { WriteSampleVolume2(dir, withPackage); }
+    // Volume 2 of that distribution beside it, with or without its package (`package` in its
+    // place when given).
+    static void AddVolume2(const TempDir& dir, bool withPackage, const std::wstring& package = std::wstring())
+    {
+        WriteSampleVolume2(dir, withPackage, package);
+    }
 };
 
 }  // namespace
@@ -142,6 +147,7 @@ TEST_F(QuietInstall, FailuresEndWithTheirCodes)
         bool coreInstalled;
         bool extrasInstalled;
         std::wstring logText;
+        std::wstring swappedExtras = std::wstring();  // in place of the second part's package
     } cases[] = {
         {"failing part", L"app_failpart.msi", true, true, ERROR_INSTALL_FAILURE, false, true, L"Part returned 1603"},
         {"restart", L"app_rebootpart.msi", true, true, ERROR_SUCCESS_REBOOT_REQUIRED, true, true,
@@ -151,13 +157,19 @@ TEST_F(QuietInstall, FailuresEndWithTheirCodes)
             L"Part returned " + std::to_wstring(MissingPackageCode())},
         {"missing volume", L"", false, false, ERROR_INSTALL_FAILURE, true, false,
             L"--- Installing Part Velmo Sample Core"},
+        // The second volume's package is the first part's: the second part's product is not
+        // installed, and the run does not report success.
+        {"package swapped on volume 2", L"", true, true, ERROR_INSTALL_FAILURE, true, false,
+            L"Windows Installer does not report the product Velmo Sample Extras "
+            L"{5A0C7E2E-8F3B-4D1A-9C6E-2B7D4E1F3A31} as installed after its part's run: the part failed.",
+            SampleRoot() + L"\\parts\\core.msi"},
     };
     for (const Case& c : cases) {
         const std::wstring core = *c.corePackage ? TestDataPath(c.corePackage) : SampleRoot() + L"\\parts\\core.msi";
         TempDir dir;
         const std::wstring root = Distribution(dir, core);
         if (c.volume2)
-            AddVolume2(dir, c.extrasPackage);
+            AddVolume2(dir, c.extrasPackage, c.swappedExtras);
         QuietRun run = RunQuiet(root);
         EXPECT_EQ(c.exitCode, run.exitCode) << c.what << "\n" << Narrow(run.log);
         EXPECT_EQ(c.coreInstalled, IsInstalled(kCoreCode)) << c.what;

@@ -282,6 +282,7 @@ TEST(SetupProcess, BadInputTable)
         const wchar_t* logged;                     // expected in the log (or in the message box without a log)
         const char* title = "1";                   // the string id of the title
         std::string customBlock1 = std::string();  // when set, the custom module's first string block as these bytes
+        bool quiet = false;                        // a quiet run (/qn) that logs: `logged` is looked for in its log
     } rows[] = {
         {"signed disk number", "[Disk Labels]\r\n-1=Minus\r\n+3=Plus\r\n", static_cast<DWORD>(-11006),
             L"1. Bad Key: [Disk Labels] +3\r\n2. Bad Key: [Disk Labels] -1\r\n"},
@@ -301,6 +302,15 @@ TEST(SetupProcess, BadInputTable)
         // outside the module.
         {"custom module with a corrupt string table", "", static_cast<DWORD>(-10006),
             L"Fatal Error. Unable to load RT_STRING resource 1.", "1", std::string("\0\0\x40\x9c", 4)},
+        // The first part's package swapped for the second part's: refused with the configuration,
+        // before anything is installed.
+        {"part package swapped for another part's",
+            "[Merged]\r\nPath=" + Narrow(SampleRoot())
+                + "\\merged.msi\r\n[Parts]\r\nCore=\r\n[Core]\r\nPath=" + Narrow(ModuleDir())
+                + "\\SAMPLE2\\parts\\extras.msi\r\nProductCode={5A0C7E2E-8F3B-4D1A-9C6E-2B7D4E1F3A21}\r\n",
+            static_cast<DWORD>(-11006),
+            L"1. Bad Value: [Core] ProductCode = {5A0C7E2E-8F3B-4D1A-9C6E-2B7D4E1F3A21} (the package ", "1",
+            std::string(), true},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
@@ -312,6 +322,15 @@ TEST(SetupProcess, BadInputTable)
             custom = Narrow(dir.File(L"custom.dll"));
         }
         ASSERT_TRUE(WriteFileBytes(dir.File(L"setup.ini"), SampleIniWithAbsolutePaths(row.extra, row.title, custom)));
+        if (row.quiet) {
+            const std::wstring logFile = dir.File(L"setup.log");
+            SetupRun run = RunSetup(L"/qn /AcceptLicenses yes /root \"" + dir.Path() + L"\" /log \"" + logFile + L"\"");
+            EXPECT_EQ(row.exitCode, run.exitCode);
+            EXPECT_TRUE(run.boxes.empty());
+            const std::wstring log = ReadUtf16File(logFile);
+            EXPECT_NE(std::wstring::npos, log.find(row.logged)) << Narrow(log);
+            continue;
+        }
         SetupRun run = RunSetup(L"/root \"" + dir.Path() + L"\"");
         EXPECT_EQ(row.exitCode, run.exitCode);
         ASSERT_EQ(1u, run.boxes.size());

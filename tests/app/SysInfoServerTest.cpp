@@ -2,6 +2,11 @@
 // answers its objects give from its data file, reached through CoCreateInstance.
 #include <gtest/gtest.h>
 
+#include <windows.h>
+
+#include <msi.h>
+
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -204,46 +209,135 @@ TEST_F(SysInfoServerTest, AnswersInstalledProductsAndDependenciesFromItsData)
     }
 }
 
-// A description that setup creates and records is listed among the installed distributions.
-TEST_F(SysInfoServerTest, ARecordedDistributionIsListed)
+// The sample's first part: a real product for the records' parts.
+const wchar_t kSampleCoreCode[] = L"{5A0C7E2E-8F3B-4D1A-9C6E-2B7D4E1F3A21}";
+
+void InstallSampleCore()
 {
+    MsiSetInternalUI(INSTALLUILEVEL_NONE, nullptr);
+    EXPECT_EQ(0u, MsiInstallProductW((ModuleDir() + L"\\sample\\parts\\core.msi").c_str(), L""));
+}
+
+void RemoveSampleCore()
+{
+    MsiSetInternalUI(INSTALLUILEVEL_NONE, nullptr);
+    if (MsiQueryProductStateW(kSampleCoreCode) != INSTALLSTATE_UNKNOWN)
+        MsiConfigureProductW(kSampleCoreCode, 0, INSTALLSTATE_ABSENT);
+}
+
+// Creates and records a description of the distribution `guid` whose one part is the sample's
+// first part, through `info` (a new ZKDistributionInfo).
+void RecordDistribution(IZKDistributionInfo* info, const wchar_t* guid)
+{
+    EXPECT_EQ(S_OK, info->PutGuid(Text(guid)));
+    EXPECT_EQ(S_OK, info->PutTitle(Text(L"Sample")));
+    EXPECT_EQ(S_OK, info->PutVersion(Text(L"1.2.3.4")));
+    EXPECT_EQ(S_OK, info->PutRootPath(1, Text(L"C:\\media\\")));
+    EXPECT_EQ(S_OK,
+        info->AddPart(
+            Text(kSampleCoreCode), Text(L"{K-CORE}"), 0, Text(L"parts\\core.msi"), Text(L"1033"), Text(L"1.0.0"), 1));
+    Ref<IZKDistributionProductCollection> parts;
+    ASSERT_EQ(S_OK, info->GetProducts(parts.Out()));
+    Ref<IZKDistributionProduct> part;
+    ASSERT_EQ(S_OK, parts->GetItem(1, part.Out()));
+    EXPECT_EQ(S_OK, part->PutFeaturesVisible(0));
+    EXPECT_EQ(S_OK, info->Update());
+}
+
+// The GUIDs of the installed distributions that `info` (a ZKSystemInfo) lists, with the title
+// and version of each: "guid title version".
+std::vector<std::wstring> ListedDistributions(IZKSystemInfo* info)
+{
+    std::vector<std::wstring> listed;
+    Ref<IZKDistributionInfoCollection> distributions;
+    EXPECT_EQ(S_OK, info->GetDistributions(distributions.Out()));
+    if (!distributions.Get())
+        return listed;
+    long count = 0;
+    EXPECT_EQ(S_OK, distributions->GetCount(&count));
+    for (long i = 1; i <= count; ++i) {
+        Ref<IZKDistributionInfo> item;
+        EXPECT_EQ(S_OK, distributions->GetItem(i, item.Out()));
+        Text guid, title, version;
+        EXPECT_EQ(S_OK, item->GetGuid(guid.Out()));
+        EXPECT_EQ(S_OK, item->GetTitle(title.Out()));
+        EXPECT_EQ(S_OK, item->GetVersion(version.Out()));
+        listed.push_back(guid.Str() + L" " + title.Str() + L" " + version.Str());
+    }
+    return listed;
+}
+
+// A description that setup creates and records is listed among the installed distributions
+// while one of its parts is installed, and no longer once every part is removed.
+TEST_F(SysInfoServerTest, ARecordedDistributionIsListedWhileAPartIsInstalled)
+{
+    RemoveSampleCore();
     Ref<IZKDistributionInfo> description;
     ASSERT_EQ(S_OK,
         CoCreateInstance(
             CLSID_ZKDistributionInfo, nullptr, CLSCTX_INPROC_SERVER, IID_IZKDistributionInfo, description.OutVoid()));
-    EXPECT_EQ(S_OK, description->PutGuid(Text(L"{DIST}")));
-    EXPECT_EQ(S_OK, description->PutTitle(Text(L"Sample")));
-    EXPECT_EQ(S_OK, description->PutVersion(Text(L"1.2.3.4")));
-    EXPECT_EQ(S_OK, description->PutRootPath(1, Text(L"C:\\media\\")));
-    EXPECT_EQ(S_OK,
-        description->AddPart(
-            Text(L"{P-CORE}"), Text(L"{K-CORE}"), 0, Text(L"parts\\core.msi"), Text(L"1033"), Text(L"1.0.0"), 1));
-    Ref<IZKDistributionProductCollection> parts;
-    ASSERT_EQ(S_OK, description->GetProducts(parts.Out()));
-    Ref<IZKDistributionProduct> part;
-    ASSERT_EQ(S_OK, parts->GetItem(1, part.Out()));
-    EXPECT_EQ(S_OK, part->PutFeaturesVisible(0));
-    EXPECT_EQ(S_OK, description->Update());
-
+    RecordDistribution(description.Get(), L"{DIST}");
     Ref<IZKSystemInfo> info;
     ASSERT_EQ(
         S_OK, CoCreateInstance(CLSID_ZKSystemInfo, nullptr, CLSCTX_INPROC_SERVER, IID_IZKSystemInfo, info.OutVoid()));
-    Ref<IZKDistributionInfoCollection> distributions;
-    ASSERT_EQ(S_OK, info->GetDistributions(distributions.Out()));
-    long count = 0;
-    EXPECT_EQ(S_OK, distributions->GetCount(&count));
-    ASSERT_EQ(1, count);
-    Ref<IZKDistributionInfo> listed;
-    ASSERT_EQ(S_OK, distributions->GetItem(1, listed.Out()));
-    Text guid, title, version;
-    EXPECT_EQ(S_OK, listed->GetGuid(guid.Out()));
-    EXPECT_EQ(S_OK, listed->GetTitle(title.Out()));
-    EXPECT_EQ(S_OK, listed->GetVersion(version.Out()));
-    EXPECT_EQ(L"{DIST}", guid.Str());
-    EXPECT_EQ(L"Sample", title.Str());
-    EXPECT_EQ(L"1.2.3.4", version.Str());
+
+    // Recorded before its first part is installed: not installed yet.
+    EXPECT_EQ(std::vector<std::wstring>(), ListedDistributions(info.Get()));
+    InstallSampleCore();
+    EXPECT_EQ(std::vector<std::wstring>{L"{DIST} Sample 1.2.3.4"}, ListedDistributions(info.Get()));
+    RemoveSampleCore();
+    EXPECT_EQ(std::vector<std::wstring>(), ListedDistributions(info.Get()));
+
     const std::string data = ReadFileBytes(m_dir.File(L"ZKSysInfo.ini"));
-    EXPECT_NE(std::string::npos, data.find("Part1={P-CORE},{K-CORE},parts\\core.msi,1033,1.0.0,1,0")) << data;
+    EXPECT_NE(std::string::npos,
+        data.find("Part1={5A0C7E2E-8F3B-4D1A-9C6E-2B7D4E1F3A21},{K-CORE},parts\\core.msi,1033,1.0.0,1,0"))
+        << data;
+}
+
+// One object of `classId` from the server module `module`, as setup makes one from the copy it
+// ships: through the module's class object, without registration.
+template <typename T> HRESULT CreateFromModule(HMODULE module, REFCLSID classId, REFIID iid, T** object)
+{
+    auto getClassObject = reinterpret_cast<HRESULT(STDAPICALLTYPE*)(REFCLSID, REFIID, void**)>(
+        reinterpret_cast<void (*)()>(GetProcAddress(module, "DllGetClassObject")));
+    if (!getClassObject)
+        return E_NOTIMPL;
+    Ref<IClassFactory> factory;
+    const HRESULT result = getClassObject(classId, IID_IClassFactory, factory.OutVoid());
+    return FAILED(result) ? result : factory->CreateInstance(nullptr, iid, reinterpret_cast<void**>(object));
+}
+
+// Without answers of its own beside it, the server keeps the machine's record: a copy under a
+// temporary name (as setup makes of a server on a CD-ROM) sees what another copy recorded.
+TEST_F(SysInfoServerTest, ItsRecordIsFoundWhereverItIsLoadedFrom)
+{
+    const std::wstring shipped = m_dir.File(L"shipped");
+    const std::wstring temporary = m_dir.File(L"temporary");
+    CreateDirectoryW(shipped.c_str(), nullptr);
+    CreateDirectoryW(temporary.c_str(), nullptr);
+    const std::wstring built = ModuleDir() + L"\\ZKSysInfo.dll";
+    ASSERT_TRUE(CopyFileW(built.c_str(), (shipped + L"\\ZKSysInfo.dll").c_str(), FALSE));
+    ASSERT_TRUE(CopyFileW(built.c_str(), (temporary + L"\\zki1A2B.tmp").c_str(), FALSE));
+    HMODULE first = LoadLibraryW((shipped + L"\\ZKSysInfo.dll").c_str());
+    HMODULE copy = LoadLibraryW((temporary + L"\\zki1A2B.tmp").c_str());
+    ASSERT_NE(nullptr, first);
+    ASSERT_NE(nullptr, copy);
+    InstallSampleCore();
+    {
+        Ref<IZKDistributionInfo> description;
+        ASSERT_EQ(S_OK, CreateFromModule(first, CLSID_ZKDistributionInfo, IID_IZKDistributionInfo, description.Out()));
+        RecordDistribution(description.Get(), L"{DIST-ON-MEDIA}");
+        Ref<IZKSystemInfo> info;
+        ASSERT_EQ(S_OK, CreateFromModule(copy, CLSID_ZKSystemInfo, IID_IZKSystemInfo, info.Out()));
+        const std::vector<std::wstring> listed = ListedDistributions(info.Get());
+        EXPECT_NE(listed.end(), std::find(listed.begin(), listed.end(), L"{DIST-ON-MEDIA} Sample 1.2.3.4"));
+    }
+    RemoveSampleCore();
+    // Nothing was written beside either copy.
+    EXPECT_FALSE(FileExists(shipped + L"\\ZKSysInfo.ini"));
+    EXPECT_FALSE(FileExists(temporary + L"\\zki1A2B.ini"));
+    FreeLibrary(copy);
+    FreeLibrary(first);
 }
 
 }  // namespace

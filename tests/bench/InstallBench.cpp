@@ -18,8 +18,6 @@ namespace {
 
 const DWORD kRunTimeoutMs = 10 * 60 * 1000;
 const wchar_t kSetupIni[] = L"setup.ini";
-// Where the system-information server keeps what it records, beside the server.
-const wchar_t kSysInfoRecord[] = L"tools\\ZKSysInfo.ini";
 
 struct PartPackage {
     std::wstring path;
@@ -111,13 +109,13 @@ void ExpectInstalled(const std::vector<PartPackage>& parts, bool installed, cons
 }
 
 // Removes whatever of the distribution is installed.
-void RemoveAll(const std::wstring& root, const std::vector<PartPackage>& parts)
+void RemoveAll(const std::vector<PartPackage>& parts)
 {
     for (const PartPackage& part : parts) {
         if (MsiQueryProductStateW(part.productCode.c_str()) != INSTALLSTATE_UNKNOWN)
             Run(L"msiexec /x " + part.productCode + L" /qn");
     }
-    DeleteFileW((root + L"\\" + kSysInfoRecord).c_str());
+    // With its parts removed, the system-information server no longer lists the distribution.
     ExpectInstalled(parts, false, "the removal");
 }
 
@@ -127,7 +125,7 @@ double TimeMsiexec(const std::wstring& root, const std::vector<PartPackage>& par
     for (const PartPackage& part : parts)
         total += TimeRun(L"msiexec /i \"" + part.path + L"\" /qn");
     ExpectInstalled(parts, true, "msiexec");
-    RemoveAll(root, parts);
+    RemoveAll(parts);
     return total;
 }
 
@@ -135,7 +133,7 @@ double TimeSetup(const std::wstring& setup, const std::wstring& root, const std:
 {
     const double elapsed = TimeRun(L"\"" + setup + L"\" /qn /acceptlicenses yes /r:n /root \"" + root + L"\"");
     ExpectInstalled(parts, true, "setup");
-    RemoveAll(root, parts);
+    RemoveAll(parts);
     return elapsed;
 }
 
@@ -167,7 +165,7 @@ int wmain(int argc, wchar_t** argv)
         for (int i = 3; i < argc; ++i) {
             const std::wstring root = FullPath(argv[i]);
             const std::vector<PartPackage> parts = ReadParts(root);
-            RemoveAll(root, parts);
+            RemoveAll(parts);
             double setupTotal = 0;
             double msiexecTotal = 0;
             for (int round = 0; round < rounds; ++round) {

@@ -102,7 +102,8 @@ TEST_F(PartRecordTest, BadEntriesOfPartSectionsAreCollected)
 TEST_F(PartRecordTest, SectionFieldsAndLanguageMaps)
 {
     Locate("[Parts]\r\nPartA=\r\n"
-           "[PartA]\r\nPath=parta.msi\r\nProductCode={P}\r\nproductcode=\r\nproductcode1031={P1031}\r\nProductCodeX={P0}\r\n"
+           "[PartA]\r\nPath=parta.msi\r\nProductCode={4C0E9A51-2B7D-4F3A-9E61-0A5B7C3D2E11}\r\n"
+           "productcode=\r\nproductcode1031={P1031}\r\nProductCodeX={P0}\r\n"
            "LangDb1031=parta.msi\r\nLangDb01031=disk2\\partb.msi\r\nlangxfm3079=parta.msi\r\n"
            "Properties=PartAProps\r\nUnknown=1\r\n"
            "[PartAProps]\r\nZETA=z\r\nALPHA=a\r\nbeta=b\r\n");
@@ -112,7 +113,7 @@ TEST_F(PartRecordTest, SectionFieldsAndLanguageMaps)
     CConfigInfo::PartInfo* part = m_config.GetPartInfo(0);
     ASSERT_NE(nullptr, part);
     EXPECT_EQ(L"parta.msi", Text(part->GetPath()));
-    EXPECT_EQ(L"{P}", Text(part->GetConfiguredProductCode()));
+    EXPECT_EQ(L"{4C0E9A51-2B7D-4F3A-9E61-0A5B7C3D2E11}", Text(part->GetConfiguredProductCode()));
     EXPECT_EQ(1, part->GetVolume());
 
     std::vector<std::wstring> props;
@@ -130,7 +131,7 @@ TEST_F(PartRecordTest, SectionFieldsAndLanguageMaps)
     EXPECT_EQ(L"parta.msi", Text(part->GetLangTransforms().at(3079)));
     // Without distribution settings there is no user-interface language.
     EXPECT_EQ(L"parta.msi", Text(part->GetLangDbPath()));
-    EXPECT_EQ(L"{P}", Text(part->GetProductCode()));
+    EXPECT_EQ(L"{4C0E9A51-2B7D-4F3A-9E61-0A5B7C3D2E11}", Text(part->GetProductCode()));
 }
 
 TEST_F(PartRecordTest, TransformOfTheLanguageFamily)

@@ -10,7 +10,10 @@
 
 #include <msi.h>
 
+#include <msiquery.h>
+
 #include <string>
+#include <vector>
 
 #include "ConfigInfo.h"
 #include "Distribution.h"
@@ -116,6 +119,27 @@ protected:
         m_app.DisallowAbsent(L"CoreHelp");
     }
     ~ModelTest() override { m_config.FreeResourceModules(); }
+
+    // Runs each statement on the test's copy of the merged package, with `parameter` as the
+    // value of its `?` when it has one, and commits.
+    void EditMerged(const std::vector<std::wstring>& statements, const wchar_t* parameter = L"")
+    {
+        MSIHANDLE database = 0;
+        ASSERT_EQ(ERROR_SUCCESS, MsiOpenDatabaseW(m_dir.File(L"merged.msi").c_str(), MSIDBOPEN_TRANSACT, &database));
+        const MSIHANDLE record = MsiCreateRecord(1);
+        MsiRecordSetStringW(record, 1, parameter);
+        for (const std::wstring& statement : statements) {
+            MSIHANDLE view = 0;
+            EXPECT_EQ(ERROR_SUCCESS, MsiDatabaseOpenViewW(database, statement.c_str(), &view))
+                << std::string(statement.begin(), statement.end());
+            EXPECT_EQ(ERROR_SUCCESS, MsiViewExecute(view, statement.find(L'?') == std::wstring::npos ? 0 : record))
+                << std::string(statement.begin(), statement.end());
+            MsiCloseHandle(view);
+        }
+        MsiCloseHandle(record);
+        EXPECT_EQ(ERROR_SUCCESS, MsiDatabaseCommit(database));
+        MsiCloseHandle(database);
+    }
 
     void Configure(const std::string& ini)
     {

@@ -20,6 +20,7 @@
 #include "Feature.h"
 #include "IInstallerError.h"
 #include "InstallerErrors.h"
+#include "KolBaselinePartInfo.h"
 #include "MsiInstallerError.h"
 #include "ModelFixture.h"
 #include "ModelTestSupport.h"
@@ -199,21 +200,164 @@ TEST_F(ModelTest, PackageSizeIsUnsigned)
     EXPECT_EQ(3000000000u, m_model.GetPart(0)->GetPackageSize());
 }
 
+// A ProductCode that names no summary row, also one that ends in a quote (the configuration's
+// values are never part of a query's text). The part lies on the second volume, whose package is
+// not read with the configuration.
 TEST_F(ModelTest, PartMissingFromTheSummaryCancelsTheLoad)
 {
-    Configure(Ini("{6D1F3B20-7A4C-4E5D-8B9A-0C1D2E3F4A77}"));
-    modeltest::MessageBoxRecorder boxes;
+    for (const char* code : {"{6D1F3B20-7A4C-4E5D-8B9A-0C1D2E3F4A77}", "{6D1F3B20-7A4C-4E5D-8B9A-0C1D2E3F4A11}'"}) {
+        SCOPED_TRACE(code);
+        std::string ini = Ini(code);
+        ini.replace(ini.find("[Core]\r\n"), 8, "[Core]\r\nVolume=2\r\n");
+        testsupport::WriteFileBytes(m_dir.File(L"setup.ini"), ini);
+        CConfigInfo config;
+        config.SetIniFile(m_dir.Path().c_str(), L"setup.ini");
+        config.PopulateMsiInfo();
+        config.LoadLanguageResource();
+        config.Populate();
+        modeltest::MessageBoxRecorder boxes;
+        boxes.texts.clear();
+        m_app.cancelLoadingCalls = 0;
+        CDistribution model;
+        testsupport::ScopedDistributionServices modelServices(&model);
+        try {
+            model.PopulateFromIniInfo(config, nullptr, nullptr);
+            ADD_FAILURE() << "no error";
+        } catch (const OperationAborted& e) {
+            EXPECT_EQ(L"CPart::Populate", W(e.Argument<1>()));
+        }
+        EXPECT_EQ((std::vector<std::wstring>{L"Initialization aborted. Part section [Core] in setup.ini file contains "
+                                             L"an invalid ProductCode key value (="
+                      + std::wstring(code, code + strlen(code)) + L")."}),
+            boxes.texts);
+        EXPECT_EQ(1, m_app.cancelLoadingCalls);
+        EXPECT_EQ(0u, model.GetPartCount());
+        config.FreeResourceModules();
+    }
+}
+
+// A package on the first volume that is not the product its section names (another part's
+// package, or a ProductCode entry naming another product) is refused with the configuration; the
+// letter case of the code does not matter; the other volumes' packages and the transformed ones
+// are not read here.
+TEST_F(ModelTest, PackageOfAnotherProductIsRefusedWithTheConfiguration)
+{
+    const std::wstring root = m_dir.Path() + L"\\";
+    const struct {
+        const char* name;
+        std::string coreSection;  // after [Core]'s Path and ProductCode
+        std::string path;         // the Path of [Core]
+        std::wstring errors;      // the list, empty when the configuration is accepted
+    } cases[] = {
+        {"another part's package", "", "extras.msi",
+            L"1. Bad Value: [Core] ProductCode = {6D1F3B20-7A4C-4E5D-8B9A-0C1D2E3F4A11} (the package " + root
+                + L"extras.msi is the product {6D1F3B20-7A4C-4E5D-8B9A-0C1D2E3F4A21})\r\n"},
+        {"the language's ProductCode", "ProductCode1033={6D1F3B20-7A4C-4E5D-8B9A-0C1D2E3F4A21}\r\n", "core.msi",
+            L"1. Bad Value: [Core] ProductCode1033 = {6D1F3B20-7A4C-4E5D-8B9A-0C1D2E3F4A21} (the package " + root
+                + L"core.msi is the product {6D1F3B20-7A4C-4E5D-8B9A-0C1D2E3F4A11})\r\n"},
+        {"the code in lower case", "ProductCode1033={6d1f3b20-7a4c-4e5d-8b9a-0c1d2e3f4a11}\r\n", "core.msi", L""},
+        {"on the second volume", "Volume=2\r\n", "extras.msi", L""},
+        // A language transform may change the ProductCode: the run's own check holds.
+        {"with a language transform", "LangXfm1033=core.mst\r\n", "extras.msi", L""},
+    };
+    testsupport::WriteFileBytes(m_dir.File(L"core.mst"), "");
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::string ini = Ini("{6D1F3B20-7A4C-4E5D-8B9A-0C1D2E3F4A11}");
+        ini.replace(ini.find("[Core]\r\nPath=core.msi\r\n"), 22, "[Core]\r\nPath=" + c.path + "\r\n" + c.coreSection);
+        testsupport::WriteFileBytes(m_dir.File(L"setup.ini"), ini);
+        CConfigInfo config;
+        config.SetIniFile(m_dir.Path().c_str(), L"setup.ini");
+        config.PopulateMsiInfo();
+        config.LoadLanguageResource();
+        std::wostringstream errors;
+        try {
+            config.Populate();
+        } catch (const IniFileErrors& e) {
+            errors << e.Argument<1>();
+        }
+        EXPECT_EQ(c.errors, errors.str());
+        config.FreeResourceModules();
+    }
+}
+
+// A part whose ProductCode ends in a quote finds its summary, media, upgrade and part-product
+// rows: the code is bound as a parameter of every query.
+TEST_F(ModelTest, QuotedProductCodeFindsItsRows)
+{
+    const wchar_t quoted[] = L"{6D1F3B20-7A4C-4E5D-8B9A-0C1D2E3F4AAA}'";
+    EditMerged(
+        {
+            L"INSERT INTO `ZKSummaryProduct` (`ProductCode`, `PackageCode`, `ProductLanguage`, `ProductVersion`, "
+            L"`ProductName`, `UpgradeCode`, `Uniquifier`, `MSISize`) VALUES (?, "
+            L"'{6D1F3B20-7A4C-4E5D-8B9A-0C1D2E3F4AAB}', 'Intel;1033', '2.0.0', 'Quoted Core', "
+            L"'{6D1F3B20-7A4C-4E5D-8B9A-0C1D2E3F4A12}', '1', 100)",
+            L"INSERT INTO `ZKMediaProduct` (`ProductCode`, `VolumeLabel`) VALUES (?, 'QUOTED')",
+            L"INSERT INTO `ZKUpgradeProduct` (`UpgradeCode_`, `ProductCode`, `VersionMin_`, `VersionMax_`, "
+            L"`Language_`, `Attributes_`, `ActionProperty`, `Remove`, `PreventsInstall`) VALUES "
+            L"('{6D1F3B20-7A4C-4E5D-8B9A-0C1D2E3F4A12}', ?, '0.5', '2.0.0', '', 256, 'OLDCORE', 'ALL', '0')",
+            L"INSERT INTO `ZKProductPartProduct` (`ProductCode`, `PartProductCode_`) VALUES (?, "
+            L"'{6D1F3B20-7A4C-4E5D-8B9A-0C1D2E3F4A21}')",
+        },
+        quoted);
+    std::string ini = Ini("{6D1F3B20-7A4C-4E5D-8B9A-0C1D2E3F4AAA}'");
+    ini.replace(ini.find("[Core]\r\n"), 8, "[Core]\r\nVolume=2\r\n");
+    Configure(ini);
+    m_model.PopulateFromIniInfo(m_config, nullptr, nullptr);
+    std::vector<CString> claims;
+    for (size_t i = 0; i < m_model.GetPartCount(); ++i)
+        m_model.GetPart(i)->ResolvePartProducts(m_model, claims);
+
+    ASSERT_EQ(2u, m_model.GetPartCount());
+    // The upgrade row makes the older core exclusive: a major upgrade.
+    EXPECT_EQ(L"Quoted Core {6D1F3B20-7A4C-4E5D-8B9A-0C1D2E3F4AAA}' up {6D1F3B20-7A4C-4E5D-8B9A-0C1D2E3F4A12} "
+              L"pkg {6D1F3B20-7A4C-4E5D-8B9A-0C1D2E3F4AAB} v2.0.0 size 100 lang 1033 labels QUOTED "
+              L"arp 1 3rd 0 state -1 related [{6D1F3B20-7A4C-4E5D-8B9A-0C1D2E3F4A31} Model Core Old v1.0.0 lang 1033 "
+              L"excl 1] modes 0/2/1 (Major Upgrade) allows 1 exclusive {6D1F3B20-7A4C-4E5D-8B9A-0C1D2E3F4A31} "
+              L"core Quoted Core claims Model Extras",
+        Describe(*m_model.GetPart(0)));
+    EXPECT_EQ(L"QUOTED", W(m_model.GetVolume(2).GetLabel()));
+}
+
+// The merged package as the engine shows it to the upgrade-row reading: its query fails, or its
+// table is missing.
+enum class UpgradeTableSeen { kQueryFails, kMissing };
+UpgradeTableSeen g_upgradeTableSeen = UpgradeTableSeen::kQueryFails;
+
+UINT WINAPI OpenViewOfUpgradeRows(MSIHANDLE database, LPCWSTR query, MSIHANDLE* view)
+{
+    const std::wstring text(query);
+    if (g_upgradeTableSeen == UpgradeTableSeen::kQueryFails
+        && text.find(L"FROM ZKUpgradeProduct") != std::wstring::npos)
+        return ERROR_BAD_QUERY_SYNTAX;
+    if (g_upgradeTableSeen == UpgradeTableSeen::kMissing && text.find(L"`_Tables`") != std::wstring::npos
+        && text.find(L"'ZKUpgradeProduct'") != std::wstring::npos)
+        return MsiDatabaseOpenViewW(database, L"SELECT `Name` FROM `_Tables` WHERE `Name`='ZKNoSuchTable'", view);
+    return MsiDatabaseOpenViewW(database, query, view);
+}
+
+// A failing upgrade-row query ends the load: a part without its rows would no longer see its
+// major upgrades. Without the table the parts simply have no upgrade rows.
+TEST_F(ModelTest, FailingUpgradeRowQueryEndsTheLoad)
+{
+    Configure(Ini("{6D1F3B20-7A4C-4E5D-8B9A-0C1D2E3F4A11}"));
+    MsiApiOverride<decltype(MsiApiTable::MsiDatabaseOpenViewW)> openView(
+        MsiApi().MsiDatabaseOpenViewW, &OpenViewOfUpgradeRows);
+    g_upgradeTableSeen = UpgradeTableSeen::kQueryFails;
     try {
         m_model.PopulateFromIniInfo(m_config, nullptr, nullptr);
-        FAIL() << "no error";
-    } catch (const OperationAborted& e) {
-        EXPECT_EQ(L"CPart::Populate", W(e.Argument<1>()));
+        ADD_FAILURE() << "no error";
+    } catch (const MsiInstallerError& e) {
+        EXPECT_EQ(static_cast<UINT>(ERROR_BAD_QUERY_SYNTAX), e.GetCode());
     }
-    EXPECT_EQ((std::vector<std::wstring>{L"Initialization aborted. Part section [Core] in setup.ini file contains an "
-                                         L"invalid ProductCode key value (={6D1F3B20-7A4C-4E5D-8B9A-0C1D2E3F4A77})."}),
-        boxes.texts);
-    EXPECT_EQ(1, m_app.cancelLoadingCalls);
     EXPECT_EQ(0u, m_model.GetPartCount());
+
+    g_upgradeTableSeen = UpgradeTableSeen::kMissing;
+    CDistribution model;
+    testsupport::ScopedDistributionServices modelServices(&model);
+    model.PopulateFromIniInfo(m_config, nullptr, nullptr);
+    ASSERT_EQ(2u, model.GetPartCount());
+    EXPECT_EQ(0u, model.GetPart(0)->GetUpgradeTable()->GetExclusiveCount());
 }
 
 TEST_F(ModelTest, AbortStopsTheLoadBeforeTheNextPart)
@@ -230,6 +374,95 @@ TEST_F(ModelTest, FailingSystemInformationIsReported)
     Configure(Ini("{6D1F3B20-7A4C-4E5D-8B9A-0C1D2E3F4A11}"));
     m_app.systemInfo.failWith = E_FAIL;
     EXPECT_THROW(m_model.PopulateFromIniInfo(m_config, nullptr, nullptr), ZKSystemInfoFailure);
+}
+
+// Failures of the component while the feature tree loads name the feature tree; out of memory
+// is the allocation failure.
+TEST_F(ModelTest, ComponentFailuresWhileBuildingTheFeatureTree)
+{
+    Configure(Ini("{6D1F3B20-7A4C-4E5D-8B9A-0C1D2E3F4A11}"));
+    for (HRESULT failure : {E_FAIL, E_OUTOFMEMORY}) {
+        SCOPED_TRACE(failure);
+        CDistribution model;
+        testsupport::ScopedDistributionServices modelServices(&model);
+        m_app.systemInfo.failWith = S_OK;
+        model.PopulateFromIniInfo(m_config, nullptr, nullptr);
+        m_app.systemInfo.failWith = failure;
+        try {
+            model.BuildFeatureTree();
+            ADD_FAILURE() << "no error";
+        } catch (const ZKSystemInfoFailure& e) {
+            EXPECT_EQ(E_FAIL, failure);
+            EXPECT_EQ(std::wstring(L"Unexpected error while creating the feature tree. Result=80004005"),
+                e.GetDebugMessage());
+        } catch (const std::bad_alloc& e) {
+            EXPECT_EQ(E_OUTOFMEMORY, failure);
+            EXPECT_STREQ("bad allocation", e.what());
+        }
+    }
+}
+
+// A Windows Installer error while the Add/Remove Programs flag is read (its property name, with
+// a uniquifier the engine cannot query) is a failure of that step: ZKSystemInfoFailure.
+TEST_F(ModelTest, InstallerErrorWhileReadingTheArpFlag)
+{
+    EditMerged({L"UPDATE `ZKSummaryProduct` SET `Uniquifier` = ? WHERE `ProductCode` = "
+                L"'{6D1F3B20-7A4C-4E5D-8B9A-0C1D2E3F4A11}'"},
+        L"7'");
+    Configure(Ini("{6D1F3B20-7A4C-4E5D-8B9A-0C1D2E3F4A11}"));
+    try {
+        m_model.PopulateFromIniInfo(m_config, nullptr, nullptr);
+        ADD_FAILURE() << "no error";
+    } catch (const ZKSystemInfoFailure& e) {
+        EXPECT_EQ(std::wstring(L"Unexpected error while accessing the ZKProductInfo object. Make sure the versions "
+                               L"of ZKSysInfo.dll and of OrbelInstaller are compatible."),
+            e.GetDebugMessage());
+    }
+    EXPECT_EQ(0u, m_model.GetPartCount());
+}
+
+// Baseline providers: the row of an UpgradeCode that ends in a quote is found (the code is a
+// parameter of the query); a provider on a volume the distribution does not have is refused
+// before it joins, and no volume record is read outside the records.
+TEST_F(ModelTest, BaselineProviderRowsAndVolumes)
+{
+    EditMerged(
+        {
+            L"CREATE TABLE `ZKKolBaselineSummaryProduct` (`ProductCode` CHAR(38) NOT NULL, `UpgradeCode` CHAR(38), "
+            L"`ProductName` CHAR(255), `ProductVersion` CHAR(72), `ZKArpVisible` CHAR(8), `PackageCode` CHAR(38), "
+            L"`Template` CHAR(255), `VolumeLabel` CHAR(72) PRIMARY KEY `ProductCode`)",
+            L"INSERT INTO `ZKKolBaselineSummaryProduct` (`ProductCode`, `UpgradeCode`, `ProductName`, "
+            L"`ProductVersion`, `ZKArpVisible`, `PackageCode`, `Template`, `VolumeLabel`) VALUES "
+            L"('{6D1F3B20-7A4C-4E5D-8B9A-0C1D2E3F4BB2}', ?, 'Provider', '3.0.0.0', '0', "
+            L"'{6D1F3B20-7A4C-4E5D-8B9A-0C1D2E3F4BB3}', 'Intel;1033', 'BASE')",
+        },
+        L"{6D1F3B20-7A4C-4E5D-8B9A-0C1D2E3F4BB1}'");
+    // Providers are read in key order: Far (on volume 3), then Near.
+    Configure(Ini("{6D1F3B20-7A4C-4E5D-8B9A-0C1D2E3F4A11}")
+        + "[KolBaseProviders]\r\nNear=\r\nFar=\r\n"
+          "[Near]\r\nPath=extras.msi\r\nUpgradeCode={6D1F3B20-7A4C-4E5D-8B9A-0C1D2E3F4BB1}'\r\n"
+          "ProductVersion=3.0.0.0\r\n"
+          "[Far]\r\nPath=extras.msi\r\nVolume=3\r\nUpgradeCode={6D1F3B20-7A4C-4E5D-8B9A-0C1D2E3F4BB1}'\r\n"
+          "ProductVersion=3.0.0.0\r\n");
+    m_model.PopulateFromIniInfo(m_config, nullptr, nullptr);
+    ASSERT_EQ(1u, m_model.GetVolumeCount());
+
+    m_model.ReadPartFromMergedPackage(*m_config.GetBaselinePartInfo(1), true);
+    ASSERT_EQ(3u, m_model.GetPartCount());
+    EXPECT_EQ(L"Provider", W(m_model.GetPart(2)->GetProductName()));
+    EXPECT_EQ(L"{6D1F3B20-7A4C-4E5D-8B9A-0C1D2E3F4BB2}", W(m_model.GetPart(2)->GetProductCode()));
+
+    try {
+        m_model.ReadPartFromMergedPackage(*m_config.GetBaselinePartInfo(0), true);
+        ADD_FAILURE() << "no error";
+    } catch (const ValueOutOfRange& e) {
+        EXPECT_EQ(L"Volume Number", W(e.Argument<1>()));
+        EXPECT_EQ(3, e.Argument<2>());
+        EXPECT_EQ(std::wstring(L"The distribution has no volume 3."), e.GetDebugMessage());
+    }
+    EXPECT_EQ(3u, m_model.GetPartCount());
+    for (unsigned int volume : {0u, 2u})
+        EXPECT_THROW(m_model.GetVolume(volume), ValueOutOfRange) << volume;
 }
 
 TEST_F(ModelTest, LoadDescribesTheDistributionAndItsParts)

@@ -8,6 +8,7 @@
 
 #include <msi.h>
 
+#include <algorithm>
 #include <map>
 #include <memory>
 #include <string>
@@ -38,11 +39,21 @@ const wchar_t kCorePacked[] = L"02B3F1D6C4A7D5E4B8A9C0D1E2F3A411";
 // What the Windows Installer seams saw.
 std::vector<std::wstring> g_calls;
 UINT g_installResult = ERROR_SUCCESS;
+// The state the engine reports for every product once an installation was recorded (before it,
+// the real state).
+INSTALLSTATE g_stateAfterInstall = INSTALLSTATE_DEFAULT;
+bool g_installRecorded = false;
 
 UINT WINAPI RecordInstall(LPCWSTR package, LPCWSTR commandLine)
 {
     g_calls.push_back(std::wstring(L"install ") + package + L" | " + commandLine);
+    g_installRecorded = true;
     return g_installResult;
+}
+
+INSTALLSTATE WINAPI RecordedProductState(LPCWSTR product)
+{
+    return g_installRecorded ? g_stateAfterInstall : MsiQueryProductStateW(product);
 }
 
 HWND const kPreviousOwner = reinterpret_cast<HWND>(0x1234);
@@ -87,10 +98,14 @@ public:
     {
         g_calls.clear();
         g_installResult = ERROR_SUCCESS;
+        g_stateAfterInstall = INSTALLSTATE_DEFAULT;
+        g_installRecorded = false;
     }
 
 private:
     MsiApiOverride<decltype(MsiApiTable::MsiInstallProductW)> m_install{MsiApi().MsiInstallProductW, &RecordInstall};
+    MsiApiOverride<decltype(MsiApiTable::MsiQueryProductStateW)> m_state{
+        MsiApi().MsiQueryProductStateW, &RecordedProductState};
     MsiApiOverride<decltype(MsiApiTable::MsiSetInternalUI)> m_internal{MsiApi().MsiSetInternalUI, &RecordInternalUI};
     MsiApiOverride<decltype(MsiApiTable::MsiSetExternalUIW)> m_external{MsiApi().MsiSetExternalUIW, &RecordExternalUI};
 };
@@ -471,4 +486,48 @@ TEST_F(PartInstallTest, InstallsAndRemovesThePackage)
     EXPECT_EQ(std::wstring(L"OrbelInstaller: VolumeCache: Modified keys in HKEY_CLASSES_ROOT\\Installer\\Products\\")
             + kCorePacked + L"\\SourceList\\Media",
         log[29]);
+}
+
+// A run that was to install the part and after which Windows Installer does not report its
+// product (the package is another product's) fails, whatever the engine returned; a removal and
+// a failure keep their results.
+TEST_F(PartInstallTest, PartWhoseProductIsAbsentAfterItsRunFails)
+{
+    struct Case {
+        const char* name;
+        int action;  // of the part's feature Core
+        UINT engineResult;
+        INSTALLSTATE stateAfter;
+        UINT result;
+    };
+    const Case cases[] = {
+        {"installed, product reported", kLocal, ERROR_SUCCESS, INSTALLSTATE_DEFAULT, ERROR_SUCCESS},
+        {"installed, product absent", kLocal, ERROR_SUCCESS, INSTALLSTATE_UNKNOWN, ERROR_INSTALL_FAILURE},
+        {"restart asked, product absent", kLocal, ERROR_SUCCESS_REBOOT_REQUIRED, INSTALLSTATE_UNKNOWN,
+            ERROR_INSTALL_FAILURE},
+        {"failed, product absent", kLocal, ERROR_INSTALL_USEREXIT, INSTALLSTATE_UNKNOWN, ERROR_INSTALL_USEREXIT},
+        {"removed, product absent", kAbsent, ERROR_SUCCESS, INSTALLSTATE_UNKNOWN, ERROR_SUCCESS},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        LoadedModel loaded(m_dir, modeltest::ModelIni());
+        loaded.SetStates(L"Core", c.action == kLocal ? kAbsent : kLocal, c.action);
+        loaded.SetStates(L"CoreDocs", kAbsent, kUnknown);
+        loaded.SetStates(L"CoreHelp", kAbsent, kUnknown);
+        const std::wstring logPath = m_dir.File(L"absent.log");
+        DeleteFileW(logPath.c_str());
+        m_app.Log().Open(logPath.c_str(), false);
+        RecordedInstaller installer;
+        g_installResult = c.engineResult;
+        g_stateAfterInstall = c.stateAfter;
+
+        EXPECT_EQ(c.result, loaded.Core().InstallSilently(loaded.model));
+
+        const std::vector<std::wstring> log = ReadLog(logPath);
+        const std::wstring refused = L"OrbelInstaller: Windows Installer does not report the product Model Core "
+                                     L"{6D1F3B20-7A4C-4E5D-8B9A-0C1D2E3F4A11} as installed after its part's run: "
+                                     L"the part failed.";
+        const bool logged = std::find(log.begin(), log.end(), refused) != log.end();
+        EXPECT_EQ(c.result != c.engineResult, logged);
+    }
 }

@@ -140,7 +140,7 @@ std::wstring WriteSampleVolume1(const TempDir& dir, const std::wstring& corePack
     return volume1;
 }
 
-void WriteSampleVolume2(const TempDir& dir, bool withPackage)
+void WriteSampleVolume2(const TempDir& dir, bool withPackage, const std::wstring& package)
 {
     const std::wstring volume2 = dir.File(L"SAMPLE2");
     CreateDirectoryW(volume2.c_str(), nullptr);
@@ -148,7 +148,8 @@ void WriteSampleVolume2(const TempDir& dir, bool withPackage)
     const std::wstring sample2 = ModuleDir() + L"\\SAMPLE2";
     CopyFileW((sample2 + L"\\zkdist.id").c_str(), (volume2 + L"\\zkdist.id").c_str(), FALSE);
     if (withPackage)
-        CopyFileW((sample2 + L"\\parts\\extras.msi").c_str(), (volume2 + L"\\parts\\extras.msi").c_str(), FALSE);
+        CopyFileW((package.empty() ? sample2 + L"\\parts\\extras.msi" : package).c_str(),
+            (volume2 + L"\\parts\\extras.msi").c_str(), FALSE);
 }
 
 std::string DistributionIni(const std::string& localization, const std::string& more)

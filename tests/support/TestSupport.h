@@ -62,7 +62,7 @@ std::string DistributionIni(const std::string& localization, const std::string& 
 std::wstring WriteSampleVolume1(
     const TempDir& dir, const std::wstring& corePackage, const std::wstring& mergedPackage = std::wstring());
 // Its second volume beside it, `dir`\SAMPLE2, with or without its package.
-void WriteSampleVolume2(const TempDir& dir, bool withPackage);
+void WriteSampleVolume2(const TempDir& dir, bool withPackage, const std::wstring& package = std::wstring());
 
 // A UTF-16LE text file (a log) read back.
 struct LogFile {

@@ -1,5 +1,8 @@
 #include "SysInfoData.h"
 
+#include <msi.h>
+#include <shlobj.h>
+
 #include <cwchar>
 #include <cwctype>
 #include <new>
@@ -69,6 +72,53 @@ void WriteValue(const std::wstring& section, const wchar_t* key, const std::wstr
     WritePrivateProfileStringW(section.c_str(), key, value.c_str(), DataFilePath().c_str());
 }
 
+// The data file beside the module: its path with the extension ".ini".
+std::wstring FileBesideModule()
+{
+    std::wstring path(MAX_PATH, L'\0');
+    for (;;) {
+        const DWORD length = GetModuleFileNameW(g_serverModule, &path[0], static_cast<DWORD>(path.size()));
+        if (length < path.size()) {
+            path.resize(length);
+            break;
+        }
+        path.resize(path.size() * 2);
+    }
+    const size_t slash = path.find_last_of(L"\\/");
+    const size_t dot = path.find_last_of(L'.');
+    if (dot != std::wstring::npos && (slash == std::wstring::npos || dot > slash))
+        path.resize(dot);
+    return path + L".ini";
+}
+
+// The machine's data file, its folders created on first use.
+std::wstring MachineFile()
+{
+    wchar_t common[MAX_PATH] = {};
+    if (FAILED(SHGetFolderPathW(nullptr, CSIDL_COMMON_APPDATA, nullptr, SHGFP_TYPE_CURRENT, common)))
+        GetWindowsDirectoryW(common, MAX_PATH);
+    std::wstring folder = std::wstring(common) + L"\\Zekova Systems";
+    CreateDirectoryW(folder.c_str(), nullptr);
+    folder += L"\\ZKSysInfo";
+    CreateDirectoryW(folder.c_str(), nullptr);
+    return folder + L"\\ZKSysInfo.ini";
+}
+
+// Whether Windows Installer reports the product as installed; bound by name, so that the module
+// never keeps the installer's library loaded.
+bool IsProductInstalled(const std::wstring& productCode)
+{
+    HMODULE msi = LoadLibraryW(L"msi.dll");
+    if (!msi)
+        return false;
+    typedef INSTALLSTATE(WINAPI * QueryProductState)(LPCWSTR);
+    const QueryProductState query = reinterpret_cast<QueryProductState>(
+        reinterpret_cast<void (*)()>(GetProcAddress(msi, "MsiQueryProductStateW")));
+    const bool installed = query && query(productCode.c_str()) == INSTALLSTATE_DEFAULT;
+    FreeLibrary(msi);
+    return installed;
+}
+
 }  // namespace
 
 bool Dependency::Accepts(const std::wstring& code, const std::wstring& version, long language) const
@@ -88,20 +138,8 @@ bool Dependency::Accepts(const std::wstring& code, const std::wstring& version, 
 
 std::wstring DataFilePath()
 {
-    std::wstring path(MAX_PATH, L'\0');
-    for (;;) {
-        const DWORD length = GetModuleFileNameW(g_serverModule, &path[0], static_cast<DWORD>(path.size()));
-        if (length < path.size()) {
-            path.resize(length);
-            break;
-        }
-        path.resize(path.size() * 2);
-    }
-    const size_t slash = path.find_last_of(L"\\/");
-    const size_t dot = path.find_last_of(L'.');
-    if (dot != std::wstring::npos && (slash == std::wstring::npos || dot > slash))
-        path.resize(dot);
-    return path + L".ini";
+    const std::wstring beside = FileBesideModule();
+    return GetFileAttributesW(beside.c_str()) != INVALID_FILE_ATTRIBUTES ? beside : MachineFile();
 }
 
 std::wstring ReadValue(const wchar_t* section, const wchar_t* key)
@@ -177,9 +215,32 @@ std::vector<Distribution> ReadDistributions()
         distribution.rootPath = ReadValue(section, L"RootPath");
         distribution.title = ReadValue(section, L"Title");
         distribution.odwBuilt = ReadLong(section, L"OdwBuilt");
+        for (int n = 1;; ++n) {
+            const std::wstring key = L"Part" + std::to_wstring(n);
+            const std::wstring fields = ReadValue(section, key.c_str());
+            if (fields.empty())
+                break;
+            DistributionPart part;
+            part.productCode = Trim(fields.substr(0, fields.find(L',')));
+            distribution.parts.push_back(part);
+        }
         distributions.push_back(distribution);
     }
     return distributions;
+}
+
+std::vector<Distribution> ReadInstalledDistributions()
+{
+    std::vector<Distribution> installed;
+    for (const Distribution& distribution : ReadDistributions()) {
+        for (const DistributionPart& part : distribution.parts) {
+            if (IsProductInstalled(part.productCode)) {
+                installed.push_back(distribution);
+                break;
+            }
+        }
+    }
+    return installed;
 }
 
 void WriteDistribution(const Distribution& distribution)

@@ -1,6 +1,10 @@
 // What the server answers: the installed products with their dependencies, the installed
-// distributions and the server's version, read from the data file beside the module (its path
-// with the extension ".ini"). A missing file answers version 1.0 and nothing installed.
+// distributions and the server's version, read from its data file. The data file is the one
+// beside the module (its path with the extension ".ini") when there is one, so that a copy set up
+// by a test answers from its own file; otherwise it is the machine's file
+// (<common application data>\Zekova Systems\ZKSysInfo\ZKSysInfo.ini), found wherever the module
+// is loaded from, a temporary copy included. A missing file answers version 1.0 and nothing
+// installed.
 //
 //   [Server]       Version=high.low  VersionResult=<HRESULT of the version getters>
 //                  ClassObjectResult=<HRESULT of DllGetClassObject>
@@ -12,6 +16,9 @@
 //                  Condition= Attributes=
 //   [Distributions]   Guids=<guid>;<guid>
 //   [Distribution <guid>]  written by ZKDistributionInfo's Update: Title= Version= ... Part<n>=
+//
+// A recorded distribution counts as installed while Windows Installer reports the product of at
+// least one of its parts as installed: once every part is removed it is no longer listed.
 #pragma once
 
 #include <windows.h>
@@ -83,7 +90,11 @@ HRESULT ReadResult(const wchar_t* section, const wchar_t* key);
 // The server's version, high and low half.
 void ReadVersion(unsigned long& high, unsigned long& low);
 ProductList ReadProducts();
+// Every recorded distribution, with the product codes of its parts.
 std::vector<Distribution> ReadDistributions();
+// The recorded distributions that are installed: those with a part whose product Windows
+// Installer reports as installed.
+std::vector<Distribution> ReadInstalledDistributions();
 // Records a distribution (replacing an earlier record of its GUID).
 void WriteDistribution(const Distribution& distribution);
 

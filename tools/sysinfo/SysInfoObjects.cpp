@@ -367,7 +367,7 @@ private:
 
 class DistributionInfoCollection : public ComObject<IZKDistributionInfoCollection> {
 public:
-    DistributionInfoCollection() : m_distributions(ReadDistributions()) { }
+    DistributionInfoCollection() : m_distributions(ReadInstalledDistributions()) { }
     HRESULT STDMETHODCALLTYPE GetCount(long* count) override
     {
         return ComBarrier([&] { return GiveLong(static_cast<long>(m_distributions.size()), count); });
