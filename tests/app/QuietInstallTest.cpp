@@ -98,7 +98,7 @@ protected:
         replace("=res\\custom1033", "=" + root + "res\\custom1033");
         replace("=res\\custom1031", "=" + root + "res\\custom1031");
         replace("=res\\standard1031", "=" + root + "res\\standard1031");
-        replace("=tools\\postprocessor", "=" + root + "tools\\postprocessor");
+        replace("=tools\\postprocess", "=" + root + "tools\\postprocess");
         replace("=tools\\ZKSysInfo", "=" + root + "tools\\ZKSysInfo");
         replace(";license\\license1033", ";" + root + "license\\license1033");
         replace(";license\\license1031", ";" + root + "license\\license1031");
