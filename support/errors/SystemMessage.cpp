@@ -25,6 +25,8 @@ CString FillMessageInserts(const CString& text, const wchar_t* insert)
             filled += insert;
         } else if (!filled.IsEmpty() && filled[filled.GetLength() - 1] == L' ') {
             filled = filled.Left(filled.GetLength() - 1);
+        } else if (end < length && text[end] == L' ') {
+            ++end;  // an insert that starts the text goes with the blank after it
         }
         i = end - 1;
     }
