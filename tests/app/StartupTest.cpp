@@ -29,12 +29,12 @@ struct HostRun {
     std::vector<std::string> boxes;  // "type|caption|text"
 };
 
-// startup_host.exe with these arguments; `fault`: the token query faults; restarts are always
-// refused and recorded (the host never restarts Windows).
-HostRun RunStartupHost(const std::wstring& arguments, bool fault = false)
+// startup_host.exe with these arguments; `fault` (when set): where the token query faults;
+// restarts are always refused and recorded (the host never restarts Windows).
+HostRun RunStartupHost(const std::wstring& arguments, const wchar_t* fault = nullptr)
 {
     TempDir dir;
-    SetEnvironmentVariableW(L"VELMO_TEST_FAULT", fault ? L"1" : nullptr);
+    SetEnvironmentVariableW(L"VELMO_TEST_FAULT", fault);
     SetEnvironmentVariableW(L"VELMO_TEST_RESTART", L"1");
     std::wstring report = dir.File(L"report.txt");
     SetEnvironmentVariableW(L"VELMO_TEST_REPORT", report.c_str());
@@ -122,22 +122,28 @@ TEST(Startup, RunKeyIsDeletedAndItsResultIgnored)
     RegCloseKey(key);
 }
 
-// A fault in the program's own code on the main thread, past the opened log, reaches the
-// start-up's barrier: reported and logged by the structured-exception row, and the run still
-// ends through its exit line (the process's last resort would end it at once).
-TEST(Startup, FaultInTheProgramReachesTheBarrier)
+// A fault on the main thread, past the opened log, in the program's own code (it reaches the
+// start-up's barrier) or inside a library where no handler takes it (the process's last resort):
+// reported and logged by the structured-exception row, and the run still ends through its exit
+// line with the exception's code.
+TEST(Startup, FaultEndsTheRunThroughItsExit)
 {
-    TempDir dir;
-    const std::wstring logFile = dir.File(L"setup.log");
-    HostRun run = RunStartupHost(
-        L"/qn /acceptlicenses yes /root \"" + ModuleDir() + L"\\sample\" /ini setup.ini /l*v \"" + logFile + L"\"", true);
-    EXPECT_EQ(0xC0000005u, run.exitCode);
-    EXPECT_TRUE(run.boxes.empty());
-    const std::wstring log = ReadLogFile(logFile).text;
-    const size_t error = log.find(L"OrbelInstaller: ERROR! ");
-    ASSERT_NE(std::wstring::npos, error) << std::string(log.begin(), log.end());
-    EXPECT_NE(std::wstring::npos, log.find(L"Structured Exception number 0xC0000005", error));
-    EXPECT_NE(std::wstring::npos, log.find(L"OrbelInstaller exiting ", error)) << std::string(log.begin(), log.end());
+    for (const wchar_t* fault : {L"program", L"library"}) {
+        SCOPED_TRACE(std::string(fault, fault + wcslen(fault)));
+        TempDir dir;
+        const std::wstring logFile = dir.File(L"setup.log");
+        HostRun run = RunStartupHost(L"/qn /acceptlicenses yes /root \"" + ModuleDir()
+                + L"\\sample\" /ini setup.ini /l*v \"" + logFile + L"\"",
+            fault);
+        EXPECT_EQ(0xC0000005u, run.exitCode);
+        EXPECT_TRUE(run.boxes.empty());
+        const std::wstring log = ReadLogFile(logFile).text;
+        const size_t error = log.find(L"OrbelInstaller: ERROR! ");
+        ASSERT_NE(std::wstring::npos, error) << std::string(log.begin(), log.end());
+        EXPECT_NE(std::wstring::npos, log.find(L"Structured Exception number 0xC0000005", error));
+        EXPECT_NE(std::wstring::npos, log.find(L"OrbelInstaller exiting ", error)) << std::string(log.begin(), log.end());
+        EXPECT_NE(std::wstring::npos, log.find(L". Returning -1073741819", error)) << std::string(log.begin(), log.end());
+    }
 }
 
 // The products of the sample's parts removed from the test prefix.
