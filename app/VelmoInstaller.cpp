@@ -82,7 +82,7 @@ BOOL CVelmoInstallerApp::InitInstanceImpl()
     // 1. Hardware faults of the main thread arrive at the barrier as SEH_Exception; a fault that
     // no handler takes, on any thread, is reported as the barrier would.
     StructuredExceptionTranslatorScope translator;
-    ArmUnhandledExceptionReport();
+    ArmUnhandledExceptionReport(&EndRunAfterUnhandledException);
 
     // 2. Keep running when the medium goes away (Windows 9x).
     PageInImageIfRemovable();
@@ -223,15 +223,13 @@ void CVelmoInstallerApp::RunConfiguredSteps()
     }
     g_sizeUnits.SetSignificantDigits(3);
 
-    // 21.
-    if (m_cmdLine.m_nUiMode != UiQuiet)
-        RunWizard();
-    else
-        RunQuiet();
-    EndOfRun();
+    // 21. A load that failed or was cancelled ends the run there: no end executables, no restart.
+    const bool loaded = m_cmdLine.m_nUiMode != UiQuiet ? RunWizard() : RunQuiet();
+    if (loaded)
+        EndOfRun();
 }
 
-void CVelmoInstallerApp::RunWizard()
+bool CVelmoInstallerApp::RunWizard()
 {
     // 1. The frame.
     m_pTopDialog = new CTopDialog(nullptr);
@@ -265,8 +263,8 @@ void CVelmoInstallerApp::RunWizard()
         // The load could not start: as a failed load.
         delete m_pTopDialog;
         m_pTopDialog = nullptr;
-        m_nExitCode = 1602;
-        return;
+        m_nExitCode = ERROR_INSTALL_USEREXIT;
+        return false;
     }
     m_pLoaderThread->m_bAutoDelete = FALSE;
     m_pLoaderThread->ResumeThread();
@@ -275,7 +273,7 @@ void CVelmoInstallerApp::RunWizard()
 
     // 5. Cancelled while loading: the run ends at once.
     if (m_nExitCode != -1)
-        return;
+        return false;
 
     // 6. The loader's result.
     DWORD loaderCode = 0;
@@ -286,7 +284,7 @@ void CVelmoInstallerApp::RunWizard()
         delete m_pTopDialog;
         m_pTopDialog = nullptr;
         m_nExitCode = ERROR_INSTALL_USEREXIT;
-        return;
+        return false;
     }
 
     // 7 to 10.
@@ -299,15 +297,16 @@ void CVelmoInstallerApp::RunWizard()
     }
     LoadProgressCallback(this, 5);
     m_nExitCode = m_pTopDialog->RunModalLoop(0);
+    return true;
 }
 
-void CVelmoInstallerApp::RunQuiet()
+bool CVelmoInstallerApp::RunQuiet()
 {
     m_bCoInitialize = false;
     // An aborted or failed load must not go on to install a half-built model.
     if (LoaderThreadProc(this) != 0) {
         m_nExitCode = ERROR_INSTALL_USEREXIT;
-        return;
+        return false;
     }
     if (m_pDistribution->GetExtraFeatureInfo(0, nullptr) > 0) {
         m_pConfigInfo->GetMergedPartInfo()->ReleaseSession();
@@ -315,6 +314,7 @@ void CVelmoInstallerApp::RunQuiet()
             L"Installation failed due to fatal errors or unsatisfied 3rd Party Dependencies");
     }
     m_nExitCode = m_pDistribution->InstallSilently();
+    return true;
 }
 
 void CVelmoInstallerApp::EndOfRun()
@@ -329,9 +329,12 @@ void CVelmoInstallerApp::EndOfRun()
             m_pDistribution->LaunchExecutes(1, nullptr);
             m_pDistribution->LaunchExecutes(2, nullptr);
         }
-        // A restart the system refuses leaves the result as it was: nothing restarts.
-        if (IsRebootRequired(true) && ExitWindowsWithPrivilege(EWX_REBOOT) && success)
-            m_nExitCode = ERROR_SUCCESS_REBOOT_INITIATED;
+        // A restart that the system refuses is still needed: a success says so with 3010.
+        if (IsRebootRequired(true)) {
+            const bool restarting = ExitWindowsWithPrivilege(EWX_REBOOT) != FALSE;
+            if (success)
+                m_nExitCode = restarting ? ERROR_SUCCESS_REBOOT_INITIATED : ERROR_SUCCESS_REBOOT_REQUIRED;
+        }
     }
     FinishRun();
 }
@@ -350,9 +353,37 @@ int CVelmoInstallerApp::ExitInstanceImpl()
     // A cancelled load may have left the loader running on the models: give it time to notice
     // the abort before anything it uses goes away.
     m_bLoaderLeftRunning = !WaitForLoaderToEnd();
-    // The language modules go before the temporary copies they may have been loaded from.
-    if (m_pConfigInfo && !m_bLoaderLeftRunning)
-        m_pConfigInfo->FreeResourceModules();
+    CloseRun();
+    return m_nExitCode;
+}
+
+void CVelmoInstallerApp::EndRunAfterUnhandledException(int exitCode)
+{
+    theApp.EndAfterUnhandledException(exitCode);
+}
+
+void CVelmoInstallerApp::EndAfterUnhandledException(int exitCode)
+{
+    m_nExitCode = exitCode;
+    // The faulting thread never goes on; a loader running on another thread keeps the models
+    // it uses.
+    m_bLoaderLeftRunning = IsLoaderRunning() && m_pLoaderThread->m_nThreadID != GetCurrentThreadId();
+    CloseRun();
+}
+
+void CVelmoInstallerApp::CloseRun()
+{
+    if (!m_bLoaderLeftRunning) {
+        // Windows Installer deletes its copies of the packages as their sessions close; the
+        // engine's log files can go once no session holds them.
+        if (m_pConfigInfo)
+            m_pConfigInfo->ReleaseSessions();
+        if (m_pDistribution)
+            m_pDistribution->StopInstallerLog();
+        // The language modules go before the temporary copies they may have been loaded from.
+        if (m_pConfigInfo)
+            m_pConfigInfo->FreeResourceModules();
+    }
     for (const CString& copy : m_tempFiles)
         DeleteTempCopy(copy);
     if (m_cmdLine.m_bDeleteExe) {
@@ -366,7 +397,6 @@ int CVelmoInstallerApp::ExitInstanceImpl()
                                   << m_nExitCode << std::endl;
         m_log.Close();
     }
-    return m_nExitCode;
 }
 
 bool CVelmoInstallerApp::WaitForLoaderToEnd()

@@ -30,6 +30,10 @@ public:
 
     BOOL InitInstanceImpl() override;
     int ExitInstanceImpl() override;
+    // The run's end after a structured exception that no handler took (the process's last
+    // resort, on the faulting thread): the exit sequence with the barrier's exit code.
+    void EndAfterUnhandledException(int exitCode);
+    static void EndRunAfterUnhandledException(int exitCode);
 
     // The start-up's prerequisite check (before the class library starts): the libraries the
     // user interface needs. Shows its own message box and returns false when one is missing.
@@ -192,11 +196,17 @@ private:
     // Waits (dispatching messages, bounded) for a loader thread left running by a cancelled
     // load; true when none runs any more.
     bool WaitForLoaderToEnd();
+    // The exit sequence once no loader works on the models (or one was left running): the
+    // Windows Installer sessions closed, the language modules freed, the temporary copies
+    // deleted, the instance objects released and the exit line written.
+    void CloseRun();
 
     // The start-up sequence after the command line has been read.
     void RunConfiguredSteps();
-    void RunWizard();
-    void RunQuiet();
+    // The wizard or the quiet run; false when the load failed or was cancelled (the exit code
+    // is then 1602 and the run ends).
+    bool RunWizard();
+    bool RunQuiet();
     void EndOfRun();
     void FinishRun();
     // Shows the usage (help) or the error message and the usage; the exit code becomes 1639.

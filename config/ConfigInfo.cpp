@@ -256,6 +256,16 @@ CConfigInfo::PartInfo* CConfigInfo::FindPartInfo(const wchar_t* name) const
     return nullptr;
 }
 
+void CConfigInfo::ReleaseSessions()
+{
+    if (m_pMergedPartInfo)
+        m_pMergedPartInfo->ReleaseSession();
+    for (PartInfo* part : m_parts)
+        part->ReleaseSession();
+    for (KolBaselinePartInfo* provider : m_baselineParts)
+        provider->ReleaseSession();
+}
+
 CConfigInfo::KolBaselinePartInfo* CConfigInfo::GetBaselinePartInfo(size_t index) const
 {
     return index < m_baselineParts.size() ? m_baselineParts[index] : nullptr;

@@ -103,6 +103,9 @@ public:
     void Populate(const wchar_t* iniFile = nullptr);
     // At exit: frees the language resource modules of the distribution settings.
     void FreeResourceModules();
+    // Before exit: every package record drops its session and database, so that Windows
+    // Installer closes them and deletes its copies of the packages.
+    void ReleaseSessions();
 
     // Readers of the third step; each returns the number of records it created.
     int ReadParts(IniErrorList& errors);

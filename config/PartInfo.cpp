@@ -293,6 +293,9 @@ MsiSmartPtr<MsiSession> CConfigInfo::PartInfo::GetSession()
 
 void CConfigInfo::PartInfo::ReleaseSession()
 {
+    // The database first: Windows Installer deletes its copy of the package when the session
+    // closes, which it cannot while a database handle still holds the file open.
+    m_database.Reset();
     m_session.Reset();
 }
 

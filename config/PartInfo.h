@@ -57,7 +57,8 @@ public:
     // The package's install session, opened on first use with the language transform applied
     // and the (transformed) Property rows set on it.
     MsiSmartPtr<MsiSession> GetSession();
-    // Drops the record's reference to the session; the database stays.
+    // Drops the record's references to the database and the session (both reopen on their next
+    // use), so that no handle keeps the package or Windows Installer's copy of it open.
     void ReleaseSession();
 
     // Copies the package to a temporary file (deleted at exit) that every later open uses.

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "WizardServices.h"
+#include "ForeignCallBoundary.h"
 #include "InstallerErrors.h"
 #include "MfcPlexaString.h"
 #include "MsiInstallerError.h"
@@ -58,23 +59,54 @@ void DescribeStructuredException(const SEH_Exception& error, CString& message, C
     code = static_cast<int>(error.GetCode());
 }
 
-// Set while one thread reports an unhandled exception; a second one (or a fault while
-// reporting) ends the process at once.
-LONG volatile g_reportingUnhandled = 0;
+// The thread that reports an unhandled exception and ends the run (0: none yet).
+LONG volatile g_endingThread = 0;
+UnhandledExceptionEnd volatile g_unhandledEnd = nullptr;
+
+// Ends the process with the exception's code when the orderly end takes too long (a lock that
+// the faulting code held, a hung library).
+DWORD WINAPI EndWhenOverdue(LPVOID code)
+{
+    Sleep(kUnhandledExceptionEndLimitMs);
+    TerminateProcess(GetCurrentProcess(), static_cast<UINT>(reinterpret_cast<ULONG_PTR>(code)));
+    return 0;
+}
 
 LONG WINAPI ReportUnhandledException(EXCEPTION_POINTERS* pointers)
 {
     const DWORD exceptionCode = pointers && pointers->ExceptionRecord ? pointers->ExceptionRecord->ExceptionCode
                                                                       : static_cast<DWORD>(EXCEPTION_ACCESS_VIOLATION);
-    if (InterlockedExchange(&g_reportingUnhandled, 1) == 0) {
+    // A call into Windows Installer that faulted on bad input ends as an error of that call:
+    // the caller's objects go with the unwinding, the barrier reports and ends the run.
+    if (ResumeAtForeignCallBoundary(pointers))
+        return EXCEPTION_CONTINUE_EXECUTION;  // not reached: the thread went back to its boundary
+    const LONG self = static_cast<LONG>(GetCurrentThreadId());
+    const LONG ending = InterlockedCompareExchange(&g_endingThread, self, 0);
+    if (ending == self) {
+        // A fault while reporting or ending: nothing more can be done safely.
+        TerminateProcess(GetCurrentProcess(), exceptionCode);
+    } else if (ending != 0) {
+        // Another thread is ending the run; this one stays out of its way until it has.
+        Sleep(INFINITE);
+    }
+    int code = static_cast<int>(exceptionCode);
+    try {
+        CString message;
+        CString details;
+        DescribeStructuredException(SEH_Exception(exceptionCode, pointers), message, details, code);
+        ReportFatalErrorThroughWizard(message, details, TRUE, TRUE, nullptr);
+    } catch (...) {
+        // Reporting failed (memory): the exit code still tells what happened.
+    }
+    if (const UnhandledExceptionEnd end = g_unhandledEnd) {
+        HANDLE watchdog = CreateThread(nullptr, 0, &EndWhenOverdue,
+            reinterpret_cast<LPVOID>(static_cast<ULONG_PTR>(exceptionCode)), 0, nullptr);
+        if (watchdog)
+            CloseHandle(watchdog);
         try {
-            CString message;
-            CString details;
-            int code = 0;
-            DescribeStructuredException(SEH_Exception(exceptionCode, pointers), message, details, code);
-            ReportFatalErrorThroughWizard(message, details, TRUE, TRUE, nullptr);
+            end(code);
         } catch (...) {
-            // Reporting failed (memory): the exit code still tells what happened.
+            // The end is best effort; the exit code is set below all the same.
         }
     }
     TerminateProcess(GetCurrentProcess(), exceptionCode);
@@ -155,8 +187,9 @@ void ReportHookedException(std::exception_ptr error)
 
 }  // namespace
 
-void ArmUnhandledExceptionReport()
+void ArmUnhandledExceptionReport(UnhandledExceptionEnd end)
 {
+    g_unhandledEnd = end;
     SetUnhandledExceptionFilter(&ReportUnhandledException);
     AfxSetExceptionHook(&ReportHookedException);
 }

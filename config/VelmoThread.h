@@ -17,13 +17,22 @@
 // barrier does not know leaves `exitCode` as it was); the result is then FALSE.
 BOOL VelmoThreadBarrier(BOOL (*body)(void* context), void* context, int& exitCode);
 
+// The end of a run after a structured exception that no handler took: called once, on the
+// faulting thread, with the exit code the barrier gives the exception.
+using UnhandledExceptionEnd = void (*)(int exitCode);
+
 // The last resort of every thread of the process: a structured exception that no handler takes
 // (a fault inside system code, which the per-thread translation leaves alone) is reported and
-// logged as the barrier reports a structured exception, and the process ends with the
-// exception's code. An exception that reaches the class library's own catch-alls (its generic
-// window procedure, a thread entry) is reported by the barrier's rows. The application arms both
-// at the start of its run; arming again does nothing.
-void ArmUnhandledExceptionReport();
+// logged as the barrier reports a structured exception; then `end` (when given) ends the run as
+// its normal exit would, and the process ends with the exception's code. The faulting code is
+// never resumed: its library's state is unknown. An end that does not come back within
+// kUnhandledExceptionEndLimitMs, or a second fault on the ending thread, ends the process at
+// once; a fault on another thread waits for the end in progress. An exception that reaches the
+// class library's own catch-alls (its generic window procedure, a thread entry) is reported by
+// the barrier's rows. The application arms both at the start of its run; arming again replaces
+// `end`.
+void ArmUnhandledExceptionReport(UnhandledExceptionEnd end = nullptr);
+const DWORD kUnhandledExceptionEndLimitMs = 10000;
 
 template <class Base> class TVelmoThread : public Base {
 public:

@@ -221,6 +221,9 @@ public:
     UINT InstallWithWindow(CWnd* window);
     UINT InstallSilently();
     UINT Install(int mode, const InstallContext& context);
+    // Before exit, once every session is closed: Windows Installer's log off and its capture
+    // files removed.
+    void StopInstallerLog() { m_installerLog.Stop(); }
     // The values of the linked distributions' properties in the merged session, taken once
     // before any part installs (first value of a name wins).
     void SnapshotLinkedProperties();

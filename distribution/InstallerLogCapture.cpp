@@ -99,10 +99,21 @@ void InstallerLogCapture::Drain()
 
 void InstallerLogCapture::Stop()
 {
-    if (m_engineFile.IsEmpty())
-        return;
-    MsiApi().MsiEnableLogW(0, nullptr, 0);
-    Drain();
-    DeleteFileW(m_engineFile);
-    m_engineFile.Empty();
+    if (!m_engineFile.IsEmpty()) {
+        MsiApi().MsiEnableLogW(0, nullptr, 0);
+        Drain();
+        m_stoppedFiles.push_back(m_engineFile);
+        m_engineFile.Empty();
+    }
+    RemoveStoppedFiles();
+}
+
+void InstallerLogCapture::RemoveStoppedFiles()
+{
+    std::vector<CString> kept;
+    for (const CString& file : m_stoppedFiles) {
+        if (!DeleteFileW(file) && GetLastError() != ERROR_FILE_NOT_FOUND)
+            kept.push_back(file);
+    }
+    m_stoppedFiles.swap(kept);
 }

@@ -6,6 +6,8 @@
 
 #include <windows.h>
 
+#include <vector>
+
 #include "CString.h"
 
 class InstallerLogCapture {
@@ -20,7 +22,9 @@ public:
     void Start(DWORD mode, DWORD attributes);
     // Appends what the engine wrote since the last drain to the run's log.
     void Drain();
-    // Turns the engine's log off, drains it and removes the engine's file.
+    // Turns the engine's log off, drains it and removes the engine's file. A session opened
+    // while the log was on keeps the file open until it closes: such a file is removed by a
+    // later Stop, once the session is gone.
     void Stop();
     bool IsCapturing() const { return !m_engineFile.IsEmpty(); }
 
@@ -29,6 +33,10 @@ public:
     static CString DecodeEngineText(const char* bytes, size_t count);
 
 private:
+    // Removes the engine files of earlier captures that could not be removed yet.
+    void RemoveStoppedFiles();
+
     CString m_engineFile;
     CString m_runLog;
+    std::vector<CString> m_stoppedFiles;
 };

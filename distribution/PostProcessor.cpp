@@ -16,11 +16,17 @@ namespace {
 const int kStateUnknown = -1;
 const int kStateBadConfig = -6;
 
+// The post-processing program's path as configured; empty without a configuration.
+CString PostProcessorPath(const CConfigInfo* config)
+{
+    return config ? config->GetDistributionInfo()->GetPostProcessorPath() : CString();
+}
+
 }  // namespace
 
 CString CDistribution::GetPartHelperCommand(bool before, const CPart& part) const
 {
-    const CString path = m_pConfig ? m_pConfig->GetDistributionInfo()->GetPostProcessorPath() : CString();
+    const CString path = PostProcessorPath(m_pConfig);
     const int state = part.GetProductState();
     const wchar_t* option
         = before ? L" /undo" : (state == kStateUnknown || state == kStateBadConfig ? L" /qnm" : L" /q");
@@ -38,7 +44,8 @@ void CDistribution::RunPartHelper(bool before, const CPart& part)
     OrbelToolbox::UniqueKernelHandle processHandle;
     OrbelToolbox::UniqueKernelHandle threadHandle;
     if (const DWORD error = StartProgram(command, processHandle, threadHandle)) {
-        CString reason = SystemMessageText(error);
+        // The system's text may name the program ("%1"): it is the post-processing program.
+        CString reason = SystemMessageText(error, 0, 0, PostProcessorPath(m_pConfig));
         reason.TrimRight();  // the system's text ends with a line break
         AppServices().GetLogStream(kLogInfo, 0) << L"--- ZKPie " << when << L" failed: " << reason << L" : "
                                                 << GetCurrentTimeText() << L" ---" << std::endl;

@@ -57,7 +57,7 @@ done
 quiet_run() {
     local what=$1
     shift
-    rm -f "$sample/setup-sample.log"
+    rm -f "$sample/setup-sample.log" "$sample/tools/postprocess.log"
     echo "== $what: setup $* /qn /acceptlicenses yes /root $root"
     set +e
     "$run" "$setup" "$@" /qn /acceptlicenses yes /root "$root"
@@ -72,11 +72,18 @@ quiet_run() {
     else
         echo "(no log written)"
     fi
+    echo "== $what: the post-processing program's calls, before and after each part ($sample/tools/postprocess.log)"
+    if [ -f "$sample/tools/postprocess.log" ]; then
+        tr -d '\r' < "$sample/tools/postprocess.log" | sed 's/^/   postprocess.exe /'
+    else
+        echo "(not started)"
+    fi
     echo
 }
 quiet_run "install" 
 quiet_run "change" "$specs\\change.ini"
 quiet_run "remove" "$specs\\remove.ini"
 echo "Each run loads the distribution (two parts on two volumes: bin/sample and bin/SAMPLE2), runs its"
-echo "initialisation and installs, changes or removes the parts through Windows Installer. The logs"
+echo "initialisation and installs, changes or removes the parts through Windows Installer, with the"
+echo "sample's post-processing program (tools/postprocess.exe) before and after each part. The logs"
 echo "above show setup's own lines; Windows Installer's log follows each part in the same file."

@@ -13,7 +13,7 @@ cmake --build "$build" -j "$jobs"
 # The 32-bit programs as shipped are built too, so that the i686 build never breaks unseen.
 if [ "${VELMO_TARGET_ARCH:-x86_64}" != i686 ]; then
     cmake -S "$src" -B "$build-i686" -DVELMO_TARGET_ARCH=i686 >/dev/null
-    cmake --build "$build-i686" -j "$jobs" --target setup infstager zksysinfo
+    cmake --build "$build-i686" -j "$jobs" --target setup infstager zksysinfo postprocess
 fi
 cd "$build"
 ctest --output-on-failure --no-tests=error -j "$jobs"

@@ -5,6 +5,7 @@
 
 #include "DelayLoadException.h"
 #include "DynamicLibrary.h"
+#include "ForeignCallBoundary.h"
 
 namespace {
 
@@ -39,9 +40,21 @@ FARPROC FindEntry(const char* name, bool required)
 // replaced the entry meanwhile) and calls it.
 #define VELMO_MSI_BINDER(ret, name, params, args)                                                                      \
     ret WINAPI Bind_##name params;                                                                                     \
+    ret WINAPI Guard_##name params;                                                                                    \
     typedef ret(WINAPI* name##_fn) params;
 VELMO_MSI_FUNCTIONS(VELMO_MSI_BINDER)
 #undef VELMO_MSI_BINDER
+
+// The library's own functions as bound; the table holds them behind a boundary (Guard_...), so
+// that a fault inside the library that nothing handles ends the call with SEH_Exception. The
+// functions that release handles are called directly: they run in destructors, which must not
+// throw.
+MsiApiTable g_bound = {};
+
+bool IsGuarded(const char* name)
+{
+    return std::strcmp(name, "MsiCloseHandle") != 0 && std::strcmp(name, "MsiViewClose") != 0;
+}
 
 MsiApiTable g_table = {
 #define VELMO_MSI_INITIAL(ret, name, params, args) &Bind_##name,
@@ -78,12 +91,21 @@ template <typename F> void StoreIfUnchanged(F volatile& entry, F binder, F bound
         reinterpret_cast<PVOID volatile*>(&entry), reinterpret_cast<PVOID>(bound), reinterpret_cast<PVOID>(binder));
 }
 
+// The entry's value for a bound library function.
+#define VELMO_MSI_ENTRY_VALUE(name, fn) (IsGuarded(#name) ? &Guard_##name : (fn))
+
 #define VELMO_MSI_BINDER_BODY(ret, name, params, args)                                                                 \
     ret WINAPI Bind_##name params                                                                                      \
     {                                                                                                                  \
         name##_fn fn = reinterpret_cast<name##_fn>(reinterpret_cast<void (*)()>(FindEntry(#name, true)));              \
-        StoreIfUnchanged<name##_fn>(g_table.name, &Bind_##name, fn);                                                   \
-        return fn args;                                                                                                \
+        g_bound.name = fn;                                                                                             \
+        name##_fn entry = VELMO_MSI_ENTRY_VALUE(name, fn);                                                             \
+        StoreIfUnchanged<name##_fn>(g_table.name, &Bind_##name, entry);                                                \
+        return entry args;                                                                                             \
+    }                                                                                                                  \
+    ret WINAPI Guard_##name params                                                                                     \
+    {                                                                                                                  \
+        return CallAtForeignBoundary([&]() { return g_bound.name args; });                                             \
     }
 VELMO_MSI_FUNCTIONS(VELMO_MSI_BINDER_BODY)
 #undef VELMO_MSI_BINDER_BODY
@@ -144,9 +166,12 @@ decltype(MsiApiTable::MsiEnumComponentCostsW) MsiApiEnumComponentCosts()
         return g_table.MsiEnumComponentCostsW;
     MsiEnumComponentCostsW_fn fn = reinterpret_cast<MsiEnumComponentCostsW_fn>(
         reinterpret_cast<void (*)()>(FindEntry("MsiEnumComponentCostsW", false)));
-    if (fn)
-        StoreIfUnchanged<MsiEnumComponentCostsW_fn>(g_table.MsiEnumComponentCostsW, &Bind_MsiEnumComponentCostsW, fn);
-    return fn;
+    if (!fn)
+        return nullptr;
+    g_bound.MsiEnumComponentCostsW = fn;
+    StoreIfUnchanged<MsiEnumComponentCostsW_fn>(
+        g_table.MsiEnumComponentCostsW, &Bind_MsiEnumComponentCostsW, &Guard_MsiEnumComponentCostsW);
+    return g_table.MsiEnumComponentCostsW;
 }
 
 void MsiApiSetModuleName(const wchar_t* name)

@@ -80,7 +80,7 @@ std::string SampleIniWithAbsolutePaths(
         + "\r\nGUID={5A0C7E2E-8F3B-4D1A-9C6E-2B7D4E1F3A10}\r\nVersion=1.0.0.0\r\n"
           "[Utilities]\r\nUpgradeManagerPostProcessor="
         + root
-        + "tools\\postprocessor.txt\r\n"
+        + "tools\\postprocess.exe\r\n"
           "ZKSysInfo="
         + root
         + "tools\\ZKSysInfo.dll\r\n"

@@ -2,8 +2,12 @@
 // recorded), and in this process where a run needs the thread's own state.
 #include <gtest/gtest.h>
 
+#include <windows.h>
+
+#include <msi.h>
 #include <objbase.h>
 #include <stdlib.h>
+
 
 #include <string>
 #include <vector>
@@ -25,14 +29,18 @@ struct HostRun {
     std::vector<std::string> boxes;  // "type|caption|text"
 };
 
-HostRun RunStartupHost(const std::wstring& arguments, bool fault = false)
+// startup_host.exe with these arguments; `fault` (when set): where the token query faults;
+// restarts are always refused and recorded (the host never restarts Windows).
+HostRun RunStartupHost(const std::wstring& arguments, const wchar_t* fault = nullptr)
 {
     TempDir dir;
-    SetEnvironmentVariableW(L"VELMO_TEST_FAULT", fault ? L"1" : nullptr);
+    SetEnvironmentVariableW(L"VELMO_TEST_FAULT", fault);
+    SetEnvironmentVariableW(L"VELMO_TEST_RESTART", L"1");
     std::wstring report = dir.File(L"report.txt");
     SetEnvironmentVariableW(L"VELMO_TEST_REPORT", report.c_str());
-    ProcessResult result = RunProcess(L"\"" + ModuleDir() + L"\\startup_host.exe\" " + arguments, 30000);
+    ProcessResult result = RunProcess(L"\"" + ModuleDir() + L"\\startup_host.exe\" " + arguments, 60000);
     SetEnvironmentVariableW(L"VELMO_TEST_REPORT", nullptr);
+    SetEnvironmentVariableW(L"VELMO_TEST_RESTART", nullptr);
     SetEnvironmentVariableW(L"VELMO_TEST_FAULT", nullptr);
     EXPECT_FALSE(result.timedOut);
     HostRun run;
@@ -114,22 +122,64 @@ TEST(Startup, RunKeyIsDeletedAndItsResultIgnored)
     RegCloseKey(key);
 }
 
-// A fault in the program's own code on the main thread, past the opened log, reaches the
-// start-up's barrier: reported and logged by the structured-exception row, and the run still
-// ends through its exit line (the process's last resort would end it at once).
-TEST(Startup, FaultInTheProgramReachesTheBarrier)
+// A fault on the main thread, past the opened log, in the program's own code (it reaches the
+// start-up's barrier) or inside a library where no handler takes it (the process's last resort):
+// reported and logged by the structured-exception row, and the run still ends through its exit
+// line with the exception's code.
+TEST(Startup, FaultEndsTheRunThroughItsExit)
 {
-    TempDir dir;
-    const std::wstring logFile = dir.File(L"setup.log");
+    for (const wchar_t* fault : {L"program", L"library"}) {
+        SCOPED_TRACE(std::string(fault, fault + wcslen(fault)));
+        TempDir dir;
+        const std::wstring logFile = dir.File(L"setup.log");
+        HostRun run = RunStartupHost(L"/qn /acceptlicenses yes /root \"" + ModuleDir()
+                + L"\\sample\" /ini setup.ini /l*v \"" + logFile + L"\"",
+            fault);
+        EXPECT_EQ(0xC0000005u, run.exitCode);
+        EXPECT_TRUE(run.boxes.empty());
+        const std::wstring log = ReadLogFile(logFile).text;
+        const size_t error = log.find(L"OrbelInstaller: ERROR! ");
+        ASSERT_NE(std::wstring::npos, error) << std::string(log.begin(), log.end());
+        EXPECT_NE(std::wstring::npos, log.find(L"Structured Exception number 0xC0000005", error));
+        EXPECT_NE(std::wstring::npos, log.find(L"OrbelInstaller exiting ", error)) << std::string(log.begin(), log.end());
+        EXPECT_NE(std::wstring::npos, log.find(L". Returning -1073741819", error)) << std::string(log.begin(), log.end());
+    }
+}
+
+// The products of the sample's parts removed from the test prefix.
+void RemoveSampleProducts()
+{
+    MsiSetInternalUI(INSTALLUILEVEL_NONE, nullptr);
+    for (const wchar_t* code : {L"{5A0C7E2E-8F3B-4D1A-9C6E-2B7D4E1F3A21}", L"{5A0C7E2E-8F3B-4D1A-9C6E-2B7D4E1F3A31}"})
+        if (MsiQueryProductStateW(code) != INSTALLSTATE_UNKNOWN)
+            MsiConfigureProductW(code, 0, INSTALLSTATE_ABSENT);
+}
+
+const char kRefusedRestart[] = "2|restart|ExitWindowsEx";  // EWX_REBOOT
+
+// A restart that the run forces (/r:f) after a successful quiet installation and that the system
+// refuses: the restart is still needed, and the exit code says so (3010, not 0 or 1641).
+TEST(Startup, RefusedRestartAfterSuccessEndsWith3010)
+{
+    RemoveSampleProducts();
     HostRun run = RunStartupHost(
-        L"/qn /acceptlicenses yes /root \"" + ModuleDir() + L"\\sample\" /ini setup.ini /l*v \"" + logFile + L"\"", true);
-    EXPECT_EQ(0xC0000005u, run.exitCode);
+        L"/qn /acceptlicenses yes /r:f /root \"" + ModuleDir() + L"\\sample\" /ini setup.ini");
+    RemoveSampleProducts();
+    EXPECT_EQ(static_cast<DWORD>(ERROR_SUCCESS_REBOOT_REQUIRED), run.exitCode);
+    ASSERT_EQ(1u, run.boxes.size());
+    EXPECT_EQ(kRefusedRestart, run.boxes[0]);
+}
+
+// A load that ends early (here aborted before it starts) ends the run there: 1602, and no
+// restart decision even with /r:f.
+TEST(Startup, AbortedLoadEndsWithoutRestartDecision)
+{
+    SetEnvironmentVariableW(L"VELMO_TEST_ABORT_LOAD", L"1");
+    HostRun run = RunStartupHost(
+        L"/qn /acceptlicenses yes /r:f /root \"" + ModuleDir() + L"\\sample\" /ini setup.ini");
+    SetEnvironmentVariableW(L"VELMO_TEST_ABORT_LOAD", nullptr);
+    EXPECT_EQ(static_cast<DWORD>(ERROR_INSTALL_USEREXIT), run.exitCode);
     EXPECT_TRUE(run.boxes.empty());
-    const std::wstring log = ReadLogFile(logFile).text;
-    const size_t error = log.find(L"OrbelInstaller: ERROR! ");
-    ASSERT_NE(std::wstring::npos, error) << std::string(log.begin(), log.end());
-    EXPECT_NE(std::wstring::npos, log.find(L"Structured Exception number 0xC0000005", error));
-    EXPECT_NE(std::wstring::npos, log.find(L"OrbelInstaller exiting ", error)) << std::string(log.begin(), log.end());
 }
 
 int WINAPI NoMessageBox(HWND, LPCWSTR, LPCWSTR, UINT)

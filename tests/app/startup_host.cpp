@@ -6,11 +6,21 @@
 // returns as "\r"). The command line is the start-up's own.
 //
 // With VELMO_TEST_FAULT set, the Administrators test's token query faults in the program's own
-// code (an access violation on the main thread, after the log is open).
+// code (an access violation on the main thread, after the log is open); set to "library", it
+// faults inside the C run-time library instead (outside the program's image, where no handler
+// takes it).
+//
+// With VELMO_TEST_RESTART set, a restart of Windows is refused (ExitWindowsEx fails with
+// ERROR_PRIVILEGE_NOT_HELD) and recorded as a box with the caption "restart", the text
+// "ExitWindowsEx" and the restart flags as its type. Windows is never restarted by the host.
+//
+// With VELMO_TEST_ABORT_LOAD set, the distribution is aborted before the run starts: its load
+// ends as a cancelled one.
 #include <windows.h>
 
 #include <string>
 
+#include "Distribution.h"
 #include "HostReport.h"
 #include "MessageBox.h"
 #include "PlatformApi.h"
@@ -27,6 +37,22 @@ BOOL WINAPI FaultingTokenQuery(HANDLE, TOKEN_INFORMATION_CLASS, LPVOID, DWORD, P
     return FALSE;
 }
 
+BOOL WINAPI LibraryFaultingTokenQuery(HANDLE, TOKEN_INFORMATION_CLASS, LPVOID, DWORD, PDWORD)
+{
+    using Memset = void* (*)(void*, int, size_t);
+    const Memset memsetInLibrary = reinterpret_cast<Memset>(
+        reinterpret_cast<void (*)()>(GetProcAddress(GetModuleHandleW(L"msvcrt.dll"), "memset")));
+    memsetInLibrary(const_cast<int*>(g_nullPointer), 0, 16);
+    return FALSE;
+}
+
+BOOL WINAPI RefusedRestart(UINT flags, DWORD)
+{
+    hostreport::RecordMessageBox(nullptr, L"ExitWindowsEx", L"restart", flags);
+    SetLastError(ERROR_PRIVILEGE_NOT_HELD);
+    return FALSE;
+}
+
 }  // namespace
 
 int WINAPI wWinMain(HINSTANCE hInstance, HINSTANCE hPrevInstance, LPWSTR lpCmdLine, int nCmdShow)
@@ -37,8 +63,15 @@ int WINAPI wWinMain(HINSTANCE hInstance, HINSTANCE hPrevInstance, LPWSTR lpCmdLi
     hostreport::SetReportFile(report);
     g_pfnMessageBoxW = &hostreport::RecordMessageBox;
     g_pfnRunFatalErrorDialog = &hostreport::RecordFatalErrorDialog;
-    if (GetEnvironmentVariableW(L"VELMO_TEST_FAULT", nullptr, 0))
-        g_platformApi.GetTokenInformation = &FaultingTokenQuery;
+    wchar_t fault[16] = {};
+    if (GetEnvironmentVariableW(L"VELMO_TEST_FAULT", fault, 16)) {
+        g_platformApi.GetTokenInformation
+            = wcscmp(fault, L"library") == 0 ? &LibraryFaultingTokenQuery : &FaultingTokenQuery;
+    }
+    if (GetEnvironmentVariableW(L"VELMO_TEST_RESTART", nullptr, 0))
+        g_platformApi.ExitWindowsEx = &RefusedRestart;
+    if (GetEnvironmentVariableW(L"VELMO_TEST_ABORT_LOAD", nullptr, 0))
+        theApp.m_pDistribution->Abort();
     if (!theApp.CheckPrerequisiteDlls())
         return -1;
     return AfxWinMain(hInstance, hPrevInstance, lpCmdLine, nCmdShow);

@@ -136,7 +136,7 @@ Default=2
 Default=100
 
 [Utilities]
-UpgradeManagerPostProcessor=tools\\postprocessor.txt
+UpgradeManagerPostProcessor=tools\\postprocess.exe
 ZKSysInfo=tools\\ZKSysInfo.dll
 
 [Dialogs]

@@ -110,7 +110,8 @@ std::string Narrow(const std::wstring& text)
 
 }  // namespace
 
-std::wstring WriteSampleVolume1(const TempDir& dir, const std::wstring& corePackage, const std::wstring& mergedPackage)
+std::wstring WriteSampleVolume1(const TempDir& dir, const std::wstring& corePackage, const std::wstring& mergedPackage,
+    const std::wstring& postProcessor)
 {
     const std::wstring sample = ModuleDir() + L"\\sample";
     const std::string root = Narrow(sample) + "\\";
@@ -120,7 +121,8 @@ std::wstring WriteSampleVolume1(const TempDir& dir, const std::wstring& corePack
         {"=res\\custom1033", "=" + root + "res\\custom1033"},
         {"=res\\custom1031", "=" + root + "res\\custom1031"},
         {"=res\\standard1031", "=" + root + "res\\standard1031"},
-        {"=tools\\postprocessor", "=" + root + "tools\\postprocessor"},
+        {"=tools\\postprocess.exe",
+            "=" + (postProcessor.empty() ? root + "tools\\postprocess.exe" : Narrow(postProcessor))},
         {"=tools\\ZKSysInfo", "=" + root + "tools\\ZKSysInfo"},
         {";license\\license1033", ";" + root + "license\\license1033"},
         {";license\\license1031", ";" + root + "license\\license1031"},
