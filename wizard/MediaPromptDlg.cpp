@@ -73,8 +73,10 @@ private:
     bool m_changed;
 };
 
-// Asks the user for a folder, starting at `start`; true with `chosen` set when one was picked.
-// The folder browser is not part of this build yet: the user is told so and nothing is chosen.
+// Asks the user for an existing folder in the folder browser, starting at `start`, with the
+// labels "Folder:", "Look in:" and "Select" and `title` as its title; true with `chosen` set
+// when one was picked. The folder browser is not part of this build yet: until it is, the user
+// is told so and nothing is chosen.
 bool BrowseForMediaFolder(HWND owner, const CString& title, const CString& /*start*/, CString& /*chosen*/)
 {
     g_pfnMessageBoxW(owner, L"The folder browser is not available in this version. Please type the folder instead.",
