@@ -5,12 +5,12 @@
 #include <dbt.h>
 #include <mbctype.h>
 
+#include "BrowseForFolderDlg.h"
 #include "DC.h"
 #include "FileVersion.h"
 #include "IdFile.h"
 #include "InstallerErrors.h"
 #include "LanguageHelpers.h"
-#include "MessageBox.h"
 #include "PathHelpers.h"
 #include "PlatformChecks.h"
 #include "UniqueHandle.h"
@@ -73,15 +73,17 @@ private:
     bool m_changed;
 };
 
-// Asks the user for an existing folder in the folder browser, starting at `start`, with the
-// labels "Folder:", "Look in:" and "Select" and `title` as its title; true with `chosen` set
-// when one was picked. The folder browser is not part of this build yet: until it is, the user
-// is told so and nothing is chosen.
-bool BrowseForMediaFolder(HWND owner, const CString& title, const CString& /*start*/, CString& /*chosen*/)
+// Asks the user for an existing folder in the folder browser, starting at `start`; true with
+// `chosen` set when one was picked.
+bool BrowseForMediaFolder(HWND owner, const CString& title, const CString& start, CString& chosen)
 {
-    g_pfnMessageBoxW(owner, L"The folder browser is not available in this version. Please type the folder instead.",
-        title, MB_OK | MB_ICONINFORMATION | MB_SETFOREGROUND);
-    return false;
+    CBrowseForFolderDlg browser(owner);
+    browser.SetNameLabel(LoadResourceString(IDS_BROWSE_FOLDER_LABEL));
+    browser.SetLookInLabel(LoadResourceString(IDS_BROWSE_LOOK_IN));
+    browser.SetOkCaption(LoadResourceString(IDS_BROWSE_SELECT));
+    browser.SetTitle(title);
+    browser.SetPathMustExist(true);
+    return browser.DoModal(start, chosen) == 1;
 }
 
 }  // namespace

@@ -1,12 +1,13 @@
 // The media prompt's window, driven in-process: it checks its folder at the start, on Rescan,
-// on every change of the folder box and when a volume arrives, closes by itself once the medium
-// is found, shows its error line in red otherwise, cancels AutoPlay, and on old shells switches
-// AutoRun off through the user's policy only while it is open.
+// on every change of the folder box, when a volume arrives and after a folder was chosen in the
+// folder browser, closes by itself once the medium is found, shows its error line in red
+// otherwise, cancels AutoPlay, and on old shells switches AutoRun off only while it is open.
 #include <gtest/gtest.h>
 
 #include <windows.h>
 
 #include <dbt.h>
+#include <mbctype.h>
 
 #include <functional>
 #include <set>
@@ -362,4 +363,101 @@ TEST(MediaPromptDialogTest, BrowsingStartsAtTheNearestFolderThatCanBeEntered)
     };
     for (const auto& c : cases)
         EXPECT_EQ(c.start, Text(CMediaPromptDlg::GetBrowseStartFolder(c.folder.c_str()))) << c.folder;
+}
+
+namespace {
+
+struct BrowserSearch {
+    std::wstring title;
+    HWND found;
+};
+
+BOOL CALLBACK MatchFolderBrowser(HWND window, LPARAM parameter)
+{
+    auto* search = reinterpret_cast<BrowserSearch*>(parameter);
+    wchar_t text[256] = L"";
+    ::GetWindowTextW(window, text, 256);
+    if (search->title == text && ::IsWindowVisible(window) && ::GetDlgItem(window, 1152)) {
+        search->found = window;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+// The folder browser's window: a dialog titled `title` that has the browser's folder box 1152
+// (the prompt itself has the same title).
+HWND FindFolderBrowser(const std::wstring& title)
+{
+    BrowserSearch search = {title, nullptr};
+    ::EnumWindows(&MatchFolderBrowser, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+std::wstring BoxText(HWND window, int id)
+{
+    wchar_t text[1024] = L"";
+    ::GetDlgItemTextW(window, id, text, 1024);
+    return text;
+}
+
+// On a thread of its own: waits for the folder browser, notes where it starts and its labels,
+// then chooses `choice` through its folder box.
+struct BrowserDriver {
+    std::wstring title;
+    std::wstring choice;
+    std::wstring startShown;
+    std::vector<std::wstring> labels;
+    bool found = false;
+
+    static DWORD WINAPI Run(void* parameter)
+    {
+        auto* self = static_cast<BrowserDriver*>(parameter);
+        for (int tries = 0; tries < 200 && !self->found; ++tries) {
+            HWND browser = FindFolderBrowser(self->title);
+            if (!browser) {
+                ::Sleep(50);
+                continue;
+            }
+            self->found = true;
+            for (int settle = 0; settle < 100 && BoxText(browser, 1152).empty(); ++settle)
+                ::Sleep(50);
+            self->startShown = BoxText(browser, 1152);
+            for (int id : {1090, 1, 1091})
+                self->labels.push_back(BoxText(browser, id));
+            ::SendDlgItemMessageW(browser, 1152, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(self->choice.c_str()));
+            ::SendMessageW(browser, WM_COMMAND, IDOK, 0);
+        }
+        return 0;
+    }
+};
+
+}  // namespace
+
+// Browse opens the folder browser at the nearest folder that exists; the folder chosen there
+// becomes the prompt's folder and is checked at once.
+TEST(MediaPromptDialogTest, AFolderChosenInTheBrowserIsCheckedAtOnce)
+{
+    testsupport::TempDir dir;
+    const std::wstring medium = dir.File(L"disk2");
+    ::CreateDirectoryW(medium.c_str(), nullptr);
+    CTestPrompt prompt;
+    prompt.SetPath(dir.File(L"missing").c_str());
+    prompt.media.insert(medium);
+    BrowserDriver driver;
+    driver.title = L"Insert Test Medium";
+    driver.choice = medium;
+    const int codePage = _getmbcp();
+    prompt.steps = {[&](CTestPrompt& p) {
+        HANDLE thread = ::CreateThread(nullptr, 0, &BrowserDriver::Run, &driver, 0, nullptr);
+        p.Click(IDC_MEDIA_BROWSE);  // runs the browser until the driver has chosen
+        ::WaitForSingleObject(thread, 20000);
+        ::CloseHandle(thread);
+    }};
+    EXPECT_EQ(IDOK, prompt.DoModal());
+    EXPECT_TRUE(driver.found);
+    EXPECT_EQ(dir.Path(), driver.startShown);
+    EXPECT_EQ((std::vector<std::wstring>{L"Folder:", L"Select", L"Look in:"}), driver.labels);
+    EXPECT_EQ(medium, Text(prompt.GetPath()));
+    EXPECT_EQ(medium, prompt.checked.back());
+    EXPECT_EQ(codePage, _getmbcp());
 }

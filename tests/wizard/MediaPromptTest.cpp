@@ -143,6 +143,17 @@ TEST_F(LinkedPromptTest, ProposesTheVolumeFolderBesideTheRootWithoutChangingTheC
     EXPECT_EQ(m_dir.File(L"Extras"), Text(prompt.GetPath()));
     EXPECT_EQ(current, testsupport::CurrentFolder());
 
+    // The wizard's services make the same prompt, and show it until the medium is found: an
+    // ID file already there closes it at once.
+    WriteFileBytes(m_dir.File(L"Extras\\ids\\extras.id"),
+        "[Volume Id]\r\nExePath=\\setup.exe\r\nDistributionGUID={6F1C1A52-1B47-4C8E-9D1E-2B0B5C7A4E10}\r\n"
+        "DistributionVersion=1.0\r\nVolume=1\r\n");
+    std::unique_ptr<IMediaPrompt> made(
+        GetWizardServicesImpl().CreateLinkedPrompt(m_linked, CString(m_dir.File(L"disk1").c_str())));
+    EXPECT_EQ(m_dir.File(L"Extras"), Text(made->GetPath()));
+    EXPECT_EQ(L"Please insert the Extras disc.", Text(dynamic_cast<CLinkedCDPromptDlg&>(*made).GetPrompt()));
+    EXPECT_EQ(IDOK, GetWizardServicesImpl().RunMediaPrompt(*made));
+
     // Without a volume folder the linked distribution is looked for in the root itself.
     m_linked.m_strVolumeFolder.Empty();
     prompt.SetLinkedDistribution(m_linked, CString(m_dir.File(L"disk1").c_str()));
