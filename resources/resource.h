@@ -6,7 +6,14 @@
 // Dialog templates.
 #define IDD_TOP_DIALOG 132     // the wizard's frame
 #define IDD_FONT_TEMPLATE 233  // names the pages' font (language modules)
+#define IDD_FATAL_ERROR 235    // the fatal-error dialog
 #define IDD_MEDIA_PROMPT 238   // "Insert Media"
+#define IDI_PROGRAM 128  // the windows' icon (the resource module's)
+
+// Controls of the fatal-error dialog.
+#define IDC_FATAL_DETAILS_BUTTON 1068
+#define IDC_FATAL_ICON 1069
+#define IDC_FATAL_DETAILS 1070
 
 // Controls of the media prompt.
 #define IDC_MEDIA_PROMPT_TEXT 1072

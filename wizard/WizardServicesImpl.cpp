@@ -2,6 +2,8 @@
 
 #include <memory>
 
+#include "ApplicationServices.h"
+#include "BaseDialog.h"
 #include "FatalErrorDialog.h"
 #include "LinkedCDPromptDlg.h"
 #include "NestedInstallerDialog.h"
@@ -17,6 +19,12 @@ public:
         ::ReportFatalError(message, details, showDetailsButton, logDetails, crashReport);
     }
 
+    void ShowFatalErrorDialog(HWND owner, const wchar_t* message, const wchar_t* details) override
+    {
+        const CString title = AppServices().GetTitle();
+        ShowErrorDialog(owner, MB_ICONEXCLAMATION, title, message, details);
+    }
+
     eDialogState GetNextDialogState(eDialogState state) override
     {
         return CNestedInstallerDialog::GetNextDialogState(state);
@@ -27,9 +35,14 @@ public:
         return CNestedInstallerDialog::CreateDialogConfig(state, config);
     }
 
-    // The pages' own scaling by their locale font comes with the page windows; until then a
-    // page's dialog units convert as the system converts them.
-    void MapScaledDialogRect(HWND page, RECT& rect) override { ::MapDialogRect(page, &rect); }
+    // The page's own scaling when it is a dialog of the wizard, else the system's conversion.
+    void MapScaledDialogRect(HWND page, RECT& rect) override
+    {
+        if (auto* dialog = dynamic_cast<CBaseDialog*>(CWnd::FromHandlePermanent(page)))
+            dialog->MapScaledDialogRect(rect);
+        else
+            ::MapDialogRect(page, &rect);
+    }
 
     IMediaPrompt* CreateSpannedPrompt(
         const CConfigInfo::DistributionInfo& settings, int volume, const CString& path) override
@@ -57,11 +70,11 @@ public:
     void ShowErrorDialog(
         HWND owner, UINT iconType, const wchar_t* caption, const wchar_t* message, const wchar_t* details) override
     {
-        CFatalErrorDialog dialog(owner, iconType);
+        CFatalErrorDialog dialog(CWnd::FromHandle(owner), iconType);
         dialog.SetCaption(caption);
         dialog.SetMessage(message);
         dialog.SetDetails(details);
-        dialog.DoModal();
+        g_pfnRunFatalErrorDialog(dialog);
     }
 };
 
