@@ -35,6 +35,12 @@ public:
     void SetNameLabel(const CString& text) { m_strNameLabel = text; }
     void SetOkCaption(const CString& text) { m_strOkCaption = text; }
     void SetLookInLabel(const CString& text) { m_strLookInLabel = text; }
+    // Only an existing folder may be chosen (OFN_PATHMUSTEXIST): a typed folder is not offered
+    // for creation; set before DoModal.
+    void SetPathMustExist(bool mustExist)
+    {
+        m_ofn.Flags = mustExist ? (m_ofn.Flags | OFN_PATHMUSTEXIST) : (m_ofn.Flags & ~OFN_PATHMUSTEXIST);
+    }
 
     // ---- Path logic (no window involved) ----
     // The volume root of a path: up to and including the first backslash, or for a path that

@@ -5,13 +5,11 @@
 #include "ApplicationServices.h"
 #include "BaseDialog.h"
 #include "FatalErrorDialog.h"
-#include "InstallerErrors.h"
+#include "LinkedCDPromptDlg.h"
 #include "NestedInstallerDialog.h"
 #include "SpannedCDPromptDlg.h"
 
 namespace {
-
-const char kSource[] = "WizardServicesImpl";
 
 class CWizardServices : public IWizardServices {
 public:
@@ -57,15 +55,19 @@ public:
         return prompt.release();
     }
 
-    // The prompt for a linked distribution's medium comes with the media prompt dialogs.
-    IMediaPrompt* CreateLinkedPrompt(const CLinkedDistribution&, const CString&) override
+    IMediaPrompt* CreateLinkedPrompt(const CLinkedDistribution& linked, const CString& rootPath) override
     {
-        throw OperationAborted(kSource, __LINE__, L"CLinkedCDPromptDlg", L"%1 is not available yet.");
+        std::unique_ptr<CLinkedCDPromptDlg> prompt(new CLinkedCDPromptDlg);
+        prompt->SetLinkedDistribution(linked, rootPath);
+        return prompt.release();
     }
 
-    INT_PTR RunMediaPrompt(IMediaPrompt&) override
+    INT_PTR RunMediaPrompt(IMediaPrompt& prompt) override
     {
-        throw OperationAborted(kSource, __LINE__, L"CMediaPromptDlg::DoModal", L"%1 is not available yet.");
+        // Every prompt this interface makes is a media prompt dialog.
+        CMediaPromptDlg& dialog = dynamic_cast<CMediaPromptDlg&>(prompt);
+        dialog.SetOwnerWindow(nullptr);
+        return dialog.DoModal();
     }
 };
 
