@@ -55,7 +55,7 @@ public:
 
     // Log settings: the command line's, else those of the configuration's [Debug].
     CString GetLogFile() override;
-    CString GetLogModes();
+    CString GetLogModes() override;
     // Windows Installer's logging mask for the mode letters (after the switch letter).
     DWORD GetLogModeFlags() override;
     // 1: append to an existing log ("+"); 2: flush every line ("!").

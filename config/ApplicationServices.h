@@ -56,6 +56,9 @@ public:
     virtual bool GetVolumePath(int volume, CString& path) const = 0;
     // The log file named by the command line or the configuration; empty when none.
     virtual CString GetLogFile() = 0;
+    // The run's log letters as given: the switch letter and Windows Installer's mode letters
+    // ("l*v"); empty when none are.
+    virtual CString GetLogModes() = 0;
     // Windows Installer's log mode mask for the run's log letters.
     virtual DWORD GetLogModeFlags() = 0;
     // Bit 0: append ('+'), bit 1: flush every line ('!').

@@ -2,8 +2,8 @@
 
 #include <vector>
 
-DWORD StartProgram(
-    const CString& commandLine, OrbelToolbox::UniqueKernelHandle& process, OrbelToolbox::UniqueKernelHandle& thread)
+DWORD StartProgram(const CString& commandLine, OrbelToolbox::UniqueKernelHandle& process,
+    OrbelToolbox::UniqueKernelHandle& thread, DWORD* threadId)
 {
     STARTUPINFOW startup = {};
     startup.cb = sizeof(startup);
@@ -14,5 +14,7 @@ DWORD StartProgram(
         return GetLastError();
     process.Reset(created.hProcess);
     thread.Reset(created.hThread);
+    if (threadId)
+        *threadId = created.dwThreadId;
     return 0;
 }

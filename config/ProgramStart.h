@@ -7,6 +7,7 @@
 #include "CString.h"
 #include "UniqueHandle.h"
 
-// Starts the command line; the system's error code, or 0 with the new process's handles.
-DWORD StartProgram(
-    const CString& commandLine, OrbelToolbox::UniqueKernelHandle& process, OrbelToolbox::UniqueKernelHandle& thread);
+// Starts the command line; the system's error code, or 0 with the new process's handles (and
+// the id of its main thread when `threadId` is given).
+DWORD StartProgram(const CString& commandLine, OrbelToolbox::UniqueKernelHandle& process,
+    OrbelToolbox::UniqueKernelHandle& thread, DWORD* threadId = nullptr);

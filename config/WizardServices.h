@@ -11,6 +11,7 @@
 
 // The crash report a caller may attach to a fatal-error report (defined by the wizard).
 class CCrashReport;
+class CLinkedDistribution;
 
 // A prompt for a medium (a volume of the distribution) that the install run builds on its own
 // thread: it first asks whether the medium is already in a folder and has the wizard show the
@@ -46,6 +47,18 @@ public:
     // settings, proposing `path`.
     virtual IMediaPrompt* CreateSpannedPrompt(
         const CConfigInfo::DistributionInfo& settings, int volume, const CString& path)
+        = 0;
+    // A new prompt, owned by the caller, for the medium of the linked distribution (which must
+    // outlive it), proposing the linked distribution's folder as seen from `rootPath`, the
+    // folder of the volume in use.
+    virtual IMediaPrompt* CreateLinkedPrompt(const CLinkedDistribution& linked, const CString& rootPath) = 0;
+    // Shows a prompt made by this interface modally on the calling thread, without an owner;
+    // IDOK when the medium was found, IDCANCEL when the user gave up.
+    virtual INT_PTR RunMediaPrompt(IMediaPrompt& prompt) = 0;
+    // Shows the fatal-error dialog owned by `owner` modally: the message-box icon `iconType`,
+    // the caption, the message and the details behind its Details button.
+    virtual void ShowErrorDialog(
+        HWND owner, UINT iconType, const wchar_t* caption, const wchar_t* message, const wchar_t* details)
         = 0;
 };
 

@@ -301,11 +301,3 @@ UINT CDistribution::Install(int mode, const InstallContext& context)
     }
     return overall;
 }
-
-UINT CDistribution::RunLinkedDistributions(int, const InstallContext&)
-{
-    const CConfigInfo::LinkedDistributionInfo* linked = m_pConfig ? m_pConfig->GetLinkedDistributionInfo() : nullptr;
-    if (!linked || linked->GetCount() == 0)
-        return ERROR_SUCCESS;
-    throw OperationAborted(kSource, __LINE__, L"CDistribution::RunLinkedDistributions", L"%1 is not available yet.");
-}

@@ -3,10 +3,13 @@
 #include <memory>
 
 #include "FatalErrorDialog.h"
+#include "InstallerErrors.h"
 #include "NestedInstallerDialog.h"
 #include "SpannedCDPromptDlg.h"
 
 namespace {
+
+const char kSource[] = "WizardServicesImpl";
 
 class CWizardServices : public IWizardServices {
 public:
@@ -36,6 +39,27 @@ public:
         std::unique_ptr<CSpannedCDPromptDlg> prompt(new CSpannedCDPromptDlg);
         prompt->SetVolume(settings, volume, path);
         return prompt.release();
+    }
+
+    // The prompt for a linked distribution's medium comes with the media prompt dialogs.
+    IMediaPrompt* CreateLinkedPrompt(const CLinkedDistribution&, const CString&) override
+    {
+        throw OperationAborted(kSource, __LINE__, L"CLinkedCDPromptDlg", L"%1 is not available yet.");
+    }
+
+    INT_PTR RunMediaPrompt(IMediaPrompt&) override
+    {
+        throw OperationAborted(kSource, __LINE__, L"CMediaPromptDlg::DoModal", L"%1 is not available yet.");
+    }
+
+    void ShowErrorDialog(
+        HWND owner, UINT iconType, const wchar_t* caption, const wchar_t* message, const wchar_t* details) override
+    {
+        CFatalErrorDialog dialog(owner, iconType);
+        dialog.SetCaption(caption);
+        dialog.SetMessage(message);
+        dialog.SetDetails(details);
+        dialog.DoModal();
     }
 };
 

@@ -80,47 +80,15 @@ protected:
                 MsiConfigureProductW(code, 0, INSTALLSTATE_ABSENT);
     }
 
-    // A copy of the sample's configuration in a folder of the test whose first part is the
-    // package `corePackage` (absolute) and whose merged package is `mergedPackage` (absolute; empty:
-    // the sample's), the rest of the sample named by absolute path; volume 2 is looked for in the
-    // folder `volume2` beside it.
-    std::wstring Distribution(
+    // The sample copied into `dir` (see WriteSampleVolume1); the first volume's folder.
+    static std::wstring Distribution(
         const TempDir& dir, const std::wstring& corePackage, const std::wstring& mergedPackage = std::wstring())
     {
-        const std::string root = Narrow(SampleRoot()) + "\\";
-        std::string ini = ReadFileBytes(SampleRoot() + L"\\setup.ini");
-        auto replace = [&ini](const std::string& from, const std::string& to) {
-            const size_t at = ini.find(from);
-            ASSERT_NE(std::string::npos, at) << from;
-            ini.replace(at, from.size(), to);
-        };
-        replace("WinNTPath=engine", "WinNTPath=" + root + "engine");
-        replace("=res\\custom1033", "=" + root + "res\\custom1033");
-        replace("=res\\custom1031", "=" + root + "res\\custom1031");
-        replace("=res\\standard1031", "=" + root + "res\\standard1031");
-        replace("=tools\\postprocessor", "=" + root + "tools\\postprocessor");
-        replace("=tools\\ZKSysInfo", "=" + root + "tools\\ZKSysInfo");
-        replace(";license\\license1033", ";" + root + "license\\license1033");
-        replace(";license\\license1031", ";" + root + "license\\license1031");
-        replace("Path=merged.msi", "Path=" + (mergedPackage.empty() ? root + "merged.msi" : Narrow(mergedPackage)));
-        replace("Path=parts\\core.msi", "Path=" + Narrow(corePackage));
-        const std::wstring volume1 = dir.File(L"VOLUME1");
-        CreateDirectoryW(volume1.c_str(), nullptr);
-        WriteFileBytes(volume1 + L"\\setup.ini", ini);
-        CopyFileW((SampleRoot() + L"\\zkdist.id").c_str(), (volume1 + L"\\zkdist.id").c_str(), FALSE);
+        const std::wstring volume1 = WriteSampleVolume1(dir, corePackage, mergedPackage);
+        EXPECT_FALSE(volume1.empty());
         return volume1;
     }
-    // Volume 2 of that distribution beside it, with or without its package.
-    void AddVolume2(const TempDir& dir, bool withPackage)
-    {
-        const std::wstring volume2 = dir.File(L"SAMPLE2");
-        CreateDirectoryW(volume2.c_str(), nullptr);
-        CreateDirectoryW((volume2 + L"\\parts").c_str(), nullptr);
-        const std::wstring sample2 = ModuleDir() + L"\\SAMPLE2";
-        CopyFileW((sample2 + L"\\zkdist.id").c_str(), (volume2 + L"\\zkdist.id").c_str(), FALSE);
-        if (withPackage)
-            CopyFileW((sample2 + L"\\parts\\extras.msi").c_str(), (volume2 + L"\\parts\\extras.msi").c_str(), FALSE);
-    }
+    static void AddVolume2(const TempDir& dir, bool withPackage) { WriteSampleVolume2(dir, withPackage); }
 };
 
 }  // namespace

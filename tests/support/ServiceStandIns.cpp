@@ -195,3 +195,21 @@ IMediaPrompt* testsupport::StandInWizardServices::CreateSpannedPrompt(
     promptedVolumes.push_back(volume);
     return new StandInMediaPrompt(mediaFolders, path);
 }
+
+IMediaPrompt* testsupport::StandInWizardServices::CreateLinkedPrompt(
+    const CLinkedDistribution& linked, const CString& rootPath)
+{
+    linkedPrompts.push_back(std::wstring(linked.m_strTitle.GetString()) + L" " + rootPath.GetString());
+    const CString folder = linked.m_strVolumeFolder.IsEmpty()
+        ? rootPath
+        : MakeAbsolutePath(rootPath, linked.m_strVolumeFolder);
+    return new StandInMediaPrompt(mediaFolders, folder);
+}
+
+void testsupport::StandInWizardServices::ShowErrorDialog(
+    HWND owner, UINT iconType, const wchar_t* caption, const wchar_t* message, const wchar_t* details)
+{
+    errorDialogs.push_back(std::to_wstring(iconType) + L" " + caption + L"|" + message);
+    errorDetails.push_back(details);
+    errorOwners.push_back(owner);
+}

@@ -53,8 +53,11 @@ public:
     // The run's log file as the test names it (none by default).
     CString GetLogFile() override { return logFile; }
     CString logFile;
+    // The log letters as the test names them (none by default); the options follow from them.
+    CString GetLogModes() override { return logModes; }
+    CString logModes;
     DWORD GetLogModeFlags() override { return 0; }
-    DWORD GetLogFileOptions() override { return 0; }
+    DWORD GetLogFileOptions() override { return logModes.Find(L'+') >= 0 ? 1 : 0; }
     bool IsCostLogEnabled() override { return false; }
     bool IsReinstallRequested() const override { return m_reinstall; }
     std::map<CString, CString> GetCommandLineProperties() const override { return m_properties; }
@@ -197,8 +200,27 @@ public:
     IMediaPrompt* CreateSpannedPrompt(
         const CConfigInfo::DistributionInfo& settings, int volume, const CString& path) override;
 
+    // The same for a linked distribution, proposing its volume folder made absolute against the
+    // root; "<title> <root>" is recorded per prompt.
+    IMediaPrompt* CreateLinkedPrompt(const CLinkedDistribution& linked, const CString& rootPath) override;
+    // Counted; the answer is the test's (IDCANCEL by default).
+    INT_PTR RunMediaPrompt(IMediaPrompt&) override
+    {
+        ++mediaPromptRuns;
+        return mediaPromptAnswer;
+    }
+    // Recorded as "<icon> <caption>|<message>"; the owner as given.
+    void ShowErrorDialog(
+        HWND owner, UINT iconType, const wchar_t* caption, const wchar_t* message, const wchar_t* details) override;
+
     int fatalErrorReports = 0;
     std::vector<int> promptedVolumes;
+    std::vector<std::wstring> linkedPrompts;
+    int mediaPromptRuns = 0;
+    INT_PTR mediaPromptAnswer = IDCANCEL;
+    std::vector<std::wstring> errorDialogs;
+    std::vector<std::wstring> errorDetails;
+    std::vector<HWND> errorOwners;
     std::vector<std::wstring> mediaFolders;
     // The registry: state to page; the test may change it.
     std::map<eDialogState, Page> pages;

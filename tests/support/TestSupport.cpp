@@ -101,6 +101,56 @@ bool FileExists(const std::wstring& path)
     return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
+namespace {
+
+std::string Narrow(const std::wstring& text)
+{
+    return std::string(text.begin(), text.end());
+}
+
+}  // namespace
+
+std::wstring WriteSampleVolume1(const TempDir& dir, const std::wstring& corePackage, const std::wstring& mergedPackage)
+{
+    const std::wstring sample = ModuleDir() + L"\\sample";
+    const std::string root = Narrow(sample) + "\\";
+    std::string ini = ReadFileBytes(sample + L"\\setup.ini");
+    const std::pair<std::string, std::string> replacements[] = {
+        {"WinNTPath=engine", "WinNTPath=" + root + "engine"},
+        {"=res\\custom1033", "=" + root + "res\\custom1033"},
+        {"=res\\custom1031", "=" + root + "res\\custom1031"},
+        {"=res\\standard1031", "=" + root + "res\\standard1031"},
+        {"=tools\\postprocessor", "=" + root + "tools\\postprocessor"},
+        {"=tools\\ZKSysInfo", "=" + root + "tools\\ZKSysInfo"},
+        {";license\\license1033", ";" + root + "license\\license1033"},
+        {";license\\license1031", ";" + root + "license\\license1031"},
+        {"Path=merged.msi", "Path=" + (mergedPackage.empty() ? root + "merged.msi" : Narrow(mergedPackage))},
+        {"Path=parts\\core.msi", "Path=" + Narrow(corePackage)},
+    };
+    for (const auto& replacement : replacements) {
+        const size_t at = ini.find(replacement.first);
+        if (at == std::string::npos)
+            return std::wstring();
+        ini.replace(at, replacement.first.size(), replacement.second);
+    }
+    const std::wstring volume1 = dir.File(L"VOLUME1");
+    CreateDirectoryW(volume1.c_str(), nullptr);
+    WriteFileBytes(volume1 + L"\\setup.ini", ini);
+    CopyFileW((sample + L"\\zkdist.id").c_str(), (volume1 + L"\\zkdist.id").c_str(), FALSE);
+    return volume1;
+}
+
+void WriteSampleVolume2(const TempDir& dir, bool withPackage)
+{
+    const std::wstring volume2 = dir.File(L"SAMPLE2");
+    CreateDirectoryW(volume2.c_str(), nullptr);
+    CreateDirectoryW((volume2 + L"\\parts").c_str(), nullptr);
+    const std::wstring sample2 = ModuleDir() + L"\\SAMPLE2";
+    CopyFileW((sample2 + L"\\zkdist.id").c_str(), (volume2 + L"\\zkdist.id").c_str(), FALSE);
+    if (withPackage)
+        CopyFileW((sample2 + L"\\parts\\extras.msi").c_str(), (volume2 + L"\\parts\\extras.msi").c_str(), FALSE);
+}
+
 std::string DistributionIni(const std::string& localization, const std::string& more)
 {
     return "[Localization]\r\n" + localization

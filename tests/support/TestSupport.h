@@ -54,6 +54,16 @@ bool FileExists(const std::wstring& path);
 // [Utilities] naming post.exe and sysinfo.dll in the configuration folder; then `more`.
 std::string DistributionIni(const std::string& localization, const std::string& more = "");
 
+// The sample distribution (built beside the test programs in "sample" and "SAMPLE2") copied
+// for a run of the test: its first volume in `dir`\VOLUME1 (returned) with the configuration's
+// files named by absolute path, the first part `corePackage` and the merged package
+// `mergedPackage` (the sample's when empty), and its volume ID file. Empty when the sample's
+// configuration lacks a text the copy replaces.
+std::wstring WriteSampleVolume1(
+    const TempDir& dir, const std::wstring& corePackage, const std::wstring& mergedPackage = std::wstring());
+// Its second volume beside it, `dir`\SAMPLE2, with or without its package.
+void WriteSampleVolume2(const TempDir& dir, bool withPackage);
+
 // A UTF-16LE text file (a log) read back.
 struct LogFile {
     bool bom = false;                 // the file starts with the byte-order mark
