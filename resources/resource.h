@@ -6,6 +6,13 @@
 // Dialog templates.
 #define IDD_TOP_DIALOG 132     // the wizard's frame
 #define IDD_FONT_TEMPLATE 233  // names the pages' font (language modules)
+#define IDD_MEDIA_PROMPT 238   // "Insert Media"
+
+// Controls of the media prompt.
+#define IDC_MEDIA_PROMPT_TEXT 1072
+#define IDC_MEDIA_FOLDER 1073
+#define IDC_MEDIA_BROWSE 1074
+#define IDC_MEDIA_ERROR 1076
 
 // Strings of the application shell.
 #define IDS_INSTALLER_PATH_INVALID 3
@@ -28,6 +35,9 @@
 #define IDS_INSTALLER_CAPTION 227
 #define IDS_OS_REQUIREMENTS 234
 #define IDS_SOURCE_LIST_DISK_PROMPT 254  // a product's cached source list asks for the medium
+#define IDS_BROWSE_FOLDER_LABEL 256  // the folder browser's texts as the media prompts set them
+#define IDS_BROWSE_SELECT 257
+#define IDS_BROWSE_LOOK_IN 258
 #define IDS_INSERT_SOURCE_CAPTION 259  // the media prompts' caption
 #define IDS_DISK_PROMPT 264
 #define IDS_DEFAULT_DISK_LABEL 265

@@ -1,10 +1,7 @@
 #include "SpannedCDPromptDlg.h"
 
-#include <windows.h>
-
 #include "DistributionInfo.h"
 #include "IdFile.h"
-#include "InstallerErrors.h"
 #include "resource.h"
 
 CSpannedCDPromptDlg::CSpannedCDPromptDlg() : m_settings(nullptr), m_volume(0) { }
@@ -23,20 +20,10 @@ bool CSpannedCDPromptDlg::ValidatePath(const CString& folder)
     bool matches = false;
     if (m_settings) {
         const CString& idPath = m_settings->GetIdFilePath();
-        CString candidate = folder;
-        if (candidate.IsEmpty() || candidate[candidate.GetLength() - 1] != L'\\')
-            candidate += L'\\';
-        candidate += idPath.Mid(idPath.ReverseFind(L'\\') + 1);
-        if (GetFileAttributesW(candidate) != INVALID_FILE_ATTRIBUTES) {
-            CIdFile idFile(false);
-            try {
-                idFile.Read(candidate);
-                matches = idFile.GetDistributionGuid().CompareNoCase(m_settings->GetDistributionGuid()) == 0
-                    && idFile.GetDistributionVersion() == m_settings->GetVersion() && idFile.GetVolume() == m_volume;
-            } catch (const IniFileErrors&) {
-                // An unreadable file is not the expected volume.
-            }
-        }
+        CIdFile idFile(false);
+        matches = ReadIdFile(folder, idPath.Mid(idPath.ReverseFind(L'\\') + 1), idFile)
+            && idFile.GetDistributionGuid().CompareNoCase(m_settings->GetDistributionGuid()) == 0
+            && idFile.GetDistributionVersion() == m_settings->GetVersion() && idFile.GetVolume() == m_volume;
     }
     if (!matches)
         m_strError = LoadResourceString(IDS_WRONG_VOLUME);

@@ -1,5 +1,6 @@
-// The prompt for a further volume of the distribution: its texts, and which folders hold the
-// volume it expects, judged by the volume ID files written there.
+// The prompts for a further volume of the distribution and for a linked distribution's medium:
+// their texts and proposed folders, and which folders hold the medium they expect, judged by the
+// volume ID files written there.
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -10,6 +11,7 @@
 #include "CStringText.h"
 #include "ConfigInfo.h"
 #include "DistributionInfo.h"
+#include "LinkedCDPromptDlg.h"
 #include "ServiceStandIns.h"
 #include "SpannedCDPromptDlg.h"
 #include "TestSupport.h"
@@ -105,5 +107,84 @@ TEST_F(SpannedPromptTest, OnlyTheVolumeIdFileOfTheExpectedVolumeMatches)
             << c.name;
         // A folder given with its trailing backslash is the same folder.
         EXPECT_EQ(c.matches, prompt.ValidatePath(CString((m_dir.File(L"disk2") + L"\\").c_str()))) << c.name;
+    }
+}
+
+namespace {
+
+class LinkedPromptTest : public ::testing::Test {
+protected:
+    LinkedPromptTest()
+    {
+        CreateDirectoryW(m_dir.File(L"disk1").c_str(), nullptr);
+        CreateDirectoryW(m_dir.File(L"Extras").c_str(), nullptr);
+        CreateDirectoryW(m_dir.File(L"Extras\\ids").c_str(), nullptr);
+        m_linked.m_strTitle = L"Extras";
+        m_linked.m_strGuid = L"{6F1C1A52-1B47-4C8E-9D1E-2B0B5C7A4E10}";
+        m_linked.m_strCdPrompt = L"Please insert the Extras disc.";
+        m_linked.m_strIdFile = L"ids\\extras.id";
+        m_linked.m_strVolumeFolder = L"..\\Extras";
+    }
+
+    testsupport::CurrentFolderGuard m_currentFolder;
+    testsupport::TempDir m_dir;
+    CLinkedDistribution m_linked;
+};
+
+}  // namespace
+
+TEST_F(LinkedPromptTest, ProposesTheVolumeFolderBesideTheRootWithoutChangingTheCurrentFolder)
+{
+    const std::wstring current = testsupport::CurrentFolder();
+    CLinkedCDPromptDlg prompt;
+    prompt.SetLinkedDistribution(m_linked, CString((m_dir.File(L"disk1") + L"\\").c_str()));
+    EXPECT_EQ(L"Please insert the Extras disc.", Text(prompt.GetPrompt()));
+    EXPECT_EQ(L"Insert Source", Text(prompt.GetCaption()));
+    EXPECT_EQ(m_dir.File(L"Extras"), Text(prompt.GetPath()));
+    EXPECT_EQ(current, testsupport::CurrentFolder());
+
+    // Without a volume folder the linked distribution is looked for in the root itself.
+    m_linked.m_strVolumeFolder.Empty();
+    prompt.SetLinkedDistribution(m_linked, CString(m_dir.File(L"disk1").c_str()));
+    EXPECT_EQ(m_dir.File(L"disk1"), Text(prompt.GetPath()));
+}
+
+TEST_F(LinkedPromptTest, OnlyAnIdFileWithItsProgramAndTheLinkedGuidMatches)
+{
+    const std::string withExe = "[Volume Id]\r\nExePath=\\setup.exe\r\nDistributionVersion=9.9\r\nVolume=7\r\n";
+    const struct {
+        const char* name;
+        std::string content;  // empty: no file
+        const wchar_t* folder;  // null: the linked distribution's folder
+        bool bound;
+        bool matches;
+    } cases[] = {
+        {"the linked GUID, any version and volume", withExe + "DistributionGUID=" + kGuid + "\r\n", nullptr, true,
+            true},
+        {"the GUID in another case",
+            withExe + "DistributionGUID={6f1c1a52-1b47-4c8e-9d1e-2b0b5c7a4e10}\r\n", nullptr, true, true},
+        {"another GUID", withExe + "DistributionGUID={6F1C1A52-1B47-4C8E-9D1E-2B0B5C7A4E11}\r\n", nullptr, true,
+            false},
+        {"no ExePath", std::string("[Volume Id]\r\nDistributionGUID=") + kGuid + "\r\n", nullptr, true, false},
+        {"no file", "", nullptr, true, false},
+        {"an empty folder text", withExe + "DistributionGUID=" + kGuid + "\r\n", L"", true, false},
+        {"no linked distribution bound", withExe + "DistributionGUID=" + kGuid + "\r\n", nullptr, false, false},
+    };
+    for (const auto& c : cases) {
+        const std::wstring file = m_dir.File(L"Extras\\ids\\extras.id");
+        DeleteFileW(file.c_str());
+        if (!c.content.empty())
+            WriteFileBytes(file, c.content);
+        CLinkedCDPromptDlg prompt;
+        if (c.bound)
+            prompt.SetLinkedDistribution(m_linked, CString(m_dir.File(L"disk1").c_str()));
+        const CString folder = c.folder ? CString(c.folder) : CString(m_dir.File(L"Extras").c_str());
+        EXPECT_EQ(c.matches, prompt.ValidatePath(folder)) << c.name;
+        EXPECT_EQ(
+            c.matches ? L"" : L"The specified folder does not contain the correct volume.", Text(prompt.GetError()))
+            << c.name;
+        if (c.bound && !c.folder) {
+            EXPECT_EQ(c.matches, prompt.IsMediaPresent()) << c.name;
+        }
     }
 }
