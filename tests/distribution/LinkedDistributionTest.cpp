@@ -102,7 +102,7 @@ private:
         static const UINT spawnMessage = RegisterWindowMessageW(kInstallerSpawnMessage);
         MasterWindow* self = s_window;
         if (!self)
-            return DefWindowProcW(window, message, wParam, lParam);
+            return ::DefWindowProcW(window, message, wParam, lParam);
         if (message == spawnMessage) {
             self->spawn.Store(wParam, lParam);
             return 0;
@@ -127,7 +127,7 @@ private:
         case WM_GET_RESPAWNED_IDS:
             return self->spawn.Take(reinterpret_cast<DWORD*>(wParam), reinterpret_cast<DWORD*>(lParam));
         default:
-            return DefWindowProcW(window, message, wParam, lParam);
+            return ::DefWindowProcW(window, message, wParam, lParam);
         }
     }
 
