@@ -254,39 +254,6 @@ void CVelmoInstallerApp::SetUiLanguage(LANGID langId)
     m_uiLangId = langId;
 }
 
-bool ReadDialogTemplateFont(const void* dialogTemplate, CString& faceName, WORD& points)
-{
-    const WORD* p = static_cast<const WORD*>(dialogTemplate);
-    if (!p)
-        return false;
-    DWORD style;
-    const bool extended = p[0] == 1 && p[1] == 0xFFFF;
-    if (extended) {
-        // dlgVer, signature, helpID, exStyle, style, cDlgItems, x, y, cx, cy
-        style = static_cast<DWORD>(p[6]) | (static_cast<DWORD>(p[7]) << 16);
-        p += 13;
-    } else {
-        // style, dwExtendedStyle, cdit, x, y, cx, cy
-        style = static_cast<DWORD>(p[0]) | (static_cast<DWORD>(p[1]) << 16);
-        p += 9;
-    }
-    // Menu and window class: none, an ordinal or a name; then the title.
-    for (int field = 0; field < 2; ++field) {
-        if (*p == 0xFFFF)
-            p += 2;
-        else
-            p += wcslen(reinterpret_cast<const wchar_t*>(p)) + 1;
-    }
-    p += wcslen(reinterpret_cast<const wchar_t*>(p)) + 1;
-    if (!(style & DS_SETFONT))
-        return false;
-    points = *p++;
-    if (extended)
-        p += 2;  // weight, italic and character set
-    faceName = CString(reinterpret_cast<const wchar_t*>(p)).Left(LF_FACESIZE - 1);
-    return true;
-}
-
 void CVelmoInstallerApp::CreateDialogFont(LANGID langId)
 {
     CString faceName = L"MS Sans Serif";
@@ -304,14 +271,7 @@ void CVelmoInstallerApp::CreateDialogFont(LANGID langId)
     wcsncpy(font.lfFaceName, faceName, LF_FACESIZE - 1);
     font.lfHeight = -MulDiv(points, GetWindowDeviceCaps(nullptr, LOGPIXELSY), 72);
     font.lfWeight = FW_NORMAL;
-    font.lfCharSet = DEFAULT_CHARSET;  // when the code page has no character set
-    wchar_t codePage[11] = {};
-    if (GetLocaleInfoW(MAKELCID(langId, SORT_DEFAULT), LOCALE_IDEFAULTANSICODEPAGE, codePage, 11)) {
-        CHARSETINFO charset = {};
-        if (TranslateCharsetInfo(reinterpret_cast<DWORD*>(static_cast<UINT_PTR>(wcstoul(codePage, nullptr, 10))),
-                &charset, TCI_SRCCODEPAGE))
-            font.lfCharSet = static_cast<BYTE>(charset.ciCharset);
-    }
+    font.lfCharSet = static_cast<BYTE>(LocaleCharset(MAKELCID(langId, SORT_DEFAULT)));
     HFONT created = CreateFontIndirectW(&font);
     m_hDialogFont = created ? created : static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
 }

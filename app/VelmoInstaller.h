@@ -91,6 +91,7 @@ public:
     // The pages' font: the face and size of dialog template 233 in the current resource
     // module (else "MS Sans Serif", 8 points) in the language's character set.
     void CreateDialogFont(LANGID langId) override;
+    HFONT GetDialogFont() override { return m_hDialogFont; }
 
     // A temporary copy of the file, deleted at exit; throws TempCopyCreationFailed.
     void MakeTempCopy(const wchar_t* sourcePath, CString& copyPath) override;
@@ -228,6 +229,3 @@ bool CheckMsiEngineRegistration();
 // NT family a system below 5.0 build 2195 never passes.
 bool CompareOsVersion(const wchar_t* bound, const OSVERSIONINFOW& version, bool isMinimum, bool isNt);
 
-// The font that a dialog template (DLGTEMPLATE or DLGTEMPLATEEX) names: its face name (at most
-// 31 characters) and point size; false when the template sets no font.
-bool ReadDialogTemplateFont(const void* dialogTemplate, CString& faceName, WORD& points);

@@ -33,3 +33,30 @@ function(velmo_add_gtest)
     add_test(NAME ${T_NAME} COMMAND ${T_NAME} WORKING_DIRECTORY ${CMAKE_RUNTIME_OUTPUT_DIRECTORY})
     set_tests_properties(${T_NAME} PROPERTIES TIMEOUT ${T_TIMEOUT} FIXTURES_REQUIRED wine)
 endfunction()
+
+# Window tests: a program whose windows must really be drawn (screenshots) runs under Xvfb with
+# Wine's X11 driver, in a prefix of its own copied from the window-test template, on a display
+# of its own (tests/wine/window-run.sh), so that window tests run in parallel. Screenshots (PNG)
+# stay in ${CMAKE_BINARY_DIR}/window-tests/<name>/screenshots.
+#   velmo_add_window_test(NAME name SOURCES ... [LIBS ...] [TIMEOUT s] [DEPENDS target...])
+# The program is a GoogleTest program like those of velmo_add_gtest; it saves screenshots with
+# SaveScreenshot (tests/support/Screenshot.h).
+set(VELMO_WINDOW_TEMPLATE ${CMAKE_BINARY_DIR}/wineprefix-x11)
+function(velmo_add_window_test)
+    cmake_parse_arguments(T "" "NAME;TIMEOUT" "SOURCES;LIBS;DEPENDS" ${ARGN})
+    if(NOT T_TIMEOUT)
+        set(T_TIMEOUT 120)
+    endif()
+    add_executable(${T_NAME} ${T_SOURCES})
+    velmo_target_defaults(${T_NAME})
+    velmo_unicode(${T_NAME})
+    target_link_libraries(${T_NAME} PRIVATE ${T_LIBS} velmo_testsupport velmo_screenshot gmock gtest_main)
+    if(T_DEPENDS)
+        add_dependencies(${T_NAME} ${T_DEPENDS})
+    endif()
+    add_test(NAME ${T_NAME}
+             COMMAND bash ${PROJECT_SOURCE_DIR}/tests/wine/window-run.sh ${CMAKE_BINARY_DIR}/wine-run
+                     ${VELMO_WINDOW_TEMPLATE} ${CMAKE_BINARY_DIR}/window-tests/${T_NAME} $<TARGET_FILE:${T_NAME}>
+             WORKING_DIRECTORY ${CMAKE_RUNTIME_OUTPUT_DIRECTORY})
+    set_tests_properties(${T_NAME} PROPERTIES TIMEOUT ${T_TIMEOUT} FIXTURES_REQUIRED wine_x11)
+endfunction()

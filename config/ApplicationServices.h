@@ -35,6 +35,8 @@ public:
     virtual void SetUiLanguage(LANGID langId) = 0;
     // The pages' font in the language's character set.
     virtual void CreateDialogFont(LANGID langId) = 0;
+    // That font (the stock GUI font until it is made); the application keeps it.
+    virtual HFONT GetDialogFont() = 0;
     // A temporary copy of the file, deleted at exit; throws TempCopyCreationFailed.
     virtual void MakeTempCopy(const wchar_t* sourcePath, CString& copyPath) = 0;
     // A file on a removable, network or CD-ROM volume is replaced by a temporary copy (true);

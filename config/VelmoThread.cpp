@@ -140,11 +140,25 @@ void ClassifyCurrentException(CString& message, CString& details, int& code)
     }
 }
 
+BOOL RethrowHooked(void* error)
+{
+    std::rethrow_exception(*static_cast<std::exception_ptr*>(error));
+}
+
+// The class library's last resort (its generic window procedure, a thread entry): reported by
+// the barrier's rows.
+void ReportHookedException(std::exception_ptr error)
+{
+    int ignored = 0;
+    VelmoThreadBarrier(&RethrowHooked, &error, ignored);
+}
+
 }  // namespace
 
 void ArmUnhandledExceptionReport()
 {
     SetUnhandledExceptionFilter(&ReportUnhandledException);
+    AfxSetExceptionHook(&ReportHookedException);
 }
 
 BOOL VelmoThreadBarrier(BOOL (*body)(void* context), void* context, int& exitCode)

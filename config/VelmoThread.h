@@ -20,7 +20,9 @@ BOOL VelmoThreadBarrier(BOOL (*body)(void* context), void* context, int& exitCod
 // The last resort of every thread of the process: a structured exception that no handler takes
 // (a fault inside system code, which the per-thread translation leaves alone) is reported and
 // logged as the barrier reports a structured exception, and the process ends with the
-// exception's code. The application arms it at the start of its run; arming again does nothing.
+// exception's code. An exception that reaches the class library's own catch-alls (its generic
+// window procedure, a thread entry) is reported by the barrier's rows. The application arms both
+// at the start of its run; arming again does nothing.
 void ArmUnhandledExceptionReport();
 
 template <class Base> class TVelmoThread : public Base {

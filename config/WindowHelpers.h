@@ -4,6 +4,8 @@
 
 #include <windows.h>
 
+#include "CString.h"
+
 // Converts a rectangle from pixels to the dialog's units (through the pixel size of a 1000 x
 // 1000 unit rectangle); false, leaving the rectangle unchanged, when MapDialogRect fails.
 bool PixelsToDialogUnits(HWND dialog, RECT& rect);
@@ -25,3 +27,11 @@ HWND GetTopLevelWindow(HWND window);
 // Flashes caption and task-bar button `count` times where user32 has FlashWindowEx, else
 // inverts the caption once.
 void FlashWindowTimes(HWND window, UINT count);
+
+// The font that a dialog template (DLGTEMPLATE or DLGTEMPLATEEX) names: its face name (at most
+// 31 characters) and point size; false when the template sets no font.
+bool ReadDialogTemplateFont(const void* dialogTemplate, CString& faceName, WORD& points);
+
+// The character set of a locale's default ANSI code page; DEFAULT_CHARSET when the code page
+// has none.
+int LocaleCharset(LCID locale);

@@ -35,6 +35,10 @@ public:
         BOOL logDetails, const CCrashReport* crashReport)
         = 0;
 
+    // Shows the fatal-error dialog modally, owned by `owner`, with the exclamation icon, the
+    // application's title as caption, `message` and `details` (behind the Details button).
+    virtual void ShowFatalErrorDialog(HWND owner, const wchar_t* message, const wchar_t* details) = 0;
+
     // The next registered page state in ascending order: 0 gives the first, the last gives 0;
     // an unregistered state throws ValueOutOfRange.
     virtual eDialogState GetNextDialogState(eDialogState state) = 0;

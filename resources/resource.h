@@ -6,6 +6,7 @@
 // Dialog templates.
 #define IDD_TOP_DIALOG 132     // the wizard's frame
 #define IDD_FONT_TEMPLATE 233  // names the pages' font (language modules)
+#define IDD_FATAL_ERROR 235    // the fatal-error dialog
 #define IDD_MEDIA_PROMPT 238   // "Insert Media"
 
 // Controls of the media prompt.
@@ -13,6 +14,14 @@
 #define IDC_MEDIA_FOLDER 1073
 #define IDC_MEDIA_BROWSE 1074
 #define IDC_MEDIA_ERROR 1076
+
+// Controls of the fatal-error dialog.
+#define IDC_FATAL_DETAILS_BUTTON 1068
+#define IDC_FATAL_ICON 1069
+#define IDC_FATAL_DETAILS 1070
+
+// Icons.
+#define IDI_PROGRAM 128  // the windows' icon (the resource module's)
 
 // Strings of the application shell.
 #define IDS_INSTALLER_PATH_INVALID 3

@@ -2,6 +2,8 @@
 
 #include <memory>
 
+#include "ApplicationServices.h"
+#include "BaseDialog.h"
 #include "FatalErrorDialog.h"
 #include "InstallerErrors.h"
 #include "NestedInstallerDialog.h"
@@ -19,6 +21,15 @@ public:
         ::ReportFatalError(message, details, showDetailsButton, logDetails, crashReport);
     }
 
+    void ShowFatalErrorDialog(HWND owner, const wchar_t* message, const wchar_t* details) override
+    {
+        CFatalErrorDialog dialog(CWnd::FromHandle(owner), MB_ICONEXCLAMATION);
+        dialog.SetCaption(AppServices().GetTitle());
+        dialog.SetMessage(message);
+        dialog.SetDetails(details);
+        g_pfnRunFatalErrorDialog(dialog);
+    }
+
     eDialogState GetNextDialogState(eDialogState state) override
     {
         return CNestedInstallerDialog::GetNextDialogState(state);
@@ -29,9 +40,14 @@ public:
         return CNestedInstallerDialog::CreateDialogConfig(state, config);
     }
 
-    // The pages' own scaling by their locale font comes with the page windows; until then a
-    // page's dialog units convert as the system converts them.
-    void MapScaledDialogRect(HWND page, RECT& rect) override { ::MapDialogRect(page, &rect); }
+    // The page's own scaling when it is a dialog of the wizard, else the system's conversion.
+    void MapScaledDialogRect(HWND page, RECT& rect) override
+    {
+        if (auto* dialog = dynamic_cast<CBaseDialog*>(CWnd::FromHandlePermanent(page)))
+            dialog->MapScaledDialogRect(rect);
+        else
+            ::MapDialogRect(page, &rect);
+    }
 
     IMediaPrompt* CreateSpannedPrompt(
         const CConfigInfo::DistributionInfo& settings, int volume, const CString& path) override

@@ -67,4 +67,14 @@ std::vector<std::string> ReadBoxes(const std::wstring& reportFile)
     return boxes;
 }
 
+INT_PTR RecordFatalErrorDialog(CFatalErrorDialog& dialog)
+{
+    CString text = dialog.GetMessage();
+    if (dialog.IsDetailsButtonShown()) {
+        text += L"\r\n\r\n";
+        text += dialog.GetDetails();
+    }
+    return RecordMessageBox(nullptr, text, dialog.GetCaption(), MB_OK | dialog.GetIconType());
+}
+
 }  // namespace hostreport

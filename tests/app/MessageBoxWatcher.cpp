@@ -51,9 +51,11 @@ BOOL CALLBACK MessageBoxWatcher::CollectText(HWND window, LPARAM param)
 {
     wchar_t className[64] = {};
     GetClassNameW(window, className, 64);
-    if (_wcsicmp(className, L"Static") == 0) {
+    // Statics, and the details box of the fatal-error dialog (its message is painted).
+    if (_wcsicmp(className, L"Static") == 0 || _wcsicmp(className, L"Edit") == 0) {
         wchar_t text[4096] = {};
-        GetWindowTextW(window, text, 4096);
+        DWORD_PTR copied = 0;
+        SendMessageTimeoutW(window, WM_GETTEXT, 4096, reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG, 2000, &copied);
         if (text[0]) {
             std::wstring* all = reinterpret_cast<std::wstring*>(param);
             *all += text;

@@ -9,7 +9,9 @@
 
 struct SeenMessageBox {
     std::wstring caption;
-    std::wstring text;  // the texts of the box's static controls, one after another
+    // The texts of the box's static and edit controls, one after another (the fatal-error
+    // dialog paints its message: its details box holds the error's full text).
+    std::wstring text;
 };
 
 class MessageBoxWatcher {

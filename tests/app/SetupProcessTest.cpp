@@ -136,7 +136,7 @@ TEST(SetupProcess, MissingIniFileEndsTheRun)
         EXPECT_EQ(static_cast<DWORD>(-11005), run.exitCode);
         ASSERT_EQ(1u, run.boxes.size());
         EXPECT_EQ(L"setup", run.boxes[0].caption);
-        EXPECT_EQ(0u, run.boxes[0].text.find(L"Fatal Error. Unable to find initialization file."))
+        EXPECT_NE(std::wstring::npos, run.boxes[0].text.find(L"Fatal Error. Unable to find initialization file."))
             << run.boxes[0].text.c_str();
     }
     SetupRun quiet = RunSetup(L"/qn /AcceptLicenses yes /root \"" + empty.Path() + L"\"");
@@ -155,7 +155,8 @@ TEST(SetupProcess, BrokenIniFileIsReportedWhole)
     EXPECT_EQ(static_cast<DWORD>(-11006), run.exitCode);
     ASSERT_EQ(1u, run.boxes.size());
     const std::wstring& text = run.boxes[0].text;
-    EXPECT_EQ(0u, text.find(L"Developer Error. The following errors were found in your ini file:")) << text.c_str();
+    EXPECT_NE(std::wstring::npos, text.find(L"Developer Error. The following errors were found in your ini file:"))
+        << text.c_str();
     EXPECT_NE(std::wstring::npos,
         text.find(L"1. Missing Key: [MsiEngine] WinNTPath\r\n"
                   L"2. Missing Key: [MsiEngine] CommandLine\r\n"
@@ -256,7 +257,7 @@ TEST(SetupProcess, LogThatWouldReplaceADistributionFileIsRefused)
         SetupRun run = RunSetup(L"/root \"" + dir.Path() + L"\" /log \"" + log + L"\"");
         EXPECT_EQ(static_cast<DWORD>(-12007), run.exitCode);
         ASSERT_EQ(1u, run.boxes.size());
-        EXPECT_EQ(0u, run.boxes[0].text.find(L"Unable to open log file")) << run.boxes[0].text.c_str();
+        EXPECT_NE(std::wstring::npos, run.boxes[0].text.find(L"Unable to open log file")) << run.boxes[0].text.c_str();
     }
     EXPECT_EQ(ini, ReadFileBytes(dir.File(L"setup.ini")));
     EXPECT_EQ("merged", ReadFileBytes(dir.File(L"merged.msi")));

@@ -102,6 +102,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, LPWSTR, int)
     std::wstring thread = __wargv[2];
     hostreport::SetReportFile(__wargv[3]);
     g_pfnMessageBoxW = &hostreport::RecordMessageBox;
+    g_pfnRunFatalErrorDialog = &hostreport::RecordFatalErrorDialog;
     theApp.m_log.Open(__wargv[4], false);
     theApp.m_cmdLine.m_nUiMode = (__argc > 5 && std::wstring(__wargv[5]) == L"quiet") ? UiQuiet : UiFull;
     ArmUnhandledExceptionReport();  // as the application's first step

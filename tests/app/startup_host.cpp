@@ -36,6 +36,7 @@ int WINAPI wWinMain(HINSTANCE hInstance, HINSTANCE hPrevInstance, LPWSTR lpCmdLi
         return 2;
     hostreport::SetReportFile(report);
     g_pfnMessageBoxW = &hostreport::RecordMessageBox;
+    g_pfnRunFatalErrorDialog = &hostreport::RecordFatalErrorDialog;
     if (GetEnvironmentVariableW(L"VELMO_TEST_FAULT", nullptr, 0))
         g_platformApi.GetTokenInformation = &FaultingTokenQuery;
     if (!theApp.CheckPrerequisiteDlls())

@@ -30,6 +30,9 @@ public:
     LANGID GetRequestedLanguage() const override;
     void SetUiLanguage(LANGID langId) override;
     void CreateDialogFont(LANGID langId) override;
+    // The stock GUI font unless the test sets one.
+    HFONT GetDialogFont() override { return dialogFont ? dialogFont : static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT)); }
+    HFONT dialogFont = nullptr;
     // Copies into CopyFolder() and records the copy; a copy that cannot be made throws
     // std::runtime_error (the test's own fault).
     void MakeTempCopy(const wchar_t* sourcePath, CString& copyPath) override;
@@ -192,6 +195,7 @@ public:
     {
         ++fatalErrorReports;
     }
+    void ShowFatalErrorDialog(HWND, const wchar_t*, const wchar_t*) override { ++fatalErrorDialogs; }
     eDialogState GetNextDialogState(eDialogState state) override;
     CConfigInfo::DialogInfo* CreateDialogConfig(eDialogState state, CConfigInfo& config) override;
     void MapScaledDialogRect(HWND page, RECT& rect) override { ::MapDialogRect(page, &rect); }
@@ -214,6 +218,7 @@ public:
         HWND owner, UINT iconType, const wchar_t* caption, const wchar_t* message, const wchar_t* details) override;
 
     int fatalErrorReports = 0;
+    int fatalErrorDialogs = 0;
     std::vector<int> promptedVolumes;
     std::vector<std::wstring> linkedPrompts;
     int mediaPromptRuns = 0;
