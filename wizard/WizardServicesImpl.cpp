@@ -23,11 +23,7 @@ public:
 
     void ShowFatalErrorDialog(HWND owner, const wchar_t* message, const wchar_t* details) override
     {
-        CFatalErrorDialog dialog(CWnd::FromHandle(owner), MB_ICONEXCLAMATION);
-        dialog.SetCaption(AppServices().GetTitle());
-        dialog.SetMessage(message);
-        dialog.SetDetails(details);
-        g_pfnRunFatalErrorDialog(dialog);
+        ShowErrorDialog(owner, MB_ICONEXCLAMATION, AppServices().GetTitle(), message, details);
     }
 
     eDialogState GetNextDialogState(eDialogState state) override
@@ -71,11 +67,11 @@ public:
     void ShowErrorDialog(
         HWND owner, UINT iconType, const wchar_t* caption, const wchar_t* message, const wchar_t* details) override
     {
-        CFatalErrorDialog dialog(owner, iconType);
+        CFatalErrorDialog dialog(CWnd::FromHandle(owner), iconType);
         dialog.SetCaption(caption);
         dialog.SetMessage(message);
         dialog.SetDetails(details);
-        dialog.DoModal();
+        g_pfnRunFatalErrorDialog(dialog);
     }
 };
 
