@@ -143,4 +143,41 @@ TEST(WizardProcess, WelcomeLoadsTheSampleAndCancelEndsWithUserExit)
     EXPECT_EQ(1602u, setup.Wait());
 }
 
+// The same at 120 DPI (the display setting of the prefix, read by each new process): the pages
+// keep their proportions.
+TEST(WizardProcess, WelcomeAt120Dpi)
+{
+    HKEY desktop = nullptr;
+    ASSERT_EQ(ERROR_SUCCESS, ::RegCreateKeyExW(HKEY_CURRENT_USER, L"Control Panel\\Desktop", 0, nullptr, 0,
+                                 KEY_SET_VALUE, nullptr, &desktop, nullptr));
+    const DWORD dpi = 120;
+    ::RegSetValueExW(desktop, L"LogPixels", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&dpi), sizeof(dpi));
+    {
+        SetupProcess setup;
+        ASSERT_TRUE(setup.Started());
+        HWND frame = WaitForDialog(setup.Id(), kTitle, nullptr);
+        ASSERT_NE(nullptr, frame);
+        ASSERT_TRUE(WaitUntilEnabled(::GetDlgItem(frame, IDC_FRAME_NEXT)));
+        ::Sleep(300);
+        EXPECT_FALSE(SaveScreenshot(frame, L"setup-welcome-120dpi").empty());
+        // The buttons stay inside the frame, below the separator.
+        RECT client, separator, cancel;
+        ::GetClientRect(frame, &client);
+        ::GetWindowRect(::GetDlgItem(frame, IDC_FRAME_SEPARATOR), &separator);
+        ::GetWindowRect(::GetDlgItem(frame, IDCANCEL), &cancel);
+        ::MapWindowPoints(nullptr, frame, reinterpret_cast<LPPOINT>(&separator), 2);
+        ::MapWindowPoints(nullptr, frame, reinterpret_cast<LPPOINT>(&cancel), 2);
+        EXPECT_GT(cancel.top, separator.bottom);
+        EXPECT_LE(cancel.right, client.right);
+        EXPECT_LE(cancel.bottom, client.bottom);
+        ::PostMessageW(::GetDlgItem(frame, IDCANCEL), BM_CLICK, 0, 0);
+        HWND question = WaitForDialog(setup.Id(), kTitle, L"Are you sure you want to cancel?");
+        ASSERT_NE(nullptr, question);
+        ::PostMessageW(::GetDlgItem(question, IDYES), BM_CLICK, 0, 0);
+        EXPECT_EQ(1602u, setup.Wait());
+    }
+    ::RegDeleteValueW(desktop, L"LogPixels");
+    ::RegCloseKey(desktop);
+}
+
 }  // namespace
