@@ -6,6 +6,12 @@ BOOL AfxInitRichEdit()
     return s_library != nullptr;
 }
 
+BOOL AfxInitRichEdit2()
+{
+    static HMODULE s_library = ::LoadLibraryW(L"riched20.dll");
+    return s_library != nullptr;
+}
+
 BOOL CRichEditCtrl::Create(DWORD style, const RECT& rect, CWnd* parent, UINT id)
 {
     AfxInitRichEdit();

@@ -1,4 +1,6 @@
-// A rich-edit control of class "RICHEDIT" (riched32.dll, loaded by AfxInitRichEdit).
+// A rich-edit control: made as class "RICHEDIT" (riched32.dll, loaded by AfxInitRichEdit), or a
+// template's "RichEdit20W" (riched20.dll, AfxInitRichEdit2) bound by DDX_Control or
+// SubclassDlgItem.
 #pragma once
 
 #include <richedit.h>
@@ -8,6 +10,8 @@
 // Loads riched32.dll once and keeps it loaded, so that "RICHEDIT" windows can be made; FALSE
 // when the library is missing.
 BOOL AfxInitRichEdit();
+// The same for riched20.dll ("RichEdit20W").
+BOOL AfxInitRichEdit2();
 
 class CRichEditCtrl : public CWnd {
 public:
@@ -28,4 +32,22 @@ public:
             SendMessage(EM_STREAMOUT, static_cast<WPARAM>(format), reinterpret_cast<LPARAM>(&stream)));
     }
     BOOL SetReadOnly(BOOL readOnly = TRUE) { return static_cast<BOOL>(SendMessage(EM_SETREADONLY, readOnly)); }
+    // EM_EXSETSEL; (-1, -1) selects the end of the text.
+    void SetSel(long start, long end)
+    {
+        CHARRANGE range = {start, end};
+        SendMessage(EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&range));
+    }
+    // Deletes the selection (WM_CLEAR).
+    void Clear() { SendMessage(WM_CLEAR); }
+    // EM_SETPARAFORMAT of the selection's paragraphs.
+    BOOL SetParaFormat(PARAFORMAT& format)
+    {
+        return static_cast<BOOL>(SendMessage(EM_SETPARAFORMAT, 0, reinterpret_cast<LPARAM>(&format)));
+    }
+    // EM_SETCHARFORMAT with SCF_SELECTION.
+    BOOL SetSelectionCharFormat(CHARFORMATW& format)
+    {
+        return static_cast<BOOL>(SendMessage(EM_SETCHARFORMAT, SCF_SELECTION, reinterpret_cast<LPARAM>(&format)));
+    }
 };

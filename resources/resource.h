@@ -102,3 +102,17 @@
 #define IDS_CANCEL_CAPTION 138
 #define IDS_INITIAL_FOLDER_INVALID 51802
 #define IDS_FOLDER_CREATE_FAILED 51804
+
+// The disk-cost dialog ("Disk Usage").
+#define IDD_DISK_COST 178
+#define IDC_DISK_COST_RECALCULATE 1048
+#define IDC_DISK_COST_LIST 1049
+#define IDC_DISK_COST_WARNING 1051
+#define IDS_DISK_COST_VOLUME 146  // the list's column headings in order
+#define IDS_DISK_COST_AVAILABLE 147
+#define IDS_DISK_COST_REQUIRED 148
+#define IDS_DISK_COST_REMAINING 149
+#define IDS_FREE_SPACE_UNKNOWN 504
+
+// The path edit's question after a refused folder.
+#define IDS_RESET_PATH_QUESTION 128

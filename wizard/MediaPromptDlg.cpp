@@ -3,7 +3,6 @@
 #include <windows.h>
 
 #include <dbt.h>
-#include <mbctype.h>
 
 #include "BrowseForFolderDlg.h"
 #include "DC.h"
@@ -13,6 +12,7 @@
 #include "LanguageHelpers.h"
 #include "PathHelpers.h"
 #include "PlatformChecks.h"
+#include "ScopedMultibyteCodePage.h"
 #include "UniqueHandle.h"
 #include "resource.h"
 
@@ -50,28 +50,6 @@ bool NeedsAutoRunPolicy()
     }
     return CMediaPromptDlg::s_shellVersion < kShellVersionWithAutoPlayQuery;
 }
-
-// The process's multibyte code page for the lifetime of the object.
-class CScopedMultibyteCodePage {
-public:
-    // A code page of 0 (unknown) changes nothing.
-    explicit CScopedMultibyteCodePage(UINT codePage) : m_previous(_getmbcp()), m_changed(codePage != 0)
-    {
-        if (m_changed)
-            _setmbcp(static_cast<int>(codePage));
-    }
-    ~CScopedMultibyteCodePage()
-    {
-        if (m_changed)
-            _setmbcp(m_previous);
-    }
-    CScopedMultibyteCodePage(const CScopedMultibyteCodePage&) = delete;
-    CScopedMultibyteCodePage& operator=(const CScopedMultibyteCodePage&) = delete;
-
-private:
-    int m_previous;
-    bool m_changed;
-};
 
 // Asks the user for an existing folder in the folder browser, starting at `start`; true with
 // `chosen` set when one was picked.

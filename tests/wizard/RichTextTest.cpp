@@ -1,0 +1,204 @@
+// The rich-text builder: modifiers applied in list order, RTF escaping and documents, and pieces
+// of plain and RTF text appended to a real rich edit control and read back with their formats.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <richedit.h>
+
+#include <string>
+#include <vector>
+
+#include "RichEditCtrl.h"
+#include "RichText.h"
+#include "ServiceStandIns.h"
+
+namespace {
+
+std::wstring W(const CString& text)
+{
+    return text.GetString();
+}
+
+// A hidden "RichEdit20W" window and the services the default formats are built from.
+class RichTextTest : public ::testing::Test {
+protected:
+    RichTextTest()
+    {
+        AfxInitRichEdit2();
+        m_control.Attach(::CreateWindowExW(0, L"RichEdit20W", L"", WS_POPUP | ES_MULTILINE, 0, 0, 400, 300, nullptr,
+            nullptr, nullptr, nullptr));
+    }
+    ~RichTextTest() override { ::DestroyWindow(m_control.Detach()); }
+
+    std::wstring Text()
+    {
+        GETTEXTEX get = {};
+        std::vector<wchar_t> buffer(65536);
+        get.cb = static_cast<DWORD>(buffer.size() * sizeof(wchar_t));
+        get.flags = GT_DEFAULT;
+        get.codepage = 1200;
+        m_control.SendMessage(EM_GETTEXTEX, reinterpret_cast<WPARAM>(&get), reinterpret_cast<LPARAM>(buffer.data()));
+        return buffer.data();
+    }
+    // The formats of the character at `position` and of its paragraph.
+    void FormatsAt(long position, CHARFORMAT2W& character, PARAFORMAT2& paragraph)
+    {
+        m_control.SetSel(position, position + 1);
+        character = CHARFORMAT2W();
+        character.cbSize = sizeof(character);
+        m_control.SendMessage(EM_GETCHARFORMAT, SCF_SELECTION, reinterpret_cast<LPARAM>(&character));
+        paragraph = PARAFORMAT2();
+        paragraph.cbSize = sizeof(paragraph);
+        m_control.SendMessage(EM_GETPARAFORMAT, 0, reinterpret_cast<LPARAM>(&paragraph));
+    }
+
+    testsupport::StandInServices m_services;
+    CRichEditCtrl m_control;
+};
+
+}  // namespace
+
+TEST(FormatModifierTest, ModifiersApplyInListOrder)
+{
+    testsupport::StandInServices services;
+    const ParaLeftIndentModifier deeper(360, TRUE);
+    const ParaRightIndentModifier rightMore(100, TRUE);
+    const FontEffectModifier<CFE_BOLD> notBold(FALSE);
+    const FontEffectModifier<CFE_UNDERLINE> underline(TRUE);
+    const FontSizeModifier size(12);
+    const ParaBulletModifier bullet(TRUE);
+    const ParaFirstIndentModifier firstRelative(200, TRUE);
+    const ParaFirstIndentModifier firstAbsolute(200, FALSE);
+    const struct {
+        const char* name;
+        std::vector<const IFormatModifier*> modifiers;
+        LONG start, right, offset;
+        DWORD effects;
+        COLORREF color;
+        WORD numbering;
+    } cases[] = {
+        {"none: the defaults", {}, 0, 0, 0, 0, ::GetSysColor(COLOR_WINDOWTEXT), 0},
+        {"the body's indents", {&g_leftIndentModifier, &g_rightIndentModifier}, 180, 180, 0, 0,
+            ::GetSysColor(COLOR_WINDOWTEXT), 0},
+        {"absolute, then relative", {&g_leftIndentModifier, &deeper, &g_rightIndentModifier, &rightMore}, 540, 280, 0,
+            0, ::GetSysColor(COLOR_WINDOWTEXT), 0},
+        {"relative, then absolute", {&deeper, &g_leftIndentModifier}, 180, 0, 0, 0, ::GetSysColor(COLOR_WINDOWTEXT), 0},
+        {"the warning", {&g_boldModifier, &g_redColorModifier}, 0, 0, 0, CFE_BOLD, RGB(255, 0, 0), 0},
+        {"bold switched off again, underlined", {&g_boldModifier, &notBold, &underline}, 0, 0, 0, CFE_UNDERLINE,
+            ::GetSysColor(COLOR_WINDOWTEXT), 0},
+        {"a bullet", {&bullet}, 0, 0, 0, 0, ::GetSysColor(COLOR_WINDOWTEXT), PFN_BULLET},
+        {"first line, relative", {&g_leftIndentModifier, &firstRelative}, 380, 180, -200, 0,
+            ::GetSysColor(COLOR_WINDOWTEXT), 0},
+        {"first line, absolute twice", {&g_leftIndentModifier, &firstAbsolute, &firstAbsolute}, 380, 180, -200, 0,
+            ::GetSysColor(COLOR_WINDOWTEXT), 0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        FormatModifierList list;
+        for (const IFormatModifier* modifier : c.modifiers)
+            list.Add(modifier);
+        PARAFORMAT paragraph;
+        CHARFORMATW character;
+        list.Apply(paragraph, character);
+        EXPECT_EQ(c.start, paragraph.dxStartIndent);
+        EXPECT_EQ(c.right, c.name[0] == 'f' ? 180 : paragraph.dxRightIndent);
+        EXPECT_EQ(c.offset, paragraph.dxOffset);
+        EXPECT_EQ(c.effects, character.dwEffects);
+        EXPECT_EQ(c.color, character.crTextColor);
+        EXPECT_EQ(c.numbering, paragraph.wNumbering);
+        EXPECT_EQ(UINT(sizeof(PARAFORMAT)), paragraph.cbSize);
+        EXPECT_EQ(UINT(sizeof(CHARFORMATW)), character.cbSize);
+        EXPECT_EQ(DWORD(0x8000003F), paragraph.dwMask);
+        EXPECT_EQ(DWORD(0xF800003F), character.dwMask);
+    }
+    FormatModifierList sized;
+    sized.Add(&size);
+    PARAFORMAT paragraph;
+    CHARFORMATW character;
+    sized.Apply(paragraph, character);
+    EXPECT_EQ(240, character.yHeight);
+    // The null-terminated global lists.
+    EXPECT_EQ(2u, FormatModifierList(g_bodyIndentModifiers).GetCount());
+    EXPECT_EQ(3u, FormatModifierList(g_warningModifiers).Add(&size));
+}
+
+TEST(RtfTextTest, EscapingAndDocuments)
+{
+    const struct {
+        const wchar_t* text;
+        const wchar_t* escaped;
+    } cases[] = {
+        {L"plain", L"plain"},
+        {L"a\\{b", L"a\\\\\\{b"},  // backslashes doubled first, then the brace escaped
+        {L"{}", L"\\{\\}"},
+        {L"\\\\", L"\\\\\\\\"},
+        {L"col1\tcol2", L"col1\\tab col2"},
+        {L"\t\\t", L"\\tab \\\\t"},  // the control word of a tab is not escaped again
+    };
+    for (const auto& c : cases) {
+        CString text = c.text;
+        EscapeRtfText(text);
+        EXPECT_EQ(c.escaped, W(text)) << c.text;
+    }
+
+    RtfDocumentFont font = {};
+    wcscpy(font.font.lfFaceName, L"Tahoma");
+    font.font.lfCharSet = 0;
+    font.codePage = 1252;
+    font.language = 0x409;
+    font.pixelsPerInch = 96;
+    const struct {
+        LONG height;
+        int points;
+    } heights[] = {{-11, 8}, {-16, 12}, {10, 10}, {0, 11}};  // a positive height is the size itself
+    for (const auto& h : heights) {
+        font.font.lfHeight = h.height;
+        CString header = L"Header", info = L"{\\b Info}";
+        MakeRtfDocuments(header, info, font);
+        const std::wstring prolog
+            = L"{\\rtf1\\ansi\\ansicpg1252\\uc1 \\deff0\\deflang1033 {\\fonttbl{\\f0\\fcharset0\\fprq0 Tahoma;}}";
+        const std::wstring p2 = std::to_wstring(h.points * 2), p5 = std::to_wstring(h.points * 5);
+        EXPECT_EQ(prolog + L"\\pard\\plain \\b\\fs" + p2 + L"\\sb0\\sa" + p5 + L"\\li144\\ri144 {Header\\par }", W(header))
+            << h.height;
+        EXPECT_EQ(prolog + L"\\pard\\plain \\fs" + p2 + L"\\sb0\\sa0\\li144\\ri144 {{\\b Info}\\par }", W(info)) << h.height;
+    }
+}
+
+TEST_F(RichTextTest, PiecesAppendAtTheEndWithTheirFormats)
+{
+    FormatModifierList warning(g_warningModifiers);
+    FormatModifierList body(g_bodyIndentModifiers);
+    AppendRichText(m_control, L"WARNING:", warning, false);
+    AppendRichText(m_control, L" text\r", body, false);
+    AppendRichText(m_control, L"", warning, false);  // nothing
+    AppendRichText(m_control, L"{\\rtf1\\ansi {\\b bold}, plain \\{braces\\}}", body, true);
+    EXPECT_EQ(L"WARNING: text\rbold, plain {braces}", Text());
+
+    CHARFORMAT2W character;
+    PARAFORMAT2 paragraph;
+    FormatsAt(0, character, paragraph);
+    EXPECT_TRUE(character.dwEffects & CFE_BOLD);
+    EXPECT_EQ(RGB(255, 0, 0), character.crTextColor);
+    FormatsAt(10, character, paragraph);
+    EXPECT_FALSE(character.dwEffects & CFE_BOLD);
+    EXPECT_EQ(::GetSysColor(COLOR_WINDOWTEXT), character.crTextColor);
+    EXPECT_EQ(180, paragraph.dxRightIndent);
+    FormatsAt(14, character, paragraph);  // "bold" from the RTF
+    EXPECT_TRUE(character.dwEffects & CFE_BOLD);
+}
+
+TEST_F(RichTextTest, LongAndNonAsciiTextsArriveWhole)
+{
+    // Many callbacks, and characters beyond ASCII in the RTF (converted in the code page of the
+    // distribution's language) and in plain text.
+    SetRichTextLanguage(0x0407);
+    std::wstring longText;
+    for (int i = 0; i < 600; ++i)
+        longText += L"line " + std::to_wstring(i) + L" \x00E9t\x00E9 ";
+    AppendRichText(m_control, (L"{\\rtf1\\ansi\\ansicpg1252 " + longText + L"}").c_str(), FormatModifierList(), true);
+    const std::wstring plain = L" \x65E5\x672C \x20AC";
+    AppendRichText(m_control, plain.c_str(), FormatModifierList(), false);
+    SetRichTextLanguage(0);
+    EXPECT_EQ(longText + plain, Text());
+}
