@@ -82,11 +82,11 @@ class Icon:
 # The pictures, each drawn on a fresh icon. Symbols sit in x 2..17, y 1..14 (the base frame's
 # inside) unless they are menu icons, which have the whole left half.
 
-def drive(i, x=2, y=4, led=LIME):
-    i.rect(x, y, x + 15, y + 7, GREY)
-    i.frame(x, y, x + 15, y + 7, BLACK)
-    i.line([(x + 1, y + 1), (x + 14, y + 1)], WHITE)
-    i.rect(x + 11, y + 5, x + 12, y + 5, led)
+def drive(i, x=4, y=5, led=LIME):
+    i.rect(x, y, x + 11, y + 6, GREY)
+    i.frame(x, y, x + 11, y + 6, BLACK)
+    i.line([(x + 1, y + 1), (x + 10, y + 1)], WHITE)
+    i.rect(x + 8, y + 4, x + 9, y + 4, led)
 
 
 def cd(i, cx=10, cy=8):
@@ -100,7 +100,7 @@ def cd(i, cx=10, cy=8):
 
 def network(i):
     drive(i, y=2)
-    i.line([(10, 10), (10, 13)], NAVY)
+    i.line([(10, 9), (10, 13)], NAVY)
     i.line([(4, 13), (16, 13)], NAVY)
 
 
@@ -147,6 +147,12 @@ def base(fill):
     def draw(i):
         i.rect(0, 0, 19, 15, fill)
         i.frame(0, 0, 19, 15, DARK)
+        if fill != WHITE:
+            # Mixed: a checked pattern that shows around any state icon.
+            for y in range(1, 15):
+                for x in range(1, 19):
+                    if (x + y) % 2 == 0:
+                        i.put(x, y, WHITE)
     return draw
 
 
@@ -198,7 +204,7 @@ def combine(*parts):
 ICONS = {
     # Layers of the tree's composite images.
     500: base(WHITE),
-    501: base(GREY),
+    501: base(DARK),
     502: arrow,
     505: overlay(RED),
     506: overlay(YELLOW),

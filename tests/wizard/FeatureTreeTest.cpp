@@ -10,12 +10,11 @@
 #include <string>
 #include <vector>
 
-#include "BrokenDependencies.h"
-#include "Distribution.h"
 #include "FeatureTreeCtrl.h"
 #include "FeatureTreeCtrlMenu.h"
 #include "HandBuiltFeatures.h"
 #include "ModelTestSupport.h"
+#include "UnfixableBrokenDependencies.h"
 #include "resource.h"
 
 using featuretest::Subset;
@@ -27,36 +26,6 @@ const int kAbsent = INSTALLSTATE_ABSENT;
 const int kLocal = INSTALLSTATE_LOCAL;
 const int kSource = INSTALLSTATE_SOURCE;
 const int kAdvertised = INSTALLSTATE_ADVERTISED;
-
-// Gives `feature` a broken dependency of an installed product that no part of the (empty)
-// distribution fixes.
-class BrokenDependencies {
-public:
-    BrokenDependencies() : m_systemInfo(modeltest::CreateFakeSystemInfo(m_data))
-    {
-        m_data.partInfos = {{L"{6D1F3B20-7A4C-4E5D-8B9A-0C1D2E3F4A99}", {}, L"{6D1F3B20-7A4C-4E5D-8B9A-0C1D2E3F4A98}",
-            {}}};
-    }
-    ~BrokenDependencies() { m_systemInfo->Release(); }
-    void Break(CFeature* feature)
-    {
-        IZKPartInfoList* list = nullptr;
-        ASSERT_EQ(S_OK, m_systemInfo->GetPartInfoList(&list));
-        IZKPartInfo* part = nullptr;
-        ASSERT_EQ(S_OK, list->GetItem(1, &part));
-        m_dependencies.emplace_back(new CBrokenDependency(feature->GetPart()));
-        m_dependencies.back()->Populate(part, m_distribution);
-        feature->AddBrokenDependency(m_dependencies.back().get());
-        part->Release();
-        list->Release();
-    }
-
-private:
-    modeltest::FakeSystemInfoData m_data;
-    IZKSystemInfo* m_systemInfo;
-    CDistribution m_distribution;
-    std::vector<std::unique_ptr<CBrokenDependency>> m_dependencies;
-};
 
 std::string Key(const MsiImageKey& key)
 {
@@ -104,53 +73,53 @@ TEST(FeatureTreeImages, KeyOfAFeatureFromItsStatesAndItsSubtree)
     modeltest::TestAppServices app;
     struct Case {
         const char* name;
-        std::function<CFeature*(Tree&, BrokenDependencies&)> build;
+        std::function<CFeature*(Tree&, UnfixableBrokenDependencies&)> build;
         bool showHidden;
         const char* key;
     };
     const Case cases[] = {
-        {"absent and staying so", [](Tree& t, BrokenDependencies&) { return t.Add(L"A"); }, false, "2/0"},
+        {"absent and staying so", [](Tree& t, UnfixableBrokenDependencies&) { return t.Add(L"A"); }, false, "2/0"},
         {"to be installed",
-            [](Tree& t, BrokenDependencies&) {
+            [](Tree& t, UnfixableBrokenDependencies&) {
                 CFeature* a = t.Add(L"A");
                 a->m_actionState = kLocal;
                 return a;
             },
             false, "1/0"},
-        {"installed and staying", [](Tree& t, BrokenDependencies&) {
+        {"installed and staying", [](Tree& t, UnfixableBrokenDependencies&) {
              CFeature* a = t.Add(L"A");
              t.SetInstalled(a, kLocal);
              return a;
          },
             false, "3/0"},
-        {"to be removed", [](Tree& t, BrokenDependencies&) {
+        {"to be removed", [](Tree& t, UnfixableBrokenDependencies&) {
              CFeature* a = t.Add(L"A");
              a->m_installedState = kLocal;
              return a;
          },
             false, "0/0"},
-        {"from the source, shown as a CD", [](Tree& t, BrokenDependencies&) {
+        {"from the source, shown as a CD", [](Tree& t, UnfixableBrokenDependencies&) {
              CFeature* a = t.Add(L"A");
              t.SetInstalled(a, kSource);
              return a;
          },
             false, "4/0"},
-        {"advertised", [](Tree& t, BrokenDependencies&) {
+        {"advertised", [](Tree& t, UnfixableBrokenDependencies&) {
              CFeature* a = t.Add(L"A");
              a->m_actionState = kAdvertised;
              return a;
          },
             false, "6/0"},
         {"blocked: nothing below a feature without a part",
-            [](Tree& t, BrokenDependencies&) { return t.Add(L"Empty", nullptr, CFeature::kNoPart); }, false, "7/0"},
+            [](Tree& t, UnfixableBrokenDependencies&) { return t.Add(L"Empty", nullptr, CFeature::kNoPart); }, false, "7/0"},
         {"blocked: it needs a blocked feature",
-            [](Tree& t, BrokenDependencies&) {
+            [](Tree& t, UnfixableBrokenDependencies&) {
                 CFeature* a = t.Add(L"A");
                 a->AddDependency(Subset({t.Add(L"Empty", nullptr, CFeature::kNoPart)}), 0);
                 return a;
             },
             false, "8/0"},
-        {"a child acting differently", [](Tree& t, BrokenDependencies&) {
+        {"a child acting differently", [](Tree& t, UnfixableBrokenDependencies&) {
              CFeature* p = t.Add(L"P");
              t.SetInstalled(p, kLocal);
              t.SetInstalled(t.Add(L"C", p), kLocal);
@@ -158,28 +127,28 @@ TEST(FeatureTreeImages, KeyOfAFeatureFromItsStatesAndItsSubtree)
              return p;
          },
             false, "3/1"},
-        {"children of an absent feature are not looked at", [](Tree& t, BrokenDependencies&) {
+        {"children of an absent feature are not looked at", [](Tree& t, UnfixableBrokenDependencies&) {
              CFeature* p = t.Add(L"P");
              t.SetInstalled(t.Add(L"C", p), kLocal);
              return p;
          },
             false, "2/0"},
         {"a hidden child counts only while hidden features are shown",
-            [](Tree& t, BrokenDependencies&) {
+            [](Tree& t, UnfixableBrokenDependencies&) {
                 CFeature* p = t.Add(L"P");
                 t.SetInstalled(p, kLocal);
                 t.Add(L"Hidden", p)->m_display = 0;
                 return p;
             },
             false, "3/0"},
-        {"a hidden child shown", [](Tree& t, BrokenDependencies&) {
+        {"a hidden child shown", [](Tree& t, UnfixableBrokenDependencies&) {
              CFeature* p = t.Add(L"P");
              t.SetInstalled(p, kLocal);
              t.Add(L"Hidden", p)->m_display = 0;
              return p;
          },
             true, "3/1"},
-        {"its own broken dependencies", [](Tree& t, BrokenDependencies& b) {
+        {"its own broken dependencies", [](Tree& t, UnfixableBrokenDependencies& b) {
              CFeature* a = t.Add(L"A");
              t.SetInstalled(a, kLocal);
              b.Break(a);
@@ -187,7 +156,7 @@ TEST(FeatureTreeImages, KeyOfAFeatureFromItsStatesAndItsSubtree)
          },
             false, "3/2"},
         {"a descendant's broken dependencies, the child acting differently",
-            [](Tree& t, BrokenDependencies& b) {
+            [](Tree& t, UnfixableBrokenDependencies& b) {
                 CFeature* p = t.Add(L"P");
                 t.SetInstalled(p, kLocal);
                 CFeature* c = t.Add(L"C", p);
@@ -196,7 +165,7 @@ TEST(FeatureTreeImages, KeyOfAFeatureFromItsStatesAndItsSubtree)
                 return p;
             },
             false, "3/5"},
-        {"its own broken dependencies hide the descendant's", [](Tree& t, BrokenDependencies& b) {
+        {"its own broken dependencies hide the descendant's", [](Tree& t, UnfixableBrokenDependencies& b) {
              CFeature* p = t.Add(L"P");
              t.SetInstalled(p, kLocal);
              b.Break(p);
@@ -206,7 +175,7 @@ TEST(FeatureTreeImages, KeyOfAFeatureFromItsStatesAndItsSubtree)
              return p;
          },
             false, "3/2"},
-        {"an absent feature breaks nothing", [](Tree& t, BrokenDependencies& b) {
+        {"an absent feature breaks nothing", [](Tree& t, UnfixableBrokenDependencies& b) {
              CFeature* a = t.Add(L"A");
              b.Break(a);
              return a;
@@ -216,7 +185,7 @@ TEST(FeatureTreeImages, KeyOfAFeatureFromItsStatesAndItsSubtree)
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         Tree tree;
-        BrokenDependencies broken;
+        UnfixableBrokenDependencies broken;
         CFeature* feature = c.build(tree, broken);
         EXPECT_EQ(c.key, Key(CMsiFeatureTreeCtrlItem::GetImageKey(*feature, c.showHidden)));
     }
