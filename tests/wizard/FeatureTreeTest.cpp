@@ -321,6 +321,23 @@ TEST(FeatureMenus, MenuOfAFeatureNeededByAnother)
     EXPECT_EQ(6, ::GetMenuItemCount(menu.m_hMenu));
     EXPECT_EQ(ID_FEATURE_ABSENT_GRAYED, ::GetMenuItemID(menu.m_hMenu, 4));
 
+    // The entries' icons go with the menu.
+    std::vector<HICON> icons;
+    {
+        CMsiFeatureMenu again(&tree, tools);
+        ASSERT_TRUE(again.Build());
+        for (const auto& entry : again.GetEntries()) {
+            if (entry->icon.Get())
+                icons.push_back(entry->icon.Get());
+        }
+        ASSERT_TRUE(again.Build());  // built anew: the first entries' icons are released at once
+    }
+    ASSERT_EQ(4u, icons.size());
+    for (HICON icon : icons) {
+        ICONINFO info = {};
+        EXPECT_FALSE(::GetIconInfo(icon, &info)) << "icon still alive";
+    }
+
     // A blocked feature has no menu at all.
     CMsiFeatureMenu blocked(&tree, t.Add(L"Empty", nullptr, CFeature::kNoPart));
     EXPECT_FALSE(blocked.Build());

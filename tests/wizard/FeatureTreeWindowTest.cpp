@@ -504,12 +504,42 @@ TEST_F(FeatureTreeWindowTest, HiddenFeaturesShownAndVisibleOnesBold)
         }),
         Screenshot(host, L"feature-tree-hidden-shown"),
         Check([&] {
+            EXPECT_EQ(10u, g_msiFeatureItems.size());
             ASSERT_TRUE(host.tree.SetShowHidden(false));
             EXPECT_EQ(nullptr, host.tree.FindFeatureItem(internals));
+            EXPECT_EQ(10u, g_msiFeatureItems.size() + g_linkedDistFeatureItems.size());
             EXPECT_EQ(0u, host.tree.FindFeatureItem(core)->GetState(TVIS_BOLD));
         }),
     };
     Run(host);
-    // Filling notified nothing.
+    // Filling notified nothing; every item object went with the tree.
+    EXPECT_TRUE(g_msiFeatureItems.empty());
+    EXPECT_TRUE(g_linkedDistFeatureItems.empty());
     EXPECT_EQ((std::vector<UINT>{FTN_SELCHANGING, FTN_SELCHANGED}), host.notifications);
+}
+
+// The solver changes hidden features too: their shown ancestors stand for them.
+TEST_F(FeatureTreeWindowTest, ChangesOfHiddenFeaturesRefreshTheirShownAncestors)
+{
+    CTreeHost host(t.First());
+    host.steps = {
+        Check([&] {
+            CFeatureTreeCtrlItem* item = host.tree.FindFeatureItem(core);
+            host.tree.SelectItemObject(item);
+            int before = -1, selected = -1;
+            item->GetImage(before, selected);
+            // A command no menu registered reaches no item.
+            EXPECT_EQ(0, host.tree.SendItemCommand(item, ID_FEATURE_ABSENT));
+            host.tree.RegisterCommand(ID_FEATURE_ABSENT);
+            EXPECT_EQ(1, host.tree.SendItemCommand(item, ID_FEATURE_ABSENT));
+            EXPECT_EQ(INSTALLSTATE_ABSENT, internals->GetActionState());
+            EXPECT_EQ(INSTALLSTATE_ABSENT, core->GetActionState());
+            EXPECT_FALSE(item->IsDirty());
+            int after = -1;
+            item->GetImage(after, selected);
+            EXPECT_NE(before, after);
+            EXPECT_EQ(std::vector<CFeature*>{core}, host.stateChanged);
+        }),
+    };
+    Run(host);
 }
