@@ -35,8 +35,6 @@ public:
         return ::ImageList_Destroy(list);
     }
     HIMAGELIST GetSafeHandle() const noexcept { return m_hImageList; }
-    int GetImageCount() const { return ::ImageList_GetImageCount(m_hImageList); }
-    operator HIMAGELIST() const noexcept { return m_hImageList; }
 
     HIMAGELIST m_hImageList;
 };

@@ -48,8 +48,6 @@ public:
     virtual void DrawItem(LPDRAWITEMSTRUCT drawItem);
     virtual void MeasureItem(LPMEASUREITEMSTRUCT measureItem);
 
-    operator HMENU() const noexcept { return m_hMenu; }
-    HMENU GetSafeHmenu() const noexcept { return m_hMenu; }
 
     HMENU m_hMenu;
 };

@@ -4,6 +4,7 @@
 #include "Button.h"
 #include "Dialog.h"
 #include "Edit.h"
+#include "Menu.h"
 #include "WinThread.h"
 
 #include <commctrl.h>
@@ -400,6 +401,72 @@ TEST(WndTest, TemporariesAreNonOwningAndFreedAtIdle)
     EXPECT_EQ(nullptr, ::GetDlgItem(window, 3));
     AfxDeleteTempMaps();
     ::DestroyWindow(window);
+}
+
+// A menu that records which of its entries it was asked to draw and to measure.
+class CRecordingMenu : public CMenu {
+public:
+    std::vector<ULONG_PTR> drawn;
+    std::vector<ULONG_PTR> measured;
+    void DrawItem(LPDRAWITEMSTRUCT draw) override { drawn.push_back(draw->itemData); }
+    void MeasureItem(LPMEASUREITEMSTRUCT measure) override
+    {
+        measured.push_back(measure->itemData);
+        measure->itemWidth = 40;
+        measure->itemHeight = 12;
+    }
+};
+
+void CALLBACK EndTrackedMenu(HWND, UINT, UINT_PTR id, DWORD)
+{
+    ::KillTimer(nullptr, id);
+    ::EndMenu();
+}
+
+TEST(MenuTest, OwnerDrawnEntriesReachTheirMenuObjectThroughTheOwnersDefaultProcessing)
+{
+    CWnd owner;
+    ASSERT_TRUE(owner.CreateEx(0, PlainClass(), L"", WS_OVERLAPPED, CRect(0, 0, 10, 10), nullptr, 0));
+    CRecordingMenu menu;
+    ASSERT_TRUE(menu.CreatePopupMenu());
+    static const int entry = 0;
+    ASSERT_TRUE(menu.AppendMenu(MF_OWNERDRAW, 10, static_cast<const void*>(&entry)));
+    EXPECT_EQ(&menu, CMenu::FromHandlePermanent(menu.m_hMenu));
+    const auto entryData = reinterpret_cast<ULONG_PTR>(&entry);
+
+    // Drawing names the menu; measuring goes to the tracked menu.
+    DRAWITEMSTRUCT draw = {};
+    draw.CtlType = ODT_MENU;
+    draw.hwndItem = reinterpret_cast<HWND>(menu.m_hMenu);
+    draw.itemData = entryData;
+    EXPECT_EQ(TRUE, owner.SendMessage(WM_DRAWITEM, 0, reinterpret_cast<LPARAM>(&draw)));
+    EXPECT_EQ(std::vector<ULONG_PTR>{entryData}, menu.drawn);
+    MEASUREITEMSTRUCT measure = {};
+    measure.CtlType = ODT_MENU;
+    measure.itemData = entryData;
+    owner.SendMessage(WM_MEASUREITEM, 0, reinterpret_cast<LPARAM>(&measure));
+    EXPECT_TRUE(menu.measured.empty()) << "no menu is tracked";
+    ::SetTimer(nullptr, 0, 100, &EndTrackedMenu);
+    menu.TrackPopupMenu(TPM_LEFTALIGN, 0, 0, &owner);
+    EXPECT_EQ(std::vector<ULONG_PTR>{entryData}, menu.measured);
+
+    // A detached menu reaches no object; its temporary object does not destroy it.
+    const size_t drawnBefore = menu.drawn.size();
+    HMENU handle = menu.Detach();
+    EXPECT_EQ(nullptr, CMenu::FromHandlePermanent(handle));
+    owner.SendMessage(WM_DRAWITEM, 0, reinterpret_cast<LPARAM>(&draw));
+    EXPECT_EQ(drawnBefore, menu.drawn.size());
+    CMenu* temp = CMenu::FromHandle(handle);
+    ASSERT_NE(nullptr, temp);
+    EXPECT_EQ(temp, CMenu::FromHandle(handle));
+    AfxDeleteTempMaps();
+    EXPECT_TRUE(::IsMenu(handle));
+    // An attached one goes with its object.
+    {
+        CMenu owning;
+        ASSERT_TRUE(owning.Attach(handle));
+    }
+    EXPECT_FALSE(::IsMenu(handle));
 }
 
 }  // namespace

@@ -49,6 +49,7 @@ public:
     CFeatureTreeCtrl tree;
     std::vector<Step> steps;  // the script
     std::vector<UINT> notifications;
+    std::vector<FeatureTreeNotify> records;
     std::vector<CFeature*> stateChanged;  // the oldFeature of each FTN_STATECHANGED
     std::vector<UINT> commands;
     bool vetoSelection = false;
@@ -92,6 +93,7 @@ protected:
     {
         auto* notify = reinterpret_cast<FeatureTreeNotify*>(header);
         notifications.push_back(header->code);
+        records.push_back(*notify);
         if (header->code == FTN_STATECHANGED)
             stateChanged.push_back(notify->oldFeature);
         *result = header->code == FTN_SELCHANGING && vetoSelection ? 1 : 0;
@@ -424,12 +426,24 @@ TEST_F(FeatureTreeWindowTest, AClickOnTheImageOpensTheMenuOfTheItemItSelected)
         WaitForMenu(false),
         Check([&] {
             EXPECT_EQ(L"Core", SelectedTitle(host));
+            // The parent heard of the change it vetoed, with both features.
+            ASSERT_FALSE(host.records.empty());
+            const FeatureTreeNotify& vetoed = host.records.back();
+            EXPECT_EQ(FTN_SELCHANGING, vetoed.hdr.code);
+            EXPECT_EQ(static_cast<UINT_PTR>(kTreeId), vetoed.hdr.idFrom);
+            EXPECT_EQ(host.tree.m_hWnd, vetoed.hdr.hwndFrom);
+            EXPECT_EQ(core, vetoed.oldFeature);
+            EXPECT_EQ(tools, vetoed.newFeature);
             host.vetoSelection = false;
             Click(host, L"Tools", false);
         }),
         Check([&] {
             EXPECT_EQ(nullptr, OpenMenu());
             EXPECT_EQ(L"Tools", SelectedTitle(host));
+            ASSERT_FALSE(host.records.empty());
+            EXPECT_EQ(FTN_SELCHANGED, host.records.back().hdr.code);
+            EXPECT_EQ(core, host.records.back().oldFeature);
+            EXPECT_EQ(tools, host.records.back().newFeature);
             Click(host, L"Extras", true);
         }),
         WaitForMenu(true),
