@@ -19,7 +19,8 @@ public:
         lv.fmt = format;
         lv.cx = width;
         lv.pszText = const_cast<wchar_t*>(heading);
-        return static_cast<int>(SendMessage(LVM_INSERTCOLUMNW, static_cast<WPARAM>(column), reinterpret_cast<LPARAM>(&lv)));
+        return static_cast<int>(
+            SendMessage(LVM_INSERTCOLUMNW, static_cast<WPARAM>(column), reinterpret_cast<LPARAM>(&lv)));
     }
     // A width in pixels, or LVSCW_AUTOSIZE / LVSCW_AUTOSIZE_USEHEADER.
     BOOL SetColumnWidth(int column, int width)
@@ -40,7 +41,8 @@ public:
         LVITEMW lv = {};
         lv.iSubItem = subItem;
         lv.pszText = const_cast<wchar_t*>(text);
-        return static_cast<BOOL>(SendMessage(LVM_SETITEMTEXTW, static_cast<WPARAM>(item), reinterpret_cast<LPARAM>(&lv)));
+        return static_cast<BOOL>(
+            SendMessage(LVM_SETITEMTEXTW, static_cast<WPARAM>(item), reinterpret_cast<LPARAM>(&lv)));
     }
     BOOL SetItemData(int item, DWORD_PTR data)
     {

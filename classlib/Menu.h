@@ -48,7 +48,6 @@ public:
     virtual void DrawItem(LPDRAWITEMSTRUCT drawItem);
     virtual void MeasureItem(LPMEASUREITEMSTRUCT measureItem);
 
-
     HMENU m_hMenu;
 };
 

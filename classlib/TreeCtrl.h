@@ -110,7 +110,10 @@ public:
         return static_cast<BOOL>(SendMessage(TVM_GETITEMRECT, textOnly, reinterpret_cast<LPARAM>(rect)));
     }
 
-    BOOL GetItem(TVITEMW* item) const { return static_cast<BOOL>(SendMessage(TVM_GETITEMW, 0, reinterpret_cast<LPARAM>(item))); }
+    BOOL GetItem(TVITEMW* item) const
+    {
+        return static_cast<BOOL>(SendMessage(TVM_GETITEMW, 0, reinterpret_cast<LPARAM>(item)));
+    }
     BOOL SetItem(const TVITEMW* item)
     {
         return static_cast<BOOL>(SendMessage(TVM_SETITEMW, 0, reinterpret_cast<LPARAM>(item)));
@@ -182,7 +185,10 @@ public:
         return GetItem(&tv) ? static_cast<DWORD_PTR>(tv.lParam) : 0;
     }
     // The state image's index minus 1 (check boxes: 0 clear, 1 checked).
-    BOOL GetCheck(HTREEITEM item) const { return static_cast<BOOL>((GetItemState(item, TVIS_STATEIMAGEMASK) >> 12) - 1); }
+    BOOL GetCheck(HTREEITEM item) const
+    {
+        return static_cast<BOOL>((GetItemState(item, TVIS_STATEIMAGEMASK) >> 12) - 1);
+    }
     BOOL SetCheck(HTREEITEM item, BOOL check = TRUE)
     {
         return SetItemState(item, INDEXTOSTATEIMAGEMASK(check ? 2 : 1), TVIS_STATEIMAGEMASK);
@@ -195,7 +201,7 @@ public:
     // The list shown before.
     HIMAGELIST SetImageList(CImageList* list, int kind)
     {
-        return reinterpret_cast<HIMAGELIST>(SendMessage(
-            TVM_SETIMAGELIST, static_cast<WPARAM>(kind), reinterpret_cast<LPARAM>(list ? list->m_hImageList : nullptr)));
+        return reinterpret_cast<HIMAGELIST>(SendMessage(TVM_SETIMAGELIST, static_cast<WPARAM>(kind),
+            reinterpret_cast<LPARAM>(list ? list->m_hImageList : nullptr)));
     }
 };

@@ -41,8 +41,8 @@ void DrawLayer(HDC dc, UINT id)
 {
     UniqueIcon icon(LoadLayerIcon(id));
     if (icon.Get())
-        ::DrawIconEx(dc, 0, 0, icon.Get(), CMenuTreeCtrl::kImageWidth, CMenuTreeCtrl::kImageHeight, 0, nullptr,
-            DI_NORMAL);
+        ::DrawIconEx(
+            dc, 0, 0, icon.Get(), CMenuTreeCtrl::kImageWidth, CMenuTreeCtrl::kImageHeight, 0, nullptr, DI_NORMAL);
 }
 
 // The cached index of `key`, made with `make` when it is new; -1 when making fails.
@@ -61,9 +61,9 @@ template <class Make> int CachedImage(std::map<int, int>& cache, int key, Make m
 
 std::vector<UINT> MsiCompositeIcons(int state, int flags)
 {
-    static const UINT kStateIcons[] = {IDI_STATE_WILL_BE_ABSENT, IDI_STATE_WILL_BE_LOCAL, IDI_STATE_ABSENT,
-        IDI_STATE_LOCAL, IDI_STATE_SOURCE_CD, IDI_STATE_SOURCE_NETWORK, IDI_STATE_ADVERTISED, IDI_STATE_BLOCKED_NEWER,
-        IDI_STATE_BLOCKED_INCOMPATIBLE};
+    static const UINT kStateIcons[]
+        = {IDI_STATE_WILL_BE_ABSENT, IDI_STATE_WILL_BE_LOCAL, IDI_STATE_ABSENT, IDI_STATE_LOCAL, IDI_STATE_SOURCE_CD,
+            IDI_STATE_SOURCE_NETWORK, IDI_STATE_ADVERTISED, IDI_STATE_BLOCKED_NEWER, IDI_STATE_BLOCKED_INCOMPATIBLE};
     std::vector<UINT> icons = {static_cast<UINT>((flags & kImageMixed) ? IDI_FEATURE_BASE_MIXED : IDI_FEATURE_BASE)};
     if (state >= 0 && state <= kImageBlockedIncompatible)
         icons.push_back(kStateIcons[state]);
@@ -123,10 +123,8 @@ int CFeatureTreeCtrlItem::AddComposite(const std::vector<UINT>& icons, int flags
 }
 
 CMsiFeatureTreeCtrlItem::CMsiFeatureTreeCtrlItem(CFeatureTreeCtrl* tree, CFeature* feature)
-    : CFeatureTreeCtrlItem(tree, feature),
-      m_imageCache(&MsiCaches()[tree->GetItemImageList().GetSafeHandle()]),
-      m_changeCount(0),
-      m_owner(tree)
+    : CFeatureTreeCtrlItem(tree, feature), m_imageCache(&MsiCaches()[tree->GetItemImageList().GetSafeHandle()]),
+      m_changeCount(0), m_owner(tree)
 {
     g_msiFeatureItems.insert(this);
 }

@@ -27,9 +27,9 @@ extern std::set<CLinkedDistFeatureTreeCtrlItem*> g_linkedDistFeatureItems;
 extern std::set<HWND> g_rescaledWindows;
 
 // Flags of an ordinary feature's composite.
-const int kImageMixed = 1;           // base 501: a visible descendant acts differently
-const int kImageBroken = 2;          // overlay 505: the feature breaks dependencies
-const int kImageSubtreeBroken = 4;   // overlay 506: a visible descendant does
+const int kImageMixed = 1;          // base 501: a visible descendant acts differently
+const int kImageBroken = 2;         // overlay 505: the feature breaks dependencies
+const int kImageSubtreeBroken = 4;  // overlay 506: a visible descendant does
 // State indexes of an ordinary feature's composite.
 enum MsiImageState {
     kImageWillBeAbsent = 0,

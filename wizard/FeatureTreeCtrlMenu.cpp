@@ -183,8 +183,7 @@ std::vector<MsiFeatureMenuRow> CMsiFeatureMenu::Rows(const MsiFeatureMenuFacts& 
     add(f.localAllowed, ID_FEATURE_LOCAL, IDI_MENU_LOCAL, local ? IDS_MENU_LEAVE_LOCAL : IDS_MENU_INSTALL_LOCAL);
     add(f.visibleChildren && f.localAllowed, ID_FEATURE_LOCAL_ALL, IDI_MENU_LOCAL_ALL,
         local ? IDS_MENU_LEAVE_LOCAL_ALL : IDS_MENU_INSTALL_LOCAL_ALL);
-    add(f.localAllowed && (f.sourceAllowed || f.advertiseAllowed || f.absentAllowed), ID_FEATURE_SEPARATOR_LOCAL, 0,
-        0);
+    add(f.localAllowed && (f.sourceAllowed || f.advertiseAllowed || f.absentAllowed), ID_FEATURE_SEPARATOR_LOCAL, 0, 0);
     add(fromSource, ID_FEATURE_SOURCE, IDI_MENU_SOURCE, source ? IDS_MENU_LEAVE_SOURCE : IDS_MENU_INSTALL_SOURCE);
     add(f.visibleChildren && fromSource, ID_FEATURE_SOURCE_ALL, IDI_MENU_SOURCE_ALL,
         source ? IDS_MENU_LEAVE_SOURCE_ALL : IDS_MENU_INSTALL_SOURCE_ALL);

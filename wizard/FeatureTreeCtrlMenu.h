@@ -54,8 +54,8 @@ struct MsiFeatureMenuFacts {
     bool network;
     bool visibleChildren;
     int currentState;
-    int dependents;        // selected features that need this one
-    int unfixableBroken;   // broken dependencies the selection does not fix
+    int dependents;       // selected features that need this one
+    int unfixableBroken;  // broken dependencies the selection does not fix
     bool blocked;
 };
 

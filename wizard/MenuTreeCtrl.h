@@ -144,7 +144,10 @@ public:
     HWND EditLabelItemObject(CMenuTreeCtrlItem* item) { return EditLabel(ToHandle(item)); }
     HIMAGELIST CreateDragImageItemObject(CMenuTreeCtrlItem* item) { return CreateDragImage(ToHandle(item)); }
     BOOL ItemObjectHasChildren(CMenuTreeCtrlItem* item) const { return ItemHasChildren(ToHandle(item)); }
-    CMenuTreeCtrlItem* HitTestItemObject(POINT point, UINT* flags) const { return ItemFromHandle(HitTest(point, flags)); }
+    CMenuTreeCtrlItem* HitTestItemObject(POINT point, UINT* flags) const
+    {
+        return ItemFromHandle(HitTest(point, flags));
+    }
     CMenuTreeCtrlItem* HitTestItemObject(TVHITTESTINFO* info) const { return ItemFromHandle(HitTest(info)); }
 
     // Registers a menu command that is routed to the selected item; the number registered.

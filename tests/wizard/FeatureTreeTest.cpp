@@ -86,32 +86,37 @@ TEST(FeatureTreeImages, KeyOfAFeatureFromItsStatesAndItsSubtree)
                 return a;
             },
             false, "1/0"},
-        {"installed and staying", [](Tree& t, UnfixableBrokenDependencies&) {
-             CFeature* a = t.Add(L"A");
-             t.SetInstalled(a, kLocal);
-             return a;
-         },
+        {"installed and staying",
+            [](Tree& t, UnfixableBrokenDependencies&) {
+                CFeature* a = t.Add(L"A");
+                t.SetInstalled(a, kLocal);
+                return a;
+            },
             false, "3/0"},
-        {"to be removed", [](Tree& t, UnfixableBrokenDependencies&) {
-             CFeature* a = t.Add(L"A");
-             a->m_installedState = kLocal;
-             return a;
-         },
+        {"to be removed",
+            [](Tree& t, UnfixableBrokenDependencies&) {
+                CFeature* a = t.Add(L"A");
+                a->m_installedState = kLocal;
+                return a;
+            },
             false, "0/0"},
-        {"from the source, shown as a CD", [](Tree& t, UnfixableBrokenDependencies&) {
-             CFeature* a = t.Add(L"A");
-             t.SetInstalled(a, kSource);
-             return a;
-         },
+        {"from the source, shown as a CD",
+            [](Tree& t, UnfixableBrokenDependencies&) {
+                CFeature* a = t.Add(L"A");
+                t.SetInstalled(a, kSource);
+                return a;
+            },
             false, "4/0"},
-        {"advertised", [](Tree& t, UnfixableBrokenDependencies&) {
-             CFeature* a = t.Add(L"A");
-             a->m_actionState = kAdvertised;
-             return a;
-         },
+        {"advertised",
+            [](Tree& t, UnfixableBrokenDependencies&) {
+                CFeature* a = t.Add(L"A");
+                a->m_actionState = kAdvertised;
+                return a;
+            },
             false, "6/0"},
         {"blocked: nothing below a feature without a part",
-            [](Tree& t, UnfixableBrokenDependencies&) { return t.Add(L"Empty", nullptr, CFeature::kNoPart); }, false, "7/0"},
+            [](Tree& t, UnfixableBrokenDependencies&) { return t.Add(L"Empty", nullptr, CFeature::kNoPart); }, false,
+            "7/0"},
         {"blocked: it needs a blocked feature",
             [](Tree& t, UnfixableBrokenDependencies&) {
                 CFeature* a = t.Add(L"A");
@@ -119,19 +124,21 @@ TEST(FeatureTreeImages, KeyOfAFeatureFromItsStatesAndItsSubtree)
                 return a;
             },
             false, "8/0"},
-        {"a child acting differently", [](Tree& t, UnfixableBrokenDependencies&) {
-             CFeature* p = t.Add(L"P");
-             t.SetInstalled(p, kLocal);
-             t.SetInstalled(t.Add(L"C", p), kLocal);
-             t.Add(L"D", p);
-             return p;
-         },
+        {"a child acting differently",
+            [](Tree& t, UnfixableBrokenDependencies&) {
+                CFeature* p = t.Add(L"P");
+                t.SetInstalled(p, kLocal);
+                t.SetInstalled(t.Add(L"C", p), kLocal);
+                t.Add(L"D", p);
+                return p;
+            },
             false, "3/1"},
-        {"children of an absent feature are not looked at", [](Tree& t, UnfixableBrokenDependencies&) {
-             CFeature* p = t.Add(L"P");
-             t.SetInstalled(t.Add(L"C", p), kLocal);
-             return p;
-         },
+        {"children of an absent feature are not looked at",
+            [](Tree& t, UnfixableBrokenDependencies&) {
+                CFeature* p = t.Add(L"P");
+                t.SetInstalled(t.Add(L"C", p), kLocal);
+                return p;
+            },
             false, "2/0"},
         {"a hidden child counts only while hidden features are shown",
             [](Tree& t, UnfixableBrokenDependencies&) {
@@ -141,19 +148,21 @@ TEST(FeatureTreeImages, KeyOfAFeatureFromItsStatesAndItsSubtree)
                 return p;
             },
             false, "3/0"},
-        {"a hidden child shown", [](Tree& t, UnfixableBrokenDependencies&) {
-             CFeature* p = t.Add(L"P");
-             t.SetInstalled(p, kLocal);
-             t.Add(L"Hidden", p)->m_display = 0;
-             return p;
-         },
+        {"a hidden child shown",
+            [](Tree& t, UnfixableBrokenDependencies&) {
+                CFeature* p = t.Add(L"P");
+                t.SetInstalled(p, kLocal);
+                t.Add(L"Hidden", p)->m_display = 0;
+                return p;
+            },
             true, "3/1"},
-        {"its own broken dependencies", [](Tree& t, UnfixableBrokenDependencies& b) {
-             CFeature* a = t.Add(L"A");
-             t.SetInstalled(a, kLocal);
-             b.Break(a);
-             return a;
-         },
+        {"its own broken dependencies",
+            [](Tree& t, UnfixableBrokenDependencies& b) {
+                CFeature* a = t.Add(L"A");
+                t.SetInstalled(a, kLocal);
+                b.Break(a);
+                return a;
+            },
             false, "3/2"},
         {"a descendant's broken dependencies, the child acting differently",
             [](Tree& t, UnfixableBrokenDependencies& b) {
@@ -165,21 +174,23 @@ TEST(FeatureTreeImages, KeyOfAFeatureFromItsStatesAndItsSubtree)
                 return p;
             },
             false, "3/5"},
-        {"its own broken dependencies hide the descendant's", [](Tree& t, UnfixableBrokenDependencies& b) {
-             CFeature* p = t.Add(L"P");
-             t.SetInstalled(p, kLocal);
-             b.Break(p);
-             CFeature* c = t.Add(L"C", p);
-             t.SetInstalled(c, kLocal);
-             b.Break(c);
-             return p;
-         },
+        {"its own broken dependencies hide the descendant's",
+            [](Tree& t, UnfixableBrokenDependencies& b) {
+                CFeature* p = t.Add(L"P");
+                t.SetInstalled(p, kLocal);
+                b.Break(p);
+                CFeature* c = t.Add(L"C", p);
+                t.SetInstalled(c, kLocal);
+                b.Break(c);
+                return p;
+            },
             false, "3/2"},
-        {"an absent feature breaks nothing", [](Tree& t, UnfixableBrokenDependencies& b) {
-             CFeature* a = t.Add(L"A");
-             b.Break(a);
-             return a;
-         },
+        {"an absent feature breaks nothing",
+            [](Tree& t, UnfixableBrokenDependencies& b) {
+                CFeature* a = t.Add(L"A");
+                b.Break(a);
+                return a;
+            },
             false, "2/0"},
     };
     for (const Case& c : cases) {
@@ -239,31 +250,27 @@ TEST(FeatureMenus, RowsForWhatTheFeatureMayDo)
             "32772:235 32773:236 - 32775:237 32776:238 - 32781:241 - 32783:250"},
         {"installed locally: leave it", with([](MsiFeatureMenuFacts& f) { f.currentState = kLocal; }),
             "32772:243 32773:244 - 32775:237 32776:238 - 32781:241 - 32783:242"},
-        {"run from the source: leave it, no children",
-            with([](MsiFeatureMenuFacts& f) {
-                f.currentState = kSource;
-                f.visibleChildren = false;
-            }),
+        {"run from the source: leave it, no children", with([](MsiFeatureMenuFacts& f) {
+             f.currentState = kSource;
+             f.visibleChildren = false;
+         }),
             "32772:235 - 32775:245 - 32781:241 - 32783:242"},
-        {"from the network",
-            with([](MsiFeatureMenuFacts& f) {
-                f.network = true;
-                f.currentState = kSource;
-            }),
+        {"from the network", with([](MsiFeatureMenuFacts& f) {
+             f.network = true;
+             f.currentState = kSource;
+         }),
             "32772:235 32773:236 - 32778:247 32779:248 - 32781:241 - 32783:242"},
-        {"advertised and absent keep their texts of the current state",
-            with([](MsiFeatureMenuFacts& f) {
-                f.currentState = kAdvertised;
-                f.visibleChildren = false;
-                f.sourceAllowed = false;
-            }),
+        {"advertised and absent keep their texts of the current state", with([](MsiFeatureMenuFacts& f) {
+             f.currentState = kAdvertised;
+             f.visibleChildren = false;
+             f.sourceAllowed = false;
+         }),
             "32772:235 - 32781:249 - 32783:242"},
-        {"needed by selected features: grayed absence and the dependents",
-            with([](MsiFeatureMenuFacts& f) {
-                f.dependents = 2;
-                f.visibleChildren = false;
-                f.sourceAllowed = false;
-            }),
+        {"needed by selected features: grayed absence and the dependents", with([](MsiFeatureMenuFacts& f) {
+             f.dependents = 2;
+             f.visibleChildren = false;
+             f.sourceAllowed = false;
+         }),
             "32772:235 - 32784:250g 33045:273"},
         {"may not be absent", with([](MsiFeatureMenuFacts& f) {
              f.absentAllowed = false;
@@ -311,9 +318,9 @@ TEST(FeatureMenus, MenuOfAFeatureNeededByAnother)
         EXPECT_EQ((entry->flags & MF_SEPARATOR) == 0, entry->icon.Get() != nullptr) << entry->flags;
         EXPECT_NE(0u, entry->flags & MF_OWNERDRAW);
     }
-    const std::vector<std::wstring> expected = {L"Leave this feature installed locally", L"",
-        L"Install this feature to run from the source", L"", L"Do not install this feature",
-        L"Show dependent features..."};
+    const std::vector<std::wstring> expected
+        = {L"Leave this feature installed locally", L"", L"Install this feature to run from the source", L"",
+            L"Do not install this feature", L"Show dependent features..."};
     EXPECT_EQ(expected, texts);
     ASSERT_EQ(6u, menu.GetEntries().size());
     EXPECT_TRUE(menu.GetEntries()[4]->disabled);

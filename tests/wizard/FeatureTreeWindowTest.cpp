@@ -402,11 +402,11 @@ TEST_F(FeatureTreeWindowTest, TheKeyboardReachesEveryEntry)
         Screenshot(host, L"feature-tree-after-removal"),
     };
     Run(host);
-    const std::vector<UINT> expectedTools = {ID_FEATURE_LOCAL, 0, ID_FEATURE_SOURCE, 0, ID_FEATURE_ABSENT_GRAYED,
-        ID_FEATURE_SHOW_DEPENDENTS};
+    const std::vector<UINT> expectedTools
+        = {ID_FEATURE_LOCAL, 0, ID_FEATURE_SOURCE, 0, ID_FEATURE_ABSENT_GRAYED, ID_FEATURE_SHOW_DEPENDENTS};
     EXPECT_EQ(expectedTools, toolsMenu);
-    const std::vector<UINT> expectedExtras = {ID_FEATURE_LOCAL, 0, ID_FEATURE_SOURCE, 0, ID_FEATURE_ADVERTISE, 0,
-        ID_FEATURE_ABSENT};
+    const std::vector<UINT> expectedExtras
+        = {ID_FEATURE_LOCAL, 0, ID_FEATURE_SOURCE, 0, ID_FEATURE_ADVERTISE, 0, ID_FEATURE_ABSENT};
     EXPECT_EQ(expectedExtras, extrasMenu);
 }
 

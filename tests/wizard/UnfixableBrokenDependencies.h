@@ -16,8 +16,8 @@ class UnfixableBrokenDependencies {
 public:
     UnfixableBrokenDependencies() : m_systemInfo(modeltest::CreateFakeSystemInfo(m_data))
     {
-        m_data.partInfos = {{L"{6D1F3B20-7A4C-4E5D-8B9A-0C1D2E3F4A99}", {}, L"{6D1F3B20-7A4C-4E5D-8B9A-0C1D2E3F4A98}",
-            {}}};
+        m_data.partInfos
+            = {{L"{6D1F3B20-7A4C-4E5D-8B9A-0C1D2E3F4A99}", {}, L"{6D1F3B20-7A4C-4E5D-8B9A-0C1D2E3F4A98}", {}}};
     }
     ~UnfixableBrokenDependencies() { m_systemInfo->Release(); }
     UnfixableBrokenDependencies(const UnfixableBrokenDependencies&) = delete;
