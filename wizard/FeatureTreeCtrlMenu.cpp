@@ -142,6 +142,10 @@ void CFeatureTreeCtrlMenu::DrawItem(LPDRAWITEMSTRUCT draw)
     ::SetBkMode(dc, oldMode);
     if (old)
         ::SelectObject(dc, old);
+    // A grayed entry keeps the button face when the keyboard reaches it: a focus frame shows
+    // where the highlight is.
+    if (selected && inactive)
+        ::DrawFocusRect(dc, &rect);
 }
 
 CMsiFeatureMenu::CMsiFeatureMenu(CMenuTreeCtrl* tree, CFeature* feature) : CFeatureTreeCtrlMenu(tree, feature)
