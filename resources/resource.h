@@ -116,3 +116,51 @@
 
 // The path edit's question after a refused folder.
 #define IDS_RESET_PATH_QUESTION 128
+
+// The feature tree: layers of the items' composite images, the state icons and the icons and
+// texts of the items' menus (icons of 32 by 16 pixels, from the program's module).
+#define IDI_FEATURE_BASE 500
+#define IDI_FEATURE_BASE_MIXED 501     // visible descendants act differently
+#define IDI_FEATURE_MENU_ARROW 502
+#define IDI_FEATURE_BROKEN 505         // the feature breaks installed products' dependencies
+#define IDI_FEATURE_SUBTREE_BROKEN 506 // a visible descendant does
+#define IDI_STATE_WILL_BE_ABSENT 172
+#define IDI_STATE_WILL_BE_LOCAL 163
+#define IDI_STATE_ABSENT 249
+#define IDI_STATE_LOCAL 248
+#define IDI_STATE_SOURCE_CD 164
+#define IDI_STATE_SOURCE_NETWORK 165
+#define IDI_STATE_ADVERTISED 166
+#define IDI_STATE_BLOCKED_NEWER 153
+#define IDI_STATE_BLOCKED_INCOMPATIBLE 508
+#define IDI_MENU_ABSENT 154
+#define IDI_MENU_LOCAL 156
+#define IDI_MENU_SOURCE 157
+#define IDI_MENU_NETWORK 158
+#define IDI_MENU_ADVERTISE 159
+#define IDI_MENU_LOCAL_ALL 160
+#define IDI_MENU_SOURCE_ALL 161
+#define IDI_MENU_NETWORK_ALL 162
+#define IDI_MENU_DEPENDENTS 504
+#define IDI_MENU_BROKEN 507
+#define IDI_INSTALL_COMPLETE 236  // a linked distribution's (or an installation type's) choices
+#define IDI_INSTALL_TYPICAL 237
+#define IDI_INSTALL_CUSTOM 503
+#define IDS_MENU_INSTALL_LOCAL 235
+#define IDS_MENU_INSTALL_LOCAL_ALL 236
+#define IDS_MENU_INSTALL_SOURCE 237
+#define IDS_MENU_INSTALL_SOURCE_ALL 238
+#define IDS_MENU_INSTALL_NETWORK 239
+#define IDS_MENU_INSTALL_NETWORK_ALL 240
+#define IDS_MENU_ADVERTISE 241
+#define IDS_MENU_REMOVE 242
+#define IDS_MENU_LEAVE_LOCAL 243
+#define IDS_MENU_LEAVE_LOCAL_ALL 244
+#define IDS_MENU_LEAVE_SOURCE 245
+#define IDS_MENU_LEAVE_SOURCE_ALL 246
+#define IDS_MENU_LEAVE_NETWORK 247
+#define IDS_MENU_LEAVE_NETWORK_ALL 248
+#define IDS_MENU_LEAVE_ADVERTISED 249
+#define IDS_MENU_LEAVE_ABSENT 250
+#define IDS_MENU_SHOW_DEPENDENTS 273
+#define IDS_MENU_SHOW_BROKEN 275
