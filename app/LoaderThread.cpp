@@ -178,7 +178,9 @@ DWORD CVelmoInstallerApp::PumpUntilSignalled(const HANDLE* handles, DWORD count,
                 code = msg.message == WM_QUIT ? static_cast<int>(msg.wParam) : ERROR_INSTALL_USEREXIT;
                 return count;
             }
-            if (!m_pTopDialog || !m_pTopDialog->PreTranslateMessage(&msg)) {
+            // The frame's pre-translation, reached through the message's window and its parents
+            // (a page's own filter first).
+            if (!m_pTopDialog || !CWnd::WalkPreTranslateTree(m_pTopDialog->GetSafeHwnd(), &msg)) {
                 TranslateMessage(&msg);
                 DispatchMessageW(&msg);
             }

@@ -21,6 +21,7 @@
 #include "TextHelpers.h"
 #include "StructuredExceptionTranslator.h"
 #include "TopDialog.h"
+#include "WelcomeDialog.h"
 #include "WizardServicesImpl.h"
 #include "WindowHelpers.h"
 #include "WindowPlacementState.h"
@@ -128,8 +129,7 @@ BOOL CVelmoInstallerApp::InitInstanceImpl()
 
         RunConfiguredSteps();
     } catch (...) {
-        delete m_pTopDialog;
-        m_pTopDialog = nullptr;
+        DeleteFrame();
         CoUninitialize();
         throw;
     }
@@ -233,6 +233,7 @@ bool CVelmoInstallerApp::RunWizard()
 {
     // 1. The frame.
     m_pTopDialog = new CTopDialog(nullptr);
+    m_pMainWnd = m_pTopDialog;
     if (!m_pTopDialog->Create(IDD_TOP_DIALOG, nullptr)) {
         m_pMainWnd = nullptr;
         throw DlgCreateError(kSource, 343, L"TopDialog", GetLastError(), L"Error creating %1.  Window Error: %2");
@@ -252,8 +253,8 @@ bool CVelmoInstallerApp::RunWizard()
     if (m_cmdLine.m_hMasterWnd) {
         m_hProgressWnd = m_cmdLine.m_hMasterWnd;
         PostMessageW(m_hProgressWnd, WM_CHILD_WINDOW_READY, 0, reinterpret_cast<LPARAM>(frame));
-    } else if (m_pTopDialog->GetWelcomeDialog()) {
-        m_hProgressWnd = m_pTopDialog->GetWelcomeDialogHwnd();
+    } else if (CWelcomeDialog* welcome = m_pTopDialog->GetWelcomeDialog()) {
+        m_hProgressWnd = welcome->GetSafeHwnd();
         m_pTopDialog->ShowWindow(SW_SHOW);
     }
 
@@ -261,8 +262,7 @@ bool CVelmoInstallerApp::RunWizard()
     m_pLoaderThread = VelmoBeginThread(&LoaderThreadProc, this, THREAD_PRIORITY_NORMAL, 0, CREATE_SUSPENDED, nullptr);
     if (!m_pLoaderThread) {
         // The load could not start: as a failed load.
-        delete m_pTopDialog;
-        m_pTopDialog = nullptr;
+        DeleteFrame();
         m_nExitCode = ERROR_INSTALL_USEREXIT;
         return false;
     }
@@ -281,8 +281,7 @@ bool CVelmoInstallerApp::RunWizard()
     delete m_pLoaderThread;
     m_pLoaderThread = nullptr;
     if (loaderCode != 0) {
-        delete m_pTopDialog;
-        m_pTopDialog = nullptr;
+        DeleteFrame();
         m_nExitCode = ERROR_INSTALL_USEREXIT;
         return false;
     }
@@ -343,6 +342,13 @@ void CVelmoInstallerApp::FinishRun()
 {
     // Windows Installer's log off; the frame goes.
     MsiApi().MsiEnableLogW(0, nullptr, 0);
+    DeleteFrame();
+}
+
+void CVelmoInstallerApp::DeleteFrame()
+{
+    if (m_pMainWnd == m_pTopDialog)
+        m_pMainWnd = nullptr;
     delete m_pTopDialog;
     m_pTopDialog = nullptr;
 }

@@ -79,6 +79,9 @@ public:
     bool IsInstallValidateSkipped() const override { return m_cmdLine.m_bSiv; }
 
     bool IsLinkingDisabled() const override { return m_cmdLine.m_bNoLinking; }
+    CConfigInfo& GetConfigInfo() override { return *m_pConfigInfo; }
+    HWND GetMasterWindow() const override { return m_cmdLine.m_hMasterWnd; }
+    bool IsLayoutDebug() const override { return m_cmdLine.m_bDebugLayout; }
     // The command line's install level, else the configuration's default.
     int GetInstallLevel() override;
     int GetDistributionInstallLevel() override;
@@ -209,6 +212,8 @@ private:
     bool RunQuiet();
     void EndOfRun();
     void FinishRun();
+    // Deletes the wizard frame (and stops naming it the main window).
+    void DeleteFrame();
     // Shows the usage (help) or the error message and the usage; the exit code becomes 1639.
     void HandleCmdLineError(const CmdLineError& error);
 };

@@ -17,6 +17,7 @@
 #include "CacheEntries.h"
 #include "VelmoLogStream.h"
 
+class CConfigInfo;
 class CLinkedDistribution;
 
 class IApplicationServices {
@@ -53,6 +54,12 @@ public:
     virtual void GetFeatureRequest(const wchar_t* feature, int& state, bool& disallowAbsent) = 0;
     // Cancels the running load: the model is aborted and the run ends with 1602.
     virtual void CancelLoading() = 0;
+    // The configuration of the run (the wizard's pages read their records from it).
+    virtual CConfigInfo& GetConfigInfo() = 0;
+    // The master installer's window of a child installer (/masterHwnd); null otherwise.
+    virtual HWND GetMasterWindow() const = 0;
+    // Layout debugging of the pages (/gdb): bitmaps unscaled, with their dimensions.
+    virtual bool IsLayoutDebug() const = 0;
 
     // The folder the command line gives for a volume (/VolumePath<n>); false when none.
     virtual bool GetVolumePath(int volume, CString& path) const = 0;

@@ -5,6 +5,7 @@
 
 // Dialog templates.
 #define IDD_TOP_DIALOG 132     // the wizard's frame
+#define IDD_WELCOME_PAGE 134   // the welcome page
 #define IDD_FONT_TEMPLATE 233  // names the pages' font (language modules)
 #define IDD_FATAL_ERROR 235    // the fatal-error dialog
 #define IDD_MEDIA_PROMPT 238   // "Insert Media"
@@ -20,6 +21,26 @@
 #define IDC_MEDIA_FOLDER 1073
 #define IDC_MEDIA_BROWSE 1074
 #define IDC_MEDIA_ERROR 1076
+
+// Controls of the wizard's frame: Back, Next, Cancel and the line above them.
+#define IDC_FRAME_BACK 1000
+#define IDC_FRAME_NEXT 3
+#define IDC_FRAME_CANCEL IDCANCEL
+#define IDC_FRAME_SEPARATOR 1066
+// The welcome page's loading bar.
+#define IDC_LOADING_BAR 1045
+
+// The pages' accelerators (the program's own) and their commands.
+#define IDR_PAGE_ACCELERATORS 234
+#define ID_PAGE_DEBUG_DIALOG 32785   // Ctrl+Shift+D
+#define ID_PAGE_SHOW_HIDDEN 32786    // Ctrl+Shift+A
+
+// Texts of the wizard's frame and pages.
+#define IDS_CONFIRM_CANCEL 124      // "Are you sure you want to cancel?"
+#define IDS_LOADING_TEXT 127        // the welcome page's loading line
+#define IDS_BACK_CAPTION 136
+#define IDS_NEXT_CAPTION 137
+#define IDS_SAVE_RICH_TEXT_FILTER 165
 
 // Strings of the application shell.
 #define IDS_INSTALLER_PATH_INVALID 3

@@ -1,10 +1,10 @@
-// Wizard page CConfirmStartDialog: for now only its place in the page registry; the page's window and
-// behaviour come with the wizard.
+// Wizard page CConfirmStartDialog: registered, but its window is not built yet; it is skipped wherever it
+// would come.
 #pragma once
 
-#include "NestedInstallerDialog.h"
+#include "PageStandIn.h"
 
-class CConfirmStartDialog : public CNestedInstallerDialog {
+class CConfirmStartDialog : public CPageStandIn {
 public:
-    CConfirmStartDialog(eDialogState state, CTopDialog* frame) : CNestedInstallerDialog(0, state, frame) { }
+    CConfirmStartDialog(eDialogState state, CTopDialog* frame) : CPageStandIn(state, frame) { }
 };

@@ -1,10 +1,10 @@
-// Wizard page CEndDialog: for now only its place in the page registry; the page's window and
-// behaviour come with the wizard.
+// Wizard page CEndDialog: registered, but its window is not built yet; it is skipped wherever it
+// would come.
 #pragma once
 
-#include "NestedInstallerDialog.h"
+#include "PageStandIn.h"
 
-class CEndDialog : public CNestedInstallerDialog {
+class CEndDialog : public CPageStandIn {
 public:
-    CEndDialog(eDialogState state, CTopDialog* frame) : CNestedInstallerDialog(0, state, frame) { }
+    CEndDialog(eDialogState state, CTopDialog* frame) : CPageStandIn(state, frame) { }
 };

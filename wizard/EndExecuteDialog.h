@@ -1,10 +1,10 @@
-// Wizard page CEndExecuteDialog: for now only its place in the page registry; the page's window and
-// behaviour come with the wizard.
+// Wizard page CEndExecuteDialog: registered, but its window is not built yet; it is skipped wherever it
+// would come.
 #pragma once
 
-#include "NestedInstallerDialog.h"
+#include "PageStandIn.h"
 
-class CEndExecuteDialog : public CNestedInstallerDialog {
+class CEndExecuteDialog : public CPageStandIn {
 public:
-    CEndExecuteDialog(eDialogState state, CTopDialog* frame) : CNestedInstallerDialog(0, state, frame) { }
+    CEndExecuteDialog(eDialogState state, CTopDialog* frame) : CPageStandIn(state, frame) { }
 };

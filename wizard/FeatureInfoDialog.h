@@ -1,10 +1,10 @@
-// Wizard page CFeatureInfoDialog: for now only its place in the page registry; the page's window and
-// behaviour come with the wizard.
+// Wizard page CFeatureInfoDialog: registered, but its window is not built yet; it is skipped wherever it
+// would come.
 #pragma once
 
-#include "NestedInstallerDialog.h"
+#include "PageStandIn.h"
 
-class CFeatureInfoDialog : public CNestedInstallerDialog {
+class CFeatureInfoDialog : public CPageStandIn {
 public:
-    CFeatureInfoDialog(eDialogState state, CTopDialog* frame) : CNestedInstallerDialog(0, state, frame) { }
+    CFeatureInfoDialog(eDialogState state, CTopDialog* frame) : CPageStandIn(state, frame) { }
 };

@@ -1,10 +1,10 @@
-// Wizard page CInstallationTypeDialog: for now only its place in the page registry; the page's window and
-// behaviour come with the wizard.
+// Wizard page CInstallationTypeDialog: registered, but its window is not built yet; it is skipped wherever it
+// would come.
 #pragma once
 
-#include "NestedInstallerDialog.h"
+#include "PageStandIn.h"
 
-class CInstallationTypeDialog : public CNestedInstallerDialog {
+class CInstallationTypeDialog : public CPageStandIn {
 public:
-    CInstallationTypeDialog(eDialogState state, CTopDialog* frame) : CNestedInstallerDialog(0, state, frame) { }
+    CInstallationTypeDialog(eDialogState state, CTopDialog* frame) : CPageStandIn(state, frame) { }
 };

@@ -1,10 +1,10 @@
-// Wizard page CLicenseDialog: for now only its place in the page registry; the page's window and
-// behaviour come with the wizard.
+// Wizard page CLicenseDialog: registered, but its window is not built yet; it is skipped wherever it
+// would come.
 #pragma once
 
-#include "NestedInstallerDialog.h"
+#include "PageStandIn.h"
 
-class CLicenseDialog : public CNestedInstallerDialog {
+class CLicenseDialog : public CPageStandIn {
 public:
-    CLicenseDialog(eDialogState state, CTopDialog* frame) : CNestedInstallerDialog(0, state, frame) { }
+    CLicenseDialog(eDialogState state, CTopDialog* frame) : CPageStandIn(state, frame) { }
 };

@@ -1,10 +1,10 @@
-// Wizard page CProgressDialog: for now only its place in the page registry; the page's window and
-// behaviour come with the wizard.
+// Wizard page CProgressDialog: registered, but its window is not built yet; it is skipped wherever it
+// would come.
 #pragma once
 
-#include "NestedInstallerDialog.h"
+#include "PageStandIn.h"
 
-class CProgressDialog : public CNestedInstallerDialog {
+class CProgressDialog : public CPageStandIn {
 public:
-    CProgressDialog(eDialogState state, CTopDialog* frame) : CNestedInstallerDialog(0, state, frame) { }
+    CProgressDialog(eDialogState state, CTopDialog* frame) : CPageStandIn(state, frame) { }
 };

@@ -1,10 +1,10 @@
-// Wizard page CSingleDirectoryDialog: for now only its place in the page registry; the page's window and
-// behaviour come with the wizard.
+// Wizard page CSingleDirectoryDialog: registered, but its window is not built yet; it is skipped wherever it
+// would come.
 #pragma once
 
-#include "NestedInstallerDialog.h"
+#include "PageStandIn.h"
 
-class CSingleDirectoryDialog : public CNestedInstallerDialog {
+class CSingleDirectoryDialog : public CPageStandIn {
 public:
-    CSingleDirectoryDialog(eDialogState state, CTopDialog* frame) : CNestedInstallerDialog(0, state, frame) { }
+    CSingleDirectoryDialog(eDialogState state, CTopDialog* frame) : CPageStandIn(state, frame) { }
 };

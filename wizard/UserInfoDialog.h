@@ -1,10 +1,10 @@
-// Wizard page CUserInfoDialog: for now only its place in the page registry; the page's window and
-// behaviour come with the wizard.
+// Wizard page CUserInfoDialog: registered, but its window is not built yet; it is skipped wherever it
+// would come.
 #pragma once
 
-#include "NestedInstallerDialog.h"
+#include "PageStandIn.h"
 
-class CUserInfoDialog : public CNestedInstallerDialog {
+class CUserInfoDialog : public CPageStandIn {
 public:
-    CUserInfoDialog(eDialogState state, CTopDialog* frame) : CNestedInstallerDialog(0, state, frame) { }
+    CUserInfoDialog(eDialogState state, CTopDialog* frame) : CPageStandIn(state, frame) { }
 };

@@ -1,10 +1,10 @@
-// Wizard page CVelmoInstallerDlg: for now only its place in the page registry; the page's window and
-// behaviour come with the wizard.
+// Wizard page CVelmoInstallerDlg: registered, but its window is not built yet; it is skipped wherever it
+// would come.
 #pragma once
 
-#include "NestedInstallerDialog.h"
+#include "PageStandIn.h"
 
-class CVelmoInstallerDlg : public CNestedInstallerDialog {
+class CVelmoInstallerDlg : public CPageStandIn {
 public:
-    CVelmoInstallerDlg(eDialogState state, CTopDialog* frame) : CNestedInstallerDialog(0, state, frame) { }
+    CVelmoInstallerDlg(eDialogState state, CTopDialog* frame) : CPageStandIn(state, frame) { }
 };

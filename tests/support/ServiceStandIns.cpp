@@ -16,6 +16,13 @@ VelmoLogGuard StandInApplicationServices::GetLogStream(DWORD level, DWORD width)
     return VelmoLogGuard(m_log, level, width);
 }
 
+CConfigInfo& StandInApplicationServices::GetConfigInfo()
+{
+    if (!configInfo)
+        throw std::logic_error("the test set no configuration");
+    return *configInfo;
+}
+
 CString StandInApplicationServices::GetTitle()
 {
     return CString(L"Setup");

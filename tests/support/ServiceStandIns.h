@@ -50,6 +50,14 @@ public:
     // feature whose absence is disallowed is requested locally.
     void GetFeatureRequest(const wchar_t* feature, int& state, bool& disallowAbsent) override;
     void CancelLoading() override { ++cancelLoadingCalls; }
+    // The configuration the test sets (std::logic_error without one: the test's own fault).
+    CConfigInfo& GetConfigInfo() override;
+    CConfigInfo* configInfo = nullptr;
+    // No master window and no layout debugging unless the test sets them.
+    HWND GetMasterWindow() const override { return masterWindow; }
+    HWND masterWindow = nullptr;
+    bool IsLayoutDebug() const override { return layoutDebug; }
+    bool layoutDebug = false;
     // The command line's volume folders, /reinstall and /prop as the test set them (none by
     // default); no Windows Installer log.
     bool GetVolumePath(int volume, CString& path) const override;

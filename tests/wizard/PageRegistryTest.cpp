@@ -17,6 +17,7 @@
 #include "InstallerErrors.h"
 #include "NestedInstallerDialog.h"
 #include "ScopedOverride.h"
+#include "ServiceStandIns.h"
 
 namespace {
 
@@ -141,6 +142,10 @@ TEST(PageRegistry, UnknownStatesAreErrors)
 
 TEST(PageRegistry, FeatureInformationPagesAreSeparateObjects)
 {
+    // Pages read their records from the run's configuration.
+    testsupport::StandInServices services;
+    CConfigInfo config;
+    services.app.configInfo = &config;
     std::unique_ptr<CNestedInstallerDialog> first(CNestedInstallerDialog::CreateDialog(3, nullptr));
     std::unique_ptr<CNestedInstallerDialog> second(CNestedInstallerDialog::CreateDialog(7, nullptr));
     ASSERT_NE(nullptr, dynamic_cast<CFeatureInfoDialog*>(first.get()));
