@@ -478,12 +478,16 @@ BOOL CNestedInstallerDialog::PreTranslateMessage(MSG* msg)
         return TRUE;
     if (m_hAccelerators && ::TranslateAcceleratorW(m_hWnd, m_hAccelerators, msg))
         return TRUE;
-    // Escape inside a page goes to the page, which ignores it; every other key goes on to the
-    // frame, whose dialog navigation spans the page's controls and its own buttons (Tab, the
-    // buttons' mnemonics, Enter for the default button).
+    // Escape inside a page does nothing (the dialog navigation of a page that is a control
+    // parent would hand it to the frame as Cancel); every other key goes on to the frame, whose
+    // dialog navigation spans the page's controls and its own buttons (Tab, the buttons'
+    // mnemonics, Enter for the default button).
     if ((msg->message == WM_KEYDOWN || msg->message == WM_CHAR) && msg->wParam == VK_ESCAPE
-        && (msg->hwnd == m_hWnd || ::IsChild(m_hWnd, msg->hwnd)))
-        return ::IsDialogMessageW(m_hWnd, msg);
+        && (msg->hwnd == m_hWnd || ::IsChild(m_hWnd, msg->hwnd))) {
+        const LRESULT code = ::SendMessageW(msg->hwnd, WM_GETDLGCODE, msg->wParam, reinterpret_cast<LPARAM>(msg));
+        // A control that takes every key (a multi-line edit) keeps its Escape.
+        return (code & DLGC_WANTALLKEYS) ? FALSE : TRUE;
+    }
     return FALSE;
 }
 

@@ -2,6 +2,7 @@
 
 #include "ApplicationServices.h"
 #include "DC.h"
+#include "DistributionInfo.h"
 #include "InstallerErrors.h"
 #include "MessageBox.h"
 #include "PrivateMessages.h"
@@ -510,7 +511,10 @@ BOOL CTopDialog::OnInitDialog()
     CBaseDialog::OnInitDialog();
     if (!s_nQueryCancelAutoPlayMessage)
         s_nQueryCancelAutoPlayMessage = ::RegisterWindowMessageW(kQueryCancelAutoPlayMessage);
-    SetWindowText(AppServices().GetTitle());
+    // The distribution's title, else the application's.
+    CConfigInfo::DistributionInfo* distribution = AppServices().GetConfigInfo().GetDistributionInfo();
+    SetWindowText(distribution && !distribution->GetTitle().IsEmpty() ? distribution->GetTitle()
+                                                                      : AppServices().GetTitle());
     ::EnableMenuItem(GetSystemMenu(FALSE), SC_MAXIMIZE, MF_BYCOMMAND | MF_GRAYED);
     if (m_hIcon) {
         SetIcon(m_hIcon, TRUE);

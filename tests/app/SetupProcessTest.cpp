@@ -292,7 +292,8 @@ TEST(SetupProcess, BadInputTable)
             L"2. Specified resource not found: [Graphics] TopBar = 301\r\n"},
         {"linked distribution without title or GUID", "[Linked Distributions]\r\nDisk2=\r\n[Disk2]\r\nIDFile=x.id\r\n",
             static_cast<DWORD>(-11006), L"1. Missing Key: [Disk2] Title\r\n2. Missing Key: [Disk2] GUID\r\n"},
-        {"200,000 disk labels", manyDisks, static_cast<DWORD>(-10004), L"Fatal Error. Operation aborted."},
+        // Read in bounded time: the run gets as far as loading the parts, which this configuration lacks.
+        {"200,000 disk labels", manyDisks, 1602, L"1. Missing Section: [Merged]"},
         {"100,000 environment references in the log name", manyReferences, static_cast<DWORD>(-12007),
             L"Unable to open log file"},
         // The message names the missing string, not the Windows error.
@@ -333,10 +334,16 @@ TEST(SetupProcess, BadInputTable)
         }
         SetupRun run = RunSetup(L"/root \"" + dir.Path() + L"\"");
         EXPECT_EQ(row.exitCode, run.exitCode);
-        ASSERT_EQ(1u, run.boxes.size());
-        EXPECT_NE(std::wstring::npos, run.boxes[0].text.find(row.logged)) << Narrow(run.boxes[0].text);
+        // The wizard's frame (no text of its own) and the cancel question that closing it asks are
+        // not errors.
+        std::vector<SeenMessageBox> errors;
+        for (const SeenMessageBox& box : run.boxes)
+            if (!box.text.empty() && box.text.find(L"Are you sure you want to cancel?") == std::wstring::npos)
+                errors.push_back(box);
+        ASSERT_EQ(1u, errors.size());
+        EXPECT_NE(std::wstring::npos, errors[0].text.find(row.logged)) << Narrow(errors[0].text);
         // An error names its module and line, never a path of the build.
-        EXPECT_EQ(std::wstring::npos, run.boxes[0].text.find(L'/')) << Narrow(run.boxes[0].text);
+        EXPECT_EQ(std::wstring::npos, errors[0].text.find(L'/')) << Narrow(errors[0].text);
     }
 }
 

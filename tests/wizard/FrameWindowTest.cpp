@@ -1,0 +1,259 @@
+// The wizard frame drawn for real: the welcome page while loading and once loaded (screenshots),
+// its automatic advance and Cancel, and the keyboard across a page and the frame's buttons.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "ConfigInfo.h"
+#include "FrameTestSupport.h"
+#include "PrivateMessages.h"
+#include "Screenshot.h"
+#include "ServiceStandIns.h"
+#include "TestSupport.h"
+#include "TopDialog.h"
+#include "WelcomeDialog.h"
+#include "WinApp.h"
+#include "WizardServicesImpl.h"
+#include "resource.h"
+
+using namespace testsupport;
+
+namespace {
+
+// Dispatches the thread's messages through the frame's pre-translation for `ms`.
+void Pump(DWORD ms)
+{
+    const DWORD start = ::GetTickCount();
+    do {
+        MSG msg;
+        while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            if (!AfxPreTranslateMessage(&msg)) {
+                ::TranslateMessage(&msg);
+                ::DispatchMessageW(&msg);
+            }
+        }
+        ::Sleep(10);
+    } while (::GetTickCount() - start < ms);
+}
+
+HWND Item(CWnd& window, int id)
+{
+    return ::GetDlgItem(window.m_hWnd, id);
+}
+
+int g_questions = 0;
+int g_answer = IDYES;
+int WINAPI CountQuestion(HWND, LPCWSTR, LPCWSTR, UINT)
+{
+    ++g_questions;
+    return g_answer;
+}
+
+// The program's page registry over a configuration of the test's own: the welcome page with
+// its texts, a banner bitmap and a white loading bar; every other page skipped.
+class WelcomeFixture {
+public:
+    explicit WelcomeFixture(const std::string& more = std::string())
+    {
+        WriteFileBytes(m_dir.File(L"post.exe"), "post");
+        WriteFileBytes(m_dir.File(L"sysinfo.dll"), "sysinfo");
+        const std::wstring module = ModuleDir() + L"\\wizard_welcome.dll";
+        const std::string languages = "Languages=1033\r\nCustomRes1033=" + std::string(module.begin(), module.end())
+            + "\r\n";
+        WriteFileBytes(m_dir.File(L"setup.ini"),
+            DistributionIni(languages,
+                "[Graphics]\r\nFullScreen=300\r\n[Strings]\r\nWelcomeTitle=200\r\nWelcomeText=201\r\n"
+                "[InitProgress]\r\nleft=60\r\ntop=185\r\nright=330\r\nbottom=195\r\nred=255\r\ngreen=255\r\n"
+                "blue=255\r\n"
+                // The pages this version does not have.
+                "[Dialogs]\r\nUserInfo=0\r\nFeatureInfo1=0\r\nSingleDirectory=0\r\nInstallationType=0\r\n"
+                "FeatureTree=0\r\nFeatureInfo=0\r\nLicense=0\r\nLicense2=0\r\nConfirmStart=0\r\n"
+                    + more));
+        m_config.SetIniFile(m_dir.Path().c_str(), L"setup.ini");
+        m_config.LoadLanguageResource();
+        m_config.PopulateDialogInfo();
+        services.app.configInfo = &m_config;
+        g_questions = 0;
+        g_answer = IDYES;
+        m_box = CNestedInstallerDialog::s_pfnMessageBoxW;
+        CNestedInstallerDialog::s_pfnMessageBoxW = &CountQuestion;
+    }
+    ~WelcomeFixture()
+    {
+        m_frame.reset();
+        m_app.m_pMainWnd = nullptr;
+        CNestedInstallerDialog::s_pfnMessageBoxW = m_box;
+        m_config.FreeResourceModules();
+    }
+
+    CTopDialog& Show()
+    {
+        m_frame.reset(new CTopDialog(nullptr));
+        m_app.m_pMainWnd = m_frame.get();
+        EXPECT_TRUE(m_frame->Create(0u, nullptr));
+        m_frame->CenterWindow();
+        m_frame->ShowWindow(SW_SHOW);
+        ::SetForegroundWindow(m_frame->m_hWnd);
+        Pump(200);
+        return *m_frame;
+    }
+
+    StandInServices services;
+
+private:
+    ScopedWizardServices m_wizard{&GetWizardServicesImpl()};
+    TempDir m_dir;
+    CConfigInfo m_config;
+    CWinApp m_app;
+    std::unique_ptr<CTopDialog> m_frame;
+    int(WINAPI* m_box)(HWND, LPCWSTR, LPCWSTR, UINT);
+};
+
+TEST(WelcomeWindow, ShowsTheLoadThenEnablesNext)
+{
+    WelcomeFixture fixture;
+    CTopDialog& frame = fixture.Show();
+    CWelcomeDialog* welcome = frame.GetWelcomeDialog();
+    ASSERT_NE(nullptr, welcome);
+    EXPECT_EQ(L"Velmo Window Test Product", [&] {
+        CString caption;
+        frame.GetWindowText(caption);
+        return std::wstring(caption.GetString());
+    }());
+
+    welcome->PostMessage(WM_LOAD_PROGRESS_RANGE, 0, 355);
+    welcome->PostMessage(WM_LOAD_PROGRESS_SETSTEP, 1, 0);
+    for (int i = 0; i < 140; ++i)
+        welcome->PostMessage(WM_LOAD_PROGRESS_STEP, 0, 0);
+    Pump(300);
+    EXPECT_EQ(140, welcome->GetLoadingBar().GetPos());
+    EXPECT_TRUE(welcome->GetLoadingBar().IsWindowVisible());
+    EXPECT_FALSE(::IsWindowEnabled(Item(frame, IDC_FRAME_NEXT)));
+    EXPECT_FALSE(::IsWindowEnabled(Item(frame, IDC_FRAME_BACK)));
+    // The focus rests on the one button that can take it.
+    EXPECT_EQ(Item(frame, IDCANCEL), ::GetFocus());
+    EXPECT_FALSE(SaveScreenshot(frame.m_hWnd, L"welcome-loading").empty());
+
+    welcome->PostMessage(WM_LOAD_DONE, 0, reinterpret_cast<LPARAM>(frame.m_hWnd));
+    Pump(300);
+    EXPECT_TRUE(welcome->IsLoaded());
+    EXPECT_FALSE(welcome->GetLoadingBar().IsWindowVisible());
+    EXPECT_TRUE(::IsWindowEnabled(Item(frame, IDC_FRAME_NEXT)));
+    EXPECT_EQ(Item(frame, IDC_FRAME_NEXT), ::GetFocus());
+    EXPECT_EQ(MAKELONG(IDC_FRAME_NEXT, DC_HASDEFID), static_cast<LONG>(frame.SendMessage(DM_GETDEFID)));
+    EXPECT_FALSE(SaveScreenshot(frame.m_hWnd, L"welcome-loaded").empty());
+
+    // Every later page is one this version does not have: Next ends the wizard.
+    ::PostMessageW(::GetFocus(), WM_KEYDOWN, VK_RETURN, 0);
+    Pump(100);
+    EXPECT_TRUE(frame.IsWizardEnded());
+    EXPECT_EQ(0, frame.GetResultCode());
+}
+
+TEST(WelcomeWindow, StepsStopAtTheEndAndAFullBarKeepsItsRange)
+{
+    WelcomeFixture fixture;
+    CTopDialog& frame = fixture.Show();
+    CWelcomeDialog* welcome = frame.GetWelcomeDialog();
+    ASSERT_NE(nullptr, welcome);
+    welcome->SendMessage(WM_LOAD_PROGRESS_RANGE, 0, 10);
+    welcome->SendMessage(WM_LOAD_PROGRESS_SETSTEP, 4, 0);
+    for (int i = 0; i < 3; ++i)
+        welcome->SendMessage(WM_LOAD_PROGRESS_STEP);
+    EXPECT_EQ(10, welcome->GetLoadingBar().GetPos());
+    welcome->SendMessage(WM_LOAD_PROGRESS_RANGE, 0, 500);
+    int lower = 0, upper = 0;
+    welcome->GetLoadingBar().GetRange(lower, upper);
+    EXPECT_EQ(10, upper);
+}
+
+TEST(WelcomeWindow, AutoAdvanceHidesNextAndBackWhileLoadingThenMovesOn)
+{
+    WelcomeFixture fixture("[Settings]\r\nWelcomeAutoAdvance=1\r\n");
+    CTopDialog& frame = fixture.Show();
+    CWelcomeDialog* welcome = frame.GetWelcomeDialog();
+    ASSERT_NE(nullptr, welcome);
+    EXPECT_FALSE(::IsWindowVisible(Item(frame, IDC_FRAME_NEXT)));
+    EXPECT_FALSE(::IsWindowVisible(Item(frame, IDC_FRAME_BACK)));
+    EXPECT_EQ(Item(frame, IDCANCEL), ::GetFocus());
+    welcome->PostMessage(WM_LOAD_DONE, 0, reinterpret_cast<LPARAM>(frame.m_hWnd));
+    Pump(200);
+    // No page after the welcome page in this version: moving on ends the wizard.
+    EXPECT_TRUE(::IsWindowVisible(Item(frame, IDC_FRAME_NEXT)));
+    EXPECT_TRUE(frame.IsWizardEnded());
+}
+
+TEST(WelcomeWindow, CancelWhileLoadingCancelsTheLoadAndAfterItOnlyTheWizard)
+{
+    for (bool loaded : {false, true}) {
+        SCOPED_TRACE(loaded ? "loaded" : "loading");
+        WelcomeFixture fixture;
+        CTopDialog& frame = fixture.Show();
+        if (loaded) {
+            frame.GetWelcomeDialog()->SendMessage(WM_LOAD_DONE, 0, reinterpret_cast<LPARAM>(frame.m_hWnd));
+        }
+        // The close box acts as Cancel.
+        frame.SendMessage(WM_SYSCOMMAND, SC_CLOSE, 0);
+        Pump(100);
+        EXPECT_EQ(1, g_questions);
+        EXPECT_EQ(loaded ? 0 : 1, fixture.services.app.cancelLoadingCalls);
+        EXPECT_TRUE(frame.IsWizardEnded());
+        EXPECT_EQ(1602, frame.GetResultCode());
+    }
+}
+
+// Tab through a page's controls and the frame's buttons; mnemonics, Enter and Escape with the
+// focus in the page.
+TEST(FrameKeyboard, TabMnemonicsEnterAndEscapeWorkAcrossPageAndFrame)
+{
+    using namespace frametest;
+    FrameFixture fixture({1, 2, 5});
+    CTopDialog& frame = fixture.CreateFrame();
+    frame.CenterWindow();
+    frame.ShowWindow(SW_SHOW);
+    ::SetForegroundWindow(frame.m_hWnd);
+    Pump(200);
+    CNestedInstallerDialog* page = frame.GetCurrentPage();
+    ASSERT_NE(nullptr, page);
+    HWND edit = Item(*page, kTestPageEdit);
+    HWND options = Item(*page, kTestPageButton);
+    ::SetFocus(edit);
+
+    // Back is disabled on the first page: skipped.
+    std::vector<HWND> order;
+    for (int i = 0; i < 4; ++i) {
+        ::PostMessageW(::GetFocus(), WM_KEYDOWN, VK_TAB, 0);
+        Pump(50);
+        order.push_back(::GetFocus());
+    }
+    EXPECT_EQ((std::vector<HWND>{options, Item(frame, IDC_FRAME_NEXT), Item(frame, IDCANCEL), edit}), order);
+    EXPECT_FALSE(SaveScreenshot(frame.m_hWnd, L"frame-test-page").empty());
+
+    // Escape in the page: nothing. Alt+N from the page: Next.
+    ::PostMessageW(edit, WM_KEYDOWN, VK_ESCAPE, 0);
+    Pump(50);
+    EXPECT_TRUE(fixture.questions.empty());
+    ::PostMessageW(edit, WM_SYSCHAR, 'n', 1 << 29);
+    Pump(100);
+    EXPECT_EQ(2, frame.m_eCurrentState);
+    // The focus moved to a button that can take it, never into the hidden page.
+    EXPECT_TRUE(::IsWindowVisible(::GetFocus()) && ::IsWindowEnabled(::GetFocus()));
+
+    // Alt+B goes back; Enter in the page's edit box is Next.
+    ::PostMessageW(::GetFocus(), WM_SYSCHAR, 'b', 1 << 29);
+    Pump(100);
+    EXPECT_EQ(1, frame.m_eCurrentState);
+    ::SetFocus(edit);
+    ::PostMessageW(edit, WM_KEYDOWN, VK_RETURN, 0);
+    Pump(100);
+    EXPECT_EQ(2, frame.m_eCurrentState);
+
+    // Escape on the frame's buttons asks to cancel.
+    fixture.answer = IDNO;
+    ::PostMessageW(::GetFocus(), WM_KEYDOWN, VK_ESCAPE, 0);
+    Pump(100);
+    EXPECT_EQ(1u, fixture.questions.size());
+    EXPECT_FALSE(frame.IsWizardEnded());
+}
+
+}  // namespace
