@@ -158,7 +158,8 @@ TEST(AppServices, PageEnablingWithoutPageRecords)
 }
 
 // With the sample's page records: a page is enabled when it is shown and registered for the
-// mode; a /linkedcustom run starts at the first such page.
+// mode; a /linkedcustom run starts at the first such page. The sample switches off the pages
+// between the welcome page and the progress page.
 TEST(AppServices, PageEnablingFollowsThePageRecordsAndTheModes)
 {
     AppState state;
@@ -175,7 +176,7 @@ TEST(AppServices, PageEnablingFollowsThePageRecordsAndTheModes)
         {kEndDialog, 2, false, false},
         {kWelcomeDialog, 8, false, false},
         {kWelcomeDialog, 8, true, true},
-        {kLicenseDialog, 4, false, true},
+        {kLicenseDialog, 4, false, false},
         {kLicense2Dialog, 16, false, false},
         {kLicense2Dialog, 16, true, false},
         {kProgressDialog, 8, false, true},
@@ -186,7 +187,7 @@ TEST(AppServices, PageEnablingFollowsThePageRecordsAndTheModes)
         EXPECT_EQ(c.enabled, theApp.IsDialogEnabled(c.page, c.anyMode, true));
     }
     theApp.m_cmdLine.m_nUiMode = 16;
-    EXPECT_EQ(kFeatureTreeDialog, theApp.GetFirstEnabledDialog());
+    EXPECT_EQ(kProgressDialog, theApp.GetFirstEnabledDialog());
 }
 
 TEST(AppServices, UiLanguageSetsTheLocales)

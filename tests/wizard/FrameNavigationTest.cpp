@@ -9,6 +9,9 @@
 #include "PrivateMessages.h"
 #include "ScopedOverride.h"
 #include "InstallerErrors.h"
+#include "TestSupport.h"
+#include "WelcomeDialog.h"
+#include "WinApp.h"
 #include "resource.h"
 
 using namespace frametest;
@@ -368,6 +371,48 @@ TEST(FrameActivation, ForegroundLockTimeoutIsNeverWrittenToTheProfileAndComesBac
     EXPECT_EQ(3u, calls.size());  // not twice
     for (const SpiCall& call : calls)
         EXPECT_EQ(0u, call.winIni);
+}
+
+}  // namespace
+
+namespace {
+
+// The program's own registry: every page after the welcome page is one this version does not
+// build; the frame refuses each, never makes a window for it and logs why.
+TEST(FramePagesNotBuilt, AreRefusedWithALogLineAndNeverBecomeWindows)
+{
+    testsupport::StandInServices services;
+    CConfigInfo config;
+    services.app.configInfo = &config;
+    testsupport::TempDir folder;
+    services.app.Log().Open(folder.File(L"run.log").c_str(), false);
+    CWinApp app;
+    {
+        CTopDialog frame(nullptr);
+        app.m_pMainWnd = &frame;
+        ASSERT_TRUE(frame.Create(0u, nullptr));
+        ASSERT_NE(nullptr, frame.GetWelcomeDialog());
+        for (eDialogState state = kUserInfoDialog; state <= kEndDialog; ++state)
+            EXPECT_FALSE(frame.ShowPage(state)) << state;
+        EXPECT_EQ(kWelcomeDialog, frame.m_eCurrentState);
+        int pages = 0;
+        for (HWND child = ::GetWindow(frame.m_hWnd, GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT)) {
+            wchar_t className[16] = {};
+            ::GetClassNameW(child, className, 16);
+            pages += wcscmp(className, L"#32770") == 0 ? 1 : 0;
+        }
+        EXPECT_EQ(1, pages);
+        // Next from the loaded welcome page: nothing more to show, the wizard ends.
+        frame.GetWelcomeDialog()->SendMessage(WM_LOAD_DONE, 0, 0);
+        frame.SendMessage(WM_COMMAND, IDC_FRAME_NEXT, 0);
+        EXPECT_TRUE(frame.IsWizardEnded());
+        app.m_pMainWnd = nullptr;
+    }
+    services.app.Log().Close();
+    const testsupport::LogFile log = testsupport::ReadLogFile(folder.File(L"run.log"));
+    EXPECT_NE(std::wstring::npos,
+        log.text.find(L"The page Progress is not available in this version of the installer and is skipped."));
+    EXPECT_NE(std::wstring::npos, log.text.find(L"The page UserInfo is not available"));
 }
 
 }  // namespace

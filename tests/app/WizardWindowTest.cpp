@@ -1,0 +1,183 @@
+// setup.exe without /q, drawn for real: the frame comes up on the welcome page while the
+// sample distribution loads, Next becomes usable once it has loaded, and Cancel asks and ends
+// the run with 1602.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "Screenshot.h"
+#include "TestSupport.h"
+#include "resource.h"
+
+using namespace testsupport;
+
+namespace {
+
+struct FindWindowOf {
+    DWORD process;
+    const wchar_t* caption;  // null: any
+    const wchar_t* text;     // a static's text the window must hold; null: any
+    HWND found;
+};
+
+BOOL CALLBACK HasText(HWND child, LPARAM param)
+{
+    auto* find = reinterpret_cast<FindWindowOf*>(param);
+    wchar_t text[512] = {};
+    ::GetWindowTextW(child, text, 512);
+    if (wcsstr(text, find->text)) {
+        find->text = nullptr;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+BOOL CALLBACK FindTopLevel(HWND window, LPARAM param)
+{
+    auto* find = reinterpret_cast<FindWindowOf*>(param);
+    DWORD process = 0;
+    ::GetWindowThreadProcessId(window, &process);
+    wchar_t className[64] = {};
+    ::GetClassNameW(window, className, 64);
+    if (process != find->process || !::IsWindowVisible(window) || wcscmp(className, L"#32770") != 0)
+        return TRUE;
+    wchar_t caption[256] = {};
+    ::GetWindowTextW(window, caption, 256);
+    if (find->caption && wcscmp(caption, find->caption) != 0)
+        return TRUE;
+    if (find->text) {
+        FindWindowOf inner = *find;
+        ::EnumChildWindows(window, &HasText, reinterpret_cast<LPARAM>(&inner));
+        if (inner.text)
+            return TRUE;
+    }
+    find->found = window;
+    return FALSE;
+}
+
+// A visible dialog of the process (with that caption, holding that text), waited for.
+HWND WaitForDialog(DWORD process, const wchar_t* caption, const wchar_t* text, DWORD timeoutMs = 20000)
+{
+    const DWORD start = ::GetTickCount();
+    while (::GetTickCount() - start < timeoutMs) {
+        FindWindowOf find = {process, caption, text, nullptr};
+        ::EnumWindows(&FindTopLevel, reinterpret_cast<LPARAM>(&find));
+        if (find.found)
+            return find.found;
+        ::Sleep(50);
+    }
+    return nullptr;
+}
+
+bool WaitUntilEnabled(HWND window, DWORD timeoutMs = 30000)
+{
+    const DWORD start = ::GetTickCount();
+    while (::GetTickCount() - start < timeoutMs) {
+        if (::IsWindowEnabled(window))
+            return true;
+        ::Sleep(50);
+    }
+    return false;
+}
+
+class SetupProcess {
+public:
+    SetupProcess()
+    {
+        std::wstring command = L"\"" + ModuleDir() + L"\\setup.exe\" /root \"" + ModuleDir() + L"\\sample\"";
+        STARTUPINFOW startup = {};
+        startup.cb = sizeof(startup);
+        m_ok = ::CreateProcessW(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &m_info)
+            != FALSE;
+    }
+    ~SetupProcess()
+    {
+        if (!m_ok)
+            return;
+        if (::WaitForSingleObject(m_info.hProcess, 0) == WAIT_TIMEOUT)
+            ::TerminateProcess(m_info.hProcess, 99);
+        ::CloseHandle(m_info.hThread);
+        ::CloseHandle(m_info.hProcess);
+    }
+    bool Started() const { return m_ok; }
+    DWORD Id() const { return m_info.dwProcessId; }
+    // The exit code, or STILL_ACTIVE after the time-out.
+    DWORD Wait(DWORD timeoutMs = 30000)
+    {
+        ::WaitForSingleObject(m_info.hProcess, timeoutMs);
+        DWORD code = STILL_ACTIVE;
+        ::GetExitCodeProcess(m_info.hProcess, &code);
+        return code;
+    }
+
+private:
+    bool m_ok = false;
+    PROCESS_INFORMATION m_info = {};
+};
+
+const wchar_t kTitle[] = L"Velmo Sample Distribution";
+
+TEST(WizardProcess, WelcomeLoadsTheSampleAndCancelEndsWithUserExit)
+{
+    SetupProcess setup;
+    ASSERT_TRUE(setup.Started());
+    HWND frame = WaitForDialog(setup.Id(), kTitle, nullptr);
+    ASSERT_NE(nullptr, frame);
+    HWND next = ::GetDlgItem(frame, IDC_FRAME_NEXT);
+    ASSERT_TRUE(WaitUntilEnabled(next)) << "the sample never finished loading";
+    ::Sleep(300);
+    EXPECT_FALSE(SaveScreenshot(frame, L"setup-welcome-loaded").empty());
+
+    // Cancel asks first; No keeps the wizard.
+    ::PostMessageW(::GetDlgItem(frame, IDCANCEL), BM_CLICK, 0, 0);
+    HWND question = WaitForDialog(setup.Id(), kTitle, L"Are you sure you want to cancel?");
+    ASSERT_NE(nullptr, question);
+    EXPECT_FALSE(SaveScreenshot(question, L"setup-cancel-question").empty());
+    ::PostMessageW(::GetDlgItem(question, IDNO), BM_CLICK, 0, 0);
+    EXPECT_EQ(STILL_ACTIVE, setup.Wait(500));
+
+    ::PostMessageW(::GetDlgItem(frame, IDCANCEL), BM_CLICK, 0, 0);
+    question = WaitForDialog(setup.Id(), kTitle, L"Are you sure you want to cancel?");
+    ASSERT_NE(nullptr, question);
+    ::PostMessageW(::GetDlgItem(question, IDYES), BM_CLICK, 0, 0);
+    EXPECT_EQ(1602u, setup.Wait());
+}
+
+// The same at 120 DPI (the display setting of the prefix, read by each new process): the pages
+// keep their proportions.
+TEST(WizardProcess, WelcomeAt120Dpi)
+{
+    HKEY desktop = nullptr;
+    ASSERT_EQ(ERROR_SUCCESS, ::RegCreateKeyExW(HKEY_CURRENT_USER, L"Control Panel\\Desktop", 0, nullptr, 0,
+                                 KEY_SET_VALUE, nullptr, &desktop, nullptr));
+    const DWORD dpi = 120;
+    ::RegSetValueExW(desktop, L"LogPixels", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&dpi), sizeof(dpi));
+    {
+        SetupProcess setup;
+        ASSERT_TRUE(setup.Started());
+        HWND frame = WaitForDialog(setup.Id(), kTitle, nullptr);
+        ASSERT_NE(nullptr, frame);
+        ASSERT_TRUE(WaitUntilEnabled(::GetDlgItem(frame, IDC_FRAME_NEXT)));
+        ::Sleep(300);
+        EXPECT_FALSE(SaveScreenshot(frame, L"setup-welcome-120dpi").empty());
+        // The buttons stay inside the frame, below the separator.
+        RECT client, separator, cancel;
+        ::GetClientRect(frame, &client);
+        ::GetWindowRect(::GetDlgItem(frame, IDC_FRAME_SEPARATOR), &separator);
+        ::GetWindowRect(::GetDlgItem(frame, IDCANCEL), &cancel);
+        ::MapWindowPoints(nullptr, frame, reinterpret_cast<LPPOINT>(&separator), 2);
+        ::MapWindowPoints(nullptr, frame, reinterpret_cast<LPPOINT>(&cancel), 2);
+        EXPECT_GT(cancel.top, separator.bottom);
+        EXPECT_LE(cancel.right, client.right);
+        EXPECT_LE(cancel.bottom, client.bottom);
+        ::PostMessageW(::GetDlgItem(frame, IDCANCEL), BM_CLICK, 0, 0);
+        HWND question = WaitForDialog(setup.Id(), kTitle, L"Are you sure you want to cancel?");
+        ASSERT_NE(nullptr, question);
+        ::PostMessageW(::GetDlgItem(question, IDYES), BM_CLICK, 0, 0);
+        EXPECT_EQ(1602u, setup.Wait());
+    }
+    ::RegDeleteValueW(desktop, L"LogPixels");
+    ::RegCloseKey(desktop);
+}
+
+}  // namespace
