@@ -1,7 +1,10 @@
 // setup.exe without /q, drawn for real: the frame comes up on the welcome page while the
 // sample distribution loads, Next becomes usable once it has loaded, and Cancel asks and ends
-// the run with 1602.
+// the run with 1602; from the welcome page through the install to Finish.
 #include <gtest/gtest.h>
+
+#include <windows.h>
+#include <msi.h>
 
 #include <string>
 
@@ -141,6 +144,44 @@ TEST(WizardProcess, WelcomeLoadsTheSampleAndCancelEndsWithUserExit)
     ASSERT_NE(nullptr, question);
     ::PostMessageW(::GetDlgItem(question, IDYES), BM_CLICK, 0, 0);
     EXPECT_EQ(1602u, setup.Wait());
+}
+
+std::wstring Caption(HWND window)
+{
+    wchar_t text[256] = {};
+    ::GetWindowTextW(window, text, 256);
+    return text;
+}
+
+// Welcome, Next, the install of both parts (the second from the volume beside the first), the
+// end page, Finish: exit 0 and both products installed.
+TEST(WizardProcess, SampleFromWelcomeToFinish)
+{
+    SetupProcess setup;
+    ASSERT_TRUE(setup.Started());
+    HWND frame = WaitForDialog(setup.Id(), kTitle, nullptr);
+    ASSERT_NE(nullptr, frame);
+    HWND next = ::GetDlgItem(frame, IDC_FRAME_NEXT);
+    HWND cancel = ::GetDlgItem(frame, IDCANCEL);
+    ASSERT_TRUE(WaitUntilEnabled(next)) << "the sample never finished loading";
+    ::PostMessageW(next, BM_CLICK, 0, 0);
+
+    // The end page: Finish, or Next while something remains to do after the wizard.
+    const DWORD start = ::GetTickCount();
+    bool finishMode = false;
+    bool nextMode = false;
+    while (!finishMode && !nextMode && ::GetTickCount() - start < 90000) {
+        ::Sleep(100);
+        finishMode = ::IsWindowEnabled(cancel) && Caption(cancel) == L"&Finish";
+        nextMode = ::IsWindowEnabled(next) && !::IsWindowEnabled(cancel);
+    }
+    ASSERT_TRUE(finishMode || nextMode) << "the end page never came";
+    ::Sleep(300);
+    EXPECT_FALSE(SaveScreenshot(frame, L"setup-end-complete").empty());
+    ::PostMessageW(finishMode ? cancel : next, BM_CLICK, 0, 0);
+    EXPECT_EQ(0u, setup.Wait(60000));
+    for (const wchar_t* product : {L"{5A0C7E2E-8F3B-4D1A-9C6E-2B7D4E1F3A21}", L"{5A0C7E2E-8F3B-4D1A-9C6E-2B7D4E1F3A31}"})
+        EXPECT_EQ(INSTALLSTATE_DEFAULT, ::MsiQueryProductStateW(product)) << product;
 }
 
 // The same at 120 DPI (the display setting of the prefix, read by each new process): the pages
