@@ -647,6 +647,11 @@ void CTopDialog::AskReboot()
         m_bResultStored = true;
         EndLoop(m_nResultCode);
     }
+    // The restart is still needed.
+    if (answer == kRebootRefused) {
+        m_nResultCode = ERROR_SUCCESS_REBOOT_REQUIRED;
+        m_bResultStored = true;
+    }
 }
 
 void CTopDialog::FlashIfInBackground()

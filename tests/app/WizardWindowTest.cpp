@@ -1,7 +1,10 @@
 // setup.exe without /q, drawn for real: the frame comes up on the welcome page while the
 // sample distribution loads, Next becomes usable once it has loaded, and Cancel asks and ends
-// the run with 1602.
+// the run with 1602; from the welcome page through the install to Finish.
 #include <gtest/gtest.h>
+
+#include <windows.h>
+#include <msi.h>
 
 #include <string>
 
@@ -82,9 +85,10 @@ bool WaitUntilEnabled(HWND window, DWORD timeoutMs = 30000)
 
 class SetupProcess {
 public:
-    SetupProcess()
+    // setup.exe over the distribution whose first volume is `root` (the built sample by default).
+    explicit SetupProcess(const std::wstring& root = ModuleDir() + L"\\sample")
     {
-        std::wstring command = L"\"" + ModuleDir() + L"\\setup.exe\" /root \"" + ModuleDir() + L"\\sample\"";
+        std::wstring command = L"\"" + ModuleDir() + L"\\setup.exe\" /root \"" + root + L"\"";
         STARTUPINFOW startup = {};
         startup.cb = sizeof(startup);
         m_ok = ::CreateProcessW(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &m_info)
@@ -116,6 +120,8 @@ private:
 };
 
 const wchar_t kTitle[] = L"Velmo Sample Distribution";
+// The sample's two parts.
+const wchar_t* const kProducts[] = {L"{5A0C7E2E-8F3B-4D1A-9C6E-2B7D4E1F3A21}", L"{5A0C7E2E-8F3B-4D1A-9C6E-2B7D4E1F3A31}"};
 
 TEST(WizardProcess, WelcomeLoadsTheSampleAndCancelEndsWithUserExit)
 {
@@ -141,6 +147,96 @@ TEST(WizardProcess, WelcomeLoadsTheSampleAndCancelEndsWithUserExit)
     ASSERT_NE(nullptr, question);
     ::PostMessageW(::GetDlgItem(question, IDYES), BM_CLICK, 0, 0);
     EXPECT_EQ(1602u, setup.Wait());
+}
+
+std::wstring Caption(HWND window)
+{
+    wchar_t text[256] = {};
+    ::GetWindowTextW(window, text, 256);
+    return text;
+}
+
+// Welcome, Next, the install of both parts (the second from the volume beside the first), the
+// end page, Finish: exit 0 and both products installed.
+TEST(WizardProcess, SampleFromWelcomeToFinish)
+{
+    SetupProcess setup;
+    ASSERT_TRUE(setup.Started());
+    HWND frame = WaitForDialog(setup.Id(), kTitle, nullptr);
+    ASSERT_NE(nullptr, frame);
+    HWND next = ::GetDlgItem(frame, IDC_FRAME_NEXT);
+    HWND cancel = ::GetDlgItem(frame, IDCANCEL);
+    ASSERT_TRUE(WaitUntilEnabled(next)) << "the sample never finished loading";
+    ::PostMessageW(next, BM_CLICK, 0, 0);
+
+    // The end page: Finish, or Next while something remains to do after the wizard.
+    const DWORD start = ::GetTickCount();
+    bool finishMode = false;
+    bool nextMode = false;
+    while (!finishMode && !nextMode && ::GetTickCount() - start < 90000) {
+        ::Sleep(100);
+        finishMode = ::IsWindowEnabled(cancel) && Caption(cancel) == L"&Finish";
+        nextMode = ::IsWindowEnabled(next) && !::IsWindowEnabled(cancel);
+    }
+    ASSERT_TRUE(finishMode || nextMode) << "the end page never came";
+    ::Sleep(300);
+    EXPECT_FALSE(SaveScreenshot(frame, L"setup-end-complete").empty());
+    ::PostMessageW(finishMode ? cancel : next, BM_CLICK, 0, 0);
+    EXPECT_EQ(0u, setup.Wait(60000));
+    for (const wchar_t* product : kProducts)
+        EXPECT_EQ(INSTALLSTATE_DEFAULT, ::MsiQueryProductStateW(product)) << product;
+}
+
+// The second volume moved away from its place beside the first: the media prompt comes up
+// during the install and is answered by typing the folder it moved to; the run goes on to Finish.
+TEST(WizardProcess, MovedVolumeIsPromptedForAndFoundWhereTyped)
+{
+    // A fresh install: an earlier test of this program may have installed the sample.
+    ::MsiSetInternalUI(INSTALLUILEVEL_NONE, nullptr);
+    for (const wchar_t* product : kProducts) {
+        if (::MsiQueryProductStateW(product) == INSTALLSTATE_DEFAULT) {
+            ASSERT_EQ(ERROR_SUCCESS, ::MsiConfigureProductW(product, INSTALLLEVEL_DEFAULT, INSTALLSTATE_ABSENT));
+        }
+    }
+    TempDir dir;
+    const std::wstring volume1 = WriteSampleVolume1(dir, ModuleDir() + L"\\sample\\parts\\core.msi");
+    ASSERT_FALSE(volume1.empty());
+    WriteSampleVolume2(dir, true);
+    const std::wstring moved = dir.File(L"MOVED");
+    ASSERT_TRUE(::MoveFileW(dir.File(L"SAMPLE2").c_str(), moved.c_str()));
+
+    SetupProcess setup(volume1);
+    ASSERT_TRUE(setup.Started());
+    HWND frame = WaitForDialog(setup.Id(), kTitle, nullptr);
+    ASSERT_NE(nullptr, frame);
+    HWND next = ::GetDlgItem(frame, IDC_FRAME_NEXT);
+    ASSERT_TRUE(WaitUntilEnabled(next)) << "the sample never finished loading";
+    ::PostMessageW(next, BM_CLICK, 0, 0);
+
+    HWND prompt = WaitForDialog(setup.Id(), nullptr, L"If the required files may be found elsewhere", 60000);
+    if (!prompt) {
+        SaveScreenshot(frame, L"setup-media-prompt-missing");
+    }
+    ASSERT_NE(nullptr, prompt);
+    ::Sleep(300);
+    EXPECT_FALSE(SaveScreenshot(prompt, L"setup-media-prompt").empty());
+    // The prompt checks the folder as it is typed and goes once it holds the medium.
+    ::SendMessageW(::GetDlgItem(prompt, IDC_MEDIA_FOLDER), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(moved.c_str()));
+    for (int i = 0; i < 50 && ::IsWindow(prompt); ++i)
+        ::Sleep(100);
+    if (::IsWindow(prompt)) {
+        ::PostMessageW(::GetDlgItem(prompt, IDOK), BM_CLICK, 0, 0);
+    }
+
+    HWND cancel = ::GetDlgItem(frame, IDCANCEL);
+    const DWORD start = ::GetTickCount();
+    while (Caption(cancel) != L"&Finish" && ::GetTickCount() - start < 60000)
+        ::Sleep(100);
+    ASSERT_EQ(L"&Finish", Caption(cancel)) << "the end page never came";
+    ::PostMessageW(cancel, BM_CLICK, 0, 0);
+    EXPECT_EQ(0u, setup.Wait(60000));
+    for (const wchar_t* product : kProducts)
+        EXPECT_EQ(INSTALLSTATE_DEFAULT, ::MsiQueryProductStateW(product)) << product;
 }
 
 // The same at 120 DPI (the display setting of the prefix, read by each new process): the pages

@@ -377,13 +377,15 @@ TEST(FrameActivation, ForegroundLockTimeoutIsNeverWrittenToTheProfileAndComesBac
 
 namespace {
 
-// The program's own registry: every page after the welcome page is one this version does not
-// build; the frame refuses each, never makes a window for it and logs why.
+// The program's own registry: every page between the welcome page and the run's pages is one
+// this version does not build; the frame refuses each, never makes a window for it and logs why.
 TEST(FramePagesNotBuilt, AreRefusedWithALogLineAndNeverBecomeWindows)
 {
     testsupport::StandInServices services;
     CConfigInfo config;
     services.app.configInfo = &config;
+    // The run's pages install: switched off.
+    services.app.disabledPages = {kProgressDialog, kEndExecuteDialog, kEndDialog};
     testsupport::TempDir folder;
     services.app.Log().Open(folder.File(L"run.log").c_str(), false);
     CWinApp app;
@@ -392,7 +394,8 @@ TEST(FramePagesNotBuilt, AreRefusedWithALogLineAndNeverBecomeWindows)
         app.m_pMainWnd = &frame;
         ASSERT_TRUE(frame.Create(0u, nullptr));
         ASSERT_NE(nullptr, frame.GetWelcomeDialog());
-        for (eDialogState state = kUserInfoDialog; state <= kEndDialog; ++state)
+        // The run's pages (progress, end execute, end) are built: not these.
+        for (eDialogState state = kUserInfoDialog; state < kProgressDialog; ++state)
             EXPECT_FALSE(frame.ShowPage(state)) << state;
         EXPECT_EQ(kWelcomeDialog, frame.m_eCurrentState);
         int pages = 0;
@@ -411,7 +414,7 @@ TEST(FramePagesNotBuilt, AreRefusedWithALogLineAndNeverBecomeWindows)
     services.app.Log().Close();
     const testsupport::LogFile log = testsupport::ReadLogFile(folder.File(L"run.log"));
     EXPECT_NE(std::wstring::npos,
-        log.text.find(L"The page Progress is not available in this version of the installer and is skipped."));
+        log.text.find(L"The page ConfirmStart is not available in this version of the installer and is skipped."));
     EXPECT_NE(std::wstring::npos, log.text.find(L"The page UserInfo is not available"));
 }
 

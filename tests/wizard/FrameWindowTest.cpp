@@ -73,6 +73,8 @@ public:
         m_config.LoadLanguageResource();
         m_config.PopulateDialogInfo();
         services.app.configInfo = &m_config;
+        // The run's pages install: not in these tests.
+        services.app.disabledPages = {kProgressDialog, kEndExecuteDialog, kEndDialog};
         g_questions = 0;
         g_answer = IDYES;
         m_box = CNestedInstallerDialog::s_pfnMessageBoxW;
