@@ -377,13 +377,16 @@ TEST(FrameActivation, ForegroundLockTimeoutIsNeverWrittenToTheProfileAndComesBac
 
 namespace {
 
-// The program's own registry: every page after the welcome page is one this version does not
-// build; the frame refuses each, never makes a window for it and logs why.
+// The program's own registry: every page but the welcome, user-information and licence pages is
+// one this version does not build; the frame refuses each, never makes a window for it and logs
+// why.
 TEST(FramePagesNotBuilt, AreRefusedWithALogLineAndNeverBecomeWindows)
 {
     testsupport::StandInServices services;
     CConfigInfo config;
     services.app.configInfo = &config;
+    // The user-information and licence pages are built: switched off.
+    services.app.disabledPages = {kUserInfoDialog, kLicenseDialog, kLicense2Dialog};
     testsupport::TempDir folder;
     services.app.Log().Open(folder.File(L"run.log").c_str(), false);
     CWinApp app;
@@ -392,7 +395,7 @@ TEST(FramePagesNotBuilt, AreRefusedWithALogLineAndNeverBecomeWindows)
         app.m_pMainWnd = &frame;
         ASSERT_TRUE(frame.Create(0u, nullptr));
         ASSERT_NE(nullptr, frame.GetWelcomeDialog());
-        for (eDialogState state = kUserInfoDialog; state <= kEndDialog; ++state)
+        for (eDialogState state = kFeatureInfo1Dialog; state <= kEndDialog; ++state)
             EXPECT_FALSE(frame.ShowPage(state)) << state;
         EXPECT_EQ(kWelcomeDialog, frame.m_eCurrentState);
         int pages = 0;
@@ -412,7 +415,7 @@ TEST(FramePagesNotBuilt, AreRefusedWithALogLineAndNeverBecomeWindows)
     const testsupport::LogFile log = testsupport::ReadLogFile(folder.File(L"run.log"));
     EXPECT_NE(std::wstring::npos,
         log.text.find(L"The page Progress is not available in this version of the installer and is skipped."));
-    EXPECT_NE(std::wstring::npos, log.text.find(L"The page UserInfo is not available"));
+    EXPECT_NE(std::wstring::npos, log.text.find(L"The page FeatureInfo1 is not available"));
 }
 
 }  // namespace
