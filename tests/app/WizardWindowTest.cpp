@@ -1,6 +1,6 @@
 // setup.exe without /q, drawn for real: the frame comes up on the welcome page while the
 // sample distribution loads, Next becomes usable once it has loaded, and Cancel asks and ends
-// the run with 1602.
+// the run with 1602; Next goes on through the user-information and licence pages.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -117,14 +117,50 @@ private:
 
 const wchar_t kTitle[] = L"Velmo Sample Distribution";
 
+// The frame's current page: its visible child dialog.
+HWND CurrentPage(HWND frame)
+{
+    for (HWND child = ::GetWindow(frame, GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT)) {
+        wchar_t className[16] = {};
+        ::GetClassNameW(child, className, 16);
+        if (::IsWindowVisible(child) && wcscmp(className, L"#32770") == 0)
+            return child;
+    }
+    return nullptr;
+}
+
+// The current page once it holds control `id`.
+HWND WaitForPageWith(HWND frame, int id, DWORD timeoutMs = 10000)
+{
+    const DWORD start = ::GetTickCount();
+    while (::GetTickCount() - start < timeoutMs) {
+        HWND page = CurrentPage(frame);
+        if (page && ::GetDlgItem(page, id))
+            return page;
+        ::Sleep(50);
+    }
+    return nullptr;
+}
+
+// The run's frame once the sample has loaded (Next enabled); null when it never does.
+HWND WaitForLoadedFrame(const SetupProcess& setup)
+{
+    HWND frame = WaitForDialog(setup.Id(), kTitle, nullptr);
+    return frame && WaitUntilEnabled(::GetDlgItem(frame, IDC_FRAME_NEXT)) ? frame : nullptr;
+}
+
+void Click(HWND button)
+{
+    ::PostMessageW(button, BM_CLICK, 0, 0);
+    ::Sleep(200);
+}
+
 TEST(WizardProcess, WelcomeLoadsTheSampleAndCancelEndsWithUserExit)
 {
     SetupProcess setup;
     ASSERT_TRUE(setup.Started());
-    HWND frame = WaitForDialog(setup.Id(), kTitle, nullptr);
-    ASSERT_NE(nullptr, frame);
-    HWND next = ::GetDlgItem(frame, IDC_FRAME_NEXT);
-    ASSERT_TRUE(WaitUntilEnabled(next)) << "the sample never finished loading";
+    HWND frame = WaitForLoadedFrame(setup);
+    ASSERT_NE(nullptr, frame) << "the sample never finished loading";
     ::Sleep(300);
     EXPECT_FALSE(SaveScreenshot(frame, L"setup-welcome-loaded").empty());
 
@@ -143,6 +179,42 @@ TEST(WizardProcess, WelcomeLoadsTheSampleAndCancelEndsWithUserExit)
     EXPECT_EQ(1602u, setup.Wait());
 }
 
+// Next leads through the user-information page and the licence page, which opens declined:
+// Next only once accepted, and after the licence the wizard ends (this version has no later
+// pages) with 0.
+TEST(WizardProcess, NextGoesThroughTheUserInformationAndLicencePages)
+{
+    SetupProcess setup;
+    ASSERT_TRUE(setup.Started());
+    HWND frame = WaitForLoadedFrame(setup);
+    ASSERT_NE(nullptr, frame) << "the sample never finished loading";
+    HWND next = ::GetDlgItem(frame, IDC_FRAME_NEXT);
+    Click(next);
+
+    HWND page = WaitForPageWith(frame, IDC_USER_NAME);
+    ASSERT_NE(nullptr, page);
+    ::SendMessageW(::GetDlgItem(page, IDC_USER_NAME), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"Pat Example"));
+    ::SendMessageW(::GetDlgItem(page, IDC_USER_COMPANY), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"Example Ltd."));
+    ::Sleep(200);
+    EXPECT_FALSE(SaveScreenshot(frame, L"setup-user-information").empty());
+    Click(next);
+
+    page = WaitForPageWith(frame, IDC_LICENSE_ACCEPT);
+    ASSERT_NE(nullptr, page);
+    ::Sleep(300);
+    EXPECT_EQ(BST_CHECKED, ::SendMessageW(::GetDlgItem(page, IDC_LICENSE_DECLINE), BM_GETCHECK, 0, 0));
+    EXPECT_FALSE(::IsWindowEnabled(next));
+    EXPECT_FALSE(SaveScreenshot(frame, L"setup-license").empty());
+    Click(::GetDlgItem(page, IDC_LICENSE_ACCEPT));
+    EXPECT_TRUE(::IsWindowEnabled(next));
+    Click(::GetDlgItem(page, IDC_LICENSE_DECLINE));
+    EXPECT_FALSE(::IsWindowEnabled(next));
+    Click(::GetDlgItem(page, IDC_LICENSE_ACCEPT));
+    ASSERT_TRUE(::IsWindowEnabled(next));
+    Click(next);
+    EXPECT_EQ(0u, setup.Wait());
+}
+
 // The same at 120 DPI (the display setting of the prefix, read by each new process): the pages
 // keep their proportions.
 TEST(WizardProcess, WelcomeAt120Dpi)
@@ -155,9 +227,8 @@ TEST(WizardProcess, WelcomeAt120Dpi)
     {
         SetupProcess setup;
         ASSERT_TRUE(setup.Started());
-        HWND frame = WaitForDialog(setup.Id(), kTitle, nullptr);
+        HWND frame = WaitForLoadedFrame(setup);
         ASSERT_NE(nullptr, frame);
-        ASSERT_TRUE(WaitUntilEnabled(::GetDlgItem(frame, IDC_FRAME_NEXT)));
         ::Sleep(300);
         EXPECT_FALSE(SaveScreenshot(frame, L"setup-welcome-120dpi").empty());
         // The buttons stay inside the frame, below the separator.
