@@ -10,6 +10,7 @@
 #include <string>
 
 #include "Screenshot.h"
+#include "SetupWindows.h"
 #include "TestSupport.h"
 #include "resource.h"
 
@@ -17,107 +18,13 @@ using namespace testsupport;
 
 namespace {
 
-struct FindWindowOf {
-    DWORD process;
-    const wchar_t* caption;  // null: any
-    const wchar_t* text;     // a static's text the window must hold; null: any
-    HWND found;
-};
-
-BOOL CALLBACK HasText(HWND child, LPARAM param)
-{
-    auto* find = reinterpret_cast<FindWindowOf*>(param);
-    wchar_t text[512] = {};
-    ::GetWindowTextW(child, text, 512);
-    if (wcsstr(text, find->text)) {
-        find->text = nullptr;
-        return FALSE;
-    }
-    return TRUE;
-}
-
-BOOL CALLBACK FindTopLevel(HWND window, LPARAM param)
-{
-    auto* find = reinterpret_cast<FindWindowOf*>(param);
-    DWORD process = 0;
-    ::GetWindowThreadProcessId(window, &process);
-    wchar_t className[64] = {};
-    ::GetClassNameW(window, className, 64);
-    if (process != find->process || !::IsWindowVisible(window) || wcscmp(className, L"#32770") != 0)
-        return TRUE;
-    wchar_t caption[256] = {};
-    ::GetWindowTextW(window, caption, 256);
-    if (find->caption && wcscmp(caption, find->caption) != 0)
-        return TRUE;
-    if (find->text) {
-        FindWindowOf inner = *find;
-        ::EnumChildWindows(window, &HasText, reinterpret_cast<LPARAM>(&inner));
-        if (inner.text)
-            return TRUE;
-    }
-    find->found = window;
-    return FALSE;
-}
-
-// A visible dialog of the process (with that caption, holding that text), waited for.
-HWND WaitForDialog(DWORD process, const wchar_t* caption, const wchar_t* text, DWORD timeoutMs = 20000)
-{
-    const DWORD start = ::GetTickCount();
-    while (::GetTickCount() - start < timeoutMs) {
-        FindWindowOf find = {process, caption, text, nullptr};
-        ::EnumWindows(&FindTopLevel, reinterpret_cast<LPARAM>(&find));
-        if (find.found)
-            return find.found;
-        ::Sleep(50);
-    }
-    return nullptr;
-}
-
-bool WaitUntilEnabled(HWND window, DWORD timeoutMs = 30000)
-{
-    const DWORD start = ::GetTickCount();
-    while (::GetTickCount() - start < timeoutMs) {
-        if (::IsWindowEnabled(window))
-            return true;
-        ::Sleep(50);
-    }
-    return false;
-}
-
-class SetupProcess {
+// setup.exe over the distribution whose first volume is `root` (the built sample by default).
+class SampleSetup : public SetupProcess {
 public:
-    // setup.exe over the distribution whose first volume is `root` (the built sample by default).
-    explicit SetupProcess(const std::wstring& root = ModuleDir() + L"\\sample")
+    explicit SampleSetup(const std::wstring& root = ModuleDir() + L"\\sample")
+        : SetupProcess(ModuleDir() + L"\\setup.exe", root)
     {
-        std::wstring command = L"\"" + ModuleDir() + L"\\setup.exe\" /root \"" + root + L"\"";
-        STARTUPINFOW startup = {};
-        startup.cb = sizeof(startup);
-        m_ok = ::CreateProcessW(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &m_info)
-            != FALSE;
     }
-    ~SetupProcess()
-    {
-        if (!m_ok)
-            return;
-        if (::WaitForSingleObject(m_info.hProcess, 0) == WAIT_TIMEOUT)
-            ::TerminateProcess(m_info.hProcess, 99);
-        ::CloseHandle(m_info.hThread);
-        ::CloseHandle(m_info.hProcess);
-    }
-    bool Started() const { return m_ok; }
-    DWORD Id() const { return m_info.dwProcessId; }
-    // The exit code, or STILL_ACTIVE after the time-out.
-    DWORD Wait(DWORD timeoutMs = 30000)
-    {
-        ::WaitForSingleObject(m_info.hProcess, timeoutMs);
-        DWORD code = STILL_ACTIVE;
-        ::GetExitCodeProcess(m_info.hProcess, &code);
-        return code;
-    }
-
-private:
-    bool m_ok = false;
-    PROCESS_INFORMATION m_info = {};
 };
 
 const wchar_t kTitle[] = L"Velmo Sample Distribution";
@@ -198,7 +105,7 @@ void PassTheInformationPages(HWND frame, bool shots)
 
 TEST(WizardProcess, WelcomeLoadsTheSampleAndCancelEndsWithUserExit)
 {
-    SetupProcess setup;
+    SampleSetup setup;
     ASSERT_TRUE(setup.Started());
     HWND frame = WaitForLoadedFrame(setup);
     ASSERT_NE(nullptr, frame) << "the sample never finished loading";
@@ -220,18 +127,11 @@ TEST(WizardProcess, WelcomeLoadsTheSampleAndCancelEndsWithUserExit)
     EXPECT_EQ(1602u, setup.Wait());
 }
 
-std::wstring Caption(HWND window)
-{
-    wchar_t text[256] = {};
-    ::GetWindowTextW(window, text, 256);
-    return text;
-}
-
 // Welcome, the user-information and licence pages, the install of both parts (the second from
 // the volume beside the first), the end page, Finish: exit 0 and both products installed.
 TEST(WizardProcess, SampleFromWelcomeToFinish)
 {
-    SetupProcess setup;
+    SampleSetup setup;
     ASSERT_TRUE(setup.Started());
     HWND frame = WaitForLoadedFrame(setup);
     ASSERT_NE(nullptr, frame) << "the sample never finished loading";
@@ -245,7 +145,7 @@ TEST(WizardProcess, SampleFromWelcomeToFinish)
     bool nextMode = false;
     while (!finishMode && !nextMode && ::GetTickCount() - start < 90000) {
         ::Sleep(100);
-        finishMode = ::IsWindowEnabled(cancel) && Caption(cancel) == L"&Finish";
+        finishMode = ::IsWindowEnabled(cancel) && WindowText(cancel) == L"&Finish";
         nextMode = ::IsWindowEnabled(next) && !::IsWindowEnabled(cancel);
     }
     ASSERT_TRUE(finishMode || nextMode) << "the end page never came";
@@ -275,7 +175,7 @@ TEST(WizardProcess, MovedVolumeIsPromptedForAndFoundWhereTyped)
     const std::wstring moved = dir.File(L"MOVED");
     ASSERT_TRUE(::MoveFileW(dir.File(L"SAMPLE2").c_str(), moved.c_str()));
 
-    SetupProcess setup(volume1);
+    SampleSetup setup(volume1);
     ASSERT_TRUE(setup.Started());
     HWND frame = WaitForLoadedFrame(setup);
     ASSERT_NE(nullptr, frame) << "the sample never finished loading";
@@ -298,9 +198,9 @@ TEST(WizardProcess, MovedVolumeIsPromptedForAndFoundWhereTyped)
 
     HWND cancel = ::GetDlgItem(frame, IDCANCEL);
     const DWORD start = ::GetTickCount();
-    while (Caption(cancel) != L"&Finish" && ::GetTickCount() - start < 60000)
+    while (WindowText(cancel) != L"&Finish" && ::GetTickCount() - start < 60000)
         ::Sleep(100);
-    ASSERT_EQ(L"&Finish", Caption(cancel)) << "the end page never came";
+    ASSERT_EQ(L"&Finish", WindowText(cancel)) << "the end page never came";
     ::PostMessageW(cancel, BM_CLICK, 0, 0);
     EXPECT_EQ(0u, setup.Wait(60000));
     for (const wchar_t* product : kProducts)
@@ -317,7 +217,7 @@ TEST(WizardProcess, WelcomeAt120Dpi)
     const DWORD dpi = 120;
     ::RegSetValueExW(desktop, L"LogPixels", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&dpi), sizeof(dpi));
     {
-        SetupProcess setup;
+        SampleSetup setup;
         ASSERT_TRUE(setup.Started());
         HWND frame = WaitForLoadedFrame(setup);
         ASSERT_NE(nullptr, frame);
