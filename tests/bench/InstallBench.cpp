@@ -119,7 +119,7 @@ void RemoveAll(const std::vector<PartPackage>& parts)
     ExpectInstalled(parts, false, "the removal");
 }
 
-double TimeMsiexec(const std::wstring& root, const std::vector<PartPackage>& parts)
+double TimeMsiexec(const std::vector<PartPackage>& parts)
 {
     double total = 0;
     for (const PartPackage& part : parts)
@@ -172,9 +172,9 @@ int wmain(int argc, wchar_t** argv)
                 // The side that goes first changes every round.
                 if (round % 2 == 0) {
                     setupTotal += TimeSetup(setup, root, parts);
-                    msiexecTotal += TimeMsiexec(root, parts);
+                    msiexecTotal += TimeMsiexec(parts);
                 } else {
-                    msiexecTotal += TimeMsiexec(root, parts);
+                    msiexecTotal += TimeMsiexec(parts);
                     setupTotal += TimeSetup(setup, root, parts);
                 }
             }
