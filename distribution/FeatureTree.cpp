@@ -2,6 +2,7 @@
 
 #include <msi.h>
 
+#include <set>
 #include <typeinfo>
 
 #include "ApplicationServices.h"
@@ -21,18 +22,81 @@
 
 namespace {
 
-// A query with the row's Feature (field 1) as its parameter finds a row.
-bool FeatureRowFound(MsiDatabase& database, const wchar_t* sql, MsiRecord& row, CString* field1 = nullptr)
-{
-    MsiSmartPtr<MsiView> view = database.OpenView(L"%s", sql);
-    view->Execute(&row);
-    MsiSmartPtr<MsiRecord> found = view->Fetch();
-    if (found && field1)
-        *field1 = found->GetMfcString(1);
-    return static_cast<bool>(found.Get());
-}
+// A query with the row's Feature (field 1) as its only parameter, prepared on first use and run
+// again for every row asked about.
+class FeatureRowLookup {
+public:
+    FeatureRowLookup(MsiDatabase& database, const wchar_t* sql) : m_database(database), m_sql(sql) { }
+
+    // Whether the query finds a row for `row`; its first field into `field1` when given.
+    bool Find(MsiRecord& row, CString* field1 = nullptr)
+    {
+        MsiSmartPtr<MsiRecord> found = Run(row);
+        if (found && field1)
+            *field1 = found->GetMfcString(1);
+        return static_cast<bool>(found.Get());
+    }
+
+    // The first field of the row found for `row` as an integer, or `absent` when none is found.
+    int FindInteger(MsiRecord& row, int absent)
+    {
+        MsiSmartPtr<MsiRecord> found = Run(row);
+        return found ? found->GetInteger(1) : absent;
+    }
+
+private:
+    MsiSmartPtr<MsiRecord> Run(MsiRecord& row)
+    {
+        if (!m_view)
+            m_view = m_database.OpenView(L"%s", m_sql);
+        else
+            m_view->Close();
+        m_view->Execute(&row);
+        return m_view->Fetch();
+    }
+
+    MsiDatabase& m_database;
+    const wchar_t* m_sql;
+    MsiSmartPtr<MsiView> m_view;
+};
 
 }  // namespace
+
+// What loading asks the merged package once per feature: the tables it has, the features that
+// have children, and the lookups by feature, each prepared once.
+struct CFeatureTree::LoadContext {
+    explicit LoadContext(MsiSession& session)
+        : session(session), database(session.GetActiveDatabase()),
+          hasFeatureProduct(database->TableExists(L"ZKFeatureProduct")),
+          hasFakeFeature(database->TableExists(L"ZKFakeFeature")),
+          hasTransitive(database->TableExists(L"ZKFeatureTransitive")),
+          hasTransitiveAttributes(database->TableExists(L"ZKFeatureTransitiveAttributes")),
+          featureProduct(*database, L"SELECT `ProductCode` FROM ZKFeatureProduct WHERE `Feature_`=?"),
+          fakeFeature(*database, L"SELECT `Feature_` FROM ZKFakeFeature WHERE `Feature_`=? AND `Type`=1"),
+          featureComponent(*database, L"SELECT `Feature_` FROM FeatureComponents WHERE `Feature_`=?"),
+          transitive(*database, L"SELECT Feature_ FROM ZKFeatureTransitive WHERE Feature_=?"),
+          transitiveAttributes(*database, L"SELECT Attributes FROM ZKFeatureTransitiveAttributes WHERE Feature_=?")
+    {
+        // The children of a feature are asked for only when some row names it as its parent.
+        MsiSmartPtr<MsiView> parents = database->OpenView(L"SELECT Feature_Parent FROM Feature");
+        parents->Execute();
+        while (MsiSmartPtr<MsiRecord> row = parents->Fetch())
+            parentNames.insert(row->GetMfcString(1));
+    }
+
+    MsiSession& session;
+    MsiSmartPtr<MsiDatabase> database;
+    const bool hasFeatureProduct;
+    const bool hasFakeFeature;
+    const bool hasTransitive;
+    const bool hasTransitiveAttributes;
+    FeatureRowLookup featureProduct;
+    FeatureRowLookup fakeFeature;
+    FeatureRowLookup featureComponent;
+    FeatureRowLookup transitive;
+    FeatureRowLookup transitiveAttributes;
+    std::set<CString> parentNames;
+};
 
 CFeatureTree::CFeatureTree(CDistribution& distribution) : m_distribution(distribution), m_root(nullptr) { }
 
@@ -51,22 +115,17 @@ CFeature* CFeatureTree::CreateFeature()
 
 void CFeatureTree::Load(MsiSession& session)
 {
-    MsiSmartPtr<MsiDatabase> database = session.GetActiveDatabase();
-    LoadChildren(session, *database, nullptr);
-    AddInstalledProductPlaceholders(session, *database);
+    LoadContext context(session);
+    LoadChildren(context, nullptr);
+    AddInstalledProductPlaceholders(session, *context.database);
 }
 
-void CFeatureTree::LoadChildren(MsiSession& session, MsiDatabase& database, CFeature* parent)
+void CFeatureTree::LoadChildren(LoadContext& context, CFeature* parent)
 {
-    MsiSmartPtr<MsiView> view = database.OpenView(
+    MsiSmartPtr<MsiView> view = context.database->OpenView(
         L"SELECT Feature, Feature_Parent, Title, Description, Display, Level, Directory_, Attributes FROM Feature "
         L"WHERE Feature_Parent=? ORDER BY Feature.Display");
     view->ExecuteWith(parent ? static_cast<const wchar_t*>(parent->GetName()) : L"");
-
-    const bool hasFeatureProduct = database.TableExists(L"ZKFeatureProduct");
-    const bool hasFakeFeature = database.TableExists(L"ZKFakeFeature");
-    const bool hasTransitive = database.TableExists(L"ZKFeatureTransitive");
-    const bool hasTransitiveAttributes = database.TableExists(L"ZKFeatureTransitiveAttributes");
 
     CFeature* previous = nullptr;
     while (MsiSmartPtr<MsiRecord> row = view->Fetch()) {
@@ -82,17 +141,13 @@ void CFeatureTree::LoadChildren(MsiSession& session, MsiDatabase& database, CFea
         CString partFeatureName;
         CPart* part = nullptr;
         CString productCode;
-        if (hasFeatureProduct
-            && FeatureRowFound(
-                database, L"SELECT `ProductCode` FROM ZKFeatureProduct WHERE `Feature_`=?", *row, &productCode)) {
+        if (context.hasFeatureProduct && context.featureProduct.Find(*row, &productCode)) {
             part = &m_distribution.GetPartByProductCode(productCode);
             partFeatureName = name;
         }
 
-        if (part && hasFakeFeature
-            && FeatureRowFound(
-                database, L"SELECT `Feature_` FROM ZKFakeFeature WHERE `Feature_`=? AND `Type`=1", *row)) {
-            if (FeatureRowFound(database, L"SELECT `Feature_` FROM FeatureComponents WHERE `Feature_`=?", *row))
+        if (part && context.hasFakeFeature && context.fakeFeature.Find(*row)) {
+            if (context.featureComponent.Find(*row))
                 throw InvalidFakeFeature(".\\FeatureTree.cpp", __LINE__, name);
             part = nullptr;
             partFeatureName.Empty();
@@ -100,16 +155,10 @@ void CFeatureTree::LoadChildren(MsiSession& session, MsiDatabase& database, CFea
 
         bool transitive = false;
         DWORD transitiveAttributes = 0;
-        if (hasTransitive
-            && FeatureRowFound(database, L"SELECT Feature_ FROM ZKFeatureTransitive WHERE Feature_=?", *row)) {
+        if (context.hasTransitive && context.transitive.Find(*row)) {
             transitive = true;
-            if (hasTransitiveAttributes) {
-                MsiSmartPtr<MsiView> attributesView
-                    = database.OpenView(L"SELECT Attributes FROM ZKFeatureTransitiveAttributes WHERE Feature_=?");
-                attributesView->Execute(row.Get());
-                if (MsiSmartPtr<MsiRecord> found = attributesView->Fetch())
-                    transitiveAttributes = static_cast<DWORD>(found->GetInteger(1));
-            }
+            if (context.hasTransitiveAttributes)
+                transitiveAttributes = static_cast<DWORD>(context.transitiveAttributes.FindInteger(*row, 0));
         }
 
         int request = -1;
@@ -119,7 +168,7 @@ void CFeatureTree::LoadChildren(MsiSession& session, MsiDatabase& database, CFea
             attributes |= CFeature::kAttrDisallowAbsent;
 
         feature->Initialize(name, partFeatureName, title, description, display, level, directory, attributes,
-            transitive, transitiveAttributes, part, &session, request, false);
+            transitive, transitiveAttributes, part, &context.session, request, false);
 
         if (previous)
             previous->InsertSiblingAfter(feature);
@@ -128,7 +177,8 @@ void CFeatureTree::LoadChildren(MsiSession& session, MsiDatabase& database, CFea
         else
             m_root = feature;
         previous = feature;
-        LoadChildren(session, database, feature);
+        if (context.parentNames.count(name))
+            LoadChildren(context, feature);
     }
 }
 
