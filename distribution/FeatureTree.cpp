@@ -2,6 +2,7 @@
 
 #include <msi.h>
 
+#include <map>
 #include <set>
 #include <typeinfo>
 
@@ -22,48 +23,39 @@
 
 namespace {
 
-// A query with the row's Feature (field 1) as its only parameter, prepared on first use and run
-// again for every row asked about.
-class FeatureRowLookup {
+// A table's rows by feature key, read on first use with a query whose first field is the key:
+// for each feature its first row, the one a query by key would fetch first.
+class FeatureRowIndex {
 public:
-    FeatureRowLookup(MsiDatabase& database, const wchar_t* sql) : m_database(database), m_sql(sql) { }
+    FeatureRowIndex(MsiDatabase& database, const wchar_t* sql) : m_database(database), m_sql(sql) { }
 
-    // Whether the query finds a row for `row`; its first field into `field1` when given.
-    bool Find(MsiRecord& row, CString* field1 = nullptr)
+    // The first row with the feature's key; null when there is none.
+    MsiRecord* Find(const CString& feature)
     {
-        MsiSmartPtr<MsiRecord> found = Run(row);
-        if (found && field1)
-            *field1 = found->GetMfcString(1);
-        return static_cast<bool>(found.Get());
-    }
-
-    // The first field of the row found for `row` as an integer, or `absent` when none is found.
-    int FindInteger(MsiRecord& row, int absent)
-    {
-        MsiSmartPtr<MsiRecord> found = Run(row);
-        return found ? found->GetInteger(1) : absent;
+        if (!m_read) {
+            MsiSmartPtr<MsiView> view = m_database.OpenView(L"%s", m_sql);
+            view->Execute();
+            while (MsiSmartPtr<MsiRecord> row = view->Fetch()) {
+                const CString key = row->GetMfcString(1);
+                m_rows.emplace(key, row);
+            }
+            m_read = true;
+        }
+        const auto found = m_rows.find(feature);
+        return found == m_rows.end() ? nullptr : found->second.Get();
     }
 
 private:
-    MsiSmartPtr<MsiRecord> Run(MsiRecord& row)
-    {
-        if (!m_view)
-            m_view = m_database.OpenView(L"%s", m_sql);
-        else
-            m_view->Close();
-        m_view->Execute(&row);
-        return m_view->Fetch();
-    }
-
     MsiDatabase& m_database;
     const wchar_t* m_sql;
-    MsiSmartPtr<MsiView> m_view;
+    bool m_read = false;
+    std::map<CString, MsiSmartPtr<MsiRecord>> m_rows;
 };
 
 }  // namespace
 
-// What loading asks the merged package once per feature: the tables it has, the features that
-// have children, and the lookups by feature, each prepared once.
+// What loading asks the merged package about every feature: the tables it has, the features that
+// have children, and the rows of the tables by feature, each table read once.
 struct CFeatureTree::LoadContext {
     explicit LoadContext(MsiSession& session)
         : session(session), database(session.GetActiveDatabase()),
@@ -71,11 +63,11 @@ struct CFeatureTree::LoadContext {
           hasFakeFeature(database->TableExists(L"ZKFakeFeature")),
           hasTransitive(database->TableExists(L"ZKFeatureTransitive")),
           hasTransitiveAttributes(database->TableExists(L"ZKFeatureTransitiveAttributes")),
-          featureProduct(*database, L"SELECT `ProductCode` FROM ZKFeatureProduct WHERE `Feature_`=?"),
-          fakeFeature(*database, L"SELECT `Feature_` FROM ZKFakeFeature WHERE `Feature_`=? AND `Type`=1"),
-          featureComponent(*database, L"SELECT `Feature_` FROM FeatureComponents WHERE `Feature_`=?"),
-          transitive(*database, L"SELECT Feature_ FROM ZKFeatureTransitive WHERE Feature_=?"),
-          transitiveAttributes(*database, L"SELECT Attributes FROM ZKFeatureTransitiveAttributes WHERE Feature_=?")
+          featureProduct(*database, L"SELECT `Feature_`, `ProductCode` FROM ZKFeatureProduct"),
+          fakeFeature(*database, L"SELECT `Feature_` FROM ZKFakeFeature WHERE `Type`=1"),
+          featureComponent(*database, L"SELECT `Feature_` FROM FeatureComponents"),
+          transitive(*database, L"SELECT Feature_ FROM ZKFeatureTransitive"),
+          transitiveAttributes(*database, L"SELECT Feature_, Attributes FROM ZKFeatureTransitiveAttributes")
     {
         // The children of a feature are asked for only when some row names it as its parent.
         MsiSmartPtr<MsiView> parents = database->OpenView(L"SELECT Feature_Parent FROM Feature");
@@ -90,11 +82,11 @@ struct CFeatureTree::LoadContext {
     const bool hasFakeFeature;
     const bool hasTransitive;
     const bool hasTransitiveAttributes;
-    FeatureRowLookup featureProduct;
-    FeatureRowLookup fakeFeature;
-    FeatureRowLookup featureComponent;
-    FeatureRowLookup transitive;
-    FeatureRowLookup transitiveAttributes;
+    FeatureRowIndex featureProduct;
+    FeatureRowIndex fakeFeature;
+    FeatureRowIndex featureComponent;
+    FeatureRowIndex transitive;
+    FeatureRowIndex transitiveAttributes;
     std::set<CString> parentNames;
 };
 
@@ -141,13 +133,14 @@ void CFeatureTree::LoadChildren(LoadContext& context, CFeature* parent)
         CString partFeatureName;
         CPart* part = nullptr;
         CString productCode;
-        if (context.hasFeatureProduct && context.featureProduct.Find(*row, &productCode)) {
+        if (MsiRecord* product = context.hasFeatureProduct ? context.featureProduct.Find(name) : nullptr) {
+            productCode = product->GetMfcString(2);
             part = &m_distribution.GetPartByProductCode(productCode);
             partFeatureName = name;
         }
 
-        if (part && context.hasFakeFeature && context.fakeFeature.Find(*row)) {
-            if (context.featureComponent.Find(*row))
+        if (part && context.hasFakeFeature && context.fakeFeature.Find(name)) {
+            if (context.featureComponent.Find(name))
                 throw InvalidFakeFeature(".\\FeatureTree.cpp", __LINE__, name);
             part = nullptr;
             partFeatureName.Empty();
@@ -155,10 +148,11 @@ void CFeatureTree::LoadChildren(LoadContext& context, CFeature* parent)
 
         bool transitive = false;
         DWORD transitiveAttributes = 0;
-        if (context.hasTransitive && context.transitive.Find(*row)) {
+        if (context.hasTransitive && context.transitive.Find(name)) {
             transitive = true;
-            if (context.hasTransitiveAttributes)
-                transitiveAttributes = static_cast<DWORD>(context.transitiveAttributes.FindInteger(*row, 0));
+            MsiRecord* found = context.hasTransitiveAttributes ? context.transitiveAttributes.Find(name) : nullptr;
+            if (found)
+                transitiveAttributes = static_cast<DWORD>(found->GetInteger(2));
         }
 
         int request = -1;

@@ -65,11 +65,6 @@ void MsiView::ExecuteWith(const wchar_t* first, const wchar_t* second)
     Execute(record.Get());
 }
 
-void MsiView::Close()
-{
-    MsiCheck(MsiApi().MsiViewClose(m_handle), this);
-}
-
 MsiSmartPtr<MsiRecord> MsiView::Fetch()
 {
     UniqueMsiHandle handle;

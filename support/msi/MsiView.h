@@ -29,8 +29,6 @@ public:
     void ExecuteWith(const wchar_t* parameter);
     // The same for a query with two `?`, in their order.
     void ExecuteWith(const wchar_t* first, const wchar_t* second);
-    // Releases the rows of the last execution, so that the view can be executed again.
-    void Close();
     // The next row, or a null holder after the last one.
     MsiSmartPtr<MsiRecord> Fetch();
     // MsiViewModify; with `tolerate`, a failure whose error record carries 2259 in field 1 is
