@@ -601,3 +601,25 @@ TEST(FeatureSolver, SpecRequestsOfASubtree)
         EXPECT_EQ(c.expected, top->GetSpecRequestOrDefault(10)) << c.name;
     }
 }
+
+// The initial selection takes a request from deep in a subtree for every feature above it, and
+// a later selection sees the requests as they are then.
+TEST(FeatureSolver, InitialSelectionTakesSpecRequestsFromBelow)
+{
+    modeltest::TestAppServices app;
+    Tree t;
+    CFeature* top = t.Add(L"Top");
+    CFeature* mid = t.Add(L"Mid", top);
+    mid->m_level = 50;
+    CFeature* leaf = t.Add(L"Leaf", mid);
+    leaf->m_level = 50;
+    leaf->m_specRequest = kLocal;
+    t.Add(L"Other", top)->m_level = 50;
+
+    top->ApplyInstallLevel(10);
+    EXPECT_EQ("Top=3 Mid=3 Leaf=3 Other=2 ", Narrow(t.ActionStates()));
+
+    leaf->m_specRequest = -1;
+    top->ApplyInstallLevel(10);
+    EXPECT_EQ("Top=3 Mid=2 Leaf=2 Other=2 ", Narrow(t.ActionStates()));
+}
