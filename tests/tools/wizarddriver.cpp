@@ -108,6 +108,10 @@ std::string PageName(HWND page, int number)
         return "end-execute";
     if (::GetDlgItem(page, IDC_END_CHECKBOX))
         return "end";
+    if (::GetDlgItem(page, IDC_USER_NAME))
+        return "user-information";
+    if (::GetDlgItem(page, IDC_LICENSE_ACCEPT))
+        return "licence";
     return number == 1 ? "welcome" : "page";
 }
 
@@ -159,6 +163,14 @@ bool Drive(SetupProcess& setup, HWND frame)
             clicked = false;
         }
         if (!page || clicked) {
+            ::Sleep(kPollMs);
+            continue;
+        }
+        // A licence opens declined: accepted, as the user would, before Next can be used.
+        HWND accept = ::GetDlgItem(page, IDC_LICENSE_ACCEPT);
+        if (accept && ::SendMessageW(accept, BM_GETCHECK, 0, 0) != BST_CHECKED) {
+            ::Sleep(kPaintMs);
+            ::PostMessageW(accept, BM_CLICK, 0, 0);
             ::Sleep(kPollMs);
             continue;
         }
