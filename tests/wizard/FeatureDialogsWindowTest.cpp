@@ -21,6 +21,7 @@
 #include "HandBuiltFeatures.h"
 #include "InstallerErrors.h"
 #include "ModelTestSupport.h"
+#include "Screenshot.h"
 #include "UnfixableBrokenDependencies.h"
 #include "resource.h"
 
@@ -97,7 +98,7 @@ protected:
     CFeature* runtime = nullptr;
 };
 
-// Runs `check` inside a hidden host of the tree, after its dialogs were created.
+// Runs `check` (dialog, host) inside the host of the tree, with the dialog created hidden.
 template <typename Dialog, typename Check> void WithDialog(CFeature* first, Check check)
 {
     CTreeHost host(first);
@@ -105,7 +106,7 @@ template <typename Dialog, typename Check> void WithDialog(CFeature* first, Chec
         Dialog dialog(&host.tree);
         ASSERT_TRUE(dialog.CreateHidden());
         EXPECT_FALSE(dialog.IsWindowVisible());
-        check(dialog);
+        check(dialog, host);
         dialog.DestroyWindow();
     })};
     EXPECT_EQ(IDOK, host.DoModal());
@@ -129,7 +130,7 @@ TEST_F(FeatureDialogsTest, DependentsListRows)
         {core, {L"Pelmar system components"}, 0, true},
         {runtime, {L"Installed ZK Products not in this distribution."}, 1, false},
     };
-    WithDialog<CFeatureDependenciesDlg>(t.First(), [&](CFeatureDependenciesDlg& dialog) {
+    WithDialog<CFeatureDependenciesDlg>(t.First(), [&](CFeatureDependenciesDlg& dialog, CTreeHost& host) {
         for (const Case& c : cases) {
             const std::wstring name = c.feature->GetName().GetString();
             SCOPED_TRACE(std::string(name.begin(), name.end()));
@@ -147,6 +148,19 @@ TEST_F(FeatureDialogsTest, DependentsListRows)
         EXPECT_EQ(std::wstring(L"The following features require the \"Tools\" feature.  You may not deselect "
                                L"\"Tools\" without first deselecting all of the features listed below."),
             dialog.GetHeader().GetString());
+        // Rows and Deselect All whose features have no item in the tree (filled anew without
+        // them) leave the tree's selection and the states alone.
+        ASSERT_TRUE(host.tree.Fill(reports->GetParent()));
+        host.tree.SelectItemObject(host.tree.FindFeatureItem(reports));
+        dialog.ShowFor(tools);
+        LVITEMW select = {};
+        select.stateMask = select.state = LVIS_SELECTED | LVIS_FOCUSED;
+        dialog.GetList().SendMessage(LVM_SETITEMSTATE, 0, reinterpret_cast<LPARAM>(&select));
+        EXPECT_EQ(L"Reports", SelectedTitle(host));
+        const std::wstring before = t.ActionStates();
+        dialog.OnDeselectAll();
+        EXPECT_EQ(before, t.ActionStates());
+        EXPECT_TRUE(dialog.IsWindowVisible());
         // A feature that may not be absent keeps its dependents.
         tools->DisallowAbsent();
         dialog.ShowFor(tools);
@@ -161,7 +175,7 @@ TEST_F(FeatureDialogsTest, BrokenDependencyRows)
     m_broken.SetProducts({{L"{B}", 1, {}, L"Beta Suite", L"2.0"}, {L"{A}", 1, {}, L"Alpha Tool", L""}});
     m_broken.Break(reports);
     m_broken.Break(reports);
-    WithDialog<CFeatureBrokenDepDlg>(t.First(), [&](CFeatureBrokenDepDlg& dialog) {
+    WithDialog<CFeatureBrokenDepDlg>(t.First(), [&](CFeatureBrokenDepDlg& dialog, CTreeHost&) {
         EXPECT_EQ(2u, dialog.ShowFor(reports));
         EXPECT_EQ((std::vector<std::wstring>{L"Alpha Tool", L"Beta Suite (2.0)"}), Rows(dialog.GetList()));
         EXPECT_EQ(nullptr, dialog.GetRowPart(0));
@@ -272,7 +286,7 @@ TEST_F(FeatureDialogsTest, TheDialogsByKeyboard)
             EXPECT_EQ(0, place.left);
             EXPECT_EQ(0, place.top);
         }),
-        Screenshot(host, L"feature-peek-dialog", nullptr),
+        Check([&] { EXPECT_FALSE(SaveScreenshot(peek->m_hWnd, L"feature-peek-dialog").empty()); }),
         Check([&] { ::SetForegroundWindow(peek->m_hWnd); }),
         PressKey(VK_ESCAPE),
         hidden(peek),
