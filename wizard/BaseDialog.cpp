@@ -67,10 +67,10 @@ BOOL CBaseDialog::Create(UINT templateId, CWnd* parent)
     return Create(MAKEINTRESOURCEW(templateId), parent);
 }
 
-BOOL CBaseDialog::Create(const wchar_t* templateName, CWnd*)
+BOOL CBaseDialog::Create(const wchar_t* templateName, CWnd* parent)
 {
     const void* dialogTemplate = LockedTemplate(LoadDialogResourceByName(templateName));
-    return dialogTemplate ? CreateIndirect(dialogTemplate, nullptr) : FALSE;
+    return dialogTemplate ? CreateIndirect(dialogTemplate, parent) : FALSE;
 }
 
 void CBaseDialog::DoDataExchange(CDataExchange*) { }

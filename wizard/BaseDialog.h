@@ -26,9 +26,9 @@ public:
 
     // 0: the constructor's template id.
     BOOL Create(UINT templateId, CWnd* parent = nullptr);
-    // The modeless dialog from the named template of the current resource module; its parent
-    // is the application's main window (the frame: so pages become its children). FALSE when
-    // the template is missing or creation fails.
+    // The modeless dialog from the named template of the current resource module; without a
+    // parent it is the application's main window (the frame: so pages become its children).
+    // FALSE when the template is missing or creation fails.
     BOOL Create(const wchar_t* templateName, CWnd* parent = nullptr);
 
     void DoDataExchange(CDataExchange* dx) override;

@@ -223,8 +223,8 @@ LONG HeightOf(int points)
     return height;
 }
 
-// Without template 233 in the resource module: MS Sans Serif, 8 points, in the character set
-// of the language's ANSI code page.
+// Without template 233 in the resource module (the program's own, the feature peek, names the
+// same font): MS Sans Serif, 8 points, in the character set of the language's ANSI code page.
 TEST(AppServices, DialogFontDefaults)
 {
     struct Case {
@@ -233,16 +233,21 @@ TEST(AppServices, DialogFontDefaults)
     };
     const Case cases[]
         = {{0x0409, ANSI_CHARSET}, {0x0419, RUSSIAN_CHARSET}, {0x0411, SHIFTJIS_CHARSET}, {0x0408, GREEK_CHARSET}};
-    ASSERT_EQ(nullptr, LoadDialogResourceById(233));
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.language);
-        theApp.CreateDialogFont(c.language);
-        LOGFONTW font = FontOf(theApp.m_hDialogFont);
-        EXPECT_STREQ(L"MS Sans Serif", font.lfFaceName);
-        EXPECT_EQ(HeightOf(8), font.lfHeight);
-        EXPECT_EQ(FW_NORMAL, font.lfWeight);
-        EXPECT_EQ(c.charset, font.lfCharSet);
+    HINSTANCE saved = AfxGetResourceHandle();
+    for (HINSTANCE module : {GetModuleHandleW(L"kernel32.dll"), saved}) {
+        AfxSetResourceHandle(module);
+        EXPECT_EQ(module == saved, LoadDialogResourceById(233) != nullptr);
+        for (const Case& c : cases) {
+            SCOPED_TRACE(c.language);
+            theApp.CreateDialogFont(c.language);
+            LOGFONTW font = FontOf(theApp.m_hDialogFont);
+            EXPECT_STREQ(L"MS Sans Serif", font.lfFaceName);
+            EXPECT_EQ(HeightOf(8), font.lfHeight);
+            EXPECT_EQ(FW_NORMAL, font.lfWeight);
+            EXPECT_EQ(c.charset, font.lfCharSet);
+        }
     }
+    AfxSetResourceHandle(saved);
 }
 
 // Template 233 of the language's resource module names the face and the size.

@@ -78,12 +78,12 @@ public:
     FakeProductInfo(const FakeSystemInfoData& data, const FakeProduct& product) : Fake(data), m_product(product) { }
     HRESULT STDMETHODCALLTYPE GetNameDetail(BSTR* text) override
     {
-        *text = Text(m_product.productCode);
+        *text = Text(m_product.name.empty() ? m_product.productCode : m_product.nameDetail);
         return S_OK;
     }
     HRESULT STDMETHODCALLTYPE GetName(BSTR* text) override
     {
-        *text = Text(m_product.productCode);
+        *text = Text(m_product.name.empty() ? m_product.productCode : m_product.name);
         return S_OK;
     }
     HRESULT STDMETHODCALLTYPE GetArpVisible(long* visible) override
@@ -103,28 +103,35 @@ private:
 
 class FakeProducts : public Fake<IZKProductCollection> {
 public:
-    using Fake::Fake;
+    explicit FakeProducts(const FakeSystemInfoData& data) : Fake(data), m_products(data.products) { }
+    FakeProducts(const FakeSystemInfoData& data, const std::vector<FakeProduct>& products)
+        : Fake(data), m_products(products)
+    {
+    }
     HRESULT STDMETHODCALLTYPE GetCount(long* count) override
     {
-        *count = static_cast<long>(m_data.products.size());
+        *count = static_cast<long>(m_products.size());
         return S_OK;
     }
     HRESULT STDMETHODCALLTYPE GetItem(long index, IZKProductInfo** item) override
     {
-        *item = new FakeProductInfo(m_data, m_data.products.at(index - 1));
+        *item = new FakeProductInfo(m_data, m_products.at(index - 1));
         return S_OK;
     }
     HRESULT STDMETHODCALLTYPE FindItem(BSTR productCode, long* position) override
     {
         *position = 0;
-        for (size_t i = 0; i < m_data.products.size(); ++i) {
-            if (m_data.products[i].productCode == productCode) {
+        for (size_t i = 0; i < m_products.size(); ++i) {
+            if (m_products[i].productCode == productCode) {
                 *position = static_cast<long>(i + 1);
                 break;
             }
         }
         return S_OK;
     }
+
+private:
+    const std::vector<FakeProduct>& m_products;
 };
 
 class FakeRecord : public Fake<IZKDependencyRecord> {
@@ -232,7 +239,13 @@ public:
         *installed = std::find(m_part.subsets.begin(), m_part.subsets.end(), subset) != m_part.subsets.end();
         return S_OK;
     }
-    HRESULT STDMETHODCALLTYPE GetProducts(IZKProductCollection**) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE GetProducts(IZKProductCollection** products) override
+    {
+        if (FAILED(m_data.failWith))
+            return m_data.failWith;
+        *products = new FakeProducts(m_data, m_part.products);
+        return S_OK;
+    }
 
 private:
     const FakePartInfo& m_part;

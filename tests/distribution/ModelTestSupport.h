@@ -28,6 +28,9 @@ struct FakeProduct {
     std::wstring productCode;
     long arpVisible;
     std::vector<std::wstring> texts;
+    // The name and its detail as the user knows them; both the product code when no name is set.
+    std::wstring name = {};
+    std::wstring nameDetail = {};
 };
 // A product that depends on another: its entry among the part infos and its record.
 struct FakeDependent {
@@ -39,6 +42,8 @@ struct FakePartInfo {
     std::vector<std::wstring> subsets;
     std::wstring upgradeCode;
     std::vector<FakeDependent> dependents;
+    // The installed products behind the entry, as the user knows them.
+    std::vector<FakeProduct> products = {};
 };
 struct FakeSystemInfoData {
     std::vector<FakeInstalledProduct> installed;

@@ -23,6 +23,11 @@ public:
     UnfixableBrokenDependencies(const UnfixableBrokenDependencies&) = delete;
     UnfixableBrokenDependencies& operator=(const UnfixableBrokenDependencies&) = delete;
 
+    // The installed products the system-information component names for the broken product.
+    void SetProducts(const std::vector<modeltest::FakeProduct>& products) { m_data.partInfos[0].products = products; }
+    // Every later call of the component fails with `result`.
+    void FailWith(HRESULT result) { m_data.failWith = result; }
+
     // `feature` breaks the installed product's dependency (the distribution has no part that
     // would replace the product).
     void Break(CFeature* feature)
