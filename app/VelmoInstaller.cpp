@@ -22,6 +22,7 @@
 #include "StructuredExceptionTranslator.h"
 #include "TopDialog.h"
 #include "WelcomeDialog.h"
+#include "WizardDistribution.h"
 #include "WizardServicesImpl.h"
 #include "WindowHelpers.h"
 #include "WindowPlacementState.h"
@@ -231,7 +232,8 @@ void CVelmoInstallerApp::RunConfiguredSteps()
 
 bool CVelmoInstallerApp::RunWizard()
 {
-    // 1. The frame.
+    // 1. The frame, over this run's distribution.
+    SetWizardDistribution(m_pDistribution);
     m_pTopDialog = new CTopDialog(nullptr);
     m_pMainWnd = m_pTopDialog;
     if (!m_pTopDialog->Create(IDD_TOP_DIALOG, nullptr)) {
