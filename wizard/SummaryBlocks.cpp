@@ -209,9 +209,14 @@ void FeatureListBlock::Collect(CFeature* first)
 
 void FeatureListBlock::Render(ISummaryWriter& writer) const
 {
+    RenderLines(m_lines, m_bPartMatch, writer);
+}
+
+void FeatureListBlock::RenderLines(const std::vector<Line>& lines, bool partMatch, ISummaryWriter& writer)
+{
     const FormatModifierList warningList(g_warningModifiers);
     const Line* previous = nullptr;
-    for (const Line& line : m_lines) {
+    for (const Line& line : lines) {
         // One warning per visible feature.
         if (previous && line.warning && previous->warning
             && line.feature->FindVisibleSelfOrAncestor() == previous->feature->FindVisibleSelfOrAncestor())
@@ -239,7 +244,7 @@ void FeatureListBlock::Render(ISummaryWriter& writer) const
         if (!nested)
             writer.Append(L"", unbulleted);
     }
-    if (m_lines.empty() && m_bPartMatch) {
+    if (lines.empty() && partMatch) {
         FormatModifierList bulleted = BodyList();
         bulleted.Add(&s_bulletModifier);
         writer.Append(LoadResourceString(IDS_SUMMARY_SYSTEM_COMPONENTS) + L"\r\n", bulleted);

@@ -66,6 +66,10 @@ public:
         bool warning;
     };
     const std::vector<Line>& GetLines() const { return m_lines; }
+    // Writes the lines: bulleted at the top level, 360 twips further in for each visible
+    // ancestor, one warning per visible feature; with no line but a part that matches, the
+    // system-components line.
+    static void RenderLines(const std::vector<Line>& lines, bool partMatch, ISummaryWriter& writer);
 
 private:
     void Collect(CFeature* first);
