@@ -128,8 +128,11 @@ CFeatureInfoDialog::CFeatureInfoDialog(eDialogState state, CTopDialog* frame)
     : CNestedInstallerDialog(IDD_FEATURE_INFO, state, frame), m_bFatal(false), m_saveButtonId(0)
 {
     AfxInitRichEdit2();
+    CConfigInfo::PartInfo* merged = AppServices().GetConfigInfo().GetMergedPartInfo();
+    if (!merged)
+        return;  // no distribution loaded: the page has nothing to show
     try {
-        AppServices().GetConfigInfo().GetMergedPartInfo()->GetDatabase()->OpenView(L"%s", kAddDisplayColumn)->Execute();
+        merged->GetDatabase()->OpenView(L"%s", kAddDisplayColumn)->Execute();
     } catch (const MsiInstallerError&) {
         // The other feature-information page added the column already.
     }

@@ -84,7 +84,11 @@ public:
     int GetDistributionInstallLevel() override { return m_distributionInstallLevel; }
     // The linked distributions the test adds; any other name throws ObjectNotFound.
     CLinkedDistribution& FindLinkedDistribution(const wchar_t* name) override;
-    bool IsDialogEnabled(int, bool, bool) override { return m_pagesEnabled; }
+    bool IsDialogEnabled(int state, bool, bool) override
+    {
+        return m_pagesEnabled && disabledPages.count(state) == 0;
+    }
+    std::set<int> disabledPages;
     int cancelLoadingCalls = 0;
     // The cache file: the flags the test sets; entries are kept, writes counted.
     bool IsCachingCustomExecutes() const override { return cachingCustomExecutes; }

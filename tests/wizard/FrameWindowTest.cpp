@@ -73,6 +73,8 @@ public:
         m_config.LoadLanguageResource();
         m_config.PopulateDialogInfo();
         services.app.configInfo = &m_config;
+        // The built pages that read the distribution, which this fixture has not: switched off.
+        services.app.disabledPages = {kFeatureInfo1Dialog, kFeatureInfoDialog, kConfirmStartDialog};
         g_questions = 0;
         g_answer = IDYES;
         m_box = CNestedInstallerDialog::s_pfnMessageBoxW;
