@@ -2,6 +2,7 @@
 // the wizard, Cancel and its result, extra buttons, the busy filter and the frame's messages.
 #include <gtest/gtest.h>
 
+#include <set>
 #include <string>
 #include <vector>
 
@@ -384,8 +385,10 @@ TEST(FramePagesNotBuilt, AreRefusedWithALogLineAndNeverBecomeWindows)
     testsupport::StandInServices services;
     CConfigInfo config;
     services.app.configInfo = &config;
-    // The pages that are built (the run's pages would install): switched off.
-    services.app.disabledPages = {kUserInfoDialog, kLicenseDialog, kLicense2Dialog, kProgressDialog, kEndExecuteDialog, kEndDialog};
+    // The pages that are built (they read the distribution; the run's pages would install):
+    // switched off.
+    services.app.disabledPages = {kUserInfoDialog, kFeatureInfo1Dialog, kFeatureInfoDialog, kLicenseDialog, kLicense2Dialog,
+        kConfirmStartDialog, kProgressDialog, kEndExecuteDialog, kEndDialog};
     testsupport::TempDir folder;
     services.app.Log().Open(folder.File(L"run.log").c_str(), false);
     CWinApp app;
@@ -413,8 +416,8 @@ TEST(FramePagesNotBuilt, AreRefusedWithALogLineAndNeverBecomeWindows)
     services.app.Log().Close();
     const testsupport::LogFile log = testsupport::ReadLogFile(folder.File(L"run.log"));
     EXPECT_NE(std::wstring::npos,
-        log.text.find(L"The page ConfirmStart is not available in this version of the installer and is skipped."));
-    EXPECT_NE(std::wstring::npos, log.text.find(L"The page FeatureInfo1 is not available"));
+        log.text.find(L"The page FeatureTree is not available in this version of the installer and is skipped."));
+    EXPECT_NE(std::wstring::npos, log.text.find(L"The page SingleDirectory is not available"));
 }
 
 }  // namespace

@@ -59,8 +59,10 @@ public:
         m_config.LoadLanguageResource();
         m_config.PopulateDialogInfo();
         services.app.configInfo = &m_config;
-        // The pages that are built (the run's pages would install): not in these tests.
-        services.app.disabledPages = {kUserInfoDialog, kLicenseDialog, kLicense2Dialog, kProgressDialog, kEndExecuteDialog, kEndDialog};
+        // The pages that are built (they read the distribution; the run's pages would install):
+        // not in these tests.
+        services.app.disabledPages = {kUserInfoDialog, kFeatureInfo1Dialog, kFeatureInfoDialog, kLicenseDialog, kLicense2Dialog,
+            kConfirmStartDialog, kProgressDialog, kEndExecuteDialog, kEndDialog};
         g_questions = 0;
         g_answer = IDYES;
         m_box = CNestedInstallerDialog::s_pfnMessageBoxW;

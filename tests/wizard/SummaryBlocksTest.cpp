@@ -1,0 +1,202 @@
+// The confirmation page's summary written from the model of the distribution tests' sample: the
+// blocks a choice of feature states produces, their headings and bullets and indents, the
+// warnings collapsed per visible feature, and the text when nothing changes.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <msi.h>
+
+#include <string>
+#include <vector>
+
+#include "Feature.h"
+#include "ModelFixture.h"
+#include "RichEditCtrl.h"
+#include "SummaryBlocks.h"
+
+using namespace modeltest;
+
+namespace {
+
+// Each written line as "<start indent>[ *][ B][ U] text" with bold red pieces in **...**.
+class RecordingWriter : public ISummaryWriter {
+public:
+    void Append(const wchar_t* text, const FormatModifierList& modifiers) override
+    {
+        PARAFORMAT paragraph = {};
+        CHARFORMATW character = {};
+        modifiers.Apply(paragraph, character);
+        const bool red = character.crTextColor == RGB(255, 0, 0);
+        std::wstring piece = text;
+        if (piece.empty())
+            return;
+        const size_t end = piece.find(L"\r\n");
+        const std::wstring body = piece.substr(0, end);
+        m_current += red && (character.dwEffects & CFE_BOLD) ? L"**" + body + L"**" : body;
+        if (end == std::wstring::npos)
+            return;
+        std::wstring line = std::to_wstring(paragraph.dxStartIndent);
+        if (paragraph.wNumbering == PFN_BULLET)
+            line += L" *";
+        if (!red && (character.dwEffects & CFE_BOLD))
+            line += L" B";
+        if (character.dwEffects & CFE_UNDERLINE)
+            line += L" U";
+        lines.push_back(line + L" " + m_current);
+        m_current.clear();
+    }
+
+    std::vector<std::wstring> lines;
+
+private:
+    std::wstring m_current;
+};
+
+class SummaryBlocksTest : public ::testing::Test {
+protected:
+    SummaryBlocksTest()
+    {
+        CopyModelFiles(m_dir);
+        testsupport::WriteFileBytes(m_dir.File(L"setup.ini"), ModelIni());
+        m_config.SetIniFile(m_dir.Path().c_str(), L"setup.ini");
+        m_config.PopulateMsiInfo();
+        m_config.LoadLanguageResource();
+        m_config.Populate();
+        m_model.PopulateFromIniInfo(m_config, nullptr, nullptr);
+        m_model.BuildFeatureTree();
+    }
+    ~SummaryBlocksTest() override { m_config.FreeResourceModules(); }
+
+    CFeature* Feature(const wchar_t* name) { return m_model.FindFeature(name); }
+    // Every feature at `state`, installed and planned.
+    void AllUnchanged(int state)
+    {
+        for (CFeature* f = m_model.GetFeatureTree().GetRoot(); f; f = m_model.GetFeatureTree().GetNext(f))
+            f->m_actionState = f->m_installedState = state;
+    }
+    void Plan(const wchar_t* name, int action, int installed)
+    {
+        Feature(name)->m_actionState = action;
+        Feature(name)->m_installedState = installed;
+    }
+
+    testsupport::CurrentFolderGuard m_currentFolder;
+    testsupport::TempDir m_dir;
+    TestAppServices m_app;
+    CConfigInfo m_config;
+    CDistribution m_model;
+    testsupport::ScopedDistributionServices m_modelServices{&m_model};
+};
+
+}  // namespace
+
+// The whole summary for choices of feature states: the blocks, their titles (bold underlined,
+// separated by an empty line), bullets at the top level and 360 twips per visible ancestor.
+TEST_F(SummaryBlocksTest, BlocksForChoicesOfFeatureStates)
+{
+    const int L = INSTALLSTATE_LOCAL;
+    const int A = INSTALLSTATE_ABSENT;
+    const struct {
+        const char* name;
+        bool menuShown;  // the sample's Menu is a placeholder that cannot be installed
+        int unchanged;   // every feature's state before the plan
+        std::vector<std::vector<int>> plan;  // index into kNames, action, installed
+        int blocks;
+        std::vector<std::wstring> lines;
+    } cases[] = {
+        {"nothing changes", false, L, {}, 0,
+            {L"180 B U Installation Summary", L"180 No software will be installed or removed."}},
+        {"nothing installed, nothing planned", false, A, {}, 0,
+            {L"180 B U Installation Summary", L"180 No software will be installed or removed."}},
+        // Core stays and stands as a heading for its new docs; Extras is new with its child;
+        // the hidden Orphan is left out.
+        {"adding", false, A, {{0, L, L}, {2, L, A}, {3, L, A}, {6, L, A}}, 1,
+            {L"180 B U Adding or Changing", L"180 * Core", L"540 Docs", L"180 * Extras", L"540 Tools"}},
+        // A removed feature with its removed subfeatures reads "All of"; one that stays with
+        // a removed subfeature is introduced by "Only the following".
+        {"removing", false, L, {{0, A, L}, {1, A, L}, {2, A, L}, {6, A, L}}, 1,
+            {L"180 B U Removing", L"180 * All of Core", L"540 Docs", L"540 Help",
+                L"180 * Only the following Extras feature(s):", L"540 Tools"}},
+        // Blocks in their order, each after an empty line; the visible Menu cannot be installed
+        // and its parent stands as its heading.
+        {"cannot install, adding and removing", true, L, {{2, A, L}, {6, L, A}}, 3,
+            {L"180 B U Cannot install", L"180 * Extras", L"540 Menu (higher version already installed)", L"180 B U ",
+                L"180 B U Adding or Changing", L"180 * Extras", L"540 Tools", L"180 B U ", L"180 B U Removing",
+                L"180 * Only the following Core feature(s):", L"540 Docs"}},
+    };
+    const wchar_t* const kNames[] = {L"Core", L"CoreHelp", L"CoreDocs", L"Extras", L"Extras", L"ExtrasMenu",
+        L"ExtrasTools"};
+    for (const auto& c : cases) {
+        AllUnchanged(c.unchanged);
+        Feature(L"ExtrasMenu")->m_display = c.menuShown ? 6 : 0;
+        for (const auto& p : c.plan)
+            Plan(kNames[p[0]], p[1], p[2]);
+        RecordingWriter writer;
+        EXPECT_EQ(c.blocks, WriteInstallSummary(m_model, L"<< &Back", writer)) << c.name;
+        EXPECT_EQ(c.lines, writer.lines) << c.name;
+    }
+}
+
+// Warning lines of features under the same visible feature collapse into one; the prefix is
+// bold red; a part that matches without any line gets the system-components line.
+TEST_F(SummaryBlocksTest, WarningsCollapsePerVisibleFeature)
+{
+    Feature(L"ExtrasMenu")->m_display = 0;
+    Feature(L"ExtrasTools")->m_display = 0;
+    const CString warning = L"WARNING:";
+    std::vector<FeatureListBlock::Line> lines = {
+        {Feature(L"ExtrasMenu"), L"System components of Extras will no longer be available", warning, true},
+        {Feature(L"ExtrasTools"), L"System components of Extras will no longer be available", warning, true},
+        {Feature(L"CoreDocs"), L"Docs will not be available", CString(), true},
+        {Feature(L"Core"), CString(), CString(), false},
+    };
+    RecordingWriter writer;
+    FeatureListBlock::RenderLines(lines, false, writer);
+    FeatureListBlock::RenderLines({}, true, writer);
+    FeatureListBlock::RenderLines({}, false, writer);
+    const std::vector<std::wstring> expected = {
+        // Hidden children of the visible Extras: one visible ancestor.
+        L"540 **WARNING:** System components of Extras will no longer be available",
+        L"540 Docs will not be available",
+        L"180 * Core",
+        L"180 * Pelmar Tundrix Zel system components",
+    };
+    EXPECT_EQ(expected, writer.lines);
+}
+
+// The summary in a real rich edit control: the text as written, the warning prefix bold red and
+// the nested paragraph indented.
+TEST_F(SummaryBlocksTest, RichEditReceivesTheSummary)
+{
+    AfxInitRichEdit2();
+    CRichEditCtrl control;
+    ASSERT_TRUE(control.CreateEx(0, L"RichEdit20W", L"", WS_POPUP | ES_MULTILINE, CRect(0, 0, 400, 300), nullptr, 0));
+    AllUnchanged(INSTALLSTATE_LOCAL);
+    Feature(L"ExtrasMenu")->m_display = 0;
+    Plan(L"CoreDocs", INSTALLSTATE_ABSENT, INSTALLSTATE_LOCAL);
+    RichEditSummaryWriter writer(control);
+    EXPECT_EQ(1, WriteInstallSummary(m_model, L"<< &Back", writer));
+    CString text;
+    control.GetWindowText(text);
+    EXPECT_EQ(L"Removing\r\nOnly the following Core feature(s):\r\nDocs\r\n", std::wstring(text.GetString()));
+    // The third paragraph (Docs) lies one level (360 twips) further in than the title (at the
+    // body's 180), without a bullet; the second one (the heading) has the bullet.
+    auto paragraphAt = [&](long position) {
+        control.SetSel(position, position);
+        PARAFORMAT paragraph = {};
+        paragraph.cbSize = sizeof(paragraph);
+        control.SendMessage(EM_GETPARAFORMAT, 0, reinterpret_cast<LPARAM>(&paragraph));
+        return paragraph;
+    };
+    const PARAFORMAT title = paragraphAt(1);
+    const PARAFORMAT heading = paragraphAt(15);
+    const PARAFORMAT docs = paragraphAt(50);
+    EXPECT_LT(0, title.dxStartIndent);
+    EXPECT_EQ(title.dxStartIndent, heading.dxStartIndent);
+    EXPECT_EQ(3 * title.dxStartIndent, docs.dxStartIndent);
+    EXPECT_EQ(0, title.wNumbering);
+    EXPECT_EQ(PFN_BULLET, heading.wNumbering);
+    EXPECT_EQ(0, docs.wNumbering);
+    control.DestroyWindow();
+}
