@@ -384,8 +384,8 @@ TEST(FramePagesNotBuilt, AreRefusedWithALogLineAndNeverBecomeWindows)
     testsupport::StandInServices services;
     CConfigInfo config;
     services.app.configInfo = &config;
-    // The run's pages install: switched off.
-    services.app.disabledPages = {kProgressDialog, kEndExecuteDialog, kEndDialog};
+    // The run's pages install and the feature page needs a distribution: switched off.
+    services.app.disabledPages = {kFeatureTreeDialog, kProgressDialog, kEndExecuteDialog, kEndDialog};
     testsupport::TempDir folder;
     services.app.Log().Open(folder.File(L"run.log").c_str(), false);
     CWinApp app;
@@ -394,9 +394,12 @@ TEST(FramePagesNotBuilt, AreRefusedWithALogLineAndNeverBecomeWindows)
         app.m_pMainWnd = &frame;
         ASSERT_TRUE(frame.Create(0u, nullptr));
         ASSERT_NE(nullptr, frame.GetWelcomeDialog());
-        // The run's pages (progress, end execute, end) are built: not these.
-        for (eDialogState state = kUserInfoDialog; state < kProgressDialog; ++state)
-            EXPECT_FALSE(frame.ShowPage(state)) << state;
+        // The run's pages (progress, end execute, end) and the feature page are built: not these.
+        for (eDialogState state = kUserInfoDialog; state < kProgressDialog; ++state) {
+            if (state != kFeatureTreeDialog) {
+                EXPECT_FALSE(frame.ShowPage(state)) << state;
+            }
+        }
         EXPECT_EQ(kWelcomeDialog, frame.m_eCurrentState);
         int pages = 0;
         for (HWND child = ::GetWindow(frame.m_hWnd, GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT)) {
