@@ -6,6 +6,8 @@
 // Dialog templates.
 #define IDD_TOP_DIALOG 132     // the wizard's frame
 #define IDD_WELCOME_PAGE 134   // the welcome page
+#define IDD_LICENSE_PAGE 135   // the licence pages
+#define IDD_USER_INFO_PAGE 141 // the user-information page
 #define IDD_FONT_TEMPLATE 233  // names the pages' font (language modules)
 #define IDD_FATAL_ERROR 235    // the fatal-error dialog
 #define IDD_MEDIA_PROMPT 238   // "Insert Media"
@@ -32,6 +34,20 @@
 // The welcome page's loading bar.
 #define IDC_LOADING_BAR 1045
 
+// The user-information page: the name and organisation edits with their labels, the extra text.
+#define IDC_USER_NAME 1033
+#define IDC_USER_COMPANY 1034
+#define IDC_USER_EXTRA_TEXT 1088
+#define IDC_USER_NAME_LABEL 1089
+#define IDC_USER_COMPANY_LABEL 1090
+// The licence pages: the text, accept and decline (one group), the tabs of several texts and
+// the notice of a beta distribution.
+#define IDC_LICENSE_TEXT 1014
+#define IDC_LICENSE_ACCEPT 1015
+#define IDC_LICENSE_DECLINE 1016
+#define IDC_LICENSE_TABS 1099
+#define IDC_LICENSE_BETA_NOTICE 1100
+
 // The pages' accelerators (the program's own) and their commands.
 #define IDR_PAGE_ACCELERATORS 234
 #define ID_PAGE_DEBUG_DIALOG 32785   // Ctrl+Shift+D
@@ -43,6 +59,13 @@
 #define IDS_BACK_CAPTION 136
 #define IDS_NEXT_CAPTION 137
 #define IDS_SAVE_RICH_TEXT_FILTER 165
+#define IDS_USER_INFO_TITLE 106
+#define IDS_USER_INFO_SUBTITLE 107
+#define IDS_LICENSE_TITLE 108
+#define IDS_LICENSE_SUBTITLE 109
+#define IDS_LICENSE_ACCEPT_SEVERAL 153   // "I accept the above %d License Agreement(s)."
+#define IDS_LICENSE_DECLINE_SEVERAL 154
+#define IDS_CANNOT_OPEN_FILE 505         // "Cannot open file: %1"
 
 // Strings of the application shell.
 #define IDS_INSTALLER_PATH_INVALID 3

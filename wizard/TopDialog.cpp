@@ -275,7 +275,13 @@ void CTopDialog::OnCancel()
                         MB_YESNO | MB_ICONQUESTION)
             == IDYES;
     }
-    if (!confirmed || m_bEnded)
+    if (confirmed)
+        EndWizardCancelled();
+}
+
+void CTopDialog::EndWizardCancelled()
+{
+    if (m_bEnded)
         return;
     // Before the install posted its result the run was cancelled, whatever the stored code.
     if (!m_bResultStored)

@@ -44,6 +44,8 @@ public:
     void Navigate(bool forward);
     // Ends the wizard with the stored result code; nothing more is shown afterwards.
     void EndWizard();
+    // Ends the wizard as a confirmed Cancel does: 1602 until the install has posted its result.
+    void EndWizardCancelled();
     // Runs the modal loop; returns at once with the result code when the wizard has already
     // ended.
     int RunModalLoop(DWORD flags = 0);

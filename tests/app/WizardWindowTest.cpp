@@ -1,6 +1,7 @@
 // setup.exe without /q, drawn for real: the frame comes up on the welcome page while the
 // sample distribution loads, Next becomes usable once it has loaded, and Cancel asks and ends
-// the run with 1602; from the welcome page through the install to Finish.
+// the run with 1602; Next goes on through the user-information and licence pages; from the
+// welcome page through the install to Finish.
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -123,14 +124,84 @@ const wchar_t kTitle[] = L"Velmo Sample Distribution";
 // The sample's two parts.
 const wchar_t* const kProducts[] = {L"{5A0C7E2E-8F3B-4D1A-9C6E-2B7D4E1F3A21}", L"{5A0C7E2E-8F3B-4D1A-9C6E-2B7D4E1F3A31}"};
 
+// The frame's current page: its visible child dialog.
+HWND CurrentPage(HWND frame)
+{
+    for (HWND child = ::GetWindow(frame, GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT)) {
+        wchar_t className[16] = {};
+        ::GetClassNameW(child, className, 16);
+        if (::IsWindowVisible(child) && wcscmp(className, L"#32770") == 0)
+            return child;
+    }
+    return nullptr;
+}
+
+// The current page once it holds control `id`.
+HWND WaitForPageWith(HWND frame, int id, DWORD timeoutMs = 10000)
+{
+    const DWORD start = ::GetTickCount();
+    while (::GetTickCount() - start < timeoutMs) {
+        HWND page = CurrentPage(frame);
+        if (page && ::GetDlgItem(page, id))
+            return page;
+        ::Sleep(50);
+    }
+    return nullptr;
+}
+
+// The run's frame once the sample has loaded (Next enabled); null when it never does.
+HWND WaitForLoadedFrame(const SetupProcess& setup)
+{
+    HWND frame = WaitForDialog(setup.Id(), kTitle, nullptr);
+    return frame && WaitUntilEnabled(::GetDlgItem(frame, IDC_FRAME_NEXT)) ? frame : nullptr;
+}
+
+void Click(HWND button)
+{
+    ::PostMessageW(button, BM_CLICK, 0, 0);
+    ::Sleep(200);
+}
+
+// From the loaded welcome page through the user-information page (filled in) and the licence
+// page (accepted): Next on each. `shots` saves a screenshot of both pages; the licence opens
+// declined, with Next disabled until it is accepted.
+void PassTheInformationPages(HWND frame, bool shots)
+{
+    HWND next = ::GetDlgItem(frame, IDC_FRAME_NEXT);
+    Click(next);
+    HWND page = WaitForPageWith(frame, IDC_USER_NAME);
+    ASSERT_NE(nullptr, page);
+    ::SendMessageW(::GetDlgItem(page, IDC_USER_NAME), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"Pat Example"));
+    ::SendMessageW(::GetDlgItem(page, IDC_USER_COMPANY), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"Example Ltd."));
+    ::Sleep(200);
+    if (shots) {
+        EXPECT_FALSE(SaveScreenshot(frame, L"setup-user-information").empty());
+    }
+    Click(next);
+
+    page = WaitForPageWith(frame, IDC_LICENSE_ACCEPT);
+    ASSERT_NE(nullptr, page);
+    ::Sleep(300);
+    EXPECT_EQ(BST_CHECKED, ::SendMessageW(::GetDlgItem(page, IDC_LICENSE_DECLINE), BM_GETCHECK, 0, 0));
+    EXPECT_FALSE(::IsWindowEnabled(next));
+    if (shots) {
+        EXPECT_FALSE(SaveScreenshot(frame, L"setup-license").empty());
+    }
+    Click(::GetDlgItem(page, IDC_LICENSE_ACCEPT));
+    EXPECT_TRUE(::IsWindowEnabled(next));
+    Click(::GetDlgItem(page, IDC_LICENSE_DECLINE));
+    EXPECT_FALSE(::IsWindowEnabled(next));
+    Click(::GetDlgItem(page, IDC_LICENSE_ACCEPT));
+    ASSERT_TRUE(::IsWindowEnabled(next));
+    Click(next);
+}
+
 TEST(WizardProcess, WelcomeLoadsTheSampleAndCancelEndsWithUserExit)
 {
     SetupProcess setup;
     ASSERT_TRUE(setup.Started());
-    HWND frame = WaitForDialog(setup.Id(), kTitle, nullptr);
-    ASSERT_NE(nullptr, frame);
-    HWND next = ::GetDlgItem(frame, IDC_FRAME_NEXT);
-    ASSERT_TRUE(WaitUntilEnabled(next)) << "the sample never finished loading";
+    HWND frame = WaitForLoadedFrame(setup);
+    ASSERT_NE(nullptr, frame) << "the sample never finished loading";
     ::Sleep(300);
     EXPECT_FALSE(SaveScreenshot(frame, L"setup-welcome-loaded").empty());
 
@@ -156,18 +227,17 @@ std::wstring Caption(HWND window)
     return text;
 }
 
-// Welcome, Next, the install of both parts (the second from the volume beside the first), the
-// end page, Finish: exit 0 and both products installed.
+// Welcome, the user-information and licence pages, the install of both parts (the second from
+// the volume beside the first), the end page, Finish: exit 0 and both products installed.
 TEST(WizardProcess, SampleFromWelcomeToFinish)
 {
     SetupProcess setup;
     ASSERT_TRUE(setup.Started());
-    HWND frame = WaitForDialog(setup.Id(), kTitle, nullptr);
-    ASSERT_NE(nullptr, frame);
+    HWND frame = WaitForLoadedFrame(setup);
+    ASSERT_NE(nullptr, frame) << "the sample never finished loading";
     HWND next = ::GetDlgItem(frame, IDC_FRAME_NEXT);
     HWND cancel = ::GetDlgItem(frame, IDCANCEL);
-    ASSERT_TRUE(WaitUntilEnabled(next)) << "the sample never finished loading";
-    ::PostMessageW(next, BM_CLICK, 0, 0);
+    PassTheInformationPages(frame, true);
 
     // The end page: Finish, or Next while something remains to do after the wizard.
     const DWORD start = ::GetTickCount();
@@ -207,11 +277,9 @@ TEST(WizardProcess, MovedVolumeIsPromptedForAndFoundWhereTyped)
 
     SetupProcess setup(volume1);
     ASSERT_TRUE(setup.Started());
-    HWND frame = WaitForDialog(setup.Id(), kTitle, nullptr);
-    ASSERT_NE(nullptr, frame);
-    HWND next = ::GetDlgItem(frame, IDC_FRAME_NEXT);
-    ASSERT_TRUE(WaitUntilEnabled(next)) << "the sample never finished loading";
-    ::PostMessageW(next, BM_CLICK, 0, 0);
+    HWND frame = WaitForLoadedFrame(setup);
+    ASSERT_NE(nullptr, frame) << "the sample never finished loading";
+    PassTheInformationPages(frame, false);
 
     HWND prompt = WaitForDialog(setup.Id(), nullptr, L"If the required files may be found elsewhere", 60000);
     if (!prompt) {
@@ -251,9 +319,8 @@ TEST(WizardProcess, WelcomeAt120Dpi)
     {
         SetupProcess setup;
         ASSERT_TRUE(setup.Started());
-        HWND frame = WaitForDialog(setup.Id(), kTitle, nullptr);
+        HWND frame = WaitForLoadedFrame(setup);
         ASSERT_NE(nullptr, frame);
-        ASSERT_TRUE(WaitUntilEnabled(::GetDlgItem(frame, IDC_FRAME_NEXT)));
         ::Sleep(300);
         EXPECT_FALSE(SaveScreenshot(frame, L"setup-welcome-120dpi").empty());
         // The buttons stay inside the frame, below the separator.

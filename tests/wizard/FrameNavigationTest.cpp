@@ -377,15 +377,16 @@ TEST(FrameActivation, ForegroundLockTimeoutIsNeverWrittenToTheProfileAndComesBac
 
 namespace {
 
-// The program's own registry: every page between the welcome page and the run's pages is one
-// this version does not build; the frame refuses each, never makes a window for it and logs why.
+// The program's own registry: every page this version does not build yet is refused by the
+// frame, never becomes a window and is logged.
 TEST(FramePagesNotBuilt, AreRefusedWithALogLineAndNeverBecomeWindows)
 {
     testsupport::StandInServices services;
     CConfigInfo config;
     services.app.configInfo = &config;
-    // The run's pages install and the feature page needs a distribution: switched off.
-    services.app.disabledPages = {kFeatureTreeDialog, kProgressDialog, kEndExecuteDialog, kEndDialog};
+    // The pages that are built (the run's pages would install): switched off.
+    services.app.disabledPages = {kUserInfoDialog, kFeatureTreeDialog, kLicenseDialog, kLicense2Dialog, kProgressDialog,
+        kEndExecuteDialog, kEndDialog};
     testsupport::TempDir folder;
     services.app.Log().Open(folder.File(L"run.log").c_str(), false);
     CWinApp app;
@@ -394,12 +395,8 @@ TEST(FramePagesNotBuilt, AreRefusedWithALogLineAndNeverBecomeWindows)
         app.m_pMainWnd = &frame;
         ASSERT_TRUE(frame.Create(0u, nullptr));
         ASSERT_NE(nullptr, frame.GetWelcomeDialog());
-        // The run's pages (progress, end execute, end) and the feature page are built: not these.
-        for (eDialogState state = kUserInfoDialog; state < kProgressDialog; ++state) {
-            if (state != kFeatureTreeDialog) {
-                EXPECT_FALSE(frame.ShowPage(state)) << state;
-            }
-        }
+        for (eDialogState state = kUserInfoDialog; state <= kEndDialog; ++state)
+            EXPECT_FALSE(frame.ShowPage(state)) << state;
         EXPECT_EQ(kWelcomeDialog, frame.m_eCurrentState);
         int pages = 0;
         for (HWND child = ::GetWindow(frame.m_hWnd, GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT)) {
@@ -418,7 +415,7 @@ TEST(FramePagesNotBuilt, AreRefusedWithALogLineAndNeverBecomeWindows)
     const testsupport::LogFile log = testsupport::ReadLogFile(folder.File(L"run.log"));
     EXPECT_NE(std::wstring::npos,
         log.text.find(L"The page ConfirmStart is not available in this version of the installer and is skipped."));
-    EXPECT_NE(std::wstring::npos, log.text.find(L"The page UserInfo is not available"));
+    EXPECT_NE(std::wstring::npos, log.text.find(L"The page FeatureInfo1 is not available"));
 }
 
 }  // namespace

@@ -20,21 +20,7 @@ using namespace testsupport;
 
 namespace {
 
-// Dispatches the thread's messages through the frame's pre-translation for `ms`.
-void Pump(DWORD ms)
-{
-    const DWORD start = ::GetTickCount();
-    do {
-        MSG msg;
-        while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            if (!AfxPreTranslateMessage(&msg)) {
-                ::TranslateMessage(&msg);
-                ::DispatchMessageW(&msg);
-            }
-        }
-        ::Sleep(10);
-    } while (::GetTickCount() - start < ms);
-}
+using frametest::Pump;
 
 HWND Item(CWnd& window, int id)
 {
@@ -73,8 +59,8 @@ public:
         m_config.LoadLanguageResource();
         m_config.PopulateDialogInfo();
         services.app.configInfo = &m_config;
-        // The run's pages install: not in these tests.
-        services.app.disabledPages = {kProgressDialog, kEndExecuteDialog, kEndDialog};
+        // The pages that are built (the run's pages would install): not in these tests.
+        services.app.disabledPages = {kUserInfoDialog, kLicenseDialog, kLicense2Dialog, kProgressDialog, kEndExecuteDialog, kEndDialog};
         g_questions = 0;
         g_answer = IDYES;
         m_box = CNestedInstallerDialog::s_pfnMessageBoxW;
