@@ -60,7 +60,8 @@ public:
         m_config.PopulateDialogInfo();
         services.app.configInfo = &m_config;
         // The pages that are built (the run's pages would install): not in these tests.
-        services.app.disabledPages = {kUserInfoDialog, kLicenseDialog, kLicense2Dialog, kProgressDialog, kEndExecuteDialog, kEndDialog};
+        services.app.disabledPages = {kUserInfoDialog, kFeatureTreeDialog, kLicenseDialog, kLicense2Dialog, kProgressDialog,
+            kEndExecuteDialog, kEndDialog};
         g_questions = 0;
         g_answer = IDYES;
         m_box = CNestedInstallerDialog::s_pfnMessageBoxW;
