@@ -228,6 +228,15 @@ TEST_F(FeaturePageWindowTest, SelectedFeatureShowsItsPanelAndCost)
     EXPECT_TRUE(m_model.FindFeature(L"Core")->GetDirectoryValue(committed));
     EXPECT_EQ(typed, W(committed));
 
+    // The keyboard moves on in the tree, which keeps the focus through the folder's check.
+    page.GetTree().SetFocus();
+    page.GetTree().SendMessage(WM_KEYDOWN, VK_DOWN, 0);
+    EXPECT_EQ(m_model.FindFeature(L"CoreHelp"), CFeatureTreeCtrl::FeatureOf(page.GetTree().GetSelectedItemObject()));
+    EXPECT_EQ(page.GetTree().m_hWnd, ::GetFocus());
+    ASSERT_TRUE(WaitForCost(page));
+    Select(page, L"CoreDocs");
+    ASSERT_TRUE(WaitForCost(page));
+
     // Hidden features shown: the tree is filled again, CoreDocs stays selected.
     page.SendMessage(WM_COMMAND, ID_PAGE_SHOW_HIDDEN, 0);
     EXPECT_TRUE(page.GetTree().GetShowHidden());
