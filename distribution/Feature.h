@@ -269,6 +269,8 @@ public:
     void EvaluateFeatureDisplayTable();
     // Sets `disabled` when the feature's first ZKDisableDirectoryBrowse row holds.
     void ReadDisableDirectoryBrowse(MsiSession& session, bool& disabled) const;
+    // Whether the feature's folder may not be browsed (read when the feature was loaded).
+    bool IsDirectoryBrowseDisabled() const { return m_browseDisabled; }
     // The directory's current target path (empty for a directory the session finds invalid);
     // false when there is none.
     bool GetDirectoryValue(CString& path);

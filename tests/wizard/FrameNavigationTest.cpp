@@ -387,8 +387,8 @@ TEST(FramePagesNotBuilt, AreRefusedWithALogLineAndNeverBecomeWindows)
     services.app.configInfo = &config;
     // The pages that are built (they read the distribution; the run's pages would install):
     // switched off.
-    services.app.disabledPages = {kUserInfoDialog, kFeatureInfo1Dialog, kFeatureInfoDialog, kLicenseDialog, kLicense2Dialog,
-        kConfirmStartDialog, kProgressDialog, kEndExecuteDialog, kEndDialog};
+    services.app.disabledPages = {kUserInfoDialog, kFeatureInfo1Dialog, kFeatureTreeDialog, kFeatureInfoDialog, kLicenseDialog,
+        kLicense2Dialog, kConfirmStartDialog, kProgressDialog, kEndExecuteDialog, kEndDialog};
     testsupport::TempDir folder;
     services.app.Log().Open(folder.File(L"run.log").c_str(), false);
     CWinApp app;
@@ -416,7 +416,7 @@ TEST(FramePagesNotBuilt, AreRefusedWithALogLineAndNeverBecomeWindows)
     services.app.Log().Close();
     const testsupport::LogFile log = testsupport::ReadLogFile(folder.File(L"run.log"));
     EXPECT_NE(std::wstring::npos,
-        log.text.find(L"The page FeatureTree is not available in this version of the installer and is skipped."));
+        log.text.find(L"The page InstallationType is not available in this version of the installer and is skipped."));
     EXPECT_NE(std::wstring::npos, log.text.find(L"The page SingleDirectory is not available"));
 }
 

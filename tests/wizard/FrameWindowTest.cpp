@@ -61,8 +61,8 @@ public:
         services.app.configInfo = &m_config;
         // The pages that are built (they read the distribution; the run's pages would install):
         // not in these tests.
-        services.app.disabledPages = {kUserInfoDialog, kFeatureInfo1Dialog, kFeatureInfoDialog, kLicenseDialog, kLicense2Dialog,
-            kConfirmStartDialog, kProgressDialog, kEndExecuteDialog, kEndDialog};
+        services.app.disabledPages = {kUserInfoDialog, kFeatureInfo1Dialog, kFeatureTreeDialog, kFeatureInfoDialog, kLicenseDialog,
+            kLicense2Dialog, kConfirmStartDialog, kProgressDialog, kEndExecuteDialog, kEndDialog};
         g_questions = 0;
         g_answer = IDYES;
         m_box = CNestedInstallerDialog::s_pfnMessageBoxW;

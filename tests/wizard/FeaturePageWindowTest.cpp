@@ -1,0 +1,313 @@
+// The feature page drawn for real in the wizard's frame over the model of the sample
+// distribution: the panel of a selected feature while and after its cost is computed, a blocked
+// feature, hidden features shown, and Next with a volume too short for the selection (the
+// disk-cost dialog in insufficient mode keeps the page until space is freed). Screenshots.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <commctrl.h>
+
+#include <functional>
+#include <string>
+
+#include "Feature.h"
+#include "FeatureTreeCtrl.h"
+#include "ModelFixture.h"
+#include "PlatformApi.h"
+#include "Resources.h"
+#include "ScopedOverride.h"
+#include "Screenshot.h"
+#include "TopDialog.h"
+#include "VelmoInstallerDlg.h"
+#include "WinApp.h"
+#include "WizardDistribution.h"
+#include "resource.h"
+
+using namespace modeltest;
+
+namespace {
+
+const DWORD kPumpLimitMs = 20000;
+
+// The free space of C:\ (what the test sets); other volumes are not ready.
+int64_t g_freeOnC = 0;
+BOOL WINAPI FakeFreeSpace(LPCWSTR root, PULARGE_INTEGER available, PULARGE_INTEGER total, PULARGE_INTEGER free)
+{
+    if (lstrcmpiW(root, L"C:\\") != 0) {
+        SetLastError(ERROR_NOT_READY);
+        return FALSE;
+    }
+    available->QuadPart = total->QuadPart = free->QuadPart = static_cast<ULONGLONG>(g_freeOnC);
+    return TRUE;
+}
+
+FARPROC WINAPI FindFakeFreeSpace(HMODULE module, LPCSTR name)
+{
+    if (lstrcmpA(name, "GetDiskFreeSpaceExW") == 0)
+        return reinterpret_cast<FARPROC>(reinterpret_cast<void (*)()>(&FakeFreeSpace));
+    return ::GetProcAddress(module, name);
+}
+
+// Dispatches this thread's messages until `done` holds; false after the time limit.
+bool PumpUntil(const std::function<bool()>& done)
+{
+    const DWORD start = ::GetTickCount();
+    while (!done()) {
+        MSG msg;
+        while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            ::TranslateMessage(&msg);
+            ::DispatchMessageW(&msg);
+        }
+        if (::GetTickCount() - start > kPumpLimitMs)
+            return false;
+        ::Sleep(10);
+    }
+    return true;
+}
+
+std::wstring Text(HWND window, int id)
+{
+    wchar_t text[512] = L"";
+    ::GetDlgItemTextW(window, id, text, 512);
+    return text;
+}
+
+// The disk-cost dialog while it is open; null otherwise.
+HWND g_diskCostDialog = nullptr;
+BOOL CALLBACK FindDiskCost(HWND window, LPARAM)
+{
+    if (::IsWindowVisible(window) && ::GetDlgItem(window, IDC_DISK_COST_LIST)) {
+        g_diskCostDialog = window;
+        return FALSE;
+    }
+    return TRUE;
+}
+HWND DiskCostDialog()
+{
+    g_diskCostDialog = nullptr;
+    ::EnumThreadWindows(::GetCurrentThreadId(), &FindDiskCost, 0);
+    return g_diskCostDialog;
+}
+
+// What the timer does while the insufficient dialog runs modally inside Next.
+std::function<void(HWND)> g_onDiskCostDialog;
+void CALLBACK WatchDiskCost(HWND, UINT, UINT_PTR timer, DWORD)
+{
+    HWND dialog = DiskCostDialog();
+    if (!dialog || !g_onDiskCostDialog)
+        return;
+    ::KillTimer(nullptr, timer);
+    auto action = g_onDiskCostDialog;
+    g_onDiskCostDialog = nullptr;
+    action(dialog);
+}
+
+class FeaturePageWindowTest : public ModelTest {
+protected:
+    static void SetUpTestSuite()
+    {
+        ModelTest::SetUpTestSuite();
+        INITCOMMONCONTROLSEX controls = {sizeof(controls), ICC_TREEVIEW_CLASSES | ICC_LISTVIEW_CLASSES};
+        ::InitCommonControlsEx(&controls);
+    }
+
+    ~FeaturePageWindowTest() override
+    {
+        if (m_frame) {
+            m_frame->DestroyWindow();
+            m_winApp.m_pMainWnd = nullptr;
+        }
+        SetWizardDistribution(m_previousModel);
+    }
+
+    // Loads the model with its initial selection, the wizard's distribution while the test runs.
+    void Load()
+    {
+        Configure(ModelIni());
+        // Templates and bitmaps are the program's (the model's language module has none).
+        AfxSetResourceHandle(::GetModuleHandleW(nullptr));
+        m_app.configInfo = &m_config;
+        m_model.PopulateFromIniInfo(m_config, nullptr, nullptr);
+        m_model.RunCostingActions();
+        m_model.SetInstallLevel(3, false);
+        m_model.PushFeatureStatesToSession();
+        m_previousModel = SetWizardDistribution(&m_model);
+        // Only the feature page is shown: Next from it ends the wizard.
+        for (int state = kWelcomeDialog; state <= kEndDialog; ++state) {
+            if (state != kFeatureTreeDialog)
+                m_app.disabledPages.insert(state);
+        }
+    }
+
+    CVelmoInstallerDlg& ShowPage()
+    {
+        m_frame.reset(new CTopDialog(nullptr));
+        m_winApp.m_pMainWnd = m_frame.get();
+        EXPECT_TRUE(m_frame->Create(0u, nullptr));
+        m_frame->ShowWindow(SW_SHOW);
+        EXPECT_TRUE(m_frame->ShowPage(kFeatureTreeDialog));
+        auto* page = dynamic_cast<CVelmoInstallerDlg*>(m_frame->GetCurrentPage());
+        EXPECT_NE(nullptr, page);
+        return *page;
+    }
+    void Select(CVelmoInstallerDlg& page, const wchar_t* name)
+    {
+        CFeatureTreeCtrlItem* item = page.GetTree().FindFeatureItem(m_model.FindFeature(name));
+        ASSERT_NE(nullptr, item) << "no item";
+        page.GetTree().SelectItemObject(item);
+    }
+    // Waits until the cost sentence of the selected feature is there.
+    bool WaitForCost(CVelmoInstallerDlg& page)
+    {
+        return PumpUntil([&page] {
+            return Text(page.m_hWnd, IDC_FEATURE_COST).find(L"This feature and its selected") == 0
+                && !page.GetWorker().IsRunning();
+        });
+    }
+    void Shot(const wchar_t* name)
+    {
+        PumpUntil([] { return true; });
+        m_frame->UpdateWindow();
+        EXPECT_FALSE(SaveScreenshot(m_frame->m_hWnd, name).empty()) << "screenshot";
+    }
+
+    MessageBoxRecorder m_boxes;
+    CWinApp m_winApp;
+    std::unique_ptr<CTopDialog> m_frame;
+    CDistribution* m_previousModel = nullptr;
+};
+
+}  // namespace
+
+// The page opens on the first feature; a selected feature's panel tells its planned change with
+// the state picture and, once the worker is done, its cost; its folder may be changed only
+// while its product is not installed. The selection stays marked while the folder has the focus.
+TEST_F(FeaturePageWindowTest, SelectedFeatureShowsItsPanelAndCost)
+{
+    // Core's folder may be browsed here.
+    EditMerged({L"UPDATE `ZKDisableDirectoryBrowse` SET `Condition` = '0'"});
+    Load();
+    CVelmoInstallerDlg& page = ShowPage();
+    ASSERT_TRUE(page.m_hWnd);
+    EXPECT_NE(0u, page.GetTree().GetStyle() & TVS_SHOWSELALWAYS);
+    ASSERT_TRUE(WaitForCost(page));
+
+    Select(page, L"Core");
+    // Right after the selection the worker reports that it is costing.
+    EXPECT_TRUE(PumpUntil([&page] {
+        return Text(page.m_hWnd, IDC_FEATURE_COST) == L"Calculating disk space requirements for this feature..."
+            || !page.GetWorker().IsRunning();
+    }));
+    ASSERT_TRUE(WaitForCost(page));
+    EXPECT_EQ(L"This feature will be installed on the local hard drive.", Text(page.m_hWnd, IDC_FEATURE_ACTION));
+    EXPECT_EQ(L"Directory for Core", Text(page.m_hWnd, IDC_FEATURE_FOLDER_LABEL));
+    const std::wstring cost = Text(page.m_hWnd, IDC_FEATURE_COST);
+    EXPECT_EQ(L"This feature and its selected subcomponents will require 4.00 KB of disk space.", cost);
+    // Core's product is not installed: its folder is editable, with Browse.
+    EXPECT_FALSE(::GetWindowLongW(page.GetPathEdit().m_hWnd, GWL_STYLE) & ES_READONLY);
+    EXPECT_TRUE(::IsWindowEnabled(::GetDlgItem(page.m_hWnd, IDC_FEATURE_BROWSE)));
+    EXPECT_NE(nullptr, page.GetPicture());
+    // The folder has the focus; the tree still marks Core.
+    page.GetPathEdit().SetFocus();
+    Shot(L"feature-page-selected");
+    EXPECT_EQ(page.GetTree().FindFeatureItem(m_model.FindFeature(L"Core")), page.GetTree().GetSelectedItemObject());
+
+    // A folder typed for Core (the package wants one under Velmo) is committed by the worker
+    // when the user moves on; the next feature has no folder: an empty, read-only edit, no Browse.
+    CString programFiles;
+    m_model.GetProperty(L"ProgramFilesFolder", programFiles);
+    const std::wstring typed = W(programFiles) + L"Velmo\\Model Core\\";
+    page.GetPathEdit().SetPath(typed.c_str());
+    Select(page, L"CoreDocs");
+    ASSERT_TRUE(WaitForCost(page));
+    EXPECT_EQ(L"", Text(page.m_hWnd, IDC_FEATURE_FOLDER));
+    EXPECT_TRUE(::GetWindowLongW(page.GetPathEdit().m_hWnd, GWL_STYLE) & ES_READONLY);
+    EXPECT_FALSE(::IsWindowEnabled(::GetDlgItem(page.m_hWnd, IDC_FEATURE_BROWSE)));
+    CString committed;
+    EXPECT_TRUE(m_model.FindFeature(L"Core")->GetDirectoryValue(committed));
+    EXPECT_EQ(typed, W(committed));
+
+    // The keyboard moves on in the tree, which keeps the focus through the folder's check.
+    page.GetTree().SetFocus();
+    page.GetTree().SendMessage(WM_KEYDOWN, VK_DOWN, 0);
+    EXPECT_EQ(m_model.FindFeature(L"CoreHelp"), CFeatureTreeCtrl::FeatureOf(page.GetTree().GetSelectedItemObject()));
+    EXPECT_EQ(page.GetTree().m_hWnd, ::GetFocus());
+    ASSERT_TRUE(WaitForCost(page));
+    Select(page, L"CoreDocs");
+    ASSERT_TRUE(WaitForCost(page));
+
+    // Hidden features shown: the tree is filled again, CoreDocs stays selected.
+    page.SendMessage(WM_COMMAND, ID_PAGE_SHOW_HIDDEN, 0);
+    EXPECT_TRUE(page.GetTree().GetShowHidden());
+    EXPECT_EQ(m_model.FindFeature(L"CoreDocs"), CFeatureTreeCtrl::FeatureOf(page.GetTree().GetSelectedItemObject()));
+    ASSERT_TRUE(WaitForCost(page));
+    Shot(L"feature-page-hidden-shown");
+    EXPECT_TRUE(m_boxes.texts.empty());
+}
+
+// A feature that no part supplies and that has nothing below it cannot be installed: the
+// panel says so, with the check-mark picture, and nothing is costed.
+TEST_F(FeaturePageWindowTest, BlockedFeature)
+{
+    Load();
+    CVelmoInstallerDlg& page = ShowPage();
+    ASSERT_TRUE(WaitForCost(page));
+    // The feature is hidden: hidden features shown.
+    page.SendMessage(WM_COMMAND, ID_PAGE_SHOW_HIDDEN, 0);
+    ASSERT_TRUE(WaitForCost(page));
+    Select(page, L"ExtrasMenu");
+    EXPECT_FALSE(page.GetWorker().IsRunning());
+    PumpUntil([] { return true; });
+    EXPECT_EQ(L"This feature will not be installed.", Text(page.m_hWnd, IDC_FEATURE_ACTION));
+    EXPECT_EQ(L"A higher version of this product already is installed on your computer.",
+        Text(page.m_hWnd, IDC_FEATURE_COST));
+    EXPECT_FALSE(::IsWindowEnabled(::GetDlgItem(page.m_hWnd, IDC_FEATURE_BROWSE)));
+    Shot(L"feature-page-blocked");
+}
+
+// Next with C:\ too short for the selection opens the disk-cost dialog in insufficient mode;
+// Close while still short keeps the page (with the feature selected again); after space was
+// freed and recalculated, Close lets Next go on.
+TEST_F(FeaturePageWindowTest, NextWithTooLittleSpace)
+{
+    ScopedOverride<decltype(g_platformApi.GetProcAddress)> freeSpace(g_platformApi.GetProcAddress, &FindFakeFreeSpace);
+    g_freeOnC = 1000;
+    Load();
+    CVelmoInstallerDlg& page = ShowPage();
+    ASSERT_TRUE(WaitForCost(page));
+    Select(page, L"Core");
+    ASSERT_TRUE(WaitForCost(page));
+
+    bool dialogSeen = false;
+    std::wstring warning;
+    g_onDiskCostDialog = [&](HWND dialog) {
+        dialogSeen = true;
+        HWND warningText = ::GetDlgItem(dialog, IDC_DISK_COST_WARNING);
+        warning = ::IsWindowVisible(warningText) ? Text(dialog, IDC_DISK_COST_WARNING) : L"";
+        EXPECT_FALSE(SaveScreenshot(dialog, L"feature-page-insufficient-disk").empty()) << "screenshot";
+        ::PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
+    };
+    ::SetTimer(nullptr, 0, 100, &WatchDiskCost);
+    m_frame->SendMessage(WM_COMMAND, IDC_FRAME_NEXT, 0);
+    EXPECT_TRUE(dialogSeen);
+    EXPECT_FALSE(warning.empty());
+    EXPECT_FALSE(m_frame->IsWizardEnded());
+    EXPECT_EQ(kFeatureTreeDialog, m_frame->m_eCurrentState);
+    EXPECT_EQ(m_model.FindFeature(L"Core"), CFeatureTreeCtrl::FeatureOf(page.GetTree().GetSelectedItemObject()));
+    ASSERT_TRUE(WaitForCost(page));
+
+    // Space freed: Recalculate, then Close passes.
+    dialogSeen = false;
+    g_onDiskCostDialog = [&](HWND dialog) {
+        dialogSeen = true;
+        g_freeOnC = 1LL << 50;
+        ::SendMessageW(::GetDlgItem(dialog, IDC_DISK_COST_RECALCULATE), BM_CLICK, 0, 0);
+        ::PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
+    };
+    ::SetTimer(nullptr, 0, 100, &WatchDiskCost);
+    m_frame->SendMessage(WM_COMMAND, IDC_FRAME_NEXT, 0);
+    EXPECT_TRUE(dialogSeen);
+    EXPECT_TRUE(m_frame->IsWizardEnded());
+    EXPECT_FALSE(page.GetWorker().IsRunning());
+}
