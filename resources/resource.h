@@ -116,3 +116,19 @@
 
 // The path edit's question after a refused folder.
 #define IDS_RESET_PATH_QUESTION 128
+
+// The installation-type page: its template, banner texts and the icons of the kinds of type.
+#define IDD_INSTALLATION_TYPE_PAGE 137
+#define IDS_INSTALLATION_TYPE_TITLE 112     // "Select Installation Option"
+#define IDS_INSTALLATION_TYPE_SUBTITLE 113  // "Select one of the following options."
+#define IDI_INSTALL_COMPLETE 236
+#define IDI_INSTALL_TYPICAL 237
+#define IDI_INSTALL_CUSTOM 503
+
+// The destination-directory page: its template, banner texts, the rows' Browse caption and the
+// folder browser's title.
+#define IDD_SINGLE_DIRECTORY_PAGE 136
+#define IDS_SINGLE_DIRECTORY_TITLE 110     // "Destination Directory"
+#define IDS_SINGLE_DIRECTORY_SUBTITLE 111  // "Select the primary installation directory."
+#define IDS_BROWSE_CAPTION 134             // "Browse..."
+#define IDS_BROWSE_FOLDER_TITLE 255        // "Select a folder"
