@@ -135,7 +135,9 @@ void CInstallationTypeDialog::CreateOptions()
     for (int i = 0; i < info->GetInstallTypeCount(); ++i) {
         const InstallationType& type = info->GetInstallationType(i);
         std::unique_ptr<InstallTypeOption> option(new InstallTypeOption(*this, type));
-        option->description.Create(type.text, WS_CHILD | WS_VISIBLE, empty, this, kDescriptionId);
+        // The first description closes the radio buttons' group (see below).
+        option->description.Create(
+            type.text, WS_CHILD | WS_VISIBLE | (i == 0 ? WS_GROUP : 0), empty, this, kDescriptionId);
         option->description.SendMessage(WM_SETFONT, reinterpret_cast<WPARAM>(m_hFont), FALSE);
         if (type.icon.Get())
             option->icon = static_cast<HICON>(::LoadImageW(
@@ -149,6 +151,10 @@ void CInstallationTypeDialog::CreateOptions()
         MarkWindowRescaled(option->radio.m_hWnd);
         m_options.push_back(std::move(option));
     }
+    // The descriptions after all radio buttons in the window order, so that the arrow keys move
+    // from one type to the next instead of stopping at a description.
+    for (auto& option : m_options)
+        ::SetWindowPos(option->description.m_hWnd, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
 }
 
 void CInstallationTypeDialog::LayoutOptions()

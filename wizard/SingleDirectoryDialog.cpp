@@ -106,7 +106,7 @@ void CSingleDirectoryDialog::AddDirectoryRow(
     created->group.Create(
         label, WS_CHILD | WS_VISIBLE | BS_GROUPBOX, CRect(kGroupLeft, y, kGroupRight, y + kGroupHeight), this, kNoId);
     created->group.SetFont(pageFont, FALSE);
-    created->edit.CreateEx(WS_EX_CLIENTEDGE, L"EDIT", L"",
+    created->edit.CreateEx(0, L"EDIT", L"",
         WS_CHILD | WS_VISIBLE | WS_BORDER | WS_GROUP | WS_TABSTOP | ES_AUTOHSCROLL,
         CRect(kEditLeft, y + kControlTop, kEditRight, y + kControlBottom), this, kNoId);
     created->edit.SetFont(pageFont, FALSE);
