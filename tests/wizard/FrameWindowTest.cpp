@@ -49,6 +49,21 @@ int WINAPI CountQuestion(HWND, LPCWSTR, LPCWSTR, UINT)
     return g_answer;
 }
 
+// The application's answers: the pages the configuration switches off ([Dialogs]) are not
+// shown, so only the welcome page is.
+class WelcomeOnlyServices : public StandInApplicationServices {
+public:
+    bool IsDialogEnabled(int state, bool, bool) override { return state == kWelcomeDialog; }
+};
+struct WelcomeStandIns {
+    WelcomeOnlyServices app;
+    StandInDistributionServices distribution;
+
+private:
+    ScopedApplicationServices m_appScope{&app};
+    ScopedDistributionServices m_distributionScope{&distribution};
+};
+
 // The program's page registry over a configuration of the test's own: the welcome page with
 // its texts, a banner bitmap and a white loading bar; every other page skipped.
 class WelcomeFixture {
@@ -65,7 +80,7 @@ public:
                 "[Graphics]\r\nFullScreen=300\r\n[Strings]\r\nWelcomeTitle=200\r\nWelcomeText=201\r\n"
                 "[InitProgress]\r\nleft=60\r\ntop=185\r\nright=330\r\nbottom=195\r\nred=255\r\ngreen=255\r\n"
                 "blue=255\r\n"
-                // The pages this version does not have.
+                // Every page after the welcome page switched off.
                 "[Dialogs]\r\nUserInfo=0\r\nFeatureInfo1=0\r\nSingleDirectory=0\r\nInstallationType=0\r\n"
                 "FeatureTree=0\r\nFeatureInfo=0\r\nLicense=0\r\nLicense2=0\r\nConfirmStart=0\r\n"
                     + more));
@@ -98,7 +113,7 @@ public:
         return *m_frame;
     }
 
-    StandInServices services;
+    WelcomeStandIns services;
 
 private:
     ScopedWizardServices m_wizard{&GetWizardServicesImpl()};
@@ -143,7 +158,7 @@ TEST(WelcomeWindow, ShowsTheLoadThenEnablesNext)
     EXPECT_EQ(MAKELONG(IDC_FRAME_NEXT, DC_HASDEFID), static_cast<LONG>(frame.SendMessage(DM_GETDEFID)));
     EXPECT_FALSE(SaveScreenshot(frame.m_hWnd, L"welcome-loaded").empty());
 
-    // Every later page is one this version does not have: Next ends the wizard.
+    // Every later page is switched off: Next ends the wizard.
     ::PostMessageW(::GetFocus(), WM_KEYDOWN, VK_RETURN, 0);
     Pump(100);
     EXPECT_TRUE(frame.IsWizardEnded());
@@ -178,7 +193,7 @@ TEST(WelcomeWindow, AutoAdvanceHidesNextAndBackWhileLoadingThenMovesOn)
     EXPECT_EQ(Item(frame, IDCANCEL), ::GetFocus());
     welcome->PostMessage(WM_LOAD_DONE, 0, reinterpret_cast<LPARAM>(frame.m_hWnd));
     Pump(200);
-    // No page after the welcome page in this version: moving on ends the wizard.
+    // No page after the welcome page: moving on ends the wizard.
     EXPECT_TRUE(::IsWindowVisible(Item(frame, IDC_FRAME_NEXT)));
     EXPECT_TRUE(frame.IsWizardEnded());
 }
