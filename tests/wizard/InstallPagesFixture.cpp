@@ -78,6 +78,23 @@ std::string PagesFixture::StandardIni()
            "Dir3=HELPDIR\r\nDir3EditLabel=412\r\nDirText1=420\r\n";
 }
 
+std::string PagesFixture::IniWith(int types, int rows)
+{
+    const char* names[] = {"Typical", "Custom", "Complete"};
+    std::string ini = "[Graphics]\r\nTopBar=300\r\n[Dialogs]\r\nLicense=0\r\nLicense2=0\r\n[Installation Types]\r\n";
+    for (int i = 0; i < types; ++i)
+        ini += std::string(names[i % 3]) + "\r\n";
+    ini += "[Typical]\r\nLabel=400\r\nText=401\r\nIcon=Typical\r\nLevel=3\r\n"
+           "[Custom]\r\nLabel=402\r\nText=403\r\nIcon=Custom\r\nCustom=1\r\nLevel=0\r\n"
+           "[Complete]\r\nLabel=404\r\nText=405\r\nIcon=Complete\r\nLevel=1000\r\n"
+           "[SingleDirectoryDialog]\r\nDirText1=420\r\n";
+    for (int i = 1; i <= rows; ++i) {
+        const std::string n = std::to_string(i);
+        ini += "Dir" + n + "=DIR" + n + "\r\nDir" + n + "EditLabel=" + std::to_string(410 + (i - 1) % 3) + "\r\n";
+    }
+    return ini;
+}
+
 PagesFixture::PagesFixture(const std::set<int>& enabled, const std::string& ini)
     : m_savedBox(CNestedInstallerDialog::s_pfnMessageBoxW), m_savedPageBox(CSingleDirectoryDialog::s_pfnMessageBoxW)
 {

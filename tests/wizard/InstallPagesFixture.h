@@ -36,6 +36,9 @@ struct DistributionScript {
     std::vector<std::wstring> checked;  // rows checked, by property
     std::set<std::wstring> refused;     // rows whose check refuses
     std::vector<std::wstring> boxes;    // "Developer Error" boxes
+    std::vector<std::wstring> browsed;  // folder pickers opened, by start folder
+    bool browseChooses = false;         // the picker's answer: OK with `browseChoice`, or Cancel
+    std::wstring browseChoice;
 };
 
 class CScriptedTypePage : public CInstallationTypeDialog {
@@ -73,6 +76,12 @@ protected:
     CString GetTargetPath(const CString& property) override;
     bool ValidateRow(DirectoryRow& row, const CString& previousPath, const CString& caption) override;
     void ReapplyInstallLevel() override { ++m_script.reapplies; }
+    bool BrowseForFolder(const CString& start, CString& chosen) override
+    {
+        m_script.browsed.push_back(start.GetString());
+        chosen = m_script.browseChoice.c_str();
+        return m_script.browseChooses;
+    }
 
 private:
     DistributionScript& m_script;
@@ -95,6 +104,9 @@ public:
     // The standard configuration: Typical (level 3), Custom (custom, level 0), Complete (level
     // 1000); rows INSTALLDIR, DATADIR, HELPDIR under an explanatory text; a banner.
     static std::string StandardIni();
+    // The configuration with `types` lines in [Installation Types] (the three types repeated)
+    // and `rows` directory rows (DIR1, DIR2...).
+    static std::string IniWith(int types, int rows);
 
     // Creates the frame (shown when `visible`); it shows the first enabled page.
     CTopDialog& Show(bool visible);

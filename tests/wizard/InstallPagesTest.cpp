@@ -120,22 +120,36 @@ TEST(InstallationTypePage, ClickOnAnIconChoosesItsOptionAndTheChoiceSurvivesBack
 
 TEST(InstallationTypePage, TheColumnStaysBelowTheBannerAndOptionsDoNotOverlap)
 {
-    PagesFixture fixture(kTypeAndAfter, PagesFixture::StandardIni());
-    fixture.Show(false);
-    CInstallationTypeDialog* page = fixture.TypePage();
-    ASSERT_NE(page, nullptr);
-    HBITMAP bitmap = nullptr;
-    RECT banner = {}, size = {};
-    ASSERT_TRUE(page->GetGraphic(0, &bitmap, &banner, &size));
-    EXPECT_GE(page->GetOption(0).top, banner.bottom + CInstallationTypeDialog::kTopMargin);
-    for (size_t i = 0; i < page->GetOptionCount(); ++i) {
-        const InstallTypeOption& option = page->GetOption(i);
-        EXPECT_EQ(option.left, CInstallationTypeDialog::kLeftMargin);
-        EXPECT_EQ(option.iconRect.Width(), 48);
-        EXPECT_GE(option.bottom, option.iconRect.bottom);
-        if (i > 0) {
-            EXPECT_EQ(option.top, page->GetOption(i - 1).bottom);
+    // Three types fit and are centred below the banner; nine do not and start right under it.
+    for (int types : {3, 9}) {
+        SCOPED_TRACE(types);
+        PagesFixture fixture(kTypeAndAfter, PagesFixture::IniWith(types, 1));
+        fixture.Show(false);
+        CInstallationTypeDialog* page = fixture.TypePage();
+        ASSERT_NE(page, nullptr);
+        ASSERT_EQ(page->GetOptionCount(), static_cast<size_t>(types));
+        HBITMAP bitmap = nullptr;
+        RECT banner = {}, size = {};
+        ASSERT_TRUE(page->GetGraphic(0, &bitmap, &banner, &size));
+        CRect client;
+        page->GetClientRect(client);
+        const int underBanner = banner.bottom + CInstallationTypeDialog::kTopMargin;
+        if (page->GetOption(page->GetOptionCount() - 1).bottom > client.bottom) {
+            EXPECT_EQ(page->GetOption(0).top, underBanner);
+        } else {
+            EXPECT_GT(page->GetOption(0).top, underBanner);
         }
+        for (size_t i = 0; i < page->GetOptionCount(); ++i) {
+            const InstallTypeOption& option = page->GetOption(i);
+            EXPECT_EQ(option.left, CInstallationTypeDialog::kLeftMargin);
+            EXPECT_EQ(option.iconRect.Width(), 48);
+            EXPECT_GE(option.bottom, option.iconRect.bottom);
+            if (i > 0) {
+                EXPECT_EQ(option.top, page->GetOption(i - 1).bottom);
+            }
+        }
+        // The case is the one meant: nine types overflow the page.
+        EXPECT_EQ(page->GetOption(page->GetOptionCount() - 1).bottom > client.bottom, types == 9);
     }
 }
 
@@ -235,4 +249,35 @@ TEST(DirectoryPage, ADirectoryThePackageLacksIsReportedOnceAndPassedOverByNext)
     EXPECT_EQ(fixture.script.checked, (std::vector<std::wstring>{L"INSTALLDIR", L"HELPDIR"}));
     EXPECT_EQ(fixture.script.boxes.size(), 1u);
     EXPECT_EQ(fixture.CurrentState(), kConfirmStartDialog);
+}
+
+TEST(DirectoryPage, BrowseOnTheLastRowSetsTheChosenFolderAndCancelKeepsTheText)
+{
+    // Six rows: the most the configuration accepts.
+    PagesFixture fixture({kSingleDirectoryDialog, kConfirmStartDialog}, PagesFixture::IniWith(3, 6));
+    for (int i = 1; i <= 6; ++i)
+        fixture.script.targetPaths[L"DIR" + std::to_wstring(i)] = L"C:\\Velmo\\Dir" + std::to_wstring(i) + L"\\";
+    fixture.Show(false);
+    CSingleDirectoryDialog* page = fixture.DirectoryPage();
+    ASSERT_NE(page, nullptr);
+    ASSERT_EQ(page->GetRowCount(), 6u);
+    CPathEdit& edit = page->GetRow(5).edit;
+    const WPARAM browse = MAKEWPARAM(CSingleDirectoryDialog::kFirstBrowseId + 5, BN_CLICKED);
+
+    fixture.script.browseChooses = true;
+    fixture.script.browseChoice = L"D:\\Chosen";
+    page->SendMessage(WM_COMMAND, browse, reinterpret_cast<LPARAM>(page->GetRow(5).browse.m_hWnd));
+    CString text;
+    edit.GetWindowText(text);
+    EXPECT_STREQ(text, L"D:\\Chosen\\");
+
+    fixture.script.browseChooses = false;
+    fixture.script.browseChoice = L"E:\\Ignored";
+    page->SendMessage(WM_COMMAND, browse, reinterpret_cast<LPARAM>(page->GetRow(5).browse.m_hWnd));
+    edit.GetWindowText(text);
+    EXPECT_STREQ(text, L"D:\\Chosen\\");
+    EXPECT_EQ(fixture.script.browsed, (std::vector<std::wstring>{L"C:\\Velmo\\Dir6\\", L"D:\\Chosen\\"}));
+    // The other rows keep their folders.
+    page->GetRow(4).edit.GetWindowText(text);
+    EXPECT_STREQ(text, L"C:\\Velmo\\Dir5\\");
 }

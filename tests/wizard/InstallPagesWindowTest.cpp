@@ -143,3 +143,35 @@ TEST(DirectoryWindow, ShowsThreeRowsWithTheirFoldersAndTabFollowsTheRows)
     EXPECT_EQ(::GetNextDlgTabItem(page->m_hWnd, order[0], FALSE), order[1]);
     EXPECT_EQ(::GetNextDlgTabItem(page->m_hWnd, order[1], FALSE), order[2]);
 }
+
+TEST(DirectoryWindow, TwoAndSixRowsShareThePageBelowTheTextInOrder)
+{
+    for (int rows : {2, 6}) {
+        SCOPED_TRACE(rows);
+        PagesFixture fixture({kSingleDirectoryDialog, kConfirmStartDialog}, PagesFixture::IniWith(3, rows));
+        for (int i = 1; i <= rows; ++i)
+            fixture.script.targetPaths[L"DIR" + std::to_wstring(i)] = L"C:\\Velmo\\Folder " + std::to_wstring(i) + L"\\";
+        CTopDialog& frame = fixture.Show(true);
+        CSingleDirectoryDialog* page = fixture.DirectoryPage();
+        ASSERT_NE(page, nullptr);
+        ASSERT_EQ(page->GetRowCount(), static_cast<size_t>(rows));
+        CRect client;
+        page->GetClientRect(client);
+        RECT previous = {};
+        for (int i = 0; i < rows; ++i) {
+            RECT group;
+            ::GetWindowRect(page->GetRow(static_cast<size_t>(i)).group.m_hWnd, &group);
+            ::MapWindowPoints(nullptr, page->m_hWnd, reinterpret_cast<POINT*>(&group), 2);
+            EXPECT_LE(group.bottom, client.bottom) << i;
+            // Two rows have room between them; six take the page's step even where it is smaller
+            // than a row, as the rows are placed.
+            if (i > 0 && rows == 2) {
+                EXPECT_GE(group.top, previous.bottom) << i;
+            } else if (i > 0) {
+                EXPECT_GT(group.top, previous.top) << i;
+            }
+            previous = group;
+        }
+        EXPECT_FALSE(SaveScreenshot(frame.m_hWnd, L"destination-directories-" + std::to_wstring(rows)).empty());
+    }
+}
