@@ -81,6 +81,7 @@ protected:
     void OnShowWindow(BOOL show, UINT status);
     DECLARE_MESSAGE_MAP()
 
+protected:
     // The distribution's work, replaceable for tests: the install level applied with its
     // selection, the disk cost of the selection (ERROR_DISK_FULL when a volume is short) and the
     // disk-cost dialog in its insufficient-space mode (its result).

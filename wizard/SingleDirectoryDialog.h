@@ -45,6 +45,7 @@ protected:
     void OnBrowse(UINT id);
     DECLARE_MESSAGE_MAP()
 
+protected:
     // Creates the three windows of one row at top `y` (pixels).
     void AddDirectoryRow(const CString& property, const CString& path, const CString& label, int y, int row);
     void CreateDirectoryRows();
