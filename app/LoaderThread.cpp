@@ -6,6 +6,7 @@
 
 #include <map>
 
+#include "BenchTimeline.h"
 #include "Distribution.h"
 #include "InstallerErrors.h"
 #include "PlatformChecks.h"
@@ -57,11 +58,13 @@ UINT CVelmoInstallerApp::LoaderThreadProc(LPVOID param)
 int CVelmoInstallerApp::LoadPackage()
 {
     m_pConfigInfo->Populate();
+    BenchMark(L"parts-configuration");
     if (m_hProgressWnd)
         ResetLoadProgress();
     m_pDistribution->PopulateFromIniInfo(*m_pConfigInfo, &LoadProgressCallback, this);
     m_pDistribution->Initialize(&LoadProgressCallback, this);
     m_specFile.Apply(this);
+    BenchMark(L"spec-file");
     if (m_pDistribution->IsAborted())
         throw OperationAborted(kSource, 521, L"CVelmoInstallerApp::LoadPackage", L"Initialization aborted.");
     return 0;
@@ -86,6 +89,7 @@ void CVelmoInstallerApp::CountedLoadStep()
 
 void CVelmoInstallerApp::LoadProgressCallback(void* context, int event)
 {
+    BenchMark(L"progress", event);
     CVelmoInstallerApp* app = static_cast<CVelmoInstallerApp*>(context);
     if (!app->m_hProgressWnd)
         return;

@@ -6,6 +6,7 @@
 #include <new>
 #include <ostream>
 
+#include "BenchTimeline.h"
 #include "ByteSizeFormatter.h"
 #include "Distribution.h"
 #include "DistributionInfo.h"
@@ -22,6 +23,7 @@
 #include "StructuredExceptionTranslator.h"
 #include "TopDialog.h"
 #include "WelcomeDialog.h"
+#include "WizardDistribution.h"
 #include "WizardServicesImpl.h"
 #include "WindowHelpers.h"
 #include "WindowPlacementState.h"
@@ -84,6 +86,7 @@ BOOL CVelmoInstallerApp::InitInstanceImpl()
     // no handler takes, on any thread, is reported as the barrier would.
     StructuredExceptionTranslatorScope translator;
     ArmUnhandledExceptionReport(&EndRunAfterUnhandledException);
+    BenchMark(L"main");
 
     // 2. Keep running when the medium goes away (Windows 9x).
     PageInImageIfRemovable();
@@ -163,7 +166,9 @@ void CVelmoInstallerApp::RunConfiguredSteps()
     m_pConfigInfo->SetIniFile(m_cmdLine.m_strRootDir.IsEmpty() ? nullptr : m_cmdLine.m_strRootDir.GetString(),
         m_cmdLine.m_strIniFile.IsEmpty() ? nullptr : m_cmdLine.m_strIniFile.GetString());
     m_pConfigInfo->PopulateMsiInfo();
+    BenchMark(L"configuration");
     m_pConfigInfo->LoadLanguageResource();
+    BenchMark(L"language");
 
     // 11. A child installer never takes the mutex.
     if (!m_cmdLine.m_hMasterWnd)
@@ -173,6 +178,7 @@ void CVelmoInstallerApp::RunConfiguredSteps()
     OpenLog();
     GetLogStream(kLogInfo, 0) << L"Started OrbelInstaller: " << GetCurrentTimeText() << std::endl;
 
+    BenchMark(L"log");
     // 14, 15. Operating system and rights.
     CheckOsRequirements();
     if (!IsAdministrator())
@@ -182,7 +188,9 @@ void CVelmoInstallerApp::RunConfiguredSteps()
     const CConfigInfo::InstallEngineInfo& engineInfo = *m_pConfigInfo->GetInstallEngineInfo();
     CVelmoMsiEngineInst engine(engineInfo.GetInstaller9x(), engineInfo.GetInstallerNT(), engineInfo.GetCommandLine());
     engine.SetRequiredVersion(engineInfo.GetRequiredVersion());
+    BenchMark(L"checks");
     UINT engineResult = engine.Run();
+    BenchMark(L"engine");
     if (engineResult == 3010 || engineResult == 1641) {
         if (engineResult == 3010) {
             g_pfnMessageBoxW(nullptr, LoadResourceString(IDS_ENGINE_RESTART_NOTICE), GetTitle(), MB_OK);
@@ -222,6 +230,7 @@ void CVelmoInstallerApp::RunConfiguredSteps()
         g_sizeUnits.SetAt(unit, LoadResourceString(IDS_SIZE_UNIT_BYTES + unit));
     }
     g_sizeUnits.SetSignificantDigits(3);
+    BenchMark(L"pages");
 
     // 21. A load that failed or was cancelled ends the run there: no end executables, no restart.
     const bool loaded = m_cmdLine.m_nUiMode != UiQuiet ? RunWizard() : RunQuiet();
@@ -231,7 +240,8 @@ void CVelmoInstallerApp::RunConfiguredSteps()
 
 bool CVelmoInstallerApp::RunWizard()
 {
-    // 1. The frame.
+    // 1. The frame, over this run's distribution.
+    SetWizardDistribution(m_pDistribution);
     m_pTopDialog = new CTopDialog(nullptr);
     m_pMainWnd = m_pTopDialog;
     if (!m_pTopDialog->Create(IDD_TOP_DIALOG, nullptr)) {
@@ -312,6 +322,7 @@ bool CVelmoInstallerApp::RunQuiet()
         throw OperationAborted(kSource, 425, L"Installation",
             L"Installation failed due to fatal errors or unsatisfied 3rd Party Dependencies");
     }
+    BenchEndBeforeInstall();
     m_nExitCode = m_pDistribution->InstallSilently();
     return true;
 }

@@ -121,6 +121,11 @@ public:
     static HMODULE SysInfoNotLoaded() { return reinterpret_cast<HMODULE>(static_cast<INT_PTR>(-1)); }
     // The spec file's request for a feature.
     void GetFeatureRequest(const wchar_t* feature, int& state, bool& disallowAbsent) override;
+    void GetSpecFileUserInfo(CString& name, CString& company) override
+    {
+        name = m_specFile.m_strUserName;
+        company = m_specFile.m_strCompany;
+    }
 
     // The cache file: the command line's cache flags; records kept in m_cacheEntries and written
     // whole (nothing is written unless a cache flag is set; failures are not reported).

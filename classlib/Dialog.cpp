@@ -266,6 +266,36 @@ void DDX_Control(CDataExchange* dx, int id, CWnd& control)
         throw CInvalidArgException();
 }
 
+namespace {
+
+bool IsRadioButton(HWND control)
+{
+    return (::SendMessageW(control, WM_GETDLGCODE, 0, 0) & DLGC_RADIOBUTTON) != 0;
+}
+
+}  // namespace
+
+void DDX_Radio(CDataExchange* dx, int id, int& value)
+{
+    HWND control = dx->PrepareCtrl(id);
+    if (dx->m_bSaveAndValidate)
+        value = -1;
+    int index = 0;
+    for (HWND button = control; button; button = ::GetWindow(button, GW_HWNDNEXT)) {
+        if (button != control && (::GetWindowLongPtrW(button, GWL_STYLE) & WS_GROUP))
+            break;
+        if (!IsRadioButton(button))
+            continue;
+        if (dx->m_bSaveAndValidate) {
+            if (::SendMessageW(button, BM_GETCHECK, 0, 0) == BST_CHECKED)
+                value = index;
+        } else {
+            ::SendMessageW(button, BM_SETCHECK, index == value ? BST_CHECKED : BST_UNCHECKED, 0);
+        }
+        ++index;
+    }
+}
+
 void DDX_Text(CDataExchange* dx, int id, CString& value)
 {
     HWND control = dx->PrepareCtrl(id);

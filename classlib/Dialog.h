@@ -114,6 +114,9 @@ public:
 void DDX_Control(CDataExchange* dx, int id, CWnd& control);
 // The control's text and a string.
 void DDX_Text(CDataExchange* dx, int id, CString& value);
+// The radio buttons of the group that starts at control `id` (up to the next control with
+// WS_GROUP) and the index of the checked one: -1 when none is checked; loading -1 checks none.
+void DDX_Radio(CDataExchange* dx, int id, int& value);
 
 // The loaded dialog template `name` of the current resource module; null when it has none.
 const void* AfxLoadDialogTemplate(const wchar_t* name);

@@ -1,4 +1,4 @@
-// A list-view control ("SysListView32"), used in report style.
+// A list-view control in report view: one-line wrappers over the LVM_ messages.
 #pragma once
 
 #include <commctrl.h>
@@ -7,49 +7,57 @@
 
 class CListCtrl : public CWnd {
 public:
-    // A child list view with `style`.
     BOOL Create(DWORD style, const RECT& rect, CWnd* parent, UINT id)
     {
         return CreateEx(0, WC_LISTVIEWW, L"", style, rect, parent, id);
     }
-    // Column `column` with the heading `heading`; the new column's index, -1 when refused.
-    int InsertColumn(int column, const wchar_t* heading, int format = LVCFMT_LEFT, int width = -1, int subItem = -1)
+    // The new column's index, -1 on failure.
+    int InsertColumn(int column, const wchar_t* heading, int format = LVCFMT_LEFT, int width = -1)
     {
-        LVCOLUMNW info = {};
-        info.mask = LVCF_TEXT | LVCF_FMT;
-        info.fmt = format;
-        info.pszText = const_cast<wchar_t*>(heading);
-        if (width != -1) {
-            info.mask |= LVCF_WIDTH;
-            info.cx = width;
-        }
-        if (subItem != -1) {
-            info.mask |= LVCF_SUBITEM;
-            info.iSubItem = subItem;
-        }
-        return static_cast<int>(SendMessage(LVM_INSERTCOLUMNW, static_cast<WPARAM>(column), reinterpret_cast<LPARAM>(&info)));
+        LVCOLUMNW lv = {};
+        lv.mask = LVCF_TEXT | LVCF_FMT | (width >= 0 ? LVCF_WIDTH : 0);
+        lv.fmt = format;
+        lv.cx = width;
+        lv.pszText = const_cast<wchar_t*>(heading);
+        return static_cast<int>(
+            SendMessage(LVM_INSERTCOLUMNW, static_cast<WPARAM>(column), reinterpret_cast<LPARAM>(&lv)));
     }
     // A width in pixels, or LVSCW_AUTOSIZE / LVSCW_AUTOSIZE_USEHEADER.
     BOOL SetColumnWidth(int column, int width)
     {
         return static_cast<BOOL>(SendMessage(LVM_SETCOLUMNWIDTH, static_cast<WPARAM>(column), MAKELPARAM(width, 0)));
     }
-    // An item with the text `text` at `item` (a sorted list places it by its text); its index,
-    // -1 when refused.
+    // The new item's index, -1 on failure.
     int InsertItem(int item, const wchar_t* text)
     {
-        LVITEMW info = {};
-        info.mask = LVIF_TEXT;
-        info.iItem = item;
-        info.pszText = const_cast<wchar_t*>(text);
-        return static_cast<int>(SendMessage(LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&info)));
+        LVITEMW lv = {};
+        lv.mask = LVIF_TEXT;
+        lv.iItem = item;
+        lv.pszText = const_cast<wchar_t*>(text);
+        return static_cast<int>(SendMessage(LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&lv)));
     }
     BOOL SetItemText(int item, int subItem, const wchar_t* text)
     {
-        LVITEMW info = {};
-        info.iSubItem = subItem;
-        info.pszText = const_cast<wchar_t*>(text);
-        return static_cast<BOOL>(SendMessage(LVM_SETITEMTEXTW, static_cast<WPARAM>(item), reinterpret_cast<LPARAM>(&info)));
+        LVITEMW lv = {};
+        lv.iSubItem = subItem;
+        lv.pszText = const_cast<wchar_t*>(text);
+        return static_cast<BOOL>(
+            SendMessage(LVM_SETITEMTEXTW, static_cast<WPARAM>(item), reinterpret_cast<LPARAM>(&lv)));
+    }
+    BOOL SetItemData(int item, DWORD_PTR data)
+    {
+        LVITEMW lv = {};
+        lv.mask = LVIF_PARAM;
+        lv.iItem = item;
+        lv.lParam = static_cast<LPARAM>(data);
+        return static_cast<BOOL>(SendMessage(LVM_SETITEMW, 0, reinterpret_cast<LPARAM>(&lv)));
+    }
+    DWORD_PTR GetItemData(int item) const
+    {
+        LVITEMW lv = {};
+        lv.mask = LVIF_PARAM;
+        lv.iItem = item;
+        return SendMessage(LVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&lv)) ? static_cast<DWORD_PTR>(lv.lParam) : 0;
     }
     int GetItemCount() const { return static_cast<int>(SendMessage(LVM_GETITEMCOUNT)); }
     BOOL DeleteAllItems() { return static_cast<BOOL>(SendMessage(LVM_DELETEALLITEMS)); }

@@ -136,6 +136,14 @@ template <class T> struct GdiObjectTraits {
     static void Close(Type value) noexcept { ::DeleteObject(value); }
 };
 
+// Icons and cursors the program loaded or created (never shared ones, LR_SHARED).
+struct IconTraits {
+    using Type = HICON;
+    static Type Invalid() noexcept { return nullptr; }
+    static bool IsValid(Type value) noexcept { return value != nullptr; }
+    static void Close(Type value) noexcept { ::DestroyIcon(value); }
+};
+
 // One reference to a COM object.
 template <class T> struct ComReleaseTraits {
     using Type = T*;
@@ -151,6 +159,7 @@ using UniqueModule = UniqueHandle<ModuleTraits>;
 template <class T = void> using UniqueLocalPtr = UniqueHandle<LocalMemoryTraits<T>>;
 template <class T = void> using UniqueProcessHeapPtr = UniqueHandle<ProcessHeapMemoryTraits<T>>;
 template <class T = HGDIOBJ> using UniqueGdiObject = UniqueHandle<GdiObjectTraits<T>>;
+using UniqueIcon = UniqueHandle<IconTraits>;
 // Holds a reference it was given (AddRef is the giver's business) and releases it at the end;
 // Release() hands the reference on without releasing it.
 template <class T> using ComPtr = UniqueHandle<ComReleaseTraits<T>>;

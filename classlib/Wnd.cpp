@@ -6,56 +6,17 @@
 #include "AfxThreadState.h"
 #include "DC.h"
 #include "GdiObject.h"
+#include "HandleMap.h"
+#include "Menu.h"
 #include "WinApp.h"
 #include "WinThread.h"
 
 namespace {
 
-// The process-wide map from window handles to their attached objects.
-class HandleMap {
-public:
-    HandleMap() { ::InitializeCriticalSection(&m_lock); }
-    ~HandleMap() { ::DeleteCriticalSection(&m_lock); }
-
-    CWnd* Find(HWND hWnd)
-    {
-        Lock lock(m_lock);
-        auto it = m_map.find(hWnd);
-        return it == m_map.end() ? nullptr : it->second;
-    }
-    void Add(HWND hWnd, CWnd* wnd)
-    {
-        Lock lock(m_lock);
-        m_map[hWnd] = wnd;
-    }
-    void Remove(HWND hWnd, const CWnd* wnd)
-    {
-        Lock lock(m_lock);
-        auto it = m_map.find(hWnd);
-        if (it != m_map.end() && it->second == wnd)
-            m_map.erase(it);
-    }
-
-private:
-    class Lock {
-    public:
-        explicit Lock(CRITICAL_SECTION& cs) : m_cs(cs) { ::EnterCriticalSection(&m_cs); }
-        ~Lock() { ::LeaveCriticalSection(&m_cs); }
-        Lock(const Lock&) = delete;
-        Lock& operator=(const Lock&) = delete;
-
-    private:
-        CRITICAL_SECTION& m_cs;
-    };
-
-    CRITICAL_SECTION m_lock;
-    std::map<HWND, CWnd*> m_map;
-};
-
 // Made on first use: objects may attach during static initialisation.
-HandleMap& Handles()
+AfxHandleMap<HWND, CWnd>& Handles()
 {
-    static HandleMap* map = new HandleMap;  // never destroyed: windows may outlive static destruction
+    static auto* map = new AfxHandleMap<HWND, CWnd>;  // never destroyed: windows may outlive static destruction
     return *map;
 }
 
@@ -153,6 +114,12 @@ void AfxDeleteTempMaps()
     dcs.swap(state.tempDCs);
     for (auto& entry : dcs) {
         entry.second->Detach();
+        delete entry.second;
+    }
+    std::map<HMENU, CMenu*> menus;
+    menus.swap(state.tempMenus);
+    for (auto& entry : menus) {
+        entry.second->m_hMenu = nullptr;
         delete entry.second;
     }
     std::map<std::pair<HGDIOBJ, const void*>, CGdiObject*> objects;
@@ -344,7 +311,9 @@ BOOL CWnd::OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result)
         *result = notifyResult;
         return TRUE;
     }
-    return DispatchToMaps(message, 0, 0, wParam, lParam, result);
+    if (DispatchToMaps(message, 0, 0, wParam, lParam, result))
+        return TRUE;
+    return AfxRouteOwnerDrawnMenu(message, lParam, result);
 }
 
 BOOL CWnd::OnCommand(WPARAM wParam, LPARAM lParam)

@@ -58,7 +58,7 @@ public:
     virtual void PreSubclassWindow() { }
 
     // The one virtual window procedure: OnCommand (WM_COMMAND), OnNotify (WM_NOTIFY), the
-    // message maps, else DefWindowProc.
+    // message maps, owner-drawn menu entries (CMenu), else DefWindowProc.
     virtual LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam);
     // The replaced window procedure (or the system's default).
     virtual LRESULT DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam);

@@ -52,6 +52,8 @@ public:
     // The unattended spec file's request for a feature (-1 when it names none) and whether it
     // forbids the feature's absence.
     virtual void GetFeatureRequest(const wchar_t* feature, int& state, bool& disallowAbsent) = 0;
+    // The spec file's [UserInfo] Name and Company (empty when it gives none).
+    virtual void GetSpecFileUserInfo(CString& name, CString& company) = 0;
     // Cancels the running load: the model is aborted and the run ends with 1602.
     virtual void CancelLoading() = 0;
     // The configuration of the run (the wizard's pages read their records from it).

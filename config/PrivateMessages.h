@@ -51,3 +51,10 @@ const UINT WM_EXECUTES_DONE = WM_USER + 25;
 // cancelled; a respawned installer announces itself.
 const wchar_t kQueryCancelAutoPlayMessage[] = L"QueryCancelAutoPlay";
 const wchar_t kInstallerSpawnMessage[] = L"ZKInstallerSpawn";
+
+// Notifications of the feature tree control to its parent (WM_NOTIFY with a FeatureTreeNotify):
+// the selection changed; the selection is about to change (a nonzero answer vetoes); a menu
+// command changed feature states.
+const UINT FTN_SELCHANGED = 1025;
+const UINT FTN_SELCHANGING = 1026;
+const UINT FTN_STATECHANGED = 1027;

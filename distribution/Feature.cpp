@@ -20,6 +20,8 @@ const int kOsExcludedOn32Bit = 3;
 HANDLE CFeature::s_costingAbortEvent = nullptr;
 long CFeature::s_liveFeatures = 0;
 unsigned long CFeature::s_blockedGeneration = 1;
+unsigned long CFeature::s_specAnswerGeneration = 0;
+unsigned long CFeature::s_lastSpecAnswerGeneration = 0;
 
 CFeature::CFeature()
     : m_display(0), m_level(0), m_attributes(0), m_validStates(0), m_part(nullptr), m_transitive(false),

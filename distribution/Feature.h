@@ -422,6 +422,12 @@ private:
     // The upgrade test (kBlockedByUpgrade) or the dependency test (kBlockedByDependency), which
     // call each other, walked without recursion.
     bool RunBlockingTest(int test, std::set<CFeature*>& visited);
+    // Whether anything in this feature's tree could make a blocking test true: a part that may
+    // not be installed, a feature blocked by its related product, a feature that the upgrade
+    // test finds with nothing below it, or a dependency on a feature of another tree. Without
+    // any, no feature of the tree is blocked. Worked out once per generation of the inputs and
+    // kept in every feature of the tree.
+    bool TreeMayBlock();
 
     // Applies the rows of a condition table to `value`.
     void ApplyConditionRows(const wchar_t* table, const wchar_t* query, int& value, bool stopAtZero);
@@ -434,4 +440,26 @@ private:
     int m_blockedReason = kNotBlocked;
     unsigned long m_blockedGeneration = 0;
     static unsigned long s_blockedGeneration;
+    // While the initial selection runs, GetSpecRequestOrDefault keeps its answers: it walks the
+    // feature's whole subtree, and is asked again for every ancestor of every feature. Nothing
+    // it reads changes during that selection except a level that a condition sets again, which
+    // forgets the kept answers.
+    class KeptSpecAnswers {
+    public:
+        KeptSpecAnswers();
+        ~KeptSpecAnswers();
+        KeptSpecAnswers(const KeptSpecAnswers&) = delete;
+        KeptSpecAnswers& operator=(const KeptSpecAnswers&) = delete;
+    };
+    static void ForgetSpecAnswers();
+    int m_specAnswer = 0;
+    int m_specAnswerLevel = 0;
+    unsigned long m_specAnswerGeneration = 0;
+    // 0 while no answers are kept.
+    static unsigned long s_specAnswerGeneration;
+    static unsigned long s_lastSpecAnswerGeneration;
+
+    // The kept answer of TreeMayBlock for this feature's tree and the generation it is of.
+    bool m_treeMayBlock = true;
+    unsigned long m_treeMayBlockGeneration = 0;
 };

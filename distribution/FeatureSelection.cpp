@@ -49,8 +49,27 @@ int CFeature::GetLevelState(int installLevel) const
     return m_level != 0 && m_level <= installLevel ? INSTALLSTATE_DEFAULT : INSTALLSTATE_ABSENT;
 }
 
+CFeature::KeptSpecAnswers::KeptSpecAnswers()
+{
+    s_specAnswerGeneration = ++s_lastSpecAnswerGeneration;
+}
+
+CFeature::KeptSpecAnswers::~KeptSpecAnswers()
+{
+    s_specAnswerGeneration = 0;
+}
+
+void CFeature::ForgetSpecAnswers()
+{
+    if (s_specAnswerGeneration != 0)
+        s_specAnswerGeneration = ++s_lastSpecAnswerGeneration;
+}
+
 int CFeature::GetSpecRequestOrDefault(int installLevel)
 {
+    if (s_specAnswerGeneration != 0 && m_specAnswerGeneration == s_specAnswerGeneration
+        && m_specAnswerLevel == installLevel)
+        return m_specAnswer;
     int request = m_specRequest == kSpecKeepInstalled ? GetCurrentState() : m_specRequest;
     if (request != INSTALLSTATE_LOCAL && request != INSTALLSTATE_ABSENT) {
         for (CFeature* node = GetNextInSubtree(nullptr); node && request != INSTALLSTATE_LOCAL;
@@ -70,7 +89,14 @@ int CFeature::GetSpecRequestOrDefault(int installLevel)
                 request = value;
         }
     }
-    return request == INSTALLSTATE_UNKNOWN ? GetLevelState(installLevel) : request;
+    if (request == INSTALLSTATE_UNKNOWN)
+        request = GetLevelState(installLevel);
+    if (s_specAnswerGeneration != 0) {
+        m_specAnswer = request;
+        m_specAnswerLevel = installLevel;
+        m_specAnswerGeneration = s_specAnswerGeneration;
+    }
+    return request;
 }
 
 int CFeature::ComputeInheritedState(int installLevel)
@@ -201,7 +227,9 @@ bool CFeature::IsBlocked(int* reason)
         int found = kNotBlocked;
         std::set<CFeature*> upgradeVisited;
         std::set<CFeature*> dependencyVisited;
-        if (IsBlockedByUpgrade(upgradeVisited))
+        if (!TreeMayBlock())
+            found = kNotBlocked;
+        else if (IsBlockedByUpgrade(upgradeVisited))
             found = kBlockedByUpgrade;
         else if (IsBlockedByDependency(dependencyVisited))
             found = kBlockedByDependency;
@@ -213,6 +241,38 @@ bool CFeature::IsBlocked(int* reason)
     if (reason)
         *reason = m_blockedReason;
     return m_blockedReason != kNotBlocked;
+}
+
+// Every test ends in one of the sources looked for here: when the tree has none, each upgrade,
+// dependency and related-product test in it answers "not blocked", so the walks, which may visit
+// a large part of the tree for every feature, need not run.
+bool CFeature::TreeMayBlock()
+{
+    if (m_treeMayBlockGeneration == s_blockedGeneration)
+        return m_treeMayBlock;
+    CFeature* first = FirstInTree(this);
+    std::set<const CFeature*> topLevel;
+    for (const CFeature* top = first; top; top = top->m_nextSibling)
+        topLevel.insert(top);
+    bool mayBlock = false;
+    for (CFeature* feature = first; feature && !mayBlock; feature = feature->GetNextInTree()) {
+        if (feature->m_part)
+            mayBlock = !PartAllowsInstall(*feature->m_part) || feature->IsBlockedByRelatedProduct();
+        else
+            mayBlock = feature->m_fakeKind != kLinkedDist && feature->m_fakeKind != kPlaceholder
+                && !feature->m_firstChild;
+        for (const CFeatureSubsetOr& group : feature->m_dependencyGroups) {
+            for (const CFeatureSubsetDependency& alternative : group.GetAlternatives()) {
+                for (const auto& entry : alternative.GetFeatures())
+                    mayBlock = mayBlock || !topLevel.count(entry.first->GetRoot());
+            }
+        }
+    }
+    for (CFeature* feature = first; feature; feature = feature->GetNextInTree()) {
+        feature->m_treeMayBlock = mayBlock;
+        feature->m_treeMayBlockGeneration = s_blockedGeneration;
+    }
+    return mayBlock;
 }
 
 bool CFeature::IsBlockedByUpgrade(std::set<CFeature*>& visited)
@@ -434,16 +494,21 @@ void CFeature::ApplyInstallLevel(int installLevel)
             feature->ResetDependentsToAbsent(visited);
         }
     }
-    FeatureChangeQueue queue;
-    FeatureChangeLevel start;
-    for (CFeature* top = first; top; top = top->GetNextSibling()) {
-        queue.KeepStartRequest(top);
-        const int state = top->MapRequestedState(top->ComputeInheritedState(installLevel));
-        top->MergeRequest(state, kPriorityInitial, false);
-        start.Add(top, kPriorityInitial, false);
+    bool solved = false;
+    {
+        KeptSpecAnswers keepAnswers;
+        FeatureChangeQueue queue;
+        FeatureChangeLevel start;
+        for (CFeature* top = first; top; top = top->GetNextSibling()) {
+            queue.KeepStartRequest(top);
+            const int state = top->MapRequestedState(top->ComputeInheritedState(installLevel));
+            top->MergeRequest(state, kPriorityInitial, false);
+            start.Add(top, kPriorityInitial, false);
+        }
+        queue.Append(std::move(start));
+        solved = first && first->Solve(queue, installLevel);
     }
-    queue.Append(std::move(start));
-    if (!first || !first->Solve(queue, installLevel))
+    if (!solved)
         return;
     first->ApplyRequestedStates(nullptr, nullptr);
     for (CFeature* feature = first; feature; feature = feature->GetNextInTree()) {

@@ -337,6 +337,7 @@ int CFeature::PropagateInstall(
             const int appLevel = AppServices().GetInstallLevel();
             for (CFeature* node = needed.GetNextInSubtree(nullptr); node; node = needed.GetNextInSubtree(node)) {
                 node->EvaluateConditionTable();
+                ForgetSpecAnswers();
                 const int mapped = node->MapRequestedState(node->GetLevelState(appLevel));
                 if ((entry.subsetAttributes & kSubsetKeepInstalled) && node->GetCurrentState() >= INSTALLSTATE_LOCAL
                     && mapped == INSTALLSTATE_ABSENT)

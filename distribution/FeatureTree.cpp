@@ -2,6 +2,8 @@
 
 #include <msi.h>
 
+#include <map>
+#include <set>
 #include <typeinfo>
 
 #include "ApplicationServices.h"
@@ -21,18 +23,72 @@
 
 namespace {
 
-// A query with the row's Feature (field 1) as its parameter finds a row.
-bool FeatureRowFound(MsiDatabase& database, const wchar_t* sql, MsiRecord& row, CString* field1 = nullptr)
-{
-    MsiSmartPtr<MsiView> view = database.OpenView(L"%s", sql);
-    view->Execute(&row);
-    MsiSmartPtr<MsiRecord> found = view->Fetch();
-    if (found && field1)
-        *field1 = found->GetMfcString(1);
-    return static_cast<bool>(found.Get());
-}
+// A table's rows by feature key, read on first use with a query whose first field is the key:
+// for each feature its first row, the one a query by key would fetch first.
+class FeatureRowIndex {
+public:
+    FeatureRowIndex(MsiDatabase& database, const wchar_t* sql) : m_database(database), m_sql(sql) { }
+
+    // The first row with the feature's key; null when there is none.
+    MsiRecord* Find(const CString& feature)
+    {
+        if (!m_read) {
+            MsiSmartPtr<MsiView> view = m_database.OpenView(L"%s", m_sql);
+            view->Execute();
+            while (MsiSmartPtr<MsiRecord> row = view->Fetch()) {
+                const CString key = row->GetMfcString(1);
+                m_rows.emplace(key, row);
+            }
+            m_read = true;
+        }
+        const auto found = m_rows.find(feature);
+        return found == m_rows.end() ? nullptr : found->second.Get();
+    }
+
+private:
+    MsiDatabase& m_database;
+    const wchar_t* m_sql;
+    bool m_read = false;
+    std::map<CString, MsiSmartPtr<MsiRecord>> m_rows;
+};
 
 }  // namespace
+
+// What loading asks the merged package about every feature: the tables it has, the features that
+// have children, and the rows of the tables by feature, each table read once.
+struct CFeatureTree::LoadContext {
+    explicit LoadContext(MsiSession& session)
+        : session(session), database(session.GetActiveDatabase()),
+          hasFeatureProduct(database->TableExists(L"ZKFeatureProduct")),
+          hasFakeFeature(database->TableExists(L"ZKFakeFeature")),
+          hasTransitive(database->TableExists(L"ZKFeatureTransitive")),
+          hasTransitiveAttributes(database->TableExists(L"ZKFeatureTransitiveAttributes")),
+          featureProduct(*database, L"SELECT `Feature_`, `ProductCode` FROM ZKFeatureProduct"),
+          fakeFeature(*database, L"SELECT `Feature_` FROM ZKFakeFeature WHERE `Type`=1"),
+          featureComponent(*database, L"SELECT `Feature_` FROM FeatureComponents"),
+          transitive(*database, L"SELECT Feature_ FROM ZKFeatureTransitive"),
+          transitiveAttributes(*database, L"SELECT Feature_, Attributes FROM ZKFeatureTransitiveAttributes")
+    {
+        // The children of a feature are asked for only when some row names it as its parent.
+        MsiSmartPtr<MsiView> parents = database->OpenView(L"SELECT Feature_Parent FROM Feature");
+        parents->Execute();
+        while (MsiSmartPtr<MsiRecord> row = parents->Fetch())
+            parentNames.insert(row->GetMfcString(1));
+    }
+
+    MsiSession& session;
+    MsiSmartPtr<MsiDatabase> database;
+    const bool hasFeatureProduct;
+    const bool hasFakeFeature;
+    const bool hasTransitive;
+    const bool hasTransitiveAttributes;
+    FeatureRowIndex featureProduct;
+    FeatureRowIndex fakeFeature;
+    FeatureRowIndex featureComponent;
+    FeatureRowIndex transitive;
+    FeatureRowIndex transitiveAttributes;
+    std::set<CString> parentNames;
+};
 
 CFeatureTree::CFeatureTree(CDistribution& distribution) : m_distribution(distribution), m_root(nullptr) { }
 
@@ -51,22 +107,17 @@ CFeature* CFeatureTree::CreateFeature()
 
 void CFeatureTree::Load(MsiSession& session)
 {
-    MsiSmartPtr<MsiDatabase> database = session.GetActiveDatabase();
-    LoadChildren(session, *database, nullptr);
-    AddInstalledProductPlaceholders(session, *database);
+    LoadContext context(session);
+    LoadChildren(context, nullptr);
+    AddInstalledProductPlaceholders(session, *context.database);
 }
 
-void CFeatureTree::LoadChildren(MsiSession& session, MsiDatabase& database, CFeature* parent)
+void CFeatureTree::LoadChildren(LoadContext& context, CFeature* parent)
 {
-    MsiSmartPtr<MsiView> view = database.OpenView(
+    MsiSmartPtr<MsiView> view = context.database->OpenView(
         L"SELECT Feature, Feature_Parent, Title, Description, Display, Level, Directory_, Attributes FROM Feature "
         L"WHERE Feature_Parent=? ORDER BY Feature.Display");
     view->ExecuteWith(parent ? static_cast<const wchar_t*>(parent->GetName()) : L"");
-
-    const bool hasFeatureProduct = database.TableExists(L"ZKFeatureProduct");
-    const bool hasFakeFeature = database.TableExists(L"ZKFakeFeature");
-    const bool hasTransitive = database.TableExists(L"ZKFeatureTransitive");
-    const bool hasTransitiveAttributes = database.TableExists(L"ZKFeatureTransitiveAttributes");
 
     CFeature* previous = nullptr;
     while (MsiSmartPtr<MsiRecord> row = view->Fetch()) {
@@ -82,17 +133,14 @@ void CFeatureTree::LoadChildren(MsiSession& session, MsiDatabase& database, CFea
         CString partFeatureName;
         CPart* part = nullptr;
         CString productCode;
-        if (hasFeatureProduct
-            && FeatureRowFound(
-                database, L"SELECT `ProductCode` FROM ZKFeatureProduct WHERE `Feature_`=?", *row, &productCode)) {
+        if (MsiRecord* product = context.hasFeatureProduct ? context.featureProduct.Find(name) : nullptr) {
+            productCode = product->GetMfcString(2);
             part = &m_distribution.GetPartByProductCode(productCode);
             partFeatureName = name;
         }
 
-        if (part && hasFakeFeature
-            && FeatureRowFound(
-                database, L"SELECT `Feature_` FROM ZKFakeFeature WHERE `Feature_`=? AND `Type`=1", *row)) {
-            if (FeatureRowFound(database, L"SELECT `Feature_` FROM FeatureComponents WHERE `Feature_`=?", *row))
+        if (part && context.hasFakeFeature && context.fakeFeature.Find(name)) {
+            if (context.featureComponent.Find(name))
                 throw InvalidFakeFeature(".\\FeatureTree.cpp", __LINE__, name);
             part = nullptr;
             partFeatureName.Empty();
@@ -100,16 +148,11 @@ void CFeatureTree::LoadChildren(MsiSession& session, MsiDatabase& database, CFea
 
         bool transitive = false;
         DWORD transitiveAttributes = 0;
-        if (hasTransitive
-            && FeatureRowFound(database, L"SELECT Feature_ FROM ZKFeatureTransitive WHERE Feature_=?", *row)) {
+        if (context.hasTransitive && context.transitive.Find(name)) {
             transitive = true;
-            if (hasTransitiveAttributes) {
-                MsiSmartPtr<MsiView> attributesView
-                    = database.OpenView(L"SELECT Attributes FROM ZKFeatureTransitiveAttributes WHERE Feature_=?");
-                attributesView->Execute(row.Get());
-                if (MsiSmartPtr<MsiRecord> found = attributesView->Fetch())
-                    transitiveAttributes = static_cast<DWORD>(found->GetInteger(1));
-            }
+            MsiRecord* found = context.hasTransitiveAttributes ? context.transitiveAttributes.Find(name) : nullptr;
+            if (found)
+                transitiveAttributes = static_cast<DWORD>(found->GetInteger(2));
         }
 
         int request = -1;
@@ -119,7 +162,7 @@ void CFeatureTree::LoadChildren(MsiSession& session, MsiDatabase& database, CFea
             attributes |= CFeature::kAttrDisallowAbsent;
 
         feature->Initialize(name, partFeatureName, title, description, display, level, directory, attributes,
-            transitive, transitiveAttributes, part, &session, request, false);
+            transitive, transitiveAttributes, part, &context.session, request, false);
 
         if (previous)
             previous->InsertSiblingAfter(feature);
@@ -128,7 +171,8 @@ void CFeatureTree::LoadChildren(MsiSession& session, MsiDatabase& database, CFea
         else
             m_root = feature;
         previous = feature;
-        LoadChildren(session, database, feature);
+        if (context.parentNames.count(name))
+            LoadChildren(context, feature);
     }
 }
 

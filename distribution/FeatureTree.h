@@ -56,7 +56,8 @@ public:
     const std::list<CFeature*>& GetFeatures() const { return m_features; }
 
 private:
-    void LoadChildren(MsiSession& session, MsiDatabase& database, CFeature* parent);
+    struct LoadContext;
+    void LoadChildren(LoadContext& context, CFeature* parent);
     void AddInstalledProductPlaceholders(MsiSession& session, MsiDatabase& database);
     CFeature* CreateFeature();
 

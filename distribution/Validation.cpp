@@ -4,6 +4,11 @@
 // packaging tool.
 #include "Distribution.h"
 
+#include <set>
+#include <utility>
+#include <vector>
+
+
 #include "ApplicationServices.h"
 #include "Feature.h"
 #include "InstallerErrors.h"
@@ -91,19 +96,24 @@ void CDistribution::ValidateFeatureTree()
     MsiSmartPtr<MsiDatabase> database = GetSession()->GetActiveDatabase();
     MsiSmartPtr<MsiView> features = database->OpenView(L"SELECT Feature_Parent, Feature FROM Feature");
     features->Execute();
-    ZKInstallerError::TextList invalid;
+    // A parent is valid when some row has it as its Feature: one pass collects both, instead of
+    // a look-up in the table for every row.
+    std::vector<std::pair<CString, CString>> children;
+    std::set<CString> names;
     while (MsiSmartPtr<MsiRecord> row = features->Fetch()) {
+        const CString name = row->GetMfcString(2);
+        names.insert(name);
         const CString parentName = row->GetMfcString(1);
-        if (parentName.IsEmpty())
-            continue;
-        // The row itself is the parameter record: its first field is the parent.
-        MsiSmartPtr<MsiView> parent = database->OpenView(L"SELECT Feature FROM Feature WHERE Feature=?");
-        parent->Execute(row.Get());
-        if (parent->Fetch())
+        if (!parentName.IsEmpty())
+            children.emplace_back(parentName, name);
+    }
+    ZKInstallerError::TextList invalid;
+    for (const auto& child : children) {
+        if (names.count(child.first))
             continue;
         CString line;
         line.Format(L"%d. Feature '%s' has invalid parent '%s'", static_cast<int>(invalid.size() + 1),
-            static_cast<const wchar_t*>(CString(row->GetMfcString(2))), static_cast<const wchar_t*>(parentName));
+            static_cast<const wchar_t*>(child.second), static_cast<const wchar_t*>(child.first));
         invalid.push_back(line);
     }
     if (!invalid.empty())

@@ -6,6 +6,8 @@
 // Dialog templates.
 #define IDD_TOP_DIALOG 132     // the wizard's frame
 #define IDD_WELCOME_PAGE 134   // the welcome page
+#define IDD_LICENSE_PAGE 135   // the licence pages
+#define IDD_USER_INFO_PAGE 141 // the user-information page
 #define IDD_FONT_TEMPLATE 233  // names the pages' font (language modules)
 #define IDD_FATAL_ERROR 235    // the fatal-error dialog
 #define IDD_MEDIA_PROMPT 238   // "Insert Media"
@@ -32,6 +34,20 @@
 // The welcome page's loading bar.
 #define IDC_LOADING_BAR 1045
 
+// The user-information page: the name and organisation edits with their labels, the extra text.
+#define IDC_USER_NAME 1033
+#define IDC_USER_COMPANY 1034
+#define IDC_USER_EXTRA_TEXT 1088
+#define IDC_USER_NAME_LABEL 1089
+#define IDC_USER_COMPANY_LABEL 1090
+// The licence pages: the text, accept and decline (one group), the tabs of several texts and
+// the notice of a beta distribution.
+#define IDC_LICENSE_TEXT 1014
+#define IDC_LICENSE_ACCEPT 1015
+#define IDC_LICENSE_DECLINE 1016
+#define IDC_LICENSE_TABS 1099
+#define IDC_LICENSE_BETA_NOTICE 1100
+
 // The pages' accelerators (the program's own) and their commands.
 #define IDR_PAGE_ACCELERATORS 234
 #define ID_PAGE_DEBUG_DIALOG 32785   // Ctrl+Shift+D
@@ -43,6 +59,13 @@
 #define IDS_BACK_CAPTION 136
 #define IDS_NEXT_CAPTION 137
 #define IDS_SAVE_RICH_TEXT_FILTER 165
+#define IDS_USER_INFO_TITLE 106
+#define IDS_USER_INFO_SUBTITLE 107
+#define IDS_LICENSE_TITLE 108
+#define IDS_LICENSE_SUBTITLE 109
+#define IDS_LICENSE_ACCEPT_SEVERAL 153   // "I accept the above %d License Agreement(s)."
+#define IDS_LICENSE_DECLINE_SEVERAL 154
+#define IDS_CANNOT_OPEN_FILE 505         // "Cannot open file: %1"
 
 // Strings of the application shell.
 #define IDS_INSTALLER_PATH_INVALID 3
@@ -117,13 +140,11 @@
 // The path edit's question after a refused folder.
 #define IDS_RESET_PATH_QUESTION 128
 
-// The installation-type page: its template, banner texts and the icons of the kinds of type.
+// The installation-type page: its template and banner texts (the types' icons are
+// IDI_INSTALL_COMPLETE, IDI_INSTALL_TYPICAL and IDI_INSTALL_CUSTOM below).
 #define IDD_INSTALLATION_TYPE_PAGE 137
 #define IDS_INSTALLATION_TYPE_TITLE 112     // "Select Installation Option"
 #define IDS_INSTALLATION_TYPE_SUBTITLE 113  // "Select one of the following options."
-#define IDI_INSTALL_COMPLETE 236
-#define IDI_INSTALL_TYPICAL 237
-#define IDI_INSTALL_CUSTOM 503
 
 // The destination-directory page: its template, banner texts, the rows' Browse caption and the
 // folder browser's title.
@@ -132,3 +153,82 @@
 #define IDS_SINGLE_DIRECTORY_SUBTITLE 111  // "Select the primary installation directory."
 #define IDS_BROWSE_CAPTION 134             // "Browse..."
 #define IDS_BROWSE_FOLDER_TITLE 255        // "Select a folder"
+
+// The feature tree: layers of the items' composite images, the state icons and the icons and
+// texts of the items' menus (icons of 32 by 16 pixels, from the program's module).
+#define IDI_FEATURE_BASE 500
+#define IDI_FEATURE_BASE_MIXED 501     // visible descendants act differently
+#define IDI_FEATURE_MENU_ARROW 502
+#define IDI_FEATURE_BROKEN 505         // the feature breaks installed products' dependencies
+#define IDI_FEATURE_SUBTREE_BROKEN 506 // a visible descendant does
+#define IDI_STATE_WILL_BE_ABSENT 172
+#define IDI_STATE_WILL_BE_LOCAL 163
+#define IDI_STATE_ABSENT 249
+#define IDI_STATE_LOCAL 248
+#define IDI_STATE_SOURCE_CD 164
+#define IDI_STATE_SOURCE_NETWORK 165
+#define IDI_STATE_ADVERTISED 166
+#define IDI_STATE_BLOCKED_NEWER 153
+#define IDI_STATE_BLOCKED_INCOMPATIBLE 508
+#define IDI_MENU_ABSENT 154
+#define IDI_MENU_LOCAL 156
+#define IDI_MENU_SOURCE 157
+#define IDI_MENU_NETWORK 158
+#define IDI_MENU_ADVERTISE 159
+#define IDI_MENU_LOCAL_ALL 160
+#define IDI_MENU_SOURCE_ALL 161
+#define IDI_MENU_NETWORK_ALL 162
+#define IDI_MENU_DEPENDENTS 504
+#define IDI_MENU_BROKEN 507
+#define IDI_INSTALL_COMPLETE 236  // a linked distribution's (or an installation type's) choices
+#define IDI_INSTALL_TYPICAL 237
+#define IDI_INSTALL_CUSTOM 503
+#define IDS_MENU_INSTALL_LOCAL 235
+#define IDS_MENU_INSTALL_LOCAL_ALL 236
+#define IDS_MENU_INSTALL_SOURCE 237
+#define IDS_MENU_INSTALL_SOURCE_ALL 238
+#define IDS_MENU_INSTALL_NETWORK 239
+#define IDS_MENU_INSTALL_NETWORK_ALL 240
+#define IDS_MENU_ADVERTISE 241
+#define IDS_MENU_REMOVE 242
+#define IDS_MENU_LEAVE_LOCAL 243
+#define IDS_MENU_LEAVE_LOCAL_ALL 244
+#define IDS_MENU_LEAVE_SOURCE 245
+#define IDS_MENU_LEAVE_SOURCE_ALL 246
+#define IDS_MENU_LEAVE_NETWORK 247
+#define IDS_MENU_LEAVE_NETWORK_ALL 248
+#define IDS_MENU_LEAVE_ADVERTISED 249
+#define IDS_MENU_LEAVE_ABSENT 250
+#define IDS_MENU_SHOW_DEPENDENTS 273
+#define IDS_MENU_SHOW_BROKEN 275
+
+// The run's pages: progress, end execute, end, and the restart dialog.
+#define IDD_PROGRESS_PAGE 139
+#define IDD_END_PAGE 140
+#define IDD_RESTART 244
+#define IDD_END_EXECUTE_PAGE 259
+#define IDI_RESTART 245
+#define IDC_PROGRESS_OVERALL 1038    // the overall bar
+#define IDC_PROGRESS_ACTION_BAR 1039
+#define IDC_PROGRESS_ACTION 1040     // the action line
+#define IDC_PROGRESS_LABEL 1075      // "Overall Progress"
+#define IDC_PROGRESS_STATUS 1097     // the status text
+#define IDC_END_CHECKBOX 1098
+#define IDC_END_EXECUTE_BAR 1101
+#define IDC_END_EXECUTE_TEXT 1103
+#define IDC_RESTART_NOW 3
+#define IDC_RESTART_SHUT_DOWN 1083
+#define IDC_RESTART_LATER IDCANCEL
+#define IDS_INSTALLING_PART 125      // "Currently installing %1.  Part %2 of %3."
+#define IDS_EMPTY_SUBTITLE 132
+#define IDS_UNINSTALLING_PART 158
+#define IDS_FINISH_CAPTION 160
+#define IDS_INSTALLATION_CANCELLED 161
+#define IDS_INSTALLATION_FAILED 162
+#define IDS_INSTALLATION_COMPLETE 163
+#define IDS_CURRENTLY_EXECUTING 186
+#define IDS_INITIALIZING_LINKED 268
+#define IDS_ANOTHER_INSTALLER_RUNNING 20002
+#define IDS_ABORTED_AT_YOUR_REQUEST 20003
+#define IDS_PART_FAILED 20004
+#define IDS_PART_FAILED_WITH_ERROR 20005

@@ -2,14 +2,16 @@
 # Sets up the machine, builds the programs and runs them under Wine: infstager stages the sample
 # driver INFs, shows what was recorded and removes one again by name; then setup runs quietly on
 # the sample distribution (samples/distribution, laid out in the build's bin/sample folder) and
-# its log and exit code are shown.
+# its log and exit code are shown. Last, setup runs with its wizard: on the user's X display to be
+# clicked through when there is one, else under Xvfb, driven from Welcome to Finish with a
+# screenshot of every page (build/sample-wizard/screenshots).
 set -euo pipefail
 src=$(cd "$(dirname "$0")/.." && pwd)
 build=${BUILD_DIR:-$src/build}
 
 bash "$src/scripts/install-deps.sh"
 cmake -S "$src" -B "$build" -DVELMO_TARGET_ARCH="${VELMO_TARGET_ARCH:-x86_64}" >/dev/null
-cmake --build "$build" -j "$(nproc)" --target infstager setup sample_distribution keepalive
+cmake --build "$build" -j "$(nproc)" --target infstager setup sample_distribution keepalive wizarddriver
 run="$build/wine-run"
 eval "$(grep '^export' "$run")"
 bash "$src/tests/wine/start.sh" "$run" "$build/bin/keepalive.exe"
@@ -87,3 +89,44 @@ echo "Each run loads the distribution (two parts on two volumes: bin/sample and 
 echo "initialisation and installs, changes or removes the parts through Windows Installer, with the"
 echo "sample's post-processing program (tools/postprocess.exe) before and after each part. The logs"
 echo "above show setup's own lines; Windows Installer's log follows each part in the same file."
+
+# The wizard, in a prefix of its own with Wine's X11 display driver (a copy of the window tests'
+# template). With a usable X display the user clicks through it; otherwise it runs under Xvfb and
+# the driver clicks Next and Finish, saving a screenshot of each page. The driver reports setup's
+# exit code and the parts' products, and removes them again; the prefix goes afterwards.
+display_usable() {
+    [ -n "${DISPLAY:-}" ] || return 1
+    if command -v xdpyinfo >/dev/null 2>&1; then
+        timeout 5 xdpyinfo >/dev/null 2>&1
+    else
+        # A local display: its server's socket.
+        local number=${DISPLAY#*:}
+        [ "${DISPLAY%%:*}" = "" ] && [ -S "/tmp/.X11-unix/X${number%%.*}" ]
+    fi
+}
+wizard="$build/sample-wizard"
+rm -rf "$wizard"
+mkdir -p "$wizard"
+bash "$src/tests/wine/window-template.sh" "$run" "$build/wineprefix-x11"
+codes=$(for entry in $products; do printf '%s ' "${entry%%=*}"; done)
+if display_usable; then
+    echo "== wizard: setup /root $root on the display $DISPLAY: click through it"
+    mode=(/watch)
+    export VELMO_USE_DISPLAY=1
+    limit=1900
+else
+    echo "== wizard: setup /root $root under Xvfb, driven from Welcome to Finish"
+    mode=()
+    export VELMO_USE_DISPLAY=0
+    limit=360
+fi
+set +e
+# shellcheck disable=SC2086
+timeout -k 10 "$limit" bash "$src/tests/wine/window-run.sh" "$run" "$build/wineprefix-x11" "$wizard" \
+    "$build/bin/wizarddriver.exe" "$setup" "$root" "${mode[@]}" $codes | tr -d '\r' | sed 's/^/   /'
+status=${PIPESTATUS[0]}
+set -e
+[ "$status" -eq 124 ] && echo "   (stopped after $limit s)"
+echo "== wizard: screenshots"
+ls "$wizard"/screenshots/*.png 2>/dev/null | sed 's/^/   /' || echo "   (none)"
+[ "$status" -eq 0 ] && echo "== wizard: done" || echo "== wizard: failed (driver status $status)"

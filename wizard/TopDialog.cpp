@@ -275,7 +275,13 @@ void CTopDialog::OnCancel()
                         MB_YESNO | MB_ICONQUESTION)
             == IDYES;
     }
-    if (!confirmed || m_bEnded)
+    if (confirmed)
+        EndWizardCancelled();
+}
+
+void CTopDialog::EndWizardCancelled()
+{
+    if (m_bEnded)
         return;
     // Before the install posted its result the run was cancelled, whatever the stored code.
     if (!m_bResultStored)
@@ -646,6 +652,11 @@ void CTopDialog::AskReboot()
         m_nResultCode = ERROR_SUCCESS_REBOOT_INITIATED;
         m_bResultStored = true;
         EndLoop(m_nResultCode);
+    }
+    // The restart is still needed.
+    if (answer == kRebootRefused) {
+        m_nResultCode = ERROR_SUCCESS_REBOOT_REQUIRED;
+        m_bResultStored = true;
     }
 }
 

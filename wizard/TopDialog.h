@@ -44,6 +44,8 @@ public:
     void Navigate(bool forward);
     // Ends the wizard with the stored result code; nothing more is shown afterwards.
     void EndWizard();
+    // Ends the wizard as a confirmed Cancel does: 1602 until the install has posted its result.
+    void EndWizardCancelled();
     // Runs the modal loop; returns at once with the result code when the wizard has already
     // ended.
     int RunModalLoop(DWORD flags = 0);
@@ -75,7 +77,7 @@ public:
     bool IsInputDropped(const MSG& msg) const;
 
     // The restart prompt at the end of the wizard: when a restart is wanted, Restart or Shut
-    // Down end the wizard with 1641.
+    // Down end the wizard with 1641; when the system refuses them the result becomes 3010.
     void AskReboot();
     // Flashes the frame 5 times unless it is the foreground window's top-level window.
     void FlashIfInBackground();
@@ -164,5 +166,7 @@ private:
 };
 
 // The restart dialog of the end of the wizard, modal without parent and with that caption: 3
-// (Restart), 1083 (Shut Down) or another answer. Replaceable for tests.
+// (Restart), 1083 (Shut Down), kRebootRefused when one of them was chosen but the system
+// refused to go down, or another answer. Replaceable for tests.
 extern INT_PTR (*g_pfnRunRebootDialog)(const wchar_t* caption);
+const INT_PTR kRebootRefused = -2;

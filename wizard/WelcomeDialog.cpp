@@ -1,7 +1,7 @@
 #include "WelcomeDialog.h"
 
 #include "ApplicationServices.h"
-#include "FileVersion.h"
+#include "LoadProgressBar.h"
 #include "PrivateMessages.h"
 #include "Resources.h"
 #include "TopDialog.h"
@@ -12,26 +12,9 @@ uint64_t CWelcomeDialog::s_comctlVersion = 0;
 
 namespace {
 
-// comctl32 4.71: the first with the 32-bit range message.
-const uint64_t kComctl471 = (static_cast<uint64_t>(4) << 48) | (static_cast<uint64_t>(71) << 32);
 // The loading line: this many dialog units above the bar, centred.
 const int kLoadingTextHeight = 10;
 const UINT kLoadingTextFlags = DT_CENTER;
-// The step size asked for to learn the current one.
-const int kProbeStep = 10;
-
-uint64_t ReadComctlVersion()
-{
-    wchar_t system[MAX_PATH + 1] = {};
-    const UINT length = ::GetSystemDirectoryW(system, MAX_PATH);
-    if (length == 0 || length > MAX_PATH)
-        return 0;
-    CString path = system;
-    path += L"\\comctl32.dll";
-    uint64_t version = 0;
-    GetFileVersion(path, version);
-    return version;
-}
 
 }  // namespace
 
@@ -131,30 +114,12 @@ bool CWelcomeDialog::ConfirmCancel()
 
 LRESULT CWelcomeDialog::OnLoadProgressRange(WPARAM low, LPARAM high)
 {
-    int lower = 0;
-    int upper = 0;
-    m_loadingBar.GetRange(lower, upper);
-    // A full bar keeps its range.
-    if (m_loadingBar.GetPos() >= upper)
-        return MAKELRESULT(lower, upper);
-    if (s_comctlVersion < kComctl471) {
-        m_loadingBar.SetRange(static_cast<short>(low), static_cast<short>(high));
-    } else {
-        m_loadingBar.SetRange32(static_cast<int>(low), static_cast<int>(high));
-    }
-    return MAKELRESULT(lower, upper);
+    return SetLoadProgressRange(m_loadingBar, s_comctlVersion, low, high);
 }
 
 LRESULT CWelcomeDialog::OnLoadProgressStep(WPARAM, LPARAM)
 {
-    int lower = 0;
-    int upper = 0;
-    m_loadingBar.GetRange(lower, upper);
-    const int position = m_loadingBar.GetPos();
-    const int current = m_loadingBar.SetStep(kProbeStep);
-    const int room = upper - position;
-    m_loadingBar.SetStep(room < current ? room : current);
-    m_loadingBar.StepIt();
+    StepLoadProgress(m_loadingBar);
     return 0;
 }
 

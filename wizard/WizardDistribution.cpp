@@ -3,13 +3,26 @@
 #include <typeinfo>
 
 #include "Distribution.h"
-#include "DistributionServices.h"
 #include "InstallerErrors.h"
+
+static const char kSource[] = "WizardDistribution";
+
+namespace {
+
+CDistribution* g_distribution = nullptr;
+
+}  // namespace
+
+CDistribution* SetWizardDistribution(CDistribution* distribution)
+{
+    CDistribution* previous = g_distribution;
+    g_distribution = distribution;
+    return previous;
+}
 
 CDistribution& WizardDistribution()
 {
-    auto* distribution = dynamic_cast<CDistribution*>(&DistributionServices());
-    if (!distribution)
-        throw UninitializedObject("WizardDistribution", __LINE__, typeid(CDistribution), L"distribution model");
-    return *distribution;
+    if (!g_distribution)
+        throw UninitializedObject(kSource, __LINE__, typeid(CDistribution), L"distribution");
+    return *g_distribution;
 }

@@ -1,9 +1,10 @@
-// The distribution model that the wizard's pages work on: the one the application installed as
-// the distribution services.
+// The distribution model whose run the wizard's pages show and start. The application names its
+// model before the wizard runs.
 #pragma once
 
 class CDistribution;
 
-// The installed model; UninitializedObject when none is installed or it is not a distribution
-// model.
+// Names the model (null: none) and returns the one named before.
+CDistribution* SetWizardDistribution(CDistribution* distribution);
+// The named model; throws UninitializedObject when none is named.
 CDistribution& WizardDistribution();

@@ -159,7 +159,7 @@ TEST(AppServices, PageEnablingWithoutPageRecords)
 
 // With the sample's page records: a page is enabled when it is shown and registered for the
 // mode; a /linkedcustom run starts at the first such page. The sample switches off the pages
-// between the welcome page and the progress page.
+// between the welcome page and the progress page but the user-information and licence pages.
 TEST(AppServices, PageEnablingFollowsThePageRecordsAndTheModes)
 {
     AppState state;
@@ -176,7 +176,8 @@ TEST(AppServices, PageEnablingFollowsThePageRecordsAndTheModes)
         {kEndDialog, 2, false, false},
         {kWelcomeDialog, 8, false, false},
         {kWelcomeDialog, 8, true, true},
-        {kLicenseDialog, 4, false, false},
+        {kLicenseDialog, 4, false, true},
+        {kLicenseDialog, 16, false, false},
         {kLicense2Dialog, 16, false, false},
         {kLicense2Dialog, 16, true, false},
         {kProgressDialog, 8, false, true},

@@ -288,8 +288,8 @@ TEST(SetupProcess, BadInputTable)
             L"1. Bad Key: [Disk Labels] +3\r\n2. Bad Key: [Disk Labels] -1\r\n"},
         {"signed volume number", "[Volume Labels]\r\n-2=Minus\r\n", static_cast<DWORD>(-11006),
             L"1. Bad Key: [Volume Labels] -2\r\n"},
-        {"bitmap the language module lacks", "[Graphics]\r\nTopBar=301\r\n", static_cast<DWORD>(-11006),
-            L"2. Specified resource not found: [Graphics] TopBar = 301\r\n"},
+        {"bitmap the language module lacks", "[Graphics]\r\nTopBar=302\r\n", static_cast<DWORD>(-11006),
+            L"2. Specified resource not found: [Graphics] TopBar = 302\r\n"},
         {"linked distribution without title or GUID", "[Linked Distributions]\r\nDisk2=\r\n[Disk2]\r\nIDFile=x.id\r\n",
             static_cast<DWORD>(-11006), L"1. Missing Key: [Disk2] Title\r\n2. Missing Key: [Disk2] GUID\r\n"},
         // Read in bounded time: the run gets as far as loading the parts, which this configuration lacks.

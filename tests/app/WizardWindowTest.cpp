@@ -1,11 +1,16 @@
 // setup.exe without /q, drawn for real: the frame comes up on the welcome page while the
 // sample distribution loads, Next becomes usable once it has loaded, and Cancel asks and ends
-// the run with 1602.
+// the run with 1602; Next goes on through the user-information and licence pages; from the
+// welcome page through the install to Finish.
 #include <gtest/gtest.h>
+
+#include <windows.h>
+#include <msi.h>
 
 #include <string>
 
 #include "Screenshot.h"
+#include "SetupWindows.h"
 #include "TestSupport.h"
 #include "resource.h"
 
@@ -13,118 +18,97 @@ using namespace testsupport;
 
 namespace {
 
-struct FindWindowOf {
-    DWORD process;
-    const wchar_t* caption;  // null: any
-    const wchar_t* text;     // a static's text the window must hold; null: any
-    HWND found;
+// setup.exe over the distribution whose first volume is `root` (the built sample by default).
+class SampleSetup : public SetupProcess {
+public:
+    explicit SampleSetup(const std::wstring& root = ModuleDir() + L"\\sample")
+        : SetupProcess(ModuleDir() + L"\\setup.exe", root)
+    {
+    }
 };
 
-BOOL CALLBACK HasText(HWND child, LPARAM param)
+const wchar_t kTitle[] = L"Velmo Sample Distribution";
+// The sample's two parts.
+const wchar_t* const kProducts[] = {L"{5A0C7E2E-8F3B-4D1A-9C6E-2B7D4E1F3A21}", L"{5A0C7E2E-8F3B-4D1A-9C6E-2B7D4E1F3A31}"};
+
+// The frame's current page: its visible child dialog.
+HWND CurrentPage(HWND frame)
 {
-    auto* find = reinterpret_cast<FindWindowOf*>(param);
-    wchar_t text[512] = {};
-    ::GetWindowTextW(child, text, 512);
-    if (wcsstr(text, find->text)) {
-        find->text = nullptr;
-        return FALSE;
+    for (HWND child = ::GetWindow(frame, GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT)) {
+        wchar_t className[16] = {};
+        ::GetClassNameW(child, className, 16);
+        if (::IsWindowVisible(child) && wcscmp(className, L"#32770") == 0)
+            return child;
     }
-    return TRUE;
+    return nullptr;
 }
 
-BOOL CALLBACK FindTopLevel(HWND window, LPARAM param)
-{
-    auto* find = reinterpret_cast<FindWindowOf*>(param);
-    DWORD process = 0;
-    ::GetWindowThreadProcessId(window, &process);
-    wchar_t className[64] = {};
-    ::GetClassNameW(window, className, 64);
-    if (process != find->process || !::IsWindowVisible(window) || wcscmp(className, L"#32770") != 0)
-        return TRUE;
-    wchar_t caption[256] = {};
-    ::GetWindowTextW(window, caption, 256);
-    if (find->caption && wcscmp(caption, find->caption) != 0)
-        return TRUE;
-    if (find->text) {
-        FindWindowOf inner = *find;
-        ::EnumChildWindows(window, &HasText, reinterpret_cast<LPARAM>(&inner));
-        if (inner.text)
-            return TRUE;
-    }
-    find->found = window;
-    return FALSE;
-}
-
-// A visible dialog of the process (with that caption, holding that text), waited for.
-HWND WaitForDialog(DWORD process, const wchar_t* caption, const wchar_t* text, DWORD timeoutMs = 20000)
+// The current page once it holds control `id`.
+HWND WaitForPageWith(HWND frame, int id, DWORD timeoutMs = 10000)
 {
     const DWORD start = ::GetTickCount();
     while (::GetTickCount() - start < timeoutMs) {
-        FindWindowOf find = {process, caption, text, nullptr};
-        ::EnumWindows(&FindTopLevel, reinterpret_cast<LPARAM>(&find));
-        if (find.found)
-            return find.found;
+        HWND page = CurrentPage(frame);
+        if (page && ::GetDlgItem(page, id))
+            return page;
         ::Sleep(50);
     }
     return nullptr;
 }
 
-bool WaitUntilEnabled(HWND window, DWORD timeoutMs = 30000)
+// The run's frame once the sample has loaded (Next enabled); null when it never does.
+HWND WaitForLoadedFrame(const SetupProcess& setup)
 {
-    const DWORD start = ::GetTickCount();
-    while (::GetTickCount() - start < timeoutMs) {
-        if (::IsWindowEnabled(window))
-            return true;
-        ::Sleep(50);
-    }
-    return false;
+    HWND frame = WaitForDialog(setup.Id(), kTitle, nullptr);
+    return frame && WaitUntilEnabled(::GetDlgItem(frame, IDC_FRAME_NEXT)) ? frame : nullptr;
 }
 
-class SetupProcess {
-public:
-    SetupProcess()
-    {
-        std::wstring command = L"\"" + ModuleDir() + L"\\setup.exe\" /root \"" + ModuleDir() + L"\\sample\"";
-        STARTUPINFOW startup = {};
-        startup.cb = sizeof(startup);
-        m_ok = ::CreateProcessW(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &m_info)
-            != FALSE;
-    }
-    ~SetupProcess()
-    {
-        if (!m_ok)
-            return;
-        if (::WaitForSingleObject(m_info.hProcess, 0) == WAIT_TIMEOUT)
-            ::TerminateProcess(m_info.hProcess, 99);
-        ::CloseHandle(m_info.hThread);
-        ::CloseHandle(m_info.hProcess);
-    }
-    bool Started() const { return m_ok; }
-    DWORD Id() const { return m_info.dwProcessId; }
-    // The exit code, or STILL_ACTIVE after the time-out.
-    DWORD Wait(DWORD timeoutMs = 30000)
-    {
-        ::WaitForSingleObject(m_info.hProcess, timeoutMs);
-        DWORD code = STILL_ACTIVE;
-        ::GetExitCodeProcess(m_info.hProcess, &code);
-        return code;
-    }
+void Click(HWND button)
+{
+    ::PostMessageW(button, BM_CLICK, 0, 0);
+    ::Sleep(200);
+}
 
-private:
-    bool m_ok = false;
-    PROCESS_INFORMATION m_info = {};
-};
+// From the loaded welcome page through the user-information page (filled in) and the licence
+// page (accepted): Next on each. `shots` saves a screenshot of both pages; the licence opens
+// declined, with Next disabled until it is accepted.
+void PassTheInformationPages(HWND frame, bool shots)
+{
+    HWND next = ::GetDlgItem(frame, IDC_FRAME_NEXT);
+    Click(next);
+    HWND page = WaitForPageWith(frame, IDC_USER_NAME);
+    ASSERT_NE(nullptr, page);
+    ::SendMessageW(::GetDlgItem(page, IDC_USER_NAME), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"Pat Example"));
+    ::SendMessageW(::GetDlgItem(page, IDC_USER_COMPANY), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"Example Ltd."));
+    ::Sleep(200);
+    if (shots) {
+        EXPECT_FALSE(SaveScreenshot(frame, L"setup-user-information").empty());
+    }
+    Click(next);
 
-const wchar_t kTitle[] = L"Velmo Sample Distribution";
+    page = WaitForPageWith(frame, IDC_LICENSE_ACCEPT);
+    ASSERT_NE(nullptr, page);
+    ::Sleep(300);
+    EXPECT_EQ(BST_CHECKED, ::SendMessageW(::GetDlgItem(page, IDC_LICENSE_DECLINE), BM_GETCHECK, 0, 0));
+    EXPECT_FALSE(::IsWindowEnabled(next));
+    if (shots) {
+        EXPECT_FALSE(SaveScreenshot(frame, L"setup-license").empty());
+    }
+    Click(::GetDlgItem(page, IDC_LICENSE_ACCEPT));
+    EXPECT_TRUE(::IsWindowEnabled(next));
+    Click(::GetDlgItem(page, IDC_LICENSE_DECLINE));
+    EXPECT_FALSE(::IsWindowEnabled(next));
+    Click(::GetDlgItem(page, IDC_LICENSE_ACCEPT));
+    ASSERT_TRUE(::IsWindowEnabled(next));
+    Click(next);
+}
 
 TEST(WizardProcess, WelcomeLoadsTheSampleAndCancelEndsWithUserExit)
 {
-    SetupProcess setup;
+    SampleSetup setup;
     ASSERT_TRUE(setup.Started());
-    HWND frame = WaitForDialog(setup.Id(), kTitle, nullptr);
-    ASSERT_NE(nullptr, frame);
-    HWND next = ::GetDlgItem(frame, IDC_FRAME_NEXT);
-    ASSERT_TRUE(WaitUntilEnabled(next)) << "the sample never finished loading";
+    HWND frame = WaitForLoadedFrame(setup);
+    ASSERT_NE(nullptr, frame) << "the sample never finished loading";
     ::Sleep(300);
     EXPECT_FALSE(SaveScreenshot(frame, L"setup-welcome-loaded").empty());
 
@@ -143,6 +127,86 @@ TEST(WizardProcess, WelcomeLoadsTheSampleAndCancelEndsWithUserExit)
     EXPECT_EQ(1602u, setup.Wait());
 }
 
+// Welcome, the user-information and licence pages, the install of both parts (the second from
+// the volume beside the first), the end page, Finish: exit 0 and both products installed.
+TEST(WizardProcess, SampleFromWelcomeToFinish)
+{
+    SampleSetup setup;
+    ASSERT_TRUE(setup.Started());
+    HWND frame = WaitForLoadedFrame(setup);
+    ASSERT_NE(nullptr, frame) << "the sample never finished loading";
+    HWND next = ::GetDlgItem(frame, IDC_FRAME_NEXT);
+    HWND cancel = ::GetDlgItem(frame, IDCANCEL);
+    PassTheInformationPages(frame, true);
+
+    // The end page: Finish, or Next while something remains to do after the wizard.
+    const DWORD start = ::GetTickCount();
+    bool finishMode = false;
+    bool nextMode = false;
+    while (!finishMode && !nextMode && ::GetTickCount() - start < 90000) {
+        ::Sleep(100);
+        finishMode = ::IsWindowEnabled(cancel) && WindowText(cancel) == L"&Finish";
+        nextMode = ::IsWindowEnabled(next) && !::IsWindowEnabled(cancel);
+    }
+    ASSERT_TRUE(finishMode || nextMode) << "the end page never came";
+    ::Sleep(300);
+    EXPECT_FALSE(SaveScreenshot(frame, L"setup-end-complete").empty());
+    ::PostMessageW(finishMode ? cancel : next, BM_CLICK, 0, 0);
+    EXPECT_EQ(0u, setup.Wait(60000));
+    for (const wchar_t* product : kProducts)
+        EXPECT_EQ(INSTALLSTATE_DEFAULT, ::MsiQueryProductStateW(product)) << product;
+}
+
+// The second volume moved away from its place beside the first: the media prompt comes up
+// during the install and is answered by typing the folder it moved to; the run goes on to Finish.
+TEST(WizardProcess, MovedVolumeIsPromptedForAndFoundWhereTyped)
+{
+    // A fresh install: an earlier test of this program may have installed the sample.
+    ::MsiSetInternalUI(INSTALLUILEVEL_NONE, nullptr);
+    for (const wchar_t* product : kProducts) {
+        if (::MsiQueryProductStateW(product) == INSTALLSTATE_DEFAULT) {
+            ASSERT_EQ(ERROR_SUCCESS, ::MsiConfigureProductW(product, INSTALLLEVEL_DEFAULT, INSTALLSTATE_ABSENT));
+        }
+    }
+    TempDir dir;
+    const std::wstring volume1 = WriteSampleVolume1(dir, ModuleDir() + L"\\sample\\parts\\core.msi");
+    ASSERT_FALSE(volume1.empty());
+    WriteSampleVolume2(dir, true);
+    const std::wstring moved = dir.File(L"MOVED");
+    ASSERT_TRUE(::MoveFileW(dir.File(L"SAMPLE2").c_str(), moved.c_str()));
+
+    SampleSetup setup(volume1);
+    ASSERT_TRUE(setup.Started());
+    HWND frame = WaitForLoadedFrame(setup);
+    ASSERT_NE(nullptr, frame) << "the sample never finished loading";
+    PassTheInformationPages(frame, false);
+
+    HWND prompt = WaitForDialog(setup.Id(), nullptr, L"If the required files may be found elsewhere", 60000);
+    if (!prompt) {
+        SaveScreenshot(frame, L"setup-media-prompt-missing");
+    }
+    ASSERT_NE(nullptr, prompt);
+    ::Sleep(300);
+    EXPECT_FALSE(SaveScreenshot(prompt, L"setup-media-prompt").empty());
+    // The prompt checks the folder as it is typed and goes once it holds the medium.
+    ::SendMessageW(::GetDlgItem(prompt, IDC_MEDIA_FOLDER), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(moved.c_str()));
+    for (int i = 0; i < 50 && ::IsWindow(prompt); ++i)
+        ::Sleep(100);
+    if (::IsWindow(prompt)) {
+        ::PostMessageW(::GetDlgItem(prompt, IDOK), BM_CLICK, 0, 0);
+    }
+
+    HWND cancel = ::GetDlgItem(frame, IDCANCEL);
+    const DWORD start = ::GetTickCount();
+    while (WindowText(cancel) != L"&Finish" && ::GetTickCount() - start < 60000)
+        ::Sleep(100);
+    ASSERT_EQ(L"&Finish", WindowText(cancel)) << "the end page never came";
+    ::PostMessageW(cancel, BM_CLICK, 0, 0);
+    EXPECT_EQ(0u, setup.Wait(60000));
+    for (const wchar_t* product : kProducts)
+        EXPECT_EQ(INSTALLSTATE_DEFAULT, ::MsiQueryProductStateW(product)) << product;
+}
+
 // The same at 120 DPI (the display setting of the prefix, read by each new process): the pages
 // keep their proportions.
 TEST(WizardProcess, WelcomeAt120Dpi)
@@ -153,11 +217,10 @@ TEST(WizardProcess, WelcomeAt120Dpi)
     const DWORD dpi = 120;
     ::RegSetValueExW(desktop, L"LogPixels", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&dpi), sizeof(dpi));
     {
-        SetupProcess setup;
+        SampleSetup setup;
         ASSERT_TRUE(setup.Started());
-        HWND frame = WaitForDialog(setup.Id(), kTitle, nullptr);
+        HWND frame = WaitForLoadedFrame(setup);
         ASSERT_NE(nullptr, frame);
-        ASSERT_TRUE(WaitUntilEnabled(::GetDlgItem(frame, IDC_FRAME_NEXT)));
         ::Sleep(300);
         EXPECT_FALSE(SaveScreenshot(frame, L"setup-welcome-120dpi").empty());
         // The buttons stay inside the frame, below the separator.

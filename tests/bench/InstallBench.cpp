@@ -1,10 +1,14 @@
 // Time of a quiet install of a whole distribution by setup, against installing the same part
-// packages one after the other with msiexec, in the same prefix. Between runs every part is
-// removed again (and the system-information server's record of the distribution with it), so
-// that each run starts from nothing installed.
+// packages one after the other with msiexec, and against the engine's floor: one process that
+// installs each part package with MsiInstallProductW and starts the distribution's
+// post-processing program before and after each, as setup does. All in the same prefix; between
+// runs every part is removed again (and the system-information server's record of the
+// distribution with it), so that each run starts from nothing installed.
 //   install_bench.exe <setup.exe> <rounds> <distribution folder>...
-// Prints "BENCH quiet-install parts=N setup_s=S msiexec_s=M" per distribution: the mean of the
-// rounds, the two sides taking turns.
+//   install_bench.exe --floor <distribution folder>   (the floor's own process)
+// Prints per distribution "BENCH quiet-install parts=N setup_s=S msiexec_s=M engine_s=E" (the
+// mean of the rounds, the sides taking turns) and "BENCH post-process parts=N starts=2N s=T",
+// the time of the floor's starts of the post-processing program on their own.
 #include <windows.h>
 
 #include <msi.h>
@@ -18,6 +22,11 @@ namespace {
 
 const DWORD kRunTimeoutMs = 10 * 60 * 1000;
 const wchar_t kSetupIni[] = L"setup.ini";
+const wchar_t kFloorSwitch[] = L"--floor";
+// The post-processing program's options before a part, and after a part that was not installed
+// before.
+const wchar_t kBeforePart[] = L" /undo";
+const wchar_t kAfterNewPart[] = L" /qnm";
 
 struct PartPackage {
     std::wstring path;
@@ -119,7 +128,60 @@ void RemoveAll(const std::vector<PartPackage>& parts)
     ExpectInstalled(parts, false, "the removal");
 }
 
-double TimeMsiexec(const std::wstring& root, const std::vector<PartPackage>& parts)
+// The distribution's post-processing program, as a quoted command without options.
+std::wstring PostProcessor(const std::wstring& root)
+{
+    const std::wstring path = ReadIni(root + L"\\" + kSetupIni, L"Utilities", L"UpgradeManagerPostProcessor");
+    if (path.empty())
+        throw std::runtime_error("no post-processing program in " + Narrow(root));
+    return L"\"" + root + L"\\" + path + L"\"";
+}
+
+// The floor's process: each part installed in this process, the post-processing program run
+// before and after it.
+void RunFloor(const std::wstring& root)
+{
+    const std::wstring postProcessor = PostProcessor(root);
+    MsiSetInternalUI(INSTALLUILEVEL_NONE, nullptr);
+    for (const PartPackage& part : ReadParts(root)) {
+        Run(postProcessor + kBeforePart);
+        const UINT result = MsiInstallProductW(part.path.c_str(), L"");
+        if (result != ERROR_SUCCESS && result != ERROR_SUCCESS_REBOOT_REQUIRED)
+            throw std::runtime_error("MsiInstallProductW " + Narrow(part.path) + " failed with " + std::to_string(result));
+        Run(postProcessor + kAfterNewPart);
+    }
+}
+
+// The time of the floor's starts of the post-processing program alone, in seconds.
+double TimePostProcessor(const std::wstring& root, size_t parts)
+{
+    const std::wstring postProcessor = PostProcessor(root);
+    const double start = Now();
+    for (size_t i = 0; i < parts; ++i) {
+        Run(postProcessor + kBeforePart);
+        Run(postProcessor + kAfterNewPart);
+    }
+    return Now() - start;
+}
+
+std::wstring ModulePath()
+{
+    wchar_t path[MAX_PATH];
+    const DWORD length = GetModuleFileNameW(nullptr, path, MAX_PATH);
+    if (length == 0 || length >= MAX_PATH)
+        throw std::runtime_error("cannot name the benchmark's own program");
+    return path;
+}
+
+double TimeFloor(const std::wstring& root, const std::vector<PartPackage>& parts)
+{
+    const double elapsed = TimeRun(L"\"" + ModulePath() + L"\" " + kFloorSwitch + L" \"" + root + L"\"");
+    ExpectInstalled(parts, true, "the floor");
+    RemoveAll(parts);
+    return elapsed;
+}
+
+double TimeMsiexec(const std::vector<PartPackage>& parts)
 {
     double total = 0;
     for (const PartPackage& part : parts)
@@ -153,11 +215,15 @@ std::wstring FullPath(const wchar_t* path)
 
 int wmain(int argc, wchar_t** argv)
 {
-    if (argc < 4) {
-        std::fprintf(stderr, "usage: install_bench <setup.exe> <rounds> <distribution folder>...\n");
-        return 2;
-    }
     try {
+        if (argc == 3 && std::wstring(argv[1]) == kFloorSwitch) {
+            RunFloor(FullPath(argv[2]));
+            return 0;
+        }
+        if (argc < 4) {
+            std::fprintf(stderr, "usage: install_bench <setup.exe> <rounds> <distribution folder>...\n");
+            return 2;
+        }
         const std::wstring setup = FullPath(argv[1]);
         const int rounds = _wtoi(argv[2]);
         if (rounds < 1)
@@ -166,20 +232,24 @@ int wmain(int argc, wchar_t** argv)
             const std::wstring root = FullPath(argv[i]);
             const std::vector<PartPackage> parts = ReadParts(root);
             RemoveAll(parts);
-            double setupTotal = 0;
-            double msiexecTotal = 0;
+            double totals[3] = {};
+            auto timeSide = [&](int side) {
+                if (side == 0)
+                    totals[0] += TimeSetup(setup, root, parts);
+                else if (side == 1)
+                    totals[1] += TimeMsiexec(parts);
+                else
+                    totals[2] += TimeFloor(root, parts);
+            };
             for (int round = 0; round < rounds; ++round) {
                 // The side that goes first changes every round.
-                if (round % 2 == 0) {
-                    setupTotal += TimeSetup(setup, root, parts);
-                    msiexecTotal += TimeMsiexec(root, parts);
-                } else {
-                    msiexecTotal += TimeMsiexec(root, parts);
-                    setupTotal += TimeSetup(setup, root, parts);
-                }
+                for (int side = 0; side < 3; ++side)
+                    timeSide((round + side) % 3);
             }
-            std::printf("BENCH quiet-install parts=%u setup_s=%.3f msiexec_s=%.3f\n",
-                static_cast<unsigned>(parts.size()), setupTotal / rounds, msiexecTotal / rounds);
+            std::printf("BENCH quiet-install parts=%u setup_s=%.3f msiexec_s=%.3f engine_s=%.3f\n",
+                static_cast<unsigned>(parts.size()), totals[0] / rounds, totals[1] / rounds, totals[2] / rounds);
+            std::printf("BENCH post-process parts=%u starts=%u s=%.3f\n", static_cast<unsigned>(parts.size()),
+                static_cast<unsigned>(2 * parts.size()), TimePostProcessor(root, parts.size()));
             std::fflush(stdout);
         }
     } catch (const std::exception& error) {

@@ -1,20 +1,25 @@
 #!/usr/bin/env bash
 # Lays out a distribution of COUNT small parts in OUT, modelled on the sample distribution: one
-# volume, COUNT part packages with one feature and one small file each, the merged package with
-# every part's feature and the model's tables listing the parts, and a setup.ini. The language
-# modules, the system-information server and the other files the configuration names are copied
-# from the built sample distribution.
-#   make-distribution.sh COUNT OUT SAMPLE_DIR WIXL MSIBUILD
+# volume, COUNT part packages with one small file each, the merged package with every part's
+# features and the model's tables listing the parts, and a setup.ini. Each part has FEATURES
+# features (default 1): its top feature holds the file, the others sit below it with a registry
+# value each. The language modules, the system-information server and the other files the
+# configuration names are copied from the built sample distribution.
+#   make-distribution.sh COUNT OUT SAMPLE_DIR WIXL MSIBUILD [FEATURES]
 set -euo pipefail
 count=$1
 out=$2
 sample=$3
 wixl=$4
 msibuild=$5
+features=${6:-1}
 
-# Every GUID of distribution COUNT: {7B3E51C0-<kind>-<count>-8000-<part>}.
-guid() { printf '{7B3E51C0-%04X-%04X-8000-%012X}' "$1" "$count" "$2"; }
+# Every GUID of distribution COUNT: {7B3E51C0-<kind>-<count>-<8000 + FEATURES - 1>-<part>}; those of
+# the components of a part's other features: {7B3E51C0-<kind>-<count>-<FEATURES>-<part><feature>}.
+guid() { printf '{7B3E51C0-%04X-%04X-%04X-%012X}' "$1" "$count" $(( 0x8000 + features - 1 )) "$2"; }
+feature_guid() { printf '{7B3E51C0-%04X-%04X-%04X-%06X%06X}' "$1" "$count" "$features" "$2" "$3"; }
 kDist=1 kMergedProduct=2 kMergedUpgrade=3 kProduct=4 kUpgrade=5 kPackage=6 kComponent=7 kMergedComponent=8
+kFeatureComponent=9 kMergedFeatureComponent=10
 
 rm -rf "$out"
 mkdir -p "$out/parts" "$out/merged-src/tables"
@@ -59,20 +64,35 @@ for (( k = 1; k <= count; ++k )); do
     component="          <Component Id=\"${name}Component\" Guid=\"$(guid $kComponent "$k")\">
             <File Id=\"${name}File\" Name=\"$name.txt\" Source=\"$name.txt\" KeyPath=\"yes\"/>
           </Component>"
-    feature="    <Feature Id=\"$name\" Title=\"$name\" Level=\"1\"><ComponentRef Id=\"${name}Component\"/></Feature>"
+    subcomponents="" merged_subcomponents="" subfeatures="" subfeature_rows=""
+    for (( j = 2; j <= features; ++j )); do
+        printf -v sub '%sF%04d' "$name" "$j"
+        registry="<RegistryValue Root=\"HKLM\" Key=\"Software\\VelmoBench$count\" Name=\"$sub\" Type=\"integer\""
+        registry+=" Value=\"1\" KeyPath=\"yes\"/>"
+        subcomponents+="
+          <Component Id=\"${sub}Component\" Guid=\"$(feature_guid $kFeatureComponent "$k" "$j")\">$registry</Component>"
+        merged_subcomponents+="
+          <Component Id=\"${sub}Component\" Guid=\"$(feature_guid $kMergedFeatureComponent "$k" "$j")\">$registry</Component>"
+        subfeatures+="
+      <Feature Id=\"$sub\" Title=\"$sub\" Level=\"1\"><ComponentRef Id=\"${sub}Component\"/></Feature>"
+        subfeature_rows+="$sub	$(guid $kProduct "$k")
+"
+    done
+    feature="    <Feature Id=\"$name\" Title=\"$name\" Level=\"1\"><ComponentRef Id=\"${name}Component\"/>$subfeatures
+    </Feature>"
     product_wxs "$(guid $kProduct "$k")" "$(guid $kUpgrade "$k")" "$(guid $kPackage "$k")" "Velmo Bench $count $name" \
-        "$component" "$feature" > "$dir/$name.wxs"
+        "$component$subcomponents" "$feature" > "$dir/$name.wxs"
     (cd "$dir" && "$wixl" -o "$out/parts/$name.msi" "$name.wxs")
 
     cp "$dir/$name.txt" "$out/merged-src/"
     merged_components+="          <Component Id=\"${name}Component\" Guid=\"$(guid $kMergedComponent "$k")\">
             <File Id=\"${name}File\" Name=\"$name.txt\" Source=\"$name.txt\" KeyPath=\"yes\"/>
-          </Component>
+          </Component>$merged_subcomponents
 "
     merged_features+="$feature
 "
     feature_rows+="$name	$(guid $kProduct "$k")
-"
+$subfeature_rows"
     size=$(stat -c %s "$out/parts/$name.msi")
     summary_rows+="$(guid $kProduct "$k")	$(guid $kPackage "$k")	Intel;1033	1.0.0	Velmo Bench $count $name"
     summary_rows+="	$(guid $kUpgrade "$k")	1	$size

@@ -4,6 +4,9 @@
 #include "Button.h"
 #include "Dialog.h"
 #include "Edit.h"
+#include "ListCtrl.h"
+#include "Menu.h"
+#include "TreeCtrl.h"
 #include "WinThread.h"
 
 #include <commctrl.h>
@@ -400,6 +403,115 @@ TEST(WndTest, TemporariesAreNonOwningAndFreedAtIdle)
     EXPECT_EQ(nullptr, ::GetDlgItem(window, 3));
     AfxDeleteTempMaps();
     ::DestroyWindow(window);
+}
+
+// A menu that records which of its entries it was asked to draw and to measure.
+class CRecordingMenu : public CMenu {
+public:
+    std::vector<ULONG_PTR> drawn;
+    std::vector<ULONG_PTR> measured;
+    void DrawItem(LPDRAWITEMSTRUCT draw) override { drawn.push_back(draw->itemData); }
+    void MeasureItem(LPMEASUREITEMSTRUCT measure) override
+    {
+        measured.push_back(measure->itemData);
+        measure->itemWidth = 40;
+        measure->itemHeight = 12;
+    }
+};
+
+void CALLBACK EndTrackedMenu(HWND, UINT, UINT_PTR id, DWORD)
+{
+    ::KillTimer(nullptr, id);
+    ::EndMenu();
+}
+
+TEST(MenuTest, OwnerDrawnEntriesReachTheirMenuObjectThroughTheOwnersDefaultProcessing)
+{
+    CWnd owner;
+    ASSERT_TRUE(owner.CreateEx(0, PlainClass(), L"", WS_OVERLAPPED, CRect(0, 0, 10, 10), nullptr, 0));
+    CRecordingMenu menu;
+    ASSERT_TRUE(menu.CreatePopupMenu());
+    static const int entry = 0;
+    ASSERT_TRUE(menu.AppendMenu(MF_OWNERDRAW, 10, static_cast<const void*>(&entry)));
+    EXPECT_EQ(&menu, CMenu::FromHandlePermanent(menu.m_hMenu));
+    const auto entryData = reinterpret_cast<ULONG_PTR>(&entry);
+
+    // Drawing names the menu; measuring goes to the tracked menu.
+    DRAWITEMSTRUCT draw = {};
+    draw.CtlType = ODT_MENU;
+    draw.hwndItem = reinterpret_cast<HWND>(menu.m_hMenu);
+    draw.itemData = entryData;
+    EXPECT_EQ(TRUE, owner.SendMessage(WM_DRAWITEM, 0, reinterpret_cast<LPARAM>(&draw)));
+    EXPECT_EQ(std::vector<ULONG_PTR>{entryData}, menu.drawn);
+    MEASUREITEMSTRUCT measure = {};
+    measure.CtlType = ODT_MENU;
+    measure.itemData = entryData;
+    owner.SendMessage(WM_MEASUREITEM, 0, reinterpret_cast<LPARAM>(&measure));
+    EXPECT_TRUE(menu.measured.empty()) << "no menu is tracked";
+    ::SetTimer(nullptr, 0, 100, &EndTrackedMenu);
+    menu.TrackPopupMenu(TPM_LEFTALIGN, 0, 0, &owner);
+    EXPECT_EQ(std::vector<ULONG_PTR>{entryData}, menu.measured);
+
+    // A detached menu reaches no object; its temporary object does not destroy it.
+    const size_t drawnBefore = menu.drawn.size();
+    HMENU handle = menu.Detach();
+    EXPECT_EQ(nullptr, CMenu::FromHandlePermanent(handle));
+    owner.SendMessage(WM_DRAWITEM, 0, reinterpret_cast<LPARAM>(&draw));
+    EXPECT_EQ(drawnBefore, menu.drawn.size());
+    CMenu* temp = CMenu::FromHandle(handle);
+    ASSERT_NE(nullptr, temp);
+    EXPECT_EQ(temp, CMenu::FromHandle(handle));
+    AfxDeleteTempMaps();
+    EXPECT_TRUE(::IsMenu(handle));
+    // An attached one goes with its object.
+    {
+        CMenu owning;
+        ASSERT_TRUE(owning.Attach(handle));
+    }
+    EXPECT_FALSE(::IsMenu(handle));
+}
+
+TEST(ControlsTest, TreeAndListWrappersReachTheirControls)
+{
+    INITCOMMONCONTROLSEX controls = {sizeof(controls), ICC_TREEVIEW_CLASSES | ICC_LISTVIEW_CLASSES};
+    ::InitCommonControlsEx(&controls);
+    CWnd parent;
+    ASSERT_TRUE(parent.CreateEx(0, PlainClass(), L"", WS_OVERLAPPED, CRect(0, 0, 300, 300), nullptr, 0));
+
+    CTreeCtrl tree;
+    ASSERT_TRUE(tree.Create(WS_CHILD | TVS_CHECKBOXES, CRect(0, 0, 200, 200), &parent, 1));
+    const std::wstring longText(600, L'x');
+    HTREEITEM root = tree.InsertItem(TVIF_TEXT | TVIF_PARAM, longText.c_str(), 0, 0, 0, 0, 77, TVI_ROOT, TVI_LAST);
+    HTREEITEM child = tree.InsertItem(TVIF_TEXT, L"child", 0, 0, 0, 0, 0, root, TVI_LAST);
+    ASSERT_NE(nullptr, child);
+    EXPECT_EQ(longText, std::wstring(tree.GetItemText(root).GetString()));
+    EXPECT_EQ(77u, tree.GetItemData(root));
+    EXPECT_EQ(root, tree.GetRootItem());
+    EXPECT_EQ(child, tree.GetChildItem(root));
+    EXPECT_EQ(root, tree.GetParentItem(child));
+    EXPECT_TRUE(tree.ItemHasChildren(root));
+    EXPECT_TRUE(tree.SetCheck(child, TRUE));
+    EXPECT_EQ(TRUE, tree.GetCheck(child));
+    EXPECT_TRUE(tree.SetCheck(child, FALSE));
+    EXPECT_EQ(FALSE, tree.GetCheck(child));
+    EXPECT_TRUE(tree.SelectItem(child));
+    EXPECT_EQ(child, tree.GetSelectedItem());
+    EXPECT_TRUE(tree.DeleteAllItems());
+    EXPECT_EQ(nullptr, tree.GetRootItem());
+
+    CListCtrl list;
+    ASSERT_TRUE(list.Create(WS_CHILD | LVS_REPORT, CRect(0, 0, 200, 200), &parent, 2));
+    EXPECT_EQ(0, list.InsertColumn(0, L"Name"));
+    EXPECT_EQ(1, list.InsertColumn(1, L"Size"));
+    EXPECT_EQ(0, list.InsertItem(0, L"first"));
+    EXPECT_EQ(1, list.InsertItem(1, L"second"));
+    EXPECT_TRUE(list.SetItemText(1, 1, L"12 KB"));
+    EXPECT_TRUE(list.SetItemData(1, 42));
+    EXPECT_EQ(42u, list.GetItemData(1));
+    EXPECT_TRUE(list.SetColumnWidth(0, LVSCW_AUTOSIZE_USEHEADER));
+    EXPECT_EQ(2, list.GetItemCount());
+    EXPECT_TRUE(list.DeleteAllItems());
+    EXPECT_EQ(0, list.GetItemCount());
 }
 
 }  // namespace

@@ -15,6 +15,7 @@
 #include "Feature.h"
 #include "FeatureStateChange.h"
 #include "FeatureSubsets.h"
+#include "HandBuiltFeatures.h"
 #include "ModelTestSupport.h"
 #include "Part.h"
 #include "TestSupport.h"
@@ -29,74 +30,8 @@ const int kDefault = INSTALLSTATE_DEFAULT;
 // Every state from advertised to default is valid.
 const DWORD kAllValidStates = 62;
 
-// A tree of features made by hand, each ordinary feature with a part of its own (not installed,
-// nothing refusing it), one component and every state valid.
-class Tree {
-public:
-    CFeature* Add(const wchar_t* name, CFeature* parent = nullptr, int kind = CFeature::kOrdinary)
-    {
-        m_features.emplace_back(new CFeature);
-        return Link(m_features.back().get(), name, parent, kind);
-    }
-    // The same for a feature the caller owns (and keeps alive longer than the tree).
-    CFeature* Link(CFeature* feature, const wchar_t* name, CFeature* parent = nullptr, int kind = CFeature::kOrdinary)
-    {
-        if (!m_first)
-            m_first = feature;
-        feature->m_name = name;
-        feature->m_display = ++m_count;
-        feature->m_level = 1;
-        feature->m_fakeKind = kind;
-        feature->m_validStates = kAllValidStates;
-        feature->m_componentCount = 1;
-        if (kind == CFeature::kOrdinary) {
-            m_parts.emplace_back(new CPart);
-            feature->m_part = m_parts.back().get();
-        }
-        if (parent)
-            parent->AddChildSorted(feature);
-        else if (feature != m_first)
-            LastTopLevel()->InsertSiblingAfter(feature);
-        return feature;
-    }
-    CFeature* operator[](const wchar_t* name) const { return &m_first->FindFeature(name); }
-    // Installed and planned as the same state.
-    void SetInstalled(CFeature* feature, int state)
-    {
-        feature->m_installedState = state;
-        feature->m_actionState = state;
-    }
-    // "name=state" for every feature in tree order.
-    std::wstring ActionStates() const
-    {
-        std::wstring text;
-        for (const CFeature* f = m_first->GetRoot()->GetFirstSibling(); f; f = f->GetNextInTree())
-            text += std::wstring(f->GetName()) + L"=" + std::to_wstring(f->GetActionState()) + L" ";
-        return text;
-    }
-
-private:
-    CFeature* LastTopLevel() const
-    {
-        CFeature* last = m_first->GetRoot();
-        while (last->GetNextSibling())
-            last = last->GetNextSibling();
-        return last;
-    }
-
-    CFeature* m_first = nullptr;
-    int m_count = 0;
-    std::vector<std::unique_ptr<CFeature>> m_features;
-    std::vector<std::unique_ptr<CPart>> m_parts;
-};
-
-FeatureSubsetMap Subset(std::initializer_list<CFeature*> features)
-{
-    FeatureSubsetMap subset;
-    for (CFeature* feature : features)
-        subset.emplace(feature, 0);
-    return subset;
-}
+using featuretest::Subset;
+using featuretest::Tree;
 
 std::string Narrow(const std::wstring& text)
 {
@@ -665,4 +600,26 @@ TEST(FeatureSolver, SpecRequestsOfASubtree)
         }
         EXPECT_EQ(c.expected, top->GetSpecRequestOrDefault(10)) << c.name;
     }
+}
+
+// The initial selection takes a request from deep in a subtree for every feature above it, and
+// a later selection sees the requests as they are then.
+TEST(FeatureSolver, InitialSelectionTakesSpecRequestsFromBelow)
+{
+    modeltest::TestAppServices app;
+    Tree t;
+    CFeature* top = t.Add(L"Top");
+    CFeature* mid = t.Add(L"Mid", top);
+    mid->m_level = 50;
+    CFeature* leaf = t.Add(L"Leaf", mid);
+    leaf->m_level = 50;
+    leaf->m_specRequest = kLocal;
+    t.Add(L"Other", top)->m_level = 50;
+
+    top->ApplyInstallLevel(10);
+    EXPECT_EQ("Top=3 Mid=3 Leaf=3 Other=2 ", Narrow(t.ActionStates()));
+
+    leaf->m_specRequest = -1;
+    top->ApplyInstallLevel(10);
+    EXPECT_EQ("Top=3 Mid=2 Leaf=2 Other=2 ", Narrow(t.ActionStates()));
 }

@@ -49,6 +49,14 @@ public:
     // The spec file's requests set by the test (none by default: -1, absence allowed); a
     // feature whose absence is disallowed is requested locally.
     void GetFeatureRequest(const wchar_t* feature, int& state, bool& disallowAbsent) override;
+    // The spec file's [UserInfo] as the test sets it (none by default).
+    void GetSpecFileUserInfo(CString& name, CString& company) override
+    {
+        name = specUserName;
+        company = specCompany;
+    }
+    CString specUserName;
+    CString specCompany;
     void CancelLoading() override { ++cancelLoadingCalls; }
     // The configuration the test sets (std::logic_error without one: the test's own fault).
     CConfigInfo& GetConfigInfo() override;
@@ -84,7 +92,11 @@ public:
     int GetDistributionInstallLevel() override { return m_distributionInstallLevel; }
     // The linked distributions the test adds; any other name throws ObjectNotFound.
     CLinkedDistribution& FindLinkedDistribution(const wchar_t* name) override;
-    bool IsDialogEnabled(int, bool, bool) override { return m_pagesEnabled; }
+    bool IsDialogEnabled(int state, bool, bool) override
+    {
+        return m_pagesEnabled && disabledPages.count(state) == 0;
+    }
+    std::set<int> disabledPages;
     int cancelLoadingCalls = 0;
     // The cache file: the flags the test sets; entries are kept, writes counted.
     bool IsCachingCustomExecutes() const override { return cachingCustomExecutes; }

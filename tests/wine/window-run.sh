@@ -20,26 +20,32 @@ for f in "$work"/prefix/*.reg; do cp --remove-destination "$(readlink -f "$templ
 export WINEPREFIX="$work/prefix"
 export VELMO_SCREENSHOTS="Z:$(printf '%s' "$work/screenshots" | tr / '\\')"
 
-displayfile="$work/display"
-: > "$displayfile"
-Xvfb -displayfd 9 -screen 0 1024x768x24 -nolisten tcp 9>"$displayfile" </dev/null >/dev/null 2>&1 &
-xvfb=$!
-for _ in $(seq 1 100); do
-    [ -s "$displayfile" ] && break
-    sleep 0.05
-done
-if [ ! -s "$displayfile" ]; then
-    kill "$xvfb" 2>/dev/null
-    echo "Xvfb did not start" >&2
-    exit 1
+# VELMO_USE_DISPLAY=1: the windows go to the display in DISPLAY (a user's screen) instead.
+xvfb=
+if [ "${VELMO_USE_DISPLAY:-}" != 1 ]; then
+    displayfile="$work/display"
+    : > "$displayfile"
+    Xvfb -displayfd 9 -screen 0 1024x768x24 -nolisten tcp 9>"$displayfile" </dev/null >/dev/null 2>&1 &
+    xvfb=$!
+    for _ in $(seq 1 100); do
+        [ -s "$displayfile" ] && break
+        sleep 0.05
+    done
+    if [ ! -s "$displayfile" ]; then
+        kill "$xvfb" 2>/dev/null
+        echo "Xvfb did not start" >&2
+        exit 1
+    fi
+    export DISPLAY=":$(head -n1 "$displayfile")"
 fi
-export DISPLAY=":$(head -n1 "$displayfile")"
 
 cleanup() {
     wineserver -k </dev/null >/dev/null 2>&1
     wineserver -w </dev/null >/dev/null 2>&1
-    kill "$xvfb" 2>/dev/null
-    wait "$xvfb" 2>/dev/null
+    if [ -n "$xvfb" ]; then
+        kill "$xvfb" 2>/dev/null
+        wait "$xvfb" 2>/dev/null
+    fi
     rm -rf "$work/prefix"
 }
 trap cleanup EXIT

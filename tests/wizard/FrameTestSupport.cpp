@@ -2,6 +2,21 @@
 
 namespace frametest {
 
+void Pump(DWORD ms)
+{
+    const DWORD start = ::GetTickCount();
+    do {
+        MSG msg;
+        while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            if (!AfxPreTranslateMessage(&msg)) {
+                ::TranslateMessage(&msg);
+                ::DispatchMessageW(&msg);
+            }
+        }
+        ::Sleep(10);
+    } while (::GetTickCount() - start < ms);
+}
+
 namespace {
 
 FrameFixture* g_fixture = nullptr;

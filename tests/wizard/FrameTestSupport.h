@@ -20,6 +20,9 @@
 
 namespace frametest {
 
+// Dispatches the thread's messages through the pre-translation of the windows for `ms`.
+void Pump(DWORD ms);
+
 const UINT kTestPageTemplate = 500;
 const int kTestPageEdit = 501;
 const int kTestPageButton = 502;

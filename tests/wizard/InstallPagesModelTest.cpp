@@ -10,6 +10,7 @@
 #include "ModelFixture.h"
 #include "MsiInstallerError.h"
 #include "SingleDirectoryDialog.h"
+#include "WizardDistribution.h"
 
 using namespace modeltest;
 
@@ -45,8 +46,13 @@ protected:
         m_app.configInfo = &m_config;
         m_model.PopulateFromIniInfo(m_config, nullptr, nullptr);
         RunCosting(*m_model.GetSession());
+        m_savedModel = SetWizardDistribution(&m_model);
     }
-    ~InstallPagesModelTest() override { m_config.FreeResourceModules(); }
+    ~InstallPagesModelTest() override
+    {
+        SetWizardDistribution(m_savedModel);
+        m_config.FreeResourceModules();
+    }
 
     testsupport::CurrentFolderGuard m_currentFolder;
     testsupport::TempDir m_dir;
@@ -55,6 +61,7 @@ protected:
     CDistribution m_model;
     testsupport::ScopedDistributionServices m_modelServices{&m_model};
     MessageBoxRecorder m_boxes;
+    CDistribution* m_savedModel = nullptr;
 };
 
 }  // namespace

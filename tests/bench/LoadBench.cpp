@@ -1,0 +1,309 @@
+// Time from the start of setup's process to the end of its initialisation (where a quiet run
+// would start installing), against Windows Installer's own floor for the same packages: one
+// process that opens every part package and the merged package and runs CostInitialize,
+// FileCost and CostFinalize in each. setup must be a benchmark build (VELMO_BENCH): it writes the
+// marks of its start-up to the file named by VELMO_BENCH_TIMELINE and ends before installing.
+//   load_bench.exe <setup.exe> <rounds> <distribution folder>...
+//   load_bench.exe --floor <distribution folder>   (the floor's own process)
+// Prints per distribution "BENCH load parts=N features=F setup_s=S engine_s=E" (the mean of the
+// rounds, the two sides taking turns) and "BENCH load-steps parts=N ..." with the time of each
+// stretch of setup's start-up in milliseconds.
+#include <windows.h>
+
+#include <msi.h>
+#include <msiquery.h>
+
+#include <cstdio>
+#include <fstream>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+namespace {
+
+const DWORD kRunTimeoutMs = 10 * 60 * 1000;
+const wchar_t kTimelineVariable[] = L"VELMO_BENCH_TIMELINE";
+const wchar_t kFloorSwitch[] = L"--floor";
+const char kLoadedMark[] = "loaded:0";
+// The initialisation steps, in the order the model runs them.
+const char* const kStepNames[] = {"service", "properties", "core-parts", "costing", "directories", "feature-tree",
+    "dependency-info", "install-level", "dependencies", "broken-dependencies"};
+// Events of the load progress: a step, the initialisation's start and its end.
+const int kProgressStep = 1;
+const int kProgressPhaseStart = 4;
+const int kProgressPhaseEnd = 3;
+
+long long Counter()
+{
+    LARGE_INTEGER counter;
+    QueryPerformanceCounter(&counter);
+    return counter.QuadPart;
+}
+
+double Seconds(long long ticks)
+{
+    LARGE_INTEGER frequency;
+    QueryPerformanceFrequency(&frequency);
+    return static_cast<double>(ticks) / static_cast<double>(frequency.QuadPart);
+}
+
+std::string Narrow(const std::wstring& text)
+{
+    return std::string(text.begin(), text.end());
+}
+
+void Check(UINT result, const std::string& what)
+{
+    if (result != ERROR_SUCCESS)
+        throw std::runtime_error(what + " failed with " + std::to_string(result));
+}
+
+std::wstring ReadIni(const std::wstring& ini, const std::wstring& section, const wchar_t* key)
+{
+    wchar_t value[MAX_PATH];
+    GetPrivateProfileStringW(section.c_str(), key, L"", value, MAX_PATH, ini.c_str());
+    return value;
+}
+
+// The part packages of the distribution in `root`, in [Parts] order, and its merged package last.
+std::vector<std::wstring> ReadPackages(const std::wstring& root)
+{
+    const std::wstring ini = root + L"\\setup.ini";
+    std::vector<wchar_t> names(32768);
+    const DWORD length
+        = GetPrivateProfileSectionW(L"Parts", names.data(), static_cast<DWORD>(names.size()), ini.c_str());
+    std::vector<std::wstring> packages;
+    for (const wchar_t* entry = names.data(); entry < names.data() + length && *entry; entry += wcslen(entry) + 1) {
+        std::wstring name(entry);
+        name.resize(name.find(L'='));
+        packages.push_back(root + L"\\" + ReadIni(ini, name, L"Path"));
+    }
+    if (packages.empty())
+        throw std::runtime_error("no parts listed in " + Narrow(ini));
+    packages.push_back(root + L"\\" + ReadIni(ini, L"Merged", L"Path"));
+    return packages;
+}
+
+// Features of the merged package.
+unsigned CountFeatures(const std::wstring& merged)
+{
+    MSIHANDLE database = 0;
+    Check(MsiOpenDatabaseW(merged.c_str(), MSIDBOPEN_READONLY, &database), "MsiOpenDatabaseW");
+    MSIHANDLE view = 0;
+    UINT result = MsiDatabaseOpenViewW(database, L"SELECT Feature FROM Feature", &view);
+    if (result == ERROR_SUCCESS)
+        result = MsiViewExecute(view, 0);
+    unsigned count = 0;
+    MSIHANDLE row = 0;
+    while (result == ERROR_SUCCESS && MsiViewFetch(view, &row) == ERROR_SUCCESS) {
+        MsiCloseHandle(row);
+        ++count;
+    }
+    MsiCloseHandle(view);
+    MsiCloseHandle(database);
+    Check(result, "reading the Feature table");
+    return count;
+}
+
+// The floor's process: every package opened and costed, one after the other.
+void RunFloor(const std::wstring& root)
+{
+    MsiSetInternalUI(INSTALLUILEVEL_NONE, nullptr);
+    for (const std::wstring& package : ReadPackages(root)) {
+        MSIHANDLE session = 0;
+        Check(MsiOpenPackageExW(package.c_str(), 0, &session), "MsiOpenPackageExW " + Narrow(package));
+        for (const wchar_t* action : {L"CostInitialize", L"FileCost", L"CostFinalize"}) {
+            const UINT result = MsiDoActionW(session, action);
+            if (result != ERROR_SUCCESS) {
+                MsiCloseHandle(session);
+                Check(result, Narrow(action) + " of " + Narrow(package));
+            }
+        }
+        MsiCloseHandle(session);
+    }
+    wchar_t path[MAX_PATH];
+    const DWORD length = GetEnvironmentVariableW(kTimelineVariable, path, MAX_PATH);
+    if (length == 0 || length >= MAX_PATH)
+        throw std::runtime_error("the floor needs VELMO_BENCH_TIMELINE");
+    std::ofstream(Narrow(path), std::ios::app) << kLoadedMark << ' ' << Counter() << '\n';
+}
+
+struct Mark {
+    std::string label;
+    long long counter;
+};
+
+// Runs a command line with the timeline in `timeline`; the marks it wrote, the process's start
+// first (labelled "start").
+std::vector<Mark> RunTimed(const std::wstring& commandLine, const std::wstring& timeline)
+{
+    DeleteFileW(timeline.c_str());
+    SetEnvironmentVariableW(kTimelineVariable, timeline.c_str());
+    std::vector<wchar_t> buffer(commandLine.begin(), commandLine.end());
+    buffer.push_back(L'\0');
+    STARTUPINFOW startup = {};
+    startup.cb = sizeof(startup);
+    PROCESS_INFORMATION process = {};
+    std::vector<Mark> marks{{"start", Counter()}};
+    const BOOL started
+        = CreateProcessW(nullptr, buffer.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process);
+    SetEnvironmentVariableW(kTimelineVariable, nullptr);
+    if (!started)
+        throw std::runtime_error("cannot start " + Narrow(commandLine) + ": error " + std::to_string(GetLastError()));
+    CloseHandle(process.hThread);
+    const DWORD waited = WaitForSingleObject(process.hProcess, kRunTimeoutMs);
+    DWORD code = 0;
+    GetExitCodeProcess(process.hProcess, &code);
+    if (waited != WAIT_OBJECT_0)
+        TerminateProcess(process.hProcess, 1);
+    CloseHandle(process.hProcess);
+    if (waited != WAIT_OBJECT_0)
+        throw std::runtime_error(Narrow(commandLine) + " did not end");
+    if (code != 0)
+        throw std::runtime_error(Narrow(commandLine) + " ended with " + std::to_string(code));
+    std::ifstream file(Narrow(timeline));
+    Mark mark;
+    while (file >> mark.label >> mark.counter)
+        marks.push_back(mark);
+    if (marks.back().label != kLoadedMark)
+        throw std::runtime_error(Narrow(commandLine) + " ended before the end of its initialisation");
+    return marks;
+}
+
+// Names the stretches that end at each of setup's marks: the progress events become the parts
+// read and the initialisation steps.
+std::vector<std::string> NameStretches(const std::vector<Mark>& marks)
+{
+    std::vector<std::string> names;
+    bool loading = false;
+    bool initialising = false;
+    int partsRead = -1;
+    size_t step = 0;
+    for (size_t i = 1; i < marks.size(); ++i) {
+        const std::string& label = marks[i].label;
+        const size_t colon = label.find(':');
+        const std::string what = label.substr(0, colon);
+        const int value = std::stoi(label.substr(colon + 1));
+        std::string name = what;
+        if (what == "progress") {
+            if (value == kProgressPhaseStart) {
+                initialising = true;
+                name = "parts-end";
+            } else if (value == kProgressPhaseEnd) {
+                name = "init-end";
+            } else if (value == kProgressStep && initialising && step < sizeof(kStepNames) / sizeof(kStepNames[0])) {
+                name = kStepNames[step++];
+            } else if (value == kProgressStep && !loading) {
+                loading = true;
+                name = "load-start";
+            } else if (value == kProgressStep) {
+                // Progress every ten parts, from the first part on.
+                partsRead += partsRead < 0 ? 2 : 10;
+                name = "parts-to-" + std::to_string(partsRead);
+            }
+        }
+        names.push_back(name);
+    }
+    return names;
+}
+
+std::wstring FullPath(const wchar_t* path)
+{
+    wchar_t full[MAX_PATH];
+    const DWORD length = GetFullPathNameW(path, MAX_PATH, full, nullptr);
+    if (length == 0 || length >= MAX_PATH)
+        throw std::runtime_error("bad path " + Narrow(path));
+    std::wstring result(full);
+    while (result.size() > 3 && result.back() == L'\\')
+        result.pop_back();
+    return result;
+}
+
+std::wstring ModulePath()
+{
+    wchar_t path[MAX_PATH];
+    const DWORD length = GetModuleFileNameW(nullptr, path, MAX_PATH);
+    if (length == 0 || length >= MAX_PATH)
+        throw std::runtime_error("cannot name the benchmark's own program");
+    return path;
+}
+
+void BenchDistribution(const std::wstring& setup, int rounds, const std::wstring& root)
+{
+    const std::vector<std::wstring> packages = ReadPackages(root);
+    const unsigned features = CountFeatures(packages.back());
+    wchar_t temp[MAX_PATH];
+    GetTempPathW(MAX_PATH, temp);
+    const std::wstring timeline = std::wstring(temp) + L"velmo_load_bench.txt";
+    const std::wstring setupCommand = L"\"" + setup + L"\" /qn /acceptlicenses yes /r:n /root \"" + root + L"\"";
+    const std::wstring floorCommand = L"\"" + ModulePath() + L"\" " + kFloorSwitch + L" \"" + root + L"\"";
+
+    double setupTotal = 0;
+    double floorTotal = 0;
+    std::vector<std::string> stretchNames;
+    std::vector<double> stretchTotals;
+    auto timeSetup = [&] {
+        const std::vector<Mark> marks = RunTimed(setupCommand, timeline);
+        setupTotal += Seconds(marks.back().counter - marks.front().counter);
+        const std::vector<std::string> names = NameStretches(marks);
+        if (stretchNames.empty()) {
+            stretchNames = names;
+            stretchTotals.assign(names.size(), 0);
+        } else if (names != stretchNames) {
+            throw std::runtime_error("setup's start-up took different paths in two rounds");
+        }
+        for (size_t i = 1; i < marks.size(); ++i)
+            stretchTotals[i - 1] += Seconds(marks[i].counter - marks[i - 1].counter);
+    };
+    auto timeFloor = [&] {
+        const std::vector<Mark> marks = RunTimed(floorCommand, timeline);
+        floorTotal += Seconds(marks.back().counter - marks.front().counter);
+    };
+    // Both sides once before timing: the packages are read into the file cache.
+    RunTimed(setupCommand, timeline);
+    RunTimed(floorCommand, timeline);
+    for (int round = 0; round < rounds; ++round) {
+        // The side that goes first changes every round.
+        if (round % 2 == 0) {
+            timeSetup();
+            timeFloor();
+        } else {
+            timeFloor();
+            timeSetup();
+        }
+    }
+    const unsigned parts = static_cast<unsigned>(packages.size() - 1);
+    std::printf("BENCH load parts=%u features=%u setup_s=%.3f engine_s=%.3f\n", parts, features, setupTotal / rounds,
+        floorTotal / rounds);
+    std::printf("BENCH load-steps parts=%u", parts);
+    for (size_t i = 0; i < stretchNames.size(); ++i)
+        std::printf(" %s_ms=%.1f", stretchNames[i].c_str(), stretchTotals[i] * 1000 / rounds);
+    std::printf("\n");
+    std::fflush(stdout);
+}
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv)
+{
+    try {
+        if (argc == 3 && std::wstring(argv[1]) == kFloorSwitch) {
+            RunFloor(FullPath(argv[2]));
+            return 0;
+        }
+        if (argc < 4) {
+            std::fprintf(stderr, "usage: load_bench <setup.exe> <rounds> <distribution folder>...\n");
+            return 2;
+        }
+        const std::wstring setup = FullPath(argv[1]);
+        const int rounds = _wtoi(argv[2]);
+        if (rounds < 1)
+            throw std::runtime_error("rounds must be 1 or more");
+        for (int i = 3; i < argc; ++i)
+            BenchDistribution(setup, rounds, FullPath(argv[i]));
+    } catch (const std::exception& error) {
+        std::fprintf(stderr, "load_bench: %s\n", error.what());
+        return 1;
+    }
+    return 0;
+}

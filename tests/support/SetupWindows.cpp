@@ -1,0 +1,111 @@
+#include "SetupWindows.h"
+
+#include <cwchar>
+
+namespace testsupport {
+
+namespace {
+
+struct FindWindowOf {
+    DWORD process;
+    const wchar_t* caption;  // null: any
+    const wchar_t* text;     // a child's text the window must hold; null: any
+    HWND found;
+};
+
+BOOL CALLBACK HasText(HWND child, LPARAM param)
+{
+    auto* find = reinterpret_cast<FindWindowOf*>(param);
+    wchar_t text[512] = {};
+    ::GetWindowTextW(child, text, 512);
+    if (wcsstr(text, find->text)) {
+        find->text = nullptr;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+BOOL CALLBACK FindTopLevel(HWND window, LPARAM param)
+{
+    auto* find = reinterpret_cast<FindWindowOf*>(param);
+    DWORD process = 0;
+    ::GetWindowThreadProcessId(window, &process);
+    wchar_t className[64] = {};
+    ::GetClassNameW(window, className, 64);
+    if (process != find->process || !::IsWindowVisible(window) || wcscmp(className, L"#32770") != 0)
+        return TRUE;
+    wchar_t caption[256] = {};
+    ::GetWindowTextW(window, caption, 256);
+    if (find->caption && wcscmp(caption, find->caption) != 0)
+        return TRUE;
+    if (find->text) {
+        FindWindowOf inner = *find;
+        ::EnumChildWindows(window, &HasText, reinterpret_cast<LPARAM>(&inner));
+        if (inner.text)
+            return TRUE;
+    }
+    find->found = window;
+    return FALSE;
+}
+
+}  // namespace
+
+HWND WaitForDialog(DWORD process, const wchar_t* caption, const wchar_t* text, DWORD timeoutMs)
+{
+    const DWORD start = ::GetTickCount();
+    while (::GetTickCount() - start < timeoutMs) {
+        FindWindowOf find = {process, caption, text, nullptr};
+        ::EnumWindows(&FindTopLevel, reinterpret_cast<LPARAM>(&find));
+        if (find.found)
+            return find.found;
+        ::Sleep(50);
+    }
+    return nullptr;
+}
+
+bool WaitUntilEnabled(HWND window, DWORD timeoutMs)
+{
+    const DWORD start = ::GetTickCount();
+    while (::GetTickCount() - start < timeoutMs) {
+        if (::IsWindowEnabled(window))
+            return true;
+        ::Sleep(50);
+    }
+    return false;
+}
+
+std::wstring WindowText(HWND window)
+{
+    wchar_t text[256] = {};
+    ::GetWindowTextW(window, text, 256);
+    return text;
+}
+
+SetupProcess::SetupProcess(const std::wstring& setupExe, const std::wstring& root)
+{
+    std::wstring command = L"\"" + setupExe + L"\" /root \"" + root + L"\"";
+    STARTUPINFOW startup = {};
+    startup.cb = sizeof(startup);
+    m_ok = ::CreateProcessW(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &m_info)
+        != FALSE;
+}
+
+SetupProcess::~SetupProcess()
+{
+    if (!m_ok)
+        return;
+    if (::WaitForSingleObject(m_info.hProcess, 0) == WAIT_TIMEOUT)
+        ::TerminateProcess(m_info.hProcess, 99);
+    ::CloseHandle(m_info.hThread);
+    ::CloseHandle(m_info.hProcess);
+}
+
+DWORD SetupProcess::Wait(DWORD timeoutMs)
+{
+    ::WaitForSingleObject(m_info.hProcess, timeoutMs);
+    DWORD code = STILL_ACTIVE;
+    ::GetExitCodeProcess(m_info.hProcess, &code);
+    return code;
+}
+
+}  // namespace testsupport

@@ -1,0 +1,39 @@
+// setup.exe started as a process of its own and its windows found and driven from outside, by
+// messages: shared by the process tests of the wizard and the sample's wizard driver.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+namespace testsupport {
+
+// A visible dialog of the process (with that caption when not null, holding a child whose text
+// contains `text` when not null), waited for up to `timeoutMs`; null when none came.
+HWND WaitForDialog(DWORD process, const wchar_t* caption, const wchar_t* text, DWORD timeoutMs = 20000);
+
+// Waits until the window is enabled; false after the time-out.
+bool WaitUntilEnabled(HWND window, DWORD timeoutMs = 30000);
+
+// The window's text (a button's caption).
+std::wstring WindowText(HWND window);
+
+// setup.exe started with "/root <root>"; ended by force when still running at destruction.
+class SetupProcess {
+public:
+    SetupProcess(const std::wstring& setupExe, const std::wstring& root);
+    ~SetupProcess();
+    SetupProcess(const SetupProcess&) = delete;
+    SetupProcess& operator=(const SetupProcess&) = delete;
+
+    bool Started() const { return m_ok; }
+    DWORD Id() const { return m_info.dwProcessId; }
+    // The exit code, or STILL_ACTIVE after the time-out.
+    DWORD Wait(DWORD timeoutMs = 30000);
+
+private:
+    bool m_ok = false;
+    PROCESS_INFORMATION m_info = {};
+};
+
+}  // namespace testsupport
