@@ -1,8 +1,7 @@
 // The wizard frame over the program's page registry with the installation-type page (5) and the
 // destination-directory page (4) whose work on the distribution the test answers and records,
 // plain stand-ins for the feature page (6) and the confirmation page (10), and a configuration of
-// the test's own (three installation types, three directory rows, a banner, a linked
-// distribution).
+// the test's own (installation types, directory rows and a banner).
 #pragma once
 
 #include <windows.h>
@@ -96,8 +95,8 @@ public:
 
 class PagesFixture {
 public:
-    // The configuration's [Installation Types] lines and the extra ini text (sections of types
-    // and of the directory page).
+    // Only the `enabled` pages are shown; `ini` is the configuration after its distribution
+    // sections (the pages' own sections).
     PagesFixture(const std::set<int>& enabled, const std::string& ini);
     ~PagesFixture();
 
