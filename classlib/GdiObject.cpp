@@ -20,6 +20,7 @@ template <class T> T* CGdiObject::TempFromHandle(HGDIOBJ handle)
 
 template CBitmap* CGdiObject::TempFromHandle<CBitmap>(HGDIOBJ);
 template CFont* CGdiObject::TempFromHandle<CFont>(HGDIOBJ);
+template CPen* CGdiObject::TempFromHandle<CPen>(HGDIOBJ);
 template CPalette* CGdiObject::TempFromHandle<CPalette>(HGDIOBJ);
 template CBrush* CGdiObject::TempFromHandle<CBrush>(HGDIOBJ);
 

@@ -67,3 +67,12 @@ public:
     BOOL CreateSolidBrush(COLORREF color) { return Attach(::CreateSolidBrush(color)); }
     operator HBRUSH() const noexcept { return static_cast<HBRUSH>(m_hObject); }
 };
+
+class CPen : public CGdiObject {
+public:
+    CPen() noexcept { }
+    CPen(int style, int width, COLORREF color) { CreatePen(style, width, color); }
+    static CPen* FromHandle(HPEN handle) { return TempFromHandle<CPen>(handle); }
+    BOOL CreatePen(int style, int width, COLORREF color) { return Attach(::CreatePen(style, width, color)); }
+    operator HPEN() const noexcept { return static_cast<HPEN>(m_hObject); }
+};

@@ -140,6 +140,20 @@
 // The path edit's question after a refused folder.
 #define IDS_RESET_PATH_QUESTION 128
 
+// The installation-type page: its template and banner texts (the types' icons are
+// IDI_INSTALL_COMPLETE, IDI_INSTALL_TYPICAL and IDI_INSTALL_CUSTOM below).
+#define IDD_INSTALLATION_TYPE_PAGE 137
+#define IDS_INSTALLATION_TYPE_TITLE 112     // "Select Installation Option"
+#define IDS_INSTALLATION_TYPE_SUBTITLE 113  // "Select one of the following options."
+
+// The destination-directory page: its template, banner texts, the rows' Browse caption and the
+// folder browser's title.
+#define IDD_SINGLE_DIRECTORY_PAGE 136
+#define IDS_SINGLE_DIRECTORY_TITLE 110     // "Destination Directory"
+#define IDS_SINGLE_DIRECTORY_SUBTITLE 111  // "Select the primary installation directory."
+#define IDS_BROWSE_CAPTION 134             // "Browse..."
+#define IDS_BROWSE_FOLDER_TITLE 255        // "Select a folder"
+
 // The feature tree: layers of the items' composite images, the state icons and the icons and
 // texts of the items' menus (icons of 32 by 16 pixels, from the program's module).
 #define IDI_FEATURE_BASE 500

@@ -59,10 +59,11 @@ public:
         m_config.LoadLanguageResource();
         m_config.PopulateDialogInfo();
         services.app.configInfo = &m_config;
-        // The pages that are built (they read the distribution; the run's pages would install):
-        // not in these tests.
-        services.app.disabledPages = {kUserInfoDialog, kFeatureInfo1Dialog, kFeatureTreeDialog, kFeatureInfoDialog, kLicenseDialog,
-            kLicense2Dialog, kConfirmStartDialog, kProgressDialog, kEndExecuteDialog, kEndDialog};
+        // Every page but the welcome page (they read the distribution; the run's pages would
+        // install): not in these tests.
+        services.app.disabledPages = {kUserInfoDialog, kFeatureInfo1Dialog, kSingleDirectoryDialog, kInstallationTypeDialog,
+            kFeatureTreeDialog, kFeatureInfoDialog, kLicenseDialog, kLicense2Dialog, kConfirmStartDialog, kProgressDialog,
+            kEndExecuteDialog, kEndDialog};
         g_questions = 0;
         g_answer = IDYES;
         m_box = CNestedInstallerDialog::s_pfnMessageBoxW;
