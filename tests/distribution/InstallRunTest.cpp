@@ -224,6 +224,21 @@ TEST_F(InstallRunTest, QuietRunInstallsEveryPartAndMergesTheResults)
     EXPECT_EQ(1, m_app.versionKeyChecks);
 }
 
+// The installer engine's own part on the second volume goes first: the first part after it lies
+// on an earlier volume, which is looked for again.
+TEST_F(InstallRunTest, EarlierVolumeAfterTheEnginesPartIsFoundAgain)
+{
+    EditMerged({L"UPDATE ZKSummaryProduct SET UpgradeCode='{5B0CB826-E499-4E6B-94F0-75B6327ED934}' WHERE "
+                L"ProductCode='" + std::wstring(kExtrasCode) + L"'"});
+    ScriptedRun* run = &Load();
+    m_wizard.mediaFolders = {m_dir.Path(), m_volume2};
+    EXPECT_EQ(0u, run->InstallSilently());
+    EXPECT_EQ((std::vector<std::wstring>{L"Model Extras 0 " + m_volume2 + L"\\", L"Model Core 0 " + m_root}),
+        run->installs);
+    EXPECT_EQ((std::vector<int>{2, 1}), m_wizard.promptedVolumes);
+    EXPECT_EQ(1, run->GetCurrentVolume());
+}
+
 // Without a window a volume that is nowhere ends the run with 1603 before its part; a failed
 // version-key check turns a success into 1223 and keeps the restart state.
 TEST_F(InstallRunTest, MissingVolumeAndFailedVersionCheck)

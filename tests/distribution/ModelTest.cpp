@@ -602,6 +602,35 @@ TEST_F(ModelTest, PostProcessingProgramRunsAroundAPart)
     EXPECT_EQ(0u, log.lines[5].find(L"OrbelInstaller: --- ZKPie post-part failed: File not found. : ")) << log.text;
 }
 
+namespace {
+
+int g_extrasStateQueries = 0;
+
+// The second part's product breaks while the part is read: found installed among its related
+// products, then in a bad configuration.
+INSTALLSTATE WINAPI ExtrasBreakingState(LPCWSTR product)
+{
+    if (std::wstring(product) != modeltest::kExtrasCode)
+        return MsiQueryProductStateW(product);
+    return ++g_extrasStateQueries == 1 ? MsiQueryProductStateW(product) : INSTALLSTATE_BADCONFIG;
+}
+
+}  // namespace
+
+// A part whose product Windows Installer reports in a bad configuration when the part is read is
+// treated after it as one that was not installed before.
+TEST_F(ModelTest, PostProcessingAfterAPartInBadConfiguration)
+{
+    g_extrasStateQueries = 0;
+    MsiApiOverride<decltype(MsiApiTable::MsiQueryProductStateW)> state{
+        MsiApi().MsiQueryProductStateW, &ExtrasBreakingState};
+    Configure(Ini("{6D1F3B20-7A4C-4E5D-8B9A-0C1D2E3F4A11}"));
+    m_model.PopulateFromIniInfo(m_config, nullptr, nullptr);
+    const CPart& extras = *m_model.GetPart(1);
+    ASSERT_EQ(INSTALLSTATE_BADCONFIG, extras.GetProductState());
+    EXPECT_EQ(L"\"" + m_dir.File(L"post.exe") + L"\" /qnm", W(m_model.GetPartHelperCommand(false, extras)));
+}
+
 // One restriction on a folder: the path and the folder both get a trailing backslash and are
 // compared ignoring case; attribute 1 counts subfolders, 2 requires the folder, 4 swaps roles.
 TEST(DirectoryRestriction, PathAgainstOneFolder)
