@@ -1608,6 +1608,94 @@ TEST_F(ModelTest, InstallLevelAndTheInitialSelection)
     EXPECT_TRUE(m_model.GetPart(0)->HasAction());
 }
 
+namespace {
+
+// "name=state" for every feature of the model in tree order, of the given member.
+std::wstring FeatureValues(CDistribution& model, int CFeature::*member)
+{
+    std::wstring text;
+    CFeatureTree& tree = model.GetFeatureTree();
+    for (CFeature* f = tree.GetRoot(); f; f = tree.GetNext(f))
+        text += W(f->GetName()) + L"=" + std::to_wstring(f->*member) + L" ";
+    return text;
+}
+
+}  // namespace
+
+// The initial selection's last user requests: the level state, but for the features of an
+// installed part shown among the installed programs their installed state, unless the parent of
+// the same product was not chosen or the feature is transitive below an installed feature. (The
+// fixture's Extras has level 0 by condition; ExtrasTools is transitive and not installed;
+// ExtrasMenu stands for something outside the part.)
+TEST_F(ModelTest, InitialSelectionGivesLastUserRequests)
+{
+    struct Case {
+        const char* name;
+        bool extrasShown;
+        bool extrasInstalled;
+        const wchar_t* lastUserRequests;
+    };
+    const Case cases[] = {
+        {"an installed part among the installed programs", true, true,
+            L"Orphan=5 Core=5 CoreDocs=5 CoreHelp=5 Extras=3 ExtrasTools=5 ExtrasMenu=5 InstalledProd1=5 "},
+        {"below a parent of the same product that is not installed", true, false,
+            L"Orphan=5 Core=5 CoreDocs=5 CoreHelp=5 Extras=2 ExtrasTools=5 ExtrasMenu=5 InstalledProd1=5 "},
+        {"an installed part hidden from the installed programs", false, true,
+            L"Orphan=5 Core=5 CoreDocs=5 CoreHelp=5 Extras=2 ExtrasTools=5 ExtrasMenu=5 InstalledProd1=5 "},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        TestAppServices app;
+        app.systemInfo = m_app.systemInfo;
+        if (c.extrasShown)
+            app.systemInfo.products.push_back({kExtrasCode, 1, {}});
+        app.RequestFeature(L"CoreDocs", INSTALLSTATE_SOURCE);
+        app.DisallowAbsent(L"CoreHelp");
+        CDistribution model;
+        testsupport::ScopedDistributionServices scope(&model);
+        Configure(Ini("{6D1F3B20-7A4C-4E5D-8B9A-0C1D2E3F4A11}"));
+        model.PopulateFromIniInfo(m_config, nullptr, nullptr);
+        model.RunCostingActions();
+        if (!c.extrasInstalled)
+            model.FindFeature(L"Extras")->m_installedState = INSTALLSTATE_ABSENT;
+        model.SetInstallLevel(10, false);
+        EXPECT_EQ(c.lastUserRequests, FeatureValues(model, &CFeature::m_lastUserRequest));
+    }
+}
+
+// A level set again recomputes the selection only when it differs from the last one or a
+// feature carries the change mark, which every application of requests leaves.
+TEST_F(ModelTest, InstallLevelSetAgainRecomputesOnlyWhenNeeded)
+{
+    Configure(Ini("{6D1F3B20-7A4C-4E5D-8B9A-0C1D2E3F4A11}"));
+    m_model.PopulateFromIniInfo(m_config, nullptr, nullptr);
+    m_model.RunCostingActions();
+    CFeature* core = m_model.FindFeature(L"Core");
+    auto clearMarks = [this] {
+        for (CFeature* feature : m_model.GetFeatureTree().GetFeatures())
+            feature->m_changed = false;
+    };
+    m_model.SetInstallLevel(10, false);
+    ASSERT_EQ(INSTALLSTATE_LOCAL, core->GetActionState());
+
+    // The user's change marks the feature: the same level recomputes the selection.
+    ASSERT_EQ(INSTALLSTATE_ABSENT, core->RequestState(INSTALLSTATE_ABSENT, false, nullptr, nullptr));
+    m_model.SetInstallLevel(10, false);
+    EXPECT_EQ(INSTALLSTATE_LOCAL, core->GetActionState());
+    EXPECT_TRUE(core->IsChanged());
+
+    // Nothing marked: the same level keeps the selection as it stands.
+    clearMarks();
+    core->m_actionState = INSTALLSTATE_ABSENT;
+    m_model.SetInstallLevel(10, false);
+    EXPECT_EQ(INSTALLSTATE_ABSENT, core->GetActionState());
+
+    // Another level recomputes it, marks or not.
+    m_model.SetInstallLevel(3, false);
+    EXPECT_EQ(INSTALLSTATE_LOCAL, core->GetActionState());
+    EXPECT_EQ(3, m_model.GetInstallLevel());
+}
+
 // Dependency rows resolved against the parts: inconsistencies of the tables in one numbered
 // report; a placeholder's unsatisfied row is not reported.
 TEST_F(ModelTest, DependencyResolutionReportsEveryInconsistency)
