@@ -728,6 +728,44 @@ TEST_F(ModelTest, FeatureSubsetsOfTheParts)
     EXPECT_FALSE(core.IsOSExcluded(3));
 }
 
+// A part is excluded on a kind of Windows by a property of its owner's: ZKPROD32BITOSEXC names
+// kind 2 (asked only under WOW64), ZKPROD64BITOSEXC kind 3, each also with a suffix; a property
+// without a value excludes nothing.
+TEST_F(ModelTest, OwnersPropertyExcludesAPartOnAKindOfWindows)
+{
+    struct Case {
+        const wchar_t* property;
+        const wchar_t* value;  // none: the property is not set
+        int kind;
+    };
+    const Case cases[] = {
+        {L"ZKPROD32BITOSEXC", L"1", 2},
+        {L"ZKPROD64BITOSEXC.Extras", L"yes", 3},
+        {L"ZKPROD32BITOSEXC", nullptr, 1},
+        {L"ZKPRODOTHER", L"1", 1},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.property, c.property + wcslen(c.property)));
+        CopyModelFiles(m_dir);
+        std::vector<std::wstring> statements = {L"INSERT INTO ZKPropertyProduct (Property_, ProductCode) VALUES ('"
+            + std::wstring(c.property) + L"', '" + kCoreCode + L"')"};
+        if (c.value)
+            statements.push_back(L"INSERT INTO Property (Property, Value) VALUES ('" + std::wstring(c.property)
+                + L"', '" + c.value + L"')");
+        EditMerged(statements);
+        CDistribution model;
+        testsupport::ScopedDistributionServices scope(&model);
+        Configure(Ini("{6D1F3B20-7A4C-4E5D-8B9A-0C1D2E3F4A11}"));
+        model.PopulateFromIniInfo(m_config, nullptr, nullptr);
+        std::vector<CString> claims;
+        for (size_t i = 0; i < model.GetPartCount(); ++i)
+            model.GetPart(i)->ResolvePartProducts(model, claims);
+        const CPart& extras = *model.GetPart(1);
+        ASSERT_EQ(model.GetPart(0), extras.GetCorePart());
+        EXPECT_EQ(c.kind, model.GetPartOSExclusion(extras));
+    }
+}
+
 TEST_F(ModelTest, ConfiguredPropertiesAndTheInstallList)
 {
     std::string ini = Ini("{6D1F3B20-7A4C-4E5D-8B9A-0C1D2E3F4A11}");
