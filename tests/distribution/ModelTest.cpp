@@ -739,7 +739,7 @@ TEST_F(ModelTest, OwnersPropertyExcludesAPartOnAKindOfWindows)
         int kind;
     };
     const Case cases[] = {
-        {L"ZKPROD32BITOSEXC", L"1", 2},
+        {L"ZKPROD32BITOSEXC_X", L"1", 2},
         {L"ZKPROD64BITOSEXC.Extras", L"yes", 3},
         {L"ZKPROD32BITOSEXC", nullptr, 1},
         {L"ZKPRODOTHER", L"1", 1},
