@@ -228,13 +228,15 @@ TEST_F(InstallRunTest, QuietRunInstallsEveryPartAndMergesTheResults)
 // on an earlier volume, which is looked for again.
 TEST_F(InstallRunTest, EarlierVolumeAfterTheEnginesPartIsFoundAgain)
 {
-    EditMerged({L"UPDATE ZKSummaryProduct SET UpgradeCode='{5B0CB826-E499-4E6B-94F0-75B6327ED934}' WHERE "
-                L"ProductCode='" + std::wstring(kExtrasCode) + L"'"});
+    // The key as text: Wine's engine fails on an UPDATE whose WHERE alone takes a parameter.
+    const std::wstring extras = kExtrasCode;
+    EditMerged({L"UPDATE ZKSummaryProduct SET UpgradeCode='{5B0CB826-E499-4E6B-94F0-75B6327ED934}' WHERE ProductCode='"
+        + extras + L"'"});
     ScriptedRun* run = &Load();
     m_wizard.mediaFolders = {m_dir.Path(), m_volume2};
     EXPECT_EQ(0u, run->InstallSilently());
-    EXPECT_EQ((std::vector<std::wstring>{L"Model Extras 0 " + m_volume2 + L"\\", L"Model Core 0 " + m_root}),
-        run->installs);
+    EXPECT_EQ(
+        (std::vector<std::wstring>{L"Model Extras 0 " + m_volume2 + L"\\", L"Model Core 0 " + m_root}), run->installs);
     EXPECT_EQ((std::vector<int>{2, 1}), m_wizard.promptedVolumes);
     EXPECT_EQ(1, run->GetCurrentVolume());
 }
@@ -360,7 +362,8 @@ TEST_F(InstallRunTest, PartLoopAroundEachResultAndAnswer)
             with({L"executes", L"pre", L"install Core as part 1", L"drop", L"post"})},
         {"a retry runs the program around each attempt and merges only the last result", {1603, 0}, {0}, true, {4}, 0,
             0,
-            with({L"executes", L"pre", L"install Core as part 1", L"drop", L"post", L"pre", L"install Core as part 1", L"post"})},
+            with({L"executes", L"pre", L"install Core as part 1", L"drop", L"post", L"pre", L"install Core as part 1",
+                L"post"})},
         {"stop after a failure, without the post-processing program", {1603}, {0}, true, {2}, 1603, 0,
             {L"executes", L"pre", L"install Core as part 1", L"drop"}},
     };
