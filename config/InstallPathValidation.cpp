@@ -123,6 +123,8 @@ void CheckFolderNames(const CString& path, const CString& root)
 
 }  // namespace
 
+VolumeInformationQuery g_pfnGetVolumeInformationW = &GetVolumeInformationW;
+
 void ValidateInstallPath(const wchar_t* path)
 {
     if (path == nullptr || path[0] == L'\0') {
@@ -133,7 +135,7 @@ void ValidateInstallPath(const wchar_t* path)
         Fail(ERROR_DIRECTORY, kPathTooLongString, text);
     }
     const CString root = RootOf(text);
-    if (!GetVolumeInformationW(root, nullptr, 0, nullptr, nullptr, nullptr, nullptr, 0)) {
+    if (!g_pfnGetVolumeInformationW(root, nullptr, 0, nullptr, nullptr, nullptr, nullptr, 0)) {
         DWORD error = GetLastError();
         if (error == ERROR_PATH_NOT_FOUND || error == ERROR_INVALID_DATA) {
             error = ERROR_INVALID_DRIVE;

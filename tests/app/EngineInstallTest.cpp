@@ -7,6 +7,8 @@
 #include <vector>
 
 #include "MsiEngineInstall.h"
+#include "ScopedOverride.h"
+#include "WinApp.h"
 #include "TestSupport.h"
 
 using namespace testsupport;
@@ -116,25 +118,36 @@ TEST(EngineInstall, MissingInstallerIsAFailedStart)
 
 TEST(EngineInstall, RestartEntryTakesTheFirstFreeNumber)
 {
-    HKEY key = nullptr;
-    ASSERT_EQ(ERROR_SUCCESS,
-        RegCreateKeyExW(HKEY_LOCAL_MACHINE, kRunKey, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key, nullptr));
-    const wchar_t taken[] = L"taken";
-    RegSetValueExW(key, L"ZKInstaller1", 0, REG_SZ, reinterpret_cast<const BYTE*>(taken), sizeof(taken));
-    RegCloseKey(key);
+    // This program's quoted path, its own arguments and "/runkey" with the name.
+    struct {
+        wchar_t arguments[32];
+        const wchar_t* entry;
+    } cases[] = {
+        {L"", L"/runkey ZKInstaller2"},
+        {L"/qn /l*v setup.log", L"/qn /l*v setup.log /runkey ZKInstaller2"},
+    };
+    ASSERT_NE(nullptr, AfxGetApp());
+    for (auto& c : cases) {
+        ScopedOverride<LPWSTR> commandLine(AfxGetApp()->m_lpCmdLine, c.arguments);
+        HKEY key = nullptr;
+        ASSERT_EQ(ERROR_SUCCESS,
+            RegCreateKeyExW(HKEY_LOCAL_MACHINE, kRunKey, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key, nullptr));
+        const wchar_t taken[] = L"taken";
+        RegSetValueExW(key, L"ZKInstaller1", 0, REG_SZ, reinterpret_cast<const BYTE*>(taken), sizeof(taken));
+        RegCloseKey(key);
 
-    RecordingEngineInstall engine(Installer(), L"3010", false);
-    engine.SetRequiredVersion(kFutureVersion);
-    EXPECT_EQ(3010u, engine.Run());
-    EXPECT_EQ(1, engine.rebootQuestions);
-    EXPECT_EQ(L"ZKInstaller2", std::wstring(engine.GetRunValueName()));
-    // This program's quoted path and "/runkey" with the name (no arguments before it here).
-    wchar_t self[MAX_PATH] = {};
-    GetModuleFileNameW(nullptr, self, MAX_PATH);
-    EXPECT_EQ(L"\"" + std::wstring(self) + L"\" /runkey ZKInstaller2", engine.entryWhileRunning);
+        RecordingEngineInstall engine(Installer(), L"3010");
+        engine.SetRequiredVersion(kFutureVersion);
+        EXPECT_EQ(3010u, engine.Run());
+        EXPECT_EQ(1, engine.rebootQuestions);
+        EXPECT_EQ(L"ZKInstaller2", std::wstring(engine.GetRunValueName()));
+        wchar_t self[MAX_PATH] = {};
+        GetModuleFileNameW(nullptr, self, MAX_PATH);
+        EXPECT_EQ(L"\"" + std::wstring(self) + L"\" " + c.entry, engine.entryWhileRunning);
 
-    engine.DeleteRunValue(L"ZKInstaller1");
-    engine.DeleteRunValue(L"ZKInstaller2");
+        engine.DeleteRunValue(L"ZKInstaller1");
+        engine.DeleteRunValue(L"ZKInstaller2");
+    }
 }
 
 TEST(EngineInstall, LongCommandLinesAreNotCut)

@@ -456,3 +456,26 @@ TEST(SetupProcess, MissingPartPackageIsListed)
     EXPECT_NE(std::wstring::npos, log.find(L"1. Specified file not found: [Ghost] Path = ")) << Narrow(log);
     EXPECT_NE(std::wstring::npos, log.rfind(L"OrbelInstaller: OrbelInstaller exiting ")) << Narrow(log);
 }
+
+// The spec file's entries that only the loaded distribution can check end the run when the
+// loader applies them: a feature the distribution lacks, and a feature that may not be absent
+// asked to be Absent, in one numbered list; nothing is installed.
+TEST(SetupProcess, SpecFileErrorsFoundByTheLoadEndTheRun)
+{
+    RemoveSampleProducts();
+    TempDir dir;
+    ASSERT_TRUE(WriteFileBytes(
+        dir.File(L"spec.ini"), "[Features]\r\nCore=Absent\r\nNoSuch=Local\r\n[FeatureDisallowAbsent]\r\nCore=\r\n"));
+    const std::wstring logFile = dir.File(L"setup.log");
+    SetupRun run = RunSetup(L"\"" + dir.File(L"spec.ini") + L"\" /qn /AcceptLicenses yes /root \"" + SampleRoot()
+        + L"\" /l*v \"" + logFile + L"\"");
+    EXPECT_EQ(static_cast<DWORD>(-12002), run.exitCode);
+    for (const auto& box : run.boxes)
+        ADD_FAILURE() << Narrow(box.text);
+    const std::wstring log = ReadUtf16File(logFile);
+    EXPECT_NE(std::wstring::npos,
+        log.find(L"OrbelInstaller: 1. Bad Key: [Features] NoSuch\r\nOrbelInstaller: 2. Bad Key: [Features] Core\r\n"))
+        << Narrow(log);
+    EXPECT_EQ(INSTALLSTATE_UNKNOWN, MsiQueryProductStateW(L"{5A0C7E2E-8F3B-4D1A-9C6E-2B7D4E1F3A21}"));
+    RemoveSampleProducts();
+}

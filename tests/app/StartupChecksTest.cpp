@@ -156,6 +156,8 @@ TEST(VersionKeys, OnlyVersionNamesWhoseLengthIsAMultipleOfEight)
     VersionKeys keys(product);
     keys.Add(L"8.20.0.1");  // 8 characters: listed
     keys.Add(L"1.0.0.0");   // 7 characters
+    keys.Add(L"2.22");      // 4 characters
+    keys.Add(L"10.20.30.400");  // 12 characters
     keys.Add(L"00.0.0.0");  // reads as 0.0.0.0
     keys.Add(L"Settings");  // no number
     g_boxes.clear();
@@ -166,6 +168,8 @@ TEST(VersionKeys, OnlyVersionNamesWhoseLengthIsAMultipleOfEight)
     EXPECT_NE(std::wstring::npos, g_boxes[0].find(L"\tSOFTWARE\\Zekova Systems\\Parrox\\8.20.0.1\n"));
     EXPECT_EQ(std::wstring::npos, g_boxes[0].find(L"1.0.0.0"));
     EXPECT_EQ(std::wstring::npos, g_boxes[0].find(L"00.0.0.0"));
+    EXPECT_EQ(std::wstring::npos, g_boxes[0].find(L"2.22"));
+    EXPECT_EQ(std::wstring::npos, g_boxes[0].find(L"10.20.30.400"));
 
     // The switch that turns the check off.
     HKEY key = nullptr;

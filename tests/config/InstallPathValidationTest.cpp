@@ -7,6 +7,7 @@
 #include <string>
 
 #include "InstallPathValidation.h"
+#include "ScopedOverride.h"
 #include "TestSupport.h"
 #include "WindowsError.h"
 
@@ -29,6 +30,14 @@ Outcome Validate(const std::wstring& path)
         outcome.message = error.GetContext();
     }
     return outcome;
+}
+
+DWORD g_volumeError = 0;
+
+BOOL WINAPI FailingVolumeQuery(LPCWSTR, LPWSTR, DWORD, LPDWORD, LPDWORD, LPDWORD, LPWSTR, DWORD)
+{
+    SetLastError(g_volumeError);
+    return FALSE;
 }
 
 }  // namespace
@@ -76,5 +85,27 @@ TEST(InstallPathValidation, RefusesWithTheMessageOfTheFirstFailedCheck)
         EXPECT_TRUE(outcome.refused) << c.path;
         EXPECT_EQ(c.code, outcome.code) << c.path;
         EXPECT_EQ(c.message, outcome.message) << c.path;
+    }
+}
+
+// A volume that cannot be read: a path or data error is reported as a drive that is not valid,
+// any other error as it is.
+TEST(InstallPathValidation, UnreadableVolumeNamesItsRoot)
+{
+    ScopedOverride<decltype(g_pfnGetVolumeInformationW)> query(g_pfnGetVolumeInformationW, &FailingVolumeQuery);
+    const struct {
+        DWORD error;
+        DWORD code;
+    } cases[] = {
+        {ERROR_PATH_NOT_FOUND, ERROR_INVALID_DRIVE},
+        {ERROR_INVALID_DATA, ERROR_INVALID_DRIVE},
+        {ERROR_NOT_READY, ERROR_NOT_READY},
+    };
+    for (const auto& c : cases) {
+        g_volumeError = c.error;
+        const Outcome outcome = Validate(L"C:\\Program Files\\App");
+        EXPECT_TRUE(outcome.refused) << c.error;
+        EXPECT_EQ(c.code, outcome.code) << c.error;
+        EXPECT_EQ(L"The path C:\\ is not valid.  Please specify a valid path.", outcome.message) << c.error;
     }
 }

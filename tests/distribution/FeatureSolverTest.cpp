@@ -164,6 +164,16 @@ TEST(FeatureSolver, OneRequestGivesTheWholeSelection)
                 a->m_lastUserRequest = kLocal;
             },
             L"A", kAbsent, false, true, L"A=2 B=2 "},
+        {"a dependency nothing else needs goes with the feature above it",
+            [](Tree& t) {
+                CFeature* a = t.Add(L"A");
+                CFeature* g = t.Add(L"G");
+                CFeature* x = t.Add(L"X", g);
+                a->AddDependency(Subset({x}), 0);
+                for (CFeature* f : {a, g, x})
+                    t.SetInstalled(f, kLocal);
+            },
+            L"A", kAbsent, false, true, L"A=2 G=2 X=2 "},
         {"a dependency the user chose stays",
             [](Tree& t) {
                 CFeature* a = t.Add(L"A");
@@ -225,6 +235,95 @@ TEST(FeatureSolver, OneRequestGivesTheWholeSelection)
                 t.SetInstalled(t.Add(L"Kept"), kSource);
             },
             L"A", kLocal, false, false, L"A=2 Disabled=2 X=2 Kept=4 "},
+        {"a conflict deeper down leaves nothing of the level that found it",
+            [](Tree& t) {
+                CFeature* a = t.Add(L"A");
+                CFeature* disabled = t.Add(L"Disabled");
+                disabled->m_level = 0;
+                t.SetInstalled(t.Add(L"K", disabled), kLocal);  // removed by the level that then conflicts
+                CFeature* x = t.Add(L"X", disabled);
+                CFeatureSubsetOr group(CFeatureSubsetDependency(Subset({x}), 0));
+                group.Add(CFeatureSubsetDependency(Subset({t.Add(L"Y")}), 0));
+                a->AddDependencyGroup(group);
+            },
+            L"A", kLocal, false, true, L"A=3 Disabled=2 K=3 X=2 Y=3 "},
+        {"a parent asked for two states at the user's priority is a conflict",
+            [](Tree& t) {
+                CFeature* a = t.Add(L"A");
+                CFeature* p = t.Add(L"P");
+                CFeature* c1 = t.Add(L"C1", p);
+                c1->m_attributes = CFeature::kAttrFavorSource;
+                a->AddDependency(Subset({c1, t.Add(L"C2", p)}), 0);
+            },
+            L"A", kLocal, false, false, L"A=2 P=2 C1=2 C2=2 "},
+        {"a parent alone brings back the children the user had chosen",
+            [](Tree& t) {
+                CFeature* p = t.Add(L"P");
+                t.Add(L"C1", p)->m_lastUserRequest = kLocal;
+                t.Add(L"C2", p);
+            },
+            L"P", kLocal, false, true, L"P=3 C1=3 C2=2 "},
+        {"a parent with its subfeatures overrides the children's last choices",
+            [](Tree& t) {
+                CFeature* p = t.Add(L"P");
+                t.Add(L"C1", p)->m_lastUserRequest = kLocal;
+                t.Add(L"C2", p);
+            },
+            L"P", kSource, true, true, L"P=4 C1=4 C2=4 "},
+        {"a hidden child returns to its last choice even with subfeatures",
+            [](Tree& t) {
+                CFeature* p = t.Add(L"P");
+                CFeature* hidden = t.Add(L"C1", p);
+                hidden->m_display = 0;
+                hidden->m_lastUserRequest = kLocal;
+                t.Add(L"C2", p);
+            },
+            L"P", kSource, true, true, L"P=4 C1=3 C2=4 "},
+        {"with subfeatures, a child already requested local still passes the request down",
+            [](Tree& t) {
+                CFeature* p = t.Add(L"P");
+                CFeature* c = t.Add(L"C", p);
+                t.Add(L"G", c);
+                p->AddDependency(Subset({c}), 0);
+            },
+            L"P", kLocal, true, true, L"P=3 C=3 G=3 "},
+        {"advertising a feature leaves its absent children absent",
+            [](Tree& t) {
+                CFeature* p = t.Add(L"P");
+                t.SetInstalled(p, kLocal);
+                t.SetInstalled(t.Add(L"C1", p), kLocal);
+                t.Add(L"C2", p);
+            },
+            L"P", kAdvertised, false, true, L"P=1 C1=1 C2=2 "},
+        {"removing a feature removes its advertised children",
+            [](Tree& t) {
+                CFeature* p = t.Add(L"P");
+                t.SetInstalled(p, kLocal);
+                t.SetInstalled(t.Add(L"C1", p), kAdvertised);
+            },
+            L"P", kAbsent, false, true, L"P=2 C1=2 "},
+        {"a sibling keeps its own choice when the parent goes with the removed feature",
+            [](Tree& t) {
+                CFeature* p = t.Add(L"P");
+                CFeature* s = t.Add(L"S", p);
+                CFeature* sibling = t.Add(L"T", p);
+                p->AddDependency(Subset({s}), 0);
+                t.SetInstalled(p, kLocal);
+                t.SetInstalled(s, kLocal);
+                t.SetInstalled(sibling, kAdvertised);
+                sibling->m_lastUserRequest = kAdvertised;
+            },
+            L"S", kAbsent, false, true, L"P=2 S=2 T=1 "},
+        {"the parent of the removed feature is not an unneeded dependency",
+            [](Tree& t) {
+                CFeature* p = t.Add(L"P");
+                CFeature* s = t.Add(L"S", p);
+                CFeature* x = t.Add(L"X", p);
+                s->AddDependency(Subset({x}), 0);
+                for (CFeature* f : {p, s, x})
+                    t.SetInstalled(f, kLocal);
+            },
+            L"S", kAbsent, false, true, L"P=3 S=2 X=2 "},
     };
     modeltest::TestAppServices app;
     for (const Case& c : cases) {
@@ -451,6 +550,210 @@ TEST(FeatureSolver, InstallLevelModeStartsChildrenByLevel)
     top->ApplyRequestedStates(nullptr, nullptr);
     // The dependency is a requirement whatever its own level.
     EXPECT_EQ("Top=3 Low=3 High=2 Needed=3 ", Narrow(t.ActionStates()));
+}
+
+// The initial selection for install level 10 over trees made by hand (no part installed: a
+// feature counts as installed only in maintenance mode).
+TEST(FeatureSolver, InitialSelectionForAnInstallLevel)
+{
+    struct Case {
+        const char* name;
+        std::function<void(Tree&)> build;
+        bool maintenance;
+        const wchar_t* expected;
+        std::function<void(Tree&)> check;
+        bool solved = true;
+    };
+    const Case cases[] = {
+        {"a new install starts from the level",
+            [](Tree& t) {
+                CFeature* f = t.Add(L"F");
+                f->m_level = 20;
+                t.SetInstalled(f, kLocal);
+            },
+            false, L"F=2 ", nullptr},
+        {"maintenance starts from what is installed",
+            [](Tree& t) {
+                CFeature* f = t.Add(L"F");
+                f->m_level = 20;
+                t.SetInstalled(f, kLocal);
+            },
+            true, L"F=3 ", nullptr},
+        {"the spec file's Absent for an ancestor holds for its installed subtree",
+            [](Tree& t) {
+                CFeature* p = t.Add(L"P");
+                p->m_specRequest = kAbsent;
+                CFeature* c = t.Add(L"C", p);
+                for (CFeature* f : {p, c, t.Add(L"G", c)})
+                    t.SetInstalled(f, kLocal);
+            },
+            true, L"P=2 C=2 G=2 ", nullptr},
+        {"an installed transitive feature dropped by the level follows the level",
+            [](Tree& t) {
+                CFeature* p = t.Add(L"P");
+                CFeature* f = t.Add(L"T", p);
+                f->m_transitive = true;
+                f->m_level = 20;
+                t.SetInstalled(p, kLocal);
+                t.SetInstalled(f, kLocal);
+            },
+            true, L"P=3 T=2 ", [](Tree& t) { EXPECT_TRUE(t[L"T"]->GetTransitiveFlag()); }},
+        {"... unless an ancestor asks to keep it installed, and then it is no longer transitive",
+            [](Tree& t) {
+                CFeature* p = t.Add(L"P");
+                p->m_transitiveAttributes = 1;
+                CFeature* f = t.Add(L"T", p);
+                f->m_transitive = true;
+                f->m_level = 20;
+                t.SetInstalled(p, kLocal);
+                t.SetInstalled(f, kLocal);
+            },
+            true, L"P=3 T=3 ", [](Tree& t) { EXPECT_FALSE(t[L"T"]->GetTransitiveFlag()); }},
+        {"an installed transitive feature below a feature that is not installed keeps its state",
+            [](Tree& t) {
+                CFeature* g = t.Add(L"G");
+                CFeature* p = t.Add(L"P", g);
+                p->m_specRequest = kLocal;
+                CFeature* f = t.Add(L"T", p);
+                f->m_transitive = true;
+                f->m_level = 20;
+                t.SetInstalled(g, kLocal);
+                t.SetInstalled(f, kLocal);
+            },
+            true, L"G=3 P=3 T=3 ", nullptr},
+        {"the installed ancestor of a transitive feature may lie above transitive features",
+            [](Tree& t) {
+                CFeature* g = t.Add(L"G");
+                CFeature* p = t.Add(L"P", g);
+                p->m_transitive = true;
+                CFeature* f = t.Add(L"T", p);
+                f->m_transitive = true;
+                f->m_level = 20;
+                t.SetInstalled(g, kLocal);
+                t.SetInstalled(f, kLocal);
+            },
+            true, L"G=3 P=3 T=2 ", nullptr},
+        {"an installed installer of another vendor starts as installed whatever its level",
+            [](Tree& t) {
+                t.Add(L"A");
+                CFeature* vendor = t.Add(L"Vendor", nullptr, CFeature::kThirdParty);
+                vendor->m_level = 20;
+                vendor->m_installedState = kLocal;
+            },
+            false, L"A=3 Vendor=3 ", nullptr},
+        {"an installer of another vendor that is not installed starts by its level",
+            [](Tree& t) {
+                t.Add(L"A");
+                t.Add(L"Vendor", nullptr, CFeature::kThirdParty)->m_level = 20;
+            },
+            false, L"A=3 Vendor=2 ", nullptr},
+        {"a visible feature required above its level keeps its children to their own levels",
+            [](Tree& t) {
+                CFeature* a = t.Add(L"A");
+                CFeature* p = t.Add(L"P");
+                p->m_level = 20;
+                t.Add(L"C", p);
+                a->AddDependency(Subset({p}), 0);
+            },
+            false, L"A=3 P=3 C=2 ", nullptr},
+        {"a hidden feature required above its level brings its children",
+            [](Tree& t) {
+                CFeature* a = t.Add(L"A");
+                CFeature* p = t.Add(L"P");
+                p->m_level = 20;
+                p->m_display = 0;
+                t.Add(L"C", p);
+                a->AddDependency(Subset({p}), 0);
+            },
+            false, L"A=3 P=3 C=3 ", nullptr},
+        {"dependents of a disabled feature are disabled, except through links that ignore its state",
+            [](Tree& t) {
+                CFeature* z = t.Add(L"Z");
+                z->m_level = 0;
+                CFeature* b = t.Add(L"B");
+                b->AddDependency(Subset({z}), 0);
+                t.Add(L"C")->AddDependency(Subset({b}), 0);
+                t.Add(L"D")->AddDependency(Subset({z}), kSubsetIgnoreState);
+            },
+            false, L"Z=2 B=2 C=2 D=3 ",
+            [](Tree& t) {
+                EXPECT_EQ(0, t[L"C"]->GetLevel());
+                EXPECT_EQ(1, t[L"D"]->GetLevel());
+            }},
+        {"a feature nothing can supply is left absent",
+            [](Tree& t) {
+                t.Add(L"A");
+                t.Add(L"Empty", nullptr, CFeature::kNoPart);
+            },
+            false, L"A=3 Empty=2 ", nullptr},
+        {"dependencies are held at the user's priority: a parent's other state for one picks the other alternative",
+            [](Tree& t) {
+                CFeature* a = t.Add(L"A");
+                CFeature* b = t.Add(L"B");
+                CFeature* x = t.Add(L"X");
+                CFeature* y = t.Add(L"Y", x);
+                y->m_attributes = CFeature::kAttrFavorSource;
+                CFeature* z = t.Add(L"Z");
+                z->m_level = 20;
+                a->AddDependency(Subset({y}), 0);
+                CFeatureSubsetOr group(CFeatureSubsetDependency(Subset({x}), 0));
+                group.Add(CFeatureSubsetDependency(Subset({z}), 0));
+                b->AddDependencyGroup(group);
+            },
+            false, L"A=3 B=3 X=4 Y=4 Z=3 ", nullptr},
+        {"a feature the spec file asks for stays when a feature that needed it goes by level",
+            [](Tree& t) {
+                CFeature* q = t.Add(L"Q");
+                CFeature* x = t.Add(L"X", q);
+                x->m_level = 20;
+                x->m_specRequest = kLocal;
+                CFeature* w = t.Add(L"W");
+                w->m_level = 20;
+                w->AddDependency(Subset({x}), 0);
+            },
+            false, L"Q=3 X=3 W=2 ", nullptr},
+        {"a selection that conflicts is not applied",
+            [](Tree& t) {
+                CFeature* a = t.Add(L"A");
+                CFeature* p = t.Add(L"P");
+                CFeature* c1 = t.Add(L"C1", p);
+                c1->m_attributes = CFeature::kAttrFavorSource;
+                a->AddDependency(Subset({c1, t.Add(L"C2", p)}), 0);
+            },
+            false, L"A=2 P=2 C1=2 C2=2 ", nullptr, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        modeltest::TestAppServices app;
+        app.SetTreeStart(c.maintenance);
+        Tree tree;
+        c.build(tree);
+        CFeature* first = tree.First();
+        first->ApplyInstallLevel(10);
+        EXPECT_EQ(Narrow(c.expected), Narrow(tree.ActionStates()));
+        // What was applied is what each feature now asks for (a failed solve leaves its requests).
+        if (c.solved) {
+            EXPECT_EQ(Narrow(c.expected), Narrow(tree.EffectiveRequests()));
+        }
+        if (c.check)
+            c.check(tree);
+    }
+}
+
+TEST(FeatureSolver, ResettingRequestsLeavesLinkedDistributionsAlone)
+{
+    Tree t;
+    CFeature* ordinary = t.Add(L"A");
+    CFeature* linked = t.Add(L"Linked", nullptr, CFeature::kLinkedDist);
+    for (CFeature* f : {ordinary, linked}) {
+        f->m_requestedState = kLocal;
+        f->m_requestPriority = 1;
+    }
+    ordinary->ResetTreeRequests();
+    EXPECT_EQ(0, ordinary->m_requestPriority);
+    EXPECT_EQ(INSTALLSTATE_UNKNOWN, ordinary->m_requestedState);
+    EXPECT_EQ(1, linked->m_requestPriority);
+    EXPECT_EQ(kLocal, linked->m_requestedState);
 }
 
 TEST(FeatureSolver, CallbackSeesEachChangeBeforeItIsMade)

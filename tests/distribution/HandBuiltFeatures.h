@@ -38,7 +38,7 @@ public:
         feature->m_fakeKind = kind;
         feature->m_validStates = kAllValidStates;
         feature->m_componentCount = 1;
-        if (kind == CFeature::kOrdinary) {
+        if (kind == CFeature::kOrdinary || kind == CFeature::kThirdParty) {
             m_parts.emplace_back(new CPart);
             feature->m_part = m_parts.back().get();
         }
@@ -62,6 +62,15 @@ public:
         std::wstring text;
         for (const CFeature* f = m_first->GetRoot()->GetFirstSibling(); f; f = f->GetNextInTree())
             text += std::wstring(f->GetName()) + L"=" + std::to_wstring(f->GetActionState()) + L" ";
+        return text;
+    }
+
+    // The same with each feature's effective request.
+    std::wstring EffectiveRequests() const
+    {
+        std::wstring text;
+        for (const CFeature* f = m_first->GetRoot()->GetFirstSibling(); f; f = f->GetNextInTree())
+            text += std::wstring(f->GetName()) + L"=" + std::to_wstring(f->GetEffectiveRequest()) + L" ";
         return text;
     }
 

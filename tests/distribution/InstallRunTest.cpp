@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "ApplicationServices.h"
 #include "Feature.h"
 #include "MsiSession.h"
 #include "ModelFixture.h"
@@ -31,12 +32,22 @@ public:
     std::map<std::wstring, std::deque<UINT>> results;
     // "<name> <mode> <root>" per installation.
     std::vector<std::wstring> installs;
+    // Opens the part's package during each installation, so that Windows Installer writes to
+    // its log while the part runs.
+    bool engineLogs = false;
 
 protected:
     UINT InstallPart(CPart& part, int mode, const InstallContext&) override
     {
         const std::wstring name = W(part.GetProductName());
         installs.push_back(name + L" " + std::to_wstring(mode) + L" " + W(GetCurrentRootPath()));
+        AppServices().GetLogStream(kLogInfo, 0)
+            << L"Installing " << name << L" as part " << GetCurrentPartNumber() << std::endl;
+        if (engineLogs) {
+            MSIHANDLE package = 0;
+            if (MsiOpenPackageW(testsupport::TestDataPath(L"model_core.msi").c_str(), &package) == ERROR_SUCCESS)
+                MsiCloseHandle(package);
+        }
         std::deque<UINT>& script = results[name];
         if (script.empty())
             return ERROR_SUCCESS;
@@ -184,6 +195,8 @@ TEST(InstallResult, RankAndMerge)
         {1602, 0, 1602},
         {1602, 1603, 1603},
         {1641, 3010, 1641},
+        {1602, 1641, 1602},
+        {1641, 1602, 1602},
     };
     for (const Case& c : cases) {
         UINT overall = c.overall;
@@ -209,6 +222,23 @@ TEST_F(InstallRunTest, QuietRunInstallsEveryPartAndMergesTheResults)
     EXPECT_EQ(2, run->GetCurrentVolume());
     EXPECT_EQ(nullptr, run->GetCurrentPart());
     EXPECT_EQ(1, m_app.versionKeyChecks);
+}
+
+// The installer engine's own part on the second volume goes first: the first part after it lies
+// on an earlier volume, which is looked for again.
+TEST_F(InstallRunTest, EarlierVolumeAfterTheEnginesPartIsFoundAgain)
+{
+    // The key as text: Wine's engine fails on an UPDATE whose WHERE alone takes a parameter.
+    const std::wstring extras = kExtrasCode;
+    EditMerged({L"UPDATE ZKSummaryProduct SET UpgradeCode='{5B0CB826-E499-4E6B-94F0-75B6327ED934}' WHERE ProductCode='"
+        + extras + L"'"});
+    ScriptedRun* run = &Load();
+    m_wizard.mediaFolders = {m_dir.Path(), m_volume2};
+    EXPECT_EQ(0u, run->InstallSilently());
+    EXPECT_EQ(
+        (std::vector<std::wstring>{L"Model Extras 0 " + m_volume2 + L"\\", L"Model Core 0 " + m_root}), run->installs);
+    EXPECT_EQ((std::vector<int>{2, 1}), m_wizard.promptedVolumes);
+    EXPECT_EQ(1, run->GetCurrentVolume());
 }
 
 // Without a window a volume that is nowhere ends the run with 1603 before its part; a failed
@@ -264,4 +294,112 @@ TEST_F(InstallRunTest, QuestionsToTheRunsWindow)
     EXPECT_EQ(static_cast<UINT>(ERROR_INSTALL_USEREXIT), run->InstallWithWindow(&window));
     EXPECT_EQ((std::vector<std::wstring>{L"Model Core 1 " + m_root}), run->installs);
     EXPECT_EQ((std::vector<std::wstring>{L"media 1 ", L"cancel-all 0 Model Extras"}), window.questions);
+}
+
+namespace {
+
+// The run's log reduced to what happened around the parts: "pre", "post" (the post-processing
+// program), "install <name> <number>", "drop" (a part's custom executes dropped), "engine"
+// (Windows Installer's own log copied in) and "executes" (the executes before the parts).
+std::vector<std::wstring> RunEvents(const std::wstring& logPath)
+{
+    std::vector<std::wstring> events;
+    for (const std::wstring& line : testsupport::ReadLogFile(logPath).lines) {
+        if (line.find(L"Starting ZKPie pre-part") != std::wstring::npos)
+            events.push_back(L"pre");
+        else if (line.find(L"Starting ZKPie post-part") != std::wstring::npos)
+            events.push_back(L"post");
+        else if (line.find(L"Installing Model ") != std::wstring::npos)
+            events.push_back(L"install " + line.substr(line.find(L"Model ") + 6));
+        else if (line.find(L"Removing Custom Execute") != std::wstring::npos)
+            events.push_back(L"drop");
+        else if (line.find(L"Logging started") != std::wstring::npos)
+            events.push_back(L"engine");
+        else if (line.find(L"Starting launching pre executes") != std::wstring::npos)
+            events.push_back(L"executes");
+    }
+    return events;
+}
+
+}  // namespace
+
+// The part loop over the two parts (Core, then Extras on the second volume): each part between
+// the post-processing program's runs, its executes dropped unless it succeeded (a restart is a
+// success), the window's answers to a failure or a user exit, the part number, and the results
+// merged by rank.
+TEST_F(InstallRunTest, PartLoopAroundEachResultAndAnswer)
+{
+    struct Case {
+        const char* name;
+        std::deque<UINT> core, extras;
+        bool window;
+        std::deque<LRESULT> answers;
+        UINT result;
+        int rebootState;
+        std::vector<std::wstring> events;
+    };
+    const std::vector<std::wstring> extrasRun = {L"pre", L"install Extras as part 2", L"post"};
+    auto with = [&extrasRun](std::vector<std::wstring> events) {
+        events.insert(events.end(), extrasRun.begin(), extrasRun.end());
+        return events;
+    };
+    // The core part gets an execute of its own, run after the parts.
+    EditMerged({L"INSERT INTO ZKCustomExecuteProduct (ProductCode, ZKExecutable) VALUES (?, 'Late1')"}, kCoreCode);
+    const Case cases[] = {
+        {"a restart initiated keeps the part's executes and sets the restart state", {1641}, {0}, false, {}, 1641, 1,
+            with({L"executes", L"pre", L"install Core as part 1", L"post"})},
+        {"a restart required keeps them too", {3010}, {0}, true, {}, 3010, 1,
+            with({L"executes", L"pre", L"install Core as part 1", L"post"})},
+        {"a user exit outranks a later restart", {1602}, {1641}, false, {}, 1602, 1,
+            with({L"executes", L"pre", L"install Core as part 1", L"drop", L"post"})},
+        {"cancelling everything stops before the next part, without the post-processing program", {1602}, {0}, true,
+            {1}, 1602, 0, {L"executes", L"pre", L"install Core as part 1", L"drop"}},
+        {"declining to cancel everything goes on", {1602}, {0}, true, {0}, 1602, 0,
+            with({L"executes", L"pre", L"install Core as part 1", L"drop", L"post"})},
+        {"continue after a failure", {1603}, {0}, true, {6}, 1603, 0,
+            with({L"executes", L"pre", L"install Core as part 1", L"drop", L"post"})},
+        {"ok after a failure", {1603}, {0}, true, {1}, 1603, 0,
+            with({L"executes", L"pre", L"install Core as part 1", L"drop", L"post"})},
+        {"a retry runs the program around each attempt and merges only the last result", {1603, 0}, {0}, true, {4}, 0,
+            0,
+            with({L"executes", L"pre", L"install Core as part 1", L"drop", L"post", L"pre", L"install Core as part 1",
+                L"post"})},
+        {"stop after a failure, without the post-processing program", {1603}, {0}, true, {2}, 1603, 0,
+            {L"executes", L"pre", L"install Core as part 1", L"drop"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        ScriptedRun* run = &Load();
+        const std::wstring logPath = m_dir.File(L"run.log");
+        DeleteFileW(logPath.c_str());
+        m_app.Log().Open(logPath.c_str(), false);
+        m_wizard.mediaFolders = {m_volume2};
+        run->results[L"Model Core"] = c.core;
+        run->results[L"Model Extras"] = c.extras;
+        QuestionWindow window;
+        window.answers = c.answers;
+        const UINT result = c.window ? run->InstallWithWindow(&window) : run->InstallSilently();
+        m_app.Log().Close();
+        EXPECT_EQ(c.result, result);
+        EXPECT_EQ(c.rebootState, run->m_nRebootState);
+        EXPECT_EQ(c.events, RunEvents(logPath));
+    }
+}
+
+// Windows Installer's log of a part lands in the run's log right after that part, before the
+// post-processing program runs; the executes that come before the parts run before the first.
+TEST_F(InstallRunTest, EngineLogOfEachPartFollowsThePart)
+{
+    ScriptedRun* run = &Load();
+    run->engineLogs = true;
+    const std::wstring logPath = m_dir.File(L"run.log");
+    m_app.logFile = logPath.c_str();
+    m_app.Log().Open(logPath.c_str(), false);
+    m_wizard.mediaFolders = {m_volume2};
+    EXPECT_EQ(0u, run->InstallSilently());
+    m_app.Log().Close();
+    m_app.logFile.Empty();
+    EXPECT_EQ((std::vector<std::wstring>{L"executes", L"pre", L"install Core as part 1", L"engine", L"post", L"pre",
+                  L"install Extras as part 2", L"engine", L"post"}),
+        RunEvents(logPath));
 }

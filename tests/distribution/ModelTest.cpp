@@ -602,6 +602,35 @@ TEST_F(ModelTest, PostProcessingProgramRunsAroundAPart)
     EXPECT_EQ(0u, log.lines[5].find(L"OrbelInstaller: --- ZKPie post-part failed: File not found. : ")) << log.text;
 }
 
+namespace {
+
+int g_extrasStateQueries = 0;
+
+// The second part's product breaks while the part is read: found installed among its related
+// products, then in a bad configuration.
+INSTALLSTATE WINAPI ExtrasBreakingState(LPCWSTR product)
+{
+    if (std::wstring(product) != modeltest::kExtrasCode)
+        return MsiQueryProductStateW(product);
+    return ++g_extrasStateQueries == 1 ? MsiQueryProductStateW(product) : INSTALLSTATE_BADCONFIG;
+}
+
+}  // namespace
+
+// A part whose product Windows Installer reports in a bad configuration when the part is read is
+// treated after it as one that was not installed before.
+TEST_F(ModelTest, PostProcessingAfterAPartInBadConfiguration)
+{
+    g_extrasStateQueries = 0;
+    MsiApiOverride<decltype(MsiApiTable::MsiQueryProductStateW)> state{
+        MsiApi().MsiQueryProductStateW, &ExtrasBreakingState};
+    Configure(Ini("{6D1F3B20-7A4C-4E5D-8B9A-0C1D2E3F4A11}"));
+    m_model.PopulateFromIniInfo(m_config, nullptr, nullptr);
+    const CPart& extras = *m_model.GetPart(1);
+    ASSERT_EQ(INSTALLSTATE_BADCONFIG, extras.GetProductState());
+    EXPECT_EQ(L"\"" + m_dir.File(L"post.exe") + L"\" /qnm", W(m_model.GetPartHelperCommand(false, extras)));
+}
+
 // One restriction on a folder: the path and the folder both get a trailing backslash and are
 // compared ignoring case; attribute 1 counts subfolders, 2 requires the folder, 4 swaps roles.
 TEST(DirectoryRestriction, PathAgainstOneFolder)
@@ -697,6 +726,44 @@ TEST_F(ModelTest, FeatureSubsetsOfTheParts)
     EXPECT_EQ(1, m_model.GetPartOSExclusion(core));
     EXPECT_FALSE(core.IsOSExcluded(2));
     EXPECT_FALSE(core.IsOSExcluded(3));
+}
+
+// A part is excluded on a kind of Windows by a property of its owner's: ZKPROD32BITOSEXC names
+// kind 2 (asked only under WOW64), ZKPROD64BITOSEXC kind 3, each also with a suffix; a property
+// without a value excludes nothing.
+TEST_F(ModelTest, OwnersPropertyExcludesAPartOnAKindOfWindows)
+{
+    struct Case {
+        const wchar_t* property;
+        const wchar_t* value;  // none: the property is not set
+        int kind;
+    };
+    const Case cases[] = {
+        {L"ZKPROD32BITOSEXC_X", L"1", 2},
+        {L"ZKPROD64BITOSEXC.Extras", L"yes", 3},
+        {L"ZKPROD32BITOSEXC", nullptr, 1},
+        {L"ZKPRODOTHER", L"1", 1},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.property, c.property + wcslen(c.property)));
+        CopyModelFiles(m_dir);
+        std::vector<std::wstring> statements = {L"INSERT INTO ZKPropertyProduct (Property_, ProductCode) VALUES ('"
+            + std::wstring(c.property) + L"', '" + kCoreCode + L"')"};
+        if (c.value)
+            statements.push_back(L"INSERT INTO Property (Property, Value) VALUES ('" + std::wstring(c.property)
+                + L"', '" + c.value + L"')");
+        EditMerged(statements);
+        CDistribution model;
+        testsupport::ScopedDistributionServices scope(&model);
+        Configure(Ini("{6D1F3B20-7A4C-4E5D-8B9A-0C1D2E3F4A11}"));
+        model.PopulateFromIniInfo(m_config, nullptr, nullptr);
+        std::vector<CString> claims;
+        for (size_t i = 0; i < model.GetPartCount(); ++i)
+            model.GetPart(i)->ResolvePartProducts(model, claims);
+        const CPart& extras = *model.GetPart(1);
+        ASSERT_EQ(model.GetPart(0), extras.GetCorePart());
+        EXPECT_EQ(c.kind, model.GetPartOSExclusion(extras));
+    }
 }
 
 TEST_F(ModelTest, ConfiguredPropertiesAndTheInstallList)
@@ -1577,6 +1644,94 @@ TEST_F(ModelTest, InstallLevelAndTheInitialSelection)
     EXPECT_EQ(INSTALLSTATE_LOCAL, m_model.FindFeature(L"Core")->GetActionState());
     m_model.PushFeatureStatesToSession();
     EXPECT_TRUE(m_model.GetPart(0)->HasAction());
+}
+
+namespace {
+
+// "name=state" for every feature of the model in tree order, of the given member.
+std::wstring FeatureValues(CDistribution& model, int CFeature::*member)
+{
+    std::wstring text;
+    CFeatureTree& tree = model.GetFeatureTree();
+    for (CFeature* f = tree.GetRoot(); f; f = tree.GetNext(f))
+        text += W(f->GetName()) + L"=" + std::to_wstring(f->*member) + L" ";
+    return text;
+}
+
+}  // namespace
+
+// The initial selection's last user requests: the level state, but for the features of an
+// installed part shown among the installed programs their installed state, unless the parent of
+// the same product was not chosen or the feature is transitive below an installed feature. (The
+// fixture's Extras has level 0 by condition; ExtrasTools is transitive and not installed;
+// ExtrasMenu stands for something outside the part.)
+TEST_F(ModelTest, InitialSelectionGivesLastUserRequests)
+{
+    struct Case {
+        const char* name;
+        bool extrasShown;
+        bool extrasInstalled;
+        const wchar_t* lastUserRequests;
+    };
+    const Case cases[] = {
+        {"an installed part among the installed programs", true, true,
+            L"Orphan=5 Core=5 CoreDocs=5 CoreHelp=5 Extras=3 ExtrasTools=5 ExtrasMenu=5 InstalledProd1=5 "},
+        {"below a parent of the same product that is not installed", true, false,
+            L"Orphan=5 Core=5 CoreDocs=5 CoreHelp=5 Extras=2 ExtrasTools=5 ExtrasMenu=5 InstalledProd1=5 "},
+        {"an installed part hidden from the installed programs", false, true,
+            L"Orphan=5 Core=5 CoreDocs=5 CoreHelp=5 Extras=2 ExtrasTools=5 ExtrasMenu=5 InstalledProd1=5 "},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        TestAppServices app;
+        app.systemInfo = m_app.systemInfo;
+        if (c.extrasShown)
+            app.systemInfo.products.push_back({kExtrasCode, 1, {}});
+        app.RequestFeature(L"CoreDocs", INSTALLSTATE_SOURCE);
+        app.DisallowAbsent(L"CoreHelp");
+        CDistribution model;
+        testsupport::ScopedDistributionServices scope(&model);
+        Configure(Ini("{6D1F3B20-7A4C-4E5D-8B9A-0C1D2E3F4A11}"));
+        model.PopulateFromIniInfo(m_config, nullptr, nullptr);
+        model.RunCostingActions();
+        if (!c.extrasInstalled)
+            model.FindFeature(L"Extras")->m_installedState = INSTALLSTATE_ABSENT;
+        model.SetInstallLevel(10, false);
+        EXPECT_EQ(c.lastUserRequests, FeatureValues(model, &CFeature::m_lastUserRequest));
+    }
+}
+
+// A level set again recomputes the selection only when it differs from the last one or a
+// feature carries the change mark, which every application of requests leaves.
+TEST_F(ModelTest, InstallLevelSetAgainRecomputesOnlyWhenNeeded)
+{
+    Configure(Ini("{6D1F3B20-7A4C-4E5D-8B9A-0C1D2E3F4A11}"));
+    m_model.PopulateFromIniInfo(m_config, nullptr, nullptr);
+    m_model.RunCostingActions();
+    CFeature* core = m_model.FindFeature(L"Core");
+    auto clearMarks = [this] {
+        for (CFeature* feature : m_model.GetFeatureTree().GetFeatures())
+            feature->m_changed = false;
+    };
+    m_model.SetInstallLevel(10, false);
+    ASSERT_EQ(INSTALLSTATE_LOCAL, core->GetActionState());
+
+    // The user's change marks the feature: the same level recomputes the selection.
+    ASSERT_EQ(INSTALLSTATE_ABSENT, core->RequestState(INSTALLSTATE_ABSENT, false, nullptr, nullptr));
+    m_model.SetInstallLevel(10, false);
+    EXPECT_EQ(INSTALLSTATE_LOCAL, core->GetActionState());
+    EXPECT_TRUE(core->IsChanged());
+
+    // Nothing marked: the same level keeps the selection as it stands.
+    clearMarks();
+    core->m_actionState = INSTALLSTATE_ABSENT;
+    m_model.SetInstallLevel(10, false);
+    EXPECT_EQ(INSTALLSTATE_ABSENT, core->GetActionState());
+
+    // Another level recomputes it, marks or not.
+    m_model.SetInstallLevel(3, false);
+    EXPECT_EQ(INSTALLSTATE_LOCAL, core->GetActionState());
+    EXPECT_EQ(3, m_model.GetInstallLevel());
 }
 
 // Dependency rows resolved against the parts: inconsistencies of the tables in one numbered
