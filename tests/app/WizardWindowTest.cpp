@@ -273,6 +273,7 @@ TEST(WizardProcess, CancelDuringTheInstallEndsCancelled)
     // The held program may go now: the run's thread is no longer waited for.
     WriteFileBytes(holder + L".release", std::string());
     ASSERT_NE(nullptr, aborted) << "the cancel's time-out never came";
+    EXPECT_FALSE(SaveScreenshot(aborted, L"setup-progress-cancel-timeout").empty());
     ::PostMessageW(::GetDlgItem(aborted, IDOK), BM_CLICK, 0, 0);
 
     ASSERT_TRUE(WaitForFinish(frame)) << "the end page never came";
