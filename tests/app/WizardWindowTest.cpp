@@ -378,6 +378,45 @@ TEST(WizardProcess, RestartDialogEndsWithTheRestartsOutcome)
     }
 }
 
+// A linked distribution on the medium beside the first volume (its ID file names the stand-in
+// child program, which records how it was started and exits with 1603): it is started after
+// both parts are installed, as a linked child of the wizard, and its result is the run's.
+TEST(WizardProcess, LinkedChildRunsAfterThePartsAndItsResultIsMerged)
+{
+    RemoveSampleProducts();
+    TempDir dir;
+    const std::wstring volume1 = SampleWithCore(dir, L"..\\sample\\parts\\core.msi");
+    const char kChildGuid[] = "{6B1D8F3F-9A4C-4E2B-8D7F-3C8E5F2A4B10}";
+    // Its title is a string of the sample's custom module.
+    std::string ini = ReadFileBytes(volume1 + L"\\setup.ini");
+    ini += std::string("\r\n[Linked Distributions]\r\nChild=\r\n[Child]\r\nTitle=1\r\nGUID=")
+        + kChildGuid + "\r\nVolumeLabel=CHILD\r\n";
+    ASSERT_TRUE(WriteFileBytes(volume1 + L"\\setup.ini", ini));
+    const std::wstring child = dir.File(L"CHILD");
+    ASSERT_TRUE(::CreateDirectoryW(child.c_str(), nullptr));
+    ASSERT_TRUE(::CopyFileW((ModuleDir() + L"\\linkedchild.exe").c_str(), (child + L"\\linkedchild.exe").c_str(), FALSE));
+    ASSERT_TRUE(WriteFileBytes(child + L"\\zkdist.id",
+        std::string("[Volume Id]\r\nExePath=\\linkedchild.exe\r\nDistributionGUID=") + kChildGuid
+            + "\r\nDistributionVersion=1.0.0.0\r\nVolume=1\r\n"));
+    ASSERT_TRUE(WriteFileBytes(child + L"\\child.ini", "[Child]\r\nExit=1603\r\n"));
+
+    SampleSetup setup(volume1);
+    ASSERT_TRUE(setup.Started());
+    HWND frame = WaitForLoadedFrame(setup);
+    ASSERT_NE(nullptr, frame) << "the sample never finished loading";
+    PassTheInformationPages(frame, false);
+    ASSERT_TRUE(WaitForFinish(frame)) << "the end page never came";
+    ::Sleep(300);
+    EXPECT_FALSE(SaveScreenshot(frame, L"setup-end-linked-failed").empty());
+    ::PostMessageW(::GetDlgItem(frame, IDCANCEL), BM_CLICK, 0, 0);
+    EXPECT_EQ(1603u, setup.Wait());
+    const std::string args = ReadFileBytes(child + L"\\args.txt");
+    EXPECT_NE(std::string::npos, args.find("/linkedcustom\n")) << args;
+    EXPECT_NE(std::string::npos, args.find("/masterHwnd\n")) << args;
+    for (const wchar_t* product : kProducts)
+        EXPECT_TRUE(IsInstalled(product)) << product;
+}
+
 // The same at 120 DPI (the display setting of the prefix, read by each new process): the pages
 // keep their proportions.
 TEST(WizardProcess, WelcomeAt120Dpi)
