@@ -12,7 +12,8 @@
 //
 // With VELMO_TEST_RESTART set, a restart of Windows is refused (ExitWindowsEx fails with
 // ERROR_PRIVILEGE_NOT_HELD) and recorded as a box with the caption "restart", the text
-// "ExitWindowsEx" and the restart flags as its type. Windows is never restarted by the host.
+// "ExitWindowsEx" and the restart flags as its type; set to "accept", it is recorded the same
+// way and reported as started. Windows is never restarted by the host.
 //
 // With VELMO_TEST_ABORT_LOAD set, the distribution is aborted before the run starts: its load
 // ends as a cancelled one.
@@ -53,6 +54,12 @@ BOOL WINAPI RefusedRestart(UINT flags, DWORD)
     return FALSE;
 }
 
+BOOL WINAPI AcceptedRestart(UINT flags, DWORD)
+{
+    hostreport::RecordMessageBox(nullptr, L"ExitWindowsEx", L"restart", flags);
+    return TRUE;
+}
+
 }  // namespace
 
 int WINAPI wWinMain(HINSTANCE hInstance, HINSTANCE hPrevInstance, LPWSTR lpCmdLine, int nCmdShow)
@@ -68,8 +75,9 @@ int WINAPI wWinMain(HINSTANCE hInstance, HINSTANCE hPrevInstance, LPWSTR lpCmdLi
         g_platformApi.GetTokenInformation
             = wcscmp(fault, L"library") == 0 ? &LibraryFaultingTokenQuery : &FaultingTokenQuery;
     }
-    if (GetEnvironmentVariableW(L"VELMO_TEST_RESTART", nullptr, 0))
-        g_platformApi.ExitWindowsEx = &RefusedRestart;
+    wchar_t restart[16] = {};
+    if (GetEnvironmentVariableW(L"VELMO_TEST_RESTART", restart, 16))
+        g_platformApi.ExitWindowsEx = wcscmp(restart, L"accept") == 0 ? &AcceptedRestart : &RefusedRestart;
     if (GetEnvironmentVariableW(L"VELMO_TEST_ABORT_LOAD", nullptr, 0))
         theApp.m_pDistribution->Abort();
     if (!theApp.CheckPrerequisiteDlls())
