@@ -18,11 +18,13 @@
 #include <string>
 #include <vector>
 
+#include "BenchSupport.h"
+
+using namespace bench;
+
 namespace {
 
-const DWORD kRunTimeoutMs = 10 * 60 * 1000;
 const wchar_t kSetupIni[] = L"setup.ini";
-const wchar_t kFloorSwitch[] = L"--floor";
 // The post-processing program's options before a part, and after a part that was not installed
 // before.
 const wchar_t kBeforePart[] = L" /undo";
@@ -33,48 +35,18 @@ struct PartPackage {
     std::wstring productCode;
 };
 
-double Now()
-{
-    LARGE_INTEGER frequency;
-    LARGE_INTEGER counter;
-    QueryPerformanceFrequency(&frequency);
-    QueryPerformanceCounter(&counter);
-    return static_cast<double>(counter.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
-
-std::string Narrow(const std::wstring& text)
-{
-    return std::string(text.begin(), text.end());
-}
-
 // Runs a command line to its end; its exit code.
 DWORD Run(const std::wstring& commandLine)
 {
-    std::vector<wchar_t> buffer(commandLine.begin(), commandLine.end());
-    buffer.push_back(L'\0');
-    STARTUPINFOW startup = {};
-    startup.cb = sizeof(startup);
-    PROCESS_INFORMATION process = {};
-    if (!CreateProcessW(nullptr, buffer.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process))
-        throw std::runtime_error("cannot start " + Narrow(commandLine) + ": error " + std::to_string(GetLastError()));
-    CloseHandle(process.hThread);
-    const DWORD waited = WaitForSingleObject(process.hProcess, kRunTimeoutMs);
-    DWORD code = 0;
-    GetExitCodeProcess(process.hProcess, &code);
-    if (waited != WAIT_OBJECT_0)
-        TerminateProcess(process.hProcess, 1);
-    CloseHandle(process.hProcess);
-    if (waited != WAIT_OBJECT_0)
-        throw std::runtime_error(Narrow(commandLine) + " did not end");
-    return code;
+    return FinishProcess(StartProcess(commandLine), commandLine);
 }
 
 // The time a successful run takes, in seconds.
 double TimeRun(const std::wstring& commandLine)
 {
-    const double start = Now();
+    const long long start = Counter();
     const DWORD code = Run(commandLine);
-    const double elapsed = Now() - start;
+    const double elapsed = Seconds(Counter() - start);
     if (code != ERROR_SUCCESS && code != ERROR_SUCCESS_REBOOT_REQUIRED) {
         char text[16];
         std::snprintf(text, sizeof(text), "%ld", static_cast<long>(code));
@@ -83,28 +55,13 @@ double TimeRun(const std::wstring& commandLine)
     return elapsed;
 }
 
-std::wstring ReadIni(const std::wstring& ini, const std::wstring& section, const wchar_t* key)
-{
-    wchar_t value[MAX_PATH];
-    GetPrivateProfileStringW(section.c_str(), key, L"", value, MAX_PATH, ini.c_str());
-    return value;
-}
-
 // The parts of the distribution in `root`, as its setup.ini lists them.
 std::vector<PartPackage> ReadParts(const std::wstring& root)
 {
     const std::wstring ini = root + L"\\" + kSetupIni;
-    std::vector<wchar_t> names(32768);
-    const DWORD length
-        = GetPrivateProfileSectionW(L"Parts", names.data(), static_cast<DWORD>(names.size()), ini.c_str());
     std::vector<PartPackage> parts;
-    for (const wchar_t* entry = names.data(); entry < names.data() + length && *entry; entry += wcslen(entry) + 1) {
-        std::wstring name(entry);
-        name.resize(name.find(L'='));
+    for (const std::wstring& name : PartSections(ini))
         parts.push_back(PartPackage{root + L"\\" + ReadIni(ini, name, L"Path"), ReadIni(ini, name, L"ProductCode")});
-    }
-    if (parts.empty())
-        throw std::runtime_error("no parts listed in " + Narrow(ini));
     return parts;
 }
 
@@ -156,21 +113,12 @@ void RunFloor(const std::wstring& root)
 double TimePostProcessor(const std::wstring& root, size_t parts)
 {
     const std::wstring postProcessor = PostProcessor(root);
-    const double start = Now();
+    const long long start = Counter();
     for (size_t i = 0; i < parts; ++i) {
         Run(postProcessor + kBeforePart);
         Run(postProcessor + kAfterNewPart);
     }
-    return Now() - start;
-}
-
-std::wstring ModulePath()
-{
-    wchar_t path[MAX_PATH];
-    const DWORD length = GetModuleFileNameW(nullptr, path, MAX_PATH);
-    if (length == 0 || length >= MAX_PATH)
-        throw std::runtime_error("cannot name the benchmark's own program");
-    return path;
+    return Seconds(Counter() - start);
 }
 
 double TimeFloor(const std::wstring& root, const std::vector<PartPackage>& parts)
@@ -197,18 +145,6 @@ double TimeSetup(const std::wstring& setup, const std::wstring& root, const std:
     ExpectInstalled(parts, true, "setup");
     RemoveAll(parts);
     return elapsed;
-}
-
-std::wstring FullPath(const wchar_t* path)
-{
-    wchar_t full[MAX_PATH];
-    const DWORD length = GetFullPathNameW(path, MAX_PATH, full, nullptr);
-    if (length == 0 || length >= MAX_PATH)
-        throw std::runtime_error("bad path " + Narrow(path));
-    std::wstring result(full);
-    while (result.size() > 3 && result.back() == L'\\')
-        result.pop_back();
-    return result;
 }
 
 }  // namespace

@@ -19,11 +19,13 @@
 #include <string>
 #include <vector>
 
+#include "BenchSupport.h"
+
+using namespace bench;
+
 namespace {
 
-const DWORD kRunTimeoutMs = 10 * 60 * 1000;
 const wchar_t kTimelineVariable[] = L"VELMO_BENCH_TIMELINE";
-const wchar_t kFloorSwitch[] = L"--floor";
 const char kLoadedMark[] = "loaded:0";
 // The initialisation steps, in the order the model runs them.
 const char* const kStepNames[] = {"service", "properties", "core-parts", "costing", "directories", "feature-tree",
@@ -33,53 +35,19 @@ const int kProgressStep = 1;
 const int kProgressPhaseStart = 4;
 const int kProgressPhaseEnd = 3;
 
-long long Counter()
-{
-    LARGE_INTEGER counter;
-    QueryPerformanceCounter(&counter);
-    return counter.QuadPart;
-}
-
-double Seconds(long long ticks)
-{
-    LARGE_INTEGER frequency;
-    QueryPerformanceFrequency(&frequency);
-    return static_cast<double>(ticks) / static_cast<double>(frequency.QuadPart);
-}
-
-std::string Narrow(const std::wstring& text)
-{
-    return std::string(text.begin(), text.end());
-}
-
 void Check(UINT result, const std::string& what)
 {
     if (result != ERROR_SUCCESS)
         throw std::runtime_error(what + " failed with " + std::to_string(result));
 }
 
-std::wstring ReadIni(const std::wstring& ini, const std::wstring& section, const wchar_t* key)
-{
-    wchar_t value[MAX_PATH];
-    GetPrivateProfileStringW(section.c_str(), key, L"", value, MAX_PATH, ini.c_str());
-    return value;
-}
-
 // The part packages of the distribution in `root`, in [Parts] order, and its merged package last.
 std::vector<std::wstring> ReadPackages(const std::wstring& root)
 {
     const std::wstring ini = root + L"\\setup.ini";
-    std::vector<wchar_t> names(32768);
-    const DWORD length
-        = GetPrivateProfileSectionW(L"Parts", names.data(), static_cast<DWORD>(names.size()), ini.c_str());
     std::vector<std::wstring> packages;
-    for (const wchar_t* entry = names.data(); entry < names.data() + length && *entry; entry += wcslen(entry) + 1) {
-        std::wstring name(entry);
-        name.resize(name.find(L'='));
+    for (const std::wstring& name : PartSections(ini))
         packages.push_back(root + L"\\" + ReadIni(ini, name, L"Path"));
-    }
-    if (packages.empty())
-        throw std::runtime_error("no parts listed in " + Narrow(ini));
     packages.push_back(root + L"\\" + ReadIni(ini, L"Merged", L"Path"));
     return packages;
 }
@@ -139,26 +107,16 @@ std::vector<Mark> RunTimed(const std::wstring& commandLine, const std::wstring& 
 {
     DeleteFileW(timeline.c_str());
     SetEnvironmentVariableW(kTimelineVariable, timeline.c_str());
-    std::vector<wchar_t> buffer(commandLine.begin(), commandLine.end());
-    buffer.push_back(L'\0');
-    STARTUPINFOW startup = {};
-    startup.cb = sizeof(startup);
-    PROCESS_INFORMATION process = {};
     std::vector<Mark> marks{{"start", Counter()}};
-    const BOOL started
-        = CreateProcessW(nullptr, buffer.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process);
+    HANDLE process = nullptr;
+    try {
+        process = StartProcess(commandLine);
+    } catch (...) {
+        SetEnvironmentVariableW(kTimelineVariable, nullptr);
+        throw;
+    }
     SetEnvironmentVariableW(kTimelineVariable, nullptr);
-    if (!started)
-        throw std::runtime_error("cannot start " + Narrow(commandLine) + ": error " + std::to_string(GetLastError()));
-    CloseHandle(process.hThread);
-    const DWORD waited = WaitForSingleObject(process.hProcess, kRunTimeoutMs);
-    DWORD code = 0;
-    GetExitCodeProcess(process.hProcess, &code);
-    if (waited != WAIT_OBJECT_0)
-        TerminateProcess(process.hProcess, 1);
-    CloseHandle(process.hProcess);
-    if (waited != WAIT_OBJECT_0)
-        throw std::runtime_error(Narrow(commandLine) + " did not end");
+    const DWORD code = FinishProcess(process, commandLine);
     if (code != 0)
         throw std::runtime_error(Narrow(commandLine) + " ended with " + std::to_string(code));
     std::ifstream file(Narrow(timeline));
@@ -205,27 +163,6 @@ std::vector<std::string> NameStretches(const std::vector<Mark>& marks)
         names.push_back(name);
     }
     return names;
-}
-
-std::wstring FullPath(const wchar_t* path)
-{
-    wchar_t full[MAX_PATH];
-    const DWORD length = GetFullPathNameW(path, MAX_PATH, full, nullptr);
-    if (length == 0 || length >= MAX_PATH)
-        throw std::runtime_error("bad path " + Narrow(path));
-    std::wstring result(full);
-    while (result.size() > 3 && result.back() == L'\\')
-        result.pop_back();
-    return result;
-}
-
-std::wstring ModulePath()
-{
-    wchar_t path[MAX_PATH];
-    const DWORD length = GetModuleFileNameW(nullptr, path, MAX_PATH);
-    if (length == 0 || length >= MAX_PATH)
-        throw std::runtime_error("cannot name the benchmark's own program");
-    return path;
 }
 
 void BenchDistribution(const std::wstring& setup, int rounds, const std::wstring& root)

@@ -28,11 +28,7 @@ BOOL CALLBACK HasText(HWND child, LPARAM param)
 BOOL CALLBACK FindTopLevel(HWND window, LPARAM param)
 {
     auto* find = reinterpret_cast<FindWindowOf*>(param);
-    DWORD process = 0;
-    ::GetWindowThreadProcessId(window, &process);
-    wchar_t className[64] = {};
-    ::GetClassNameW(window, className, 64);
-    if (process != find->process || !::IsWindowVisible(window) || wcscmp(className, L"#32770") != 0)
+    if (!IsVisibleDialogOf(window, find->process))
         return TRUE;
     wchar_t caption[256] = {};
     ::GetWindowTextW(window, caption, 256);
@@ -49,6 +45,15 @@ BOOL CALLBACK FindTopLevel(HWND window, LPARAM param)
 }
 
 }  // namespace
+
+bool IsVisibleDialogOf(HWND window, DWORD process)
+{
+    DWORD owner = 0;
+    ::GetWindowThreadProcessId(window, &owner);
+    wchar_t className[64] = {};
+    ::GetClassNameW(window, className, 64);
+    return owner == process && ::IsWindowVisible(window) && wcscmp(className, L"#32770") == 0;
+}
 
 HWND WaitForDialog(DWORD process, const wchar_t* caption, const wchar_t* text, DWORD timeoutMs)
 {

@@ -12,6 +12,9 @@ namespace testsupport {
 // contains `text` when not null), waited for up to `timeoutMs`; null when none came.
 HWND WaitForDialog(DWORD process, const wchar_t* caption, const wchar_t* text, DWORD timeoutMs = 20000);
 
+// Whether `window` is a visible dialog (of the dialog class) of the process.
+bool IsVisibleDialogOf(HWND window, DWORD process);
+
 // Waits until the window is enabled; false after the time-out.
 bool WaitUntilEnabled(HWND window, DWORD timeoutMs = 30000);
 

@@ -70,12 +70,7 @@ struct OtherDialog {
 BOOL CALLBACK FindOtherDialog(HWND window, LPARAM param)
 {
     auto* find = reinterpret_cast<OtherDialog*>(param);
-    DWORD process = 0;
-    ::GetWindowThreadProcessId(window, &process);
-    wchar_t className[64] = {};
-    ::GetClassNameW(window, className, 64);
-    if (process != find->process || window == find->frame || !::IsWindowVisible(window)
-        || wcscmp(className, L"#32770") != 0)
+    if (window == find->frame || !IsVisibleDialogOf(window, find->process))
         return TRUE;
     find->found = window;
     return FALSE;

@@ -10,34 +10,27 @@
 #include <vector>
 
 #include "FeatureInfoDialog.h"
-#include "ModelFixture.h"
 #include "MsiDatabase.h"
 #include "MsiRecord.h"
 #include "MsiView.h"
 #include "PartInfo.h"
+#include "SampleModelFixture.h"
 
 using namespace modeltest;
 
 namespace {
 
-class FeatureInfoTest : public ::testing::Test {
+class FeatureInfoTest : public wizardtest::SampleModelTest {
 protected:
     FeatureInfoTest()
     {
-        CopyModelFiles(m_dir);
-        testsupport::WriteFileBytes(m_dir.File(L"setup.ini"), ModelIni());
-        m_config.SetIniFile(m_dir.Path().c_str(), L"setup.ini");
-        m_config.PopulateMsiInfo();
-        m_config.LoadLanguageResource();
-        m_config.Populate();
-        m_model.PopulateFromIniInfo(m_config, nullptr, nullptr);
-        m_model.BuildFeatureTree();
+        LoadConfig();
+        BuildModel();
         m_session = m_config.GetMergedPartInfo()->GetSession();
         m_session->SetProperty(L"PLAIN", L"value");
         m_session->SetProperty(L"BRACES", L"a{b}c\\d");
         m_session->SetProperty(L"INNER", L"PLAIN");
     }
-    ~FeatureInfoTest() override { m_config.FreeResourceModules(); }
 
     MsiDatabase& Database() { return *m_config.GetMergedPartInfo()->GetDatabase(); }
     void Run(const wchar_t* sql) { Database().OpenView(L"%s", sql)->Execute(); }
@@ -55,12 +48,6 @@ protected:
         return marks;
     }
 
-    testsupport::CurrentFolderGuard m_currentFolder;
-    testsupport::TempDir m_dir;
-    TestAppServices m_app;
-    CConfigInfo m_config;
-    CDistribution m_model;
-    testsupport::ScopedDistributionServices m_modelServices{&m_model};
     MsiSmartPtr<MsiSession> m_session;
 };
 

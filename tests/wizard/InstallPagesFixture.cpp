@@ -1,5 +1,6 @@
 #include "InstallPagesFixture.h"
 
+#include "FrameTestSupport.h"
 #include "MsiInstallerError.h"
 #include "WizardServicesImpl.h"
 #include "resource.h"
@@ -175,17 +176,7 @@ void PagesFixture::Click(UINT id)
 
 void PagesFixture::Pump(DWORD ms)
 {
-    const DWORD start = ::GetTickCount();
-    do {
-        MSG msg;
-        while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            if (!AfxPreTranslateMessage(&msg)) {
-                ::TranslateMessage(&msg);
-                ::DispatchMessageW(&msg);
-            }
-        }
-        ::Sleep(10);
-    } while (::GetTickCount() - start < ms);
+    frametest::Pump(ms);
 }
 
 }  // namespace pagestest

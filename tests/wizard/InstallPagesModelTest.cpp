@@ -7,8 +7,8 @@
 #include <windows.h>
 
 #include "InstallationTypeDialog.h"
-#include "ModelFixture.h"
 #include "MsiInstallerError.h"
+#include "SampleModelFixture.h"
 #include "SingleDirectoryDialog.h"
 #include "WizardDistribution.h"
 
@@ -32,17 +32,12 @@ public:
     using CInstallationTypeDialog::SetInstallLevel;
 };
 
-class InstallPagesModelTest : public ::testing::Test {
+class InstallPagesModelTest : public wizardtest::SampleModelTest {
 protected:
     InstallPagesModelTest()
     {
         MessageBoxRecorder::texts.clear();
-        CopyModelFiles(m_dir);
-        testsupport::WriteFileBytes(m_dir.File(L"setup.ini"), ModelIni());
-        m_config.SetIniFile(m_dir.Path().c_str(), L"setup.ini");
-        m_config.PopulateMsiInfo();
-        m_config.LoadLanguageResource();
-        m_config.Populate();
+        LoadConfig();
         m_app.configInfo = &m_config;
         m_model.PopulateFromIniInfo(m_config, nullptr, nullptr);
         RunCosting(*m_model.GetSession());
@@ -51,15 +46,8 @@ protected:
     ~InstallPagesModelTest() override
     {
         SetWizardDistribution(m_savedModel);
-        m_config.FreeResourceModules();
     }
 
-    testsupport::CurrentFolderGuard m_currentFolder;
-    testsupport::TempDir m_dir;
-    TestAppServices m_app;
-    CConfigInfo m_config;
-    CDistribution m_model;
-    testsupport::ScopedDistributionServices m_modelServices{&m_model};
     MessageBoxRecorder m_boxes;
     CDistribution* m_savedModel = nullptr;
 };

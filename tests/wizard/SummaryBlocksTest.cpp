@@ -11,8 +11,8 @@
 #include <vector>
 
 #include "Feature.h"
-#include "ModelFixture.h"
 #include "RichEditCtrl.h"
+#include "SampleModelFixture.h"
 #include "SummaryBlocks.h"
 
 using namespace modeltest;
@@ -53,40 +53,13 @@ private:
     std::wstring m_current;
 };
 
-class SummaryBlocksTest : public ::testing::Test {
+class SummaryBlocksTest : public wizardtest::SampleModelTest {
 protected:
     SummaryBlocksTest()
     {
-        CopyModelFiles(m_dir);
-        testsupport::WriteFileBytes(m_dir.File(L"setup.ini"), ModelIni());
-        m_config.SetIniFile(m_dir.Path().c_str(), L"setup.ini");
-        m_config.PopulateMsiInfo();
-        m_config.LoadLanguageResource();
-        m_config.Populate();
-        m_model.PopulateFromIniInfo(m_config, nullptr, nullptr);
-        m_model.BuildFeatureTree();
+        LoadConfig();
+        BuildModel();
     }
-    ~SummaryBlocksTest() override { m_config.FreeResourceModules(); }
-
-    CFeature* Feature(const wchar_t* name) { return m_model.FindFeature(name); }
-    // Every feature at `state`, installed and planned.
-    void AllUnchanged(int state)
-    {
-        for (CFeature* f = m_model.GetFeatureTree().GetRoot(); f; f = m_model.GetFeatureTree().GetNext(f))
-            f->m_actionState = f->m_installedState = state;
-    }
-    void Plan(const wchar_t* name, int action, int installed)
-    {
-        Feature(name)->m_actionState = action;
-        Feature(name)->m_installedState = installed;
-    }
-
-    testsupport::CurrentFolderGuard m_currentFolder;
-    testsupport::TempDir m_dir;
-    TestAppServices m_app;
-    CConfigInfo m_config;
-    CDistribution m_model;
-    testsupport::ScopedDistributionServices m_modelServices{&m_model};
 };
 
 }  // namespace

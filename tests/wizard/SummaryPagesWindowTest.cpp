@@ -14,9 +14,10 @@
 #include "Feature.h"
 #include "FeatureInfoDialog.h"
 #include "FeatureTree.h"
-#include "ModelFixture.h"
+#include "FrameTestSupport.h"
 #include "PrivateMessages.h"
 #include "RichEditCtrl.h"
+#include "SampleModelFixture.h"
 #include "Screenshot.h"
 #include "SummaryBlocks.h"
 #include "TopDialog.h"
@@ -29,20 +30,7 @@ using namespace modeltest;
 
 namespace {
 
-void Pump(DWORD ms)
-{
-    const DWORD start = ::GetTickCount();
-    do {
-        MSG msg;
-        while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            if (!AfxPreTranslateMessage(&msg)) {
-                ::TranslateMessage(&msg);
-                ::DispatchMessageW(&msg);
-            }
-        }
-        ::Sleep(10);
-    } while (::GetTickCount() - start < ms);
-}
+using frametest::Pump;
 
 std::wstring Text(HWND window)
 {
@@ -51,18 +39,12 @@ std::wstring Text(HWND window)
     return buffer;
 }
 
-class SummaryPagesTest : public ::testing::Test {
+class SummaryPagesTest : public wizardtest::SampleModelTest {
 protected:
     SummaryPagesTest()
     {
-        CopyModelFiles(m_dir);
-        testsupport::WriteFileBytes(m_dir.File(L"setup.ini"), ModelIni());
-        m_config.SetIniFile(m_dir.Path().c_str(), L"setup.ini");
-        m_config.PopulateMsiInfo();
-        m_config.LoadLanguageResource();
-        m_config.Populate();
-        m_model.PopulateFromIniInfo(m_config, nullptr, nullptr);
-        m_model.BuildFeatureTree();
+        LoadConfig();
+        BuildModel();
         m_app.configInfo = &m_config;
         m_previous = SetWizardDistribution(&m_model);
         Feature(L"ExtrasMenu")->m_display = 0;
@@ -72,20 +54,8 @@ protected:
         m_frame.reset();
         m_winApp.m_pMainWnd = nullptr;
         SetWizardDistribution(m_previous);
-        m_config.FreeResourceModules();
     }
 
-    CFeature* Feature(const wchar_t* name) { return m_model.FindFeature(name); }
-    void AllUnchanged(int state)
-    {
-        for (CFeature* f = m_model.GetFeatureTree().GetRoot(); f; f = m_model.GetFeatureTree().GetNext(f))
-            f->m_actionState = f->m_installedState = state;
-    }
-    void Plan(const wchar_t* name, int action, int installed)
-    {
-        Feature(name)->m_actionState = action;
-        Feature(name)->m_installedState = installed;
-    }
     CTopDialog& Frame()
     {
         if (!m_frame) {
@@ -109,12 +79,6 @@ protected:
         return dynamic_cast<Page*>(Frame().GetCurrentPage());
     }
 
-    testsupport::CurrentFolderGuard m_currentFolder;
-    testsupport::TempDir m_dir;
-    TestAppServices m_app;
-    CConfigInfo m_config;
-    CDistribution m_model;
-    testsupport::ScopedDistributionServices m_modelServices{&m_model};
     testsupport::ScopedWizardServices m_wizard{&GetWizardServicesImpl()};
     CDistribution* m_previous = nullptr;
     CWinApp m_winApp;
