@@ -113,4 +113,34 @@ DWORD SetupProcess::Wait(DWORD timeoutMs)
     return code;
 }
 
+void Press(WORD key, const std::vector<WORD>& modifiers)
+{
+    std::vector<INPUT> inputs;
+    auto add = [&inputs](WORD vk, bool up) {
+        INPUT input = {};
+        input.type = INPUT_KEYBOARD;
+        input.ki.wVk = vk;
+        input.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
+        inputs.push_back(input);
+    };
+    for (WORD modifier : modifiers)
+        add(modifier, false);
+    add(key, false);
+    add(key, true);
+    for (auto modifier = std::rbegin(modifiers); modifier != std::rend(modifiers); ++modifier)
+        add(*modifier, true);
+    ::SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
+}
+
+HWND CurrentPage(HWND frame)
+{
+    for (HWND child = ::GetWindow(frame, GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT)) {
+        wchar_t className[16] = {};
+        ::GetClassNameW(child, className, 16);
+        if (::IsWindowVisible(child) && wcscmp(className, L"#32770") == 0)
+            return child;
+    }
+    return nullptr;
+}
+
 }  // namespace testsupport

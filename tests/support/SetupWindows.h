@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <string>
+#include <vector>
 
 namespace testsupport {
 
@@ -17,6 +18,12 @@ bool IsVisibleDialogOf(HWND window, DWORD process);
 
 // Waits until the window is enabled; false after the time-out.
 bool WaitUntilEnabled(HWND window, DWORD timeoutMs = 30000);
+
+// Presses `key` with the modifiers held, as the keyboard does (into the foreground window).
+void Press(WORD key, const std::vector<WORD>& modifiers = {});
+
+// The wizard frame's current page: its visible child dialog; null when it shows none.
+HWND CurrentPage(HWND frame);
 
 // The window's text (a button's caption).
 std::wstring WindowText(HWND window);

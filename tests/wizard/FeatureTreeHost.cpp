@@ -85,26 +85,6 @@ BEGIN_MESSAGE_MAP(CTreeHost, CDialog)
     ON_COMMAND(ID_FEATURE_SHOW_BROKEN, OnShowBroken)
 END_MESSAGE_MAP()
 
-// Presses `key` with the modifiers held, as the keyboard does.
-void Press(WORD key, const std::vector<WORD>& modifiers)
-{
-    std::vector<INPUT> inputs;
-    auto add = [&inputs](WORD vk, bool up) {
-        INPUT input = {};
-        input.type = INPUT_KEYBOARD;
-        input.ki.wVk = vk;
-        input.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
-        inputs.push_back(input);
-    };
-    for (WORD modifier : modifiers)
-        add(modifier, false);
-    add(key, false);
-    add(key, true);
-    for (auto modifier = std::rbegin(modifiers); modifier != std::rend(modifiers); ++modifier)
-        add(*modifier, true);
-    ::SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
-}
-
 // The open popup menu's window; null when no menu is open.
 HWND OpenMenu()
 {

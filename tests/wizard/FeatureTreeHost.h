@@ -11,6 +11,7 @@
 
 #include "Dialog.h"
 #include "FeatureTreeCtrl.h"
+#include "SetupWindows.h"
 
 namespace treehost {
 
@@ -51,7 +52,7 @@ private:
 };
 
 // Presses `key` with the modifiers held, as the keyboard does.
-void Press(WORD key, const std::vector<WORD>& modifiers = {});
+using testsupport::Press;
 // The open popup menu's window and menu; null when no menu is open.
 HWND OpenMenu();
 HMENU OpenMenuHandle();
