@@ -62,45 +62,30 @@ protected:
 // "<message> <wParam> <text>".
 class QuestionWindow : public CWnd {
 public:
-    QuestionWindow()
-    {
-        WNDCLASSW windowClass = {};
-        windowClass.lpfnWndProc = &Procedure;
-        windowClass.hInstance = GetModuleHandleW(nullptr);
-        windowClass.lpszClassName = L"InstallRunQuestions";
-        RegisterClassW(&windowClass);
-        s_window = this;
-        CreateEx(0, L"InstallRunQuestions", L"", WS_POPUP, RECT{0, 0, 10, 10}, nullptr, 0);
-    }
-    ~QuestionWindow() override { s_window = nullptr; }
+    QuestionWindow() { CreateEx(0, L"Static", L"", WS_POPUP, RECT{0, 0, 10, 10}, nullptr, 0); }
 
     std::deque<LRESULT> answers;
     std::vector<std::wstring> questions;
 
 private:
-    static LRESULT CALLBACK Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+    LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override
     {
         const wchar_t* name = message == WM_QUERY_CANCEL_ALL ? L"cancel-all"
             : message == WM_PART_ERROR                       ? L"part-error"
             : message == WM_RUN_MEDIA_PROMPT                 ? L"media"
                                                              : nullptr;
-        if (!name || !s_window)
-            return ::DefWindowProcW(window, message, wParam, lParam);
+        if (!name)
+            return CWnd::WindowProc(message, wParam, lParam);
         std::wstring text = message == WM_RUN_MEDIA_PROMPT ? L"" : reinterpret_cast<const wchar_t*>(lParam);
-        s_window->questions.push_back(std::wstring(name) + L" " + std::to_wstring(wParam == 0 ? 0 : 1) + L" " + text);
-        if (message == WM_PART_ERROR)
-            s_window->questions.back() = std::wstring(name) + L" " + std::to_wstring(wParam) + L" " + text;
-        if (s_window->answers.empty())
+        const std::wstring code = message == WM_PART_ERROR ? std::to_wstring(wParam) : std::to_wstring(wParam == 0 ? 0 : 1);
+        questions.push_back(std::wstring(name) + L" " + code + L" " + text);
+        if (answers.empty())
             return 0;
-        const LRESULT answer = s_window->answers.front();
-        s_window->answers.pop_front();
+        const LRESULT answer = answers.front();
+        answers.pop_front();
         return answer;
     }
-
-    static QuestionWindow* s_window;
 };
-
-QuestionWindow* QuestionWindow::s_window = nullptr;
 
 class InstallRunTest : public ModelTest {
 protected:

@@ -81,60 +81,42 @@ std::vector<std::vector<std::string>> RecordedRuns(const std::wstring& folder)
 // "media <answer>", "start <index> <title>", "end <index>" and "cancel-all".
 class MasterWindow : public CWnd {
 public:
-    MasterWindow()
-    {
-        WNDCLASSW windowClass = {};
-        windowClass.lpfnWndProc = &Procedure;
-        windowClass.hInstance = GetModuleHandleW(nullptr);
-        windowClass.lpszClassName = L"LinkedMaster";
-        RegisterClassW(&windowClass);
-        s_window = this;
-        CreateEx(0, L"LinkedMaster", L"", WS_POPUP, RECT{0, 0, 10, 10}, nullptr, 0);
-    }
-    ~MasterWindow() override { s_window = nullptr; }
+    MasterWindow() { CreateEx(0, L"Static", L"", WS_POPUP, RECT{0, 0, 10, 10}, nullptr, 0); }
 
     std::vector<std::string> events;
     CSpawnAnnouncement spawn;
 
 private:
-    static LRESULT CALLBACK Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+    LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override
     {
         static const UINT spawnMessage = RegisterWindowMessageW(kInstallerSpawnMessage);
-        MasterWindow* self = s_window;
-        if (!self)
-            return ::DefWindowProcW(window, message, wParam, lParam);
         if (message == spawnMessage) {
-            self->spawn.Store(wParam, lParam);
+            spawn.Store(wParam, lParam);
             return 0;
         }
         switch (message) {
         case WM_RUN_MEDIA_PROMPT: {
             const LRESULT answer = reinterpret_cast<IMediaPrompt*>(wParam)->IsMediaPresent() ? 1 : IDCANCEL;
-            self->events.push_back("media " + std::to_string(answer));
+            events.push_back("media " + std::to_string(answer));
             return answer;
         }
         case WM_LINKED_INSTALL_START:
-            self->events.push_back(
-                "start " + std::to_string(wParam) + " " + Narrow(reinterpret_cast<const wchar_t*>(lParam)));
+            events.push_back("start " + std::to_string(wParam) + " " + Narrow(reinterpret_cast<const wchar_t*>(lParam)));
             return 0;
         case WM_LINKED_INSTALL_END:
-            self->events.push_back("end " + std::to_string(wParam));
+            events.push_back("end " + std::to_string(wParam));
             return 0;
         case WM_QUERY_CANCEL_ALL:
-            if (self->events.empty() || self->events.back() != "cancel-all")
-                self->events.push_back("cancel-all");
+            if (events.empty() || events.back() != "cancel-all")
+                events.push_back("cancel-all");
             return 1;
         case WM_GET_RESPAWNED_IDS:
-            return self->spawn.Take(reinterpret_cast<DWORD*>(wParam), reinterpret_cast<DWORD*>(lParam));
+            return spawn.Take(reinterpret_cast<DWORD*>(wParam), reinterpret_cast<DWORD*>(lParam));
         default:
-            return ::DefWindowProcW(window, message, wParam, lParam);
+            return CWnd::WindowProc(message, wParam, lParam);
         }
     }
-
-    static MasterWindow* s_window;
 };
-
-MasterWindow* MasterWindow::s_window = nullptr;
 
 // The external handler of the progress page: counts the loading notices and gives the answer set.
 struct Handler {
