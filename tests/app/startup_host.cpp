@@ -17,8 +17,13 @@
 //
 // With VELMO_TEST_ABORT_LOAD set, the distribution is aborted before the run starts: its load
 // ends as a cancelled one.
+//
+// With VELMO_TEST_FREE_SPACE set, it names a file holding the free space of C:\ in bytes as
+// decimal text, read again at every query (a test frees space by rewriting it); while the file
+// cannot be read, the real free space is reported. Other volumes are reported as they are.
 #include <windows.h>
 
+#include <cstdio>
 #include <string>
 
 #include "Distribution.h"
@@ -60,6 +65,31 @@ BOOL WINAPI AcceptedRestart(UINT flags, DWORD)
     return TRUE;
 }
 
+wchar_t g_freeSpaceFile[MAX_PATH] = {};
+
+BOOL WINAPI FreeSpaceFromFile(LPCWSTR root, PULARGE_INTEGER available, PULARGE_INTEGER total, PULARGE_INTEGER free)
+{
+    if (lstrcmpiW(root, L"C:\\") == 0) {
+        unsigned long long bytes = 0;
+        FILE* file = _wfopen(g_freeSpaceFile, L"r");
+        const bool read = file && fscanf(file, "%llu", &bytes) == 1;
+        if (file)
+            fclose(file);
+        if (read) {
+            available->QuadPart = total->QuadPart = free->QuadPart = bytes;
+            return TRUE;
+        }
+    }
+    return ::GetDiskFreeSpaceExW(root, available, total, free);
+}
+
+FARPROC WINAPI FindFreeSpaceFromFile(HMODULE module, LPCSTR name)
+{
+    if (lstrcmpA(name, "GetDiskFreeSpaceExW") == 0)
+        return reinterpret_cast<FARPROC>(reinterpret_cast<void (*)()>(&FreeSpaceFromFile));
+    return ::GetProcAddress(module, name);
+}
+
 }  // namespace
 
 int WINAPI wWinMain(HINSTANCE hInstance, HINSTANCE hPrevInstance, LPWSTR lpCmdLine, int nCmdShow)
@@ -78,6 +108,8 @@ int WINAPI wWinMain(HINSTANCE hInstance, HINSTANCE hPrevInstance, LPWSTR lpCmdLi
     wchar_t restart[16] = {};
     if (GetEnvironmentVariableW(L"VELMO_TEST_RESTART", restart, 16))
         g_platformApi.ExitWindowsEx = wcscmp(restart, L"accept") == 0 ? &AcceptedRestart : &RefusedRestart;
+    if (GetEnvironmentVariableW(L"VELMO_TEST_FREE_SPACE", g_freeSpaceFile, MAX_PATH))
+        g_platformApi.GetProcAddress = &FindFreeSpaceFromFile;
     if (GetEnvironmentVariableW(L"VELMO_TEST_ABORT_LOAD", nullptr, 0))
         theApp.m_pDistribution->Abort();
     if (!theApp.CheckPrerequisiteDlls())
