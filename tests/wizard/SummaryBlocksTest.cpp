@@ -165,9 +165,9 @@ TEST_F(SummaryBlocksTest, RichEditReceivesTheSummary)
     const PARAFORMAT title = paragraphAt(1);
     const PARAFORMAT heading = paragraphAt(15);
     const PARAFORMAT docs = paragraphAt(50);
-    EXPECT_LT(0, title.dxStartIndent);
-    EXPECT_EQ(title.dxStartIndent, heading.dxStartIndent);
-    EXPECT_EQ(3 * title.dxStartIndent, docs.dxStartIndent);
+    EXPECT_EQ(180, title.dxStartIndent);
+    EXPECT_EQ(180, heading.dxStartIndent);
+    EXPECT_EQ(540, docs.dxStartIndent);
     EXPECT_EQ(0, title.wNumbering);
     EXPECT_EQ(PFN_BULLET, heading.wNumbering);
     EXPECT_EQ(0, docs.wNumbering);
