@@ -8,9 +8,11 @@
 
 namespace {
 
-// Paragraph: start indent, right indent, offset, alignment, tab stops, numbering, and the
-// start indent taken as an offset.
-const DWORD kDefaultParaMask = 0x8000003F;
+// Paragraph: start indent, right indent, offset, alignment, tab stops, numbering. The start
+// indent is always absolute: with PFM_OFFSETINDENT beside PFM_STARTINDENT the absolute value
+// takes precedence on Windows, but some rich edit controls apply both and double the indent.
+const DWORD kDefaultParaMask = PFM_STARTINDENT | PFM_RIGHTINDENT | PFM_OFFSET | PFM_ALIGNMENT | PFM_TABSTOPS
+    | PFM_NUMBERING;
 // Character: bold, italic, underline, strikeout, protected, link, size, colour, face, offset,
 // charset.
 const DWORD kDefaultCharMask = 0xF800003F;

@@ -86,9 +86,11 @@ std::wstring WindowText(HWND window)
     return text;
 }
 
-SetupProcess::SetupProcess(const std::wstring& setupExe, const std::wstring& root)
+SetupProcess::SetupProcess(const std::wstring& setupExe, const std::wstring& root, const std::wstring& arguments)
 {
     std::wstring command = L"\"" + setupExe + L"\" /root \"" + root + L"\"";
+    if (!arguments.empty())
+        command += L" " + arguments;
     STARTUPINFOW startup = {};
     startup.cb = sizeof(startup);
     m_ok = ::CreateProcessW(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &m_info)

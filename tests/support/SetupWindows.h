@@ -28,10 +28,11 @@ HWND CurrentPage(HWND frame);
 // The window's text (a button's caption).
 std::wstring WindowText(HWND window);
 
-// setup.exe started with "/root <root>"; ended by force when still running at destruction.
+// setup.exe started with "/root <root>" and `arguments` (when not empty) behind it; ended by
+// force when still running at destruction.
 class SetupProcess {
 public:
-    SetupProcess(const std::wstring& setupExe, const std::wstring& root);
+    SetupProcess(const std::wstring& setupExe, const std::wstring& root, const std::wstring& arguments = std::wstring());
     ~SetupProcess();
     SetupProcess(const SetupProcess&) = delete;
     SetupProcess& operator=(const SetupProcess&) = delete;

@@ -109,7 +109,7 @@ TEST(FormatModifierTest, ModifiersApplyInListOrder)
         EXPECT_EQ(c.numbering, paragraph.wNumbering);
         EXPECT_EQ(UINT(sizeof(PARAFORMAT)), paragraph.cbSize);
         EXPECT_EQ(UINT(sizeof(CHARFORMATW)), character.cbSize);
-        EXPECT_EQ(DWORD(0x8000003F), paragraph.dwMask);
+        EXPECT_EQ(DWORD(0x3F), paragraph.dwMask);
         EXPECT_EQ(DWORD(0xF800003F), character.dwMask);
     }
     FormatModifierList sized;
@@ -171,9 +171,13 @@ TEST_F(RichTextTest, PiecesAppendAtTheEndWithTheirFormats)
     FormatModifierList body(g_bodyIndentModifiers);
     AppendRichText(m_control, L"WARNING:", warning, false);
     AppendRichText(m_control, L" text\r", body, false);
+    FormatModifierList nested(g_bodyIndentModifiers);
+    const ParaLeftIndentModifier deeper(360, TRUE);
+    nested.Add(&deeper);
+    AppendRichText(m_control, L"nested\r", nested, false);
     AppendRichText(m_control, L"", warning, false);  // nothing
     AppendRichText(m_control, L"{\\rtf1\\ansi {\\b bold}, plain \\{braces\\}}", body, true);
-    EXPECT_EQ(L"WARNING: text\rbold, plain {braces}", Text());
+    EXPECT_EQ(L"WARNING: text\rnested\rbold, plain {braces}", Text());
 
     CHARFORMAT2W character;
     PARAFORMAT2 paragraph;
@@ -183,8 +187,13 @@ TEST_F(RichTextTest, PiecesAppendAtTheEndWithTheirFormats)
     FormatsAt(10, character, paragraph);
     EXPECT_FALSE(character.dwEffects & CFE_BOLD);
     EXPECT_EQ(::GetSysColor(COLOR_WINDOWTEXT), character.crTextColor);
+    // The indents in the control are those of the list, not added to the paragraph's own.
+    EXPECT_EQ(180, paragraph.dxStartIndent);
     EXPECT_EQ(180, paragraph.dxRightIndent);
-    FormatsAt(14, character, paragraph);  // "bold" from the RTF
+    FormatsAt(16, character, paragraph);  // "nested", one level in
+    EXPECT_EQ(540, paragraph.dxStartIndent);
+    EXPECT_EQ(180, paragraph.dxRightIndent);
+    FormatsAt(21, character, paragraph);  // "bold" from the RTF
     EXPECT_TRUE(character.dwEffects & CFE_BOLD);
 }
 

@@ -1,6 +1,7 @@
 // The confirmation page's summary written from the model of the distribution tests' sample: the
 // blocks a choice of feature states produces, their headings and bullets and indents, the
-// warnings collapsed per visible feature, and the text when nothing changes.
+// warnings collapsed per visible feature, the warnings of an upgrade, and the text when nothing
+// changes.
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -11,6 +12,11 @@
 #include <vector>
 
 #include "Feature.h"
+#include "MsiApi.h"
+#include "MsiDatabase.h"
+#include "MsiView.h"
+#include "Part.h"
+#include "PartInfo.h"
 #include "RichEditCtrl.h"
 #include "SampleModelFixture.h"
 #include "SummaryBlocks.h"
@@ -60,7 +66,27 @@ protected:
         LoadConfig();
         BuildModel();
     }
+    void Run(const wchar_t* sql) { m_config.GetMergedPartInfo()->GetDatabase()->OpenView(L"%s", sql)->Execute(); }
 };
+
+// The related product that an upgrade of Core replaces: it has the stems of the model's Docs
+// and Help installed locally.
+const wchar_t kReplacedCore[] = L"{6D1F3B20-7A4C-4E5D-8B9A-0C1D2E3F4AF0}";
+
+UINT WINAPI EnumReplacedCoreFeatures(LPCWSTR product, DWORD index, LPWSTR feature, LPWSTR parent)
+{
+    const wchar_t* const names[] = {L"CoreDocs.1", L"CoreHelp.1"};
+    if (wcscmp(product, kReplacedCore) != 0 || index >= 2)
+        return ERROR_NO_MORE_ITEMS;
+    wcscpy(feature, names[index]);
+    parent[0] = L'\0';
+    return ERROR_SUCCESS;
+}
+
+INSTALLSTATE WINAPI ReplacedCoreFeatureState(LPCWSTR, LPCWSTR)
+{
+    return INSTALLSTATE_LOCAL;
+}
 
 }  // namespace
 
@@ -165,11 +191,59 @@ TEST_F(SummaryBlocksTest, RichEditReceivesTheSummary)
     const PARAFORMAT title = paragraphAt(1);
     const PARAFORMAT heading = paragraphAt(15);
     const PARAFORMAT docs = paragraphAt(50);
-    EXPECT_LT(0, title.dxStartIndent);
-    EXPECT_EQ(title.dxStartIndent, heading.dxStartIndent);
-    EXPECT_EQ(3 * title.dxStartIndent, docs.dxStartIndent);
+    EXPECT_EQ(180, title.dxStartIndent);
+    EXPECT_EQ(180, heading.dxStartIndent);
+    EXPECT_EQ(540, docs.dxStartIndent);
     EXPECT_EQ(0, title.wNumbering);
     EXPECT_EQ(PFN_BULLET, heading.wNumbering);
     EXPECT_EQ(0, docs.wNumbering);
     control.DestroyWindow();
+}
+
+// Core upgrades a related product that has Docs and Help locally, and the build disabled both
+// (their versions with this distribution's suffix): each becomes a bold red WARNING line under
+// Core, the visible Docs by its title, the hidden Help as the system components of its visible
+// ancestor. Core's part installs without a line of its own in "Adding or Changing".
+TEST_F(SummaryBlocksTest, DisabledFeaturesOfAReplacedProductGetWarnings)
+{
+    MsiApiOverride<decltype(MsiApiTable::MsiEnumFeaturesW)> features{
+        MsiApi().MsiEnumFeaturesW, &EnumReplacedCoreFeatures};
+    MsiApiOverride<decltype(MsiApiTable::MsiQueryFeatureStateW)> states{
+        MsiApi().MsiQueryFeatureStateW, &ReplacedCoreFeatureState};
+    // Built by the distribution tool: the features it disabled carry its marker in the
+    // Condition table.
+    m_model.SetProperty(L"ZKODWBUILTDIST", L"1");
+    AllUnchanged(INSTALLSTATE_ABSENT);
+    Feature(L"ExtrasMenu")->m_display = 0;  // a placeholder that cannot be installed
+    Plan(L"Core", INSTALLSTATE_LOCAL, INSTALLSTATE_ABSENT);
+    CFeature* docs = Feature(L"CoreDocs");
+    CFeature* help = Feature(L"CoreHelp");
+    help->m_display = 0;
+    docs->m_name = L"CoreDocs.2";
+    help->m_name = L"CoreHelp.2";
+    Run(L"INSERT INTO `Condition` (`Feature_`, `Level`, `Condition`) "
+        L"VALUES ('CoreDocs.2', 0, 'ZKODW_DISABLED_THIS_FEATURE') TEMPORARY");
+    Run(L"INSERT INTO `Condition` (`Feature_`, `Level`, `Condition`) "
+        L"VALUES ('CoreHelp.2', 0, 'ZKODW_DISABLED_THIS_FEATURE') TEMPORARY");
+    m_model.SetProperty(L"ZKODW_DISABLED_THIS_FEATURE", L"1");
+    CPart::UpgradeTable* upgrades = const_cast<CPart::UpgradeTable*>(Feature(L"Core")->GetPart()->GetUpgradeTable());
+    ASSERT_NE(nullptr, upgrades);
+    CPart::RelatedPart replaced;
+    replaced.m_productCode = kReplacedCore;
+    upgrades->m_exclusive.push_back(&replaced);
+    upgrades->m_upgradeMode = CPart::UpgradeTable::kOdwDevUpgrade;
+
+    RecordingWriter writer;
+    EXPECT_EQ(2, WriteInstallSummary(m_model, L"<< &Back", writer));
+    const std::vector<std::wstring> expected = {
+        L"180 B U Upgrading",
+        L"180 * Core",
+        L"540 **WARNING:** Docs will no longer be available",
+        L"540 **WARNING:** System components of Core will no longer be available",
+        L"180 B U ",
+        L"180 B U Adding or Changing",
+        L"180 * Pelmar Tundrix Zel system components",
+    };
+    EXPECT_EQ(expected, writer.lines);
+    upgrades->m_exclusive.pop_back();
 }
