@@ -448,12 +448,16 @@ private:
     // forgets the kept answers.
     class KeptSpecAnswers {
     public:
-        KeptSpecAnswers();
+        // Keeps the answers for the tree that begins with `first`.
+        explicit KeptSpecAnswers(CFeature* first);
         ~KeptSpecAnswers();
         KeptSpecAnswers(const KeptSpecAnswers&) = delete;
         KeptSpecAnswers& operator=(const KeptSpecAnswers&) = delete;
     };
     static void ForgetSpecAnswers();
+    // While answers are kept: whether a feature below this one has a spec-file request that the
+    // walk looks at.
+    bool m_specRequestBelow = true;
     int m_specAnswer = 0;
     int m_specAnswerLevel = 0;
     unsigned long m_specAnswerGeneration = 0;
