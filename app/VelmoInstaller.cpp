@@ -234,8 +234,10 @@ void CVelmoInstallerApp::RunConfiguredSteps()
 
     // 21. A load that failed or was cancelled ends the run there: no end executables, no restart.
     const bool loaded = m_cmdLine.m_nUiMode != UiQuiet ? RunWizard() : RunQuiet();
-    if (loaded)
+    if (loaded) {
         EndOfRun();
+        BenchMark(L"end-of-run");
+    }
 }
 
 bool CVelmoInstallerApp::RunWizard()
@@ -324,6 +326,7 @@ bool CVelmoInstallerApp::RunQuiet()
     }
     BenchEndBeforeInstall();
     m_nExitCode = m_pDistribution->InstallSilently();
+    BenchMark(L"installed");
     return true;
 }
 
@@ -371,6 +374,7 @@ int CVelmoInstallerApp::ExitInstanceImpl()
     // the abort before anything it uses goes away.
     m_bLoaderLeftRunning = !WaitForLoaderToEnd();
     CloseRun();
+    BenchMark(L"closed");
     return m_nExitCode;
 }
 

@@ -3,6 +3,7 @@
 #include <memory>
 #include <ostream>
 
+#include "BenchTimeline.h"
 #include "DistributionInfo.h"
 #include "IniErrorList.h"
 #include "InstallerErrors.h"
@@ -283,6 +284,7 @@ MsiSmartPtr<MsiSession> CConfigInfo::PartInfo::GetSession()
                 row->GetString(value, 2);
                 m_session->SetProperty(MsiText::Get(name), MsiText::Get(value));
             }
+            BenchMark(L"session");
         } catch (const MsiInstallerError& error) {
             throw InstallSessionOpenError(
                 kSource, __LINE__, error, package, L"Failed to open install session for %2.\r\n%1");

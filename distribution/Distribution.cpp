@@ -3,6 +3,7 @@
 #include <typeinfo>
 
 #include "ApplicationServices.h"
+#include "BenchTimeline.h"
 #include "ConfigInfo.h"
 #include "DistributionInfo.h"
 #include "FileVersion.h"
@@ -70,6 +71,7 @@ void CDistribution::PopulateFromIniInfo(CConfigInfo& config, ProgressCallback ca
 
     try {
         DescribeDistribution(config);
+        BenchMark(L"sysinfo");
 
         if (AppServices().IsCostLogEnabled())
             m_installerLog.Start(AppServices().GetLogModeFlags(), AppServices().GetLogFileOptions());

@@ -115,14 +115,19 @@ void CFeature::LinkedDistFakeFeature::SelectMenuItem(int n)
     }
 }
 
+bool CFeature::HasLinkedDistMenuTables(MsiDatabase& database)
+{
+    return AllTablesExist(database, {L"ZKFakeFeature", L"ZKFakeFeatureLinkDist", L"ZKFakeFeatureMenuItem",
+                                        L"ZKFakeFeatureMenu", L"ZKFakeFeatureMenuMenuItem"});
+}
+
 std::unique_ptr<CFeature::LinkedDistFakeFeature> CFeature::LoadLinkedDistFakeFeature(
     MsiSession& session, const wchar_t* name, CFeature& feature, bool specAbsent)
 {
     std::unique_ptr<LinkedDistFakeFeature> menu;
     try {
         MsiSmartPtr<MsiDatabase> database = session.GetActiveDatabase();
-        if (!AllTablesExist(*database, {L"ZKFakeFeature", L"ZKFakeFeatureLinkDist", L"ZKFakeFeatureMenuItem",
-                                           L"ZKFakeFeatureMenu", L"ZKFakeFeatureMenuMenuItem"}))
+        if (!(feature.m_tables ? feature.m_tables->linkedDistMenus : HasLinkedDistMenuTables(*database)))
             return nullptr;
         MsiSmartPtr<MsiView> links = database->OpenView(
             L"SELECT ZKFakeFeatureLinkDist.Menu_, ZKFakeFeatureLinkDist.LinkedDistribution FROM ZKFakeFeature, "

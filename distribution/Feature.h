@@ -42,6 +42,18 @@ struct FeatureDependentLinkLess {
 };
 typedef std::set<FeatureDependentLink, FeatureDependentLinkLess> FeatureDependentLinkSet;
 
+// Which of the merged package's optional tables that every feature reads are there: its
+// conditions, display values, folder browsing and linked-distribution menus. The feature tree
+// asks the database once per load and hands the answers to every feature it creates; a feature
+// without them asks the database itself.
+struct FeatureTables {
+    explicit FeatureTables(MsiDatabase& database);
+    bool condition;
+    bool featureDisplay;
+    bool disableDirectoryBrowse;
+    bool linkedDistMenus;  // every table of a linked distribution's menu
+};
+
 class CFeature {
 public:
     // What the feature stands for.
@@ -131,6 +143,9 @@ public:
         const wchar_t* description, int display, int level, const wchar_t* directory, DWORD attributes, bool transitive,
         DWORD transitiveAttributes, CPart* part, MsiSession* session, int specRequest, bool placeholder);
 
+    // The tables answers the feature uses instead of asking the database; set before Initialize.
+    void UseTables(std::shared_ptr<const FeatureTables> tables) { m_tables = std::move(tables); }
+
     // The menu of the linked distribution named for `name` in the fake-feature tables, read
     // from the session's database; null when the feature is no linked-distribution fake
     // feature. The menu starts on the item that leaves the linked distribution out when the
@@ -139,6 +154,8 @@ public:
     // linked distribution.
     static std::unique_ptr<LinkedDistFakeFeature> LoadLinkedDistFakeFeature(
         MsiSession& session, const wchar_t* name, CFeature& feature, bool specAbsent);
+    // Whether the database has every table of a linked distribution's menu.
+    static bool HasLinkedDistMenuTables(MsiDatabase& database);
     // For a feature of another vendor's installer: the installed state and valid states from
     // the installer's conditions and commands, and its disk space reserved through a temporary
     // component of the feature.
@@ -431,8 +448,11 @@ private:
     // kept in every feature of the tree.
     bool TreeMayBlock();
 
+    // Whether the database has the table: the kept answer when the feature has one.
+    bool HasTable(MsiDatabase& database, bool FeatureTables::*kept, const wchar_t* table) const;
     // Applies the rows of a condition table to `value`.
-    void ApplyConditionRows(const wchar_t* table, const wchar_t* query, int& value, bool stopAtZero);
+    void ApplyConditionRows(
+        bool FeatureTables::*kept, const wchar_t* table, const wchar_t* query, int& value, bool stopAtZero);
     // True when this feature and every ancestor have a non-zero display value and level.
     bool IsChainVisible() const;
 
@@ -448,18 +468,24 @@ private:
     // forgets the kept answers.
     class KeptSpecAnswers {
     public:
-        KeptSpecAnswers();
+        // Keeps the answers for the tree that begins with `first`.
+        explicit KeptSpecAnswers(CFeature* first);
         ~KeptSpecAnswers();
         KeptSpecAnswers(const KeptSpecAnswers&) = delete;
         KeptSpecAnswers& operator=(const KeptSpecAnswers&) = delete;
     };
     static void ForgetSpecAnswers();
+    // While answers are kept: whether a feature below this one has a spec-file request that the
+    // walk looks at.
+    bool m_specRequestBelow = true;
     int m_specAnswer = 0;
     int m_specAnswerLevel = 0;
     unsigned long m_specAnswerGeneration = 0;
     // 0 while no answers are kept.
     static unsigned long s_specAnswerGeneration;
     static unsigned long s_lastSpecAnswerGeneration;
+
+    std::shared_ptr<const FeatureTables> m_tables;
 
     // The kept answer of TreeMayBlock for this feature's tree and the generation it is of.
     bool m_treeMayBlock = true;

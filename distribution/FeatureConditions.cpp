@@ -28,12 +28,25 @@ CString Stem(const CString& name)
 
 }  // namespace
 
-void CFeature::ApplyConditionRows(const wchar_t* table, const wchar_t* query, int& value, bool stopAtZero)
+FeatureTables::FeatureTables(MsiDatabase& database)
+    : condition(database.TableExists(L"Condition")), featureDisplay(database.TableExists(L"ZKFeatureDisplay")),
+      disableDirectoryBrowse(database.TableExists(L"ZKDisableDirectoryBrowse")),
+      linkedDistMenus(CFeature::HasLinkedDistMenuTables(database))
+{
+}
+
+bool CFeature::HasTable(MsiDatabase& database, bool FeatureTables::*kept, const wchar_t* table) const
+{
+    return m_tables ? m_tables.get()->*kept : database.TableExists(table);
+}
+
+void CFeature::ApplyConditionRows(
+    bool FeatureTables::*kept, const wchar_t* table, const wchar_t* query, int& value, bool stopAtZero)
 {
     if (!m_session)
         return;
     MsiSmartPtr<MsiDatabase> database = m_session->GetActiveDatabase();
-    if (!database->TableExists(table))
+    if (!HasTable(*database, kept, table))
         return;
     MsiSmartPtr<MsiView> rows = database->OpenView(L"%s", query);
     rows->ExecuteWith(m_name);
@@ -56,20 +69,20 @@ void CFeature::ApplyConditionRows(const wchar_t* table, const wchar_t* query, in
 
 void CFeature::EvaluateConditionTable()
 {
-    ApplyConditionRows(L"Condition", L"SELECT Condition, Level FROM Condition WHERE Feature_=?", m_level, true);
+    ApplyConditionRows(&FeatureTables::condition, L"Condition", L"SELECT Condition, Level FROM Condition WHERE Feature_=?", m_level, true);
 }
 
 void CFeature::EvaluateFeatureDisplayTable()
 {
-    ApplyConditionRows(
-        L"ZKFeatureDisplay", L"SELECT Condition, Display FROM ZKFeatureDisplay WHERE Feature_=?", m_display, false);
+    ApplyConditionRows(&FeatureTables::featureDisplay, L"ZKFeatureDisplay",
+        L"SELECT Condition, Display FROM ZKFeatureDisplay WHERE Feature_=?", m_display, false);
 }
 
 void CFeature::ReadDisableDirectoryBrowse(MsiSession& session, bool& disabled) const
 {
     try {
         MsiSmartPtr<MsiDatabase> database = session.GetActiveDatabase();
-        if (!database->TableExists(L"ZKDisableDirectoryBrowse"))
+        if (!HasTable(*database, &FeatureTables::disableDirectoryBrowse, L"ZKDisableDirectoryBrowse"))
             return;
         MsiSmartPtr<MsiView> rows
             = database->OpenView(L"SELECT ZKDisableDirectoryBrowse.Condition FROM ZKDisableDirectoryBrowse WHERE "

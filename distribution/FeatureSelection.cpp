@@ -36,6 +36,12 @@ bool IsInstalledProductState(int state)
     return state == INSTALLSTATE_DEFAULT || state == INSTALLSTATE_ADVERTISED;
 }
 
+// A spec-file request that the walk through a subtree takes into account.
+bool IsWalkedSpecRequest(int request)
+{
+    return request != INSTALLSTATE_UNKNOWN && request != INSTALLSTATE_ABSENT;
+}
+
 bool PartAllowsInstall(const CPart& part)
 {
     const CPart::UpgradeTable* table = part.GetUpgradeTable();
@@ -49,9 +55,20 @@ int CFeature::GetLevelState(int installLevel) const
     return m_level != 0 && m_level <= installLevel ? INSTALLSTATE_DEFAULT : INSTALLSTATE_ABSENT;
 }
 
-CFeature::KeptSpecAnswers::KeptSpecAnswers()
+CFeature::KeptSpecAnswers::KeptSpecAnswers(CFeature* first)
 {
     s_specAnswerGeneration = ++s_lastSpecAnswerGeneration;
+    // Which features have a spec-file request below them that the walk of
+    // GetSpecRequestOrDefault would look at: descendants before their ancestors.
+    std::vector<CFeature*> preOrder;
+    for (CFeature* feature = first; feature; feature = feature->GetNextInTree())
+        preOrder.push_back(feature);
+    for (auto feature = preOrder.rbegin(); feature != preOrder.rend(); ++feature) {
+        bool below = false;
+        for (const CFeature* child = (*feature)->m_firstChild; child && !below; child = child->m_nextSibling)
+            below = child->m_specRequestBelow || IsWalkedSpecRequest(child->m_specRequest);
+        (*feature)->m_specRequestBelow = below;
+    }
 }
 
 CFeature::KeptSpecAnswers::~KeptSpecAnswers()
@@ -71,11 +88,13 @@ int CFeature::GetSpecRequestOrDefault(int installLevel)
         && m_specAnswerLevel == installLevel)
         return m_specAnswer;
     int request = m_specRequest == kSpecKeepInstalled ? GetCurrentState() : m_specRequest;
-    if (request != INSTALLSTATE_LOCAL && request != INSTALLSTATE_ABSENT) {
+    // While answers are kept, a subtree without such requests needs no walk.
+    const bool walk = s_specAnswerGeneration == 0 || m_specRequestBelow;
+    if (walk && request != INSTALLSTATE_LOCAL && request != INSTALLSTATE_ABSENT) {
         for (CFeature* node = GetNextInSubtree(nullptr); node && request != INSTALLSTATE_LOCAL;
              node = GetNextInSubtree(node)) {
             const int value = node->m_specRequest;
-            if (value == INSTALLSTATE_UNKNOWN || value == INSTALLSTATE_ABSENT)
+            if (!IsWalkedSpecRequest(value))
                 continue;
             if (value == kSpecKeepInstalled) {
                 if (request == INSTALLSTATE_UNKNOWN && node->GetCurrentState() >= INSTALLSTATE_LOCAL)
@@ -122,9 +141,15 @@ int CFeature::ComputeInheritedState(int installLevel)
         return keep;
     int request = GetSpecRequestOrDefault(installLevel);
     if (!(m_part && IsTransitiveChainSatisfied() && IsInstalledProductState(product))) {
+        // Whether this feature is hidden, asked once for the whole walk up.
+        int hidden = -1;
         for (CFeature* ancestor = m_parent; ancestor && request != INSTALLSTATE_ABSENT; ancestor = ancestor->m_parent) {
-            if (ancestor->GetEffectiveRequest() >= INSTALLSTATE_LOCAL && IsHidden(false))
-                break;
+            if (ancestor->GetEffectiveRequest() >= INSTALLSTATE_LOCAL) {
+                if (hidden < 0)
+                    hidden = IsHidden(false) ? 1 : 0;
+                if (hidden)
+                    break;
+            }
             if (ancestor->GetSpecRequestOrDefault(installLevel) == INSTALLSTATE_ABSENT)
                 request = INSTALLSTATE_ABSENT;
         }
@@ -496,7 +521,7 @@ void CFeature::ApplyInstallLevel(int installLevel)
     }
     bool solved = false;
     {
-        KeptSpecAnswers keepAnswers;
+        KeptSpecAnswers keepAnswers(first);
         FeatureChangeQueue queue;
         FeatureChangeLevel start;
         for (CFeature* top = first; top; top = top->GetNextSibling()) {

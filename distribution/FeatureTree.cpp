@@ -63,6 +63,7 @@ struct CFeatureTree::LoadContext {
           hasFakeFeature(database->TableExists(L"ZKFakeFeature")),
           hasTransitive(database->TableExists(L"ZKFeatureTransitive")),
           hasTransitiveAttributes(database->TableExists(L"ZKFeatureTransitiveAttributes")),
+          featureTables(std::make_shared<const FeatureTables>(*database)),
           featureProduct(*database, L"SELECT `Feature_`, `ProductCode` FROM ZKFeatureProduct"),
           fakeFeature(*database, L"SELECT `Feature_` FROM ZKFakeFeature WHERE `Type`=1"),
           featureComponent(*database, L"SELECT `Feature_` FROM FeatureComponents"),
@@ -82,6 +83,8 @@ struct CFeatureTree::LoadContext {
     const bool hasFakeFeature;
     const bool hasTransitive;
     const bool hasTransitiveAttributes;
+    // What every feature asks of the optional tables, asked once.
+    const std::shared_ptr<const FeatureTables> featureTables;
     FeatureRowIndex featureProduct;
     FeatureRowIndex fakeFeature;
     FeatureRowIndex featureComponent;
@@ -109,7 +112,7 @@ void CFeatureTree::Load(MsiSession& session)
 {
     LoadContext context(session);
     LoadChildren(context, nullptr);
-    AddInstalledProductPlaceholders(session, *context.database);
+    AddInstalledProductPlaceholders(session, *context.database, context.featureTables);
 }
 
 void CFeatureTree::LoadChildren(LoadContext& context, CFeature* parent)
@@ -161,6 +164,7 @@ void CFeatureTree::LoadChildren(LoadContext& context, CFeature* parent)
         if (disallowAbsent)
             attributes |= CFeature::kAttrDisallowAbsent;
 
+        feature->UseTables(context.featureTables);
         feature->Initialize(name, partFeatureName, title, description, display, level, directory, attributes,
             transitive, transitiveAttributes, part, &context.session, request, false);
 
@@ -176,7 +180,8 @@ void CFeatureTree::LoadChildren(LoadContext& context, CFeature* parent)
     }
 }
 
-void CFeatureTree::AddInstalledProductPlaceholders(MsiSession& session, MsiDatabase& database)
+void CFeatureTree::AddInstalledProductPlaceholders(
+    MsiSession& session, MsiDatabase& database, const std::shared_ptr<const FeatureTables>& tables)
 {
     CFeature* last = m_root;
     while (last && last->GetNextSibling())
@@ -265,6 +270,7 @@ void CFeatureTree::AddInstalledProductPlaceholders(MsiSession& session, MsiDatab
         CString description;
         description.Format(
             L"Placeholder for dependencies from installed product %s", static_cast<const wchar_t*>(productCode));
+        placeholder->UseTables(tables);
         placeholder->Initialize(label, label, productName, description, 0, 1, L"",
             CFeature::kAttrDisallowAdvertise | CFeature::kAttrDisallowAbsent, false, 0, nullptr, &session,
             INSTALLSTATE_LOCAL, true);

@@ -12,6 +12,7 @@
 
 class CDistribution;
 class CFeature;
+struct FeatureTables;
 class MsiDatabase;
 class MsiSession;
 
@@ -58,7 +59,8 @@ public:
 private:
     struct LoadContext;
     void LoadChildren(LoadContext& context, CFeature* parent);
-    void AddInstalledProductPlaceholders(MsiSession& session, MsiDatabase& database);
+    void AddInstalledProductPlaceholders(
+        MsiSession& session, MsiDatabase& database, const std::shared_ptr<const FeatureTables>& tables);
     CFeature* CreateFeature();
 
     CDistribution& m_distribution;

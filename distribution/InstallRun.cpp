@@ -8,6 +8,7 @@
 #include <memory>
 
 #include "ApplicationServices.h"
+#include "BenchTimeline.h"
 #include "Distribution.h"
 #include "DistributionInfo.h"
 #include "InstallProgressPage.h"
@@ -224,6 +225,7 @@ UINT CDistribution::Install(int mode, const InstallContext& context)
     m_installerLog.Start(AppServices().GetLogModeFlags(), AppServices().GetLogFileOptions());
     OrderInstallList(parts);
     LaunchExecutes(CustomExecute::kBeforeParts, context.page);
+    BenchMark(L"install-prepared");
 
     const HWND questionWindow = context.page ? context.page->GetSafeHwnd() : nullptr;
     m_currentPartNumber = 1;
@@ -243,6 +245,7 @@ UINT CDistribution::Install(int mode, const InstallContext& context)
 
         if (result != ERROR_INSTALL_USEREXIT) {
             RunPartHelper(true, part);
+            BenchMark(L"helper-before", m_currentPartNumber);
             m_currentPart = &part;
             try {
                 result = InstallPart(part, mode, context);
@@ -251,6 +254,7 @@ UINT CDistribution::Install(int mode, const InstallContext& context)
                 throw;
             }
             m_installerLog.Drain();
+            BenchMark(L"part-installed", m_currentPartNumber);
         }
         if (!IsSuccessResult(result))
             DropExecutesOfPart(part.GetProductCode());
@@ -280,8 +284,10 @@ UINT CDistribution::Install(int mode, const InstallContext& context)
         }
 
         MergeInstallResult(overall, result);
-        if (!stop)
+        if (!stop) {
             RunPartHelper(false, part);
+            BenchMark(L"helper-after", m_currentPartNumber);
+        }
         if (next) {
             ++position;
             ++m_currentPartNumber;

@@ -1,9 +1,23 @@
 #include "BenchSupport.h"
 
+#include <cstdio>
 #include <cwchar>
+#include <fstream>
 #include <stdexcept>
 
 namespace bench {
+
+namespace {
+
+// The initialisation steps, in the order the model runs them.
+const char* const kStepNames[] = {"service", "properties", "core-parts", "costing", "directories", "feature-tree",
+    "dependency-info", "install-level", "dependencies", "broken-dependencies"};
+// Events of the load progress: a step, the initialisation's start and its end.
+const int kProgressStep = 1;
+const int kProgressPhaseStart = 4;
+const int kProgressPhaseEnd = 3;
+
+}  // namespace
 
 std::string Narrow(const std::wstring& text)
 {
@@ -92,6 +106,103 @@ double Seconds(long long ticks)
     LARGE_INTEGER frequency;
     QueryPerformanceFrequency(&frequency);
     return static_cast<double>(ticks) / static_cast<double>(frequency.QuadPart);
+}
+
+std::vector<Mark> RunTimed(const std::wstring& commandLine, const std::wstring& timeline, bool wholeRun)
+{
+    DeleteFileW(timeline.c_str());
+    SetEnvironmentVariableW(kTimelineVariable, timeline.c_str());
+    SetEnvironmentVariableW(kWholeRunVariable, wholeRun ? L"1" : nullptr);
+    std::vector<Mark> marks{{"start", Counter()}};
+    HANDLE process = nullptr;
+    try {
+        process = StartProcess(commandLine);
+    } catch (...) {
+        SetEnvironmentVariableW(kTimelineVariable, nullptr);
+        SetEnvironmentVariableW(kWholeRunVariable, nullptr);
+        throw;
+    }
+    SetEnvironmentVariableW(kTimelineVariable, nullptr);
+    SetEnvironmentVariableW(kWholeRunVariable, nullptr);
+    const DWORD code = FinishProcess(process, commandLine);
+    const long long end = Counter();
+    if (code != ERROR_SUCCESS && code != ERROR_SUCCESS_REBOOT_REQUIRED)
+        throw std::runtime_error(Narrow(commandLine) + " ended with " + std::to_string(code));
+    std::ifstream file(Narrow(timeline));
+    Mark mark;
+    while (file >> mark.label >> mark.counter)
+        marks.push_back(mark);
+    if (wholeRun)
+        marks.push_back(Mark{"exit", end});
+    return marks;
+}
+
+std::wstring TimelinePath(const wchar_t* name)
+{
+    wchar_t temp[MAX_PATH];
+    GetTempPathW(MAX_PATH, temp);
+    return std::wstring(temp) + name;
+}
+
+std::vector<std::string> NameStretches(const std::vector<Mark>& marks)
+{
+    std::vector<std::string> names;
+    bool loading = false;
+    bool initialising = false;
+    int partsRead = -1;
+    size_t step = 0;
+    for (size_t i = 1; i < marks.size(); ++i) {
+        const std::string& label = marks[i].label;
+        const size_t colon = label.find(':');
+        const std::string what = label.substr(0, colon);
+        const int value = colon == std::string::npos ? 0 : std::stoi(label.substr(colon + 1));
+        std::string name = what;
+        if (what == "progress") {
+            if (value == kProgressPhaseStart) {
+                initialising = true;
+                name = "parts-end";
+            } else if (value == kProgressPhaseEnd) {
+                name = "init-end";
+            } else if (value == kProgressStep && initialising && step < sizeof(kStepNames) / sizeof(kStepNames[0])) {
+                name = kStepNames[step++];
+            } else if (value == kProgressStep && !loading) {
+                loading = true;
+                name = "load-start";
+            } else if (value == kProgressStep) {
+                // Progress every ten parts, from the first part on.
+                partsRead += partsRead < 0 ? 2 : 10;
+                name = "parts-to-" + std::to_string(partsRead);
+            }
+        }
+        names.push_back(name);
+    }
+    return names;
+}
+
+void StretchTotals::Add(const std::vector<Mark>& marks)
+{
+    const std::vector<std::string> names = NameStretches(marks);
+    for (size_t i = 0; i < names.size(); ++i) {
+        size_t slot = 0;
+        while (slot < m_names.size() && m_names[slot] != names[i])
+            ++slot;
+        if (slot == m_names.size()) {
+            m_names.push_back(names[i]);
+            m_seconds.push_back(0);
+        }
+        m_seconds[slot] += Seconds(marks[i + 1].counter - marks[i].counter);
+    }
+}
+
+std::string StretchTotals::Format(int runs) const
+{
+    std::string text;
+    char item[96];
+    for (size_t i = 0; i < m_names.size(); ++i) {
+        std::snprintf(item, sizeof(item), " %s_ms=%.1f", m_names[i].c_str(), m_seconds[i] * 1000 / runs);
+        text += item;
+    }
+    return text;
 }
 
 }  // namespace bench

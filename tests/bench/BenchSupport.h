@@ -34,4 +34,39 @@ long long Counter();
 // Counter ticks in seconds.
 double Seconds(long long ticks);
 
+// The environment variable that names the file setup (a VELMO_BENCH build) writes its timeline
+// to, and the one that makes it go on past the end of its initialisation.
+const wchar_t kTimelineVariable[] = L"VELMO_BENCH_TIMELINE";
+const wchar_t kWholeRunVariable[] = L"VELMO_BENCH_WHOLE_RUN";
+
+// One line of a timeline: "<label>:<value>" and the performance counter.
+struct Mark {
+    std::string label;
+    long long counter;
+};
+
+// Runs a command line to its end with the timeline in `timeline` (and, with `wholeRun`, past
+// the initialisation); the marks it wrote, the process's start first (labelled "start") and, with
+// `wholeRun`, its end last (labelled "exit"). Throws when the process ends with a code other than
+// 0 or 3010.
+std::vector<Mark> RunTimed(const std::wstring& commandLine, const std::wstring& timeline, bool wholeRun);
+// The timeline's file in the temporary folder.
+std::wstring TimelinePath(const wchar_t* name);
+// Names the stretches that end at each of setup's marks (marks[1] on): the progress events of
+// the load become the parts read and the initialisation steps; any other mark gives its label.
+std::vector<std::string> NameStretches(const std::vector<Mark>& marks);
+
+// The time of setup's run by stretch, summed over runs; a name that ends several stretches
+// (a step of every part) adds them up. Printed in the order the names first came.
+class StretchTotals {
+public:
+    void Add(const std::vector<Mark>& marks);
+    // " <name>_ms=<mean over `runs` in ms>" for each name.
+    std::string Format(int runs) const;
+
+private:
+    std::vector<std::string> m_names;
+    std::vector<double> m_seconds;
+};
+
 }  // namespace bench

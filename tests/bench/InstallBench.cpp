@@ -6,9 +6,13 @@
 // distribution with it), so that each run starts from nothing installed.
 //   install_bench.exe <setup.exe> <rounds> <distribution folder>...
 //   install_bench.exe --floor <distribution folder>   (the floor's own process)
+// setup must be a benchmark build (VELMO_BENCH): it writes the marks of its whole run to the file
+// named by VELMO_BENCH_TIMELINE.
 // Prints per distribution "BENCH quiet-install parts=N setup_s=S msiexec_s=M engine_s=E" (the
-// mean of the rounds, the sides taking turns) and "BENCH post-process parts=N starts=2N s=T",
-// the time of the floor's starts of the post-processing program on their own.
+// mean of the rounds, the sides taking turns), "BENCH install-steps parts=N ..." with the time of
+// each stretch of setup's run in milliseconds (a stretch of every part summed over the parts) and
+// "BENCH post-process parts=N starts=2N s=T", the time of the floor's starts of the
+// post-processing program on their own.
 #include <windows.h>
 
 #include <msi.h>
@@ -139,9 +143,13 @@ double TimeMsiexec(const std::vector<PartPackage>& parts)
     return total;
 }
 
-double TimeSetup(const std::wstring& setup, const std::wstring& root, const std::vector<PartPackage>& parts)
+double TimeSetup(
+    const std::wstring& setup, const std::wstring& root, const std::vector<PartPackage>& parts, StretchTotals& steps)
 {
-    const double elapsed = TimeRun(L"\"" + setup + L"\" /qn /acceptlicenses yes /r:n /root \"" + root + L"\"");
+    const std::vector<Mark> marks = RunTimed(L"\"" + setup + L"\" /qn /acceptlicenses yes /r:n /root \"" + root + L"\"",
+        TimelinePath(L"velmo_install_bench.txt"), true);
+    const double elapsed = Seconds(marks.back().counter - marks.front().counter);
+    steps.Add(marks);
     ExpectInstalled(parts, true, "setup");
     RemoveAll(parts);
     return elapsed;
@@ -169,9 +177,10 @@ int wmain(int argc, wchar_t** argv)
             const std::vector<PartPackage> parts = ReadParts(root);
             RemoveAll(parts);
             double totals[3] = {};
+            StretchTotals steps;
             auto timeSide = [&](int side) {
                 if (side == 0)
-                    totals[0] += TimeSetup(setup, root, parts);
+                    totals[0] += TimeSetup(setup, root, parts, steps);
                 else if (side == 1)
                     totals[1] += TimeMsiexec(parts);
                 else
@@ -184,6 +193,8 @@ int wmain(int argc, wchar_t** argv)
             }
             std::printf("BENCH quiet-install parts=%u setup_s=%.3f msiexec_s=%.3f engine_s=%.3f\n",
                 static_cast<unsigned>(parts.size()), totals[0] / rounds, totals[1] / rounds, totals[2] / rounds);
+            std::printf("BENCH install-steps parts=%u%s\n", static_cast<unsigned>(parts.size()),
+                steps.Format(rounds).c_str());
             std::printf("BENCH post-process parts=%u starts=%u s=%.3f\n", static_cast<unsigned>(parts.size()),
                 static_cast<unsigned>(2 * parts.size()), TimePostProcessor(root, parts.size()));
             std::fflush(stdout);

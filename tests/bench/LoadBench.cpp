@@ -25,16 +25,7 @@ using namespace bench;
 
 namespace {
 
-const wchar_t kTimelineVariable[] = L"VELMO_BENCH_TIMELINE";
 const char kLoadedMark[] = "loaded:0";
-// The initialisation steps, in the order the model runs them.
-const char* const kStepNames[] = {"service", "properties", "core-parts", "costing", "directories", "feature-tree",
-    "dependency-info", "install-level", "dependencies", "broken-dependencies"};
-// Events of the load progress: a step, the initialisation's start and its end.
-const int kProgressStep = 1;
-const int kProgressPhaseStart = 4;
-const int kProgressPhaseEnd = 3;
-
 void Check(UINT result, const std::string& what)
 {
     if (result != ERROR_SUCCESS)
@@ -96,101 +87,31 @@ void RunFloor(const std::wstring& root)
     std::ofstream(Narrow(path), std::ios::app) << kLoadedMark << ' ' << Counter() << '\n';
 }
 
-struct Mark {
-    std::string label;
-    long long counter;
-};
-
-// Runs a command line with the timeline in `timeline`; the marks it wrote, the process's start
+// Runs a command line to the end of its initialisation; the marks it wrote, the process's start
 // first (labelled "start").
 std::vector<Mark> RunTimed(const std::wstring& commandLine, const std::wstring& timeline)
 {
-    DeleteFileW(timeline.c_str());
-    SetEnvironmentVariableW(kTimelineVariable, timeline.c_str());
-    std::vector<Mark> marks{{"start", Counter()}};
-    HANDLE process = nullptr;
-    try {
-        process = StartProcess(commandLine);
-    } catch (...) {
-        SetEnvironmentVariableW(kTimelineVariable, nullptr);
-        throw;
-    }
-    SetEnvironmentVariableW(kTimelineVariable, nullptr);
-    const DWORD code = FinishProcess(process, commandLine);
-    if (code != 0)
-        throw std::runtime_error(Narrow(commandLine) + " ended with " + std::to_string(code));
-    std::ifstream file(Narrow(timeline));
-    Mark mark;
-    while (file >> mark.label >> mark.counter)
-        marks.push_back(mark);
+    std::vector<Mark> marks = bench::RunTimed(commandLine, timeline, false);
     if (marks.back().label != kLoadedMark)
         throw std::runtime_error(Narrow(commandLine) + " ended before the end of its initialisation");
     return marks;
-}
-
-// Names the stretches that end at each of setup's marks: the progress events become the parts
-// read and the initialisation steps.
-std::vector<std::string> NameStretches(const std::vector<Mark>& marks)
-{
-    std::vector<std::string> names;
-    bool loading = false;
-    bool initialising = false;
-    int partsRead = -1;
-    size_t step = 0;
-    for (size_t i = 1; i < marks.size(); ++i) {
-        const std::string& label = marks[i].label;
-        const size_t colon = label.find(':');
-        const std::string what = label.substr(0, colon);
-        const int value = std::stoi(label.substr(colon + 1));
-        std::string name = what;
-        if (what == "progress") {
-            if (value == kProgressPhaseStart) {
-                initialising = true;
-                name = "parts-end";
-            } else if (value == kProgressPhaseEnd) {
-                name = "init-end";
-            } else if (value == kProgressStep && initialising && step < sizeof(kStepNames) / sizeof(kStepNames[0])) {
-                name = kStepNames[step++];
-            } else if (value == kProgressStep && !loading) {
-                loading = true;
-                name = "load-start";
-            } else if (value == kProgressStep) {
-                // Progress every ten parts, from the first part on.
-                partsRead += partsRead < 0 ? 2 : 10;
-                name = "parts-to-" + std::to_string(partsRead);
-            }
-        }
-        names.push_back(name);
-    }
-    return names;
 }
 
 void BenchDistribution(const std::wstring& setup, int rounds, const std::wstring& root)
 {
     const std::vector<std::wstring> packages = ReadPackages(root);
     const unsigned features = CountFeatures(packages.back());
-    wchar_t temp[MAX_PATH];
-    GetTempPathW(MAX_PATH, temp);
-    const std::wstring timeline = std::wstring(temp) + L"velmo_load_bench.txt";
+    const std::wstring timeline = TimelinePath(L"velmo_load_bench.txt");
     const std::wstring setupCommand = L"\"" + setup + L"\" /qn /acceptlicenses yes /r:n /root \"" + root + L"\"";
     const std::wstring floorCommand = L"\"" + ModulePath() + L"\" " + kFloorSwitch + L" \"" + root + L"\"";
 
     double setupTotal = 0;
     double floorTotal = 0;
-    std::vector<std::string> stretchNames;
-    std::vector<double> stretchTotals;
+    StretchTotals stretches;
     auto timeSetup = [&] {
         const std::vector<Mark> marks = RunTimed(setupCommand, timeline);
         setupTotal += Seconds(marks.back().counter - marks.front().counter);
-        const std::vector<std::string> names = NameStretches(marks);
-        if (stretchNames.empty()) {
-            stretchNames = names;
-            stretchTotals.assign(names.size(), 0);
-        } else if (names != stretchNames) {
-            throw std::runtime_error("setup's start-up took different paths in two rounds");
-        }
-        for (size_t i = 1; i < marks.size(); ++i)
-            stretchTotals[i - 1] += Seconds(marks[i].counter - marks[i - 1].counter);
+        stretches.Add(marks);
     };
     auto timeFloor = [&] {
         const std::vector<Mark> marks = RunTimed(floorCommand, timeline);
@@ -212,10 +133,7 @@ void BenchDistribution(const std::wstring& setup, int rounds, const std::wstring
     const unsigned parts = static_cast<unsigned>(packages.size() - 1);
     std::printf("BENCH load parts=%u features=%u setup_s=%.3f engine_s=%.3f\n", parts, features, setupTotal / rounds,
         floorTotal / rounds);
-    std::printf("BENCH load-steps parts=%u", parts);
-    for (size_t i = 0; i < stretchNames.size(); ++i)
-        std::printf(" %s_ms=%.1f", stretchNames[i].c_str(), stretchTotals[i] * 1000 / rounds);
-    std::printf("\n");
+    std::printf("BENCH load-steps parts=%u%s\n", parts, stretches.Format(rounds).c_str());
     std::fflush(stdout);
 }
 

@@ -10,6 +10,7 @@
 #include <msiquery.h>
 
 #include <algorithm>
+#include <memory>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -1187,6 +1188,27 @@ TEST_F(ModelTest, FeatureConditionsDisplayAndDirectory)
     EXPECT_TRUE(path.IsEmpty());
     // Not an upgrade: the question does not arise.
     EXPECT_EQ(0, m_model.FindFeature(L"Core")->IsInstalledInRelatedProduct());
+}
+
+// The tree's features take the tables the load found instead of asking the database each time:
+// tables that the load found absent are not read, whatever the database holds now.
+TEST_F(ModelTest, FeaturesUseTheTablesTheLoadFound)
+{
+    Configure(Ini("{6D1F3B20-7A4C-4E5D-8B9A-0C1D2E3F4A11}"));
+    m_model.PopulateFromIniInfo(m_config, nullptr, nullptr);
+    m_model.BuildFeatureTree();
+    CFeature& feature = *m_model.FindFeature(L"CoreHelp");
+    auto absent = std::make_shared<FeatureTables>(*m_model.GetSession()->GetActiveDatabase());
+    ASSERT_TRUE(absent->condition && absent->featureDisplay);
+    absent->condition = false;
+    absent->featureDisplay = false;
+    feature.UseTables(absent);
+    feature.m_level = 1;
+    feature.m_display = 1;
+    feature.EvaluateConditionTable();
+    feature.EvaluateFeatureDisplayTable();
+    EXPECT_EQ(1, feature.GetLevel());
+    EXPECT_EQ(1, feature.GetDisplay());
 }
 
 // The costing prepares the merged session: installed copies, run-state properties, the execute

@@ -11,6 +11,7 @@
 namespace {
 
 const wchar_t kTimelineVariable[] = L"VELMO_BENCH_TIMELINE";
+const wchar_t kWholeRunVariable[] = L"VELMO_BENCH_WHOLE_RUN";
 
 bool TimelinePath(wchar_t (&path)[MAX_PATH])
 {
@@ -45,7 +46,13 @@ void BenchEndBeforeInstall()
     if (!TimelinePath(path))
         return;
     BenchMark(L"loaded");
-    ExitProcess(0);
+    if (GetEnvironmentVariableW(kWholeRunVariable, nullptr, 0) == 0)
+        ExitProcess(0);
 }
+
+#else
+
+void BenchMark(const wchar_t*, int) { }
+void BenchEndBeforeInstall() { }
 
 #endif
