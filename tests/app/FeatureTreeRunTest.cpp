@@ -447,7 +447,14 @@ TEST(FeatureTreeRun, ExtraButtonsBrowseAndNextOnAShortVolume)
     ASSERT_TRUE(WaitForCost(f.page));
     EXPECT_EQ(kNotInstalled, TextOf(::GetDlgItem(f.page, IDC_FEATURE_ACTION)));
 
-    // Next with C:\ short: the insufficient dialog; Close keeps the page.
+    // Core chosen (its first entry), then Next with C:\ short: the insufficient dialog; Close
+    // keeps the page.
+    ASSERT_TRUE(SelectItem(f.tree, core));
+    ASSERT_TRUE(WaitForCost(f.page));
+    ChooseFromMenu(f.frame, f.tree, VK_DOWN, 1, L"feature-run-core-menu-short");
+    ASSERT_FALSE(::testing::Test::HasFatalFailure());
+    EXPECT_EQ(kInstalledLocally, TextOf(::GetDlgItem(f.page, IDC_FEATURE_ACTION)));
+    ASSERT_TRUE(WaitForCost(f.page));
     HWND next = ::GetDlgItem(f.frame, IDC_FRAME_NEXT);
     Click(next);
     usage = WaitForOwnDialog(setup, L"Disk Usage");
