@@ -1,12 +1,14 @@
-// setup.exe started with /tree (the wizard opens on the feature page) over a copy of the sample
-// distribution whose merged package gives Core a folder of its own (INSTALLDIR) that the user
-// may change, driven from outside by keys and tree-view messages:
+// setup.exe started with /tree (the wizard opens on the feature page, every feature keeping
+// what is installed: nothing at first) over a copy of the sample distribution whose merged
+// package gives Core a folder of its own (INSTALLDIR) that the user may change, driven from
+// outside by keys and tree-view messages:
 // - an invalid folder typed for Core keeps Core selected when the reset question is answered
-//   No; CoreHelp and Extras made absent through their menus by keyboard; a new folder typed for
-//   Core; the install puts Core (without its help) into that folder and leaves Extras out;
+//   No; a new folder typed for Core; Core with its subfeatures chosen, then CoreHelp and Extras
+//   made absent, all through their menus by keyboard; the install puts Core (without its help)
+//   into that folder and leaves Extras out;
 // - through the start-up test host with C:\ made short: the Disk Cost button's plain dialog,
-//   Browse answered with a folder, Restore Defaults bringing back an item made absent, and Next
-//   held by the insufficient disk-cost dialog until space is freed and recalculated.
+//   Browse answered with a folder, Restore Defaults taking back a choice made in a menu, and
+//   Next held by the insufficient disk-cost dialog until space is freed and recalculated.
 #include <gtest/gtest.h>
 
 #include <windows.h>
