@@ -105,6 +105,13 @@ void CALLBACK WatchDiskCost(HWND, UINT, UINT_PTR timer, DWORD)
     action(dialog);
 }
 
+// The worker's folder commit made slow, as on a loaded system.
+void SlowCommit(CFeature& feature, const wchar_t* path)
+{
+    ::Sleep(300);
+    feature.SetDirectoryValue(path);
+}
+
 class FeaturePageWindowTest : public ModelTest {
 protected:
     static void SetUpTestSuite()
@@ -354,4 +361,33 @@ TEST_F(FeaturePageWindowTest, PicturesAndMenusReleaseTheirHandles)
             EXPECT_FALSE(::GetIconInfo(icon, &info)) << "a menu icon is still alive after opening " << opening;
         }
     }
+}
+
+// A folder typed for the selected feature survives a change of that feature's state from its
+// menu: the page shows the feature again with the typed folder, committed, and not with the
+// folder from before the commit (the worker's commits are slowed down here).
+TEST_F(FeaturePageWindowTest, TypedFolderSurvivesAStateChangeOfItsFeature)
+{
+    EditMerged({L"UPDATE `ZKDisableDirectoryBrowse` SET `Condition` = '0'"});
+    ScopedOverride<decltype(FeatureCostingWorker::s_pfnCommitFolder)> slow(
+        FeatureCostingWorker::s_pfnCommitFolder, &SlowCommit);
+    Load();
+    CVelmoInstallerDlg& page = ShowPage();
+    ASSERT_TRUE(WaitForCost(page));
+    Select(page, L"Core");
+    ASSERT_TRUE(WaitForCost(page));
+    CString programFiles;
+    m_model.GetProperty(L"ProgramFilesFolder", programFiles);
+    const std::wstring typed = W(programFiles) + L"Velmo\\Model Core\\";
+    page.GetPathEdit().SetPath(typed.c_str());
+
+    CFeature* core = m_model.FindFeature(L"Core");
+    EXPECT_EQ(1, page.GetTree().OnItemCommand(ID_FEATURE_LOCAL, page.GetTree().FindFeatureItem(core)));
+    EXPECT_EQ(typed, Text(page.m_hWnd, IDC_FEATURE_FOLDER));
+    ASSERT_TRUE(WaitForCost(page));
+    EXPECT_EQ(typed, Text(page.m_hWnd, IDC_FEATURE_FOLDER));
+    CString committed;
+    EXPECT_TRUE(core->GetDirectoryValue(committed));
+    EXPECT_EQ(typed, W(committed));
+    EXPECT_TRUE(m_boxes.texts.empty());
 }
