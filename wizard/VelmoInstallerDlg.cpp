@@ -426,8 +426,10 @@ void CVelmoInstallerDlg::SelectionChanged(FeatureTreeNotify& notify, LRESULT* re
             m_tree.SelectItemObject(item);
     }
     const CString path = FolderText();
-    if (!feature) {
-        // The selection was removed (Next, Back): the folder is committed here and now.
+    if (!feature || feature == notify.oldFeature) {
+        // The selection was removed (Next, Back), or the selected feature is shown again (its
+        // state changed): the folder is committed here and now, so that the folder read back
+        // below is the one typed, not the one before the worker got to it.
         BusyScope busy(*this);
         m_worker.Stop();
         if (notify.oldFeature) {
@@ -437,9 +439,10 @@ void CVelmoInstallerDlg::SelectionChanged(FeatureTreeNotify& notify, LRESULT* re
                 LogCommitFailure(*notify.oldFeature, error);
             }
         }
-        return;
+        if (!feature)
+            return;
     }
-    StartCosting(feature, notify.oldFeature, path);
+    StartCosting(feature, feature == notify.oldFeature ? nullptr : notify.oldFeature, path);
     m_shownFeature = feature;
     UpdateFeaturePeek(m_dialogs.get(), feature);
     m_description.SetWindowText(feature->GetDescription());

@@ -180,63 +180,6 @@ void RemoveSampleParts()
     }
 }
 
-// The page's child of class `className` (with the text when not null).
-HWND ChildOf(HWND page, const wchar_t* className, const wchar_t* text = nullptr)
-{
-    for (HWND child = ::GetWindow(page, GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT)) {
-        wchar_t name[32] = {};
-        ::GetClassNameW(child, name, 32);
-        if (_wcsicmp(name, className) == 0 && (!text || WindowText(child) == text))
-            return child;
-    }
-    return nullptr;
-}
-
-// A control's text asked of it (GetWindowTextW does not ask another process's controls).
-std::wstring TextOf(HWND control)
-{
-    std::wstring text(static_cast<size_t>(::SendMessageW(control, WM_GETTEXTLENGTH, 0, 0)) + 1, L'\0');
-    text.resize(static_cast<size_t>(
-        ::SendMessageW(control, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(&text[0]))));
-    return text;
-}
-
-void Click(HWND button)
-{
-    ::PostMessageW(button, BM_CLICK, 0, 0);
-    ::Sleep(200);
-}
-
-HWND OpenMenu()
-{
-    HWND menu = ::FindWindowW(L"#32768", nullptr);
-    return menu && ::IsWindowVisible(menu) ? menu : nullptr;
-}
-
-bool WaitForMenu(bool open, DWORD timeoutMs = 5000)
-{
-    const DWORD start = ::GetTickCount();
-    while ((OpenMenu() != nullptr) != open) {
-        if (::GetTickCount() - start > timeoutMs)
-            return false;
-        ::Sleep(50);
-    }
-    return true;
-}
-
-// The next page other than `previous`, once its frame's Next or Finish is usable.
-HWND WaitForNextPage(HWND frame, HWND previous, DWORD timeoutMs = 90000)
-{
-    const DWORD start = ::GetTickCount();
-    while (::GetTickCount() - start < timeoutMs) {
-        HWND page = CurrentPage(frame);
-        if (page && page != previous)
-            return page;
-        ::Sleep(100);
-    }
-    return nullptr;
-}
-
 // The page's edits, in the order they were created.
 std::vector<HWND> EditsOf(HWND page)
 {

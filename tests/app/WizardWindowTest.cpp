@@ -61,18 +61,6 @@ std::wstring SampleWithCore(const TempDir& dir, const wchar_t* corePackage)
     return volume1;
 }
 
-// The frame's current page: its visible child dialog.
-HWND CurrentPage(HWND frame)
-{
-    for (HWND child = ::GetWindow(frame, GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT)) {
-        wchar_t className[16] = {};
-        ::GetClassNameW(child, className, 16);
-        if (::IsWindowVisible(child) && wcscmp(className, L"#32770") == 0)
-            return child;
-    }
-    return nullptr;
-}
-
 // The current page once it holds control `id`.
 HWND WaitForPageWith(HWND frame, int id, DWORD timeoutMs = 10000)
 {
@@ -91,12 +79,6 @@ HWND WaitForLoadedFrame(const SetupProcess& setup)
 {
     HWND frame = WaitForDialog(setup.Id(), kTitle, nullptr);
     return frame && WaitUntilEnabled(::GetDlgItem(frame, IDC_FRAME_NEXT)) ? frame : nullptr;
-}
-
-void Click(HWND button)
-{
-    ::PostMessageW(button, BM_CLICK, 0, 0);
-    ::Sleep(200);
 }
 
 // From the loaded welcome page through the user-information page (filled in) and the licence

@@ -86,11 +86,65 @@ std::wstring WindowText(HWND window)
     return text;
 }
 
-SetupProcess::SetupProcess(const std::wstring& setupExe, const std::wstring& root, const std::wstring& arguments)
+std::wstring TextOf(HWND control)
+{
+    std::wstring text(static_cast<size_t>(::SendMessageW(control, WM_GETTEXTLENGTH, 0, 0)) + 1, L'\0');
+    text.resize(static_cast<size_t>(
+        ::SendMessageW(control, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(&text[0]))));
+    return text;
+}
+
+HWND ChildOf(HWND parent, const wchar_t* className, const wchar_t* text)
+{
+    for (HWND child = ::GetWindow(parent, GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT)) {
+        wchar_t name[32] = {};
+        ::GetClassNameW(child, name, 32);
+        if (_wcsicmp(name, className) == 0 && (!text || WindowText(child) == text))
+            return child;
+    }
+    return nullptr;
+}
+
+void Click(HWND button)
+{
+    ::PostMessageW(button, BM_CLICK, 0, 0);
+    ::Sleep(200);
+}
+
+HWND OpenMenu()
+{
+    HWND menu = ::FindWindowW(L"#32768", nullptr);
+    return menu && ::IsWindowVisible(menu) ? menu : nullptr;
+}
+
+bool WaitForMenu(bool open, DWORD timeoutMs)
+{
+    const DWORD start = ::GetTickCount();
+    while ((OpenMenu() != nullptr) != open) {
+        if (::GetTickCount() - start > timeoutMs)
+            return false;
+        ::Sleep(50);
+    }
+    return true;
+}
+
+HWND WaitForNextPage(HWND frame, HWND previous, DWORD timeoutMs)
+{
+    const DWORD start = ::GetTickCount();
+    while (::GetTickCount() - start < timeoutMs) {
+        HWND page = CurrentPage(frame);
+        if (page && page != previous)
+            return page;
+        ::Sleep(100);
+    }
+    return nullptr;
+}
+
+SetupProcess::SetupProcess(const std::wstring& setupExe, const std::wstring& root, const std::wstring& switches)
 {
     std::wstring command = L"\"" + setupExe + L"\" /root \"" + root + L"\"";
-    if (!arguments.empty())
-        command += L" " + arguments;
+    if (!switches.empty())
+        command += L" " + switches;
     STARTUPINFOW startup = {};
     startup.cb = sizeof(startup);
     m_ok = ::CreateProcessW(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &m_info)

@@ -28,11 +28,28 @@ HWND CurrentPage(HWND frame);
 // The window's text (a button's caption).
 std::wstring WindowText(HWND window);
 
-// setup.exe started with "/root <root>" and `arguments` (when not empty) behind it; ended by
-// force when still running at destruction.
+// A control's text asked of it (GetWindowTextW does not ask another process's controls).
+std::wstring TextOf(HWND control);
+
+// The child of `parent` of class `className` (with the text when not null); null when none.
+HWND ChildOf(HWND parent, const wchar_t* className, const wchar_t* text = nullptr);
+
+// Posts a click to the button and gives its process time to act on it.
+void Click(HWND button);
+
+// The visible popup menu (of any process); null when none is open.
+HWND OpenMenu();
+// Waits until a popup menu is open (or none is); false after the time-out.
+bool WaitForMenu(bool open, DWORD timeoutMs = 5000);
+
+// The frame's current page once it is another than `previous`; null after the time-out.
+HWND WaitForNextPage(HWND frame, HWND previous, DWORD timeoutMs = 90000);
+
+// setup.exe started with "/root <root>" and then `switches` (when not empty); ended by force
+// when still running at destruction.
 class SetupProcess {
 public:
-    SetupProcess(const std::wstring& setupExe, const std::wstring& root, const std::wstring& arguments = std::wstring());
+    SetupProcess(const std::wstring& setupExe, const std::wstring& root, const std::wstring& switches = std::wstring());
     ~SetupProcess();
     SetupProcess(const SetupProcess&) = delete;
     SetupProcess& operator=(const SetupProcess&) = delete;

@@ -10,9 +10,11 @@
 
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "Feature.h"
 #include "FeatureTreeCtrl.h"
+#include "FeatureTreeCtrlMenu.h"
 #include "ModelFixture.h"
 #include "PlatformApi.h"
 #include "Resources.h"
@@ -101,6 +103,13 @@ void CALLBACK WatchDiskCost(HWND, UINT, UINT_PTR timer, DWORD)
     auto action = g_onDiskCostDialog;
     g_onDiskCostDialog = nullptr;
     action(dialog);
+}
+
+// The worker's folder commit made slow, as on a loaded system.
+void SlowCommit(CFeature& feature, const wchar_t* path)
+{
+    ::Sleep(300);
+    feature.SetDirectoryValue(path);
 }
 
 class FeaturePageWindowTest : public ModelTest {
@@ -310,4 +319,75 @@ TEST_F(FeaturePageWindowTest, NextWithTooLittleSpace)
     EXPECT_TRUE(dialogSeen);
     EXPECT_TRUE(m_frame->IsWizardEnded());
     EXPECT_FALSE(page.GetWorker().IsRunning());
+}
+
+// Pictures and item menus give their handles back: each new state picture deletes the previous
+// bitmap, and every opening of an item's menu releases the icons it loaded when it closes.
+// (Wine's GetGuiResources reports no counts: a released handle is one the system no longer
+// knows, so a leak shows as a handle that is still valid.)
+TEST_F(FeaturePageWindowTest, PicturesAndMenusReleaseTheirHandles)
+{
+    Load();
+    CVelmoInstallerDlg& page = ShowPage();
+    ASSERT_TRUE(WaitForCost(page));
+    HBITMAP previous = page.GetPicture();
+    ASSERT_EQ(OBJ_BITMAP, static_cast<int>(::GetObjectType(previous)));
+    // The page opens on Core: every selection below draws a new picture.
+    for (const wchar_t* name : {L"CoreDocs", L"Core", L"CoreDocs", L"Core"}) {
+        Select(page, name);
+        ASSERT_TRUE(WaitForCost(page));
+        HBITMAP current = page.GetPicture();
+        ASSERT_NE(previous, current);
+        EXPECT_EQ(OBJ_BITMAP, static_cast<int>(::GetObjectType(current))) << "no picture";
+        EXPECT_EQ(0u, ::GetObjectType(previous)) << "the previous picture is still alive";
+        previous = current;
+    }
+
+    CFeatureTreeCtrl& tree = page.GetTree();
+    CFeatureTreeCtrlItem* core = tree.FindFeatureItem(m_model.FindFeature(L"Core"));
+    ASSERT_NE(nullptr, core);
+    for (int opening = 0; opening < 3; ++opening) {
+        CMenuTreeCtrlMenu* menu = tree.CreateItemMenu(core);
+        ASSERT_NE(nullptr, menu);
+        std::vector<HICON> icons;
+        for (const auto& entry : static_cast<CFeatureTreeCtrlMenu*>(menu)->GetEntries()) {
+            if (entry->icon.Get())
+                icons.push_back(entry->icon.Get());
+        }
+        EXPECT_FALSE(icons.empty());
+        tree.DestroyItemMenu(menu);
+        for (HICON icon : icons) {
+            ICONINFO info = {};
+            EXPECT_FALSE(::GetIconInfo(icon, &info)) << "a menu icon is still alive after opening " << opening;
+        }
+    }
+}
+
+// A folder typed for the selected feature survives a change of that feature's state from its
+// menu: the page shows the feature again with the typed folder, committed, and not with the
+// folder from before the commit (the worker's commits are slowed down here).
+TEST_F(FeaturePageWindowTest, TypedFolderSurvivesAStateChangeOfItsFeature)
+{
+    EditMerged({L"UPDATE `ZKDisableDirectoryBrowse` SET `Condition` = '0'"});
+    ScopedOverride<decltype(FeatureCostingWorker::s_pfnCommitFolder)> slow(
+        FeatureCostingWorker::s_pfnCommitFolder, &SlowCommit);
+    Load();
+    CVelmoInstallerDlg& page = ShowPage();
+    ASSERT_TRUE(WaitForCost(page));
+    Select(page, L"Core");
+    ASSERT_TRUE(WaitForCost(page));
+    CString programFiles;
+    m_model.GetProperty(L"ProgramFilesFolder", programFiles);
+    const std::wstring typed = W(programFiles) + L"Velmo\\Model Core\\";
+    page.GetPathEdit().SetPath(typed.c_str());
+
+    CFeature* core = m_model.FindFeature(L"Core");
+    EXPECT_EQ(1, page.GetTree().OnItemCommand(ID_FEATURE_LOCAL, page.GetTree().FindFeatureItem(core)));
+    EXPECT_EQ(typed, Text(page.m_hWnd, IDC_FEATURE_FOLDER));
+    ASSERT_TRUE(WaitForCost(page));
+    EXPECT_EQ(typed, Text(page.m_hWnd, IDC_FEATURE_FOLDER));
+    CString committed;
+    EXPECT_TRUE(core->GetDirectoryValue(committed));
+    EXPECT_EQ(typed, W(committed));
+    EXPECT_TRUE(m_boxes.texts.empty());
 }
