@@ -231,8 +231,7 @@ TEST(LoadCancel, ExitWaitsABoundedTimeForALoaderStillRunning)
             GetCurrentProcess(), loader->m_hThread, GetCurrentProcess(), &thread, SYNCHRONIZE, FALSE, 0));
         loader->ResumeThread();
         theApp.m_pLoaderThread = loader;
-        if (endsInTime)
-            SetTimer(nullptr, 0, 100, &ReleaseLoader);
+        const UINT_PTR timer = endsInTime ? SetTimer(nullptr, 0, 100, &ReleaseLoader) : 0;
 
         const DWORD start = GetTickCount();
         EXPECT_EQ(-1, theApp.ExitInstanceImpl());
@@ -248,11 +247,14 @@ TEST(LoadCancel, ExitWaitsABoundedTimeForALoaderStillRunning)
             EXPECT_TRUE(theApp.m_bLoaderLeftRunning);
             EXPECT_EQ(loader, theApp.m_pLoaderThread);
             EXPECT_GE(waited + 50, bound);  // the tick count's granularity
-            SetEvent(g_release);
-            WaitForSingleObject(thread, 10000);
-            theApp.m_pLoaderThread = nullptr;
-            delete loader;
         }
+        // Whatever the outcome, no loader outlives the test.
+        if (timer)
+            KillTimer(nullptr, timer);
+        SetEvent(g_release);
+        WaitForSingleObject(thread, 10000);
+        delete theApp.m_pLoaderThread;
+        theApp.m_pLoaderThread = nullptr;
         CloseHandle(thread);
         CloseHandle(g_release);
     }
