@@ -420,17 +420,18 @@ void CVelmoInstallerApp::CloseRun()
     }
 }
 
+DWORD CVelmoInstallerApp::s_loaderExitWaitMs = 30000;
+
 bool CVelmoInstallerApp::WaitForLoaderToEnd()
 {
     if (!m_pLoaderThread)
         return true;
-    const DWORD kMaxWaitMs = 30000;
     const DWORD start = GetTickCount();
     while (IsLoaderRunning()) {
         const DWORD elapsed = GetTickCount() - start;
-        if (elapsed >= kMaxWaitMs)
+        if (elapsed >= s_loaderExitWaitMs)
             return false;
-        MsgWaitForMultipleObjects(1, &m_pLoaderThread->m_hThread, FALSE, kMaxWaitMs - elapsed, QS_ALLINPUT);
+        MsgWaitForMultipleObjects(1, &m_pLoaderThread->m_hThread, FALSE, s_loaderExitWaitMs - elapsed, QS_ALLINPUT);
         MSG msg;
         while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
             TranslateMessage(&msg);

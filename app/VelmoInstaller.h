@@ -197,6 +197,8 @@ public:
     CacheEntries m_cacheEntries;
     // A cancelled load left the loader thread running at exit: the models it uses stay alive.
     bool m_bLoaderLeftRunning;
+    // How long the exit waits for a loader left running by a cancelled load (milliseconds).
+    static DWORD s_loaderExitWaitMs;
 
 private:
     void ResetLoadProgress();

@@ -2,6 +2,7 @@
 // the cancellation of a load through the main thread's pump.
 #include <gtest/gtest.h>
 
+#include <list>
 #include <map>
 #include <vector>
 
@@ -198,6 +199,65 @@ TEST(LoadCancel, QuitAfterTheLoaderEndedReleasesNothing)
     EXPECT_FALSE(state.m_distribution.IsAborted());
     EXPECT_NE(nullptr, theApp.m_hMutex);
     CloseHandle(never);
+}
+
+void CALLBACK ReleaseLoader(HWND, UINT, UINT_PTR id, DWORD)
+{
+    KillTimer(nullptr, id);
+    SetEvent(g_release);
+}
+
+// At exit a loader left running by a cancelled load gets a bounded wait, during which the
+// thread's messages are dispatched: a loader that ends within it (released here by a thread
+// timer) is awaited and deleted; one that does not is left running with the models it uses.
+// The exit goes on either way.
+TEST(LoadCancel, ExitWaitsABoundedTimeForALoaderStillRunning)
+{
+    const DWORD bound = 1500;
+    for (const bool endsInTime : {true, false}) {
+        SCOPED_TRACE(endsInTime ? "the loader ends during the wait" : "the loader outlasts the wait");
+        CancelState state;
+        ScopedOverride<CConfigInfo*> config(theApp.m_pConfigInfo, nullptr);
+        ScopedOverride<std::list<CString>> copies(theApp.m_tempFiles, std::list<CString>());
+        ScopedOverride<bool> leftRunning(theApp.m_bLoaderLeftRunning, false);
+        ScopedOverride<DWORD> wait(CVelmoInstallerApp::s_loaderExitWaitMs, bound);
+        g_release = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+        CVelmoWorkerThread* loader
+            = VelmoBeginThread(&WaitForRelease, nullptr, THREAD_PRIORITY_NORMAL, 0, CREATE_SUSPENDED);
+        ASSERT_NE(nullptr, loader);
+        loader->m_bAutoDelete = FALSE;
+        HANDLE thread = nullptr;
+        ASSERT_TRUE(DuplicateHandle(
+            GetCurrentProcess(), loader->m_hThread, GetCurrentProcess(), &thread, SYNCHRONIZE, FALSE, 0));
+        loader->ResumeThread();
+        theApp.m_pLoaderThread = loader;
+        const UINT_PTR timer = endsInTime ? SetTimer(nullptr, 0, 100, &ReleaseLoader) : 0;
+
+        const DWORD start = GetTickCount();
+        EXPECT_EQ(-1, theApp.ExitInstanceImpl());
+        const DWORD waited = GetTickCount() - start;
+        EXPECT_EQ(nullptr, theApp.m_hMutex);
+        if (endsInTime) {
+            EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(thread, 0));
+            EXPECT_FALSE(theApp.m_bLoaderLeftRunning);
+            EXPECT_EQ(nullptr, theApp.m_pLoaderThread);
+            EXPECT_LT(waited, bound);
+        } else {
+            EXPECT_EQ(WAIT_TIMEOUT, WaitForSingleObject(thread, 0));
+            EXPECT_TRUE(theApp.m_bLoaderLeftRunning);
+            EXPECT_EQ(loader, theApp.m_pLoaderThread);
+            EXPECT_GE(waited + 50, bound);  // the tick count's granularity
+        }
+        // Whatever the outcome, no loader outlives the test.
+        if (timer)
+            KillTimer(nullptr, timer);
+        SetEvent(g_release);
+        WaitForSingleObject(thread, 10000);
+        delete theApp.m_pLoaderThread;
+        theApp.m_pLoaderThread = nullptr;
+        CloseHandle(thread);
+        CloseHandle(g_release);
+    }
 }
 
 TEST(LoadCancel, SignalledHandleEndsThePump)

@@ -4,10 +4,17 @@
 
 #include <string>
 
+#include "ConfigInfo.h"
+#include "Distribution.h"
+#include "DistributionServices.h"
+#include "IInstallerError.h"
 #include "InstallerErrors.h"
+#include "MsiSession.h"
+#include "ScopedOverride.h"
 #include "SpecFileProcessor.h"
 #include "TestSupport.h"
 #include "VelmoInstaller.h"
+#include "WelcomeDialogInfo.h"
 
 using namespace testsupport;
 
@@ -130,6 +137,126 @@ TEST_F(SpecFile, WithoutSpecFileNothingIsReadOrThrown)
     EXPECT_EQ(-1, state);
     EXPECT_FALSE(disallow);
     EXPECT_FALSE(m_spec.IsDialogDisabled(2));
+}
+
+// The sample distribution (a copy of its first volume's configuration) as the application's
+// configuration and, once loaded, its model: the destination-folder page shown with three rows
+// (Dir1 INSTALLDIR, Dir2 ProgramFilesFolder, Dir3 TARGETDIR) and [Settings] WelcomeAutoAdvance
+// of setup.ini as given.
+class SampleSpecFile : public SpecFile {
+protected:
+    void Configure(const std::string& welcomeAutoAdvance)
+    {
+        const std::wstring volume = WriteSampleVolume1(m_dir, ModuleDir() + L"\\sample\\parts\\core.msi");
+        ASSERT_FALSE(volume.empty());
+        std::string ini = ReadFileBytes(volume + L"\\setup.ini");
+        for (const auto& replacement :
+            {std::make_pair(std::string("SingleDirectory=0"), std::string("SingleDirectory=1")),
+                std::make_pair(std::string("[Settings]"), "[Settings]\r\nWelcomeAutoAdvance=" + welcomeAutoAdvance)}) {
+            const size_t at = ini.find(replacement.first);
+            ASSERT_NE(std::string::npos, at) << replacement.first;
+            ini.replace(at, replacement.first.size(), replacement.second);
+        }
+        ini += "[SingleDirectoryDialog]\r\nDir1=INSTALLDIR\r\nDir2=ProgramFilesFolder\r\nDir3=TARGETDIR\r\n";
+        ASSERT_TRUE(WriteFileBytes(volume + L"\\setup.ini", ini));
+        try {
+            m_config.SetIniFile(volume.c_str(), L"setup.ini");
+            m_config.PopulateMsiInfo();
+            m_config.LoadLanguageResource();
+            m_config.PopulateDialogInfo();
+        } catch (const ZKInstallerError::IInstallerError& error) {
+            FAIL() << std::wstring(error.GetFullText()).c_str();
+        }
+    }
+
+    // The parts and the model, initialised as the loader does before it applies the spec file.
+    void LoadModel()
+    {
+        try {
+            m_config.Populate();
+            m_distribution.PopulateFromIniInfo(m_config, nullptr, nullptr);
+            m_distribution.Initialize(nullptr, nullptr);
+        } catch (const ZKInstallerError::IInstallerError& error) {
+            FAIL() << std::wstring(error.GetFullText()).c_str();
+        }
+    }
+
+    std::wstring TargetPath(const wchar_t* directory)
+    {
+        return CString(m_distribution.GetSession()->GetMfcTargetPath(directory)).GetString();
+    }
+
+    ~SampleSpecFile() override
+    {
+        if (theApp.m_pSystemInfo)
+            theApp.m_pSystemInfo->Release();
+        theApp.m_pSystemInfo = nullptr;
+        theApp.m_hSysInfoModule = CVelmoInstallerApp::SysInfoNotLoaded();
+        if (m_config.GetDistributionInfo())
+            m_config.FreeResourceModules();
+        InstallDistributionServices(m_savedServices);
+        CoUninitialize();
+    }
+
+    HRESULT m_com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    CurrentFolderGuard m_folder{CurrentFolder()};
+    CConfigInfo m_config;
+    CDistribution m_distribution;
+    ScopedOverride<CConfigInfo*> m_configSlot{theApp.m_pConfigInfo, &m_config};
+    ScopedOverride<CDistribution*> m_distributionSlot{theApp.m_pDistribution, &m_distribution};
+    ScopedOverride<IUnknown*> m_objectSlot{theApp.m_pSystemInfo, nullptr};
+    ScopedOverride<HMODULE> m_moduleSlot{theApp.m_hSysInfoModule, CVelmoInstallerApp::SysInfoNotLoaded()};
+    IDistributionServices* m_savedServices = InstallDistributionServices(&m_distribution);
+};
+
+// A row key names the destination page's row from 1: <RootDirectory> and <RootDirectory1> the
+// first row, <RootDirectory2> the second; keys are handled in key order.
+TEST_F(SampleSpecFile, RootDirectoryKeysNameThePagesRowsFromOne)
+{
+    struct Case {
+        const char* directories;
+        const wchar_t* installDir;
+        const wchar_t* programFiles;  // null: unchanged
+    };
+    const Case cases[] = {
+        {"<RootDirectory>=C:\\One\r\n<RootDirectory2>=C:\\Two\r\n", L"C:\\One\\", L"C:\\Two\\"},
+        {"<RootDirectory1>=C:\\Uno\r\n", L"C:\\Uno\\", nullptr},
+    };
+    ASSERT_NO_FATAL_FAILURE(Configure("0"));
+    ASSERT_NO_FATAL_FAILURE(LoadModel());
+    const std::wstring programFiles = TargetPath(L"ProgramFilesFolder");
+    ASSERT_NE(L"C:\\Two\\", programFiles);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.directories);
+        CSpecFileProcessor spec;
+        Write(std::string("[Directories]\r\n") + c.directories);
+        spec.SetSpecFile(m_path.c_str());
+        try {
+            spec.Apply(&theApp);
+        } catch (const SpecFileErrors&) {
+            ADD_FAILURE() << Describe(spec.GetErrors());
+        }
+        EXPECT_EQ(c.installDir, TargetPath(L"INSTALLDIR"));
+        EXPECT_EQ(c.programFiles ? c.programFiles : programFiles, TargetPath(L"ProgramFilesFolder"));
+        m_distribution.SetTargetPath(L"ProgramFilesFolder", programFiles.c_str());
+    }
+}
+
+// setup.ini's WelcomeAutoAdvance turns the welcome page's advance on for any number but 0; the
+// spec file's [Settings] only for a number above 0, and so turns it off again with -1.
+TEST_F(SampleSpecFile, NegativeWelcomeAutoAdvance)
+{
+    ASSERT_NO_FATAL_FAILURE(Configure("-1"));
+    CConfigInfo::DialogInfo* record = nullptr;
+    ASSERT_TRUE(m_config.GetDialogInfo(kWelcomeDialog, record));
+    auto* welcome = dynamic_cast<CConfigInfo::WelcomeDialogInfo*>(record);
+    ASSERT_NE(nullptr, welcome);
+    EXPECT_TRUE(welcome->IsAutoAdvance());
+
+    Write("[Settings]\r\nWelcomeAutoAdvance=-1\r\n");
+    m_spec.SetSpecFile(m_path.c_str());
+    EXPECT_FALSE(welcome->IsAutoAdvance());
+    EXPECT_TRUE(m_spec.GetErrors().IsEmpty());
 }
 
 TEST(SpecFileKeywords, StatesAndPages)

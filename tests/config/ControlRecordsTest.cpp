@@ -13,6 +13,7 @@
 #include "CtrlInfo.h"
 #include "DialogInfo.h"
 #include "EndDialogInfo.h"
+#include "IInstallerError.h"
 #include "InstallerErrors.h"
 #include "PagesTestSupport.h"
 #include "ScopedOverride.h"
@@ -251,6 +252,41 @@ TEST_F(EndPageTest, CheckBoxPerLanguage)
     ASSERT_TRUE(page->GetCheckbox(checkbox));
     EXPECT_TRUE(checkbox->GetDefaultState());
     EXPECT_EQ(L"", Text(checkbox->GetStateProperty()));
+}
+
+// The plain CheckboxText belongs to the first listed language, here German: it comes first in
+// key order and keeps that language's place; English has its own.
+TEST_F(EndPageTest, PlainCheckBoxTextIsTheFirstListedLanguages)
+{
+    const std::string modules = Narrow(testsupport::ModuleDir());
+    const std::string custom = modules + "\\config_pages_custom.dll";
+    struct Case {
+        const char* uiLanguage;
+        const wchar_t* caption;
+    };
+    const Case cases[] = {
+        {"1031", L"Run it now"},
+        {"1033", L"Visit us"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.uiLanguage);
+        try {
+            m_pages.Configure(std::string(kNoLicences)
+                    + "[EndDialog]\r\nCheckboxText=170\r\nCheckboxText1031=171\r\nCheckboxText1033=150\r\n"
+                      "ErrorExit=250\r\nUserExit=251\r\n",
+                "Languages=1031,1033\r\nForceLanguage=" + std::string(c.uiLanguage) + "\r\nCustomRes1031=" + custom
+                    + "\r\nCustomRes1033=" + custom + "\r\nStandardRes1031=" + modules
+                    + "\\config_test_standard_deu.dll\r\n");
+            m_pages.Config().PopulateDialogInfo();
+        } catch (const ZKInstallerError::IInstallerError& error) {
+            FAIL() << Narrow(error.GetFullText());
+        }
+        EndDialogInfo* page = m_pages.Page<EndDialogInfo>(13);
+        ASSERT_NE(nullptr, page);
+        CheckboxInfo* checkbox = nullptr;
+        ASSERT_TRUE(page->GetCheckbox(checkbox));
+        EXPECT_EQ(c.caption, Text(checkbox->GetText()));
+    }
 }
 
 TEST_F(EndPageTest, ExitTexts)

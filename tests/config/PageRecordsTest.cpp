@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <string>
 
 #include "CStringText.h"
@@ -170,6 +171,20 @@ protected:
         ::FreeLibrary(m_module);
     }
 
+    // Whether `bitmap` holds the pixels of bitmap resource `id` of the module.
+    bool SamePixels(HBITMAP bitmap, UINT id) const
+    {
+        HBITMAP resource = static_cast<HBITMAP>(
+            ::LoadImageW(m_module, MAKEINTRESOURCEW(id), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
+        BITMAP a = {};
+        BITMAP b = {};
+        const bool same = resource && ::GetObjectW(bitmap, sizeof(a), &a) && ::GetObjectW(resource, sizeof(b), &b)
+            && a.bmBits && b.bmBits && a.bmWidthBytes == b.bmWidthBytes && a.bmHeight == b.bmHeight
+            && memcmp(a.bmBits, b.bmBits, static_cast<size_t>(a.bmWidthBytes) * a.bmHeight) == 0;
+        ::DeleteObject(resource);
+        return same;
+    }
+
     PixelWizard m_wizard;
     testsupport::ScopedWizardServices m_scope{&m_wizard};
     ScopedOverride<int (*)(HWND)> m_bits{DialogGraphicInfo::s_pfnGetDisplayBitsPerPixel, &FakeDisplayBits};
@@ -186,16 +201,18 @@ TEST_F(GraphicTest, SizeOutweighsDepthAndTheFirstOfEqualsWins)
         int displayBits;
         int chosenWidth;
         int chosenBits;
+        UINT chosen;
     };
     // Targets 40 and 20 wide, 9 high; candidates 301 (40x9x24), 302 (20x9x24), 303 (40x9x8),
-    // 304 (40x9x32).
+    // 304 (40x9x32), 305 (40x9x24, other pixels than 301).
     const Case cases[] = {
-        {"closest width", {302, 301}, {0, 0, 40, 9}, 24, 40, 24},
-        {"closest width, other target", {301, 302}, {0, 0, 20, 9}, 24, 20, 24},
-        {"depth equal to the display", {303, 304, 301}, {0, 0, 40, 9}, 24, 40, 24},
-        {"deeper than the display loses", {304, 303}, {0, 0, 40, 9}, 24, 40, 8},
-        {"first of equals", {301, 301}, {0, 0, 40, 9}, 24, 40, 24},
-        {"deeper display", {303, 301}, {0, 0, 40, 9}, 32, 40, 24},
+        {"closest width", {302, 301}, {0, 0, 40, 9}, 24, 40, 24, 301},
+        {"closest width, other target", {301, 302}, {0, 0, 20, 9}, 24, 20, 24, 302},
+        {"depth equal to the display", {303, 304, 301}, {0, 0, 40, 9}, 24, 40, 24, 301},
+        {"deeper than the display loses", {304, 303}, {0, 0, 40, 9}, 24, 40, 8, 303},
+        {"first of equals", {301, 305}, {0, 0, 40, 9}, 24, 40, 24, 301},
+        {"first of equals, the other first", {305, 301}, {0, 0, 40, 9}, 24, 40, 24, 305},
+        {"deeper display", {303, 301}, {0, 0, 40, 9}, 32, 40, 24, 301},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -212,6 +229,7 @@ TEST_F(GraphicTest, SizeOutweighsDepthAndTheFirstOfEqualsWins)
         ASSERT_NE(0, ::GetObjectW(bitmap, sizeof(info), &info));
         EXPECT_EQ(c.chosenWidth, info.bmWidth);
         EXPECT_EQ(c.chosenBits, info.bmBitsPixel);
+        EXPECT_TRUE(SamePixels(bitmap, c.chosen));
         EXPECT_TRUE(SameRect(RECT{0, 0, c.chosenWidth, 9}, size)) << RectText(size);
         EXPECT_TRUE(SameRect(c.target, target)) << RectText(target);
     }
