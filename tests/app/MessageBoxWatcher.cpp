@@ -1,6 +1,38 @@
 #include "MessageBoxWatcher.h"
 
+#include <tlhelp32.h>
+
 #include <algorithm>
+
+namespace {
+
+// Whether `process` was started by this process or by one it started (other test programs
+// share the desktop and show boxes of their own).
+bool IsStartedFromHere(DWORD process)
+{
+    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    if (snapshot == INVALID_HANDLE_VALUE)
+        return false;
+    std::vector<std::pair<DWORD, DWORD>> parents;
+    PROCESSENTRY32W entry = {};
+    entry.dwSize = sizeof(entry);
+    for (BOOL more = Process32FirstW(snapshot, &entry); more; more = Process32NextW(snapshot, &entry))
+        parents.emplace_back(entry.th32ProcessID, entry.th32ParentProcessID);
+    CloseHandle(snapshot);
+    const DWORD self = GetCurrentProcessId();
+    for (int depth = 0; depth < 8 && process != 0; ++depth) {
+        const auto found = std::find_if(parents.begin(), parents.end(),
+            [process](const std::pair<DWORD, DWORD>& row) { return row.first == process; });
+        if (found == parents.end())
+            return false;
+        if (found->second == self)
+            return true;
+        process = found->second;
+    }
+    return false;
+}
+
+}  // namespace
 
 MessageBoxWatcher::MessageBoxWatcher()
 {
@@ -74,6 +106,8 @@ BOOL CALLBACK MessageBoxWatcher::FindBox(HWND window, LPARAM param)
     if (wcscmp(className, L"#32770") != 0 || process == GetCurrentProcessId() || !IsWindowVisible(window))
         return TRUE;
     if (std::find(self->m_closed.begin(), self->m_closed.end(), window) != self->m_closed.end())
+        return TRUE;
+    if (!IsStartedFromHere(process))
         return TRUE;
     SeenMessageBox box;
     wchar_t caption[512] = {};
