@@ -1,8 +1,11 @@
 // The post-processing program: started before and after each part of the install run and
-// waited for; only its start and end are logged, its outcome is never read.
+// waited for; only its start and end are logged, its outcome is never read. Its lines end
+// without flushing the log file to disk (each line reaches the file as it ends): the program
+// starts twice for every part.
 #include <windows.h>
 
 #include "ApplicationServices.h"
+#include "BenchTimeline.h"
 #include "Distribution.h"
 #include "DistributionInfo.h"
 #include "Part.h"
@@ -38,8 +41,9 @@ void CDistribution::RunPartHelper(bool before, const CPart& part)
     const wchar_t* when = before ? L"pre-part" : L"post-part";
     const CString command = GetPartHelperCommand(before, part);
     AppServices().GetLogStream(kLogInfo, 0)
-        << L"--- Starting ZKPie " << when << L": " << GetCurrentTimeText() << L" ---" << std::endl;
-    AppServices().GetLogStream(kLogInfo | kLogDetail, 0) << L"Command: " << command << std::endl;
+        << L"--- Starting ZKPie " << when << L": " << GetCurrentTimeText() << L" ---" << L'\n';
+    AppServices().GetLogStream(kLogInfo | kLogDetail, 0) << L"Command: " << command << L'\n';
+    BenchMark(L"helper-logged");
 
     OrbelToolbox::UniqueKernelHandle processHandle;
     OrbelToolbox::UniqueKernelHandle threadHandle;
@@ -48,10 +52,12 @@ void CDistribution::RunPartHelper(bool before, const CPart& part)
         CString reason = SystemMessageText(error, 0, 0, PostProcessorPath(m_pConfig));
         reason.TrimRight();  // the system's text ends with a line break
         AppServices().GetLogStream(kLogInfo, 0) << L"--- ZKPie " << when << L" failed: " << reason << L" : "
-                                                << GetCurrentTimeText() << L" ---" << std::endl;
+                                                << GetCurrentTimeText() << L" ---" << L'\n';
         return;
     }
+    BenchMark(L"helper-started");
     WaitForSingleObject(processHandle.Get(), INFINITE);
+    BenchMark(L"helper-waited");
     AppServices().GetLogStream(kLogInfo, 0)
-        << L"--- Finished ZKPie " << when << L": " << GetCurrentTimeText() << L" ---" << std::endl;
+        << L"--- Finished ZKPie " << when << L": " << GetCurrentTimeText() << L" ---" << L'\n';
 }

@@ -16,6 +16,10 @@ const char* const kStepNames[] = {"service", "properties", "core-parts", "costin
 const int kProgressStep = 1;
 const int kProgressPhaseStart = 4;
 const int kProgressPhaseEnd = 3;
+// Under Wine a process start now and then fails with ERROR_INTERNAL_ERROR while the machine is
+// busy; such a start is tried again, this many times in all, after a short pause.
+const int kStartAttempts = 3;
+const DWORD kStartRetryPauseMs = 200;
 
 }  // namespace
 
@@ -75,8 +79,16 @@ HANDLE StartProcess(const std::wstring& commandLine)
     STARTUPINFOW startup = {};
     startup.cb = sizeof(startup);
     PROCESS_INFORMATION process = {};
-    if (!CreateProcessW(nullptr, buffer.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process))
-        throw std::runtime_error("cannot start " + Narrow(commandLine) + ": error " + std::to_string(GetLastError()));
+    for (int attempt = 1;; ++attempt) {
+        if (CreateProcessW(nullptr, buffer.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process))
+            break;
+        const DWORD error = GetLastError();
+        if (error != ERROR_INTERNAL_ERROR || attempt == kStartAttempts)
+            throw std::runtime_error("cannot start " + Narrow(commandLine) + ": error " + std::to_string(error));
+        std::fprintf(stderr, "starting %s again after error %lu\n", Narrow(commandLine).c_str(),
+            static_cast<unsigned long>(error));
+        Sleep(kStartRetryPauseMs);
+    }
     CloseHandle(process.hThread);
     return process.hProcess;
 }

@@ -24,7 +24,8 @@ std::wstring FullPath(const wchar_t* path);
 // The benchmark's own program.
 std::wstring ModulePath();
 
-// Starts a command line; its process. Throws naming the command when it cannot start.
+// Starts a command line; its process. A start that fails with ERROR_INTERNAL_ERROR is tried
+// again. Throws naming the command when it cannot start.
 HANDLE StartProcess(const std::wstring& commandLine);
 // Waits for `process` to end (ending it after kRunTimeoutMs) and closes it; its exit code.
 // Throws naming the command when it did not end.
