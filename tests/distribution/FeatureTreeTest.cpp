@@ -1,0 +1,126 @@
+// The feature tree's placeholders for installed products that depend on this distribution, and
+// the cost of a feature's planned change in the engine's units.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <msi.h>
+#include <msiquery.h>
+
+#include <string>
+#include <vector>
+
+#include "Distribution.h"
+#include "Feature.h"
+#include "ModelFixture.h"
+#include "ModelTestSupport.h"
+#include "MsiApi.h"
+#include "MsiSession.h"
+#include "Part.h"
+#include "PartInfo.h"
+
+using modeltest::FakeDependency;
+using modeltest::ModelTest;
+using namespace modeltest::fixture;
+
+namespace {
+
+class FeatureTreeTest : public ModelTest { };
+
+INSTALLSTATE g_featureState = INSTALLSTATE_LOCAL;
+
+INSTALLSTATE WINAPI FeatureState(LPCWSTR, LPCWSTR)
+{
+    return g_featureState;
+}
+
+// The names of the tree's placeholders.
+std::wstring Placeholders(CDistribution& model)
+{
+    std::wstring names;
+    for (const CFeature* f : model.GetFeatureTree().GetFeatures()) {
+        if (f->IsFakeFeature(CFeature::kPlaceholder))
+            names += W(f->GetName()) + L" ";
+    }
+    return names;
+}
+
+}  // namespace
+
+// The installed extras depend on their own family, in which the extras part is installed. The
+// extras product needs a placeholder only while its part may not be installed; a dependency
+// counts while the dependent feature is installed (local, source or default), not when it is
+// absent or advertised.
+TEST_F(FeatureTreeTest, PlaceholdersOfInstalledProducts)
+{
+    struct Case {
+        const char* name;
+        bool extrasRefused;
+        INSTALLSTATE featureState;
+        const wchar_t* placeholders;
+    };
+    const Case cases[] = {
+        {"the extras part may be installed", false, INSTALLSTATE_LOCAL, L""},
+        {"the extras part refused", true, INSTALLSTATE_LOCAL, L"InstalledProd1 "},
+        {"the extras part refused, feature from source", true, INSTALLSTATE_SOURCE, L"InstalledProd1 "},
+        {"the extras part refused, feature as default", true, INSTALLSTATE_DEFAULT, L"InstalledProd1 "},
+        {"the extras part refused, feature advertised", true, INSTALLSTATE_ADVERTISED, L""},
+        {"the extras part refused, feature absent", true, INSTALLSTATE_ABSENT, L""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        modeltest::TestAppServices app;
+        app.systemInfo.installed = {{kExtrasCode, {{kExtrasUpgrade, L"", L"", L"", L"", L"Extras", L"", 0}}}};
+        CDistribution model;
+        testsupport::ScopedDistributionServices scope(&model);
+        Configure(ModelIni());
+        model.PopulateFromIniInfo(m_config, nullptr, nullptr);
+        if (c.extrasRefused)
+            const_cast<CPart::UpgradeTable*>(model.GetPart(1)->GetUpgradeTable())->m_upgradeMode
+                = CPart::UpgradeTable::kSamePackageCode;
+        g_featureState = c.featureState;
+        MsiApiOverride<decltype(MsiApiTable::MsiQueryFeatureStateW)> seam(
+            MsiApi().MsiQueryFeatureStateW, &FeatureState);
+        model.BuildFeatureTree();
+        EXPECT_EQ(c.placeholders, Placeholders(model));
+        m_config.GetMergedPartInfo()->ReleaseSession();
+    }
+}
+
+// A feature's cost is the engine's cost of the components of its subtree's changes, in units of
+// 512 bytes: nothing while nothing changes; the core component's cost on every volume once Core
+// is to be installed; nothing for a change of a feature without components below an unchanged
+// Core.
+TEST_F(FeatureTreeTest, FeatureCostInTheEnginesUnits)
+{
+    Configure(ModelIni());
+    m_model.PopulateFromIniInfo(m_config, nullptr, nullptr);
+    m_model.BuildFeatureTree();
+    MsiSmartPtr<MsiSession> session = m_model.GetSession();
+    modeltest::RunCosting(*session);
+    // What the engine says the core component costs when installed locally.
+    int64_t engineUnits = 0;
+    for (DWORD index = 0;; ++index) {
+        wchar_t drive[16] = L"";
+        DWORD length = 16;
+        INT cost = 0, temporary = 0;
+        if (MsiEnumComponentCostsW(
+                session->GetHandle(), L"CoreComponent", index, INSTALLSTATE_LOCAL, drive, &length, &cost, &temporary)
+            != ERROR_SUCCESS)
+            break;
+        engineUnits += cost;
+    }
+    ASSERT_GT(engineUnits, 0);
+
+    CFeature& core = *m_model.FindFeature(L"Core");
+    CFeature& docs = *m_model.FindFeature(L"CoreDocs");
+    for (CFeature* feature : m_model.GetFeatureTree().GetFeatures())
+        feature->m_actionState = feature->GetCurrentState();
+    EXPECT_EQ(0, core.ComputeSubtreeCost(false));
+    docs.m_actionState = INSTALLSTATE_LOCAL;
+    EXPECT_EQ(0, core.ComputeSubtreeCost(false));
+    core.m_actionState = INSTALLSTATE_LOCAL;
+    EXPECT_EQ(engineUnits, core.ComputeSubtreeCost(false));
+    EXPECT_EQ(engineUnits, core.ComputeOwnCost(false));
+    EXPECT_EQ(0, docs.ComputeSubtreeCost(false));
+}
