@@ -15,7 +15,9 @@
 #include "ModelFixture.h"
 #include "ModelTestSupport.h"
 #include "MsiApi.h"
+#include "MsiDatabase.h"
 #include "MsiSession.h"
+#include "MsiView.h"
 #include "Part.h"
 #include "PartInfo.h"
 
@@ -123,4 +125,57 @@ TEST_F(FeatureTreeTest, FeatureCostInTheEnginesUnits)
     EXPECT_EQ(engineUnits, core.ComputeSubtreeCost(false));
     EXPECT_EQ(engineUnits, core.ComputeOwnCost(false));
     EXPECT_EQ(0, docs.ComputeSubtreeCost(false));
+}
+
+// The installed extras' component seen from the merged package (a row naming its ComponentId in
+// the folder of the core's directory): installed when the folder is where the engine has it,
+// whatever the letter case; a transitive component whose condition no longer holds is then
+// removed although no feature votes.
+TEST_F(FeatureTreeTest, InstalledTransitiveComponentWhoseConditionFails)
+{
+    const wchar_t extrasComponent[] = L"{6D1F3B20-7A4C-4E5D-8B9A-0C1D2E3F4A23}";
+    wchar_t keyFile[MAX_PATH] = L"";
+    DWORD length = MAX_PATH;
+    ASSERT_EQ(INSTALLSTATE_LOCAL, MsiGetComponentPathW(kExtrasCode, extrasComponent, keyFile, &length));
+    std::wstring folder(keyFile, wcsrchr(keyFile, L'\\') + 1);
+    CharUpperBuffW(&folder[0], static_cast<DWORD>(folder.size()));
+
+    Configure(ModelIni());
+    m_model.PopulateFromIniInfo(m_config, nullptr, nullptr);
+    m_model.BuildFeatureTree();
+    MsiSmartPtr<MsiSession> session = m_model.GetSession();
+    modeltest::RunCosting(*session);
+    MsiSmartPtr<MsiDatabase> database = session->GetActiveDatabase();
+    database
+        ->OpenView(L"INSERT INTO `Component` (`Component`, `ComponentId`, `Directory_`, `Attributes`) VALUES "
+                   L"('ExtrasComponent', '%s', 'INSTALLDIR', 64) TEMPORARY",
+            extrasComponent)
+        ->Execute();
+    CFeature& core = *m_model.FindFeature(L"Core");
+    struct Case {
+        const char* name;
+        const wchar_t* folder;
+        const wchar_t* condition;
+        int attributes;
+        int installed;
+        int action;
+    };
+    const Case cases[] = {
+        {"transitive, condition false", folder.c_str(), L"0", 64, INSTALLSTATE_LOCAL, INSTALLSTATE_ABSENT},
+        {"transitive, condition with a syntax error", folder.c_str(), L"((", 64, INSTALLSTATE_LOCAL,
+            INSTALLSTATE_ABSENT},
+        {"not transitive, condition false", folder.c_str(), L"0", 0, INSTALLSTATE_LOCAL, INSTALLSTATE_UNKNOWN},
+        {"transitive, condition true", folder.c_str(), L"1", 64, INSTALLSTATE_LOCAL, INSTALLSTATE_UNKNOWN},
+        {"transitive, no condition", folder.c_str(), L"", 64, INSTALLSTATE_LOCAL, INSTALLSTATE_UNKNOWN},
+        {"another folder", L"C:\\Elsewhere\\", L"0", 64, INSTALLSTATE_ABSENT, INSTALLSTATE_UNKNOWN},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        session->SetTargetPath(L"INSTALLDIR", c.folder);
+        int installed = 0, action = 0;
+        core.ComputeComponentAction(
+            *database, L"ExtrasComponent", c.condition, c.attributes, installed, action, nullptr, false);
+        EXPECT_EQ(c.installed, installed);
+        EXPECT_EQ(c.action, action);
+    }
 }
