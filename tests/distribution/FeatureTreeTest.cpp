@@ -16,6 +16,7 @@
 #include "ModelTestSupport.h"
 #include "MsiApi.h"
 #include "MsiDatabase.h"
+#include "MsiInstallerError.h"
 #include "MsiSession.h"
 #include "MsiView.h"
 #include "Part.h"
@@ -178,4 +179,89 @@ TEST_F(FeatureTreeTest, InstalledTransitiveComponentWhoseConditionFails)
         EXPECT_EQ(c.installed, installed);
         EXPECT_EQ(c.action, action);
     }
+}
+
+namespace {
+
+// The old core's features as an engine that enumerates them lists them (Wine's lists none of a
+// per-machine product), with the state of the first.
+INSTALLSTATE g_oldFeatureState = INSTALLSTATE_LOCAL;
+
+UINT WINAPI OldCoreFeatures(LPCWSTR product, DWORD index, LPWSTR feature, LPWSTR parent)
+{
+    const wchar_t* const names[] = {L"Other", L"Core.Old"};
+    if (std::wstring(product) != kOldCoreCode || index >= 2)
+        return ERROR_NO_MORE_ITEMS;
+    lstrcpyW(feature, names[index]);
+    lstrcpyW(parent, L"");
+    return ERROR_SUCCESS;
+}
+
+INSTALLSTATE WINAPI OldCoreFeatureState(LPCWSTR, LPCWSTR feature)
+{
+    return std::wstring(feature) == L"Core.Old" ? g_oldFeatureState : INSTALLSTATE_LOCAL;
+}
+
+UINT WINAPI FailingTargetPath(MSIHANDLE, LPCWSTR, LPWSTR, LPDWORD)
+{
+    return ERROR_FUNCTION_FAILED;
+}
+
+}  // namespace
+
+// Whether a feature of an upgrading part is installed in the product the part replaces: the
+// feature of the same stem (the name before its last dot, compared with letter case) decides
+// when it is installed locally or absent; other states go on searching.
+TEST_F(FeatureTreeTest, FeatureInstalledInTheReplacedProduct)
+{
+    Configure(ModelIni());
+    m_model.PopulateFromIniInfo(m_config, nullptr, nullptr);
+    m_model.BuildFeatureTree();
+    CFeature& core = *m_model.FindFeature(L"Core");
+    MsiApiOverride<decltype(MsiApiTable::MsiEnumFeaturesW)> features(MsiApi().MsiEnumFeaturesW, &OldCoreFeatures);
+    MsiApiOverride<decltype(MsiApiTable::MsiQueryFeatureStateW)> states(
+        MsiApi().MsiQueryFeatureStateW, &OldCoreFeatureState);
+    struct Case {
+        const char* name;
+        const wchar_t* featureName;
+        bool upgrading;
+        INSTALLSTATE oldState;
+        int expected;
+    };
+    const Case cases[] = {
+        {"installed locally there", L"Core.New", true, INSTALLSTATE_LOCAL, 1},
+        {"absent there", L"Core.New", true, INSTALLSTATE_ABSENT, 0},
+        {"from source there", L"Core.New", true, INSTALLSTATE_SOURCE, -1},
+        {"stem in another letter case", L"core.New", true, INSTALLSTATE_LOCAL, -1},
+        {"stem before the last dot", L"Core.New.X", true, INSTALLSTATE_LOCAL, -1},
+        {"no dot", L"Core", true, INSTALLSTATE_LOCAL, -1},
+        {"the part not upgrading", L"Core.New", false, INSTALLSTATE_LOCAL, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        core.m_name = c.featureName;
+        core.m_installedState = INSTALLSTATE_ABSENT;
+        core.m_actionState = c.upgrading ? INSTALLSTATE_LOCAL : INSTALLSTATE_ABSENT;
+        g_oldFeatureState = c.oldState;
+        EXPECT_EQ(c.expected, core.IsInstalledInRelatedProduct());
+    }
+    core.m_name = L"Core";
+}
+
+// A feature's folder: a directory the session does not know gives no folder; any other failure
+// of the engine is the caller's.
+TEST_F(FeatureTreeTest, DirectoryErrorIsKeptApart)
+{
+    Configure(ModelIni());
+    m_model.PopulateFromIniInfo(m_config, nullptr, nullptr);
+    m_model.BuildFeatureTree();
+    modeltest::RunCosting(*m_model.GetSession());
+    CFeature& core = *m_model.FindFeature(L"Core");
+    CString path = L"before";
+    core.m_directory = L"NoSuchDirectory";
+    EXPECT_FALSE(core.GetDirectoryValue(path));
+    EXPECT_EQ(L"", W(path));
+    core.m_directory = L"INSTALLDIR";
+    MsiApiOverride<decltype(MsiApiTable::MsiGetTargetPathW)> failing(MsiApi().MsiGetTargetPathW, &FailingTargetPath);
+    EXPECT_THROW(core.GetDirectoryValue(path), MsiInstallerError);
 }
