@@ -17,6 +17,8 @@
 
 #include "ConfigInfo.h"
 #include "Distribution.h"
+#include "DistributionInfo.h"
+#include "Feature.h"
 #include "ModelTestSupport.h"
 #include "MsiSession.h"
 #include "TestSupport.h"
@@ -88,6 +90,35 @@ inline void InstallTestPackage(const wchar_t* package)
     const UINT result = MsiInstallProductW(testsupport::TestDataPath(package).c_str(), L"");
     ASSERT_EQ(ERROR_SUCCESS, result) << "installing " << std::string(package, package + wcslen(package));
 }
+
+// The configuration and the model of the sample distribution loaded from one INI text.
+struct LoadedModel {
+    LoadedModel(const testsupport::TempDir& dir, const std::string& ini)
+    {
+        testsupport::WriteFileBytes(dir.File(L"setup.ini"), ini);
+        config.SetIniFile(dir.Path().c_str(), L"setup.ini");
+        config.PopulateMsiInfo();
+        config.LoadLanguageResource();
+        config.Populate();
+        model.PopulateFromIniInfo(config, nullptr, nullptr);
+        model.BuildFeatureTree();
+    }
+    ~LoadedModel() { config.FreeResourceModules(); }
+
+    CPart& Core() { return *model.GetPart(0); }
+    CPart& Extras() { return *model.GetPart(1); }
+    CFeature& Feature(const wchar_t* name) { return *model.FindFeature(name); }
+    void SetStates(const wchar_t* name, int installed, int action)
+    {
+        Feature(name).m_installedState = installed;
+        Feature(name).m_actionState = action;
+    }
+    std::wstring Title() const { return config.GetDistributionInfo()->GetTitle().GetString(); }
+
+    CConfigInfo config;
+    CDistribution model;
+    testsupport::ScopedDistributionServices services{&model};
+};
 
 class ModelTest : public ::testing::Test {
 protected:

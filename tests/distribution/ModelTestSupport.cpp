@@ -230,6 +230,8 @@ public:
     }
     HRESULT STDMETHODCALLTYPE GetUpgradeCode(BSTR* text) override
     {
+        if (FAILED(m_part.upgradeCodeResult))
+            return m_part.upgradeCodeResult;
         *text = Text(m_part.upgradeCode);
         return S_OK;
     }

@@ -44,6 +44,8 @@ struct FakePartInfo {
     std::vector<FakeDependent> dependents;
     // The installed products behind the entry, as the user knows them.
     std::vector<FakeProduct> products = {};
+    // The answer of GetUpgradeCode when it fails.
+    HRESULT upgradeCodeResult = S_OK;
 };
 struct FakeSystemInfoData {
     std::vector<FakeInstalledProduct> installed;

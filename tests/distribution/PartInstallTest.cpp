@@ -29,6 +29,7 @@
 #include "ScopedOverride.h"
 #include "TestSupport.h"
 
+using modeltest::LoadedModel;
 using testsupport::Text;
 
 namespace {
@@ -108,35 +109,6 @@ private:
         MsiApi().MsiQueryProductStateW, &RecordedProductState};
     MsiApiOverride<decltype(MsiApiTable::MsiSetInternalUI)> m_internal{MsiApi().MsiSetInternalUI, &RecordInternalUI};
     MsiApiOverride<decltype(MsiApiTable::MsiSetExternalUIW)> m_external{MsiApi().MsiSetExternalUIW, &RecordExternalUI};
-};
-
-// The configuration and the model of the sample distribution loaded from one INI text.
-struct LoadedModel {
-    LoadedModel(const testsupport::TempDir& dir, const std::string& ini)
-    {
-        testsupport::WriteFileBytes(dir.File(L"setup.ini"), ini);
-        config.SetIniFile(dir.Path().c_str(), L"setup.ini");
-        config.PopulateMsiInfo();
-        config.LoadLanguageResource();
-        config.Populate();
-        model.PopulateFromIniInfo(config, nullptr, nullptr);
-        model.BuildFeatureTree();
-    }
-    ~LoadedModel() { config.FreeResourceModules(); }
-
-    CPart& Core() { return *model.GetPart(0); }
-    CPart& Extras() { return *model.GetPart(1); }
-    CFeature& Feature(const wchar_t* name) { return *model.FindFeature(name); }
-    void SetStates(const wchar_t* name, int installed, int action)
-    {
-        Feature(name).m_installedState = installed;
-        Feature(name).m_actionState = action;
-    }
-    std::wstring Title() const { return Text(config.GetDistributionInfo()->GetTitle()); }
-
-    CConfigInfo config;
-    CDistribution model;
-    testsupport::ScopedDistributionServices services{&model};
 };
 
 class PartInstallTest : public ::testing::Test {
