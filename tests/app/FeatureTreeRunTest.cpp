@@ -19,6 +19,7 @@
 #include <string>
 
 #include "Screenshot.h"
+#include "SamplePackages.h"
 #include "SetupWindows.h"
 #include "TestSupport.h"
 #include "resource.h"
@@ -28,8 +29,6 @@ using namespace testsupport;
 namespace {
 
 const wchar_t kTitle[] = L"Velmo Sample Distribution";
-const wchar_t kCoreProduct[] = L"{5A0C7E2E-8F3B-4D1A-9C6E-2B7D4E1F3A21}";
-const wchar_t kExtrasProduct[] = L"{5A0C7E2E-8F3B-4D1A-9C6E-2B7D4E1F3A31}";
 // The feature titles the tree shows.
 const wchar_t kCoreTitle[] = L"Core files";
 const wchar_t kCoreHelpTitle[] = L"Core help";
@@ -41,17 +40,6 @@ const wchar_t kCostSentence[] = L"This feature and its selected";
 // The folder box of the folder picker.
 const int kPickerFolderBox = 1152;
 
-// The sample's products removed, so that a run starts from nothing installed.
-void RemoveSampleProducts()
-{
-    ::MsiSetInternalUI(INSTALLUILEVEL_NONE, nullptr);
-    for (const wchar_t* product : {kCoreProduct, kExtrasProduct}) {
-        if (::MsiQueryProductStateW(product) == INSTALLSTATE_DEFAULT) {
-            ASSERT_EQ(ERROR_SUCCESS, ::MsiConfigureProductW(product, INSTALLLEVEL_DEFAULT, INSTALLSTATE_ABSENT));
-        }
-    }
-}
-
 // A copy of the sample's merged package in which Core installs to INSTALLDIR: the feature page
 // shows that folder for Core and the user may change it, and the install passes it to Core's
 // package with the other upper-case directories. Empty on failure.
@@ -60,18 +48,8 @@ std::wstring MergedWithCoreFolder(const TempDir& dir)
     const std::wstring merged = dir.File(L"merged.msi");
     if (!::CopyFileW((ModuleDir() + L"\\sample\\merged.msi").c_str(), merged.c_str(), FALSE))
         return std::wstring();
-    MSIHANDLE database = 0;
-    if (::MsiOpenDatabaseW(merged.c_str(), MSIDBOPEN_TRANSACT, &database) != ERROR_SUCCESS)
-        return std::wstring();
-    MSIHANDLE view = 0;
-    bool ok = ::MsiDatabaseOpenViewW(
-                  database, L"UPDATE `Feature` SET `Directory_`='INSTALLDIR' WHERE `Feature`='Core'", &view)
-            == ERROR_SUCCESS
-        && ::MsiViewExecute(view, 0) == ERROR_SUCCESS;
-    if (view)
-        ::MsiCloseHandle(view);
-    ok = ok && ::MsiDatabaseCommit(database) == ERROR_SUCCESS;
-    ::MsiCloseHandle(database);
+    const bool ok = PatchPackage(
+        merged, {{L"UPDATE `Feature` SET `Directory_`='INSTALLDIR' WHERE `Feature`='Core'", {}}});
     return ok ? merged : std::wstring();
 }
 
@@ -263,7 +241,7 @@ std::string Narrow(const std::wstring& text)
 
 TEST(FeatureTreeRun, TreeStartFolderCheckMenusAndInstall)
 {
-    RemoveSampleProducts();
+    EXPECT_TRUE(RemoveSampleProducts());
     ASSERT_FALSE(::testing::Test::HasFatalFailure());
     TempDir dir;
     const std::wstring volume1 = TreeRunCopy(dir);
@@ -372,14 +350,14 @@ TEST(FeatureTreeRun, TreeStartFolderCheckMenusAndInstall)
     Click(cancel);
     EXPECT_EQ(0u, setup.Wait(60000));
 
-    EXPECT_EQ(INSTALLSTATE_DEFAULT, ::MsiQueryProductStateW(kCoreProduct));
-    EXPECT_EQ(INSTALLSTATE_LOCAL, ::MsiQueryFeatureStateW(kCoreProduct, L"Core"));
-    EXPECT_EQ(INSTALLSTATE_ABSENT, ::MsiQueryFeatureStateW(kCoreProduct, L"CoreHelp"));
-    EXPECT_EQ(INSTALLSTATE_UNKNOWN, ::MsiQueryProductStateW(kExtrasProduct));
+    EXPECT_EQ(INSTALLSTATE_DEFAULT, ::MsiQueryProductStateW(kSampleCoreProduct));
+    EXPECT_EQ(INSTALLSTATE_LOCAL, ::MsiQueryFeatureStateW(kSampleCoreProduct, L"Core"));
+    EXPECT_EQ(INSTALLSTATE_ABSENT, ::MsiQueryFeatureStateW(kSampleCoreProduct, L"CoreHelp"));
+    EXPECT_EQ(INSTALLSTATE_UNKNOWN, ::MsiQueryProductStateW(kSampleExtrasProduct));
     EXPECT_TRUE(FileExists(folder + L"\\core.txt")) << "Core's file not in the typed folder";
     EXPECT_FALSE(FileExists(folder + L"\\corehelp.txt"));
     // Left as found for other tests of the sample's products.
-    ::MsiConfigureProductW(kCoreProduct, INSTALLLEVEL_DEFAULT, INSTALLSTATE_ABSENT);
+    EXPECT_TRUE(RemoveSampleProducts());
 }
 
 TEST(FeatureTreeRun, ExtraButtonsBrowseAndNextOnAShortVolume)

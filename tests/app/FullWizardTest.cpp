@@ -21,6 +21,7 @@
 #include <vector>
 
 #include "Screenshot.h"
+#include "SamplePackages.h"
 #include "SetupWindows.h"
 #include "TestSupport.h"
 #include "resource.h"
@@ -30,8 +31,6 @@ using namespace testsupport;
 namespace {
 
 const wchar_t kTitle[] = L"Velmo Sample Distribution";
-const wchar_t kCoreProduct[] = L"{5A0C7E2E-8F3B-4D1A-9C6E-2B7D4E1F3A21}";
-const wchar_t kExtrasProduct[] = L"{5A0C7E2E-8F3B-4D1A-9C6E-2B7D4E1F3A31}";
 // The destination page's first Browse button; its row's edit is the page's only edit.
 const int kFirstBrowseId = 5000;
 // The radio captions of the two installation types (strings of the sample's custom module).
@@ -84,43 +83,6 @@ bool MakeFullRunIni(const std::wstring& volume1)
     return WriteFileBytes(volume1 + L"\\setup.ini", ini);
 }
 
-// A statement run on a package, with its string parameters (the `?` markers in order).
-struct Statement {
-    const wchar_t* sql;
-    std::vector<std::wstring> values;
-};
-
-// Runs the statements on the package and commits; false at the first that fails.
-bool PatchPackage(const std::wstring& package, const std::vector<Statement>& statements)
-{
-    MSIHANDLE database = 0;
-    if (::MsiOpenDatabaseW(package.c_str(), MSIDBOPEN_TRANSACT, &database) != ERROR_SUCCESS)
-        return false;
-    bool ok = true;
-    for (const Statement& statement : statements) {
-        MSIHANDLE record = 0;
-        if (!statement.values.empty()) {
-            record = ::MsiCreateRecord(static_cast<UINT>(statement.values.size()));
-            for (size_t i = 0; i < statement.values.size(); ++i)
-                ::MsiRecordSetStringW(record, static_cast<UINT>(i + 1), statement.values[i].c_str());
-        }
-        MSIHANDLE view = 0;
-        ok = ::MsiDatabaseOpenViewW(database, statement.sql, &view) == ERROR_SUCCESS
-            && ::MsiViewExecute(view, record) == ERROR_SUCCESS;
-        if (view) {
-            ::MsiViewClose(view);
-            ::MsiCloseHandle(view);
-        }
-        if (record)
-            ::MsiCloseHandle(record);
-        if (!ok)
-            break;
-    }
-    ok = ok && ::MsiDatabaseCommit(database) == ERROR_SUCCESS;
-    ::MsiCloseHandle(database);
-    return ok;
-}
-
 const wchar_t kAddHelpDir[]
     = L"INSERT INTO `Directory` (`Directory`, `Directory_Parent`, `DefaultDir`) VALUES ('HELPDIR', 'INSTALLDIR', 'Help')";
 // Adds a row of the extra-feature table: feature, condition, header and information as
@@ -144,7 +106,7 @@ std::wstring WriteFullRunCopy(const TempDir& dir, bool stop)
         || !::CopyFileW((ModuleDir() + L"\\sample\\parts\\core.msi").c_str(), core.c_str(), FALSE))
         return std::wstring();
     const std::wstring plain = InfoRowStatement(2), rtf = InfoRowStatement(4), fatal = InfoRowStatement(1);
-    std::vector<Statement> mergedPatch = {
+    std::vector<PackageStatement> mergedPatch = {
         {kAddHelpDir, {}},
         {L"CREATE TABLE `ZKExtraFeatureInfo` (`Feature_` CHAR(38) NOT NULL, `Condition` CHAR(255), "
          L"`Header` CHAR(255) NOT NULL LOCALIZABLE, `Attributes` LONG NOT NULL, `Info` LONGCHAR LOCALIZABLE "
@@ -156,7 +118,7 @@ std::wstring WriteFullRunCopy(const TempDir& dir, bool stop)
     };
     if (stop)
         mergedPatch.push_back({L"INSERT INTO `Property` (`Property`, `Value`) VALUES ('VELMOSTOP', '1')", {}});
-    const std::vector<Statement> corePatch = {
+    const std::vector<PackageStatement> corePatch = {
         {kAddHelpDir, {}},
         {L"UPDATE `Component` SET `Directory_`='HELPDIR' WHERE `Component`='CoreHelpComponent'", {}},
     };
@@ -167,17 +129,6 @@ std::wstring WriteFullRunCopy(const TempDir& dir, bool stop)
         return std::wstring();
     WriteSampleVolume2(dir, true);
     return volume1;
-}
-
-// The sample's products removed (left as found for the other tests of them).
-void RemoveSampleParts()
-{
-    ::MsiSetInternalUI(INSTALLUILEVEL_NONE, nullptr);
-    for (const wchar_t* product : {kCoreProduct, kExtrasProduct}) {
-        if (::MsiQueryProductStateW(product) == INSTALLSTATE_DEFAULT) {
-            EXPECT_EQ(ERROR_SUCCESS, ::MsiConfigureProductW(product, INSTALLLEVEL_DEFAULT, INSTALLSTATE_ABSENT));
-        }
-    }
 }
 
 // The page's edits, in the order they were created.
@@ -292,7 +243,7 @@ void MakeExtrasAbsent(DWORD setupThread, HWND frame, HWND tree)
 
 TEST(FullWizard, EveryPageFromWelcomeToFinishWithCustomAndExtrasAbsent)
 {
-    RemoveSampleParts();
+    EXPECT_TRUE(RemoveSampleProducts());
     TempDir dir;
     const std::wstring volume1 = WriteFullRunCopy(dir, false);
     ASSERT_FALSE(volume1.empty());
@@ -405,8 +356,8 @@ TEST(FullWizard, EveryPageFromWelcomeToFinishWithCustomAndExtrasAbsent)
         EXPECT_NE(seen.end(), std::find(seen.begin(), seen.end(), name)) << std::string(order.begin(), order.end());
     ::PostMessageW(cancel, BM_CLICK, 0, 0);
     EXPECT_EQ(0u, setup.Wait(60000));
-    EXPECT_EQ(INSTALLSTATE_DEFAULT, ::MsiQueryProductStateW(kCoreProduct));
-    EXPECT_NE(INSTALLSTATE_DEFAULT, ::MsiQueryProductStateW(kExtrasProduct));
+    EXPECT_EQ(INSTALLSTATE_DEFAULT, ::MsiQueryProductStateW(kSampleCoreProduct));
+    EXPECT_NE(INSTALLSTATE_DEFAULT, ::MsiQueryProductStateW(kSampleExtrasProduct));
     EXPECT_TRUE(FileExists(target + L"\\core.txt")) << "Core's file not in the typed folder";
     EXPECT_TRUE(FileExists(helpTarget + L"\\corehelp.txt")) << "Core's help file not in the second typed folder";
     const LogFile log = ReadLogFile(volume1 + L"\\setup-sample.log");
@@ -414,7 +365,7 @@ TEST(FullWizard, EveryPageFromWelcomeToFinishWithCustomAndExtrasAbsent)
     EXPECT_NE(std::wstring::npos, log.text.find(L"Pat Example"));
     EXPECT_NE(std::wstring::npos, log.text.find(L"COMPANYNAME"));
     EXPECT_NE(std::wstring::npos, log.text.find(L"Example Ltd."));
-    RemoveSampleParts();
+    EXPECT_TRUE(RemoveSampleProducts());
 }
 
 // The copy with the property that makes the fatal row apply: the information page after the
@@ -422,7 +373,7 @@ TEST(FullWizard, EveryPageFromWelcomeToFinishWithCustomAndExtrasAbsent)
 // and Next disabled; Cancel ends the run.
 TEST(FullWizard, FatalRowStopsOnTheInformationPageAfterTheSelection)
 {
-    RemoveSampleParts();
+    EXPECT_TRUE(RemoveSampleProducts());
     TempDir dir;
     const std::wstring volume1 = WriteFullRunCopy(dir, true);
     ASSERT_FALSE(volume1.empty());
@@ -445,8 +396,8 @@ TEST(FullWizard, FatalRowStopsOnTheInformationPageAfterTheSelection)
     EXPECT_FALSE(::IsWindowEnabled(next)) << "Next usable on a page that cannot proceed";
     EXPECT_FALSE(SaveScreenshot(frame, L"setup-full-fatal").empty());
     EXPECT_EQ(DWORD(ERROR_INSTALL_USEREXIT), CancelConfirmed(setup, frame));
-    EXPECT_NE(INSTALLSTATE_DEFAULT, ::MsiQueryProductStateW(kCoreProduct));
-    EXPECT_NE(INSTALLSTATE_DEFAULT, ::MsiQueryProductStateW(kExtrasProduct));
+    EXPECT_NE(INSTALLSTATE_DEFAULT, ::MsiQueryProductStateW(kSampleCoreProduct));
+    EXPECT_NE(INSTALLSTATE_DEFAULT, ::MsiQueryProductStateW(kSampleExtrasProduct));
 }
 
 // Typical at 120 DPI with C: nearly full (the start-up host reports C:'s free space from a file):
@@ -456,7 +407,7 @@ TEST(FullWizard, FatalRowStopsOnTheInformationPageAfterTheSelection)
 // screenshots at 120 DPI.
 TEST(FullWizard, TypicalWithAShortVolumeStaysAfterTheDiskCostDialog)
 {
-    RemoveSampleParts();
+    EXPECT_TRUE(RemoveSampleProducts());
     TempDir dir;
     const std::wstring volume1 = WriteFullRunCopy(dir, false);
     ASSERT_FALSE(volume1.empty());

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "MessageBoxWatcher.h"
+#include "SamplePackages.h"
 #include "TestSupport.h"
 
 using namespace testsupport;
@@ -37,16 +38,6 @@ SetupRun RunSetup(const std::wstring& arguments)
 std::wstring SampleRoot()
 {
     return ModuleDir() + L"\\sample";
-}
-
-// The products of the sample's parts removed from the test prefix, as a run over the sample
-// installs them.
-void RemoveSampleProducts()
-{
-    MsiSetInternalUI(INSTALLUILEVEL_NONE, nullptr);
-    for (const wchar_t* code : {L"{5A0C7E2E-8F3B-4D1A-9C6E-2B7D4E1F3A21}", L"{5A0C7E2E-8F3B-4D1A-9C6E-2B7D4E1F3A31}"})
-        if (MsiQueryProductStateW(code) != INSTALLSTATE_UNKNOWN)
-            MsiConfigureProductW(code, 0, INSTALLSTATE_ABSENT);
 }
 
 // A UTF-16LE file as text (its byte-order mark included).

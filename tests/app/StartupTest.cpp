@@ -17,6 +17,7 @@
 #include "MessageBox.h"
 #include "ScopedOverride.h"
 #include "HostReport.h"
+#include "SamplePackages.h"
 #include "TestSupport.h"
 #include "VelmoInstaller.h"
 
@@ -144,15 +145,6 @@ TEST(Startup, FaultEndsTheRunThroughItsExit)
         EXPECT_NE(std::wstring::npos, log.find(L"OrbelInstaller exiting ", error)) << std::string(log.begin(), log.end());
         EXPECT_NE(std::wstring::npos, log.find(L". Returning -1073741819", error)) << std::string(log.begin(), log.end());
     }
-}
-
-// The products of the sample's parts removed from the test prefix.
-void RemoveSampleProducts()
-{
-    MsiSetInternalUI(INSTALLUILEVEL_NONE, nullptr);
-    for (const wchar_t* code : {L"{5A0C7E2E-8F3B-4D1A-9C6E-2B7D4E1F3A21}", L"{5A0C7E2E-8F3B-4D1A-9C6E-2B7D4E1F3A31}"})
-        if (MsiQueryProductStateW(code) != INSTALLSTATE_UNKNOWN)
-            MsiConfigureProductW(code, 0, INSTALLSTATE_ABSENT);
 }
 
 const char kRefusedRestart[] = "2|restart|ExitWindowsEx";  // EWX_REBOOT
