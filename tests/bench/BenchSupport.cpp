@@ -217,4 +217,28 @@ std::string StretchTotals::Format(int runs) const
     return text;
 }
 
+int BenchMain(int argc, wchar_t** argv, const char* name, FloorRun floor, DistributionBench benchOne)
+{
+    try {
+        if (argc == 3 && std::wstring(argv[1]) == kFloorSwitch) {
+            floor(FullPath(argv[2]));
+            return 0;
+        }
+        if (argc < 4) {
+            std::fprintf(stderr, "usage: %s <setup.exe> <rounds> <distribution folder>...\n", name);
+            return 2;
+        }
+        const std::wstring setup = FullPath(argv[1]);
+        const int rounds = _wtoi(argv[2]);
+        if (rounds < 1)
+            throw std::runtime_error("rounds must be 1 or more");
+        for (int i = 3; i < argc; ++i)
+            benchOne(setup, rounds, FullPath(argv[i]));
+    } catch (const std::exception& error) {
+        std::fprintf(stderr, "%s: %s\n", name, error.what());
+        return 1;
+    }
+    return 0;
+}
+
 }  // namespace bench

@@ -31,6 +31,14 @@ HANDLE StartProcess(const std::wstring& commandLine);
 // Throws naming the command when it did not end.
 DWORD FinishProcess(HANDLE process, const std::wstring& commandLine);
 
+// The entry of a benchmark that times setup over distributions. "<setup.exe> <rounds>
+// <folder>..." runs `benchOne(setup, rounds, folder)` for each folder; "--floor <folder>" runs
+// `floor(folder)` (the benchmark's floor, in a process of its own). Errors are printed after
+// `name`; the exit code.
+using FloorRun = void (*)(const std::wstring& root);
+using DistributionBench = void (*)(const std::wstring& setup, int rounds, const std::wstring& root);
+int BenchMain(int argc, wchar_t** argv, const char* name, FloorRun floor, DistributionBench benchOne);
+
 long long Counter();
 // Counter ticks in seconds.
 double Seconds(long long ticks);

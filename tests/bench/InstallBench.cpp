@@ -155,53 +155,38 @@ double TimeSetup(
     return elapsed;
 }
 
+// One distribution timed: setup, msiexec and the floor in turns, `rounds` times.
+void BenchDistribution(const std::wstring& setup, int rounds, const std::wstring& root)
+{
+    const std::vector<PartPackage> parts = ReadParts(root);
+    RemoveAll(parts);
+    double totals[3] = {};
+    StretchTotals steps;
+    auto timeSide = [&](int side) {
+        if (side == 0)
+            totals[0] += TimeSetup(setup, root, parts, steps);
+        else if (side == 1)
+            totals[1] += TimeMsiexec(parts);
+        else
+            totals[2] += TimeFloor(root, parts);
+    };
+    for (int round = 0; round < rounds; ++round) {
+        // The side that goes first changes every round.
+        for (int side = 0; side < 3; ++side)
+            timeSide((round + side) % 3);
+    }
+    std::printf("BENCH quiet-install parts=%u setup_s=%.3f msiexec_s=%.3f engine_s=%.3f\n",
+        static_cast<unsigned>(parts.size()), totals[0] / rounds, totals[1] / rounds, totals[2] / rounds);
+    std::printf("BENCH install-steps parts=%u%s\n", static_cast<unsigned>(parts.size()),
+        steps.Format(rounds).c_str());
+    std::printf("BENCH post-process parts=%u starts=%u s=%.3f\n", static_cast<unsigned>(parts.size()),
+        static_cast<unsigned>(2 * parts.size()), TimePostProcessor(root, parts.size()));
+    std::fflush(stdout);
+}
+
 }  // namespace
 
 int wmain(int argc, wchar_t** argv)
 {
-    try {
-        if (argc == 3 && std::wstring(argv[1]) == kFloorSwitch) {
-            RunFloor(FullPath(argv[2]));
-            return 0;
-        }
-        if (argc < 4) {
-            std::fprintf(stderr, "usage: install_bench <setup.exe> <rounds> <distribution folder>...\n");
-            return 2;
-        }
-        const std::wstring setup = FullPath(argv[1]);
-        const int rounds = _wtoi(argv[2]);
-        if (rounds < 1)
-            throw std::runtime_error("rounds must be 1 or more");
-        for (int i = 3; i < argc; ++i) {
-            const std::wstring root = FullPath(argv[i]);
-            const std::vector<PartPackage> parts = ReadParts(root);
-            RemoveAll(parts);
-            double totals[3] = {};
-            StretchTotals steps;
-            auto timeSide = [&](int side) {
-                if (side == 0)
-                    totals[0] += TimeSetup(setup, root, parts, steps);
-                else if (side == 1)
-                    totals[1] += TimeMsiexec(parts);
-                else
-                    totals[2] += TimeFloor(root, parts);
-            };
-            for (int round = 0; round < rounds; ++round) {
-                // The side that goes first changes every round.
-                for (int side = 0; side < 3; ++side)
-                    timeSide((round + side) % 3);
-            }
-            std::printf("BENCH quiet-install parts=%u setup_s=%.3f msiexec_s=%.3f engine_s=%.3f\n",
-                static_cast<unsigned>(parts.size()), totals[0] / rounds, totals[1] / rounds, totals[2] / rounds);
-            std::printf("BENCH install-steps parts=%u%s\n", static_cast<unsigned>(parts.size()),
-                steps.Format(rounds).c_str());
-            std::printf("BENCH post-process parts=%u starts=%u s=%.3f\n", static_cast<unsigned>(parts.size()),
-                static_cast<unsigned>(2 * parts.size()), TimePostProcessor(root, parts.size()));
-            std::fflush(stdout);
-        }
-    } catch (const std::exception& error) {
-        std::fprintf(stderr, "install_bench: %s\n", error.what());
-        return 1;
-    }
-    return 0;
+    return BenchMain(argc, argv, "install_bench", &RunFloor, &BenchDistribution);
 }

@@ -141,24 +141,5 @@ void BenchDistribution(const std::wstring& setup, int rounds, const std::wstring
 
 int wmain(int argc, wchar_t** argv)
 {
-    try {
-        if (argc == 3 && std::wstring(argv[1]) == kFloorSwitch) {
-            RunFloor(FullPath(argv[2]));
-            return 0;
-        }
-        if (argc < 4) {
-            std::fprintf(stderr, "usage: load_bench <setup.exe> <rounds> <distribution folder>...\n");
-            return 2;
-        }
-        const std::wstring setup = FullPath(argv[1]);
-        const int rounds = _wtoi(argv[2]);
-        if (rounds < 1)
-            throw std::runtime_error("rounds must be 1 or more");
-        for (int i = 3; i < argc; ++i)
-            BenchDistribution(setup, rounds, FullPath(argv[i]));
-    } catch (const std::exception& error) {
-        std::fprintf(stderr, "load_bench: %s\n", error.what());
-        return 1;
-    }
-    return 0;
+    return BenchMain(argc, argv, "load_bench", &RunFloor, &BenchDistribution);
 }
