@@ -19,7 +19,9 @@
 #include "Distribution.h"
 #include "DistributionInfo.h"
 #include "Feature.h"
+#include "FeatureSubsets.h"
 #include "ModelTestSupport.h"
+#include "MsiDatabase.h"
 #include "MsiSession.h"
 #include "TestSupport.h"
 
@@ -179,6 +181,20 @@ protected:
         m_config.PopulateMsiInfo();
         m_config.LoadLanguageResource();
         m_config.Populate();
+    }
+
+    // The model of the fixture's configuration (the core part named by its own product code)
+    // loaded, its subsets resolved and its broken dependencies found.
+    void LoadWithBrokenDependencies()
+    {
+        Configure(Ini("{6D1F3B20-7A4C-4E5D-8B9A-0C1D2E3F4A11}"));
+        m_model.PopulateFromIniInfo(m_config, nullptr, nullptr);
+        m_model.BuildFeatureTree();
+        CFeatureSubsetTable subsets;
+        subsets.Load(*m_model.GetSession()->GetActiveDatabase(), m_model);
+        std::vector<SubsetResolveError> errors;
+        ASSERT_TRUE(subsets.Resolve(m_model, errors));
+        m_model.FindBrokenDependencies();
     }
 
     testsupport::CurrentFolderGuard m_currentFolder;

@@ -1518,14 +1518,8 @@ TEST_F(ModelTest, BrokenDependenciesOfInstalledProducts)
                 FakeDependent{0, oldCoreOnItself}}},
         {kExtrasCode, {}, kExtrasUpgrade, {}},
     };
-    Configure(Ini("{6D1F3B20-7A4C-4E5D-8B9A-0C1D2E3F4A11}"));
-    m_model.PopulateFromIniInfo(m_config, nullptr, nullptr);
-    m_model.BuildFeatureTree();
-    CFeatureSubsetTable subsets;
-    subsets.Load(*m_model.GetSession()->GetActiveDatabase(), m_model);
-    std::vector<SubsetResolveError> errors;
-    ASSERT_TRUE(subsets.Resolve(m_model, errors));
-    m_model.FindBrokenDependencies();
+    LoadWithBrokenDependencies();
+    ASSERT_FALSE(HasFatalFailure());
 
     ASSERT_EQ(1u, m_model.GetBrokenDependencyCount());
     CBrokenDependency& broken = m_model.GetBrokenDependency(0);
@@ -1580,14 +1574,8 @@ TEST_F(ModelTest, BrokenDependenciesTheSelectionFixes)
     m_app.systemInfo.partInfos = {
         {kOldCoreCode, {}, kCoreUpgrade, {modeltest::FakeDependent{0, oldCoreOnItself}}},
     };
-    Configure(Ini("{6D1F3B20-7A4C-4E5D-8B9A-0C1D2E3F4A11}"));
-    m_model.PopulateFromIniInfo(m_config, nullptr, nullptr);
-    m_model.BuildFeatureTree();
-    CFeatureSubsetTable subsets;
-    subsets.Load(*m_model.GetSession()->GetActiveDatabase(), m_model);
-    std::vector<SubsetResolveError> errors;
-    ASSERT_TRUE(subsets.Resolve(m_model, errors));
-    m_model.FindBrokenDependencies();
+    LoadWithBrokenDependencies();
+    ASSERT_FALSE(HasFatalFailure());
     ASSERT_EQ(1u, m_model.GetBrokenDependencyCount());
 
     CFeature& docs = *m_model.FindFeature(L"CoreDocs");
