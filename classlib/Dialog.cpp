@@ -92,14 +92,7 @@ BOOL CDialog::CreateFromTemplate(const void* dialogTemplate, HWND parent)
     AfxHookWindowCreate(this);
     HWND window = ::CreateDialogIndirectParamW(AfxGetResourceHandle(),
         static_cast<LPCDLGTEMPLATEW>(dialogTemplate), parent, &AfxDlgProc, 0);
-    AfxUnhookWindowCreate();
-    if (!window) {
-        if (m_hWnd)
-            Detach();
-        return FALSE;
-    }
-    m_bCreated = true;
-    return TRUE;
+    return EndHookedCreate(window);
 }
 
 INT_PTR CDialog::DoModal()

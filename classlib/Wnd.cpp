@@ -200,6 +200,11 @@ BOOL CWnd::CreateEx(DWORD exStyle, const wchar_t* className, const wchar_t* wind
     HWND window = ::CreateWindowExW(exStyle, className, windowName, style, rect.left, rect.top, rect.right - rect.left,
         rect.bottom - rect.top, HandleOf(parent), reinterpret_cast<HMENU>(static_cast<UINT_PTR>(id)),
         ::GetModuleHandleW(nullptr), param);
+    return EndHookedCreate(window);
+}
+
+BOOL CWnd::EndHookedCreate(HWND window)
+{
     AfxUnhookWindowCreate();
     if (!window) {
         // Refused after the hook attached it (WM_NCCREATE or WM_CREATE said no).

@@ -185,6 +185,9 @@ private:
     friend LRESULT CALLBACK AfxCbtHook(int, WPARAM, LPARAM);
     friend class CDialog;
     static HWND AfterHandle(const CWnd* after);
+    // Ends a creation begun with AfxHookWindowCreate: unhooks and, when the system refused the
+    // window after the hook attached it, detaches it; TRUE when `window` was created.
+    BOOL EndHookedCreate(HWND window);
     // Detaches the window at WM_NCDESTROY and calls PostNcDestroy.
     void OnFinalMessage(HWND hWnd);
 
