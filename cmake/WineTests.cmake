@@ -18,7 +18,9 @@ set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_BINARY_DIR}/wine-run)
 # One CTest entry per test executable, inside the Wine fixture, with a time-out
 # (a modal window that nobody closes would block forever).
 #   velmo_add_gtest(NAME name SOURCES ... [LIBS ...] [TIMEOUT s] [DEPENDS target...])
-function(velmo_add_gtest)
+# The GoogleTest program of a test entry (the arguments of the two functions below, parsed
+# into T_*); T_TIMEOUT defaults to 120 s in the caller's scope.
+macro(velmo_test_program)
     cmake_parse_arguments(T "" "NAME;TIMEOUT" "SOURCES;LIBS;DEPENDS" ${ARGN})
     if(NOT T_TIMEOUT)
         set(T_TIMEOUT 120)
@@ -30,6 +32,10 @@ function(velmo_add_gtest)
     if(T_DEPENDS)
         add_dependencies(${T_NAME} ${T_DEPENDS})
     endif()
+endmacro()
+
+function(velmo_add_gtest)
+    velmo_test_program(${ARGN})
     add_test(NAME ${T_NAME} COMMAND ${T_NAME} WORKING_DIRECTORY ${CMAKE_RUNTIME_OUTPUT_DIRECTORY})
     set_tests_properties(${T_NAME} PROPERTIES TIMEOUT ${T_TIMEOUT} FIXTURES_REQUIRED wine)
 endfunction()
@@ -43,17 +49,8 @@ endfunction()
 # SaveScreenshot (tests/support/Screenshot.h).
 set(VELMO_WINDOW_TEMPLATE ${CMAKE_BINARY_DIR}/wineprefix-x11)
 function(velmo_add_window_test)
-    cmake_parse_arguments(T "" "NAME;TIMEOUT" "SOURCES;LIBS;DEPENDS" ${ARGN})
-    if(NOT T_TIMEOUT)
-        set(T_TIMEOUT 120)
-    endif()
-    add_executable(${T_NAME} ${T_SOURCES})
-    velmo_target_defaults(${T_NAME})
-    velmo_unicode(${T_NAME})
-    target_link_libraries(${T_NAME} PRIVATE ${T_LIBS} velmo_testsupport velmo_screenshot gmock gtest_main)
-    if(T_DEPENDS)
-        add_dependencies(${T_NAME} ${T_DEPENDS})
-    endif()
+    velmo_test_program(${ARGN})
+    target_link_libraries(${T_NAME} PRIVATE velmo_screenshot)
     add_test(NAME ${T_NAME}
              COMMAND bash ${PROJECT_SOURCE_DIR}/tests/wine/window-run.sh ${CMAKE_BINARY_DIR}/wine-run
                      ${VELMO_WINDOW_TEMPLATE} ${CMAKE_BINARY_DIR}/window-tests/${T_NAME} $<TARGET_FILE:${T_NAME}>
