@@ -109,3 +109,29 @@ TEST(InstallPathValidation, UnreadableVolumeNamesItsRoot)
         EXPECT_EQ(L"The path C:\\ is not valid.  Please specify a valid path.", outcome.message) << c.error;
     }
 }
+
+// A folder of exactly 260 characters passes the length check (a folder that does not exist
+// yet then fails only the last check); one character more is refused as too long at once.
+TEST(InstallPathValidation, TheLengthLimitIs260Characters)
+{
+    testsupport::TempDir dir;
+    std::wstring limit = dir.Path();
+    while (260 - limit.size() > 101)
+        limit += L"\\" + std::wstring(99, L'a');
+    limit += L"\\" + std::wstring(260 - limit.size() - 1, L'b');
+    ASSERT_EQ(260u, limit.size());
+    const struct {
+        std::wstring path;
+        DWORD code;
+        std::wstring message;
+    } cases[] = {
+        {limit, ERROR_PATH_NOT_FOUND, L"The path " + limit + L" is not valid.  Please specify a valid path."},
+        {limit + L"c", ERROR_DIRECTORY, L"The specified path is too long: '" + limit + L"c' "},
+    };
+    for (const auto& c : cases) {
+        const Outcome outcome = Validate(c.path);
+        EXPECT_TRUE(outcome.refused) << c.path.size();
+        EXPECT_EQ(c.code, outcome.code) << c.path.size();
+        EXPECT_EQ(c.message, outcome.message) << c.path.size();
+    }
+}

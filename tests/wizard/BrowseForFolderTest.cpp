@@ -245,3 +245,76 @@ TEST(FolderBrowserDialog, TypedFolderIsCreatedOnRequestAndRemovedAfterwards)
     EXPECT_TRUE(opened);
     EXPECT_FALSE(IsFolder(dir.File(L"new")));
 }
+
+// The folder box's text is taken whole into the file buffer of 260 characters: a folder of 259
+// characters (the buffer's length with its terminator) is chosen as typed; one character more
+// is refused with the system's text for a name too long, and the picker stays open.
+TEST(FolderBrowserDialog, AFolderThatFillsTheFileBufferIsChosenOneCharacterMoreIsRefused)
+{
+    BoxesScope boxes(IDOK);
+    TempDir dir;
+    std::wstring longest = dir.Path();
+    while (259 - longest.size() > 101)
+        longest += L"\\" + std::wstring(99, L'a');
+    longest += L"\\" + std::wstring(259 - longest.size() - 1, L'b');
+    ASSERT_EQ(259u, longest.size());
+    const std::wstring overlong = longest + L"c";
+    bool stayedOpen = false;
+    Watcher watcher([&](HWND dialog) {
+        WaitForBoxText(dialog, dir.Path());
+        SendDlgItemMessageW(dialog, 1152, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(overlong.c_str()));
+        SendMessageW(dialog, WM_COMMAND, IDOK, 0);
+        stayedOpen = IsWindow(dialog) && IsWindowVisible(dialog);
+        SendDlgItemMessageW(dialog, 1152, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(longest.c_str()));
+        SendMessageW(dialog, WM_COMMAND, IDOK, 0);
+    });
+
+    CBrowseForFolderDlg picker(nullptr);
+    CString result;
+    EXPECT_EQ(1, picker.DoModal(dir.Path().c_str(), result)) << picker.GetExtendedError();
+    EXPECT_TRUE(watcher.found);
+    EXPECT_TRUE(stayedOpen);
+    EXPECT_EQ(longest, result.GetString());
+    ASSERT_EQ(1u, Boxes::shown.size());
+    EXPECT_EQ(L"Select a folder|" + std::wstring(SystemMessageText(ERROR_FILENAME_EXCED_RANGE, 0, 256).GetString()),
+        Boxes::shown[0]);
+}
+
+// The common dialog's own file check (CDN_FILEOK) is always refused by the picker's hook, so
+// that the picker closes only through its own OK handling.
+TEST(FolderBrowserDialog, TheStandardFileCheckIsRefused)
+{
+    BoxesScope boxes(IDOK);
+    TempDir dir;
+    LRESULT answer = 0;
+    LONG_PTR messageResult = 0;
+    bool stayedOpen = false;
+    Watcher watcher([&](HWND dialog) {
+        WaitForBoxText(dialog, dir.Path());
+        // The hook's window: the child dialog that carries the picker's object.
+        HWND hook = nullptr;
+        for (HWND child = FindWindowExW(dialog, nullptr, L"#32770", nullptr); child && !hook;
+             child = FindWindowExW(dialog, child, L"#32770", nullptr)) {
+            if (GetPropW(child, L"VelmoBrowseForFolder"))
+                hook = child;
+        }
+        if (hook) {
+            OFNOTIFYW notify = {};
+            notify.hdr.hwndFrom = dialog;
+            notify.hdr.code = CDN_FILEOK;
+            answer = SendMessageW(hook, WM_NOTIFY, 0, reinterpret_cast<LPARAM>(&notify));
+            messageResult = GetWindowLongPtrW(hook, DWLP_MSGRESULT);
+        }
+        stayedOpen = IsWindow(dialog) && IsWindowVisible(dialog);
+        SendMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
+    });
+
+    CBrowseForFolderDlg picker(nullptr);
+    CString result;
+    EXPECT_EQ(0, picker.DoModal(dir.Path().c_str(), result));
+    EXPECT_TRUE(watcher.found);
+    EXPECT_EQ(1, answer);
+    EXPECT_EQ(1, messageResult);
+    EXPECT_TRUE(stayedOpen);
+    EXPECT_TRUE(Boxes::shown.empty());
+}

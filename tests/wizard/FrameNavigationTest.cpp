@@ -4,6 +4,7 @@
 
 #include <set>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "FrameTestSupport.h"
@@ -94,6 +95,37 @@ TEST(FrameNavigation, FollowsRegistryOrderSwitchesOpinionsAndHistory)
         }
         EXPECT_EQ(0, frame.GetResultCode());
     }
+}
+
+std::wstring EditText(CTopDialog& frame)
+{
+    wchar_t text[128] = L"";
+    ::GetDlgItemTextW(frame.GetCurrentPage()->m_hWnd, kTestPageEdit, text, 128);
+    return text;
+}
+
+// What is typed on a page goes into the page's variables when the page is left, by Next or by
+// Back, and the page's controls are loaded from them again each time it is shown.
+TEST(FrameNavigation, APageStoresItsDataWhenLeftAndLoadsItWhenShown)
+{
+    FrameFixture fixture({1, 2, 5});
+    CTopDialog& frame = fixture.CreateFrame();
+    ::SetDlgItemTextW(frame.GetCurrentPage()->m_hWnd, kTestPageEdit, L"typed on the first page");
+    fixture.Click(IDC_FRAME_NEXT);
+    ASSERT_EQ(2, frame.m_eCurrentState);
+    EXPECT_EQ(L"typed on the first page", std::wstring(fixture.Script(1).typed.GetString()));
+
+    ::SetDlgItemTextW(frame.GetCurrentPage()->m_hWnd, kTestPageEdit, L"typed on the second page");
+    fixture.Click(IDC_FRAME_BACK);
+    ASSERT_EQ(1, frame.m_eCurrentState);
+    EXPECT_EQ(L"typed on the second page", std::wstring(fixture.Script(2).typed.GetString()));
+    EXPECT_EQ(L"typed on the first page", EditText(frame));
+
+    // The variable changed while its page was away: the page shows the new value.
+    fixture.Script(2).typed = L"changed while away";
+    fixture.Click(IDC_FRAME_NEXT);
+    ASSERT_EQ(2, frame.m_eCurrentState);
+    EXPECT_EQ(L"changed while away", EditText(frame));
 }
 
 TEST(FrameNavigation, NextDialogStateWalksASparseRegistry)
@@ -196,6 +228,58 @@ TEST(FrameCancel, WithNoPageAsksTheDefaultQuestionAndRoutesNothing)
     ASSERT_EQ(1u, fixture.questions.size());
     EXPECT_TRUE(frame.IsWizardEnded());
     EXPECT_EQ(1602, frame.GetResultCode());
+}
+
+// The private messages a master installer's window received: (message, wParam, lParam).
+std::vector<std::tuple<UINT, WPARAM, LPARAM>> g_masterMessages;
+
+LRESULT CALLBACK RecordMasterMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message >= WM_USER && message < 0xC000)
+        g_masterMessages.emplace_back(message, wParam, lParam);
+    return ::DefWindowProcW(window, message, wParam, lParam);
+}
+
+// A child installer (one with a master window) whose wizard can show no page at all tells its
+// master with WM_PART_ERROR (wParam 0, lParam the frame); with a page to show it says nothing.
+TEST(FrameStart, AChildWithNoPageToShowTellsItsMaster)
+{
+    WNDCLASSW masterClass = {};
+    masterClass.lpfnWndProc = &RecordMasterMessage;
+    masterClass.hInstance = ::GetModuleHandleW(nullptr);
+    masterClass.lpszClassName = L"FrameTestMaster";
+    ::RegisterClassW(&masterClass);
+    struct Row {
+        const char* name;
+        std::set<int> disabled;
+        bool told;
+    };
+    const Row rows[] = {
+        {"no page can be shown", {1, 2, 5}, true},
+        {"a later page can be shown", {1, 2}, false},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        HWND master = ::CreateWindowW(L"FrameTestMaster", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
+            ::GetModuleHandleW(nullptr), nullptr);
+        ASSERT_NE(nullptr, master);
+        g_masterMessages.clear();
+        {
+            FrameFixture fixture({1, 2, 5});
+            fixture.app.masterWindow = master;
+            fixture.app.disabled = row.disabled;
+            CTopDialog& frame = fixture.CreateFrame();
+            ASSERT_EQ(nullptr, frame.GetCurrentPage());
+            frame.m_eStartState = 2;
+            frame.StartWizard();
+            EXPECT_EQ(row.told, frame.GetCurrentPage() == nullptr);
+            std::vector<std::tuple<UINT, WPARAM, LPARAM>> expected;
+            if (row.told)
+                expected.emplace_back(WM_PART_ERROR, 0, reinterpret_cast<LPARAM>(frame.m_hWnd));
+            EXPECT_EQ(expected, g_masterMessages);
+        }
+        ::DestroyWindow(master);
+    }
 }
 
 TEST(FrameCancel, EscapeInsideAPageIsSwallowed)

@@ -37,6 +37,8 @@ struct PageScript {
     std::function<void(CNestedInstallerDialog&)> onShown;
     LRESULT autoPlayAnswer = 0;
     std::vector<UINT> extraButtons;  // ids clicked
+    // The page's variable behind its edit box (data exchange).
+    CString typed;
     int shown = 0;
     int hidden = 0;
 };
@@ -73,6 +75,13 @@ public:
     LRESULT CancelAutoPlay() override { return m_script.autoPlayAnswer; }
     UINT GetTitleId() override { return 0; }
     UINT GetSubtitleId() override { return 0; }
+
+protected:
+    void DoDataExchange(CDataExchange* dx) override
+    {
+        CNestedInstallerDialog::DoDataExchange(dx);
+        DDX_Text(dx, kTestPageEdit, m_script.typed);
+    }
 
 private:
     PageScript& m_script;

@@ -1,8 +1,12 @@
 // The wizard frame drawn for real: the welcome page while loading and once loaded (screenshots),
-// its automatic advance and Cancel, and the keyboard across a page and the frame's buttons.
+// its automatic advance and Cancel, a page's banner subtitle, and the keyboard across a page and
+// the frame's buttons.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <list>
 #include <string>
+#include <vector>
 
 #include "ConfigInfo.h"
 #include "FrameTestSupport.h"
@@ -33,6 +37,99 @@ int WINAPI CountQuestion(HWND, LPCWSTR, LPCWSTR, UINT)
 {
     ++g_questions;
     return g_answer;
+}
+
+// A plain page of the frame tests' template with the banner subtitle given (0: none).
+class CPlainPage : public CNestedInstallerDialog {
+public:
+    CPlainPage(eDialogState state, CTopDialog* frame, UINT subtitle)
+        : CNestedInstallerDialog(frametest::kTestPageTemplate, state, frame), m_subtitle(subtitle)
+    {
+    }
+    UINT GetTitleId() override { return 0; }
+    UINT GetSubtitleId() override { return m_subtitle; }
+
+private:
+    UINT m_subtitle;
+};
+
+// The program's page of `state` replaced by a CPlainPage while the object lives (the state's
+// configuration record stays the program's).
+class ScopedPlainPage : public INestedInstallerDialogFactory {
+public:
+    ScopedPlainPage(eDialogState state, UINT subtitle)
+        : m_state(state), m_subtitle(subtitle), m_row(CNestedInstallerDialog::M_DialogInfoMap->at(state)),
+          m_saved(m_row.pFactory)
+    {
+        m_row.pFactory = this;
+    }
+    ~ScopedPlainPage() override { m_row.pFactory = m_saved; }
+    CNestedInstallerDialog* CreateDialog(CTopDialog* frame) override
+    {
+        return new CPlainPage(m_state, frame, m_subtitle);
+    }
+
+private:
+    eDialogState m_state;
+    UINT m_subtitle;
+    CNestedInstallerDialog::DialogInfo& m_row;
+    INestedInstallerDialogFactory* m_saved;
+};
+
+// The colours of a window's pixels in `rect` (client coordinates), row by row.
+std::vector<COLORREF> Pixels(HWND window, const RECT& rect)
+{
+    std::vector<COLORREF> pixels;
+    HDC dc = ::GetDC(window);
+    for (int y = rect.top; y < rect.bottom; ++y)
+        for (int x = rect.left; x < rect.right; ++x)
+            pixels.push_back(::GetPixel(dc, x, y));
+    ::ReleaseDC(window, dc);
+    return pixels;
+}
+
+// The smallest rectangle around the points of `area` whose pixels differ between `a` and `b`
+// (both `area`'s pixels row by row); empty when there are none.
+CRect DifferingBounds(const RECT& area, const std::vector<COLORREF>& a, const std::vector<COLORREF>& b)
+{
+    CRect bounds(0, 0, 0, 0);
+    const int width = area.right - area.left;
+    for (size_t i = 0; i < a.size() && i < b.size(); ++i) {
+        if (a[i] == b[i])
+            continue;
+        const LONG x = area.left + static_cast<LONG>(i % width);
+        const LONG y = area.top + static_cast<LONG>(i / width);
+        if (bounds.IsRectEmpty())
+            bounds = CRect(x, y, x + 1, y + 1);
+        bounds.left = std::min(bounds.left, x);
+        bounds.right = std::max(bounds.right, x + 1);
+        bounds.bottom = std::max(bounds.bottom, y + 1);
+    }
+    return bounds;
+}
+
+// A rectangle's edges (left, top, right, bottom), comparable and printable.
+std::vector<LONG> Edges(const RECT& rect)
+{
+    return {rect.left, rect.top, rect.right, rect.bottom};
+}
+
+// A page's text item `index`: text, rectangle (dialog units) and drawing flags.
+struct TextItem {
+    std::wstring text;
+    RECT rect = {};
+    UINT flags = 0;
+};
+
+TextItem GetTextItem(CNestedInstallerDialog& page, int index)
+{
+    TextItem item;
+    CString text;
+    LOGFONTW font = {};
+    COLORREF color = 0;
+    EXPECT_TRUE(page.GetText(index, text, item.rect, font, item.flags, color)) << index;
+    item.text = text.GetString();
+    return item;
 }
 
 // The program's page registry over a configuration of the test's own: the welcome page with
@@ -123,16 +220,40 @@ TEST(WelcomeWindow, ShowsTheLoadThenEnablesNext)
     EXPECT_FALSE(::IsWindowEnabled(Item(frame, IDC_FRAME_BACK)));
     // The focus rests on the one button that can take it.
     EXPECT_EQ(Item(frame, IDCANCEL), ::GetFocus());
+
+    // The bar in its configured place; the loading line, the page's last text item, centred in
+    // the strip of 10 dialog units just above it.
+    RECT configuredBar = {60, 185, 330, 195};
+    welcome->MapScaledDialogRect(configuredBar);
+    CRect bar;
+    welcome->GetLoadingBar().GetWindowRect(bar);
+    welcome->ScreenToClient(static_cast<LPRECT>(bar));
+    EXPECT_EQ(Edges(configuredBar), Edges(bar));
+    const int configuredTexts = welcome->GetTextCount() - 1;
+    const TextItem line = GetTextItem(*welcome, configuredTexts);
+    EXPECT_EQ(L"Please wait while the installer initializes.", line.text);
+    EXPECT_EQ(UINT(DT_CENTER), line.flags);
+    EXPECT_EQ((std::vector<LONG>{60, 175, 330, 185}), Edges(line.rect));
+    RECT strip = line.rect;
+    welcome->MapScaledDialogRect(strip);
     EXPECT_FALSE(SaveScreenshot(frame.m_hWnd, L"welcome-loading").empty());
+    const std::vector<COLORREF> loadingStrip = Pixels(welcome->m_hWnd, strip);
 
     welcome->PostMessage(WM_LOAD_DONE, 0, reinterpret_cast<LPARAM>(frame.m_hWnd));
     Pump(300);
+    // The loading line is gone from the page's texts and from the screen at once.
+    EXPECT_EQ(configuredTexts, welcome->GetTextCount());
+    const std::vector<COLORREF> loadedStrip = Pixels(welcome->m_hWnd, strip);
     EXPECT_TRUE(welcome->IsLoaded());
     EXPECT_FALSE(welcome->GetLoadingBar().IsWindowVisible());
     EXPECT_TRUE(::IsWindowEnabled(Item(frame, IDC_FRAME_NEXT)));
     EXPECT_EQ(Item(frame, IDC_FRAME_NEXT), ::GetFocus());
     EXPECT_EQ(MAKELONG(IDC_FRAME_NEXT, DC_HASDEFID), static_cast<LONG>(frame.SendMessage(DM_GETDEFID)));
     EXPECT_FALSE(SaveScreenshot(frame.m_hWnd, L"welcome-loaded").empty());
+    // The screenshot repainted the whole page: the strip as it is drawn without the line.
+    const std::vector<COLORREF> repaintedStrip = Pixels(welcome->m_hWnd, strip);
+    EXPECT_NE(repaintedStrip, loadingStrip);
+    EXPECT_EQ(repaintedStrip, loadedStrip);
 
     // Every later page is one this version does not have: Next ends the wizard.
     ::PostMessageW(::GetFocus(), WM_KEYDOWN, VK_RETURN, 0);
@@ -174,6 +295,30 @@ TEST(WelcomeWindow, AutoAdvanceHidesNextAndBackWhileLoadingThenMovesOn)
     EXPECT_TRUE(frame.IsWizardEnded());
 }
 
+// The load ending moves on by itself only while the welcome page is the frame's current page:
+// from another page shown meanwhile the frame goes nowhere.
+TEST(WelcomeWindow, AutoAdvanceMovesOnOnlyFromTheCurrentWelcomePage)
+{
+    for (bool welcomeCurrent : {true, false}) {
+        SCOPED_TRACE(welcomeCurrent ? "welcome page current" : "another page current");
+        WelcomeFixture fixture("[Settings]\r\nWelcomeAutoAdvance=1\r\n");
+        fixture.services.app.disabledPages.erase(kConfirmStartDialog);
+        ScopedPlainPage later(kConfirmStartDialog, 0);
+        CTopDialog& frame = fixture.Show();
+        CWelcomeDialog* welcome = frame.GetWelcomeDialog();
+        ASSERT_NE(nullptr, welcome);
+        if (!welcomeCurrent) {
+            ASSERT_TRUE(frame.ShowPage(kConfirmStartDialog));
+        }
+        welcome->SendMessage(WM_LOAD_DONE, 0, reinterpret_cast<LPARAM>(frame.m_hWnd));
+        Pump(100);
+        EXPECT_EQ(kConfirmStartDialog, frame.m_eCurrentState);
+        EXPECT_FALSE(frame.IsWizardEnded());
+        EXPECT_EQ(welcomeCurrent ? std::list<eDialogState>{kWelcomeDialog} : std::list<eDialogState>(),
+            frame.GetHistory());
+    }
+}
+
 TEST(WelcomeWindow, CancelWhileLoadingCancelsTheLoadAndAfterItOnlyTheWizard)
 {
     for (bool loaded : {false, true}) {
@@ -191,6 +336,47 @@ TEST(WelcomeWindow, CancelWhileLoadingCancelsTheLoadAndAfterItOnlyTheWizard)
         EXPECT_TRUE(frame.IsWizardEnded());
         EXPECT_EQ(1602, frame.GetResultCode());
     }
+}
+
+// A page's banner subtitle: a text item in (47, 17)-(243, 46) dialog units, drawn from the top
+// left of that rectangle and inside it (what differs from the same page without a subtitle).
+TEST(FrameBanner, TheSubtitleIsDrawnInItsRectangle)
+{
+    WelcomeFixture fixture;
+    fixture.services.app.disabledPages.erase(kConfirmStartDialog);
+    fixture.services.app.disabledPages.erase(kFeatureInfoDialog);
+    ScopedPlainPage plain(kFeatureInfoDialog, 0);
+    ScopedPlainPage subtitled(kConfirmStartDialog, IDS_SINGLE_DIRECTORY_SUBTITLE);
+    CTopDialog& frame = fixture.Show();
+
+    ASSERT_TRUE(frame.ShowPage(kFeatureInfoDialog));
+    Pump(200);
+    CNestedInstallerDialog& without = *frame.GetCurrentPage();
+    EXPECT_EQ(0, without.GetTextCount());
+    RECT aboveControls = {0, 0, 398, 55};
+    without.MapScaledDialogRect(aboveControls);
+    ::RedrawWindow(without.m_hWnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
+    const std::vector<COLORREF> plainPixels = Pixels(without.m_hWnd, aboveControls);
+
+    ASSERT_TRUE(frame.ShowPage(kConfirmStartDialog));
+    Pump(200);
+    CNestedInstallerDialog& page = *frame.GetCurrentPage();
+    ASSERT_EQ(1, page.GetTextCount());
+    const TextItem subtitle = GetTextItem(page, 0);
+    EXPECT_EQ(L"Select the primary installation directory.", subtitle.text);
+    EXPECT_EQ((std::vector<LONG>{47, 17, 243, 46}), Edges(subtitle.rect));
+    EXPECT_FALSE(SaveScreenshot(frame.m_hWnd, L"frame-banner-subtitle").empty());
+
+    RECT place = subtitle.rect;
+    page.MapScaledDialogRect(place);
+    const CRect drawn = DifferingBounds(aboveControls, plainPixels, Pixels(page.m_hWnd, aboveControls));
+    ASSERT_FALSE(drawn.IsRectEmpty());
+    EXPECT_LE(place.left, drawn.left);
+    EXPECT_GE(place.left + 3, drawn.left);
+    EXPECT_LE(place.top, drawn.top);
+    EXPECT_GE(place.top + 6, drawn.top);
+    EXPECT_GE(place.right, drawn.right);
+    EXPECT_GE(place.bottom, drawn.bottom);
 }
 
 // Tab through a page's controls and the frame's buttons; mnemonics, Enter and Escape with the

@@ -139,3 +139,21 @@ TEST(TransBmpTest, TheTopLeftColourIsTransparentWhereverItIsUsed)
     EXPECT_EQ(RGB(10, 20, 30), other.At(1, 1));
     EXPECT_EQ(kBlue, other.At(2, 2));
 }
+
+TEST(TransBmpTest, TheKeyColourIsTheTopLeftPixelAlone)
+{
+    const COLORREF kGrey = RGB(128, 128, 128);
+    const COLORREF kWhite = RGB(255, 255, 255);
+    const COLORREF kBlack = RGB(0, 0, 0);
+    const COLORREF kYellow = RGB(255, 255, 0);
+    // Every pixel a colour of its own: only the top-left one is the key.
+    const std::vector<std::vector<COLORREF>> rows = {{kRed, kBlue, kGreen}, {kWhite, kBlack, kYellow}};
+    CTransBmp picture;
+    MakeBitmap(picture, rows);
+
+    CMemoryCanvas canvas(3, 2, kGrey);
+    picture.DrawTransparent(&canvas.Dc(), 0, 0);
+    for (int y = 0; y < 2; ++y)
+        for (int x = 0; x < 3; ++x)
+            EXPECT_EQ(x == 0 && y == 0 ? kGrey : rows[y][x], canvas.At(x, y)) << x << "," << y;
+}
