@@ -1,17 +1,19 @@
 // The confirmation page's summary written from the model of the distribution tests' sample: the
 // blocks a choice of feature states produces, their headings and bullets and indents, the
-// warnings collapsed per visible feature, the warnings of an upgrade, and the text when nothing
-// changes.
+// warnings collapsed per visible feature, the warnings of an upgrade, the text when nothing
+// changes, and the installed products whose dependencies the run would break.
 #include <gtest/gtest.h>
 
 #include <windows.h>
 
 #include <msi.h>
 
+#include <new>
 #include <string>
 #include <vector>
 
 #include "Feature.h"
+#include "InstallerErrors.h"
 #include "MsiApi.h"
 #include "MsiDatabase.h"
 #include "MsiView.h"
@@ -20,6 +22,7 @@
 #include "RichEditCtrl.h"
 #include "SampleModelFixture.h"
 #include "SummaryBlocks.h"
+#include "resource.h"
 
 using namespace modeltest;
 
@@ -87,6 +90,61 @@ INSTALLSTATE WINAPI ReplacedCoreFeatureState(LPCWSTR, LPCWSTR)
 {
     return INSTALLSTATE_LOCAL;
 }
+
+// Installed products that the parts' upgrades replace, and the installed products that depend
+// on them.
+const wchar_t kReplacedByCore[] = L"{6D1F3B20-7A4C-4E5D-8B9A-0C1D2E3F4AB1}";
+const wchar_t kReplacedByExtras[] = L"{6D1F3B20-7A4C-4E5D-8B9A-0C1D2E3F4AB2}";
+const wchar_t kViewerSuite[] = L"{6D1F3B20-7A4C-4E5D-8B9A-0C1D2E3F4AB3}";
+const wchar_t kCoreFamilyTools[] = L"{6D1F3B20-7A4C-4E5D-8B9A-0C1D2E3F4AB4}";
+const wchar_t kForeignUpgrade[] = L"{6D1F3B20-7A4C-4E5D-8B9A-0C1D2E3F4AB5}";
+
+// The core part's upgrade replaces a product on which the viewer suite depends, and no part
+// replaces the suite; the extras part's upgrade replaces a product on which tools of the core
+// part's family depend, and the core part replaces those tools as well. Every dependent's
+// feature is installed locally and no dependency accepts the new parts.
+class BrokenProductsTest : public SummaryBlocksTest {
+protected:
+    BrokenProductsTest()
+    {
+        const FakeDependency refuses{L"", L"", L"", L"", L"", L"Main", L"", 0};
+        m_app.systemInfo.partInfos = {
+            {kReplacedByCore, {}, kForeignUpgrade, {FakeDependent{2, refuses}}},
+            {kReplacedByExtras, {}, kForeignUpgrade, {FakeDependent{3, refuses}}},
+            {kViewerSuite, {}, kForeignUpgrade, {},
+                {{kViewerSuite, 1, {}, L"Zeta Viewer"}, {kViewerSuite, 1, {}, L"Alpha Suite", L"2024 edition"}}},
+            {kCoreFamilyTools, {}, kCoreUpgrade, {},
+                {{kCoreFamilyTools, 1, {}, L"Beta Tools"},
+                    {kCoreFamilyTools, 1, {}, L"Alpha Suite", L"other edition"}}},
+        };
+        Replace(L"Core", m_replacedByCore, kReplacedByCore);
+        Replace(L"Core", m_coreFamilyTools, kCoreFamilyTools);
+        Replace(L"Extras", m_replacedByExtras, kReplacedByExtras);
+        MsiApiOverride<decltype(MsiApiTable::MsiQueryFeatureStateW)> states{
+            MsiApi().MsiQueryFeatureStateW, &ReplacedCoreFeatureState};
+        m_model.FindBrokenDependencies();
+    }
+
+    // The feature's part replaces the installed product `code` (kept in `related`).
+    void Replace(const wchar_t* feature, CPart::RelatedPart& related, const wchar_t* code)
+    {
+        auto* upgrades = const_cast<CPart::UpgradeTable*>(Feature(feature)->GetPart()->GetUpgradeTable());
+        ASSERT_NE(nullptr, upgrades);
+        related.m_productCode = code;
+        upgrades->m_exclusive.push_back(&related);
+    }
+    // Only the parts of the named features are installed.
+    void Install(const std::vector<const wchar_t*>& features)
+    {
+        AllUnchanged(INSTALLSTATE_ABSENT);
+        for (const wchar_t* feature : features)
+            Plan(feature, INSTALLSTATE_LOCAL, INSTALLSTATE_ABSENT);
+    }
+
+    CPart::RelatedPart m_replacedByCore;
+    CPart::RelatedPart m_coreFamilyTools;
+    CPart::RelatedPart m_replacedByExtras;
+};
 
 }  // namespace
 
@@ -247,3 +305,60 @@ TEST_F(SummaryBlocksTest, DisabledFeaturesOfAReplacedProductGetWarnings)
     EXPECT_EQ(expected, writer.lines);
     upgrades->m_exclusive.pop_back();
 }
+
+// The products whose dependencies an installed part breaks, by name, without repeating a name,
+// each with its detail; the advice names the Back button without its marks. A broken dependency
+// that the installed parts fix, or whose part is not installed, lists nothing.
+TEST_F(BrokenProductsTest, BrokenProductsAreListedByNameWithTheAdvice)
+{
+    ASSERT_EQ(2u, m_model.GetBrokenDependencyCount());
+    const std::wstring intro
+        = L"180 By proceeding with this installation, components of the following products may be broken:";
+    const std::wstring advice = L"180 This may result in a loss of functionality.  Choosing a different configuration "
+                                L"may avoid this problem.  Select 'Back' to choose a different configuration.";
+    const struct {
+        const char* name;
+        std::vector<const wchar_t*> installed;
+        std::vector<std::wstring> lines;
+    } cases[] = {
+        // The extras part's break is fixed by the core part, installed too.
+        {"core and extras installed", {L"Core", L"Extras"},
+            {intro, L"540 * Alpha Suite (2024 edition)", L"540 * Zeta Viewer", advice}},
+        {"extras installed alone", {L"Extras"},
+            {intro, L"540 * Alpha Suite (other edition)", L"540 * Beta Tools", advice}},
+        {"nothing installed", {}, {}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        Install(c.installed);
+        BrokenProductsBlock block(IDS_SUMMARY_BROKEN_PRODUCTS, m_model, L" << &Back ");
+        EXPECT_EQ(!c.lines.empty(), block.HasContent());
+        CString title;
+        EXPECT_TRUE(block.GetTitle(title));
+        EXPECT_EQ(L"Installed Products Whose Components may be Broken", std::wstring(title.GetString()));
+        RecordingWriter writer;
+        if (block.HasContent())
+            block.Render(writer);
+        EXPECT_EQ(c.lines, writer.lines);
+    }
+}
+
+// A failure of the system-information component while the products are listed: out of memory
+// as such, any other as the component's failure from the confirmation page.
+TEST_F(BrokenProductsTest, ComponentFailuresWhileListingBrokenProducts)
+{
+    Install({L"Core"});
+    m_app.systemInfo.failWith = E_OUTOFMEMORY;
+    EXPECT_THROW(BrokenProductsBlock(IDS_SUMMARY_BROKEN_PRODUCTS, m_model, L"<< &Back"), std::bad_alloc);
+    m_app.systemInfo.failWith = E_FAIL;
+    try {
+        BrokenProductsBlock(IDS_SUMMARY_BROKEN_PRODUCTS, m_model, L"<< &Back");
+        ADD_FAILURE() << "no error";
+    } catch (const ZKSystemInfoFailure& error) {
+        EXPECT_STREQ("ConfirmStartDialog", error.GetFile());
+        EXPECT_EQ(861, error.GetLine());
+        EXPECT_EQ(L"Unexpected error while handling broken dependencies. Result=80004005",
+            std::wstring(error.GetDebugMessage()));
+    }
+}
+
