@@ -1,7 +1,8 @@
 // The confirmation page's summary written from the model of the distribution tests' sample: the
 // blocks a choice of feature states produces, their headings and bullets and indents, the
 // warnings collapsed per visible feature, the warnings of an upgrade, the text when nothing
-// changes, and the installed products whose dependencies the run would break.
+// changes, the linked distributions that will ask for their source, and the installed products
+// whose dependencies the run would break.
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -14,14 +15,17 @@
 
 #include "Feature.h"
 #include "InstallerErrors.h"
+#include "LinkedDistribution.h"
 #include "MsiApi.h"
 #include "MsiDatabase.h"
+#include "MsiSession.h"
 #include "MsiView.h"
 #include "Part.h"
 #include "PartInfo.h"
 #include "RichEditCtrl.h"
 #include "SampleModelFixture.h"
 #include "SummaryBlocks.h"
+#include "TestSupport.h"
 #include "resource.h"
 
 using namespace modeltest;
@@ -362,3 +366,54 @@ TEST_F(BrokenProductsTest, ComponentFailuresWhileListingBrokenProducts)
     }
 }
 
+// Linked distributions whose menu is on an item that runs them ask for their source, by title in
+// tree order; one left out, or without any item, does not.
+TEST_F(SummaryBlocksTest, LinkedDistributionsThatWillAskForTheirSource)
+{
+    MsiSetInternalUI(INSTALLUILEVEL_NONE, nullptr);
+    m_app.AddLinkedDistribution(L"Extra").m_strTitle = L"Extra Tools Installer";
+    m_app.AddLinkedDistribution(L"Extra2").m_strTitle = L"Second Installer";
+    m_app.SetInstallLevel(100);
+    m_app.SetDistributionInstallLevel(100);
+    MsiSmartPtr<MsiSession> menus = MsiSession::OpenPackage(testsupport::TestDataPath(L"model_fake.msi").c_str());
+    // After the model's features, in this order, until the end of the test.
+    CFeature linked[3];
+    const wchar_t* const names[] = {L"Linked", L"LinkedEmpty", L"LinkedLow"};
+    CFeature* last = m_model.GetFeatureTree().GetRoot();
+    while (last->GetNextSibling())
+        last = last->GetNextSibling();
+    for (int i = 0; i < 3; ++i) {
+        linked[i].Initialize(
+            names[i], L"", names[i], L"", 1, 1, L"", 0, false, 0, nullptr, menus.Get(), INSTALLSTATE_UNKNOWN, false);
+        last = last->InsertSiblingAfter(&linked[i]);
+    }
+    AllUnchanged(INSTALLSTATE_LOCAL);
+    Feature(L"ExtrasMenu")->m_display = 0;  // a placeholder that cannot be installed
+    CFeature::LinkedDistFakeFeature& first = linked[0].GetLinkedDistFakeFeature();
+    CFeature::LinkedDistFakeFeature& low = linked[2].GetLinkedDistFakeFeature();
+    const std::wstring title = L"180 B U Installer Prompts";
+    const std::wstring intro = L"180 You will be prompted to provide the source for the following installers:";
+    const struct {
+        const char* name;
+        int firstItem;
+        int lowItem;
+        int blocks;
+        std::vector<std::wstring> lines;
+    } cases[] = {
+        {"both run", first.GetInstallItem(), low.GetInstallItem(), 1,
+            {title, intro, L"540 * Extra Tools Installer", L"540 * Second Installer"}},
+        {"the first left out", first.GetLeaveOutItem(), low.GetInstallItem(), 1,
+            {title, intro, L"540 * Second Installer"}},
+        {"both left out", first.GetLeaveOutItem(), low.GetLeaveOutItem(), 0,
+            {L"180 B U Installation Summary", L"180 No software will be installed or removed."}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        first.SelectMenuItem(c.firstItem);
+        low.SelectMenuItem(c.lowItem);
+        RecordingWriter writer;
+        EXPECT_EQ(c.blocks, WriteInstallSummary(m_model, L"<< &Back", writer));
+        EXPECT_EQ(c.lines, writer.lines);
+    }
+    linked[0].GetPrevSibling()->m_nextSibling = nullptr;
+}
