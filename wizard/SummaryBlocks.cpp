@@ -24,6 +24,9 @@ static const char kSource[] = "ConfirmStartDialog";
 
 namespace {
 
+// The line that the component's failures while the broken products are listed are reported at.
+const int kBrokenProductsFailureLine = 861;
+
 // Each level of visible ancestors indents a line by this much.
 const LONG kNestingIndentTwips = 360;
 // Windows' reason for a feature blocked by a higher installed version.
@@ -315,7 +318,7 @@ BrokenProductsBlock::BrokenProductsBlock(UINT titleId, CDistribution& distributi
         CString debug;
         debug.Format(L"Unexpected error while handling broken dependencies. Result=%08x",
             static_cast<unsigned int>(error.GetResult()));
-        throw ZKSystemInfoFailure(kSource, __LINE__, debug);
+        throw ZKSystemInfoFailure(kSource, kBrokenProductsFailureLine, debug);
     }
     for (const auto& product : products)
         m_products.push_back(product.second);

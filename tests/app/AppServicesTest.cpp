@@ -191,6 +191,35 @@ TEST(AppServices, PageEnablingFollowsThePageRecordsAndTheModes)
     EXPECT_EQ(kProgressDialog, theApp.GetFirstEnabledDialog());
 }
 
+// A page that the spec file's [DisableDialogs] names is not enabled, unless the caller ignores
+// the spec file; the pages it does not name keep their answer.
+TEST(AppServices, PageEnablingHonoursTheSpecFile)
+{
+    AppState state;
+    state.Load(SampleRoot(), L"setup.ini");
+    state.Config().PopulateDialogInfo();
+    TempDir dir;
+    ASSERT_TRUE(WriteFileBytes(dir.File(L"spec.ini"), "[DisableDialogs]\r\nLicense=\r\n"));
+    ScopedOverride<CSpecFileProcessor> spec(theApp.m_specFile, CSpecFileProcessor());
+    theApp.m_specFile.SetSpecFile(dir.File(L"spec.ini").c_str());
+    theApp.m_cmdLine.m_nUiMode = UiFull;
+    struct Case {
+        eDialogState page;
+        bool ignoreSpecFile;
+        bool enabled;
+    };
+    const Case cases[] = {
+        {kLicenseDialog, false, false},
+        {kLicenseDialog, true, true},
+        {kUserInfoDialog, false, true},
+        {kEndDialog, false, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::to_string(c.page) + (c.ignoreSpecFile ? " ignoring the spec file" : ""));
+        EXPECT_EQ(c.enabled, theApp.IsDialogEnabled(c.page, false, c.ignoreSpecFile));
+    }
+}
+
 TEST(AppServices, UiLanguageSetsTheLocales)
 {
     const LCID savedThread = GetThreadLocale();

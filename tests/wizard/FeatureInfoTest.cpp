@@ -30,6 +30,7 @@ protected:
         m_session->SetProperty(L"PLAIN", L"value");
         m_session->SetProperty(L"BRACES", L"a{b}c\\d");
         m_session->SetProperty(L"INNER", L"PLAIN");
+        m_session->SetProperty(L"REFERENCE", L"[PLAIN]");
     }
 
     MsiDatabase& Database() { return *m_config.GetMergedPartInfo()->GetDatabase(); }
@@ -64,6 +65,7 @@ TEST_F(FeatureInfoTest, PropertyReferencesInRtfAreExpandedAndEscaped)
         {L"ends with [PLAIN]", L"ends with value"},
         // The value is escaped for RTF and never expanded again.
         {L"[BRACES] and [PLAIN]", L"a\\{b\\}c\\\\d and value"},
+        {L"[REFERENCE] and [PLAIN]", L"[PLAIN] and value"},
         // Nested references count their brackets; an escaped bracket does not.
         {L"x [[INNER]] y", L"x value y"},
         // An unclosed reference leaves the rest untouched.
@@ -91,6 +93,8 @@ TEST_F(FeatureInfoTest, RowTextsAsShown)
         {1, L"Fatal [PLAIN]", L"", L"Fatal value", L""},
         // RTF rows: only the references change, escaped.
         {4, L"{\\i [PLAIN]}", L"\\par [BRACES]", L"{\\i value}", L"\\par a\\{b\\}c\\\\d"},
+        // A value that holds a reference stays as it is.
+        {4, L"{\\b [REFERENCE]}", L"[REFERENCE]", L"{\\b [PLAIN]}", L"[PLAIN]"},
     };
     for (const auto& c : cases) {
         ExtraFeatureInfo row;

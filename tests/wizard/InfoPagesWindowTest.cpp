@@ -345,57 +345,66 @@ TEST_F(LicenseWindow, BetaNoticeOnlyOnTheFirstLicencePage)
     }
 }
 
-// Several texts: one tab each, all of one size, with their captions; the choices count them; a
-// tab shows its own text.
+// Several texts, two or three: one tab each, all of one size, with their captions; the choices
+// count them; a tab shows its own text.
 TEST_F(LicenseWindow, SeveralTextsGetOneTabEach)
 {
-    PageFixture fixture({"License2"}, {kLicense2Dialog},
-        "[Files]\r\nLicense2TextFile1033=License Agreement;eula.rtf\r\nLicense3TextFile1033=Privacy;privacy.rtf\r\n"
-        "License4TextFile1033=Third-Party Notices;notices.rtf\r\n");
-    WriteLicenses(fixture);
-    fixture.Load();
-    CTopDialog& frame = fixture.Show(kLicense2Dialog);
-    CLicenseDialog* page = fixture.Current<CLicenseDialog>();
-    ASSERT_NE(nullptr, page);
-    HWND tabs = ::GetDlgItem(page->m_hWnd, IDC_LICENSE_TABS);
-    ASSERT_NE(nullptr, tabs);
-    EXPECT_EQ(L"I accept the above 3 License Agreement(s).", Text(::GetDlgItem(page->m_hWnd, IDC_LICENSE_ACCEPT)));
-    EXPECT_EQ(L"I do not accept all these License Agreement(s).",
-        Text(::GetDlgItem(page->m_hWnd, IDC_LICENSE_DECLINE)));
-    ASSERT_EQ(3, ::SendMessageW(tabs, TCM_GETITEMCOUNT, 0, 0));
-    const wchar_t* captions[] = {L"License Agreement", L"Privacy", L"Third-Party Notices"};
-    RECT first = {};
-    ::SendMessageW(tabs, TCM_GETITEMRECT, 0, reinterpret_cast<LPARAM>(&first));
-    for (int i = 0; i < 3; ++i) {
-        wchar_t caption[64] = {};
-        TCITEMW item = {};
-        item.mask = TCIF_TEXT;
-        item.pszText = caption;
-        item.cchTextMax = 64;
-        ::SendMessageW(tabs, TCM_GETITEMW, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&item));
-        EXPECT_EQ(std::wstring(captions[i]), caption);
-        RECT rect = {};
-        ::SendMessageW(tabs, TCM_GETITEMRECT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&rect));
-        EXPECT_EQ(first.right - first.left, rect.right - rect.left);
-    }
-    // The agreement lies inside the tabs' display area and after them in the tab order.
-    RECT tabsRect = {}, textRect = {};
-    ::GetWindowRect(tabs, &tabsRect);
-    ::GetWindowRect(page->GetAgreement().m_hWnd, &textRect);
-    EXPECT_GT(textRect.top, first.bottom + tabsRect.top - 1);
-    EXPECT_LE(textRect.bottom, tabsRect.bottom);
-    EXPECT_EQ(page->GetAgreement().m_hWnd, ::GetWindow(tabs, GW_HWNDNEXT));
-    EXPECT_NE(std::wstring::npos, Text(page->GetAgreement().m_hWnd).find(L"END USER LICENSE AGREEMENT"));
+    const char* const files[] = {"License2TextFile1033=License Agreement;eula.rtf\r\n",
+        "License3TextFile1033=Privacy;privacy.rtf\r\n", "License4TextFile1033=Third-Party Notices;notices.rtf\r\n"};
+    const wchar_t* const captions[] = {L"License Agreement", L"Privacy", L"Third-Party Notices"};
+    const wchar_t* const headings[] = {L"END USER LICENSE AGREEMENT", L"PRIVACY STATEMENT", L"THIRD-PARTY NOTICES"};
+    for (int count : {2, 3}) {
+        SCOPED_TRACE(count);
+        std::string configured = "[Files]\r\n";
+        for (int i = 0; i < count; ++i)
+            configured += files[i];
+        PageFixture fixture({"License2"}, {kLicense2Dialog}, configured);
+        WriteLicenses(fixture);
+        fixture.Load();
+        CTopDialog& frame = fixture.Show(kLicense2Dialog);
+        CLicenseDialog* page = fixture.Current<CLicenseDialog>();
+        ASSERT_NE(nullptr, page);
+        HWND tabs = ::GetDlgItem(page->m_hWnd, IDC_LICENSE_TABS);
+        ASSERT_NE(nullptr, tabs);
+        EXPECT_EQ(L"I accept the above " + std::to_wstring(count) + L" License Agreement(s).",
+            Text(::GetDlgItem(page->m_hWnd, IDC_LICENSE_ACCEPT)));
+        EXPECT_EQ(L"I do not accept all these License Agreement(s).",
+            Text(::GetDlgItem(page->m_hWnd, IDC_LICENSE_DECLINE)));
+        ASSERT_EQ(count, ::SendMessageW(tabs, TCM_GETITEMCOUNT, 0, 0));
+        RECT first = {};
+        ::SendMessageW(tabs, TCM_GETITEMRECT, 0, reinterpret_cast<LPARAM>(&first));
+        for (int i = 0; i < count; ++i) {
+            wchar_t caption[64] = {};
+            TCITEMW item = {};
+            item.mask = TCIF_TEXT;
+            item.pszText = caption;
+            item.cchTextMax = 64;
+            ::SendMessageW(tabs, TCM_GETITEMW, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&item));
+            EXPECT_EQ(std::wstring(captions[i]), caption);
+            RECT rect = {};
+            ::SendMessageW(tabs, TCM_GETITEMRECT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&rect));
+            EXPECT_EQ(first.right - first.left, rect.right - rect.left);
+        }
+        // The agreement lies inside the tabs' display area and after them in the tab order.
+        RECT tabsRect = {}, textRect = {};
+        ::GetWindowRect(tabs, &tabsRect);
+        ::GetWindowRect(page->GetAgreement().m_hWnd, &textRect);
+        EXPECT_GT(textRect.top, first.bottom + tabsRect.top - 1);
+        EXPECT_LE(textRect.bottom, tabsRect.bottom);
+        EXPECT_EQ(page->GetAgreement().m_hWnd, ::GetWindow(tabs, GW_HWNDNEXT));
+        EXPECT_NE(std::wstring::npos, Text(page->GetAgreement().m_hWnd).find(headings[0]));
 
-    ::SendMessageW(tabs, TCM_SETCURSEL, 2, 0);
-    NMHDR change = {tabs, IDC_LICENSE_TABS, static_cast<UINT>(TCN_SELCHANGE)};
-    page->SendMessage(WM_NOTIFY, IDC_LICENSE_TABS, reinterpret_cast<LPARAM>(&change));
-    Pump(100);
-    EXPECT_EQ(2, page->GetShownText());
-    const std::wstring shown = Text(page->GetAgreement().m_hWnd);
-    EXPECT_NE(std::wstring::npos, shown.find(L"THIRD-PARTY NOTICES"));
-    EXPECT_EQ(std::wstring::npos, shown.find(L"END USER LICENSE AGREEMENT"));
-    EXPECT_FALSE(SaveScreenshot(frame.m_hWnd, L"license-three-tabs").empty());
+        const int last = count - 1;
+        ::SendMessageW(tabs, TCM_SETCURSEL, static_cast<WPARAM>(last), 0);
+        NMHDR change = {tabs, IDC_LICENSE_TABS, static_cast<UINT>(TCN_SELCHANGE)};
+        page->SendMessage(WM_NOTIFY, IDC_LICENSE_TABS, reinterpret_cast<LPARAM>(&change));
+        Pump(100);
+        EXPECT_EQ(last, page->GetShownText());
+        const std::wstring shown = Text(page->GetAgreement().m_hWnd);
+        EXPECT_NE(std::wstring::npos, shown.find(headings[last]));
+        EXPECT_EQ(std::wstring::npos, shown.find(headings[0]));
+        EXPECT_FALSE(SaveScreenshot(frame.m_hWnd, count == 2 ? L"license-two-tabs" : L"license-three-tabs").empty());
+    }
 }
 
 // A licence file that went away: "Cannot open file" with Retry and Cancel; Retry, and a Cancel

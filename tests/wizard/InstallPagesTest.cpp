@@ -209,6 +209,9 @@ TEST(DirectoryPage, NextChecksRowsInOrderStopsAtARefusalAndReappliesTheLevelOnce
         {L"unchanged", {}, {}, {L"INSTALLDIR", L"DATADIR", L"HELPDIR"}, 0, kConfirmStartDialog},
         {L"two changed", {}, {{0, L"D:\\Velmo\\"}, {2, L"D:\\Help\\"}}, {L"INSTALLDIR", L"DATADIR", L"HELPDIR"}, 1,
             kConfirmStartDialog},
+        // A path that differs only in letter case counts as changed.
+        {L"letter case changed", {}, {{0, L"C:\\PROGRAM FILES\\Velmo\\"}}, {L"INSTALLDIR", L"DATADIR", L"HELPDIR"}, 1,
+            kConfirmStartDialog},
         {L"first refused", {L"INSTALLDIR"}, {{1, L"D:\\Data\\"}}, {L"INSTALLDIR"}, 0, kSingleDirectoryDialog},
         {L"second refused", {L"DATADIR"}, {{0, L"D:\\Velmo\\"}}, {L"INSTALLDIR", L"DATADIR"}, 0,
             kSingleDirectoryDialog},

@@ -1,25 +1,32 @@
 // The confirmation page's summary written from the model of the distribution tests' sample: the
 // blocks a choice of feature states produces, their headings and bullets and indents, the
-// warnings collapsed per visible feature, the warnings of an upgrade, and the text when nothing
-// changes.
+// warnings collapsed per visible feature, the warnings of an upgrade, the text when nothing
+// changes, the linked distributions that will ask for their source, and the installed products
+// whose dependencies the run would break.
 #include <gtest/gtest.h>
 
 #include <windows.h>
 
 #include <msi.h>
 
+#include <new>
 #include <string>
 #include <vector>
 
 #include "Feature.h"
+#include "InstallerErrors.h"
+#include "LinkedDistribution.h"
 #include "MsiApi.h"
 #include "MsiDatabase.h"
+#include "MsiSession.h"
 #include "MsiView.h"
 #include "Part.h"
 #include "PartInfo.h"
 #include "RichEditCtrl.h"
 #include "SampleModelFixture.h"
 #include "SummaryBlocks.h"
+#include "TestSupport.h"
+#include "resource.h"
 
 using namespace modeltest;
 
@@ -87,6 +94,61 @@ INSTALLSTATE WINAPI ReplacedCoreFeatureState(LPCWSTR, LPCWSTR)
 {
     return INSTALLSTATE_LOCAL;
 }
+
+// Installed products that the parts' upgrades replace, and the installed products that depend
+// on them.
+const wchar_t kReplacedByCore[] = L"{6D1F3B20-7A4C-4E5D-8B9A-0C1D2E3F4AB1}";
+const wchar_t kReplacedByExtras[] = L"{6D1F3B20-7A4C-4E5D-8B9A-0C1D2E3F4AB2}";
+const wchar_t kViewerSuite[] = L"{6D1F3B20-7A4C-4E5D-8B9A-0C1D2E3F4AB3}";
+const wchar_t kCoreFamilyTools[] = L"{6D1F3B20-7A4C-4E5D-8B9A-0C1D2E3F4AB4}";
+const wchar_t kForeignUpgrade[] = L"{6D1F3B20-7A4C-4E5D-8B9A-0C1D2E3F4AB5}";
+
+// The core part's upgrade replaces a product on which the viewer suite depends, and no part
+// replaces the suite; the extras part's upgrade replaces a product on which tools of the core
+// part's family depend, and the core part replaces those tools as well. Every dependent's
+// feature is installed locally and no dependency accepts the new parts.
+class BrokenProductsTest : public SummaryBlocksTest {
+protected:
+    BrokenProductsTest()
+    {
+        const FakeDependency refuses{L"", L"", L"", L"", L"", L"Main", L"", 0};
+        m_app.systemInfo.partInfos = {
+            {kReplacedByCore, {}, kForeignUpgrade, {FakeDependent{2, refuses}}},
+            {kReplacedByExtras, {}, kForeignUpgrade, {FakeDependent{3, refuses}}},
+            {kViewerSuite, {}, kForeignUpgrade, {},
+                {{kViewerSuite, 1, {}, L"Zeta Viewer"}, {kViewerSuite, 1, {}, L"Alpha Suite", L"2024 edition"}}},
+            {kCoreFamilyTools, {}, kCoreUpgrade, {},
+                {{kCoreFamilyTools, 1, {}, L"Beta Tools"},
+                    {kCoreFamilyTools, 1, {}, L"Alpha Suite", L"other edition"}}},
+        };
+        Replace(L"Core", m_replacedByCore, kReplacedByCore);
+        Replace(L"Core", m_coreFamilyTools, kCoreFamilyTools);
+        Replace(L"Extras", m_replacedByExtras, kReplacedByExtras);
+        MsiApiOverride<decltype(MsiApiTable::MsiQueryFeatureStateW)> states{
+            MsiApi().MsiQueryFeatureStateW, &ReplacedCoreFeatureState};
+        m_model.FindBrokenDependencies();
+    }
+
+    // The feature's part replaces the installed product `code` (kept in `related`).
+    void Replace(const wchar_t* feature, CPart::RelatedPart& related, const wchar_t* code)
+    {
+        auto* upgrades = const_cast<CPart::UpgradeTable*>(Feature(feature)->GetPart()->GetUpgradeTable());
+        ASSERT_NE(nullptr, upgrades);
+        related.m_productCode = code;
+        upgrades->m_exclusive.push_back(&related);
+    }
+    // Only the parts of the named features are installed.
+    void Install(const std::vector<const wchar_t*>& features)
+    {
+        AllUnchanged(INSTALLSTATE_ABSENT);
+        for (const wchar_t* feature : features)
+            Plan(feature, INSTALLSTATE_LOCAL, INSTALLSTATE_ABSENT);
+    }
+
+    CPart::RelatedPart m_replacedByCore;
+    CPart::RelatedPart m_coreFamilyTools;
+    CPart::RelatedPart m_replacedByExtras;
+};
 
 }  // namespace
 
@@ -246,4 +308,112 @@ TEST_F(SummaryBlocksTest, DisabledFeaturesOfAReplacedProductGetWarnings)
     };
     EXPECT_EQ(expected, writer.lines);
     upgrades->m_exclusive.pop_back();
+}
+
+// The products whose dependencies an installed part breaks, by name, without repeating a name,
+// each with its detail; the advice names the Back button without its marks. A broken dependency
+// that the installed parts fix, or whose part is not installed, lists nothing.
+TEST_F(BrokenProductsTest, BrokenProductsAreListedByNameWithTheAdvice)
+{
+    ASSERT_EQ(2u, m_model.GetBrokenDependencyCount());
+    const std::wstring intro
+        = L"180 By proceeding with this installation, components of the following products may be broken:";
+    const std::wstring advice = L"180 This may result in a loss of functionality.  Choosing a different configuration "
+                                L"may avoid this problem.  Select 'Back' to choose a different configuration.";
+    const struct {
+        const char* name;
+        std::vector<const wchar_t*> installed;
+        std::vector<std::wstring> lines;
+    } cases[] = {
+        // The extras part's break is fixed by the core part, installed too.
+        {"core and extras installed", {L"Core", L"Extras"},
+            {intro, L"540 * Alpha Suite (2024 edition)", L"540 * Zeta Viewer", advice}},
+        {"extras installed alone", {L"Extras"},
+            {intro, L"540 * Alpha Suite (other edition)", L"540 * Beta Tools", advice}},
+        {"nothing installed", {}, {}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        Install(c.installed);
+        BrokenProductsBlock block(IDS_SUMMARY_BROKEN_PRODUCTS, m_model, L" << &Back ");
+        EXPECT_EQ(!c.lines.empty(), block.HasContent());
+        CString title;
+        EXPECT_TRUE(block.GetTitle(title));
+        EXPECT_EQ(L"Installed Products Whose Components may be Broken", std::wstring(title.GetString()));
+        RecordingWriter writer;
+        if (block.HasContent())
+            block.Render(writer);
+        EXPECT_EQ(c.lines, writer.lines);
+    }
+}
+
+// A failure of the system-information component while the products are listed: out of memory
+// as such, any other as the component's failure from the confirmation page.
+TEST_F(BrokenProductsTest, ComponentFailuresWhileListingBrokenProducts)
+{
+    Install({L"Core"});
+    m_app.systemInfo.failWith = E_OUTOFMEMORY;
+    EXPECT_THROW(BrokenProductsBlock(IDS_SUMMARY_BROKEN_PRODUCTS, m_model, L"<< &Back"), std::bad_alloc);
+    m_app.systemInfo.failWith = E_FAIL;
+    try {
+        BrokenProductsBlock(IDS_SUMMARY_BROKEN_PRODUCTS, m_model, L"<< &Back");
+        ADD_FAILURE() << "no error";
+    } catch (const ZKSystemInfoFailure& error) {
+        EXPECT_STREQ("ConfirmStartDialog", error.GetFile());
+        EXPECT_EQ(861, error.GetLine());
+        EXPECT_EQ(L"Unexpected error while handling broken dependencies. Result=80004005",
+            std::wstring(error.GetDebugMessage()));
+    }
+}
+
+// Linked distributions whose menu is on an item that runs them ask for their source, by title in
+// tree order; one left out, or without any item, does not.
+TEST_F(SummaryBlocksTest, LinkedDistributionsThatWillAskForTheirSource)
+{
+    MsiSetInternalUI(INSTALLUILEVEL_NONE, nullptr);
+    m_app.AddLinkedDistribution(L"Extra").m_strTitle = L"Extra Tools Installer";
+    m_app.AddLinkedDistribution(L"Extra2").m_strTitle = L"Second Installer";
+    m_app.SetInstallLevel(100);
+    m_app.SetDistributionInstallLevel(100);
+    MsiSmartPtr<MsiSession> menus = MsiSession::OpenPackage(testsupport::TestDataPath(L"model_fake.msi").c_str());
+    // After the model's features, in this order, until the end of the test.
+    CFeature linked[3];
+    const wchar_t* const names[] = {L"Linked", L"LinkedEmpty", L"LinkedLow"};
+    CFeature* last = m_model.GetFeatureTree().GetRoot();
+    while (last->GetNextSibling())
+        last = last->GetNextSibling();
+    for (int i = 0; i < 3; ++i) {
+        linked[i].Initialize(
+            names[i], L"", names[i], L"", 1, 1, L"", 0, false, 0, nullptr, menus.Get(), INSTALLSTATE_UNKNOWN, false);
+        last = last->InsertSiblingAfter(&linked[i]);
+    }
+    AllUnchanged(INSTALLSTATE_LOCAL);
+    Feature(L"ExtrasMenu")->m_display = 0;  // a placeholder that cannot be installed
+    CFeature::LinkedDistFakeFeature& first = linked[0].GetLinkedDistFakeFeature();
+    CFeature::LinkedDistFakeFeature& low = linked[2].GetLinkedDistFakeFeature();
+    const std::wstring title = L"180 B U Installer Prompts";
+    const std::wstring intro = L"180 You will be prompted to provide the source for the following installers:";
+    const struct {
+        const char* name;
+        int firstItem;
+        int lowItem;
+        int blocks;
+        std::vector<std::wstring> lines;
+    } cases[] = {
+        {"both run", first.GetInstallItem(), low.GetInstallItem(), 1,
+            {title, intro, L"540 * Extra Tools Installer", L"540 * Second Installer"}},
+        {"the first left out", first.GetLeaveOutItem(), low.GetInstallItem(), 1,
+            {title, intro, L"540 * Second Installer"}},
+        {"both left out", first.GetLeaveOutItem(), low.GetLeaveOutItem(), 0,
+            {L"180 B U Installation Summary", L"180 No software will be installed or removed."}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        first.SelectMenuItem(c.firstItem);
+        low.SelectMenuItem(c.lowItem);
+        RecordingWriter writer;
+        EXPECT_EQ(c.blocks, WriteInstallSummary(m_model, L"<< &Back", writer));
+        EXPECT_EQ(c.lines, writer.lines);
+    }
+    linked[0].GetPrevSibling()->m_nextSibling = nullptr;
 }
