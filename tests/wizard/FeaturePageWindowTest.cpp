@@ -15,12 +15,14 @@
 #include "Feature.h"
 #include "FeatureTreeCtrl.h"
 #include "FeatureTreeCtrlMenu.h"
+#include "InstallerErrors.h"
 #include "ModelFixture.h"
 #include "PlatformApi.h"
 #include "Resources.h"
 #include "ScopedOverride.h"
 #include "Screenshot.h"
 #include "TopDialog.h"
+#include "UniqueHandle.h"
 #include "VelmoInstallerDlg.h"
 #include "WinApp.h"
 #include "WizardDistribution.h"
@@ -112,6 +114,19 @@ void SlowCommit(CFeature& feature, const wchar_t* path)
     feature.SetDirectoryValue(path);
 }
 
+// The worker's costing held until the test opens the gate, so that the page can be seen while
+// costing runs.
+HANDLE g_costGate = nullptr;
+int64_t GatedCost(CFeature& feature)
+{
+    HANDLE abort = CFeature::GetCostingAbortEvent();
+    ::ResetEvent(abort);
+    const HANDLE waits[] = {g_costGate, abort};
+    if (::WaitForMultipleObjects(2, waits, FALSE, kPumpLimitMs) == WAIT_OBJECT_0 + 1)
+        throw OperationAborted(__FILE__, __LINE__, L"Feature Costing");
+    return feature.ComputeSubtreeCost(false);
+}
+
 class FeaturePageWindowTest : public ModelTest {
 protected:
     static void SetUpTestSuite()
@@ -197,17 +212,22 @@ TEST_F(FeaturePageWindowTest, SelectedFeatureShowsItsPanelAndCost)
     // Core's folder may be browsed here.
     EditMerged({L"UPDATE `ZKDisableDirectoryBrowse` SET `Condition` = '0'"});
     Load();
+    // The page opens on Core; while the worker costs it, the panel says so.
+    OrbelToolbox::UniqueKernelHandle gate(::CreateEventW(nullptr, TRUE, FALSE, nullptr));
+    g_costGate = gate.Get();
+    ScopedOverride<decltype(FeatureCostingWorker::s_pfnComputeCost)> gated(
+        FeatureCostingWorker::s_pfnComputeCost, &GatedCost);
     CVelmoInstallerDlg& page = ShowPage();
     ASSERT_TRUE(page.m_hWnd);
     EXPECT_NE(0u, page.GetTree().GetStyle() & TVS_SHOWSELALWAYS);
+    EXPECT_TRUE(PumpUntil([&page] {
+        return Text(page.m_hWnd, IDC_FEATURE_COST) == L"Calculating disk space requirements for this feature...";
+    })) << "no costing text while costing ran";
+    EXPECT_TRUE(page.GetWorker().IsRunning());
+    ::SetEvent(gate.Get());
     ASSERT_TRUE(WaitForCost(page));
 
     Select(page, L"Core");
-    // Right after the selection the worker reports that it is costing.
-    EXPECT_TRUE(PumpUntil([&page] {
-        return Text(page.m_hWnd, IDC_FEATURE_COST) == L"Calculating disk space requirements for this feature..."
-            || !page.GetWorker().IsRunning();
-    }));
     ASSERT_TRUE(WaitForCost(page));
     EXPECT_EQ(L"This feature will be installed on the local hard drive.", Text(page.m_hWnd, IDC_FEATURE_ACTION));
     EXPECT_EQ(L"Directory for Core", Text(page.m_hWnd, IDC_FEATURE_FOLDER_LABEL));
