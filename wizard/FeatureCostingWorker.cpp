@@ -23,6 +23,8 @@ int64_t ComputeCost(CFeature& feature)
     return feature.ComputeSubtreeCost(false);
 }
 
+void NothingAtJobEnd() { }
+
 class Lock {
 public:
     explicit Lock(CRITICAL_SECTION& section) : m_section(section) { ::EnterCriticalSection(&m_section); }
@@ -40,6 +42,7 @@ CVelmoWorkerThread* (*FeatureCostingWorker::s_pfnBeginThread)(AFX_THREADPROC, LP
     LPSECURITY_ATTRIBUTES) = &VelmoBeginThread;
 void (*FeatureCostingWorker::s_pfnCommitFolder)(CFeature&, const wchar_t*) = &CommitFolder;
 int64_t (*FeatureCostingWorker::s_pfnComputeCost)(CFeature&) = &ComputeCost;
+void (*FeatureCostingWorker::s_pfnJobEndUnderLock)() = &NothingAtJobEnd;
 
 FeatureCostingWorker::FeatureCostingWorker(HWND page)
     : m_page(page), m_done(::CreateEventW(nullptr, TRUE, TRUE, nullptr)), m_feature(nullptr),
@@ -102,9 +105,15 @@ bool FeatureCostingWorker::Stop()
 
 void FeatureCostingWorker::Finish()
 {
-    Lock lock(m_lock);
-    m_feature = nullptr;
-    ::SetEvent(m_done.Get());
+    {
+        Lock lock(m_lock);
+        m_feature = nullptr;
+        s_pfnJobEndUnderLock();
+    }
+    // Signalled only after the lock is left: the destructor waits for this signal and then
+    // deletes the lock, and nothing here may touch the worker after it.
+    const HANDLE done = m_done.Get();
+    ::SetEvent(done);
 }
 
 UINT FeatureCostingWorker::ThreadProc(LPVOID param)

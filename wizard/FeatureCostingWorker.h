@@ -44,6 +44,8 @@ public:
         AFX_THREADPROC proc, LPVOID param, int priority, UINT stackSize, DWORD flags, LPSECURITY_ATTRIBUTES security);
     static void (*s_pfnCommitFolder)(CFeature& feature, const wchar_t* path);
     static int64_t (*s_pfnComputeCost)(CFeature& feature);
+    // Seam: the thread's last step while it holds the worker's lock as a job ends (nothing).
+    static void (*s_pfnJobEndUnderLock)();
 
 private:
     UINT RunJob();
@@ -52,6 +54,8 @@ private:
 
     HWND m_page;
     OrbelToolbox::UniqueKernelHandle m_done;  // manual reset; signalled while no job runs
+    // Guards the test whether a job runs with the abort signal, and the thread's end of a job;
+    // the thread signals m_done after leaving it, as its last touch of the worker.
     CRITICAL_SECTION m_lock;
     CFeature* m_feature;
     CFeature* m_previousFeature;

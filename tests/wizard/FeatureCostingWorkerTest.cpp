@@ -1,11 +1,14 @@
 // The feature page's costing worker: the folder of the feature left committed before the new
 // one is costed, a job aborted by the next start without a result, failures shown as a cost of
-// 0, and a thread that cannot start leaving the worker usable.
+// 0, a thread that cannot start leaving the worker usable, and a worker destroyed as its job
+// ends outliving its thread's last use of the lock.
 #include <gtest/gtest.h>
 
 #include <windows.h>
 
+#include <new>
 #include <string>
+#include <type_traits>
 #include <vector>
 
 #include "FeatureCostingWorker.h"
@@ -76,6 +79,18 @@ int64_t FakeCost(CFeature& feature)
     return name == L"Frees" ? -6 : 3;
 }
 
+// The end of a job held open under the worker's lock: waits a while for the test to destroy the
+// worker and records whether it did meanwhile.
+const DWORD kJobEndHoldMs = 500;
+HANDLE g_workerDestroyed = nullptr;
+HANDLE g_jobEndHeld = nullptr;
+bool g_destroyedUnderLock = false;
+void HoldJobEnd()
+{
+    g_destroyedUnderLock = ::WaitForSingleObject(g_workerDestroyed, kJobEndHoldMs) == WAIT_OBJECT_0;
+    ::SetEvent(g_jobEndHeld);
+}
+
 CVelmoWorkerThread* NoThread(AFX_THREADPROC, LPVOID, int, UINT, DWORD, LPSECURITY_ATTRIBUTES)
 {
     ::SetLastError(ERROR_NOT_ENOUGH_MEMORY);
@@ -96,6 +111,8 @@ protected:
         g_posted.clear();
         g_commits.clear();
         g_slowEntered = ::CreateEventW(nullptr, TRUE, FALSE, nullptr);
+        g_workerDestroyed = ::CreateEventW(nullptr, TRUE, FALSE, nullptr);
+        g_jobEndHeld = ::CreateEventW(nullptr, TRUE, FALSE, nullptr);
         for (const wchar_t* name : {L"Left", L"New", L"Slow", L"Fails", L"Breaks", L"Frees"})
             m_features.push_back(t.Add(name));
     }
@@ -103,6 +120,8 @@ protected:
     {
         ::DestroyWindow(m_window);
         ::CloseHandle(g_slowEntered);
+        ::CloseHandle(g_workerDestroyed);
+        ::CloseHandle(g_jobEndHeld);
     }
     CFeature* F(const wchar_t* name) { return t[name]; }
     // The messages of the jobs, as "started" and the units of each result.
@@ -198,4 +217,23 @@ TEST_F(FeatureCostingWorkerTest, FailuresShowACostOfZero)
     WaitIdle(worker);
     Pump();
     EXPECT_EQ("started 3 ", Results());
+}
+
+// A worker destroyed while its job is running (the page closed as costing ends): the destructor
+// aborts the job and returns only once the thread is done with the lock, which it then deletes.
+TEST_F(FeatureCostingWorkerTest, DestroyedWhileAJobEndsOutlivesItsThreadsLastLock)
+{
+    ScopedOverride<decltype(FeatureCostingWorker::s_pfnJobEndUnderLock)> hold(
+        FeatureCostingWorker::s_pfnJobEndUnderLock, &HoldJobEnd);
+    // The worker's memory outlives the worker: a late use of its lock lands in memory still ours.
+    static std::aligned_storage<sizeof(FeatureCostingWorker), alignof(FeatureCostingWorker)>::type storage;
+    auto* worker = new (&storage) FeatureCostingWorker(m_window);
+    worker->Start(F(L"Slow"), nullptr, L"");
+    ASSERT_EQ(WAIT_OBJECT_0, ::WaitForSingleObject(g_slowEntered, 10000));
+    worker->~FeatureCostingWorker();
+    ::SetEvent(g_workerDestroyed);
+    ASSERT_EQ(WAIT_OBJECT_0, ::WaitForSingleObject(g_jobEndHeld, 10000));
+    EXPECT_FALSE(g_destroyedUnderLock) << "the worker was destroyed while its thread held the lock";
+    Pump();
+    EXPECT_EQ("started ", Results());
 }

@@ -1,6 +1,7 @@
 // The feature page drawn for real in the wizard's frame over the model of the sample
-// distribution: the panel of a selected feature while and after its cost is computed, a blocked
-// feature, hidden features shown, and Next with a volume too short for the selection (the
+// distribution: the panel of a selected feature while and after its cost is computed, its state
+// picture centred between the texts, a blocked feature, hidden features shown, the later pages
+// hidden when nothing is installed, and Next with a volume too short for the selection (the
 // disk-cost dialog in insufficient mode keeps the page until space is freed). Screenshots.
 #include <gtest/gtest.h>
 
@@ -13,17 +14,22 @@
 #include <vector>
 
 #include "Feature.h"
+#include "FeatureTree.h"
 #include "FeatureTreeCtrl.h"
 #include "FeatureTreeCtrlMenu.h"
+#include "InstallerErrors.h"
+#include "LinkedDistributionInfo.h"
 #include "ModelFixture.h"
 #include "PlatformApi.h"
 #include "Resources.h"
 #include "ScopedOverride.h"
 #include "Screenshot.h"
 #include "TopDialog.h"
+#include "UniqueHandle.h"
 #include "VelmoInstallerDlg.h"
 #include "WinApp.h"
 #include "WizardDistribution.h"
+#include "WizardServicesImpl.h"
 #include "resource.h"
 
 using namespace modeltest;
@@ -112,6 +118,55 @@ void SlowCommit(CFeature& feature, const wchar_t* path)
     feature.SetDirectoryValue(path);
 }
 
+// The worker's costing held until the test opens the gate, so that the page can be seen while
+// costing runs.
+HANDLE g_costGate = nullptr;
+int64_t GatedCost(CFeature& feature)
+{
+    HANDLE abort = CFeature::GetCostingAbortEvent();
+    ::ResetEvent(abort);
+    const HANDLE waits[] = {g_costGate, abort};
+    if (::WaitForMultipleObjects(2, waits, FALSE, kPumpLimitMs) == WAIT_OBJECT_0 + 1)
+        throw OperationAborted(__FILE__, __LINE__, L"Feature Costing");
+    return feature.ComputeSubtreeCost(false);
+}
+
+// The pixels of a bitmap, 32 bits each, rows top-down; empty when they cannot be read.
+std::vector<DWORD> Pixels(HDC dc, HBITMAP bitmap, int width, int height)
+{
+    BITMAPINFO info = {};
+    info.bmiHeader.biSize = sizeof(info.bmiHeader);
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = -height;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    std::vector<DWORD> pixels(static_cast<size_t>(width) * height);
+    if (::GetDIBits(dc, bitmap, 0, static_cast<UINT>(height), pixels.data(), &info, DIB_RGB_COLORS) != height)
+        pixels.clear();
+    return pixels;
+}
+
+// What the screen shows in `rect` (screen coordinates).
+std::vector<DWORD> ScreenPixels(const RECT& rect)
+{
+    const int width = rect.right - rect.left;
+    const int height = rect.bottom - rect.top;
+    std::vector<DWORD> pixels;
+    HDC screen = ::GetDC(nullptr);
+    HDC memory = ::CreateCompatibleDC(screen);
+    HBITMAP copy = ::CreateCompatibleBitmap(screen, width, height);
+    HGDIOBJ old = ::SelectObject(memory, copy);
+    const bool copied = ::BitBlt(memory, 0, 0, width, height, screen, rect.left, rect.top, SRCCOPY) != FALSE;
+    ::SelectObject(memory, old);
+    if (copied)
+        pixels = Pixels(memory, copy, width, height);
+    ::DeleteObject(copy);
+    ::DeleteDC(memory);
+    ::ReleaseDC(nullptr, screen);
+    return pixels;
+}
+
 class FeaturePageWindowTest : public ModelTest {
 protected:
     static void SetUpTestSuite()
@@ -130,10 +185,11 @@ protected:
         SetWizardDistribution(m_previousModel);
     }
 
-    // Loads the model with its initial selection, the wizard's distribution while the test runs.
-    void Load()
+    // Loads the model with its initial selection, the wizard's distribution while the test runs
+    // (`tail` added to the configuration).
+    void Load(const std::string& tail = "")
     {
-        Configure(ModelIni());
+        Configure(ModelIni("", "", tail));
         // Templates and bitmaps are the program's (the model's language module has none).
         AfxSetResourceHandle(::GetModuleHandleW(nullptr));
         m_app.configInfo = &m_config;
@@ -197,17 +253,22 @@ TEST_F(FeaturePageWindowTest, SelectedFeatureShowsItsPanelAndCost)
     // Core's folder may be browsed here.
     EditMerged({L"UPDATE `ZKDisableDirectoryBrowse` SET `Condition` = '0'"});
     Load();
+    // The page opens on Core; while the worker costs it, the panel says so.
+    OrbelToolbox::UniqueKernelHandle gate(::CreateEventW(nullptr, TRUE, FALSE, nullptr));
+    g_costGate = gate.Get();
+    ScopedOverride<decltype(FeatureCostingWorker::s_pfnComputeCost)> gated(
+        FeatureCostingWorker::s_pfnComputeCost, &GatedCost);
     CVelmoInstallerDlg& page = ShowPage();
     ASSERT_TRUE(page.m_hWnd);
     EXPECT_NE(0u, page.GetTree().GetStyle() & TVS_SHOWSELALWAYS);
+    EXPECT_TRUE(PumpUntil([&page] {
+        return Text(page.m_hWnd, IDC_FEATURE_COST) == L"Calculating disk space requirements for this feature...";
+    })) << "no costing text while costing ran";
+    EXPECT_TRUE(page.GetWorker().IsRunning());
+    ::SetEvent(gate.Get());
     ASSERT_TRUE(WaitForCost(page));
 
     Select(page, L"Core");
-    // Right after the selection the worker reports that it is costing.
-    EXPECT_TRUE(PumpUntil([&page] {
-        return Text(page.m_hWnd, IDC_FEATURE_COST) == L"Calculating disk space requirements for this feature..."
-            || !page.GetWorker().IsRunning();
-    }));
     ASSERT_TRUE(WaitForCost(page));
     EXPECT_EQ(L"This feature will be installed on the local hard drive.", Text(page.m_hWnd, IDC_FEATURE_ACTION));
     EXPECT_EQ(L"Directory for Core", Text(page.m_hWnd, IDC_FEATURE_FOLDER_LABEL));
@@ -273,6 +334,79 @@ TEST_F(FeaturePageWindowTest, BlockedFeature)
         Text(page.m_hWnd, IDC_FEATURE_COST));
     EXPECT_FALSE(::IsWindowEnabled(::GetDlgItem(page.m_hWnd, IDC_FEATURE_BROWSE)));
     Shot(L"feature-page-blocked");
+}
+
+// The state picture is painted centred in the description's width and in the gap between the
+// description and the action sentence.
+TEST_F(FeaturePageWindowTest, StatePictureCentredBetweenTheTexts)
+{
+    Load();
+    CVelmoInstallerDlg& page = ShowPage();
+    ASSERT_TRUE(WaitForCost(page));
+    Select(page, L"Core");
+    ASSERT_TRUE(WaitForCost(page));
+    Shot(L"feature-page-picture");
+    CRect description;
+    CRect action;
+    ::GetWindowRect(::GetDlgItem(page.m_hWnd, IDC_FEATURE_DESCRIPTION), &description);
+    ::GetWindowRect(::GetDlgItem(page.m_hWnd, IDC_FEATURE_ACTION), &action);
+    // The picture is 125 by 32 pixels.
+    const int width = 125;
+    const int height = 32;
+    const int gap = action.top - description.bottom;
+    ASSERT_GE(gap, height);
+    const int left = description.left + (description.Width() - width) / 2;
+    const int top = description.bottom + (gap - height) / 2;
+    const std::vector<DWORD> shown = ScreenPixels(CRect(left, top, left + width, top + height));
+
+    HDC screen = ::GetDC(nullptr);
+    const std::vector<DWORD> picture = Pixels(screen, page.GetPicture(), width, height);
+    ::ReleaseDC(nullptr, screen);
+    ASSERT_EQ(static_cast<size_t>(width * height), picture.size()) << "no picture";
+    ASSERT_EQ(picture.size(), shown.size()) << "the screen could not be read";
+    size_t differing = 0;
+    for (size_t i = 0; i < picture.size(); ++i)
+        differing += (picture[i] & 0xFFFFFF) != (shown[i] & 0xFFFFFF) ? 1 : 0;
+    EXPECT_EQ(0u, differing) << "pixels of the centred rectangle that are not the picture's";
+}
+
+// With nothing to install the page hides the licence, second licence and progress pages; with
+// an enabled linked distribution (which still installs) only the second licence. A choice that
+// installs something, or another page, gets no opinion.
+TEST_F(FeaturePageWindowTest, NothingToInstallHidesTheLicenceAndProgressPages)
+{
+    Load("[Dialogs]\r\nLicense=0\r\nLicense2=0\r\n[Linked Distributions]\r\nLinked=\r\n"
+         "[Linked]\r\nTitle=100\r\nGUID={6D1F3B20-7A4C-4E5D-8B9A-0C1D2E3F4A99}\r\n");
+    {
+        // The linked distributions are read with the pages' configuration.
+        testsupport::ScopedWizardServices wizard(&GetWizardServicesImpl());
+        m_config.PopulateDialogInfo();
+    }
+    CVelmoInstallerDlg& page = ShowPage();
+    ASSERT_TRUE(WaitForCost(page));
+    // The answers for License, License2, Confirm and Progress: "-" for no opinion.
+    auto answers = [&page] {
+        std::string text;
+        for (eDialogState state : {kLicenseDialog, kLicense2Dialog, kConfirmStartDialog, kProgressDialog}) {
+            bool show = true;
+            text += page.QueryPageVisibility(state, show) ? (show ? "show " : "hide ") : "- ";
+        }
+        return text;
+    };
+    CLinkedDistribution& linked = m_config.GetLinkedDistributionInfo()->FindLinkedDistribution(L"Linked");
+
+    // The initial selection installs Core.
+    EXPECT_EQ("- - - - ", answers());
+    linked.m_bEnabled = false;
+    EXPECT_EQ("- - - - ", answers());
+
+    // Every feature keeps what it has: no part acts.
+    CFeatureTree& tree = m_model.GetFeatureTree();
+    for (CFeature* feature = tree.GetRoot(); feature; feature = tree.GetNext(feature))
+        feature->m_actionState = feature->GetCurrentState();
+    EXPECT_EQ("hide hide - hide ", answers());
+    linked.m_bEnabled = true;
+    EXPECT_EQ("- hide - - ", answers());
 }
 
 // Next with C:\ too short for the selection opens the disk-cost dialog in insufficient mode;

@@ -1,7 +1,8 @@
 // The feature tree drawn for real and driven by keys and clicks: its items' menus opened by
-// Space, Alt+Down, Ctrl+Down and a click on the image, every entry reached with the arrows and
-// chosen with Enter, Escape giving the focus back to the tree, a choice running the solver, a
-// linked distribution's choice, hidden features shown. Screenshots of the tree and its menus.
+// Space, Alt+Down, Ctrl+Down and a click on the image, below the item's image with separators
+// half a menu bar high, every entry reached with the arrows and chosen with Enter, Escape giving
+// the focus back to the tree, a choice running the solver, a linked distribution's choice,
+// hidden features shown. Screenshots of the tree and its menus.
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -186,6 +187,45 @@ TEST_F(FeatureTreeWindowTest, TheKeyboardReachesEveryEntry)
     const std::vector<UINT> expectedExtras
         = {ID_FEATURE_LOCAL, 0, ID_FEATURE_SOURCE, 0, ID_FEATURE_ADVERTISE, 0, ID_FEATURE_ABSENT};
     EXPECT_EQ(expectedExtras, extrasMenu);
+}
+
+// An item's menu opens right below the item with its left edge at the item's image, 35 pixels
+// left of the text; its separators are half a menu bar high.
+TEST_F(FeatureTreeWindowTest, TheMenuOpensBelowTheImageWithHalfHighSeparators)
+{
+    CTreeHost host(t.First());
+    CRect text;
+    CRect menuWindow;
+    std::vector<int> separatorHeights;
+    host.steps = {
+        Check([&] {
+            ::SetForegroundWindow(host.m_hWnd);
+            host.tree.SetFocus();
+            CFeatureTreeCtrlItem* item = host.tree.FindFeatureItem(extras);
+            host.tree.SelectItemObject(item);
+            ASSERT_TRUE(item->GetRect(&text));
+            host.tree.ClientToScreen(&text);
+        }),
+        PressKey(VK_SPACE),
+        WaitForMenu(true),
+        Check([&] {
+            ::GetWindowRect(OpenMenu(), &menuWindow);
+            HMENU menu = OpenMenuHandle();
+            for (int i = 0; i < ::GetMenuItemCount(menu); ++i) {
+                RECT entry = {};
+                if (::GetMenuItemID(menu, i) == 0 && ::GetMenuItemRect(OpenMenu(), menu, static_cast<UINT>(i), &entry))
+                    separatorHeights.push_back(entry.bottom - entry.top);
+            }
+        }),
+        Screenshot(host, L"feature-tree-menu-position"),
+        PressKey(VK_ESCAPE),
+        WaitForMenu(false),
+    };
+    Run(host);
+    EXPECT_EQ(text.left - 35, menuWindow.left);
+    EXPECT_EQ(text.bottom, menuWindow.top);
+    // Extras' menu: local, source, on first use and absent, a separator between each two.
+    EXPECT_EQ(std::vector<int>(3, ::GetSystemMetrics(SM_CYMENU) / 2), separatorHeights);
 }
 
 // A click on an item's image selects it and opens its menu; a click on its text only selects
