@@ -48,14 +48,14 @@ CString Describe(const InstallerError& error)
 }
 
 // The structured-exception row: the system's text of the code, the code in the details and as
-// the exit code.
+// the exit code. A code the system has no text for is named by the details instead.
 void DescribeStructuredException(const SEH_Exception& error, CString& message, CString& details, int& code)
 {
     wchar_t buffer[257] = {};
     error.GetMessage(buffer, 256);
     buffer[256] = L'\0';
-    message = buffer;
     details.Format(L"Structured Exception number 0x%X", error.GetCode());
+    message = buffer[0] != L'\0' ? CString(buffer) : details;
     code = static_cast<int>(error.GetCode());
 }
 

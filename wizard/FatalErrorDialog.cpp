@@ -21,6 +21,8 @@ const int kMarginUnits = 7;
 // minutes.
 const int kShownMessageLength = 4096;
 const int kShownDetailsLength = 30000;
+// Said in place of a report's message when it has none.
+const wchar_t kUnknownFatalError[] = L"Unknown fatal error.";
 
 CString Shortened(const CString& text, int length)
 {
@@ -36,7 +38,7 @@ void ShowFallbackBox(const wchar_t* message)
 {
     try {
         g_pfnMessageBoxW(
-            nullptr, message ? message : L"Unknown fatal error.", L"setup.exe", MB_SETFOREGROUND | MB_ICONWARNING);
+            nullptr, message ? message : kUnknownFatalError, L"setup.exe", MB_SETFOREGROUND | MB_ICONWARNING);
     } catch (...) {
     }
 }
@@ -64,6 +66,9 @@ INT_PTR (*g_pfnRunFatalErrorDialog)(CFatalErrorDialog& dialog) = &RunModally;
 void ReportFatalError(const wchar_t* message, const wchar_t* details, BOOL showDetailsButton, BOOL logDetails,
     const CCrashReport* crashReport)
 {
+    // Neither the dialog nor the log line may come out empty.
+    if (!message || !*message)
+        message = kUnknownFatalError;
     try {
         CString shown = details;
         shown += L"\n";

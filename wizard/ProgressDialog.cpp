@@ -348,7 +348,8 @@ bool CProgressDialog::ConfirmCancel()
     if (m_bCancelRequested || m_bResultTaken)
         return false;
     ::ResetEvent(m_pauseEvent.Get());
-    if (CNestedInstallerDialog::ConfirmCancel()) {
+    // The run may end while the question is open: once its result is taken, a Yes is too late.
+    if (CNestedInstallerDialog::ConfirmCancel() && !m_bResultTaken) {
         m_bCancelRequested = true;
         BeginBusy();
         SetTimer(kCancelTimer, s_nCancelTimeoutMs);
@@ -373,12 +374,17 @@ void CProgressDialog::OnTimer(UINT_PTR id)
         Default();
         return;
     }
-    // The run did not come back in time: it is stopped where it is.
     KillTimer(kCancelTimer);
+    // A tick that was due when the result was taken.
+    if (m_bResultTaken)
+        return;
+    // The run did not come back in time: it is stopped where it is.
     m_installThread.Terminate(static_cast<DWORD>(-1));
     EndBusy();
-    AnswerPartError(kCancelTimeoutCode, L"");
     m_bCancelRequested = false;
+    // A result the run posted before it was stopped may arrive while the message is open; it
+    // is then the run's result, and the time-out reports nothing more.
+    AnswerPartError(kCancelTimeoutCode, L"");
     FinishInstall(ERROR_INSTALL_USEREXIT, kReasonCancelled);
 }
 
@@ -447,16 +453,22 @@ LRESULT CProgressDialog::OnRunMediaPrompt(WPARAM prompt, LPARAM)
 
 LRESULT CProgressDialog::OnInstallResult(WPARAM result, LPARAM reason)
 {
-    // After the time-out, or once the page is going, a late result changes nothing.
-    if (!m_bResultTaken)
-        FinishInstall(static_cast<UINT>(result), static_cast<int>(reason));
+    FinishInstall(static_cast<UINT>(result), static_cast<int>(reason));
     return 0;
 }
 
 void CProgressDialog::FinishInstall(UINT result, int reason)
 {
+    // After the time-out, or once the page is going, a late result changes nothing.
+    if (m_bResultTaken)
+        return;
     m_bResultTaken = true;
     KillTimer(kCancelTimer);
+    // A cancel still pending (the run ended before it took effect) ends with the run.
+    if (m_bCancelRequested) {
+        m_bCancelRequested = false;
+        EndBusy();
+    }
     if (m_pFrame) {
         m_pFrame->SendMessage(WM_INSTALL_RESULT, result, reason);
         m_pFrame->Navigate(true);

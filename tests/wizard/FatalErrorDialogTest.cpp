@@ -1,6 +1,7 @@
 // The fatal-error dialog and report: layout with and without icon and Details button, the
 // details toggle by button and by Ctrl+Shift+D, the quiet report. Screenshots of each state.
 #include "FatalErrorDialog.h"
+#include "ScopedOverride.h"
 #include "Screenshot.h"
 #include "ServiceStandIns.h"
 #include "TestSupport.h"
@@ -178,6 +179,37 @@ TEST(FatalErrorReportTest, AQuietRunLogsTheMessageAndShowsNothing)
     EXPECT_NE(std::wstring::npos, log.find(L"the details"));
     EXPECT_NE(std::wstring::npos, log.find(L"ERROR! Second failure"));
     EXPECT_EQ(std::wstring::npos, log.find(L"more details"));
+}
+
+CString g_shownMessage;
+
+INT_PTR RecordShownMessage(CFatalErrorDialog& dialog)
+{
+    g_shownMessage = dialog.GetMessage();
+    return IDOK;
+}
+
+// A report that comes without a message text (none, or an empty one) still says something in
+// the dialog and in the log, and a missing one does not spoil the log for the lines after it.
+TEST(FatalErrorReportTest, AReportWithoutAMessageStillSaysSomething)
+{
+    StandInServices services;
+    ScopedOverride<decltype(g_pfnRunFatalErrorDialog)> run(g_pfnRunFatalErrorDialog, &RecordShownMessage);
+    TempDir folder;
+    services.app.Log().Open(folder.File(L"run.log").c_str(), false);
+    for (const wchar_t* message : {L"", static_cast<const wchar_t*>(nullptr)}) {
+        g_shownMessage = L"not shown";
+        ReportFatalError(message, L"the details", TRUE, FALSE, nullptr);
+        EXPECT_EQ(L"Unknown fatal error.", std::wstring(g_shownMessage.GetString()));
+    }
+    ReportFatalError(L"Later failure", L"", FALSE, FALSE, nullptr);
+    services.app.Log().Close();
+    const std::wstring log = ReadLogFile(folder.File(L"run.log")).text;
+    const size_t first = log.find(L"ERROR! Unknown fatal error.\r\n");
+    ASSERT_NE(std::wstring::npos, first) << std::string(log.begin(), log.end());
+    EXPECT_NE(std::wstring::npos, log.find(L"ERROR! Unknown fatal error.\r\n", first + 1));
+    EXPECT_NE(std::wstring::npos, log.find(L"ERROR! Later failure"));
+    EXPECT_EQ(std::wstring::npos, log.find(L"ERROR! \r\n"));
 }
 
 }  // namespace

@@ -121,6 +121,7 @@ struct Box {
 struct BoxAnswer {
     int answer;
     std::wstring screenshot;  // empty: not shown
+    std::function<void()> meanwhile;  // what happens while the box is open, before the answer
 };
 std::mutex g_boxLock;
 std::vector<Box> g_boxes;
@@ -159,7 +160,7 @@ VOID CALLBACK AnswerShownBox(HWND, UINT, UINT_PTR id, DWORD)
 
 int WINAPI ScriptedBox(HWND owner, LPCWSTR text, LPCWSTR caption, UINT type)
 {
-    BoxAnswer answer = {IDYES, std::wstring()};
+    BoxAnswer answer = {IDYES, std::wstring(), nullptr};
     {
         std::lock_guard<std::mutex> lock(g_boxLock);
         g_boxes.push_back({text ? text : L"", type});
@@ -168,6 +169,8 @@ int WINAPI ScriptedBox(HWND owner, LPCWSTR text, LPCWSTR caption, UINT type)
             g_answers.erase(g_answers.begin());
         }
     }
+    if (answer.meanwhile)
+        answer.meanwhile();
     if (answer.screenshot.empty())
         return answer.answer;
     BoxAnswer shown = answer;
@@ -276,7 +279,13 @@ public:
     void Answer(int answer, const std::wstring& screenshot = std::wstring())
     {
         std::lock_guard<std::mutex> lock(g_boxLock);
-        g_answers.push_back({answer, screenshot});
+        g_answers.push_back({answer, screenshot, nullptr});
+    }
+    // The next box gets `answer` after `meanwhile` ran on its thread (the box not shown).
+    void AnswerAfter(int answer, std::function<void()> meanwhile)
+    {
+        std::lock_guard<std::mutex> lock(g_boxLock);
+        g_answers.push_back({answer, std::wstring(), std::move(meanwhile)});
     }
 
     StandInServices services;
@@ -473,6 +482,94 @@ TEST(ProgressWindow, TimeOutStopsARunThatDoesNotComeBackAndIgnoresALateResult)
     EXPECT_EQ(1602, frame.GetResultCode());
     EXPECT_EQ(kEndDialog, frame.m_eCurrentState);
     EXPECT_FALSE(frame.IsWizardEnded());
+}
+
+// A result that reached the page is the run's last word: a cancel still pending or answered
+// afterwards, and the time-out, neither change it nor leave the frame busy.
+TEST(ProgressWindow, TheFirstResultTakenEndsTheCancel)
+{
+    const auto expectCompleted = [](RunFixture& fixture, CProgressDialog* page) {
+        CTopDialog& frame = fixture.Frame();
+        // Past the time-out of every case below, and a tick of it that was already due.
+        Pump(400);
+        const size_t boxes = g_boxes.size();
+        page->SendMessage(WM_TIMER, CProgressDialog::kCancelTimer, 0);
+        Pump(100);
+        EXPECT_EQ(boxes, g_boxes.size());
+        EXPECT_EQ(kEndDialog, frame.m_eCurrentState);
+        EXPECT_FALSE(frame.IsWizardEnded());
+        EXPECT_EQ(0, frame.GetResultCode());
+        EXPECT_FALSE(frame.IsBusy());
+        EXPECT_FALSE(page->IsCancelRequested());
+        CEndDialog* end = fixture.Current<CEndDialog>();
+        ASSERT_NE(nullptr, end);
+        // No failure or cancel text over the page's own.
+        EXPECT_EQ(L"", std::wstring(end->GetResultText().GetString()));
+    };
+    const auto endsWellAfterTheCheckpoint = [](CProgressDialog& page) -> UINT {
+        Handle(page, INSTALLMESSAGE_INITIALIZE, L"");
+        Checkpoint();
+        return ERROR_SUCCESS;
+    };
+    {
+        SCOPED_TRACE("the run ends while the cancel question is open, then Yes");
+        RunFixture fixture;
+        g_install = endsWellAfterTheCheckpoint;
+        ScopedOverride<UINT> timeout(CProgressDialog::s_nCancelTimeoutMs, 100);
+        fixture.AnswerAfter(IDYES, [&] {
+            ::SetEvent(g_go);
+            EXPECT_TRUE(PumpUntil([&] { return fixture.Frame().m_eCurrentState == kEndDialog; }));
+        });
+        CTopDialog& frame = fixture.Show(kProgressDialog);
+        CProgressDialog* page = fixture.Current<CProgressDialog>();
+        ASSERT_NE(nullptr, page);
+        ASSERT_TRUE(ReachCheckpoint());
+        frame.PostMessage(WM_COMMAND, IDCANCEL, 0);
+        ASSERT_TRUE(PumpUntil([&] { return !g_boxes.empty() && frame.m_eCurrentState == kEndDialog; }));
+        expectCompleted(fixture, page);
+        // The cancel question only: no time-out message.
+        EXPECT_EQ(1u, g_boxes.size());
+    }
+    {
+        SCOPED_TRACE("Yes, then the run ends well without a cancel of its own");
+        RunFixture fixture;
+        g_install = endsWellAfterTheCheckpoint;
+        fixture.Answer(IDYES);
+        CTopDialog& frame = fixture.Show(kProgressDialog);
+        CProgressDialog* page = fixture.Current<CProgressDialog>();
+        ASSERT_NE(nullptr, page);
+        ASSERT_TRUE(ReachCheckpoint());
+        frame.PostMessage(WM_COMMAND, IDCANCEL, 0);
+        ASSERT_TRUE(PumpUntil([&] { return page->IsCancelRequested(); }));
+        EXPECT_TRUE(frame.IsBusy());
+        ::SetEvent(g_go);
+        ASSERT_TRUE(PumpUntil([&] { return frame.m_eCurrentState == kEndDialog; }));
+        expectCompleted(fixture, page);
+    }
+    {
+        SCOPED_TRACE("the result posted before the time-out stopped the run arrives during its message");
+        RunFixture fixture;
+        ScopedOverride<UINT> timeout(CProgressDialog::s_nCancelTimeoutMs, 100);
+        g_install = [](CProgressDialog&) -> UINT {
+            ::SetEvent(g_ready);
+            ::Sleep(INFINITE);
+            return ERROR_SUCCESS;
+        };
+        fixture.Answer(IDYES);
+        fixture.AnswerAfter(IDOK, [&] {
+            fixture.Frame().GetCurrentPage()->PostMessage(
+                WM_INSTALL_RESULT, ERROR_SUCCESS, CProgressDialog::kReasonNormal);
+            EXPECT_TRUE(PumpUntil([&] { return fixture.Frame().m_eCurrentState == kEndDialog; }));
+        });
+        CTopDialog& frame = fixture.Show(kProgressDialog);
+        CProgressDialog* page = fixture.Current<CProgressDialog>();
+        ASSERT_NE(nullptr, page);
+        ASSERT_TRUE(ReachCheckpoint());
+        frame.PostMessage(WM_COMMAND, IDCANCEL, 0);
+        ASSERT_TRUE(PumpUntil([&] { return g_boxes.size() == 2u && frame.m_eCurrentState == kEndDialog; }));
+        EXPECT_EQ(L"The installation has been aborted at your request.", g_boxes[1].text);
+        expectCompleted(fixture, page);
+    }
 }
 
 CVelmoWorkerThread* FailToBegin(AFX_THREADPROC, LPVOID, int, UINT, DWORD, LPSECURITY_ATTRIBUTES)
