@@ -57,11 +57,13 @@ protected:
     CRichEditCtrl m_control;
 };
 
+// The list's formats as it computes them and as the control shows them.
+class FormatModifierTest : public RichTextTest { };
+
 }  // namespace
 
-TEST(FormatModifierTest, ModifiersApplyInListOrder)
+TEST_F(FormatModifierTest, ModifiersApplyInListOrder)
 {
-    testsupport::StandInServices services;
     const ParaLeftIndentModifier deeper(360, TRUE);
     const ParaRightIndentModifier rightMore(100, TRUE);
     const FontEffectModifier<CFE_BOLD> notBold(FALSE);
@@ -88,9 +90,10 @@ TEST(FormatModifierTest, ModifiersApplyInListOrder)
         {"bold switched off again, underlined", {&g_boldModifier, &notBold, &underline}, 0, 0, 0, CFE_UNDERLINE,
             ::GetSysColor(COLOR_WINDOWTEXT), 0},
         {"a bullet", {&bullet}, 0, 0, 0, 0, ::GetSysColor(COLOR_WINDOWTEXT), PFN_BULLET},
-        {"first line, relative", {&g_leftIndentModifier, &firstRelative}, 380, 180, -200, 0,
+        // The first line moves right by 200 twips; the following lines keep the left edge of 180.
+        {"first line, relative", {&g_leftIndentModifier, &firstRelative}, 380, 0, -200, 0,
             ::GetSysColor(COLOR_WINDOWTEXT), 0},
-        {"first line, absolute twice", {&g_leftIndentModifier, &firstAbsolute, &firstAbsolute}, 380, 180, -200, 0,
+        {"first line, absolute twice", {&g_leftIndentModifier, &firstAbsolute, &firstAbsolute}, 380, 0, -200, 0,
             ::GetSysColor(COLOR_WINDOWTEXT), 0},
     };
     for (const auto& c : cases) {
@@ -102,7 +105,7 @@ TEST(FormatModifierTest, ModifiersApplyInListOrder)
         CHARFORMATW character;
         list.Apply(paragraph, character);
         EXPECT_EQ(c.start, paragraph.dxStartIndent);
-        EXPECT_EQ(c.right, c.name[0] == 'f' ? 180 : paragraph.dxRightIndent);
+        EXPECT_EQ(c.right, paragraph.dxRightIndent);
         EXPECT_EQ(c.offset, paragraph.dxOffset);
         EXPECT_EQ(c.effects, character.dwEffects);
         EXPECT_EQ(c.color, character.crTextColor);
@@ -111,6 +114,19 @@ TEST(FormatModifierTest, ModifiersApplyInListOrder)
         EXPECT_EQ(UINT(sizeof(CHARFORMATW)), character.cbSize);
         EXPECT_EQ(DWORD(0x3F), paragraph.dwMask);
         EXPECT_EQ(DWORD(0xF800003F), character.dwMask);
+
+        // The same formats in the control, the row a paragraph of its own.
+        const long start = static_cast<long>(Text().size());
+        AppendRichText(m_control, L"row\r", list, false);
+        CHARFORMAT2W shownCharacter;
+        PARAFORMAT2 shownParagraph;
+        FormatsAt(start, shownCharacter, shownParagraph);
+        EXPECT_EQ(c.start, shownParagraph.dxStartIndent);
+        EXPECT_EQ(c.right, shownParagraph.dxRightIndent);
+        EXPECT_EQ(c.offset, shownParagraph.dxOffset);
+        EXPECT_EQ(c.effects, shownCharacter.dwEffects & (CFE_BOLD | CFE_UNDERLINE));
+        EXPECT_EQ(c.color, shownCharacter.crTextColor);
+        EXPECT_EQ(c.numbering, shownParagraph.wNumbering);
     }
     FormatModifierList sized;
     sized.Add(&size);
