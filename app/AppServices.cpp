@@ -13,6 +13,7 @@
 #include "IniReader.h"
 #include "LinkedDistributionInfo.h"
 #include "PathHelpers.h"
+#include "RichTextModifiers.h"
 #include "InstallerErrors.h"
 #include "LocaleNames.h"
 #include "WindowHelpers.h"
@@ -256,6 +257,10 @@ void CVelmoInstallerApp::SetUiLanguage(LANGID langId)
 
 void CVelmoInstallerApp::CreateDialogFont(LANGID langId)
 {
+    // The configuration has chosen the distribution's language: the rich text of the pages
+    // (its default font and the code page of its RTF) speaks it too.
+    SetRichTextLanguage(langId);
+
     CString faceName = L"MS Sans Serif";
     WORD points = 8;
     if (HGLOBAL resource = LoadDialogResourceById(IDD_FONT_TEMPLATE)) {

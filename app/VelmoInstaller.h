@@ -96,7 +96,9 @@ public:
     // The user-interface language: thread locale and C run-time locale of this thread.
     void SetUiLanguage(LANGID langId) override;
     // The pages' font: the face and size of dialog template 233 in the current resource
-    // module (else "MS Sans Serif", 8 points) in the language's character set.
+    // module (else "MS Sans Serif", 8 points) in the language's character set. The
+    // configuration calls it with the distribution's chosen language, which the pages' rich
+    // text takes as its language too.
     void CreateDialogFont(LANGID langId) override;
     HFONT GetDialogFont() override { return m_hDialogFont; }
 

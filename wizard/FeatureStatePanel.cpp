@@ -155,7 +155,7 @@ CString CostText(int64_t units)
 {
     // 64 bits throughout: a count near 2^31 units is a terabyte.
     const int64_t bytes = (units < 0 ? -units : units) * kUnitBytes;
-    const CString amount = CByteSizeFormatter().Format(bytes);
+    const CString amount = g_sizeUnits.Format(bytes);
     CString text;
     text.Format(LoadResourceString(units < 0 ? IDS_FEATURE_COST_FREE : IDS_FEATURE_COST_REQUIRE).GetString(),
         amount.GetString());

@@ -42,7 +42,7 @@ std::vector<PictureLayer> LinkedPictureLayers(int choiceType);
 std::vector<PictureLayer> PictureLayers(CFeature& feature);
 
 // The cost sentence for a signed count of 512-byte units: what the feature's subtree frees
-// (negative) or requires.
+// (negative) or requires, in the program's units (g_sizeUnits).
 CString CostText(int64_t units);
 
 // The type of the menu item a linked distribution's fake feature has chosen; -1 when it has

@@ -103,6 +103,11 @@ void BuildDefaultRichTextFormats()
     g_defaultsBuilt = true;
 }
 
+void ResetDefaultRichTextFormats()
+{
+    g_defaultsBuilt = false;
+}
+
 const PARAFORMAT2& DefaultParaFormat()
 {
     BuildDefaultRichTextFormats();

@@ -126,6 +126,9 @@ private:
 // language of the distribution's texts; else one made for that language from the font
 // template's face and size ("MS Sans Serif", 8 points without it).
 void BuildDefaultRichTextFormats();
+// Forgets the built defaults, so that the next use builds them again from the language and the
+// dialog font of that moment (tests that build them for another language or font).
+void ResetDefaultRichTextFormats();
 // The defaults (built first when they are not yet).
 const PARAFORMAT2& DefaultParaFormat();
 const CHARFORMAT2W& DefaultCharFormat();

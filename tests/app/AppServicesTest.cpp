@@ -9,8 +9,10 @@
 #include <string>
 
 #include "ConfigInfo.h"
+#include "DistributionInfo.h"
 #include "InstallerErrors.h"
 #include "Resources.h"
+#include "RichTextModifiers.h"
 #include "ScopedOverride.h"
 #include "SystemErrorClasses.h"
 #include "TestSupport.h"
@@ -233,6 +235,24 @@ TEST(AppServices, UiLanguageSetsTheLocales)
 
     theApp.SetUiLanguage(0x0409);
     EXPECT_EQ(0x0409u, theApp.m_uiLangId);
+    SetThreadLocale(savedThread);
+    _wsetlocale(LC_ALL, L"C");
+}
+
+// The language the configuration chooses for the distribution reaches the pages' rich text
+// (its default font and the code page of its RTF), whatever the user's own language.
+TEST(AppServices, RichTextSpeaksTheChosenLanguage)
+{
+    const LCID savedThread = GetThreadLocale();
+    for (LANGID requested : {LANGID(0x0407), LANGID(0x0409)}) {
+        SCOPED_TRACE(requested);
+        AppState state;
+        theApp.m_cmdLine.m_langId = requested;
+        state.Load(SampleRoot(), L"setup.ini");
+        ASSERT_EQ(requested, state.Config().GetDistributionInfo()->GetUiLanguage());
+        EXPECT_EQ(requested, GetRichTextLanguage());
+    }
+    SetRichTextLanguage(0);
     SetThreadLocale(savedThread);
     _wsetlocale(LC_ALL, L"C");
 }

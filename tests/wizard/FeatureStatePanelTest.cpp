@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "ByteSizeFormatter.h"
 #include "FeatureStatePanel.h"
 #include "HandBuiltFeatures.h"
 #include "ModelTestSupport.h"
@@ -144,4 +145,32 @@ TEST(FeatureStatePanelTest, CostSentence)
     };
     for (const auto& c : cases)
         EXPECT_EQ(std::wstring(c.text), FeatureStatePanel::CostText(c.units).GetString()) << c.units;
+}
+
+// The sentence speaks the program's units: the unit names and digits that the start-up sets
+// into the shared formatter (those of a translated module reach it too).
+TEST(FeatureStatePanelTest, CostSentenceUsesTheProgramsUnits)
+{
+    const wchar_t* const names[] = {L"octets", L"Ko", L"Mo", L"Go"};
+    CString saved[4];
+    for (int unit = 0; unit < 4; ++unit) {
+        saved[unit] = g_sizeUnits.GetAt(unit);
+        g_sizeUnits.SetAt(unit, names[unit]);
+    }
+    const int savedDigits = g_sizeUnits.GetSignificantDigits();
+    g_sizeUnits.SetSignificantDigits(4);
+    const struct {
+        int64_t units;
+        const wchar_t* text;
+    } cases[] = {
+        {1, L"This feature and its selected subcomponents will require 512.0 octets of disk space."},
+        {-3, L"This feature and its selected subcomponents will free 1.500 Ko of disk space."},
+        {2048, L"This feature and its selected subcomponents will require 1.000 Mo of disk space."},
+        {2097152, L"This feature and its selected subcomponents will require 1.000 Go of disk space."},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(std::wstring(c.text), FeatureStatePanel::CostText(c.units).GetString()) << c.units;
+    for (int unit = 0; unit < 4; ++unit)
+        g_sizeUnits.SetAt(unit, saved[unit]);
+    g_sizeUnits.SetSignificantDigits(savedDigits);
 }

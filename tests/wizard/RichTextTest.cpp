@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "LanguageHelpers.h"
 #include "RichEditCtrl.h"
 #include "RichText.h"
 #include "ServiceStandIns.h"
@@ -20,16 +21,24 @@ std::wstring W(const CString& text)
     return text.GetString();
 }
 
-// A hidden "RichEdit20W" window and the services the default formats are built from.
+// A hidden "RichEdit20W" window and the services the default formats are built from; the
+// defaults are built anew in each test (from its language and dialog font) and forgotten after
+// it, so that no test sees those of another.
 class RichTextTest : public ::testing::Test {
 protected:
     RichTextTest()
     {
+        ResetDefaultRichTextFormats();
         AfxInitRichEdit2();
         m_control.Attach(::CreateWindowExW(0, L"RichEdit20W", L"", WS_POPUP | ES_MULTILINE, 0, 0, 400, 300, nullptr,
             nullptr, nullptr, nullptr));
     }
-    ~RichTextTest() override { ::DestroyWindow(m_control.Detach()); }
+    ~RichTextTest() override
+    {
+        ::DestroyWindow(m_control.Detach());
+        SetRichTextLanguage(0);
+        ResetDefaultRichTextFormats();
+    }
 
     std::wstring Text()
     {
@@ -57,11 +66,22 @@ protected:
     CRichEditCtrl m_control;
 };
 
+// The list's formats as it computes them and as the control shows them.
+class FormatModifierTest : public RichTextTest { };
+
+// The height of a font of `points` on the screen.
+LONG HeightOf(int points)
+{
+    HDC screen = ::GetDC(nullptr);
+    const LONG height = -::MulDiv(points, ::GetDeviceCaps(screen, LOGPIXELSY), 72);
+    ::ReleaseDC(nullptr, screen);
+    return height;
+}
+
 }  // namespace
 
-TEST(FormatModifierTest, ModifiersApplyInListOrder)
+TEST_F(FormatModifierTest, ModifiersApplyInListOrder)
 {
-    testsupport::StandInServices services;
     const ParaLeftIndentModifier deeper(360, TRUE);
     const ParaRightIndentModifier rightMore(100, TRUE);
     const FontEffectModifier<CFE_BOLD> notBold(FALSE);
@@ -88,9 +108,10 @@ TEST(FormatModifierTest, ModifiersApplyInListOrder)
         {"bold switched off again, underlined", {&g_boldModifier, &notBold, &underline}, 0, 0, 0, CFE_UNDERLINE,
             ::GetSysColor(COLOR_WINDOWTEXT), 0},
         {"a bullet", {&bullet}, 0, 0, 0, 0, ::GetSysColor(COLOR_WINDOWTEXT), PFN_BULLET},
-        {"first line, relative", {&g_leftIndentModifier, &firstRelative}, 380, 180, -200, 0,
+        // The first line moves right by 200 twips; the following lines keep the left edge of 180.
+        {"first line, relative", {&g_leftIndentModifier, &firstRelative}, 380, 0, -200, 0,
             ::GetSysColor(COLOR_WINDOWTEXT), 0},
-        {"first line, absolute twice", {&g_leftIndentModifier, &firstAbsolute, &firstAbsolute}, 380, 180, -200, 0,
+        {"first line, absolute twice", {&g_leftIndentModifier, &firstAbsolute, &firstAbsolute}, 380, 0, -200, 0,
             ::GetSysColor(COLOR_WINDOWTEXT), 0},
     };
     for (const auto& c : cases) {
@@ -102,7 +123,7 @@ TEST(FormatModifierTest, ModifiersApplyInListOrder)
         CHARFORMATW character;
         list.Apply(paragraph, character);
         EXPECT_EQ(c.start, paragraph.dxStartIndent);
-        EXPECT_EQ(c.right, c.name[0] == 'f' ? 180 : paragraph.dxRightIndent);
+        EXPECT_EQ(c.right, paragraph.dxRightIndent);
         EXPECT_EQ(c.offset, paragraph.dxOffset);
         EXPECT_EQ(c.effects, character.dwEffects);
         EXPECT_EQ(c.color, character.crTextColor);
@@ -111,6 +132,19 @@ TEST(FormatModifierTest, ModifiersApplyInListOrder)
         EXPECT_EQ(UINT(sizeof(CHARFORMATW)), character.cbSize);
         EXPECT_EQ(DWORD(0x3F), paragraph.dwMask);
         EXPECT_EQ(DWORD(0xF800003F), character.dwMask);
+
+        // The same formats in the control, the row a paragraph of its own.
+        const long start = static_cast<long>(Text().size());
+        AppendRichText(m_control, L"row\r", list, false);
+        CHARFORMAT2W shownCharacter;
+        PARAFORMAT2 shownParagraph;
+        FormatsAt(start, shownCharacter, shownParagraph);
+        EXPECT_EQ(c.start, shownParagraph.dxStartIndent);
+        EXPECT_EQ(c.right, shownParagraph.dxRightIndent);
+        EXPECT_EQ(c.offset, shownParagraph.dxOffset);
+        EXPECT_EQ(c.effects, shownCharacter.dwEffects & (CFE_BOLD | CFE_UNDERLINE));
+        EXPECT_EQ(c.color, shownCharacter.crTextColor);
+        EXPECT_EQ(c.numbering, shownParagraph.wNumbering);
     }
     FormatModifierList sized;
     sized.Add(&size);
@@ -210,4 +244,63 @@ TEST_F(RichTextTest, LongAndNonAsciiTextsArriveWhole)
     AppendRichText(m_control, plain.c_str(), FormatModifierList(), false);
     SetRichTextLanguage(0);
     EXPECT_EQ(longText + plain, Text());
+}
+
+// The defaults' face, height and charset as the control shows them on plain text: the dialog
+// font's while the user interface speaks the distribution's language (a positive height being
+// the point size itself); for another language a font made for it, in the character set of its
+// ANSI code page (the pages' font template names 8 point "MS Sans Serif").
+TEST_F(RichTextTest, DefaultFontFollowsTheDistributionsLanguage)
+{
+    const LANGID userInterface = LANGIDFROMLCID(::GetThreadLocale());
+    const LANGID russian = 0x0419;
+    ASSERT_NE(russian, userInterface);
+    const struct {
+        const char* name;
+        LANGID language;
+        const wchar_t* dialogFace;
+        LONG dialogHeight;
+        BYTE dialogCharset;
+        const wchar_t* face;
+        LONG twips;
+        BYTE charset;
+    } cases[] = {
+        {"the dialog font", userInterface, L"Tahoma", HeightOf(12), GREEK_CHARSET, L"Tahoma", 240, GREEK_CHARSET},
+        {"a positive height", userInterface, L"Courier New", 10, EASTEUROPE_CHARSET, L"Courier New", 200,
+            EASTEUROPE_CHARSET},
+        {"another language", russian, L"Tahoma", HeightOf(12), GREEK_CHARSET, L"MS Sans Serif", 160, RUSSIAN_CHARSET},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        LOGFONTW dialog = {};
+        wcscpy(dialog.lfFaceName, c.dialogFace);
+        dialog.lfHeight = c.dialogHeight;
+        dialog.lfCharSet = c.dialogCharset;
+        HFONT font = ::CreateFontIndirectW(&dialog);
+        ASSERT_NE(nullptr, font);
+        m_services.app.dialogFont = font;
+        SetRichTextLanguage(c.language);
+        ResetDefaultRichTextFormats();
+        m_control.SetWindowText(L"");
+        AppendRichText(m_control, L"text", FormatModifierList(), false);
+        CHARFORMAT2W character;
+        PARAFORMAT2 paragraph;
+        FormatsAt(0, character, paragraph);
+        EXPECT_EQ(std::wstring(c.face), character.szFaceName);
+        EXPECT_EQ(c.twips, character.yHeight);
+        EXPECT_EQ(c.charset, character.bCharSet);
+        m_services.app.dialogFont = nullptr;
+        ::DeleteObject(font);
+    }
+}
+
+// RTF reaches the control in the ANSI code page of the distribution's language, not the user
+// interface's: Cyrillic arrives whole from a Russian distribution.
+TEST_F(RichTextTest, RtfIsConvertedInTheCodePageOfTheDistributionsLanguage)
+{
+    ASSERT_NE(1251u, OrbelToolbox::GetAnsiCodePage(::GetThreadLocale()));
+    SetRichTextLanguage(0x0419);
+    const std::wstring russian = L"\x0416\x0438\x0437\x043D\x044C";
+    AppendRichText(m_control, (L"{\\rtf1\\ansi\\ansicpg1251 " + russian + L"}").c_str(), FormatModifierList(), true);
+    EXPECT_EQ(russian, Text());
 }
