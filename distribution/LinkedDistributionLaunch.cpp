@@ -95,16 +95,14 @@ CString BuildLinkedChildCommandLine(const LinkedChildCommand& command)
         line += L" /ini ";
         line += QuoteCommandLineArgument(command.iniName);
     }
-    if (!command.properties.empty()) {
+    // One /prop switch for each property, its whole NAME=VALUE quoted: the child's property list
+    // takes a comma after a backslash for a comma of the value, so a value that ends in a
+    // backslash (a folder) must not be followed by a separating comma.
+    for (const auto& property : command.properties) {
+        CString value = property.second;
+        value.Replace(L",", L"\\,");
         line += L" /prop ";
-        for (const auto& property : command.properties) {
-            CString value = property.second;
-            value.Replace(L",", L"\\,");
-            line += property.first;
-            line += L"=";
-            line += QuoteCommandLineArgument(value);
-            line += L",";
-        }
+        line += QuoteCommandLineArgument(property.first + L"=" + value);
     }
     return line;
 }

@@ -28,8 +28,9 @@ struct LinkedChildCommand {
 };
 
 // The child's command line. Every quoted text is quoted as the C run time reads it back (a quote
-// in it and backslashes before a quote or the closing quote are escaped); commas in property
-// values are written "\," for the child's property list.
+// in it and backslashes before a quote or the closing quote are escaped). Each property is an
+// argument of its own after a /prop switch, "NAME=VALUE" quoted, with every comma of the value
+// written "\," for the child's property list.
 CString BuildLinkedChildCommandLine(const LinkedChildCommand& command);
 
 // `text` in double quotes, written so that the C run time's argument parser gives back `text`.

@@ -349,3 +349,10 @@ private:
     int m_productState;
     int m_action;
 };
+
+// The lines of a package's logged command line wrap at this width.
+const DWORD kPackageCommandLogWrap = 100;
+
+// The properties of a package's command line: for each entry in map order, NAME="VALUE" and a
+// blank, every double quote of the value doubled.
+CString FormatPackageProperties(const std::map<CString, CString>& properties);

@@ -17,9 +17,6 @@
 
 namespace {
 
-// The lines of the command line's summary wrap at this width.
-const DWORD kCommandLogWrap = 100;
-
 // The feature lists of the command line, in command-line order.
 enum FeatureList { kAddLocal, kAddSource, kAdvertise, kRemove, kReinstall, kFeatureListCount };
 const wchar_t* const kFeatureListNames[kFeatureListCount]
@@ -74,6 +71,20 @@ private:
 };
 
 }  // namespace
+
+CString FormatPackageProperties(const std::map<CString, CString>& properties)
+{
+    CString text;
+    for (const auto& entry : properties) {
+        CString value = entry.second;
+        value.Replace(L"\"", L"\"\"");
+        text += entry.first;
+        text += L"=\"";
+        text += value;
+        text += L"\" ";
+    }
+    return text;
+}
 
 UINT CPart::InstallWithExternalUI(
     CDistribution& distribution, INSTALLUI_HANDLERW handler, DWORD messageFilter, void* context)
@@ -145,21 +156,17 @@ UINT CPart::InstallPackage(CDistribution& distribution)
     AddStandardProperties(m_properties);
     CString transform;
     const bool hasTransform = m_partInfo->GetLangXfm(settings.GetUiLanguage(), transform);
-    bool transformsGiven = false;
-    CString properties;
-    for (const auto& entry : m_properties) {
-        CString value = entry.second;
-        if (entry.first == L"TRANSFORMS") {
-            transformsGiven = true;
-            if (hasTransform) {
-                if (!value.IsEmpty())
-                    value += L";";
-                value += transform;
-            }
-        }
-        value.Replace(L"\"", L"\"\"");
-        properties += entry.first + L"=\"" + value + L"\" ";
+    // A configured TRANSFORMS property gets the language transform after its own.
+    std::map<CString, CString> given = m_properties;
+    const auto transforms = given.find(L"TRANSFORMS");
+    const bool transformsGiven = transforms != given.end();
+    if (transformsGiven && hasTransform) {
+        CString& value = transforms->second;
+        if (!value.IsEmpty())
+            value += L";";
+        value += transform;
     }
+    CString properties = FormatPackageProperties(given);
     if (!transformsGiven && hasTransform) {
         RemoveLeadingBackslash(transform);
         if (!CPath::IsAbsolute(transform)) {
@@ -173,7 +180,7 @@ UINT CPart::InstallPackage(CDistribution& distribution)
     AppServices().GetLogStream(kLogInfo, 0) << L"--- Installing Part " << m_productName << L" ---" << std::endl
                                             << GetCurrentTimeText() << std::endl;
     {
-        VelmoLogGuard log = AppServices().GetLogStream(kLogInfo | kLogDetail, kCommandLogWrap);
+        VelmoLogGuard log = AppServices().GetLogStream(kLogInfo | kLogDetail, kPackageCommandLogWrap);
         for (int list = 0; list < kFeatureListCount; ++list)
             log << kFeatureListNames[list] << L": " << lists[list] << std::endl;
         log << L"Directories: " << directories << std::endl << L"Properties: " << properties << std::endl;

@@ -13,7 +13,7 @@ bash "$src/scripts/install-deps.sh"
 # The programs are measured as they ship: optimised.
 cmake -S "$src" -B "$build" -DVELMO_TARGET_ARCH="${VELMO_TARGET_ARCH:-x86_64}" -DVELMO_BENCH=ON \
     -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-cmake --build "$build" -j "${JOBS:-$(nproc)}" --target feature_bench install_bench load_bench keepalive >/dev/null
+cmake --build "$build" -j "${JOBS:-$(nproc)}" --target feature_bench long_value_bench install_bench load_bench keepalive >/dev/null
 run="$build/wine-run"
 eval "$(grep '^export' "$run")"
 bash "$src/tests/wine/start.sh" "$run" "$build/bin/keepalive.exe"
@@ -22,6 +22,7 @@ trap 'bash "$src/tests/wine/stop.sh" "$run"' EXIT
 bench="$build/bin/bench"
 win() { "$run" winepath -w "$1"; }
 "$run" "$build/bin/feature_bench.exe" "$(win "$bench/feature_tree.msi")" | tr -d '\r'
+"$run" "$build/bin/long_value_bench.exe" "$(win "$bench/feature_tree.msi")" | tr -d '\r'
 "$run" "$build/bin/install_bench.exe" "$(win "$build/bin/setup.exe")" "$rounds" \
     "$(win "$bench/dist1")" "$(win "$bench/dist5")" "$(win "$bench/dist10")" | tr -d '\r'
 "$run" "$build/bin/load_bench.exe" "$(win "$build/bin/setup.exe")" "$rounds" \

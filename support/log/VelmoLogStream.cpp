@@ -53,11 +53,26 @@ void VelmoLogStreamBuf::TakeUserLocale()
     } catch (...) {
         m_locale = std::locale::classic();
     }
+    FindLastSpace();
 }
 
 void VelmoLogStreamBuf::imbue(const std::locale& loc)
 {
     m_locale = loc;
+    FindLastSpace();
+}
+
+// What is white space depends on the locale: the pending line's last break point is looked for
+// again whenever the locale or the line's end changes other than by an added character.
+void VelmoLogStreamBuf::FindLastSpace()
+{
+    m_lastSpace = std::wstring::npos;
+    for (size_t i = m_line.size(); i > kPrefixLength; --i) {
+        if (IsSpace(m_line[i - 1])) {
+            m_lastSpace = i - 1;
+            return;
+        }
+    }
 }
 
 bool VelmoLogStreamBuf::IsSpace(wchar_t c) const
@@ -100,6 +115,7 @@ void VelmoLogStreamBuf::Close()
     m_hFile.Reset();
     m_line.assign(VelmoLogOStream::Prefix);
     m_columns = kPrefixLength;
+    m_lastSpace = std::wstring::npos;
 }
 
 DWORD VelmoLogStreamBuf::SetLineWidth(DWORD width)
@@ -138,11 +154,15 @@ VelmoLogStreamBuf::int_type VelmoLogStreamBuf::overflow(int_type c)
         if (m_line.size() > kPrefixLength && m_line.back() == L'\r') {
             m_line.pop_back();
             --m_columns;
+            if (m_lastSpace == m_line.size())
+                FindLastSpace();
         }
         return WriteLine(true) ? c : eof;
     }
     m_line.push_back(ch);
     m_columns += (ch == L'\t') ? 8 : 1;
+    if (IsSpace(ch))
+        m_lastSpace = m_line.size() - 1;
     if (m_width != 0 && m_columns > m_width) {
         if (!WriteLine(false))
             return eof;
@@ -170,11 +190,10 @@ bool VelmoLogStreamBuf::WriteLinePart(bool force, bool& wrote)
     size_t partLength = m_line.size();
     size_t carryStart = m_line.size();
     if (m_width != 0 && m_columns > m_width) {
-        // The last white space, never searching past the prefix's trailing blank.
-        size_t s = m_line.size() - 1;
-        while (s > kPrefixLength - 1 && !IsSpace(m_line[s]))
-            --s;
-        if (s == kPrefixLength - 1) {
+        // The last white space after the prefix, kept as the line grows: a long line without
+        // one is never searched again for each character it gets.
+        const size_t s = m_lastSpace;
+        if (s == std::wstring::npos) {
             if (!force)
                 return true;  // no break point yet: the line keeps growing
         } else {
@@ -193,10 +212,12 @@ bool VelmoLogStreamBuf::WriteLinePart(bool force, bool& wrote)
     if (!WriteRaw(m_line.data(), partLength) || !WriteRaw(crlf, 2))
         return false;
 
+    // The carried text follows the last white space: it has none.
     std::wstring carry = m_line.substr(carryStart);
     m_line.assign(VelmoLogOStream::Prefix);
     m_line += carry;
     m_columns = static_cast<DWORD>(m_line.size());
+    m_lastSpace = std::wstring::npos;
     wrote = true;
     return true;
 }

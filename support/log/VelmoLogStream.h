@@ -68,11 +68,13 @@ private:
     bool WriteLinePart(bool force, bool& wrote);
     bool WriteRaw(const wchar_t* text, size_t count);
     bool IsSpace(wchar_t c) const;
+    void FindLastSpace();
     void TakeUserLocale();
 
     OrbelToolbox::UniqueKernelHandle m_hFile;
     std::locale m_locale;
     std::wstring m_line;  // always begins with the prefix
+    size_t m_lastSpace = std::wstring::npos;  // m_line's last white space after the prefix, or npos
     DWORD m_width = 0;
     DWORD m_columns = 0;  // columns of m_line, prefix included; a tab counts 8
     DWORD m_levelMask = 0xFFFFFFFF;

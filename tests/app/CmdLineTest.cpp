@@ -4,10 +4,12 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <map>
 #include <string>
 
 #include "CStringText.h"
 #include "CommandLineInfo.h"
+#include "LinkedDistributionLaunch.h"
 #include "VelmoCmdLine.h"
 
 using testsupport::Text;
@@ -278,4 +280,58 @@ TEST(CmdLine, ANegativeLevelIsAccepted)
     CVelmoCmdLine viaCommandLine;
     Parse(viaCommandLine, L"/level -3");
     EXPECT_TRUE(viaCommandLine.m_bParseError);
+}
+
+// A linked child gets the master's properties back unchanged: the master's command line goes
+// through the child's own splitting and property parser. Every value is given at once, so that
+// each one is also followed by another property.
+TEST(CmdLine, LinkedChildGetsTheMastersPropertiesUnchanged)
+{
+    const wchar_t* const values[] = {
+        L"plain",
+        L"",
+        L"C:\\Program Files\\Velmo\\",  // a folder: its trailing backslash before the next property
+        L"C:\\Dir\\\\",                 // two trailing backslashes
+        L"\\",
+        L"a,b",
+        L",leading and trailing,",
+        L",,",
+        L"a\\,b",    // a backslash before a comma of the value
+        L"a\\\\,b",  // two of them
+        L"say \"hi\", go",
+        L"\"",
+        L"end quote\\\"",  // a backslash before a quote
+        L"tab\tand  blanks ",
+        L" ",
+        L"x=y,z=w",
+        L"/q",
+    };
+    std::map<CString, CString> properties;
+    for (int i = 0; i < static_cast<int>(sizeof(values) / sizeof(values[0])); ++i) {
+        CString name;
+        name.Format(L"P%02d", i);
+        properties[name] = values[i];
+    }
+    properties[L"ADIR"] = L"C:\\Program Files\\Velmo\\";
+    properties[L"BNAME"] = L"plain";
+
+    for (bool quiet : {false, true}) {
+        LinkedChildCommand command;
+        command.program = L"E:\\Disk 2\\setup.exe";
+        command.quiet = quiet;
+        command.properties = properties;
+        const CString line = BuildLinkedChildCommandLine(command);
+        SCOPED_TRACE(testing::Message() << "command line: " << Text(line));
+
+        CVelmoCmdLine child;
+        AfxParseCommandLine(child, line);
+        EXPECT_FALSE(child.m_bParseError);
+        EXPECT_EQ(quiet ? UiQuiet : UiLinkedCustom, child.m_nUiMode);
+        EXPECT_EQ(properties.size(), child.m_properties.size());
+        for (const auto& sent : properties) {
+            const auto got = child.m_properties.find(sent.first);
+            ASSERT_NE(child.m_properties.end(), got) << Text(sent.first);
+            EXPECT_EQ(Text(sent.second), Text(got->second)) << Text(sent.first);
+        }
+    }
 }

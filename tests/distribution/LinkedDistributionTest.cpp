@@ -253,7 +253,7 @@ TEST(LinkedChildCommandLine, PiecesAndQuoting)
              c.properties[L"ZDIR"] = L"C:\\Dir\\";
              c.properties[L"ANOTE"] = L"say \"hi\", go";
          }),
-            L"\"E:\\Disk 2\\setup.exe\" /linkedcustom /prop ANOTE=\"say \\\"hi\\\"\\, go\",ZDIR=\"C:\\Dir\\\\\","},
+            L"\"E:\\Disk 2\\setup.exe\" /linkedcustom /prop \"ANOTE=say \\\"hi\\\"\\, go\" /prop \"ZDIR=C:\\Dir\\\\\""},
     };
     for (const Case& c : cases)
         EXPECT_EQ(c.line, std::wstring(BuildLinkedChildCommandLine(c.command).GetString())) << c.what;
@@ -262,8 +262,8 @@ TEST(LinkedChildCommandLine, PiecesAndQuoting)
     EXPECT_EQ((std::vector<std::wstring>{L"E:\\Disk 2\\setup.exe", L"/linkedcustom", L"C:\\Temp Files\\~spec1.tmp",
                   L"/root", L"E:\\Disk 2", L"/ini", L"setup.ini"}),
         AfxSplitCommandLine(cases[4].line.c_str()));
-    EXPECT_EQ((std::vector<std::wstring>{
-                  L"E:\\Disk 2\\setup.exe", L"/linkedcustom", L"/prop", L"ANOTE=say \"hi\"\\, go,ZDIR=C:\\Dir\\,"}),
+    EXPECT_EQ((std::vector<std::wstring>{L"E:\\Disk 2\\setup.exe", L"/linkedcustom", L"/prop",
+                  L"ANOTE=say \"hi\"\\, go", L"/prop", L"ZDIR=C:\\Dir\\"}),
         AfxSplitCommandLine(cases[5].line.c_str()));
 }
 
@@ -378,7 +378,7 @@ TEST_F(LinkedRunTest, SeriesWithRespawnErrorsAndUserExit)
     const std::vector<std::vector<std::string>> alpha = RecordedRuns(m_dir.File(L"A"));
     ASSERT_EQ(1u, alpha.size());
     EXPECT_EQ((std::vector<std::string>{"/linkedcustom", "/masterHwnd", windowText.str(), "/prop",
-                  "ZKLINKDIR=C:\\Dir\\,ZKLINKNOTE=say \"hi\"\\, go,"}),
+                  "ZKLINKDIR=C:\\Dir\\", "/prop", "ZKLINKNOTE=say \"hi\"\\, go"}),
         alpha[0]);
 }
 

@@ -139,6 +139,41 @@ TEST(LogStream, SmallerWidthForAPendingLineLosesNoLineEnd)
     EXPECT_EQ(expected, ReadLog(path).lines);
 }
 
+// Lines far longer than the width wrap as short ones do: a word is never broken, however long,
+// and a long text of words breaks at the last blank that fits, line after line.
+TEST(LogStream, LongLinesWrapAsShortOnes)
+{
+    const std::wstring longWord(100000, L'w');
+    EXPECT_EQ(std::vector<std::wstring>{kPrefix + longWord}, WriteWrapped(100, longWord + L"\n"));
+    EXPECT_EQ((std::vector<std::wstring>{kPrefix + L"aa", kPrefix + longWord, kPrefix + L"bb cc"}),
+        WriteWrapped(30, L"aa " + longWord + L" bb cc\n"));
+
+    // Width 100 leaves 84 columns after the prefix: eight words of nine letters and their blanks.
+    const int kLines = 2000;
+    const std::wstring eightWords = L"abcdefghi abcdefghi abcdefghi abcdefghi abcdefghi abcdefghi abcdefghi abcdefghi";
+    std::wstring text = eightWords;
+    for (int i = 1; i < kLines; ++i)
+        text += L" " + eightWords;
+    EXPECT_EQ(std::vector<std::wstring>(kLines, kPrefix + eightWords), WriteWrapped(100, text + L"\n"));
+}
+
+// A carriage return ends the last white space of a line; once it is dropped before the line end,
+// a narrower width breaks the line at the blank before it.
+TEST(LogStream, ALineEndAfterADroppedCarriageReturnBreaksAtTheBlankBeforeIt)
+{
+    TempDir dir;
+    std::wstring path = dir.File(L"cr.log");
+    {
+        VelmoLogOStream log;
+        log.Open(path.c_str(), false);
+        log << L"aaaa bbbb cccc dddd eeee\r";
+        log.SetLineWidth(26);
+        log << L"\n";
+    }
+    std::vector<std::wstring> expected = {kPrefix + L"aaaa bbbb cccc dddd", kPrefix + L"eeee"};
+    EXPECT_EQ(expected, ReadLog(path).lines);
+}
+
 TEST(LogStream, ByteOrderMarkOnNewAndTruncatedFilesOnly)
 {
     TempDir dir;
