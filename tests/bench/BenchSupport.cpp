@@ -120,6 +120,11 @@ double Seconds(long long ticks)
     return static_cast<double>(ticks) / static_cast<double>(frequency.QuadPart);
 }
 
+double Now()
+{
+    return Seconds(Counter());
+}
+
 std::vector<Mark> RunTimed(const std::wstring& commandLine, const std::wstring& timeline, bool wholeRun)
 {
     DeleteFileW(timeline.c_str());

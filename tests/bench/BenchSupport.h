@@ -42,6 +42,8 @@ int BenchMain(int argc, wchar_t** argv, const char* name, FloorRun floor, Distri
 long long Counter();
 // Counter ticks in seconds.
 double Seconds(long long ticks);
+// The counter now, in seconds.
+double Now();
 
 // The environment variable that names the file setup (a VELMO_BENCH build) writes its timeline
 // to, and the one that makes it go on past the end of its initialisation.

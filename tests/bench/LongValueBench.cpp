@@ -15,6 +15,7 @@
 #include <stdexcept>
 #include <string>
 
+#include "BenchSupport.h"
 #include "CString.h"
 #include "LinkedDistributionLaunch.h"
 #include "MsiSession.h"
@@ -27,17 +28,7 @@ const int kLengths[] = {10000, 100000, 1000000};
 const int kRounds = 5;
 const wchar_t kUserProperty[] = L"USERNAME";
 
-double Now()
-{
-    static LARGE_INTEGER frequency = [] {
-        LARGE_INTEGER f;
-        QueryPerformanceFrequency(&f);
-        return f;
-    }();
-    LARGE_INTEGER counter;
-    QueryPerformanceCounter(&counter);
-    return static_cast<double>(counter.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
+using bench::Now;
 
 std::wstring TempLogPath()
 {

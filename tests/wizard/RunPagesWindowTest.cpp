@@ -102,6 +102,14 @@ UINT RunScript(CProgressDialog& page)
     return g_install(page);
 }
 
+// A run that reaches the checkpoint and never comes back (until the time-out stops it).
+UINT NeverComesBack(CProgressDialog&)
+{
+    ::SetEvent(g_ready);
+    ::Sleep(INFINITE);
+    return ERROR_SUCCESS;
+}
+
 void ReadPosition(CProgressDialog::RunPosition& position)
 {
     position = g_position;
@@ -458,11 +466,7 @@ TEST(ProgressWindow, TimeOutStopsARunThatDoesNotComeBackAndIgnoresALateResult)
 {
     RunFixture fixture;
     ScopedOverride<UINT> timeout(CProgressDialog::s_nCancelTimeoutMs, 300);
-    g_install = [](CProgressDialog&) -> UINT {
-        ::SetEvent(g_ready);
-        ::Sleep(INFINITE);
-        return ERROR_SUCCESS;
-    };
+    g_install = &NeverComesBack;
     fixture.Answer(IDYES);
     fixture.Answer(IDOK);
     CTopDialog& frame = fixture.Show(kProgressDialog);
@@ -550,11 +554,7 @@ TEST(ProgressWindow, TheFirstResultTakenEndsTheCancel)
         SCOPED_TRACE("the result posted before the time-out stopped the run arrives during its message");
         RunFixture fixture;
         ScopedOverride<UINT> timeout(CProgressDialog::s_nCancelTimeoutMs, 100);
-        g_install = [](CProgressDialog&) -> UINT {
-            ::SetEvent(g_ready);
-            ::Sleep(INFINITE);
-            return ERROR_SUCCESS;
-        };
+        g_install = &NeverComesBack;
         fixture.Answer(IDYES);
         fixture.AnswerAfter(IDOK, [&] {
             fixture.Frame().GetCurrentPage()->PostMessage(
