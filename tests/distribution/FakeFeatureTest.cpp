@@ -182,6 +182,20 @@ TEST_F(FakeFeatureTest, ChoosingItemsEnablesTheLinkedDistributionAndMovesTheFeat
     EXPECT_EQ(1, menu.GetSelectedItem());
 }
 
+// At the install level is within it: installing leaves the level as it is, leaving out moves it
+// beyond.
+TEST_F(FakeFeatureTest, AFeatureAtTheInstallLevelIsWithinIt)
+{
+    CFeature& linked = Init(L"Linked", 100);
+    Menu& menu = linked.GetLinkedDistFakeFeature();
+    menu.SelectMenuItem(menu.GetInstallItem());
+    EXPECT_EQ(INSTALLSTATE_LOCAL, linked.GetActionState());
+    EXPECT_EQ(100, linked.GetLevel());
+    menu.SelectMenuItem(menu.GetLeaveOutItem());
+    EXPECT_EQ(INSTALLSTATE_ABSENT, linked.GetActionState());
+    EXPECT_EQ(110, linked.GetLevel());
+}
+
 TEST_F(FakeFeatureTest, MenuWithoutItemsChoosesNothing)
 {
     CFeature& empty = Init(L"LinkedEmpty", 1);

@@ -775,6 +775,29 @@ TEST(FeatureSolver, CallbackSeesEachChangeBeforeItIsMade)
     EXPECT_FALSE(t[L"Other"]->IsChanged());
 }
 
+// What a user's change planned is the last user request of the feature and of each feature
+// above it; the rest of the tree keeps its own.
+TEST(FeatureSolver, AUserChangeIsTheLastRequestOfTheFeatureAndItsAncestors)
+{
+    modeltest::TestAppServices app;
+    Tree t;
+    CFeature* top = t.Add(L"Top");
+    CFeature* middle = t.Add(L"Middle", top);
+    CFeature* leaf = t.Add(L"Leaf", middle);
+    CFeature* other = t.Add(L"Other");
+    ASSERT_TRUE(leaf->TryRequestState(kLocal, false, nullptr, nullptr));
+    for (CFeature* f : {leaf, middle, top}) {
+        EXPECT_EQ(kLocal, f->GetActionState()) << Narrow(std::wstring(f->GetName()));
+        EXPECT_EQ(kLocal, f->m_lastUserRequest) << Narrow(std::wstring(f->GetName()));
+    }
+    EXPECT_EQ(kAbsent, other->m_lastUserRequest);
+
+    // Removing the middle one records the removal on it and on the top, which stays.
+    ASSERT_TRUE(middle->TryRequestState(kAbsent, false, nullptr, nullptr));
+    EXPECT_EQ(kAbsent, middle->m_lastUserRequest);
+    EXPECT_EQ(top->GetActionState(), top->m_lastUserRequest);
+}
+
 TEST(FeatureSolver, BlockedFeaturesAndTheirReasons)
 {
     modeltest::TestAppServices app;
@@ -815,6 +838,16 @@ TEST(FeatureSolver, BlockedFeaturesAndTheirReasons)
     auto count = [](CFeature*, void* data) { ++*static_cast<int*>(data); };
     EXPECT_TRUE(dependent->TryRequestState(kLocal, false, count, &calls));
     EXPECT_EQ(kAbsent, dependent->GetActionState());
+    EXPECT_GT(calls, 0);
+
+    // ... even when it is planned as it is requested: its plan is what changes.
+    dependent->m_actionState = kLocal;
+    dependent->m_requestPriority = 0;
+    dependent->m_changed = false;
+    calls = 0;
+    dependent->ApplyRequestedStates(count, &calls);
+    EXPECT_EQ(kAbsent, dependent->GetActionState());
+    EXPECT_TRUE(dependent->IsChanged());
     EXPECT_GT(calls, 0);
 
     // The answer is kept, and worked out again once a dependency is added.

@@ -729,6 +729,35 @@ TEST_F(ModelTest, FeatureSubsetsOfTheParts)
     EXPECT_FALSE(core.IsOSExcluded(3));
 }
 
+// A subset that names a feature the tree does not have is reported and not given to its part,
+// even with its other features found; the part's other subsets still are.
+TEST_F(ModelTest, ASubsetNamingAMissingFeatureIsNotGivenToItsPart)
+{
+    Configure(Ini("{6D1F3B20-7A4C-4E5D-8B9A-0C1D2E3F4A11}"));
+    m_model.PopulateFromIniInfo(m_config, nullptr, nullptr);
+    m_model.BuildFeatureTree();
+    MsiSmartPtr<MsiDatabase> database = m_model.GetSession()->GetActiveDatabase();
+    for (const wchar_t* row : {
+             L"INSERT INTO `ZKFeatureSubsetProduct` (`FeatureSubset`, `SubsetName`, `ProductCode`) VALUES "
+             L"('BrokenSubset', 'Broken', '{6D1F3B20-7A4C-4E5D-8B9A-0C1D2E3F4A11}') TEMPORARY",
+             L"INSERT INTO `ZKFeatureSubsetFeature` (`FeatureSubset_`, `Feature_`) VALUES "
+             L"('BrokenSubset', 'CoreDocs') TEMPORARY",
+             L"INSERT INTO `ZKFeatureSubsetFeature` (`FeatureSubset_`, `Feature_`) VALUES "
+             L"('BrokenSubset', 'NoSuchFeature') TEMPORARY"})
+        database->OpenView(L"%s", row)->Execute();
+    CFeatureSubsetTable subsets;
+    subsets.Load(*database, m_model);
+    std::vector<SubsetResolveError> errors;
+    EXPECT_FALSE(subsets.Resolve(m_model, errors));
+    ASSERT_EQ(1u, errors.size());
+    EXPECT_EQ(L"Broken", W(errors[0].subsetName));
+    EXPECT_EQ(L"NoSuchFeature", W(errors[0].featureName));
+    CPart& core = *m_model.GetPart(0);
+    EXPECT_EQ(&core, errors[0].part);
+    EXPECT_FALSE(core.HasFeatureSubsetNamed(L"Broken"));
+    EXPECT_TRUE(core.HasFeatureSubsetNamed(L"Docs"));
+}
+
 // A part is excluded on a kind of Windows by a property of its owner's: ZKPROD32BITOSEXC names
 // kind 2 (asked only under WOW64), ZKPROD64BITOSEXC kind 3, each also with a suffix; a property
 // without a value excludes nothing.
