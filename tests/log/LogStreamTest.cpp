@@ -38,14 +38,15 @@ bool NotNtFamily()
     return false;
 }
 
-// Writes `input` at width `width` and returns the lines written.
-std::vector<std::wstring> WriteWrapped(DWORD width, const std::wstring& input)
+// Writes `before` at the default width, then `input` at width `width`; the lines written.
+std::vector<std::wstring> WriteWrapped(DWORD width, const std::wstring& input, const std::wstring& before = {})
 {
     TempDir dir;
     std::wstring path = dir.File(L"wrap.log");
     {
         VelmoLogOStream log;
         log.Open(path.c_str(), false);
+        log << before;
         log.SetLineWidth(width);
         log << input;
         log.Close();
@@ -125,18 +126,9 @@ TEST(LogStream, Width70KeepsEveryLineWithinTheWidth)
 
 TEST(LogStream, SmallerWidthForAPendingLineLosesNoLineEnd)
 {
-    TempDir dir;
-    std::wstring path = dir.File(L"w.log");
-    {
-        VelmoLogOStream log;
-        log.Open(path.c_str(), false);
-        log << L"aaaa bbbb cccc dddd eeee";
-        log.SetLineWidth(26);
-        log << std::endl << L"next" << std::endl;
-    }
     // The line breaks at its last blank; the carried word still gets its own line end.
     std::vector<std::wstring> expected = {kPrefix + L"aaaa bbbb cccc dddd", kPrefix + L"eeee", kPrefix + L"next"};
-    EXPECT_EQ(expected, ReadLog(path).lines);
+    EXPECT_EQ(expected, WriteWrapped(26, L"\nnext\n", L"aaaa bbbb cccc dddd eeee"));
 }
 
 // Lines far longer than the width wrap as short ones do: a word is never broken, however long,
@@ -161,17 +153,8 @@ TEST(LogStream, LongLinesWrapAsShortOnes)
 // a narrower width breaks the line at the blank before it.
 TEST(LogStream, ALineEndAfterADroppedCarriageReturnBreaksAtTheBlankBeforeIt)
 {
-    TempDir dir;
-    std::wstring path = dir.File(L"cr.log");
-    {
-        VelmoLogOStream log;
-        log.Open(path.c_str(), false);
-        log << L"aaaa bbbb cccc dddd eeee\r";
-        log.SetLineWidth(26);
-        log << L"\n";
-    }
     std::vector<std::wstring> expected = {kPrefix + L"aaaa bbbb cccc dddd", kPrefix + L"eeee"};
-    EXPECT_EQ(expected, ReadLog(path).lines);
+    EXPECT_EQ(expected, WriteWrapped(26, L"\n", L"aaaa bbbb cccc dddd eeee\r"));
 }
 
 TEST(LogStream, ByteOrderMarkOnNewAndTruncatedFilesOnly)

@@ -284,6 +284,14 @@ public:
 
     template <class Page> Page* Current() { return dynamic_cast<Page*>(m_frame->GetCurrentPage()); }
 
+    // The progress page shown, its run held at the checkpoint; null when it did not get there.
+    CProgressDialog* ShowRunning()
+    {
+        Show(kProgressDialog);
+        CProgressDialog* page = Current<CProgressDialog>();
+        return page && ReachCheckpoint() ? page : nullptr;
+    }
+
     void Answer(int answer, const std::wstring& screenshot = std::wstring())
     {
         std::lock_guard<std::mutex> lock(g_boxLock);
@@ -340,10 +348,9 @@ TEST(ProgressWindow, InstallingMovesBothBarsThenTheResultGoesToTheFrame)
         Handle(page, INSTALLMESSAGE_TERMINATE, L"");
         return ERROR_SUCCESS;
     };
-    CTopDialog& frame = fixture.Show(kProgressDialog);
-    CProgressDialog* page = fixture.Current<CProgressDialog>();
+    CProgressDialog* page = fixture.ShowRunning();
     ASSERT_NE(nullptr, page);
-    ASSERT_TRUE(ReachCheckpoint());
+    CTopDialog& frame = fixture.Frame();
 
     int lower = 0, upper = 0;
     page->GetOverallBar().GetRange(lower, upper);
@@ -430,10 +437,9 @@ TEST(ProgressWindow, CancelAskedNoChangesNothingYesCancelsTheRun)
     };
     fixture.Answer(IDNO, L"progress-cancel-question");
     fixture.Answer(IDYES);
-    CTopDialog& frame = fixture.Show(kProgressDialog);
-    CProgressDialog* page = fixture.Current<CProgressDialog>();
+    CProgressDialog* page = fixture.ShowRunning();
     ASSERT_NE(nullptr, page);
-    ASSERT_TRUE(ReachCheckpoint());
+    CTopDialog& frame = fixture.Frame();
 
     frame.PostMessage(WM_COMMAND, IDCANCEL, 0);
     Pump(800);
@@ -469,10 +475,9 @@ TEST(ProgressWindow, TimeOutStopsARunThatDoesNotComeBackAndIgnoresALateResult)
     g_install = &NeverComesBack;
     fixture.Answer(IDYES);
     fixture.Answer(IDOK);
-    CTopDialog& frame = fixture.Show(kProgressDialog);
-    CProgressDialog* page = fixture.Current<CProgressDialog>();
+    CProgressDialog* page = fixture.ShowRunning();
     ASSERT_NE(nullptr, page);
-    ASSERT_TRUE(ReachCheckpoint());
+    CTopDialog& frame = fixture.Frame();
     frame.PostMessage(WM_COMMAND, IDCANCEL, 0);
     ASSERT_TRUE(PumpUntil([&] { return frame.m_eCurrentState == kEndDialog; }));
     EXPECT_EQ(1602, frame.GetResultCode());
@@ -524,10 +529,9 @@ TEST(ProgressWindow, TheFirstResultTakenEndsTheCancel)
             ::SetEvent(g_go);
             EXPECT_TRUE(PumpUntil([&] { return fixture.Frame().m_eCurrentState == kEndDialog; }));
         });
-        CTopDialog& frame = fixture.Show(kProgressDialog);
-        CProgressDialog* page = fixture.Current<CProgressDialog>();
+        CProgressDialog* page = fixture.ShowRunning();
         ASSERT_NE(nullptr, page);
-        ASSERT_TRUE(ReachCheckpoint());
+        CTopDialog& frame = fixture.Frame();
         frame.PostMessage(WM_COMMAND, IDCANCEL, 0);
         ASSERT_TRUE(PumpUntil([&] { return !g_boxes.empty() && frame.m_eCurrentState == kEndDialog; }));
         expectCompleted(fixture, page);
@@ -539,10 +543,9 @@ TEST(ProgressWindow, TheFirstResultTakenEndsTheCancel)
         RunFixture fixture;
         g_install = endsWellAfterTheCheckpoint;
         fixture.Answer(IDYES);
-        CTopDialog& frame = fixture.Show(kProgressDialog);
-        CProgressDialog* page = fixture.Current<CProgressDialog>();
+        CProgressDialog* page = fixture.ShowRunning();
         ASSERT_NE(nullptr, page);
-        ASSERT_TRUE(ReachCheckpoint());
+        CTopDialog& frame = fixture.Frame();
         frame.PostMessage(WM_COMMAND, IDCANCEL, 0);
         ASSERT_TRUE(PumpUntil([&] { return page->IsCancelRequested(); }));
         EXPECT_TRUE(frame.IsBusy());
@@ -561,10 +564,9 @@ TEST(ProgressWindow, TheFirstResultTakenEndsTheCancel)
                 WM_INSTALL_RESULT, ERROR_SUCCESS, CProgressDialog::kReasonNormal);
             EXPECT_TRUE(PumpUntil([&] { return fixture.Frame().m_eCurrentState == kEndDialog; }));
         });
-        CTopDialog& frame = fixture.Show(kProgressDialog);
-        CProgressDialog* page = fixture.Current<CProgressDialog>();
+        CProgressDialog* page = fixture.ShowRunning();
         ASSERT_NE(nullptr, page);
-        ASSERT_TRUE(ReachCheckpoint());
+        CTopDialog& frame = fixture.Frame();
         frame.PostMessage(WM_COMMAND, IDCANCEL, 0);
         ASSERT_TRUE(PumpUntil([&] { return g_boxes.size() == 2u && frame.m_eCurrentState == kEndDialog; }));
         EXPECT_EQ(L"The installation has been aborted at your request.", g_boxes[1].text);
@@ -627,10 +629,9 @@ TEST(ProgressWindow, LinkedDistributionDisplayHidesAndShowsTheFrame)
         ::SendMessageW(window, WM_LINKED_INSTALL_END, 0, 0);
         return ERROR_SUCCESS;
     };
-    CTopDialog& frame = fixture.Show(kProgressDialog);
-    CProgressDialog* page = fixture.Current<CProgressDialog>();
+    CProgressDialog* page = fixture.ShowRunning();
     ASSERT_NE(nullptr, page);
-    ASSERT_TRUE(ReachCheckpoint());
+    CTopDialog& frame = fixture.Frame();
     EXPECT_FALSE(::IsWindowVisible(Item(page->m_hWnd, IDC_PROGRESS_LABEL)));
     EXPECT_FALSE(::IsWindowVisible(page->GetOverallBar().m_hWnd));
     EXPECT_FALSE(::IsWindowVisible(Item(page->m_hWnd, IDC_PROGRESS_STATUS)));
