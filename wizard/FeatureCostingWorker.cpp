@@ -112,8 +112,7 @@ void FeatureCostingWorker::Finish()
     }
     // Signalled only after the lock is left: the destructor waits for this signal and then
     // deletes the lock, and nothing here may touch the worker after it.
-    const HANDLE done = m_done.Get();
-    ::SetEvent(done);
+    ::SetEvent(m_done.Get());
 }
 
 UINT FeatureCostingWorker::ThreadProc(LPVOID param)

@@ -98,6 +98,43 @@ std::wstring ScreenshotFolder()
     return path.substr(0, path.find_last_of(L'\\'));
 }
 
+std::vector<DWORD> ScreenPixels(const RECT& rect)
+{
+    const int width = rect.right - rect.left;
+    const int height = rect.bottom - rect.top;
+    std::vector<DWORD> pixels;
+    if (width <= 0 || height <= 0)
+        return pixels;
+    HDC screen = GetDC(nullptr);
+    HDC memory = CreateCompatibleDC(screen);
+    BITMAPINFO info = {};
+    info.bmiHeader.biSize = sizeof(info.bmiHeader);
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = -height;  // top-down
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    void* bits = nullptr;
+    HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    if (bitmap && bits) {
+        HGDIOBJ old = SelectObject(memory, bitmap);
+        const bool copied = BitBlt(memory, 0, 0, width, height, screen, rect.left, rect.top, SRCCOPY) != FALSE;
+        GdiFlush();
+        SelectObject(memory, old);
+        if (copied) {
+            const DWORD* pixel = static_cast<const DWORD*>(bits);
+            pixels.reserve(static_cast<size_t>(width) * height);
+            for (int i = 0; i < width * height; ++i)
+                pixels.push_back(pixel[i] & 0xFFFFFF);
+        }
+    }
+    if (bitmap)
+        DeleteObject(bitmap);
+    DeleteDC(memory);
+    ReleaseDC(nullptr, screen);
+    return pixels;
+}
+
 std::wstring SaveScreenshot(HWND window, const std::wstring& name)
 {
     RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
@@ -112,45 +149,16 @@ std::wstring SaveScreenshot(HWND window, const std::wstring& name)
     }
     RECT rect;
     GetWindowRect(window, &rect);
-    const int width = rect.right - rect.left;
-    const int height = rect.bottom - rect.top;
-    if (width <= 0 || height <= 0)
+    const std::vector<DWORD> pixels = ScreenPixels(rect);
+    if (pixels.empty())
         return std::wstring();
-
-    HDC screen = GetDC(nullptr);
-    HDC memory = CreateCompatibleDC(screen);
-    BITMAPINFO info = {};
-    info.bmiHeader.biSize = sizeof(info.bmiHeader);
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = -height;  // top-down
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
-    void* bits = nullptr;
-    HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    bool copied = false;
-    if (bitmap && bits) {
-        HGDIOBJ old = SelectObject(memory, bitmap);
-        copied = BitBlt(memory, 0, 0, width, height, screen, rect.left, rect.top, SRCCOPY) != FALSE;
-        GdiFlush();
-        SelectObject(memory, old);
-    }
     std::vector<unsigned char> rgb;
-    if (copied) {
-        const unsigned char* pixel = static_cast<const unsigned char*>(bits);
-        rgb.reserve(static_cast<size_t>(width) * height * 3);
-        for (int i = 0; i < width * height; ++i, pixel += 4) {
-            rgb.push_back(pixel[2]);
-            rgb.push_back(pixel[1]);
-            rgb.push_back(pixel[0]);
-        }
+    rgb.reserve(pixels.size() * 3);
+    for (DWORD pixel : pixels) {
+        rgb.push_back(static_cast<unsigned char>(pixel >> 16));
+        rgb.push_back(static_cast<unsigned char>(pixel >> 8));
+        rgb.push_back(static_cast<unsigned char>(pixel));
     }
-    if (bitmap)
-        DeleteObject(bitmap);
-    DeleteDC(memory);
-    ReleaseDC(nullptr, screen);
-    if (!copied)
-        return std::wstring();
     std::wstring path = ScreenshotFolder() + L"\\" + name + L".png";
-    return WritePng(path, width, height, rgb) ? path : std::wstring();
+    return WritePng(path, rect.right - rect.left, rect.bottom - rect.top, rgb) ? path : std::wstring();
 }

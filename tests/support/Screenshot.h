@@ -10,6 +10,10 @@
 // the program's folder.
 std::wstring ScreenshotFolder();
 
+// What the screen shows in `rect` (screen coordinates), 0x00RRGGBB a pixel, rows top-down; empty
+// when the screen could not be read.
+std::vector<DWORD> ScreenPixels(const RECT& rect);
+
 // Saves what the screen shows in the window's rectangle (its frame and owned windows on top of
 // it included) as `name`.png in ScreenshotFolder(); the windows are repainted first. Returns the
 // file's path, empty when the screen could not be read or the file not written.

@@ -147,26 +147,6 @@ std::vector<DWORD> Pixels(HDC dc, HBITMAP bitmap, int width, int height)
     return pixels;
 }
 
-// What the screen shows in `rect` (screen coordinates).
-std::vector<DWORD> ScreenPixels(const RECT& rect)
-{
-    const int width = rect.right - rect.left;
-    const int height = rect.bottom - rect.top;
-    std::vector<DWORD> pixels;
-    HDC screen = ::GetDC(nullptr);
-    HDC memory = ::CreateCompatibleDC(screen);
-    HBITMAP copy = ::CreateCompatibleBitmap(screen, width, height);
-    HGDIOBJ old = ::SelectObject(memory, copy);
-    const bool copied = ::BitBlt(memory, 0, 0, width, height, screen, rect.left, rect.top, SRCCOPY) != FALSE;
-    ::SelectObject(memory, old);
-    if (copied)
-        pixels = Pixels(memory, copy, width, height);
-    ::DeleteObject(copy);
-    ::DeleteDC(memory);
-    ::ReleaseDC(nullptr, screen);
-    return pixels;
-}
-
 class FeaturePageWindowTest : public ModelTest {
 protected:
     static void SetUpTestSuite()
